@@ -1,0 +1,60 @@
+# FolioBuilder front doors. `make demo` and `make test` work on a fresh Debian machine.
+BUILD      ?= build/release
+ASAN_BUILD ?= build/asan
+FUZZ_BUILD ?= build/fuzz
+PREFIX     ?= /usr/local
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+CMAKE_COMMON = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build build-asan test test-release test-asan demo bench fuzz install clean format
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) $(CMAKE_COMMON)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_COMMON) -DFOLIO_SANITIZE=ON -DFOLIO_BENCH=OFF
+
+build-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+test-release: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Every test twice: an optimised build, then the address + undefined sanitizer build.
+test: test-release test-asan
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+bench: build
+	@scripts/bench.sh $(BUILD)
+
+$(FUZZ_BUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_COMMON) -DFOLIO_FUZZ=ON
+
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

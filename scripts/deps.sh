@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages FolioBuilder needs to build, test, benchmark and fuzz.
+# Idempotent: it asks dpkg what is already there and only calls apt-get for the rest.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  zlib1g-dev libjpeg62-turbo-dev
+  libfltk1.3-dev libcairo2-dev libfreetype-dev libfontconfig-dev
+  fonts-liberation fonts-dejavu-core
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool
+  libgif-dev libgumbo-dev libxml2-dev libimagequant-dev
+  clang libclang-rt-14-dev
+  zip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "deps: installing ${missing[*]}" >&2
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
