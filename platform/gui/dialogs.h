@@ -7,7 +7,7 @@
 
 struct TFileDialogOptions {
     std::string Title;
-    std::string Filter;     // "Description|*.ext" pairs separated by "|", as the toolkit writes them
+    std::string Filter; // "Description|*.ext" pairs separated by "|", as the toolkit writes them
     std::string InitialDir; // empty: the current directory
     std::string FileName;   // proposed name
     std::string DefaultExt; // without the dot; unused on Linux (no extensions are added)
@@ -38,3 +38,20 @@ public:
 TDialogProvider& Dialogs();
 // Installs a provider (not owned) and returns the previous one; nullptr restores the default.
 TDialogProvider* SetDialogProvider(TDialogProvider* provider);
+
+// The provider that cancels every dialog and writes messages to standard error.
+TDialogProvider& HeadlessDialogs();
+
+// Installs a provider for the lifetime of a scope (tests, the GUI's main) and restores the
+// previous one after.
+class TDialogProviderScope {
+public:
+    explicit TDialogProviderScope(TDialogProvider& provider)
+        : previous_(SetDialogProvider(&provider)) {}
+    ~TDialogProviderScope() { SetDialogProvider(previous_); }
+    TDialogProviderScope(const TDialogProviderScope&) = delete;
+    TDialogProviderScope& operator=(const TDialogProviderScope&) = delete;
+
+private:
+    TDialogProvider* previous_;
+};

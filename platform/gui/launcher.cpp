@@ -1,0 +1,76 @@
+#include "platform/gui/launcher.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+extern char** environ;
+
+namespace {
+
+std::mutex hookMutex;
+TLaunchHook& Hook() {
+    static TLaunchHook hook;
+    return hook;
+}
+
+// A file name that begins with "-" would be read by the handler as an option.
+std::string Guarded(const std::string& target) {
+    if (!target.empty() && target[0] == '-')
+        return "./" + target;
+    return target;
+}
+
+} // namespace
+
+bool SpawnDetached(const std::string& program, const std::string& target) {
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0)
+        return false;
+    bool ok = true;
+    for (int fd = 0; fd <= 2 && ok; ++fd)
+        ok = posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
+                                              fd == 0 ? O_RDONLY : O_WRONLY, 0) == 0;
+    pid_t pid = 0;
+    if (ok) {
+        std::string arg = Guarded(target);
+        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(arg.c_str()),
+                        nullptr};
+        ok = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv, environ) == 0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (!ok)
+        return false;
+    // Reap the child when it ends so no zombie is left behind, without making the caller wait.
+    std::thread([pid] {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return true;
+}
+
+void ShellOpen(const std::string& target) {
+    TLaunchHook hook;
+    {
+        std::lock_guard<std::mutex> lock(hookMutex);
+        hook = Hook();
+    }
+    if (hook) {
+        hook(target);
+        return;
+    }
+    if (target.empty())
+        return;
+    SpawnDetached("xdg-open", target);
+}
+
+TLaunchHook SetLaunchHook(TLaunchHook hook) {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    return std::exchange(Hook(), std::move(hook));
+}

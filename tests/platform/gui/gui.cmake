@@ -1,0 +1,2 @@
+folio_test(gui_dialogs_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp LIBS folio_gui)
+folio_test(gui_launcher_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_test.cpp LIBS folio_gui)
