@@ -2,7 +2,11 @@
 // TBitmap: a device-independent picture in one of three formats. 1-bit bitmaps are masks
 // (bit set = white, the toolkit's convention), 8-bit ones index a palette, 24-bit ones hold
 // RGB. Pixels are stored top row first, each row padded to 4 bytes like a DIB, so decoders can
-// fill scan lines directly. Drawing onto a canvas lives in canvas.h.
+// fill scan lines directly: 24-bit pixels are three bytes in DIB order (blue, green, red),
+// 1-bit rows hold the leftmost pixel in the most significant bit. A new 8-bit bitmap has an
+// empty palette (every index reads as black) until its maker sets one. Drawing onto a canvas
+// lives in canvas.h, bitmap-to-bitmap blits in blit.h.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>

@@ -4,7 +4,7 @@
 
 using TColor = uint32_t;
 
-constexpr TColor NoColor = 0x1FFFFFFF;    // no colour set
+constexpr TColor NoColor = 0x1FFFFFFF;     // no colour set
 constexpr TColor PaletteFlag = 0x02000000; // colour came from CSS hex or rgb() text
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
@@ -15,11 +15,19 @@ constexpr TColor clGray = 0x808080;
 constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
     return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);
 }
-constexpr uint8_t GetRValue(TColor c) { return c & 0xFF; }
-constexpr uint8_t GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr uint8_t GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr uint8_t GetRValue(TColor c) {
+    return c & 0xFF;
+}
+constexpr uint8_t GetGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr uint8_t GetBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 // The plain RGB of a colour, without flag bits.
-constexpr TColor ColorToRGB(TColor c) { return c & 0xFFFFFF; }
+constexpr TColor ColorToRGB(TColor c) {
+    return c & 0xFFFFFF;
+}
 
 struct TPaletteEntry {
     uint8_t r = 0, g = 0, b = 0;

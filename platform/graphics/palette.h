@@ -1,6 +1,8 @@
 #pragma once
 // A logical palette of up to 256 colours with the host's nearest-colour rule.
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/color.h"
