@@ -1,0 +1,51 @@
+#include "archive/compression_pool.h"
+
+TCompressionPool::TCompressionPool(int threads, int zlibLevel) : level_(zlibLevel) {
+    workers_.reserve(static_cast<size_t>(threads));
+    for (int i = 0; i < threads; ++i)
+        workers_.emplace_back([this] { Work(); });
+}
+
+TCompressionPool::~TCompressionPool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    jobReady_.notify_all();
+    for (auto& t : workers_)
+        t.join();
+}
+
+void TCompressionPool::Submit(TPendingBlock* block) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        block->Done = false;
+        jobs_.push_back(block);
+    }
+    jobReady_.notify_one();
+}
+
+void TCompressionPool::Wait(TPendingBlock* block) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    jobDone_.wait(lock, [block] { return block->Done; });
+}
+
+void TCompressionPool::Work() {
+    // Each worker owns its compressor; a failed set-up fails every block it takes, which the
+    // writer reports as a compression error, as a one-thread run would.
+    TBlockCompressor compressor(level_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+        if (jobs_.empty())
+            return; // stopping with nothing left to do
+        TPendingBlock* block = jobs_.front();
+        jobs_.pop_front();
+        lock.unlock();
+        block->Result =
+            compressor.Compress(block->In, block->InLength, block->Out + 4, block->OutLength);
+        lock.lock();
+        block->Done = true;
+        jobDone_.notify_all();
+    }
+}

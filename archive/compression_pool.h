@@ -1,0 +1,45 @@
+#pragma once
+// Worker threads that compress archive blocks ahead of the writer. The caller submits blocks in
+// file order and waits for them in the same order, so what it writes does not depend on which
+// worker finished first. The caller bounds the blocks in flight; the pool keeps no more than it
+// is given.
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "archive/backup_file.h"
+#include "archive/block_compressor.h"
+
+struct TPendingBlock {
+    uint8_t In[BackupBlockSize];
+    uint8_t Out[4 + BackupBlockSize]; // room for the block's length field before the payload
+    int32_t InLength = 0;
+    int32_t OutLength = 0;
+    TBlockCompressor::Result Result = TBlockCompressor::Failed;
+    bool Done = false;
+};
+
+class TCompressionPool {
+public:
+    TCompressionPool(int threads, int zlibLevel);
+    ~TCompressionPool();
+    TCompressionPool(const TCompressionPool&) = delete;
+    TCompressionPool& operator=(const TCompressionPool&) = delete;
+
+    void Submit(TPendingBlock* block);
+    void Wait(TPendingBlock* block);
+
+private:
+    void Work();
+
+    int level_;
+    std::mutex mutex_;
+    std::condition_variable jobReady_;
+    std::condition_variable jobDone_;
+    std::deque<TPendingBlock*> jobs_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};

@@ -1,0 +1,147 @@
+#include "archive/file_spec.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/base/files.h"
+#include "platform/base/strings.h"
+
+namespace {
+
+bool HasWildcard(const std::string& s) {
+    return s.find_first_of("*?") != std::string::npos;
+}
+
+bool MatchFrom(const char* p, const char* n) {
+    // Iterative glob with one back-tracking point: linear enough for file names.
+    const char* star = nullptr;
+    const char* starName = nullptr;
+    while (*n) {
+        if (*p == '?' || (*p && *p != '*' && AsciiLower(*p) == AsciiLower(*n))) {
+            ++p;
+            ++n;
+        } else if (*p == '*') {
+            star = p++;
+            starName = n;
+        } else if (star) {
+            p = star + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*p == '*')
+        ++p;
+    return *p == 0;
+}
+
+// Cuts a trailing " /s" (any case) from spec; true when it was there.
+bool CutRecursion(std::string& spec) {
+    std::string t = TrimRight(spec);
+    if (t.size() >= 3 && AsciiLower(t.back()) == 's' && t[t.size() - 2] == '/' &&
+        static_cast<unsigned char>(t[t.size() - 3]) <= ' ') {
+        spec = Trim(t.substr(0, t.size() - 2));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool MatchFileSpec(const std::string& pattern, const std::string& name) {
+    if (pattern == "*.*" || pattern == "*")
+        return true;
+    return MatchFrom(pattern.c_str(), name.c_str());
+}
+
+std::string ExpandFileName(const std::string& path) {
+    std::string full = path;
+    if (full.empty() || full[0] != '/') {
+        char buf[4096];
+        std::string cwd = getcwd(buf, sizeof buf) ? buf : "/";
+        full = IncludeTrailingPathDelimiter(cwd) + full;
+    }
+    // Split on "/" keeping empty pieces; the first piece is the empty one before the root.
+    std::vector<std::string> parts;
+    size_t start = 1;
+    for (;;) {
+        const size_t slash = full.find('/', start);
+        std::string piece = full.substr(start, slash == std::string::npos ? slash : slash - start);
+        if (piece == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (piece != ".") {
+            parts.push_back(std::move(piece));
+        }
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+    std::string out;
+    for (const auto& p : parts) {
+        out.push_back('/');
+        out.append(p);
+    }
+    if (out.empty())
+        out.push_back('/');
+    // A trailing "." or ".." piece names a directory: keep the trailing separator.
+    if (full.size() > 1 && (full.ends_with("/.") || full.ends_with("/..")) && !out.ends_with("/"))
+        out += "/";
+    return out;
+}
+
+void TFileSpecExpander::Expand(const std::string& specIn) {
+    std::string spec = specIn;
+    const bool recursive = CutRecursion(spec);
+    spec = Trim(spec);
+    if (spec.empty())
+        return;
+    const std::string full = ExpandFileName(spec);
+    const std::string dir = ExtractFilePath(full);
+    const std::string pattern = ExtractFileName(full);
+    if (pattern.empty())
+        return;
+
+    // A plain name that exists as given needs no directory scan (the builder hands over long
+    // lists of plain paths); otherwise scan, matching ignoring case as the original file
+    // system did.
+    if (!HasWildcard(pattern) && pattern != "." && pattern != "..") {
+        const int32_t attr = FileGetAttr(full);
+        if (attr >= 0) {
+            if (attr & faDirectory) {
+                if (recursive)
+                    Expand(full + "/" + pattern + " /s");
+            } else {
+                Add(full, attr);
+            }
+            return;
+        }
+    }
+    for (const TSearchRec& rec : FindFiles(dir, faAnyFile)) {
+        if (rec.Name == "." || rec.Name == ".." || !MatchFileSpec(pattern, rec.Name))
+            continue;
+        if (rec.Attr & faDirectory) {
+            if (recursive)
+                Expand(ExpandFileName(dir + rec.Name + "/" + pattern) + " /s");
+        } else {
+            Add(dir + rec.Name, rec.Attr);
+        }
+    }
+}
+
+void TFileSpecExpander::Add(const std::string& path, int32_t attr) {
+    std::string lower = LowerCase(path);
+    if (seen_.count(lower) || lower == options_.ArchiveLower)
+        return;
+    if (options_.OnlyArchiveFlag && !(attr & faArchive))
+        return;
+    if (!options_.TargetRealPath.empty() && RealPath(path) == options_.TargetRealPath)
+        return;
+    // Only regular files (or links to them): opening a named pipe or a device would block or
+    // never end.
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return;
+    seen_.insert(lower);
+    files_.push_back({path, Trim(lower)});
+}
