@@ -1,0 +1,39 @@
+#pragma once
+// foliobuilder's command line: building, listing and extracting books without the window.
+//
+//   foliobuilder build SRC --home PAGE [--title T] [--password P | --password-file F]
+//                [--icon ICO] -o BOOK [--force]
+//   foliobuilder list BOOK
+//   foliobuilder extract BOOK DIR
+//   foliobuilder --help | --version
+//
+// build runs the window's own commands (directory, homepage, title, password, icon, create)
+// with the options as the answers to their dialogs, so a book built here is the book the
+// window would build. The password may also come from the environment variable
+// FOLIO_PASSWORD, since arguments are visible to other users.
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TCommandLineEnvironment {
+    std::string BuilderDir;  // where Folio3.bin lies, with a trailing "/"
+    std::string SettingsDir; // where folioauthor.html is written, with a trailing "/"
+    std::function<const char*(const char*)> GetEnv; // the process environment
+    std::FILE* Out = stdout;
+    std::FILE* Err = stderr;
+};
+
+// Exit statuses.
+enum : int {
+    kExitOk = 0,
+    kExitFailed = 1,
+    kExitUsage = 2,
+};
+
+// args excludes the program name. No arguments is for the window, which this entry does not
+// open: it prints a note and the usage and returns kExitUsage.
+int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
+                               const TCommandLineEnvironment& env);
+
+void PrintFolioBuilderUsage(std::FILE* to);

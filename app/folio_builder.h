@@ -1,0 +1,95 @@
+#pragma once
+// The builder: the choices the user makes between commands (source files, home page, title,
+// password, icon) and the six commands that the start page's buttons name. It holds no window:
+// the main window hosts one TFolioBuilder, forwards the viewer's clicks to it and shows Caption
+// as its title; the command line drives the same object with answers given as options.
+// Every question goes through the dialog provider (Dialogs()) and the homepage picker.
+#include <functional>
+#include <string>
+
+#include "app/homepage_picker.h"
+#include "archive/backup_file.h"
+#include "platform/base/streams.h"
+#include "platform/base/string_list.h"
+
+// How a Create command ended; the window ignores it, the command line turns it into an exit
+// status.
+enum class TCreateOutcome {
+    coNothingToPack,  // the file list was empty: nothing happened
+    coNoHomePage,     // "You did not select a Home page"
+    coNoTemplate,     // the reader template is missing
+    coCancelled,      // the save dialog was cancelled
+    coRefusedName,    // the target would overwrite the builder
+    coRefusedTarget,  // the target is the template or one of the files to pack
+    coNotOverwritten, // the target exists and the user said No
+    coCopyFailed,     // the template could not be copied whole
+    coOpenFailed,     // the copied target could not be opened exclusively
+    coArchiveFailed,  // the archive writer failed or was stopped
+    coCreated,        // the book was written
+    coBusy,           // a Create was already running
+    coConfigFailed,   // the book configuration could not be written
+};
+
+class TFolioBuilder {
+public:
+    // The window's caption until the title command changes it; it is also the book's title.
+    static constexpr const char* kDefaultCaption = "Vants FolioBuilder 3";
+    static constexpr const char* kTemplateName = "Folio3.bin";
+    static constexpr const char* kConfigName = "folioauthor.html";
+
+    // builderDir: the builder program's directory with its trailing "/" (where the reader
+    // template lies); settingsDir: where the book configuration is written (the builder's
+    // directory when that is writable). The picker is not owned.
+    TFolioBuilder(std::string builderDir, std::string settingsDir, THomePagePicker& picker);
+    TFolioBuilder(const TFolioBuilder&) = delete;
+    TFolioBuilder& operator=(const TFolioBuilder&) = delete;
+
+    // Builder state.
+    std::string BuilderDir;  // with trailing separator
+    std::string SettingsDir; // with trailing separator
+    std::string LastDir;     // the source directory last chosen
+    TStringList FileList;    // full paths of the files to pack, in the order found
+    std::string HomePage;    // full path; empty: none chosen
+    std::string Password;    // empty: none
+    std::string IconFile;    // full path; empty: none
+    std::string Caption = kDefaultCaption;
+    TMemoryStream PageStream;  // pages served to the viewer
+    TMemoryStream ImageStream; // images served to the viewer
+    TBackupFile BackupFile1;
+
+    // Called whenever Caption changes, so a hosting window can retitle itself.
+    std::function<void(TFolioBuilder& sender)> OnCaptionChange;
+
+    // The viewer's events.
+    void viewerObjectClick(TObject* Sender, TObject* Obj, const std::string& OnClick);
+    void viewerHotSpotTargetClick(TObject* Sender, const std::string& Target,
+                                  const std::string& URL, bool& Handled);
+
+    // The commands.
+    void seldirClick();
+    void btnhomepageclick();
+    void btntitleclick();
+    void btnpwclick();
+    void btniconclick();
+    TCreateOutcome Create1Click();
+
+    // True while Create writes a book; the commands do nothing meanwhile, since the archive
+    // writer lets other events run between blocks.
+    bool Creating() const { return creating_; }
+
+    // Clears what a finished or abandoned Create leaves behind: the files, the password and the
+    // home page (the title and the icon carry over).
+    void ClearBuilderState();
+
+    // The template copy; tests replace it to simulate a copy that fails or comes out short.
+    std::function<bool(const std::string& from, const std::string& to)> CopyTemplate;
+
+private:
+    void SetCaption(const std::string& caption);
+    TCreateOutcome CreateBook();
+    bool CheckTarget(const std::string& target, const std::string& templatePath);
+    void WarnAboutNameClashes();
+
+    THomePagePicker& picker_;
+    bool creating_ = false;
+};

@@ -1,0 +1,114 @@
+#include "bookreader/reader_app.h"
+
+#include <memory>
+
+#include "platform/base/files.h"
+
+#ifndef FOLIO_VERSION
+#define FOLIO_VERSION "unknown"
+#endif
+
+namespace {
+
+const char* const kUsage = "Usage: %s [PAGE]\n"
+                           "       %s --list\n"
+                           "       %s --extract DIR\n"
+                           "       %s --help | --version\n"
+                           "A FolioBuilder site book: shows its pages, lists its files or writes\n"
+                           "them all into one directory. A book with a password asks for it on\n"
+                           "its first run and then remembers that it was answered.\n";
+
+void PrintUsage(std::FILE* to, const std::string& program) {
+    const char* p = program.c_str();
+    std::fprintf(to, kUsage, p, p, p, p);
+}
+
+} // namespace
+
+int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment& env) {
+    const std::string program = ExtractFileName(env.SelfPath);
+    bool list = false;
+    std::string extractDir;
+    bool extract = false;
+    std::string page;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            PrintUsage(env.Out, program);
+            return kReaderOk;
+        }
+        if (a == "--version") {
+            std::fprintf(env.Out, "Folio3.bin (FolioBuilder site book reader) %s\n", FOLIO_VERSION);
+            return kReaderOk;
+        }
+        if (a == "--list") {
+            list = true;
+        } else if (a == "--extract" && i + 1 < args.size()) {
+            extract = true;
+            extractDir = args[++i];
+        } else if (a.rfind("--extract=", 0) == 0 && a.size() > 10) {
+            extract = true;
+            extractDir = a.substr(10);
+        } else if (!a.empty() && a[0] != '-' && page.empty()) {
+            page = a;
+        } else {
+            std::fprintf(env.Err, "%s: unknown or incomplete argument \"%s\"\n", program.c_str(),
+                         a.c_str());
+            PrintUsage(env.Err, program);
+            return kReaderUsage;
+        }
+    }
+    if ((list && extract) || ((list || extract) && !page.empty())) {
+        PrintUsage(env.Err, program);
+        return kReaderUsage;
+    }
+
+    std::unique_ptr<TSiteBook> book;
+    try {
+        book = std::make_unique<TSiteBook>(env.SelfPath);
+    } catch (const ENotABook&) {
+        std::fprintf(env.Err,
+                     "%s carries no site book: it is the reader template of FolioBuilder.\n"
+                     "Build a book with: foliobuilder build SRC --home PAGE -o BOOK\n",
+                     program.c_str());
+        return kReaderNoArchive;
+    } catch (const Exception& e) {
+        std::fprintf(env.Err, "%s: the book is damaged: %s\n", program.c_str(), e.what());
+        return kReaderFailed;
+    }
+
+    const TPasswordStore store(env.PasswordFile);
+    if (!CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store, env.AskPassword,
+                           env.Err)) {
+        return kReaderFailed;
+    }
+
+    try {
+        if (list) {
+            ListBook(*book, env.Out);
+            return kReaderOk;
+        }
+        if (extract) {
+            const int count = ExtractBook(*book, extractDir, env.Err);
+            if (count < 0) {
+                return kReaderFailed;
+            }
+            std::fprintf(env.Err, "%d files written to %s\n", count, extractDir.c_str());
+            return kReaderOk;
+        }
+    } catch (const Exception& e) {
+        std::fprintf(env.Err, "%s: the book is damaged: %s\n", program.c_str(), e.what());
+        return kReaderFailed;
+    }
+
+    const std::string first = page.empty() ? book->HomePageName() : page;
+    if (book->Find(first) < 0) {
+        std::fprintf(env.Err, "%s: the book has no page \"%s\"\n", program.c_str(), first.c_str());
+        return kReaderFailed;
+    }
+    std::fprintf(env.Err,
+                 "%s: \"%s\" would open at %s, but this build has no page viewer yet.\n"
+                 "Use --list to see the book's files or --extract DIR to write them out.\n",
+                 program.c_str(), book->Config().Caption.c_str(), first.c_str());
+    return kReaderNoViewer;
+}

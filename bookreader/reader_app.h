@@ -1,0 +1,32 @@
+#pragma once
+// The reader program's command line: a site book is this program with its pages appended, so
+// the book to read is the program's own file.
+//
+//   Folio3.bin [PAGE]            show the book (from PAGE when given)
+//   Folio3.bin --list            list the book's files
+//   Folio3.bin --extract DIR     write the book's files into DIR, all in that one directory
+//   Folio3.bin --help | --version
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bookreader/book_commands.h"
+
+struct TReaderEnvironment {
+    std::string SelfPath;     // the book: the running program's own file
+    std::string PasswordFile; // the reader's settings file; empty: remember nothing
+    TAskPassword AskPassword; // how to ask for the password
+    std::FILE* Out = stdout;
+    std::FILE* Err = stderr;
+};
+
+// Exit statuses.
+enum : int {
+    kReaderOk = 0,
+    kReaderFailed = 1,    // a damaged book, a wrong password, a failed extraction
+    kReaderUsage = 2,     // a bad command line
+    kReaderNoArchive = 3, // the bare template: no book appended
+    kReaderNoViewer = 4,  // showing pages needs the page viewer, not in this build
+};
+
+int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment& env);
