@@ -1,0 +1,569 @@
+#include "html/reader/HtmlLexer.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "html/reader/Entities.h"
+#include "html/reader/IDNameList.h"
+#include "html/reader/UrlSubs.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/streams.h"
+#include "platform/base/string_list.h"
+
+namespace {
+
+constexpr size_t kMaxNameLength = 255; // longer tag and attribute names are cut
+constexpr int kMaxTextRun = 100;       // text arrives in runs of at most this many characters
+constexpr int kMaxEntityDigits = 5;    // "&#" with a sixth digit is literal text
+constexpr int kMaxEntityName = 6;      // "&name" with a seventh character is literal text
+constexpr size_t kMaxSource = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+
+inline bool IsUpperLetter(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+inline bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Restores a flag when a scope ends, also by an exception.
+class FlagGuard {
+public:
+    FlagGuard(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+    ~FlagGuard() { flag_ = old_; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+// A decimal number (sign, fraction and exponent allowed) rounded to the nearest integer, halves
+// to even; 0 when the text is no number or the number does not fit in 32 bits.
+int32_t NumberOrZero(std::string_view s) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
+    const size_t body = i;
+    size_t digits = 0;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        size_t expDigits = 0;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++expDigits;
+        if (expDigits == 0)
+            return 0;
+    }
+    if (i != s.size())
+        return 0;
+    std::string text(s.substr(body)); // from_chars wants no sign and no "+" in the exponent
+    if (!text.empty() && text[0] == '.')
+        text.insert(text.begin(), '0');
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return 0;
+    v = std::nearbyint(negative ? -v : v); // the default rounding mode rounds halves to even
+    if (!(v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max()))
+        return 0;
+    return static_cast<int32_t>(v);
+}
+
+// The number of a quoted value: a single "%" at its end does not count.
+int32_t QuotedNumber(const std::string& s) {
+    const size_t percent = s.find('%');
+    if (percent != std::string::npos && percent + 1 == s.size())
+        return NumberOrZero(std::string_view(s).substr(0, percent));
+    return NumberOrZero(s);
+}
+
+} // namespace
+
+THtmlLexer::THtmlLexer() = default;
+
+// ---------------------------------------------------------------- sources
+
+void THtmlLexer::ResetState() {
+    next_ = 0;
+    include_.clear();
+    includeNext_ = 0;
+    inInclude_ = false;
+    inIncludeParams_ = false;
+    lineEnd_ = 0;
+    Position = -1;
+    TagStartPosition = 0;
+    HeadingLevel = 0;
+    InComment = NoComment = InPre = NoBreak = false;
+    LCh = LCUpper = EofChar;
+    Sy = EofSym;
+    Token.Clear();
+    Attributes.Clear();
+    // Positions are 32-bit: a larger document is read up to what they can count.
+    if (src_.size() > kMaxSource)
+        src_ = src_.substr(0, kMaxSource);
+}
+
+void THtmlLexer::LoadString(std::string text) {
+    buf_ = std::move(text);
+    src_ = buf_;
+    ResetState();
+}
+
+void THtmlLexer::LoadBuffer(const char* data, size_t length) {
+    LoadString(data && length ? std::string(data, length) : std::string());
+}
+
+void THtmlLexer::LoadView(std::string_view text) {
+    buf_.clear();
+    src_ = text;
+    ResetState();
+}
+
+void THtmlLexer::LoadStringList(const TStringList& list) {
+    LoadString(list.Text());
+}
+
+void THtmlLexer::LoadStream(TStream& stream) {
+    TMemoryStream copy;
+    stream.SetPosition(0);
+    copy.CopyFrom(stream, 0);
+    LoadString(copy.DataString());
+}
+
+void THtmlLexer::LoadFile(const std::string& path) {
+    TMemoryStream copy;
+    copy.LoadFromFile(path);
+    LoadString(copy.DataString());
+}
+
+// ---------------------------------------------------------------- characters
+
+inline char THtmlLexer::ReadRawChar() {
+    if (inInclude_) [[unlikely]] {
+        if (includeNext_ < include_.size())
+            return include_[includeNext_++];
+        inInclude_ = false; // back to the main source
+        include_.clear();
+        includeNext_ = 0;
+    }
+    if (next_ < src_.size()) {
+        ++Position;
+        return src_[next_++];
+    }
+    return EofChar;
+}
+
+inline char THtmlLexer::PeekRawChar() const {
+    if (inInclude_ && includeNext_ < include_.size())
+        return include_[includeNext_];
+    return next_ < src_.size() ? src_[next_] : EofChar;
+}
+
+void THtmlLexer::ReadFoldedChar() {
+    char c = ReadRawChar();
+    // The second half of a CR LF or LF CR pair belongs to the line end already seen.
+    if ((c == '\n' && lineEnd_ == 1) || (c == '\r' && lineEnd_ == 2))
+        c = ReadRawChar();
+    if (c == '\n') {
+        c = CrChar;
+        lineEnd_ = 2;
+    } else if (c == '\r') {
+        lineEnd_ = 1;
+    } else {
+        lineEnd_ = 0;
+        if (c == '\t')
+            c = ' ';
+    }
+    LCh = c;
+    LCUpper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    if (c == EofChar && InComment)
+        throw EParseError("Open Comment at End of HTML File");
+}
+
+void THtmlLexer::Advance() {
+    if (inIncludeParams_) { // the parameters of an include stand inside its comment
+        ReadFoldedChar();
+        return;
+    }
+    do {
+        InComment = false;
+        ReadFoldedChar();
+        if (LCh == '<' && !NoComment && PeekRawChar() == '!') {
+            ReadFoldedChar(); // the "!"
+            InComment = true;
+            ReadFoldedChar();
+            if (LCh == '-' && PeekRawChar() == '-') {
+                ReadFoldedChar();
+                ReadFoldedChar(); // the first character inside "<!--"
+                if (OnInclude && LCh == '#' && !inInclude_)
+                    DoInclude();
+                else
+                    SkipComment();
+            } else {
+                while (LCh != '>') // a declaration such as DOCTYPE
+                    ReadFoldedChar();
+            }
+        }
+    } while (InComment);
+}
+
+void THtmlLexer::SkipComment() {
+    for (;;) {
+        while (LCh != '-')
+            ReadFoldedChar();
+        ReadFoldedChar();
+        if (LCh == '-') {
+            while (LCh == '-')
+                ReadFoldedChar();
+            while (LCh == ' ' || LCh == CrChar)
+                ReadFoldedChar();
+            if (LCh == '>')
+                return;
+        }
+    }
+}
+
+void THtmlLexer::DoInclude() {
+    ReadFoldedChar(); // past "#"
+    std::string command;
+    while (IsLetter(LCh)) {
+        command += LCh;
+        ReadFoldedChar();
+    }
+    auto params = std::make_unique<TStringList>();
+    {
+        FlagGuard guard(inIncludeParams_, true);
+        TAttribute attr;
+        while (ReadAttribute(attr))
+            params->Add(name_ + "=\"" + attr.Str + "\"");
+    }
+    SkipComment();
+    std::string text;
+    OnInclude(Sender, command, std::move(params), text);
+    if (!text.empty()) {
+        include_ = std::move(text);
+        includeNext_ = 0;
+        inInclude_ = true;
+    }
+}
+
+void THtmlLexer::SkipBlanks() {
+    while (LCh == ' ' || LCh == CrChar)
+        Advance();
+}
+
+// ---------------------------------------------------------------- symbols
+
+void THtmlLexer::ReadSymbol() {
+    Token.Clear();
+    if (LCh == EofChar) {
+        Sy = EofSym;
+    } else if (LCh == '<') {
+        ReadTag();
+    } else if (LCh == '&') {
+        ReadEntity(Token);
+        Sy = TextSym;
+    } else {
+        ReadText();
+        if (!Token.Empty()) {
+            Sy = TextSym;
+        } else {
+            Sy = OtherCharSym;
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+    }
+}
+
+bool THtmlLexer::ReadTag() {
+    TagStartPosition = Position;
+    Advance();
+    bool endTag = false;
+    if (LCh == '/') {
+        endTag = true;
+        Advance();
+    } else if (!IsUpperLetter(LCUpper)) {
+        Sy = TextSym; // a stray "<"
+        Token.AddChar('<', TagStartPosition);
+        return true;
+    }
+    name_.clear();
+    while (IsUpperLetter(LCUpper)) {
+        if (name_.size() < kMaxNameLength)
+            name_ += LCUpper;
+        Advance();
+    }
+    Sy = LookupTag(name_, endTag);
+    SkipBlanks();
+    HeadingLevel = 0;
+    if ((Sy == HSym || Sy == HEndSym) && LCh >= '1' && LCh <= '6') {
+        HeadingLevel = LCh - '0';
+        Advance();
+    }
+    Attributes.Clear();
+    TAttribute attr;
+    while (ReadAttribute(attr))
+        Attributes.Add(std::move(attr));
+    while (LCh != '>' && LCh != EofChar)
+        Advance();
+    if (Sy == ScriptSym) {
+        // Script text starts right after the ">": a "<!--" there is part of the script.
+        FlagGuard guard(NoComment, true);
+        Advance();
+    } else if (Sy != StyleSym) { // the style sheet reader starts at the ">"
+        Advance();
+    }
+    return true;
+}
+
+bool THtmlLexer::ReadAttribute(TAttribute& attr) {
+    SkipBlanks();
+    if (!IsUpperLetter(LCUpper))
+        return false;
+    name_.clear();
+    while (IsUpperLetter(LCUpper) || LCUpper == '-') {
+        if (name_.size() < kMaxNameLength)
+            name_ += LCUpper;
+        Advance();
+    }
+    attr.Sym = LookupAttribute(name_);
+    SkipBlanks();
+    std::string& s = attr.Str;
+    s.clear();
+    attr.Value = attr.Sym == BorderSym ? 1 : 0; // a bare BORDER means a border of 1
+    if (LCh == '=') {
+        Advance();
+        SkipBlanks();
+        if (LCh == '"' || LCh == '\'') {
+            const char quote = LCh;
+            Advance();
+            while (LCh != quote && LCh != EofChar) {
+                if (LCh == CrChar) {
+                    Advance();
+                } else if (LCh == '&') {
+                    entity_.Clear();
+                    ReadEntity(entity_);
+                    s += entity_.Text();
+                } else {
+                    s += LCh;
+                    Advance();
+                }
+            }
+            if (LCh == quote)
+                Advance();
+            s = HtmlTrim(s);
+            attr.Value = QuotedNumber(s);
+        } else if (LCh == '+' || LCh == '-' || IsDigit(LCh)) {
+            if (LCh == '+' || LCh == '-') {
+                s += LCh;
+                Advance();
+            }
+            while (LCh != ' ' && LCh != CrChar && LCh != EofChar && LCh != '%' && LCh != '>') {
+                s += LCUpper;
+                Advance();
+            }
+            SkipBlanks();
+            attr.Value = NumberOrZero(s);
+            if (LCh == '%') {
+                s += '%';
+                Advance();
+            }
+        } else {
+            while (LCh != ' ' && LCh != CrChar && LCh != EofChar && LCh != '>') {
+                s += LCh;
+                Advance();
+            }
+        }
+    }
+    if (attr.Sym == IdSym && !s.empty() && IDNames && !inIncludeParams_)
+        IDNames->AddChPosObject(s, Position);
+    return true;
+}
+
+void THtmlLexer::ReadEntity(TokenObj& into) {
+    TokenObj& raw = rawEntity_;
+    raw.Clear();
+    const int32_t start = Position;
+    raw.AddChar('&', Position);
+    Advance();
+    bool ok = true;
+    std::string_view text;
+    char single = 0;
+    if (LCh == '#') {
+        raw.AddChar(LCh, Position);
+        Advance();
+        int digits = 0;
+        int32_t value = 0;
+        while (ok && IsDigit(LCh)) {
+            raw.AddChar(LCh, Position);
+            ok = ++digits <= kMaxEntityDigits;
+            value = value * 10 + (LCh - '0');
+            Advance();
+        }
+        if (ok) {
+            if (LCh == ';') {
+                raw.AddChar(LCh, Position);
+                Advance();
+            }
+            if (digits == 0)
+                ok = false;
+            else if (value > 255)
+                // A NUL from a code such as 65536 would end the text for C-string users.
+                ok = (single = static_cast<char>(
+                          UnicodeToCodePage(static_cast<char32_t>(value & 0xFFFF), CodePage))) != 0;
+            else if (value == 9)
+                single = ' ';
+            else if (value == 10 || value >= 32)
+                single = static_cast<char>(value);
+            else
+                ok = false;
+        }
+        if (ok)
+            text = std::string_view(&single, 1);
+    } else {
+        char name[kMaxEntityName + 1];
+        int length = 0;
+        while (ok && (IsLetter(LCh) || IsDigit(LCh))) {
+            raw.AddChar(LCh, Position);
+            ok = length < kMaxEntityName;
+            if (ok)
+                name[length++] = LCh;
+            Advance();
+        }
+        if (ok) {
+            if (LCh == ';') {
+                raw.AddChar(LCh, Position);
+                Advance();
+            }
+            text = LookupEntity(std::string_view(name, static_cast<size_t>(length)));
+            ok = !text.empty();
+        }
+    }
+    if (ok) {
+        for (size_t i = 0; i < text.size(); ++i)
+            into.AddChar(text[i], start + static_cast<int32_t>(i));
+    } else {
+        into.Append(raw);
+    }
+}
+
+void THtmlLexer::ReadText() {
+    auto plain = [this] {
+        return (LCh == CrChar || static_cast<unsigned char>(LCh) >= 32) && LCh != '&' && LCh != '<';
+    };
+    if (InPre) {
+        while (Token.Length() < kMaxTextRun && plain()) {
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+        return;
+    }
+    while (Token.Length() < kMaxTextRun && plain()) {
+        if (LCh == ' ' || LCh == CrChar) {
+            Token.AddChar(NoBreak ? NoBreakSpace : ' ', Position);
+            SkipBlanks();
+        } else {
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+    }
+}
+
+// ---------------------------------------------------------------- TEXTAREA and SCRIPT
+
+void THtmlLexer::ReadTextAreaSymbol() {
+    Token.Clear();
+    if (LCh == CrChar) {
+        Sy = EolSym;
+        Advance();
+    } else if (LCh == EofChar) {
+        Sy = EofSym;
+    } else if (LCh == '<') {
+        do {
+            Token.AddChar(LCh, Position);
+            Advance();
+        } while (LCh != ' ' && LCh != CrChar && LCh != '>' && LCh != EofChar);
+        Sy = SameText(Token.Text(), "</textarea") ? TextAreaEndSym : UnknownTagSym;
+    } else if (LCh == '&') {
+        ReadEntity(Token);
+        Sy = TextSym;
+    } else {
+        while (Token.Length() < kMaxTextRun && LCh != CrChar && LCh != EofChar && LCh != '&' &&
+               LCh != '<') {
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+        Sy = TextSym;
+    }
+}
+
+void THtmlLexer::ReadScriptSymbol() {
+    Token.Clear();
+    if (LCh == CrChar) {
+        Sy = EolSym;
+        Advance();
+    } else if (LCh == EofChar) {
+        Sy = EofSym;
+    } else if (LCh == '<') {
+        Token.AddChar(LCh, Position);
+        Advance();
+        for (int n = 0; n < 7 && (LCh == '/' || IsLetter(LCh)); ++n) {
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+        if (LCh == '>') {
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+        Sy = SameText(Token.Text(), "</script>") ? ScriptEndSym : UnknownTagSym;
+    } else {
+        while (Token.Length() < kMaxTextRun && LCh != CrChar && LCh != EofChar && LCh != '<') {
+            Token.AddChar(LCh, Position);
+            Advance();
+        }
+        Sy = TextSym;
+    }
+}
+
+void THtmlLexer::ReadScript(const TScriptEvent& onScript) {
+    std::string name, language;
+    if (const TAttribute* a = Attributes.Find(NameSym))
+        name = a->Str;
+    if (const TAttribute* a = Attributes.Find(LanguageSym))
+        language = a->Str;
+    std::string text;
+    {
+        FlagGuard guard(NoComment, true);
+        if (onScript)
+            text.reserve(32500);
+        for (;;) {
+            ReadScriptSymbol();
+            if (Sy == ScriptEndSym || Sy == EofSym)
+                break;
+            if (onScript) {
+                if (Sy == EolSym)
+                    text += "\r\n";
+                else
+                    text += Token.Text();
+            }
+        }
+    }
+    if (onScript)
+        onScript(Sender, name, language, std::move(text));
+}
