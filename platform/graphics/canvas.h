@@ -6,7 +6,12 @@
 //   LineTo draws from the pen position up to, not including, the end point (Bresenham), with
 //     the cosmetic dash patterns of GDI for widths of 1 (dash 18 on 6 off, dot 3/3, dash-dot
 //     9/6/3/6, dash-dot-dot 9/3/3/3/3/3); wider pens draw solid with round ends;
-//   Ellipse and Polygon fill exactly the pixels the matching TRegion holds (region.h).
+//   Ellipse and Polygon fill exactly the pixels the matching TRegion holds (region.h); the pen
+//     of an ellipse is the ring of its pixels that the box inset by the pen width leaves out,
+//     drawn solid whatever the pen style;
+//   as with GDI's opaque background mode, the gaps of a dashed or dotted line are painted in
+//     Brush.Color unless Brush.Style is bsClear;
+//   a pen wider than 1 draws the frame of Rectangle inside the rectangle (an inside-frame pen).
 // Every operation is clipped to the clip rectangle (the whole surface by default).
 //
 // Text is drawn from 8-bit strings: each byte is mapped through the code page of the font's
@@ -124,7 +129,8 @@ public:
     int TextHeight(std::string_view text) const;
     TSize TextExtent(std::string_view text) const;
     TTextMetric TextMetrics() const;
-    std::shared_ptr<const TResolvedFont> ResolvedFont() const { return Font.Resolve(); }
+    // Font resolved (remembered while Font stays the same).
+    std::shared_ptr<const TResolvedFont> ResolvedFont() const;
 
     // Blits from a bitmap, through CopyMode unless a mode is given.
     void Draw(int x, int y, const TBitmap& bitmap);
@@ -146,8 +152,10 @@ public:
     bool SaveToPNG(const std::string& fileName) const;
 
     // Raw access for the toolkit peer: rows of 32-bit 0x00RRGGBB pixels (cairo's RGB24),
-    // Stride() bytes apart. Call Flush() before reading after cairo drawing and MarkDirty()
-    // after writing.
+    // Stride() bytes apart. Call Flush() before reading (cairo may have drawing pending) and
+    // MarkDirty() after writing.
+    void Flush() const;
+    void MarkDirty();
     const uint32_t* Row(int y) const;
     uint32_t* Row(int y);
     int Stride() const { return stride_; }
@@ -155,13 +163,9 @@ public:
 
 private:
     void Init(int width, int height);
-    void Flush() const;
-    void MarkDirty();
-    void* Context();                                // cairo_t* clipped to clip_, made on demand
-    void PutPixel(int x, int y, TColor c);          // no clip test
-    void FillSpan(int y, int x0, int x1, TColor c); // clipped, x1 exclusive
-    void ThinLine(int x0, int y0, int x1, int y1, bool last);
-    void WideLine(const std::vector<TPoint>& points, bool closed);
+    void* Context(const TRect& clip);        // cairo_t* clipped to clip, made on demand
+    void FillArea(const TRect& r, TColor c); // clipped to clip_
+    void ThinLine(int x0, int y0, int x1, int y1);
     void StrokePath(const std::vector<TPoint>& points, bool closed);
     void DrawText(int x, int y, std::string_view text, const TRect* clip);
     template <class Source>
@@ -175,4 +179,6 @@ private:
     TRect clip_;
     TPoint pen_pos_;
     int dash_pos_ = 0; // position in the dash pattern, carried from one LineTo to the next
+    mutable TFont resolved_desc_;
+    mutable std::shared_ptr<const TResolvedFont> resolved_;
 };

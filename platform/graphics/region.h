@@ -27,7 +27,8 @@ public:
 
     TKind Kind() const { return kind_; }
     bool IsEmpty() const { return kind_ == rkEmpty; }
-    // The smallest rectangle holding every pixel of the region (empty for an empty region).
+    // A rectangle holding every pixel of the region: the box of a rectangle or ellipse, the
+    // bounding box of a polygon's points (empty for an empty region).
     TRect BoundsRect() const { return bounds_; }
     // PtInRegion.
     bool Contains(int x, int y) const;

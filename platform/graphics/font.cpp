@@ -1,0 +1,314 @@
+#include "platform/graphics/font.h"
+
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_DRIVER_H
+#include FT_MODULE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/base/exceptions.h"
+#include "platform/graphics/screen.h"
+
+namespace {
+
+// One FreeType library for the process. It is never released: cairo may keep faces made from
+// it until the very end, and the operating system frees it at exit.
+FT_Library Library() {
+    static FT_Library lib = [] {
+        FT_Library l = nullptr;
+        if (FT_Init_FreeType(&l) != 0)
+            throw EOutOfMemory("Cannot start FreeType");
+        // The classic TrueType interpreter applies the fonts' full hinting, horizontal
+        // included, as the Windows rasteriser does; advances then come out in whole pixels
+        // from the hinted glyphs (or the hdmx table).
+        FT_UInt version = TT_INTERPRETER_VERSION_35;
+        FT_Property_Set(l, "truetype", "interpreter-version", &version);
+        return l;
+    }();
+    return lib;
+}
+
+FcConfig* Config() {
+    static FcConfig* config = [] {
+        if (!FcInit())
+            throw EOutOfMemory("Cannot start fontconfig");
+        return FcConfigGetCurrent();
+    }();
+    return config;
+}
+
+std::mutex& CacheMutex() {
+    static std::mutex m;
+    return m;
+}
+
+// Families that stand in for a Windows family with the same metrics. Fontconfig's own metric
+// aliases (binding "same") are honoured too; this list keeps the rule when a configuration
+// lacks them.
+struct TCompatible {
+    const char* windows;
+    const char* standIn;
+};
+constexpr TCompatible kCompatible[] = {
+    {"Times New Roman", "Liberation Serif"},
+    {"Times", "Liberation Serif"},
+    {"Arial", "Liberation Sans"},
+    {"Helvetica", "Liberation Sans"},
+    {"Arial Narrow", "Liberation Sans Narrow"},
+    {"Courier New", "Liberation Mono"},
+    {"Courier", "Liberation Mono"},
+};
+
+int ScaleRound(long value, int em, int unitsPerEm) {
+    const long long n = static_cast<long long>(value) * em;
+    const long long q = (n >= 0 ? n + unitsPerEm / 2 : n - unitsPerEm / 2) / unitsPerEm;
+    return static_cast<int>(q);
+}
+
+int ScaleCeil(long value, int em, int unitsPerEm) {
+    const long long n = static_cast<long long>(value) * em;
+    if (n <= 0)
+        return static_cast<int>(n / unitsPerEm);
+    return static_cast<int>((n + unitsPerEm - 1) / unitsPerEm);
+}
+
+// The em is kept within what the rasteriser handles quickly; larger requests draw at this
+// size (no page asks for letters a hundred lines high).
+constexpr int kMaxEmPixels = 2048;
+
+std::string FoldKey(const TFont& f, int em) {
+    std::string key = LowerCase(f.Name);
+    key += '\0';
+    key += std::to_string(em);
+    key += f.Bold ? 'B' : '-';
+    key += f.Italic ? 'I' : '-';
+    key += f.Underline ? 'U' : '-';
+    key += f.StrikeOut ? 'S' : '-';
+    key += std::to_string(static_cast<int>(CodePageOfCharset(f.Charset)));
+    return key;
+}
+
+std::unordered_map<std::string, std::shared_ptr<const TResolvedFont>>& Cache() {
+    static std::unordered_map<std::string, std::shared_ptr<const TResolvedFont>> cache;
+    return cache;
+}
+
+void DoneFace(void* face) {
+    FT_Done_Face(static_cast<FT_Face>(face));
+}
+const cairo_user_data_key_t kFaceKey{};
+
+std::string FcString(FcPattern* p, const char* object, int id) {
+    FcChar8* s = nullptr;
+    if (FcPatternGetString(p, object, id, &s) == FcResultMatch && s != nullptr)
+        return reinterpret_cast<const char*>(s);
+    return {};
+}
+
+} // namespace
+
+int TFont::PixelSize() const {
+    const int em = TScreen::PointsToPixels(Size > 0 ? Size : 12);
+    return std::clamp(em, 1, kMaxEmPixels);
+}
+
+std::shared_ptr<const TResolvedFont> TFont::Resolve() const {
+    return TFontCache::Get(*this);
+}
+
+std::string TFont::FaceName() const {
+    return Resolve()->FaceName();
+}
+
+TResolvedFont::~TResolvedFont() {
+    if (cairo_face_ != nullptr)
+        cairo_font_face_destroy(static_cast<cairo_font_face_t*>(cairo_face_));
+}
+
+int TResolvedFont::TextWidth(std::string_view s) const {
+    int w = 0;
+    for (unsigned char c : s)
+        w += advance_[c];
+    return w;
+}
+
+int TResolvedFont::FitCount(std::string_view s, int maxExtent, std::vector<int>* partials) const {
+    if (partials != nullptr)
+        partials->clear();
+    int fit = 0;
+    int w = 0;
+    bool fitting = maxExtent >= 0;
+    for (unsigned char c : s) {
+        w += advance_[c];
+        if (fitting && w <= maxExtent)
+            ++fit;
+        else
+            fitting = false;
+        if (partials != nullptr)
+            partials->push_back(w);
+        else if (!fitting)
+            break;
+    }
+    return fit;
+}
+
+char32_t TResolvedFont::CharOf(uint8_t ch) const {
+    return CodePageToUnicode(ch, code_page_);
+}
+
+std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
+    std::shared_ptr<TResolvedFont> font(new TResolvedFont());
+    font->desc_ = desc;
+    font->desc_.Color = clBlack; // colour is the drawer's business, not the face's
+    font->em_ = desc.PixelSize();
+    font->code_page_ = CodePageOfCharset(desc.Charset);
+
+    // Ask fontconfig for the family in the wanted style.
+    FcConfig* config = Config();
+    FcPattern* pattern = FcPatternCreate();
+    const std::string requested = Trim(desc.Name);
+    if (!requested.empty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(requested.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, desc.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, desc.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font->em_);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+
+    // Families the configuration declares equivalent to the requested one.
+    std::vector<std::string> sameFamilies;
+    for (int i = 1;; ++i) {
+        FcValue v;
+        FcValueBinding binding;
+        if (FcPatternGetWithBinding(pattern, FC_FAMILY, i, &v, &binding) != FcResultMatch)
+            break;
+        if (binding == FcValueBindingSame && v.type == FcTypeString)
+            sameFamilies.emplace_back(reinterpret_cast<const char*>(v.u.s));
+    }
+    for (const TCompatible& c : kCompatible)
+        if (SameText(requested, c.windows))
+            sameFamilies.emplace_back(c.standIn);
+
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr)
+        throw EOutOfMemory("No font available");
+    font->file_ = FcString(match, FC_FILE, 0);
+    int index = 0;
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    font->family_ = FcString(match, FC_FAMILY, 0);
+    // A font may carry several family names ("DejaVu Sans" and "DejaVu Sans Condensed").
+    std::string exactName;
+    bool standIn = false;
+    for (int i = 0;; ++i) {
+        std::string fam = FcString(match, FC_FAMILY, i);
+        if (fam.empty())
+            break;
+        if (exactName.empty() && SameText(fam, requested))
+            exactName = fam;
+        for (const std::string& s : sameFamilies)
+            if (SameText(fam, s))
+                standIn = true;
+    }
+    FcPatternDestroy(match);
+    font->found_ = !requested.empty() && (!exactName.empty() || standIn);
+    font->face_name_ = !exactName.empty() ? exactName : font->found_ ? requested : font->family_;
+
+    FT_Face face = nullptr;
+    if (font->file_.empty() || FT_New_Face(Library(), font->file_.c_str(), index, &face) != 0)
+        throw EOutOfMemory("Cannot open font " + font->file_);
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(font->em_));
+
+    // Metrics of the GDI screen model.
+    const int em = font->em_;
+    const int upem = face->units_per_EM > 0 ? face->units_per_EM : 2048;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+    long winAscent = face->ascender, winDescent = -face->descender;
+    if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+        winAscent = os2->usWinAscent;
+        winDescent = os2->usWinDescent;
+    }
+    TTextMetric& m = font->metrics_;
+    m.Ascent = ScaleCeil(winAscent, em, upem);
+    m.Descent = ScaleCeil(winDescent, em, upem);
+    m.Height = m.Ascent + m.Descent;
+    m.InternalLeading = m.Height - em;
+    if (hhea != nullptr) {
+        const long gap = static_cast<long>(hhea->Line_Gap) -
+                         ((winAscent + winDescent) - (hhea->Ascender - hhea->Descender));
+        m.ExternalLeading = std::max(0, ScaleRound(gap, em, upem));
+    }
+    m.MaxCharWidth = ScaleRound(face->max_advance_width, em, upem);
+    m.Overhang = 0;
+
+    // Advances of the 256 bytes, hinted, in whole pixels.
+    for (int b = 0; b < 256; ++b) {
+        const char32_t ch = CodePageToUnicode(static_cast<uint8_t>(b), font->code_page_);
+        const FT_UInt glyph = FT_Get_Char_Index(face, ch);
+        font->glyph_[b] = glyph;
+        int adv = 0;
+        if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) == 0)
+            adv = static_cast<int>((face->glyph->advance.x + 32) >> 6);
+        font->advance_[b] = std::max(0, adv);
+    }
+    if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0)
+        m.AveCharWidth = ScaleRound(os2->xAvgCharWidth, em, upem);
+    else
+        m.AveCharWidth = font->advance_[static_cast<uint8_t>('x')];
+
+    // Underline: FreeType gives the centre of the stroke (y up); we keep its top (y down).
+    const int uThick = std::max(1, ScaleRound(face->underline_thickness, em, upem));
+    font->underline_size_ = uThick;
+    font->underline_pos_ =
+        std::max(1, ScaleRound(-face->underline_position, em, upem) - uThick / 2);
+    if (os2 != nullptr && os2->version != 0xFFFF && os2->yStrikeoutSize > 0) {
+        font->strike_size_ = std::max(1, ScaleRound(os2->yStrikeoutSize, em, upem));
+        font->strike_pos_ = -ScaleRound(os2->yStrikeoutPosition, em, upem);
+    } else {
+        font->strike_size_ = uThick;
+        font->strike_pos_ = -m.Ascent / 3;
+    }
+
+    // The cairo face owns the FreeType face from here on.
+    cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_DEFAULT);
+    if (cairo_font_face_status(cf) != CAIRO_STATUS_SUCCESS ||
+        cairo_font_face_set_user_data(cf, &kFaceKey, face, DoneFace) != CAIRO_STATUS_SUCCESS) {
+        cairo_font_face_destroy(cf);
+        FT_Done_Face(face);
+        throw EOutOfMemory("Cannot make a cairo font face");
+    }
+    font->cairo_face_ = cf;
+    return font;
+}
+
+std::shared_ptr<const TResolvedFont> TFontCache::Get(const TFont& desc) {
+    const std::string key = FoldKey(desc, desc.PixelSize());
+    std::lock_guard<std::mutex> lock(CacheMutex());
+    auto& cache = Cache();
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    auto font = TResolvedFont::Create(desc);
+    cache.emplace(key, font);
+    return font;
+}
+
+size_t TFontCache::Count() {
+    std::lock_guard<std::mutex> lock(CacheMutex());
+    return Cache().size();
+}
+
+void TFontCache::Clear() {
+    std::lock_guard<std::mutex> lock(CacheMutex());
+    Cache().clear();
+}

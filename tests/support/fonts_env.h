@@ -1,0 +1,26 @@
+#pragma once
+// Include in every test that makes fonts: before main runs (and so before fontconfig starts),
+// it points FONTCONFIG_FILE at tests/data/fontconfig/fonts.conf, which lists only the packaged
+// Liberation and DejaVu fonts with the Windows families aliased to them. Text then measures
+// and draws the same on every machine. Tests run from the repository root; FOLIO_SOURCE_DIR
+// takes precedence when CTest sets it.
+#include <cstdlib>
+#include <string>
+
+namespace folio_test {
+
+inline std::string TestFontConfigFile() {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    std::string root = src != nullptr && *src != '\0' ? src : ".";
+    return root + "/tests/data/fontconfig/fonts.conf";
+}
+
+inline bool UseTestFonts() {
+    const std::string file = TestFontConfigFile();
+    return setenv("FONTCONFIG_FILE", file.c_str(), 1) == 0;
+}
+
+// Runs during static initialisation of every test binary that includes this header.
+inline const bool kTestFontsInstalled = UseTestFonts();
+
+} // namespace folio_test
