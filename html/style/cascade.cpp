@@ -1,0 +1,176 @@
+// The cascade: inheriting from the parent's set, then merging the sheet's rules in order of
+// specificity, the contextual rules and finally the element's style attribute.
+#include <string>
+
+#include "html/style/prop_stack.h"
+#include "html/style/properties.h"
+#include "html/style/style_list.h"
+#include "html/style/value_convert.h"
+
+namespace {
+bool Inherited(int i) {
+    switch (i) {
+    case piBorderStyle:
+    case piBackgroundColor:
+    case piBorderColor:
+    case piBackgroundImage:
+    case piBackgroundPosition:
+    case piBackgroundRepeat:
+    case piVerticalAlign:
+    case piPosition:
+    case piFloat:
+    case piClear:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool FitsOrEmpty(const std::string& part, std::string_view value) {
+    return part.empty() || part == value;
+}
+
+void MergeKey(TProperties& target, const TStyleList& sheet, const std::string& key) {
+    int i = 0;
+    if (!sheet.Find(key, i))
+        return;
+    for (; i < sheet.Count() && sheet.Key(i) == key; ++i)
+        target.MergeRule(sheet.Props(i));
+}
+} // namespace
+
+void TProperties::InheritFrom(const TProperties& parent) {
+    for (int i = 0; i < PropCount; ++i) {
+        if (i >= piMarginTop && i <= piLeft)
+            Values[i] = NullLength;
+        else if (Inherited(i))
+            Values[i] = parent.Values[i];
+    }
+    TextBackground = parent.TextBackground;
+    Charset = parent.Charset;
+    const std::unique_ptr<TMyFont> font = MakeFont();
+    const TTextMetric tm = GetTextMetrics(*font);
+    EmHeight = tm.Height - tm.InternalLeading;
+    ExHeight = EmHeight / 2;
+}
+
+void TProperties::MergeRule(const TProperties& rule) {
+    auto write = [this](int slot, const TPropValue& v) {
+        Values[slot] = v;
+        SetByRule[slot] = true;
+    };
+    const bool link = ElemPseudo == "link";
+    const bool hover = ElemPseudo == "hover";
+    const bool visited = ElemPseudo == "visited";
+    if (link || hover || visited) {
+        if (const TPropValue& c = rule.Values[piColor]; !c.IsEmpty())
+            write(link ? piLinkColor : hover ? piHoverColor : piVisitedColor, c);
+        // A state's background and decoration carry on into the later states, so a hovered
+        // or visited link starts from the link's.
+        if (const TPropValue& bg = rule.Values[piBackgroundColor]; !bg.IsEmpty()) {
+            if (link)
+                write(piLinkBackgroundColor, bg);
+            if (link || hover)
+                write(piHoverBackgroundColor, bg);
+            write(piVisitedBackgroundColor, bg);
+        }
+        if (const TPropValue& d = rule.Values[piTextDecoration]; !d.IsEmpty()) {
+            if (link)
+                write(piLinkDecoration, d);
+            if (link || hover)
+                write(piHoverDecoration, d);
+            write(piVisitedDecoration, d);
+        }
+        return;
+    }
+    for (int i = 0; i < NamedPropCount; ++i) {
+        const TPropValue& v = rule.Values[i];
+        if (v.IsEmpty())
+            continue;
+        if (i >= piMarginTop && i <= piLeft && v.IsInteger(NullLength))
+            continue;
+        write(i, v);
+    }
+}
+
+bool TProperties::MatchContext(const std::vector<TSelectorPart>& parts, const TPropStack& stack,
+                               std::string_view cls, std::string_view id,
+                               std::string_view pseudo) const {
+    if (parts.size() < 2)
+        return false;
+    const TSelectorPart& subject = parts[0];
+    if (!FitsOrEmpty(subject.Class, cls) || !FitsOrEmpty(subject.ID, id) ||
+        !FitsOrEmpty(subject.Pseudo, pseudo))
+        return false;
+    size_t part = 1;
+    // Ancestors nearest first, from the level below this set; level 0 (the document's root
+    // set) is never an ancestor element.
+    for (int level = stack.Count() - 2; level >= 1; --level) {
+        const TProperties& e = stack[level];
+        const TSelectorPart& p = parts[part];
+        if (p.Tag.empty() || p.Tag != e.ElemTag || !FitsOrEmpty(p.Class, e.ElemClass))
+            continue;
+        if (FitsOrEmpty(p.ID, e.ElemID) && FitsOrEmpty(p.Pseudo, e.ElemPseudo)) {
+            if (part + 1 == parts.size())
+                return true;
+            ++part;
+        }
+    }
+    return false;
+}
+
+void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
+                              std::string_view tag, std::string_view cls, std::string_view id,
+                              std::string_view pseudo, const TProperties* styleAttr) {
+    const TPropValue& size = Values[piFontSize];
+    const double parentSize = size.IsReal() && size.Real() != 0 ? size.Real() : DefaultPointSize();
+
+    // The pseudo-class decides how rules merge (link states are routed), so it is known
+    // before the first merge.
+    ElemTag = tag;
+    ElemClass = cls;
+    ElemID = id;
+    ElemPseudo = pseudo;
+
+    const std::string t(tag), c(cls), i(id), p(pseudo);
+    const bool hasC = !c.empty(), hasI = !i.empty(), hasP = !p.empty();
+    auto merge = [&](bool wanted, const std::string& key) {
+        if (wanted)
+            MergeKey(*this, sheet, key);
+    };
+    // Least specific first: later merges overwrite earlier ones.
+    merge(!t.empty(), t);
+    merge(hasC, "." + c);
+    merge(hasP, ":" + p);
+    merge(hasC, t + "." + c);
+    merge(hasP, t + ":" + p);
+    merge(hasC && hasP, "." + c + ":" + p);
+    merge(hasC && hasP, t + "." + c + ":" + p);
+    if (hasI) {
+        merge(true, "#" + i);
+        merge(true, t + "#" + i);
+        merge(hasC, "." + c + "#" + i);
+        merge(hasP, "#" + i + ":" + p);
+        merge(hasP, t + "#" + i + ":" + p);
+        merge(hasC, t + "." + c + "#" + i);
+        merge(hasC && hasP, "." + c + "#" + i + ":" + p);
+        merge(hasC && hasP, t + "." + c + "#" + i + ":" + p);
+    }
+
+    // Contextual rules for this tag follow the bare tag key; fewer ancestors first.
+    if (!t.empty()) {
+        for (int k = sheet.LowerBound(t); k < sheet.Count(); ++k) {
+            const std::vector<TSelectorPart>& parts = sheet.Parts(k);
+            if (parts.empty() || parts[0].Tag != t)
+                break;
+            if (parts.size() > 1 && stack && MatchContext(parts, *stack, c, i, p))
+                MergeRule(sheet.Props(k));
+        }
+    }
+
+    if (styleAttr)
+        MergeRule(*styleAttr);
+
+    if (Values[piFontSize].IsText())
+        Values[piFontSize] = PointSizeOf(Values[piFontSize].Text(), parentSize);
+}

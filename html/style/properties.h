@@ -1,0 +1,121 @@
+#pragma once
+// TProperties: the style property set of one element. The document reader makes one for
+// every element it opens: Create, InheritFrom the set below it on the property stack, then
+// ApplyStyles. Layout code never reads style text itself; it asks the set for fonts, colours,
+// alignment kinds and box values.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/style/background.h"
+#include "html/style/box_convert.h"
+#include "html/style/my_font.h"
+#include "html/style/prop_index.h"
+#include "html/style/prop_value.h"
+#include "html/style/selector_parts.h"
+#include "platform/graphics/color.h"
+
+class TStyleList;
+class TPropStack;
+
+enum AlignKind : uint8_t { akNone, akTop, akMiddle, akBaseline, akBottom, akLeft, akRight };
+enum ClearKind : uint8_t { ckNone, ckLeft, ckRight, ckBoth };
+enum PositionKind : uint8_t { posStatic, posRelative, posAbsolute };
+
+// The list-style-type names; a query result is the index into this table.
+enum ListStyleKind : uint8_t {
+    lsBlank,
+    lsCircle,
+    lsDecimal,
+    lsDisc,
+    lsLowerAlpha,
+    lsLowerRoman,
+    lsNone,
+    lsSquare,
+    lsUpperAlpha,
+    lsUpperRoman,
+};
+
+class TProperties {
+public:
+    std::string ElemTag;    // tag the set was computed for; "default" for CopyAsDefault
+    std::string ElemClass;  // class attribute value
+    std::string ElemID;     // id attribute value
+    std::string ElemPseudo; // "link", "hover", "visited" or empty
+    TColor TextBackground = NoColor;
+    uint8_t Charset = 0;
+    int32_t EmHeight = 0; // em of the set's font, in pixels
+    int32_t ExHeight = 0; // EmHeight / 2
+    std::array<TPropValue, PropCount> Values;
+    std::array<bool, PropCount> SetByRule{};
+
+    // Lengths 10..29 start as NullLength, z-index as 0, every other slot unassigned.
+    TProperties();
+
+    void CopyValues(const TProperties& source);    // the 51 slots only
+    void CopyAsDefault(const TProperties& source); // slots and Charset; ElemTag "default"
+
+    // Takes the inheritable slots of the parent (lengths reset to NullLength; the
+    // non-inherited slots are left as they are), its TextBackground and Charset, and measures
+    // the set's font for EmHeight and ExHeight.
+    void InheritFrom(const TProperties& parent);
+    // Cascades the sheet's rules and the style-attribute set into this set. stack is the
+    // reader's property stack with this set already on top (nullptr: contextual rules never
+    // match). Afterwards a font-size given as text has become a real number of points.
+    void ApplyStyles(const TStyleList& sheet, const TPropStack* stack, std::string_view tag,
+                     std::string_view cls, std::string_view id, std::string_view pseudo,
+                     const TProperties* styleAttr);
+    // Writes the assigned slots of a rule into this set, routed to the link-state slots when
+    // ElemPseudo is "link", "hover" or "visited"; written slots are marked SetByRule.
+    void MergeRule(const TProperties& rule);
+    // Whether a contextual key's ancestor parts match the stack below this set.
+    bool MatchContext(const std::vector<TSelectorPart>& parts, const TPropStack& stack,
+                      std::string_view cls, std::string_view id, std::string_view pseudo) const;
+
+    // For every slot no rule wrote, takes the source's value.
+    void RefreshUnset(const TProperties& source);
+    // Stores an HTML attribute's value unless a style rule already gave the slot one.
+    void SetIfUnset(const TPropValue& value, int index);
+    // Declarations of a style attribute: unknown names are ignored.
+    void AddPropertyByName(std::string_view name, std::string_view text);
+    void AddPropertyByIndex(int index, std::string_view text);
+
+    // Fonts belong to the caller.
+    std::unique_ptr<TMyFont> MakeFont() const;
+    std::unique_ptr<TMyFont> MakeLinkFont() const;
+    std::unique_ptr<TMyFont> MakeHoverFont(const TMyFont& base) const;
+    std::unique_ptr<TMyFont> MakeVisitedFont(const TMyFont& base) const;
+
+    // Queries. Each reads its own slot and gives a default when the slot holds something
+    // else than expected.
+    // "none" is found with an empty address; a url() is found when its address is not empty.
+    bool GetBackgroundImage(std::string& url) const;
+    TBgPosition GetBackgroundPos(int32_t emSize, int32_t exSize) const;
+    bool GetVertAlign(AlignKind& align) const;
+    bool GetFloat(AlignKind& align) const;
+    bool GetClear(ClearKind& clear) const;
+    ListStyleKind GetListStyleType() const;
+    std::string GetListStyleImage() const;
+    PositionKind GetPosition() const;
+    bool IsHidden() const;
+    int32_t GetZIndex() const;
+    // Pixels; 0 means "normal". naturalHeight is the height of the font in use.
+    int32_t GetLineHeight(int32_t naturalHeight) const;
+    TColor GetBackgroundColor() const; // NoColor unless a rule gave one
+    TColor GetFontColor() const;       // NoColor unless a rule gave one
+    // Puts a rule's background colour behind inline text (called for inline elements).
+    void SetFontBG();
+    bool HasBorderStyle() const;
+    TBoxValues GetBoxValues() const;
+
+private:
+    void ApplyLinkState(TMyFont& font, int first) const;
+};
+
+// The generic families and the fonts they stand for; unknown names come back unchanged.
+std::string GenericFontFamily(std::string_view name);
+// The list-style-type table: names by index.
+std::string_view ListStyleName(int index);

@@ -1,0 +1,170 @@
+#include "html/style/style_list.h"
+
+#include <algorithm>
+
+#include "html/style/color_text.h"
+#include "platform/base/strings.h"
+
+namespace {
+int Rank(char c) {
+    switch (c) {
+    case ' ':
+        return 1;
+    case '#':
+        return 2;
+    case '.':
+        return 3;
+    case ':':
+        return 4;
+    default:
+        return 16 + static_cast<uint8_t>(AsciiLower(c));
+    }
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+size_t DigitRun(std::string_view s, size_t from) {
+    size_t e = from;
+    while (e < s.size() && IsDigit(s[e]))
+        ++e;
+    return e - from;
+}
+
+// The ordering number of a contextual key: one digit of ancestor count, then the sequence.
+int CompareContextNumbers(std::string_view a, std::string_view b) {
+    if (a[0] != b[0])
+        return a[0] < b[0] ? -1 : 1;
+    std::string_view sa = a.substr(1), sb = b.substr(1);
+    auto stripZeros = [](std::string_view s) {
+        while (s.size() > 1 && s[0] == '0')
+            s.remove_prefix(1);
+        return s;
+    };
+    const std::string_view va = stripZeros(sa), vb = stripZeros(sb);
+    if (va.size() != vb.size())
+        return va.size() < vb.size() ? -1 : 1;
+    if (const int c = va.compare(vb); c != 0)
+        return c < 0 ? -1 : 1;
+    if (sa.size() != sb.size())
+        return sa.size() < sb.size() ? -1 : 1;
+    return 0;
+}
+} // namespace
+
+int CompareStyleKeys(std::string_view a, std::string_view b) {
+    // Both keys are equal up to i, so one index serves both, and so does the first blank.
+    const size_t numberAt = a.find(' ') + 1; // 0 when there is no blank
+    size_t i = 0;
+    while (i < a.size() && i < b.size()) {
+        if (i == numberAt && i > 0 && IsDigit(a[i]) && IsDigit(b[i])) {
+            const size_t na = DigitRun(a, i), nb = DigitRun(b, i);
+            if (const int c = CompareContextNumbers(a.substr(i, na), b.substr(i, nb)); c != 0)
+                return c;
+            i += na; // equal numbers of equal length
+            continue;
+        }
+        const int ra = Rank(a[i]), rb = Rank(b[i]);
+        if (ra != rb)
+            return ra < rb ? -1 : 1;
+        ++i;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+TStyleList::TStyleList() = default;
+TStyleList::~TStyleList() {
+    Clear();
+}
+
+bool TStyleList::Find(std::string_view key, int& index) const {
+    index = LowerBound(key);
+    return index < Count() && CompareStyleKeys(entries_[static_cast<size_t>(index)].Key, key) == 0;
+}
+
+int TStyleList::IndexOf(std::string_view key) const {
+    int index = 0;
+    return Find(key, index) ? index : -1;
+}
+
+int TStyleList::LowerBound(std::string_view key) const {
+    const auto it = std::lower_bound(
+        entries_.begin(), entries_.end(), key,
+        [](const Entry& e, std::string_view k) { return CompareStyleKeys(e.Key, k) < 0; });
+    return static_cast<int>(it - entries_.begin());
+}
+
+void TStyleList::Clear() {
+    entries_.clear();
+    DefaultProps = nullptr;
+    ContextCounter = 10;
+    LinkColorSet = false;
+    VisitedColorSet = false;
+    HoverColorSet = false;
+}
+
+TProperties& TStyleList::AddEntry(std::string_view key, std::unique_ptr<TProperties> props) {
+    if (!props)
+        props = std::make_unique<TProperties>();
+    props->ElemTag = key;
+    const auto it = std::upper_bound(
+        entries_.begin(), entries_.end(), key,
+        [](std::string_view k, const Entry& e) { return CompareStyleKeys(k, e.Key) < 0; });
+    Entry e{std::string(key), std::move(props), SplitSelectorParts(key)};
+    return *entries_.insert(it, std::move(e))->Props;
+}
+
+TProperties& TStyleList::AddCopy(std::string_view key, const TProperties& props) {
+    auto copy = std::make_unique<TProperties>();
+    copy->CopyValues(props);
+    return AddEntry(key, std::move(copy));
+}
+
+std::string TStyleList::NextContextNumber() {
+    return std::to_string(ContextCounter++);
+}
+
+void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
+                         std::string_view value) {
+    const auto index = FindPropIndex(propertyName);
+    if (!index)
+        return;
+    int at = 0;
+    std::unique_ptr<TProperties> fresh;
+    TProperties* props = nullptr;
+    if (Find(key, at)) {
+        props = entries_[static_cast<size_t>(at)].Props.get();
+    } else {
+        fresh = std::make_unique<TProperties>();
+        props = fresh.get();
+    }
+    TColor c = 0;
+    switch (*index) {
+    case piColor:
+        if (ColorFromText(value, false, c)) {
+            props->Values[piColor] = static_cast<int32_t>(c);
+            if (key.find(":link") != std::string_view::npos) {
+                LinkColorSet = true;
+            } else if (key.find(":visited") != std::string_view::npos) {
+                VisitedColorSet = true;
+            } else if (key.find(":hover") != std::string_view::npos) {
+                HoverColorSet = true;
+                if (OnHoverRule)
+                    OnHoverRule();
+            }
+        }
+        break;
+    case piBackgroundColor:
+    case piBorderColor:
+        props->Values[*index] = static_cast<int32_t>(ColorFromText(value, false, c) ? c : NoColor);
+        break;
+    default:
+        // Border styles and visibility are stored as a style attribute stores them.
+        props->AddPropertyByIndex(*index, value);
+    }
+    if (fresh)
+        AddEntry(key, std::move(fresh));
+}

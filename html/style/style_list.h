@@ -1,0 +1,84 @@
+#pragma once
+// TStyleList: a document's style sheet. Every rule is stored under a key made from its
+// selector (lower case), kept sorted so that all keys for one tag, contextual ones included,
+// follow the bare tag key directly; each entry owns its property set.
+//
+// Key format: a simple selector is tag.class#id:pseudo (each piece optional). A contextual
+// selector is stored subject first, then a blank, then the count of ancestor parts and a
+// sequence number from NextContextNumber written in front of the nearest ancestor, then the
+// further ancestors, nearest first, each followed by a blank: "li 212ul div ".
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/style/properties.h"
+#include "html/style/selector_parts.h"
+#include "platform/graphics/color.h"
+
+// The order of the sheet. ASCII case is ignored; the selector separators blank, "#", "." and
+// ":" sort before every other character, so "li 1..", "li#x", "li.c" and "li:hover" come right
+// after "li" and before "li-x", "li1" or "lia"; and the ordering digits of contextual keys
+// compare as numbers (ancestor count first, then sequence), so rules keep the order they were
+// read in however many a sheet has.
+int CompareStyleKeys(std::string_view a, std::string_view b);
+
+class TStyleList {
+public:
+    struct Entry {
+        std::string Key;
+        std::unique_ptr<TProperties> Props;
+        std::vector<TSelectorPart> Parts; // SplitSelectorParts(Key), made once
+    };
+
+    TStyleList();
+    ~TStyleList();
+    TStyleList(const TStyleList&) = delete;
+    TStyleList& operator=(const TStyleList&) = delete;
+
+    TProperties* DefaultProps = nullptr; // the "default" entry after LoadDefaults
+    int32_t ContextCounter = 10;
+    bool LinkColorSet = false;
+    bool VisitedColorSet = false;
+    bool HoverColorSet = false;
+    // Called when a rule gives a :hover colour: the owning document switches hover
+    // highlighting on.
+    std::function<void()> OnHoverRule;
+
+    int Count() const { return static_cast<int>(entries_.size()); }
+    // Bounds-checked: an index outside 0..Count()-1 throws std::out_of_range.
+    const std::string& Key(int index) const { return At(index).Key; }
+    TProperties& Props(int index) { return *At(index).Props; }
+    const TProperties& Props(int index) const { return *At(index).Props; }
+    const std::vector<TSelectorPart>& Parts(int index) const { return At(index).Parts; }
+
+    // First entry with exactly this key (in the sheet's order): true with its index, else
+    // false with the index where the key would go.
+    bool Find(std::string_view key, int& index) const;
+    int IndexOf(std::string_view key) const; // -1 when absent
+    // First index whose key is not less than the text.
+    int LowerBound(std::string_view key) const;
+
+    // Frees every set, resets ContextCounter to 10 and the three colour flags.
+    void Clear();
+    // Adds the set under the key (after any equal keys) and sets its ElemTag to the key.
+    TProperties& AddEntry(std::string_view key, std::unique_ptr<TProperties> props);
+    // Adds a new set with the slots of the given one.
+    TProperties& AddCopy(std::string_view key, const TProperties& props);
+    // A declaration of a style-sheet rule. Unknown property names are ignored.
+    void SetRule(std::string_view key, std::string_view propertyName, std::string_view value);
+    // ContextCounter as decimal text, then ContextCounter + 1.
+    std::string NextContextNumber();
+
+    // Clears the sheet, sets DefaultPointSize and adds the built-in rules.
+    void LoadDefaults(std::string_view defaultFontName, std::string_view preFontName,
+                      int32_t marginWidth, int32_t marginHeight, uint8_t charset,
+                      bool underlineLinks, TColor hoverColor, TColor visitedColor, TColor linkColor,
+                      TColor textColor, double pointSize);
+
+private:
+    const Entry& At(int index) const { return entries_.at(static_cast<size_t>(index)); }
+    std::vector<Entry> entries_;
+};
