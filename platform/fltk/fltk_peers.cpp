@@ -1,0 +1,947 @@
+#include "platform/fltk/fltk_peers.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Browser.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Round_Button.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Editor.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/base/strings.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/screen.h"
+#include "platform/gui/application.h"
+#include "platform/gui/buttons.h"
+#include "platform/gui/combo_box.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/list_box.h"
+#include "platform/gui/memo.h"
+#include "platform/gui/paint_box.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/scroll_bar.h"
+#include "platform/gui/window.h"
+
+int VirtualKeyOf(int k) {
+    switch (k) {
+    case FL_Enter:
+    case FL_KP_Enter:
+        return VK_RETURN;
+    case FL_Escape:
+        return VK_ESCAPE;
+    case FL_Tab:
+        return VK_TAB;
+    case FL_BackSpace:
+        return VK_BACK;
+    case FL_Delete:
+        return VK_DELETE;
+    case FL_Page_Up:
+        return VK_PRIOR;
+    case FL_Page_Down:
+        return VK_NEXT;
+    case FL_End:
+        return VK_END;
+    case FL_Home:
+        return VK_HOME;
+    case FL_Left:
+        return VK_LEFT;
+    case FL_Up:
+        return VK_UP;
+    case FL_Right:
+        return VK_RIGHT;
+    case FL_Down:
+        return VK_DOWN;
+    default:
+        break;
+    }
+    if (k >= 'a' && k <= 'z')
+        return k - 'a' + 'A';
+    if ((k >= '0' && k <= '9') || k == ' ')
+        return k;
+    return 0;
+}
+
+TShiftState CurrentShiftState() {
+    int s = Fl::event_state();
+    TShiftState r = 0;
+    if (s & FL_SHIFT)
+        r |= ssShift;
+    if (s & FL_ALT)
+        r |= ssAlt;
+    if (s & FL_CTRL)
+        r |= ssCtrl;
+    if (s & FL_BUTTON1)
+        r |= ssLeft;
+    if (s & FL_BUTTON2)
+        r |= ssMiddle;
+    if (s & FL_BUTTON3)
+        r |= ssRight;
+    return r;
+}
+
+namespace {
+
+// FLTK reads "@" in labels as a symbol and "&" as the access-key mark; captions keep "&" (the
+// same convention) but a literal "@" must be doubled.
+std::string Label(const std::string& ansi, bool keepAmpersand) {
+    std::string utf8 = ToUtf8(ansi);
+    std::string out;
+    for (char c : utf8) {
+        if (c == '@' || (c == '&' && !keepAmpersand))
+            out += c;
+        out += c;
+    }
+    return out;
+}
+
+Fl_Font FlFont(const TFont& f) {
+    std::string n = LowerCase(f.Name);
+    Fl_Font base = FL_HELVETICA;
+    if (n.find("courier") != std::string::npos || n.find("mono") != std::string::npos)
+        base = FL_COURIER;
+    else if (n.find("times") != std::string::npos ||
+             (n.find("serif") != std::string::npos && n.find("sans") == std::string::npos))
+        base = FL_TIMES;
+    return base + (f.Bold ? FL_BOLD : 0) + (f.Italic ? FL_ITALIC : 0);
+}
+
+int FlSize(const TFont& f) {
+    return TScreen::PointsToPixels(f.Size > 0 ? f.Size : 12);
+}
+
+Fl_Cursor FlCursor(TCursor c) {
+    switch (c) {
+    case TCursor::crIBeam:
+        return FL_CURSOR_INSERT;
+    case TCursor::crHourGlass:
+        return FL_CURSOR_WAIT;
+    case TCursor::crHandPoint:
+        return FL_CURSOR_HAND;
+    case TCursor::crUpDown:
+        return FL_CURSOR_NS;
+    case TCursor::crUpOnly:
+        return FL_CURSOR_N;
+    case TCursor::crDownOnly:
+        return FL_CURSOR_S;
+    case TCursor::crArrow:
+        return FL_CURSOR_ARROW;
+    default:
+        return FL_CURSOR_DEFAULT;
+    }
+}
+
+class TFltkPeer;
+
+// A widget of kind W whose events go through its peer first.
+template <class W> class THooked : public W {
+public:
+    THooked(int x, int y, int w, int h) : W(x, y, w, h) {}
+    TFltkPeer* Peer = nullptr;
+    int handle(int e) override;
+    int BaseHandle(int e) { return W::handle(e); }
+};
+
+class TFltkPeer : public TControlPeer {
+public:
+    explicit TFltkPeer(TControl& control) : control_(control) {}
+    ~TFltkPeer() override { *alive_ = false; }
+
+    virtual Fl_Widget* Widget() const = 0;
+    virtual Fl_Group* Group() const { return nullptr; }
+
+    // Runs a call into the control; false when the peer was destroyed meanwhile (a handler
+    // closed the window), in which case the caller must not touch its members.
+    template <class F> bool Call(F&& f) {
+        std::shared_ptr<bool> alive = alive_;
+        Application().Protect(std::forward<F>(f));
+        return *alive;
+    }
+
+    // Events every widget shares: Alt+key goes to the window's access keys, other keys to the
+    // control's OnKeyDown (which may swallow them), focus is reported.
+    int Handle(int e, const std::function<int(int)>& base) {
+        if ((e == FL_KEYBOARD || e == FL_SHORTCUT) && (Fl::event_state() & FL_ALT)) {
+            int vk = VirtualKeyOf(Fl::event_key());
+            TWindow* w = control_.Window();
+            bool handled = false;
+            if (vk && w && !Call([&] { handled = w->DispatchKey(vk, CurrentShiftState()); }))
+                return 1;
+            if (handled)
+                return 1;
+        }
+        if (e == FL_KEYBOARD) {
+            int key = VirtualKeyOf(Fl::event_key());
+            if (key && control_.OnKeyDown) {
+                if (!Call([&] { control_.OnKeyDown(control_, key, CurrentShiftState()); }))
+                    return 1;
+                if (key == 0)
+                    return 1;
+            }
+            int r = 0;
+            if (!OwnKey(e, base, r))
+                return 1;
+            return r;
+        }
+        if (e == FL_FOCUS) {
+            int r = base(e);
+            if (r && !Call([&] { control_.PeerFocused(); }))
+                return 1;
+            return r;
+        }
+        int r = 0;
+        if (!Own(e, base, r))
+            return 1;
+        return r;
+    }
+
+protected:
+    // Kind-specific handling; false when the peer was destroyed.
+    virtual bool Own(int e, const std::function<int(int)>& base, int& r) {
+        r = base(e);
+        return true;
+    }
+    virtual bool OwnKey(int e, const std::function<int(int)>& base, int& r) {
+        return Own(e, base, r);
+    }
+
+    // Adds the widget to the parent control's group and syncs it.
+    void Attach() {
+        if (TControl* p = control_.Parent())
+            if (auto* pp = dynamic_cast<TFltkPeer*>(p->Peer()))
+                if (Fl_Group* g = pp->Group())
+                    g->add(Widget());
+    }
+
+    // The widget's bounds in window coordinates (FLTK places every widget relative to its
+    // window, the controls relative to their parent).
+    void SyncCommon() {
+        Fl_Widget* w = Widget();
+        int x = control_.Left(), y = control_.Top();
+        for (const TControl* p = control_.Parent(); p && p->Parent(); p = p->Parent()) {
+            x += p->Left();
+            y += p->Top();
+        }
+        if (w->x() != x || w->y() != y || w->w() != control_.Width() || w->h() != control_.Height())
+            w->resize(x, y, control_.Width(), control_.Height());
+        if (control_.Visible())
+            w->show();
+        else
+            w->hide();
+        if (control_.Enabled())
+            w->activate();
+        else
+            w->deactivate();
+        w->labelfont(FlFont(control_.Font));
+        w->labelsize(FlSize(control_.Font));
+        w->redraw();
+    }
+
+    // Widgets are deleted later, outside the callback that may be running on them.
+    template <class W> static void Release(THooked<W>* w) {
+        w->Peer = nullptr;
+        w->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
+        if (w->parent())
+            w->parent()->remove(w);
+        Fl::delete_widget(w);
+    }
+
+    static void Callback(Fl_Widget*, void* data) {
+        if (data)
+            static_cast<TFltkPeer*>(data)->Activated();
+    }
+    // The widget's callback fired.
+    virtual void Activated() {}
+
+    TControl& control_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+template <class W> int THooked<W>::handle(int e) {
+    if (!Peer)
+        return W::handle(e);
+    return Peer->Handle(e, [this](int ev) { return W::handle(ev); });
+}
+
+// ---- window ----
+
+class TFlWindow : public Fl_Double_Window {
+public:
+    TFlWindow(int x, int y, int w, int h) : Fl_Double_Window(x, y, w, h) {}
+    class TWindowPeer* Peer = nullptr;
+    int handle(int e) override;
+    void resize(int x, int y, int w, int h) override;
+};
+
+class TWindowPeer final : public TFltkPeer {
+public:
+    explicit TWindowPeer(TWindow& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new TFlWindow(c.Left(), c.Top(), std::max(c.Width(), 1), std::max(c.Height(), 1));
+        w_->end();
+        w_->Peer = this;
+        w_->resizable(nullptr);
+        w_->callback(&TWindowPeer::CloseCallback, this);
+    }
+    ~TWindowPeer() override {
+        w_->Peer = nullptr;
+        w_->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
+        w_->hide();
+        Fl::delete_widget(w_);
+    }
+    Fl_Widget* Widget() const override { return w_; }
+    Fl_Group* Group() const override { return w_; }
+
+    void Sync() override {
+        w_->copy_label(Label(c_.Caption(), true).c_str());
+        if (c_.Icon() && c_.Icon() != shownIcon_)
+            SetIcon();
+        if (c_.WindowState() == TWindowState::wsMaximized) {
+            int X, Y, W, H;
+            Fl::screen_work_area(X, Y, W, H);
+            if (w_->x() != X || w_->y() != Y || w_->w() != W || w_->h() != H)
+                w_->resize(X, Y, W, H);
+        } else if (w_->x() != c_.Left() || w_->y() != c_.Top() || w_->w() != c_.Width() ||
+                   w_->h() != c_.Height()) {
+            w_->resize(c_.Left(), c_.Top(), std::max(c_.Width(), 1), std::max(c_.Height(), 1));
+        }
+        if (c_.Shown() && c_.Visible()) {
+            if (!w_->shown()) {
+                if (c_.Modal())
+                    w_->set_modal();
+                w_->show();
+            }
+        } else {
+            w_->hide();
+        }
+    }
+
+    int HandleWindow(int e) {
+        if ((e == FL_KEYBOARD || e == FL_SHORTCUT) && (Fl::event_state() & FL_ALT)) {
+            int vk = VirtualKeyOf(Fl::event_key());
+            bool handled = false;
+            if (vk && !Call([&] { handled = c_.DispatchKey(vk, CurrentShiftState()); }))
+                return 1;
+            if (handled)
+                return 1;
+        }
+        return w_->Fl_Double_Window::handle(e);
+    }
+
+    void Resized(int x, int y, int w, int h) {
+        Call([&] { c_.PeerMoved(x, y, w, h); });
+    }
+
+private:
+    static void CloseCallback(Fl_Widget*, void* data) {
+        auto* self = static_cast<TWindowPeer*>(data);
+        // Escape closes dialogs (a cancel), never the main window.
+        if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape && !self->c_.Modal())
+            return;
+        TWindow& c = self->c_;
+        Application().Protect([&] { c.PeerCloseRequest(); });
+    }
+
+    void SetIcon() {
+        shownIcon_ = c_.Icon();
+        const TBitmap& b = *shownIcon_;
+        if (b.Empty())
+            return;
+        iconData_.resize(static_cast<size_t>(b.Width()) * b.Height() * 3);
+        size_t i = 0;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x) {
+                TColor p = b.GetPixel(x, y);
+                iconData_[i++] = GetRValue(p);
+                iconData_[i++] = GetGValue(p);
+                iconData_[i++] = GetBValue(p);
+            }
+        Fl_RGB_Image img(iconData_.data(), b.Width(), b.Height(), 3);
+        w_->icon(&img); // copied by the window
+    }
+
+    TWindow& c_;
+    TFlWindow* w_;
+    std::shared_ptr<const TBitmap> shownIcon_;
+    std::vector<uchar> iconData_;
+};
+
+int TFlWindow::handle(int e) {
+    return Peer ? Peer->HandleWindow(e) : Fl_Double_Window::handle(e);
+}
+
+void TFlWindow::resize(int x, int y, int w, int h) {
+    Fl_Double_Window::resize(x, y, w, h);
+    if (Peer)
+        Peer->Resized(x, y, w, h);
+}
+
+// ---- panel ----
+
+class TPanelPeer final : public TFltkPeer {
+public:
+    explicit TPanelPeer(TPanel& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new THooked<Fl_Group>(0, 0, 1, 1);
+        w_->end();
+        w_->Peer = this;
+        w_->resizable(nullptr);
+        Attach();
+        Sync();
+    }
+    ~TPanelPeer() override { Release(w_); }
+    Fl_Widget* Widget() const override { return w_; }
+    Fl_Group* Group() const override { return w_; }
+    void Sync() override {
+        switch (c_.BevelOuter()) {
+        case TBevelCut::bvRaised:
+            w_->box(FL_THIN_UP_BOX);
+            break;
+        case TBevelCut::bvLowered:
+            w_->box(FL_THIN_DOWN_BOX);
+            break;
+        default:
+            w_->box(FL_FLAT_BOX);
+            break;
+        }
+        w_->color(fl_rgb_color(GetRValue(c_.Color), GetGValue(c_.Color), GetBValue(c_.Color)));
+        SyncCommon();
+    }
+
+private:
+    TPanel& c_;
+    THooked<Fl_Group>* w_;
+};
+
+// ---- paint box ----
+
+class TFlPaint : public Fl_Widget {
+public:
+    TFlPaint(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {}
+    class TPaintBoxPeer* Peer = nullptr;
+    void draw() override;
+    int handle(int e) override;
+};
+
+class TPaintBoxPeer final : public TFltkPeer {
+public:
+    explicit TPaintBoxPeer(TPaintBox& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new TFlPaint(0, 0, 1, 1);
+        w_->Peer = this;
+        Attach();
+        Sync();
+    }
+    ~TPaintBoxPeer() override {
+        w_->Peer = nullptr;
+        if (w_->parent())
+            w_->parent()->remove(w_);
+        Fl::delete_widget(w_);
+    }
+    Fl_Widget* Widget() const override { return w_; }
+    void Sync() override {
+        SyncCommon();
+        if (Fl::belowmouse() == w_ && w_->window())
+            w_->window()->cursor(FlCursor(c_.Cursor));
+    }
+    void Focus() override { w_->take_focus(); }
+    void Invalidate(const TRect& r) override {
+        TRect v = IntersectRect(r, Rect(0, 0, w_->w(), w_->h()));
+        if (!v.IsEmpty())
+            w_->damage(FL_DAMAGE_ALL, w_->x() + v.Left, w_->y() + v.Top, v.Width(), v.Height());
+    }
+
+    void Draw() {
+        int cx, cy, cw, ch;
+        fl_clip_box(w_->x(), w_->y(), w_->w(), w_->h(), cx, cy, cw, ch);
+        if (cw <= 0 || ch <= 0)
+            return;
+        TRect clip = Bounds(cx - w_->x(), cy - w_->y(), cw, ch);
+        try {
+            TCanvas canvas(w_->w(), w_->h());
+            canvas.SetClipRect(clip);
+            if (!Call([&] { c_.Paint(canvas, clip); }))
+                return;
+            TBitmap part = canvas.ToBitmap(clip);
+            int pw = std::min(part.Width(), cw), ph = std::min(part.Height(), ch);
+            rgb_.resize(static_cast<size_t>(pw) * ph * 3);
+            for (int y = 0; y < ph; ++y) {
+                const uint8_t* s = part.ScanLine(y); // blue, green, red
+                uchar* d = rgb_.data() + static_cast<size_t>(y) * pw * 3;
+                for (int x = 0; x < pw; ++x, s += 3, d += 3) {
+                    d[0] = s[2];
+                    d[1] = s[1];
+                    d[2] = s[0];
+                }
+            }
+            fl_draw_image(rgb_.data(), cx, cy, pw, ph, 3, 0);
+        } catch (const std::exception& e) {
+            fl_rectf(cx, cy, cw, ch, FL_WHITE);
+            Application().HandleException(e);
+        }
+    }
+
+    int HandlePaint(int e) {
+        int x = Fl::event_x() - w_->x(), y = Fl::event_y() - w_->y();
+        TShiftState shift = CurrentShiftState();
+        auto button = [] {
+            switch (Fl::event_button()) {
+            case FL_MIDDLE_MOUSE:
+                return TMouseButton::mbMiddle;
+            case FL_RIGHT_MOUSE:
+                return TMouseButton::mbRight;
+            default:
+                return TMouseButton::mbLeft;
+            }
+        };
+        switch (e) {
+        case FL_ENTER:
+            if (w_->window())
+                w_->window()->cursor(FlCursor(c_.Cursor));
+            Call([&] { c_.MouseMove(shift, x, y); });
+            return 1;
+        case FL_LEAVE:
+            if (w_->window())
+                w_->window()->cursor(FL_CURSOR_DEFAULT);
+            return 1;
+        case FL_MOVE:
+        case FL_DRAG:
+            Call([&] { c_.MouseMove(shift, x, y); });
+            return 1;
+        case FL_PUSH: {
+            if (Fl::visible_focus() && w_->visible_focus())
+                w_->take_focus();
+            TMouseButton b = button();
+            bool twice = Fl::event_clicks() > 0;
+            if (!Call([&] { c_.MouseDown(b, shift | (twice ? ssDouble : 0), x, y); }))
+                return 1;
+            if (twice && b == TMouseButton::mbLeft)
+                Call([&] { c_.DblClick(); });
+            return 1;
+        }
+        case FL_RELEASE: {
+            TMouseButton b = button();
+            Call([&] { c_.MouseUp(b, shift, x, y); });
+            return 1;
+        }
+        case FL_MOUSEWHEEL: {
+            int delta = -Fl::event_dy() * 120;
+            if (delta)
+                Call([&] { c_.MouseWheel(shift, delta, x, y); });
+            return 1;
+        }
+        case FL_FOCUS:
+            Call([&] { c_.PeerFocused(); });
+            return 1;
+        case FL_UNFOCUS:
+            return 1;
+        case FL_KEYBOARD:
+        case FL_SHORTCUT: {
+            int vk = VirtualKeyOf(Fl::event_key());
+            if (!vk)
+                return 0;
+            if (Fl::event_state() & FL_ALT) {
+                bool handled = false;
+                TWindow* win = c_.Window();
+                if (win && !Call([&] { handled = win->DispatchKey(vk, shift); }))
+                    return 1;
+                return handled ? 1 : 0;
+            }
+            if (e == FL_SHORTCUT || vk == VK_TAB)
+                return 0;
+            Call([&] { c_.KeyDown(vk, shift); });
+            return 1;
+        }
+        default:
+            return 0;
+        }
+    }
+
+private:
+    TPaintBox& c_;
+    TFlPaint* w_;
+    std::vector<uchar> rgb_;
+};
+
+void TFlPaint::draw() {
+    if (Peer)
+        Peer->Draw();
+}
+int TFlPaint::handle(int e) {
+    return Peer ? Peer->HandlePaint(e) : 0;
+}
+
+// ---- scroll bar ----
+
+class TScrollBarPeer final : public TFltkPeer {
+public:
+    explicit TScrollBarPeer(TScrollBar& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new THooked<Fl_Scrollbar>(0, 0, 1, 1);
+        w_->Peer = this;
+        w_->type(c.Kind() == TScrollBarKind::sbVertical ? FL_VERTICAL : FL_HORIZONTAL);
+        w_->when(FL_WHEN_CHANGED);
+        w_->callback(&TFltkPeer::Callback, this);
+        w_->clear_visible_focus();
+        Attach();
+        Sync();
+    }
+    ~TScrollBarPeer() override { Release(w_); }
+    Fl_Widget* Widget() const override { return w_; }
+    void Sync() override {
+        // FLTK keeps int values and computes with them; ranges beyond 2^30 are scaled down
+        // for the widget and scaled back when the user moves the thumb.
+        int64_t range = static_cast<int64_t>(c_.Max()) - c_.Min() + 1;
+        scale_ = range > (int64_t(1) << 30) ? (range >> 30) + 1 : 1;
+        int total = static_cast<int>(range / scale_);
+        int page = static_cast<int>(std::max<int64_t>(c_.PageSize() / scale_, 1));
+        int pos = static_cast<int>((static_cast<int64_t>(c_.Position()) - c_.Min()) / scale_);
+        w_->value(pos, page, 0, total);
+        w_->linesize(static_cast<int>(std::max<int64_t>(c_.SmallChange / scale_, 1)));
+        SyncCommon();
+    }
+
+private:
+    void Activated() override {
+        TScrollCode code = Fl::event() == FL_DRAG ? TScrollCode::scTrack : TScrollCode::scPosition;
+        int64_t pos = c_.Min() + static_cast<int64_t>(w_->value()) * scale_;
+        int32_t p = static_cast<int32_t>(std::clamp<int64_t>(pos, c_.Min(), c_.Max()));
+        Call([&] { c_.Scroll(code, p); });
+    }
+    TScrollBar& c_;
+    THooked<Fl_Scrollbar>* w_;
+    int64_t scale_ = 1;
+};
+
+// ---- edit ----
+
+class TEditPeer final : public TFltkPeer {
+public:
+    explicit TEditPeer(TEdit& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new THooked<Fl_Input>(0, 0, 1, 1);
+        w_->Peer = this;
+        w_->when(FL_WHEN_CHANGED);
+        w_->callback(&TFltkPeer::Callback, this);
+        Attach();
+        Sync();
+    }
+    ~TEditPeer() override { Release(w_); }
+    Fl_Widget* Widget() const override { return w_; }
+    void Focus() override { w_->take_focus(); }
+    void Sync() override {
+        w_->type(c_.PasswordChar() ? FL_SECRET_INPUT : FL_NORMAL_INPUT);
+        w_->readonly(c_.ReadOnly ? 1 : 0);
+        std::string t = ToUtf8(c_.Text());
+        if (t != w_->value())
+            w_->value(t.c_str());
+        w_->textfont(FlFont(c_.Font));
+        w_->textsize(FlSize(c_.Font));
+        SyncCommon();
+    }
+
+private:
+    void Activated() override {
+        std::string t = FromUtf8(w_->value());
+        Call([&] { c_.UserSetText(t); });
+    }
+    TEdit& c_;
+    THooked<Fl_Input>* w_;
+};
+
+// ---- memo ----
+
+class TMemoPeer final : public TFltkPeer {
+public:
+    explicit TMemoPeer(TMemo& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        buffer_ = new Fl_Text_Buffer();
+        w_ = new THooked<Fl_Text_Editor>(0, 0, 1, 1);
+        w_->end();
+        w_->Peer = this;
+        w_->buffer(buffer_);
+        buffer_->add_modify_callback(&TMemoPeer::Modified, this);
+        Attach();
+        Sync();
+    }
+    ~TMemoPeer() override {
+        buffer_->remove_modify_callback(&TMemoPeer::Modified, this);
+        w_->buffer(nullptr);
+        delete buffer_;
+        Release(w_);
+    }
+    Fl_Widget* Widget() const override { return w_; }
+    void Focus() override { w_->take_focus(); }
+    void Sync() override {
+        std::string t;
+        for (size_t i = 0; i < c_.Lines().size(); ++i) {
+            if (i)
+                t += '\n';
+            t += ToUtf8(c_.Lines()[i]);
+        }
+        char* cur = buffer_->text();
+        bool same = t == cur;
+        free(cur);
+        if (!same) {
+            syncing_ = true;
+            buffer_->text(t.c_str());
+            syncing_ = false;
+        }
+        w_->wrap_mode(c_.WordWrap() ? Fl_Text_Display::WRAP_AT_BOUNDS : Fl_Text_Display::WRAP_NONE,
+                      0);
+        w_->scrollbar_width(c_.ScrollBars() == TScrollStyle::ssNone ? 0 : 16);
+        w_->textfont(FlFont(c_.Font));
+        w_->textsize(FlSize(c_.Font));
+        SyncCommon();
+    }
+
+private:
+    static void Modified(int, int, int, int, const char*, void* data) {
+        auto* self = static_cast<TMemoPeer*>(data);
+        if (self->syncing_)
+            return;
+        char* cur = self->buffer_->text();
+        std::string t = FromUtf8(cur);
+        free(cur);
+        TMemo& c = self->c_;
+        Application().Protect([&] { c.UserSetText(t); });
+    }
+    TMemo& c_;
+    Fl_Text_Buffer* buffer_;
+    THooked<Fl_Text_Editor>* w_;
+    bool syncing_ = false;
+};
+
+// ---- buttons ----
+
+// Buttons ignore FLTK's own label shortcuts: access keys go through the window, once.
+template <class W> class TButtonPeer final : public TFltkPeer {
+public:
+    TButtonPeer(TButtonControl& c, bool checkable) : TFltkPeer(c), c_(c), checkable_(checkable) {
+        Fl_Group::current(nullptr);
+        w_ = new THooked<W>(0, 0, 1, 1);
+        w_->Peer = this;
+        w_->callback(&TFltkPeer::Callback, this);
+        Attach();
+        Sync();
+    }
+    ~TButtonPeer() override { Release(w_); }
+    Fl_Widget* Widget() const override { return w_; }
+    void Focus() override { w_->take_focus(); }
+    void Sync() override {
+        w_->copy_label(Label(c_.Caption(), true).c_str());
+        if (auto* cb = dynamic_cast<TCheckBox*>(&c_))
+            w_->value(cb->Checked() ? 1 : 0);
+        else if (auto* rb = dynamic_cast<TRadioButton*>(&c_))
+            w_->value(rb->Checked() ? 1 : 0);
+        SyncCommon();
+    }
+
+protected:
+    bool Own(int e, const std::function<int(int)>& base, int& r) override {
+        r = e == FL_SHORTCUT ? 0 : base(e);
+        return true;
+    }
+
+private:
+    void Activated() override {
+        TControl& c = c_;
+        Call([&] { c.Click(); });
+    }
+    TButtonControl& c_;
+    bool checkable_;
+    THooked<W>* w_;
+};
+
+// ---- list box ----
+
+class TFlBrowser : public THooked<Fl_Browser> {
+public:
+    using THooked<Fl_Browser>::THooked;
+    // The 0-based item under a window y, or -1.
+    int ItemAt(int y) {
+        void* item = find_item(y);
+        return item ? lineno(item) - 1 : -1;
+    }
+};
+
+class TListBoxPeer final : public TFltkPeer {
+public:
+    explicit TListBoxPeer(TListBox& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new TFlBrowser(0, 0, 1, 1);
+        w_->Peer = this;
+        w_->type(FL_MULTI_BROWSER);
+        w_->format_char(0); // item texts are shown as they are
+        Attach();
+        Sync();
+    }
+    ~TListBoxPeer() override { Release(static_cast<THooked<Fl_Browser>*>(w_)); }
+    Fl_Widget* Widget() const override { return w_; }
+    void Focus() override { w_->take_focus(); }
+    void Sync() override {
+        if (shownItems_ != c_.Items()) {
+            shownItems_ = c_.Items();
+            w_->clear();
+            for (const auto& item : shownItems_)
+                w_->add(Label(item, true).c_str());
+        }
+        for (int i = 0; i < c_.Count(); ++i)
+            if ((w_->selected(i + 1) != 0) != c_.Selected(i))
+                w_->select(i + 1, c_.Selected(i) ? 1 : 0);
+        if (c_.TopIndex() != shownTop_) {
+            shownTop_ = c_.TopIndex();
+            if (c_.Count() > 0)
+                w_->topline(shownTop_ + 1);
+        }
+        w_->textfont(FlFont(c_.Font));
+        w_->textsize(FlSize(c_.Font));
+        SyncCommon();
+    }
+
+protected:
+    // Clicks and selection keys are the control's; FLTK only draws and scrolls.
+    bool Own(int e, const std::function<int(int)>& base, int& r) override {
+        if (e == FL_PUSH && Fl::event_button() == FL_LEFT_MOUSE) {
+            int sx = Fl::event_x(), sy = Fl::event_y();
+            bool onBar = w_->scrollbar.visible() && Fl::event_inside(&w_->scrollbar);
+            bool onHBar = w_->hscrollbar.visible() && Fl::event_inside(&w_->hscrollbar);
+            if (!onBar && !onHBar) {
+                (void)sx;
+                w_->take_focus();
+                int i = w_->ItemAt(sy);
+                TShiftState s = CurrentShiftState();
+                r = 1;
+                return Call([&] { c_.ClickItem(i, s); });
+            }
+        }
+        if (e == FL_DRAG || e == FL_RELEASE) {
+            if (!Fl::event_inside(&w_->scrollbar) && !Fl::event_inside(&w_->hscrollbar)) {
+                r = 1;
+                return true;
+            }
+        }
+        r = base(e);
+        return true;
+    }
+    bool OwnKey(int e, const std::function<int(int)>& base, int& r) override {
+        int vk = VirtualKeyOf(Fl::event_key());
+        if (vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END || vk == VK_PRIOR ||
+            vk == VK_NEXT || vk == VK_SPACE) {
+            TShiftState s = CurrentShiftState();
+            r = 1;
+            if (!Call([&] { c_.KeyDown(vk, s); }))
+                return false;
+            if (c_.ItemIndex() >= 0)
+                w_->make_visible(c_.ItemIndex() + 1);
+            return true;
+        }
+        r = base(e);
+        return true;
+    }
+
+private:
+    TListBox& c_;
+    TFlBrowser* w_;
+    std::vector<std::string> shownItems_;
+    int shownTop_ = 0;
+};
+
+// ---- combo box ----
+
+class TComboBoxPeer final : public TFltkPeer {
+public:
+    explicit TComboBoxPeer(TComboBox& c) : TFltkPeer(c), c_(c) {
+        Fl_Group::current(nullptr);
+        w_ = new THooked<Fl_Choice>(0, 0, 1, 1);
+        w_->Peer = this;
+        w_->callback(&TFltkPeer::Callback, this);
+        Attach();
+        Sync();
+    }
+    ~TComboBoxPeer() override {
+        w_->menu(nullptr);
+        Release(w_);
+    }
+    Fl_Widget* Widget() const override { return w_; }
+    void Focus() override { w_->take_focus(); }
+    void Sync() override {
+        if (shownItems_ != c_.Items()) {
+            shownItems_ = c_.Items();
+            labels_.clear();
+            for (const auto& item : shownItems_)
+                labels_.push_back(Label(item, false));
+            menu_.assign(labels_.size() + 1, Fl_Menu_Item{});
+            for (size_t i = 0; i < labels_.size(); ++i)
+                menu_[i].text = labels_[i].c_str();
+            w_->menu(menu_.data());
+        }
+        if (c_.ItemIndex() >= 0)
+            w_->value(c_.ItemIndex());
+        else
+            w_->value(static_cast<const Fl_Menu_Item*>(nullptr));
+        w_->textfont(FlFont(c_.Font));
+        w_->textsize(FlSize(c_.Font));
+        SyncCommon();
+    }
+
+private:
+    void Activated() override {
+        int i = w_->value();
+        Call([&] { c_.SelectItem(i); });
+    }
+    TComboBox& c_;
+    THooked<Fl_Choice>* w_;
+    std::vector<std::string> shownItems_;
+    std::vector<std::string> labels_;
+    std::vector<Fl_Menu_Item> menu_;
+};
+
+} // namespace
+
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateWindow(TWindow& c) {
+    return std::make_unique<TWindowPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreatePanel(TPanel& c) {
+    return std::make_unique<TPanelPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreatePaintBox(TPaintBox& c) {
+    return std::make_unique<TPaintBoxPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateScrollBar(TScrollBar& c) {
+    return std::make_unique<TScrollBarPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateEdit(TEdit& c) {
+    return std::make_unique<TEditPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateMemo(TMemo& c) {
+    return std::make_unique<TMemoPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateButton(TButton& c) {
+    return std::make_unique<TButtonPeer<Fl_Button>>(c, false);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateCheckBox(TCheckBox& c) {
+    return std::make_unique<TButtonPeer<Fl_Check_Button>>(c, true);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateRadioButton(TRadioButton& c) {
+    return std::make_unique<TButtonPeer<Fl_Round_Button>>(c, true);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateListBox(TListBox& c) {
+    return std::make_unique<TListBoxPeer>(c);
+}
+std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateComboBox(TComboBox& c) {
+    return std::make_unique<TComboBoxPeer>(c);
+}

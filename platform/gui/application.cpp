@@ -1,0 +1,131 @@
+#include "platform/gui/application.h"
+
+#include <algorithm>
+
+#include "platform/base/strings.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/scripted_dialogs.h"
+#include "platform/gui/timer.h"
+
+TApplication::TApplication() : clock_(&steadyClock_), loop_(&headlessLoop_) {}
+TApplication::~TApplication() = default;
+
+TApplication& Application() {
+    static TApplication app;
+    return app;
+}
+
+void TApplication::SetClock(TClock* clock) {
+    clock_ = clock ? clock : &steadyClock_;
+}
+void TApplication::SetEventLoop(TEventLoopPort* loop) {
+    loop_ = loop ? loop : &headlessLoop_;
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    loop_->Wake();
+}
+
+void TApplication::QueueCall(std::function<void()> call) {
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        queue_.push_back(std::move(call));
+    }
+    loop_->Wake();
+}
+
+std::size_t TApplication::QueuedCalls() const {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    return queue_.size();
+}
+
+// Runs the calls queued so far; calls they queue wait for the next round, so a call that
+// re-queues itself cannot starve the loop.
+bool TApplication::RunQueuedCalls() {
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        batch.swap(queue_);
+    }
+    for (auto& call : batch)
+        Protect(call);
+    return !batch.empty();
+}
+
+bool TApplication::RunDueTimers() {
+    uint64_t now = clock_->NowMs();
+    std::vector<TTimer*> due;
+    for (TTimer* t : timers_)
+        if (t->DueMs() <= now)
+            due.push_back(t);
+    // Fire in due order; a handler may stop or destroy any timer, so each is looked up again.
+    std::stable_sort(due.begin(), due.end(),
+                     [](TTimer* a, TTimer* b) { return a->DueMs() < b->DueMs(); });
+    for (TTimer* t : due) {
+        if (std::find(timers_.begin(), timers_.end(), t) == timers_.end())
+            continue;
+        t->Fired(now);
+        if (t->OnTimer)
+            Protect([t] { t->OnTimer(*t); });
+    }
+    return !due.empty();
+}
+
+int64_t TApplication::MsToNextTimer() const {
+    if (timers_.empty())
+        return -1;
+    uint64_t now = clock_->NowMs();
+    uint64_t next = UINT64_MAX;
+    for (TTimer* t : timers_)
+        next = std::min(next, t->DueMs());
+    return next <= now ? 0 : static_cast<int64_t>(next - now);
+}
+
+void TApplication::AddTimer(TTimer* timer) {
+    if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end())
+        timers_.push_back(timer);
+    loop_->Wake();
+}
+
+void TApplication::RemoveTimer(TTimer* timer) {
+    timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+}
+
+void TApplication::ProcessMessages() {
+    loop_->Poll();
+    RunQueuedCalls();
+    RunDueTimers();
+}
+
+void TApplication::HandleMessage() {
+    loop_->Poll();
+    bool worked = RunQueuedCalls();
+    worked = RunDueTimers() || worked;
+    if (worked || terminated_)
+        return;
+    bool queued;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        queued = !queue_.empty();
+    }
+    if (!queued)
+        loop_->Wait(MsToNextTimer());
+}
+
+void TApplication::Run() {
+    while (!terminated_)
+        HandleMessage();
+}
+
+void TApplication::HandleException(const std::exception& e) {
+    // A test that left a dialog unscripted must fail, not see an error box.
+    if (auto* unscripted = dynamic_cast<const EUnscriptedDialog*>(&e))
+        throw EUnscriptedDialog(*unscripted);
+    if (OnException) {
+        OnException(*this, e);
+        return;
+    }
+    // Engine messages are 8-bit text; dialogs take UTF-8.
+    Dialogs().ShowMessage(ToUtf8(e.what()), TMsgKind::Error);
+}

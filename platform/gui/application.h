@@ -1,0 +1,95 @@
+#pragma once
+// The application object: its title, the message loop, queued calls (the posted messages that
+// defer work until the current event has been handled), timers, and the default error handler.
+//
+// The loop runs queued calls and due timers itself and waits through an event-loop port:
+// headless it waits on a condition variable, in the GUI the toolkit waits and dispatches window
+// events meanwhile (platform/fltk installs that port). Timers run on a TClock that tests may
+// replace with a TManualClock and advance by hand.
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/gui/clock.h"
+#include "platform/gui/event_loop.h"
+
+class TTimer;
+class TWindow;
+
+class TApplication {
+public:
+    TApplication();
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // The caption of message boxes (8-bit text).
+    std::string Title;
+    // The window whose closing ends Run; the first window shown becomes it when none is set.
+    TWindow* MainForm = nullptr;
+    // Replaces the default error handler when set.
+    std::function<void(TApplication& sender, const std::exception& e)> OnException;
+
+    // Runs the loop until Terminate is called (or the main window closes).
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Lets pending events, queued calls and due timers run, then returns without waiting.
+    void ProcessMessages();
+    // Handles what is pending, waiting for something to arrive first when nothing is (the step
+    // of modal loops).
+    void HandleMessage();
+
+    // Queues a call to run from the loop after the current event, in the order queued.
+    // Callable from any thread.
+    void QueueCall(std::function<void()> call);
+    std::size_t QueuedCalls() const;
+
+    // The default error handler: OnException when set, else an error message box with the
+    // exception's text through the dialog provider.
+    void HandleException(const std::exception& e);
+    // Runs f, sending any exception it throws to HandleException (toolkit callbacks must not
+    // let exceptions through).
+    template <class F> void Protect(F&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            HandleException(e);
+        }
+    }
+
+    // Not owned; nullptr restores the defaults. Timers keep their due times relative to the
+    // clock they were started on, so set the clock before starting timers.
+    void SetClock(TClock* clock);
+    const TClock& Clock() const { return *clock_; }
+    void SetEventLoop(TEventLoopPort* loop);
+    TEventLoopPort& EventLoop() { return *loop_; }
+
+    // Milliseconds until the next enabled timer is due (0 when one is overdue), -1 when none.
+    int64_t MsToNextTimer() const;
+
+    // Used by TTimer.
+    void AddTimer(TTimer* timer);
+    void RemoveTimer(TTimer* timer);
+
+private:
+    bool RunQueuedCalls();
+    bool RunDueTimers();
+
+    bool terminated_ = false;
+    TSteadyClock steadyClock_;
+    THeadlessLoop headlessLoop_;
+    TClock* clock_;
+    TEventLoopPort* loop_;
+    mutable std::mutex queueMutex_;
+    std::deque<std::function<void()>> queue_;
+    std::vector<TTimer*> timers_;
+};
+
+// The process's application object.
+TApplication& Application();

@@ -1,0 +1,9 @@
+#include "platform/gui/clock.h"
+
+#include <chrono>
+
+uint64_t TSteadyClock::NowMs() const {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Drop-down list that cannot be typed into: one selected item shown, the list drops down to
+// choose another.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/gui/control.h"
+
+class TComboBox : public TControl {
+public:
+    TComboBox();
+
+    const std::vector<std::string>& Items() const { return items_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Replaces the items; nothing is selected afterwards.
+    void SetItems(std::vector<std::string> items);
+    void AddItem(const std::string& item);
+    void Clear();
+
+    // -1 for none; an index out of range selects nothing.
+    int ItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int index);
+    // The selected item's text, empty when none.
+    std::string Text() const;
+    int DropDownCount = 8;
+
+    std::function<void(TControl& sender)> OnChange;
+    // The user chose an item from the list: OnClick, then OnChange when the selection
+    // changed. An index out of range is ignored.
+    void SelectItem(int index);
+
+    std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
+    void PaintTo(TCanvas& canvas, int x, int y) const override;
+
+protected:
+    // Up and Down choose the neighbouring item, as in a closed drop-down list.
+    void DoKeyDown(int key, TShiftState shift) override;
+
+private:
+    std::vector<std::string> items_;
+    int itemIndex_ = -1;
+};

@@ -1,0 +1,47 @@
+#pragma once
+// Multi-line edit box: lines, word wrap and which scroll bars it shows.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/gui/control.h"
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo : public TControl {
+public:
+    TMemo();
+    const std::vector<std::string>& Lines() const { return lines_; }
+    void SetLines(std::vector<std::string> lines);
+    void AddLine(const std::string& line);
+    void Clear();
+    // The lines joined with CR LF, as the toolkit's memo gives its text.
+    std::string Text() const;
+    // Splits at CR LF, LF or CR.
+    void SetText(const std::string& text);
+
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool wrap);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle style);
+    bool ReadOnly = false;
+
+    // Caret and selection as character offsets into Text().
+    int SelStart() const { return selStart_; }
+    int SelLength() const { return selLength_; }
+    void SetSelection(int start, int length);
+
+    std::function<void(TControl& sender)> OnChange;
+    // The user edited the text (the peer reports the whole new text). Ignored when ReadOnly.
+    void UserSetText(const std::string& text);
+
+    std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
+    void PaintTo(TCanvas& canvas, int x, int y) const override;
+
+private:
+    void Edited();
+    std::vector<std::string> lines_;
+    bool wordWrap_ = true;
+    TScrollStyle scrollBars_ = TScrollStyle::ssNone;
+    int selStart_ = 0, selLength_ = 0;
+};

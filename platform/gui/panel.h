@@ -1,0 +1,30 @@
+#pragma once
+// A panel: a container with an optional raised or lowered inner and outer bevel and a border
+// between them, as the builder's main window uses to frame its viewer.
+#include "platform/graphics/color.h"
+#include "platform/gui/control.h"
+
+enum class TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TWinControl {
+public:
+    TPanel();
+    TBevelCut BevelInner() const { return inner_; }
+    TBevelCut BevelOuter() const { return outer_; }
+    int BorderWidth() const { return border_; }
+    int BevelWidth() const { return bevelWidth_; }
+    void SetBevels(TBevelCut inner, TBevelCut outer, int borderWidth, int bevelWidth = 1);
+    TColor Color = clSilver;
+    // Inside both bevels and the border.
+    TRect ClientRect() const override;
+    std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
+
+protected:
+    void PaintSelf(TCanvas& canvas, int x, int y) const override;
+
+private:
+    TBevelCut inner_ = TBevelCut::bvNone;
+    TBevelCut outer_ = TBevelCut::bvRaised;
+    int border_ = 0;
+    int bevelWidth_ = 1;
+};
