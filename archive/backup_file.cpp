@@ -53,8 +53,8 @@ void TBackupFile::SetBackupMode(TBackupMode mode) {
 }
 
 bool TBackupFile::BackupToStream(const TStringList& list, TStream* stream) {
-    if (!stream)
-        return false;
+    if (!stream || busy_)
+        return false; // a run in progress keeps its stream and settings
     try {
         targetStream_ = stream;
         MaxSize = 0;
