@@ -63,8 +63,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     out.format_ = format;
     if (format == pf1bit)
         out.palette_ = MonoPalette();
-    else if (format == pf8bit)
-        out.palette_ = palette_;
+    else
+        out.palette_ = palette_; // kept by 24-bit bitmaps too, so a round trip finds it again
     out.SetSize(width_, height_);
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {

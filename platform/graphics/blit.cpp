@@ -39,10 +39,9 @@ void StretchBltBitmap(TBitmap& dst, const TRect& dest, const TBitmap& src, const
     }
 }
 
-void BitBltBitmap(TBitmap& dst, int dx, int dy, int width, int height, const TBitmap& src,
-                  int sx, int sy, TCopyMode mode) {
-    StretchBltBitmap(dst, Bounds(dx, dy, width, height), src, Bounds(sx, sy, width, height),
-                     mode);
+void BitBltBitmap(TBitmap& dst, int dx, int dy, int width, int height, const TBitmap& src, int sx,
+                  int sy, TCopyMode mode) {
+    StretchBltBitmap(dst, Bounds(dx, dy, width, height), src, Bounds(sx, sy, width, height), mode);
 }
 
 void PatBltBitmap(TBitmap& dst, const TRect& r, TColor color, TCopyMode mode) {
