@@ -100,6 +100,26 @@ std::unordered_map<std::string, std::shared_ptr<const TResolvedFont>>& Cache() {
     return cache;
 }
 
+// The average character width as the first OS/2 tables defined it: lower-case letters and the
+// space weighted by their frequency in English text. Windows fonts of that era carry this
+// value; newer fonts (Liberation among them) store the mean of all glyphs instead, so it is
+// computed here from the advances to measure like the fonts they stand in for. 0 when the
+// face lacks one of the letters.
+long WeightedAverageWidth(FT_Face face) {
+    static constexpr int kWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6,  35, 20,
+                                         56, 56, 17, 4,  49, 56,  71, 31, 10, 18, 3,  18, 2};
+    long sum = 0;
+    for (int i = 0; i <= 26; ++i) {
+        const FT_ULong ch = i < 26 ? static_cast<FT_ULong>('a' + i) : ' ';
+        const int weight = i < 26 ? kWeights[i] : 166;
+        const FT_UInt glyph = FT_Get_Char_Index(face, ch);
+        if (glyph == 0 || FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE) != 0)
+            return 0;
+        sum += face->glyph->advance.x * weight;
+    }
+    return (sum + 500) / 1000;
+}
+
 void DoneFace(void* face) {
     FT_Done_Face(static_cast<FT_Face>(face));
 }
@@ -261,7 +281,10 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
             adv = static_cast<int>((face->glyph->advance.x + 32) >> 6);
         font->advance_[b] = std::max(0, adv);
     }
-    if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0)
+    const long average = WeightedAverageWidth(face);
+    if (average > 0)
+        m.AveCharWidth = ScaleRound(average, em, upem);
+    else if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0)
         m.AveCharWidth = ScaleRound(os2->xAvgCharWidth, em, upem);
     else
         m.AveCharWidth = font->advance_[static_cast<uint8_t>('x')];

@@ -4,14 +4,24 @@
 // Liberation and DejaVu fonts with the Windows families aliased to them. Text then measures
 // and draws the same on every machine. Tests run from the repository root; FOLIO_SOURCE_DIR
 // takes precedence when CTest sets it.
+#include <climits>
 #include <cstdlib>
 #include <string>
 
+#include <unistd.h>
+
 namespace folio_test {
 
+// An absolute path: fontconfig reads a relative FONTCONFIG_FILE from its own folder.
 inline std::string TestFontConfigFile() {
     const char* src = std::getenv("FOLIO_SOURCE_DIR");
-    std::string root = src != nullptr && *src != '\0' ? src : ".";
+    std::string root;
+    if (src != nullptr && *src != '\0') {
+        root = src;
+    } else {
+        char cwd[PATH_MAX];
+        root = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+    }
     return root + "/tests/data/fontconfig/fonts.conf";
 }
 
