@@ -1,0 +1,87 @@
+// Every html5lib tokenizer input and every input a fuzzer found goes through the lexer (and
+// its TEXTAREA and SCRIPT readers) without a failure other than the open-comment parse error.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "html/reader/HtmlLexer.h"
+#include "html/reader/IDNameList.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/string_list.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Reads the whole text; true when it ended at EofSym, false on the open-comment error.
+bool LexAll(const std::string& text, int64_t& symbols) {
+    TIDNameList names;
+    THtmlLexer lx;
+    lx.IDNames = &names;
+    lx.OnInclude = [](TObject*, const std::string&, std::unique_ptr<TStringList>,
+                      std::string& out) { out = "<b>included &amp; <!--#x--></b>"; };
+    lx.LoadString(text);
+    try {
+        lx.Start();
+        do {
+            lx.ReadSymbol();
+            ++symbols;
+            // Every symbol's positions stay inside the source, one per character.
+            EXPECT_EQ(lx.Token.Positions().size(), lx.Token.Text().size());
+            for (int32_t p : lx.Token.Positions())
+                EXPECT_TRUE(p >= 0 && p < static_cast<int32_t>(text.size()) + 1);
+            if (lx.Sy == ScriptSym)
+                lx.ReadScript([](TObject*, const std::string&, const std::string&, std::string) {});
+            if (lx.Sy == TextAreaSym)
+                do
+                    lx.ReadTextAreaSymbol();
+                while (lx.Sy != TextAreaEndSym && lx.Sy != EofSym);
+        } while (lx.Sy != EofSym);
+        return true;
+    } catch (const EParseError& e) {
+        EXPECT_EQ(e.Message(), "Open Comment at End of HTML File");
+        return false;
+    }
+}
+
+void LexFolder(const fs::path& dir, int minFiles) {
+    int files = 0, complete = 0;
+    int64_t symbols = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().filename() == "LICENSE")
+            continue;
+        ++files;
+        if (LexAll(ReadAll(entry.path()), symbols))
+            ++complete;
+    }
+    EXPECT_GE(files, minFiles);
+    EXPECT_GT(complete, files / 2); // most inputs close their comments
+    EXPECT_GT(symbols, files);
+}
+} // namespace
+
+TEST(LexerCorpus, Html5libTokenizerInputs) {
+    const char* corpus = std::getenv("FOLIO_CORPUS_DIR");
+    const fs::path dir =
+        fs::path(corpus ? corpus : "../shared/corpus") / "fuzz-seeds" / "html-html5lib";
+    if (!fs::is_directory(dir))
+        GTEST_SKIP() << dir << " is not there";
+    LexFolder(dir, 1000);
+}
+
+TEST(LexerCorpus, FuzzFindings) {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    const fs::path dir = fs::path(src ? src : ".") / "tests" / "data" / "reader" / "fuzz";
+    if (!fs::is_directory(dir))
+        GTEST_SKIP() << "no fuzz findings kept";
+    LexFolder(dir, 1);
+}

@@ -1,0 +1,62 @@
+// Data-driven lexer fixtures: every tests/data/reader/NAME.html is dumped with the htmltokens
+// format and compared with NAME.txt beside it. NAME.pre.html reads as inside PRE, NAME.nobr.html
+// as inside NOBR, NAME.pos.html adds positions. FOLIO_UPDATE_EXPECTED=1 rewrites the expected
+// files after a deliberate change (check them by eye before committing).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/htmltokens_dump.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+fs::path DataDir() {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    return fs::path(src ? src : ".") / "tests" / "data" / "reader";
+}
+} // namespace
+
+TEST(LexerFixtures, DumpsMatchExpected) {
+    const fs::path dir = DataDir();
+    ASSERT_TRUE(fs::is_directory(dir)) << dir;
+    const bool update = std::getenv("FOLIO_UPDATE_EXPECTED") &&
+                        std::string(std::getenv("FOLIO_UPDATE_EXPECTED")) == "1";
+    int checked = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (!EndsWith(name, ".html"))
+            continue;
+        THtmlTokensOptions options;
+        options.Pre = EndsWith(name, ".pre.html");
+        options.NoBreak = EndsWith(name, ".nobr.html");
+        options.Positions = EndsWith(name, ".pos.html");
+        const std::string got = DumpHtmlTokens(ReadAll(entry.path()), options);
+        fs::path expected = entry.path();
+        expected.replace_extension(".txt");
+        if (update) {
+            std::ofstream(expected, std::ios::binary) << got;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(expected)) << expected << " is missing";
+        EXPECT_EQ(got, ReadAll(expected)) << "fixture " << name;
+        ++checked;
+    }
+    if (!update) {
+        EXPECT_GT(checked, 5);
+    }
+}
