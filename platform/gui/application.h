@@ -30,7 +30,8 @@ public:
 
     // The caption of message boxes (8-bit text).
     std::string Title;
-    // The window whose closing ends Run; the first window shown becomes it when none is set.
+    // The window whose closing ends Run; the first window shown (not modally) becomes it when
+    // none is set.
     TWindow* MainForm = nullptr;
     // Replaces the default error handler when set.
     std::function<void(TApplication& sender, const std::exception& e)> OnException;
@@ -39,6 +40,8 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Lets the loop run again after Terminate (tests run several loops in one process).
+    void ClearTerminated() { terminated_ = false; }
     // Lets pending events, queued calls and due timers run, then returns without waiting.
     void ProcessMessages();
     // Handles what is pending, waiting for something to arrive first when nothing is (the step

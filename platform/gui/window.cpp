@@ -44,7 +44,8 @@ void TWindow::SetIcon(std::shared_ptr<const TBitmap> icon) {
 }
 
 void TWindow::Show() {
-    if (!Application().MainForm)
+    // The first window shown without being modal is the main window unless one was set.
+    if (!Application().MainForm && !modal_)
         Application().MainForm = this;
     if (shown_)
         return;
