@@ -18,11 +18,20 @@ void AppendEscaped(std::string& out, std::string_view s) {
     }
 }
 
-void AppendLine(std::string& out, const THtmlLexer& lx, const THtmlTokensOptions& options) {
+bool IsTag(Symbol sy) {
+    return sy != TextSym && sy != OtherCharSym && sy != EofSym && sy != EolSym;
+}
+
+// withTag: the line of a symbol from ReadSymbol, whose tags carry a level and attributes.
+void AppendLine(std::string& out, const THtmlLexer& lx, const THtmlTokensOptions& options,
+                bool withTag = true) {
     out += SymbolName(lx.Sy);
-    if (lx.Sy == HSym || lx.Sy == HEndSym)
+    withTag = withTag && IsTag(lx.Sy);
+    if (withTag && (lx.Sy == HSym || lx.Sy == HEndSym))
         out += " level=" + std::to_string(lx.HeadingLevel);
     for (const TAttribute& a : lx.Attributes) {
+        if (!withTag)
+            break;
         const char* name = AttributeName(a.Sym);
         out += ' ';
         out += *name ? name : SymbolName(a.Sym);
@@ -44,10 +53,6 @@ void AppendLine(std::string& out, const THtmlLexer& lx, const THtmlTokensOptions
     out += '\n';
 }
 
-bool IsTag(Symbol sy) {
-    return sy != TextSym && sy != OtherCharSym && sy != EofSym && sy != EolSym;
-}
-
 } // namespace
 
 std::string DumpHtmlTokens(std::string_view html, const THtmlTokensOptions& options) {
@@ -60,8 +65,6 @@ std::string DumpHtmlTokens(std::string_view html, const THtmlTokensOptions& opti
         lx.NoBreak = options.NoBreak;
         do {
             lx.ReadSymbol();
-            if (!IsTag(lx.Sy))
-                lx.Attributes.Clear(); // attributes belong to the tag line only
             AppendLine(out, lx, options);
             // Script and textarea content is read by their own readers, as the document
             // reader does.
@@ -76,14 +79,11 @@ std::string DumpHtmlTokens(std::string_view html, const THtmlTokensOptions& opti
                     AppendEscaped(out, text);
                     out += "\"\n";
                 });
-                lx.Attributes.Clear();
-                AppendLine(out, lx, options);
-                if (lx.Sy == ScriptEndSym)
-                    continue;
+                AppendLine(out, lx, options, false);
             } else if (lx.Sy == TextAreaSym) {
                 do {
                     lx.ReadTextAreaSymbol();
-                    AppendLine(out, lx, options);
+                    AppendLine(out, lx, options, false);
                 } while (lx.Sy != TextAreaEndSym && lx.Sy != EofSym);
                 if (lx.Sy == TextAreaEndSym) { // past the ">" as the document reader does
                     while (lx.LCh != '>' && lx.LCh != EofChar)
@@ -92,10 +92,11 @@ std::string DumpHtmlTokens(std::string_view html, const THtmlTokensOptions& opti
                 }
             } else if (lx.Sy == StyleSym) {
                 // The style sheet reader takes over at the ">" and reads folded characters,
-                // past the lexer's comment handling; here its text is shown up to the next "<".
+                // past the lexer's comment handling; here its text is shown up to a "<" that
+                // starts no "<!--".
                 std::string css;
                 lx.ReadFoldedChar();
-                while (lx.LCh != '<' && lx.LCh != EofChar) {
+                while (!(lx.LCh == '<' && lx.PeekRawChar() != '!') && lx.LCh != EofChar) {
                     css += lx.LCh;
                     lx.ReadFoldedChar();
                 }

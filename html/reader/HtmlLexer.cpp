@@ -169,7 +169,7 @@ inline char THtmlLexer::ReadRawChar() {
     return EofChar;
 }
 
-inline char THtmlLexer::PeekRawChar() const {
+char THtmlLexer::PeekRawChar() const {
     if (inInclude_ && includeNext_ < include_.size())
         return include_[includeNext_];
     return next_ < src_.size() ? src_[next_] : EofChar;

@@ -55,6 +55,8 @@ public:
 
     // The character layer, also used by the style sheet reader for STYLE elements.
     void ReadFoldedChar();
+    // The next raw byte, not consumed (EofChar at the end).
+    char PeekRawChar() const;
     void Advance();
     void SkipBlanks();
     // Reads one entity ("&" current) into a token: the character(s) on success, else the
@@ -85,7 +87,6 @@ public:
 
 private:
     char ReadRawChar();
-    char PeekRawChar() const;
     void SkipComment();
     void DoInclude();
     bool ReadTag();
