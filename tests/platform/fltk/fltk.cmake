@@ -1,0 +1,3 @@
+# Starts its own Xvfb; skips when Xvfb or xdotool is missing.
+folio_test(fltk_gui_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/fltk_gui_test.cpp LIBS folio_fltk
+  LABELS gui)
