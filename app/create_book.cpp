@@ -123,53 +123,56 @@ TCreateOutcome TFolioBuilder::CreateBook() {
 
     WarnAboutNameClashes();
 
-    // A copy that fails or comes out short would give a book whose trailer points into the
-    // wrong place: it must not go on to be reported as created.
+    // The target is opened exclusively before anything is written to it: a target that
+    // another program holds is left as it is. The template is then copied into it, and a copy
+    // that fails or comes out short never goes on to a book reported as created (its trailer
+    // would point into the wrong place).
     const int64_t templateSize = FileSizeOf(templatePath);
+    std::unique_ptr<TFileStream> file;
+    try {
+        file = std::make_unique<TFileStream>(target, fmCreate | fmShareExclusive);
+    } catch (const Exception&) {
+        // As the toolkit's default handler would show it; nothing cleared.
+        Dialogs().ShowMessage("Cannot open file " + target, TMsgKind::Error);
+        return TCreateOutcome::coOpenFailed;
+    }
     const auto copyFailed = [&](const std::string& why) {
-        Dialogs().ShowMessage(why, TMsgKind::Error);
+        file.reset();
         DeleteFile(target);
+        Dialogs().ShowMessage(why, TMsgKind::Error);
         ClearBuilderState();
         return TCreateOutcome::coCopyFailed;
     };
     if (templateSize < 0 || templateSize > INT32_MAX) {
         return copyFailed("The template \"Folio3.bin\" cannot be read or is too large");
     }
-    if (!CopyTemplate(templatePath, target) || FileSizeOf(target) != templateSize) {
+    int64_t copied = -1;
+    try {
+        TFileStream source(templatePath, fmOpenRead | fmShareDenyNone);
+        copied = CopyTemplate(source, *file);
+    } catch (const Exception&) {
+        copied = -1;
+    }
+    if (copied != templateSize || file->Size() != templateSize) {
         return copyFailed("Cannot copy the template \"Folio3.bin\" to " + target);
     }
+    const int64_t templateEnd = templateSize;
+    file->Seek(templateEnd, soBeginning);
 
-    bool ok = false;
+    BackupFile1.BackupTitle = "Folio";
+    BackupFile1.SetBackupMode(bmAll);
+    BackupFile1.CompressionLevel = clMax;
+    bool ok = BackupFile1.BackupToStream(FileList, file.get());
     int32_t rate = 0;
-    {
-        std::unique_ptr<TFileStream> file;
+    if (ok) {
         try {
-            file = std::make_unique<TFileStream>(target, fmOpenReadWrite | fmShareExclusive);
-        } catch (const Exception& e) {
-            // As the toolkit's default handler would: its own message, nothing cleared.
-            Dialogs().ShowMessage(e.Message(), TMsgKind::Error);
-            return TCreateOutcome::coOpenFailed;
+            WriteBookTrailer(*file, templateEnd);
+        } catch (const Exception&) {
+            ok = false; // a book without its trailer cannot find its archive
         }
-        const int64_t templateEnd = file->Size();
-        if (templateEnd != templateSize) {
-            file.reset();
-            return copyFailed("Cannot copy the template \"Folio3.bin\" to " + target);
-        }
-        file->Seek(templateEnd, soBeginning);
-
-        BackupFile1.BackupTitle = "Folio";
-        BackupFile1.SetBackupMode(bmAll);
-        BackupFile1.CompressionLevel = clMax;
-        ok = BackupFile1.BackupToStream(FileList, file.get());
-        if (ok) {
-            try {
-                WriteBookTrailer(*file, templateEnd);
-            } catch (const Exception&) {
-                ok = false; // a book without its trailer cannot find its archive
-            }
-            rate = BackupFile1.CompressionRate();
-        }
+        rate = BackupFile1.CompressionRate();
     }
+    file.reset();
 
     if (ok) {
         ::chmod(target.c_str(), 0755); // a book is a program

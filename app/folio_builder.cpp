@@ -18,13 +18,30 @@ TFolioBuilder::TFolioBuilder(std::string builderDir, std::string settingsDir,
     BackupFile1.SetArchiveFlag = false;
     BackupFile1.RestoreFullPath = false;
     BackupFile1.SaveFileID = false;
-    CopyTemplate = [](const std::string& from, const std::string& to) {
-        return CopyFile(from, to, false);
+    CopyTemplate = [](TStream& from, TStream& to) -> int64_t {
+        uint8_t buffer[65536];
+        int64_t total = 0;
+        for (;;) {
+            const int64_t n = from.Read(buffer, sizeof buffer);
+            if (n <= 0) {
+                return total;
+            }
+            to.WriteBuffer(buffer, n);
+            total += n;
+        }
     };
     // The writer's own error box comes before the builder's failure message.
     BackupFile1.ShowErrorBox = [](const std::string& text) {
         Dialogs().ShowMessage(text, TMsgKind::Error);
     };
+}
+
+void TFolioBuilder::ReadSettings(const TkqFormIni& ini) {
+    ini.ReadSetting("Settings", "lastDir", LastDir);
+}
+
+void TFolioBuilder::WriteSettings(const TkqFormIni& ini) const {
+    ini.WriteSetting("Settings", "lastDir", LastDir);
 }
 
 void TFolioBuilder::viewerObjectClick(TObject*, TObject*, const std::string& OnClick) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/homepage_picker.h"
+#include "app/settings/kqFormIni.h"
 #include "archive/backup_file.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"
@@ -60,6 +61,11 @@ public:
     // Called whenever Caption changes, so a hosting window can retitle itself.
     std::function<void(TFolioBuilder& sender)> OnCaptionChange;
 
+    // The last source directory, kept in the settings' "Settings" section as "lastDir": read
+    // at start (the current LastDir being the default), written at exit.
+    void ReadSettings(const TkqFormIni& ini);
+    void WriteSettings(const TkqFormIni& ini) const;
+
     // The viewer's events.
     void viewerObjectClick(TObject* Sender, TObject* Obj, const std::string& OnClick);
     void viewerHotSpotTargetClick(TObject* Sender, const std::string& Target,
@@ -81,8 +87,10 @@ public:
     // home page (the title and the icon carry over).
     void ClearBuilderState();
 
-    // The template copy; tests replace it to simulate a copy that fails or comes out short.
-    std::function<bool(const std::string& from, const std::string& to)> CopyTemplate;
+    // Copies the open template into the open target and returns the bytes copied; it may
+    // raise the stream errors. Tests replace it to simulate a copy that fails or comes out
+    // short.
+    std::function<int64_t(TStream& from, TStream& to)> CopyTemplate;
 
 private:
     void SetCaption(const std::string& caption);

@@ -16,7 +16,9 @@
 namespace {
 
 struct TEntry {
-    std::string Key, Salt, Hash;
+    std::string Key;
+    unsigned Iterations = 0;
+    std::string Salt, Hash;
 };
 
 std::vector<TEntry> ReadEntries(const std::string& path) {
@@ -26,7 +28,8 @@ std::vector<TEntry> ReadEntries(const std::string& path) {
     while (std::getline(in, line)) {
         std::istringstream fields(line);
         TEntry e;
-        if (fields >> e.Key >> e.Salt >> e.Hash) {
+        if (fields >> e.Key >> e.Iterations >> e.Salt >> e.Hash && e.Iterations > 0 &&
+            e.Iterations <= TPasswordStore::kMaxIterations) {
             entries.push_back(std::move(e));
         }
     }
@@ -50,8 +53,8 @@ std::string RandomSalt() {
     return salt;
 }
 
-std::string HashHex(const std::string& password, const std::string& salt) {
-    return HexOf(Pbkdf2Sha256(password, salt, TPasswordStore::kIterations, 32));
+std::string HashHex(const std::string& password, const std::string& salt, unsigned iterations) {
+    return HexOf(Pbkdf2Sha256(password, salt, iterations, 32));
 }
 
 } // namespace
@@ -82,7 +85,8 @@ bool TPasswordStore::Remembers(const std::string& bookKey, const std::string& pa
     }
     for (const TEntry& e : ReadEntries(path_)) {
         std::string salt;
-        if (e.Key == bookKey && FromHex(e.Salt, salt) && HashHex(password, salt) == e.Hash) {
+        if (e.Key == bookKey && FromHex(e.Salt, salt) &&
+            HashHex(password, salt, e.Iterations) == e.Hash) {
             return true;
         }
     }
@@ -98,11 +102,12 @@ bool TPasswordStore::Remember(const std::string& bookKey, const std::string& pas
     std::ostringstream text;
     for (const TEntry& e : ReadEntries(path_)) {
         if (e.Key != bookKey) {
-            text << e.Key << ' ' << e.Salt << ' ' << e.Hash << '\n';
+            text << e.Key << ' ' << e.Iterations << ' ' << e.Salt << ' ' << e.Hash << '\n';
         }
     }
     const std::string salt = RandomSalt();
-    text << bookKey << ' ' << HexOf(salt) << ' ' << HashHex(password, salt) << '\n';
+    text << bookKey << ' ' << iterations_ << ' ' << HexOf(salt) << ' '
+         << HashHex(password, salt, iterations_) << '\n';
 
     const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
     {

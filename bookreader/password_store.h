@@ -9,7 +9,9 @@
 
 class TPasswordStore {
 public:
-    explicit TPasswordStore(std::string path) : path_(std::move(path)) {}
+    // iterations: the hash's cost for new entries (each entry keeps its own).
+    explicit TPasswordStore(std::string path, unsigned iterations = kIterations)
+        : path_(std::move(path)), iterations_(iterations) {}
 
     // $XDG_STATE_HOME/folio3/passwords, $XDG_STATE_HOME defaulting to ~/.local/state.
     // Empty when neither it nor HOME is set.
@@ -26,7 +28,9 @@ public:
     const std::string& Path() const { return path_; }
 
     static constexpr unsigned kIterations = 20000;
+    static constexpr unsigned kMaxIterations = 10000000; // a damaged file cannot stall the reader
 
 private:
     std::string path_;
+    unsigned iterations_;
 };

@@ -77,7 +77,7 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
         return kReaderFailed;
     }
 
-    const TPasswordStore store(env.PasswordFile);
+    const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
     if (!CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store, env.AskPassword,
                            env.Err)) {
         return kReaderFailed;

@@ -16,6 +16,7 @@ struct TReaderEnvironment {
     std::string SelfPath;     // the book: the running program's own file
     std::string PasswordFile; // the reader's settings file; empty: remember nothing
     TAskPassword AskPassword; // how to ask for the password
+    unsigned PasswordIterations = TPasswordStore::kIterations; // cost of a remembered hash
     std::FILE* Out = stdout;
     std::FILE* Err = stderr;
 };

@@ -1,0 +1,8 @@
+folio_test(app_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/file_collection_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/builder_commands_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/name_clashes_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
+  LIBS folio_app)

@@ -1,0 +1,41 @@
+#pragma once
+// A builder wired to scripted dialogs and a scripted homepage picker, in a scratch directory
+// that stands for the builder's own directory (where the template and the settings lie).
+#include <gtest/gtest.h>
+
+#include "app/folio_builder.h"
+#include "app/homepage_picker.h"
+#include "platform/gui/scripted_dialogs.h"
+#include "tests/app/temp_dir.h"
+
+class BuilderTest : public ::testing::Test {
+protected:
+    BuilderTest()
+        : scope_(dialogs), builder(tmp.Path() + "/builder", tmp.Path() + "/builder", picker) {
+        std::filesystem::create_directories(tmp.Path() + "/builder");
+    }
+
+    // A source tree with a few pages; returns its directory (without a trailing "/").
+    std::string MakeSite() {
+        const std::string src = tmp.Path() + "/site";
+        WriteTextFile(src + "/index.html", "<html><body>home</body></html>");
+        WriteTextFile(src + "/page.htm", "<p>page</p>");
+        WriteTextFile(src + "/img/pic.gif", std::string("GIF89a") + std::string(100, '\1'));
+        return src;
+    }
+    // Chooses the source directory through the directory command.
+    void ChooseDirectory(const std::string& dir) {
+        dialogs.AnswerDirectory(dir);
+        builder.seldirClick();
+    }
+
+    TTempDir tmp;
+    TScriptedDialogs dialogs;
+
+private:
+    TDialogProviderScope scope_;
+
+protected:
+    TScriptedHomePagePicker picker;
+    TFolioBuilder builder;
+};

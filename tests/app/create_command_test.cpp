@@ -1,0 +1,370 @@
+// The Create command: every way it ends, what it writes and what it clears.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "bookreader/site_book.h"
+#include "platform/base/streams.h"
+#include "tests/app/builder_fixture.h"
+
+namespace {
+
+class CreateTest : public BuilderTest {
+protected:
+    CreateTest() {
+        templateBytes = "#!/bin/sh\necho reader template\n" + std::string(3000, 'T');
+        WriteTextFile(TemplatePath(), templateBytes);
+    }
+    std::string TemplatePath() const { return builder.BuilderDir + "Folio3.bin"; }
+    std::string ConfigPath() const { return builder.SettingsDir + "folioauthor.html"; }
+
+    // Directory, home page (the first file), and a password, as a user would set them.
+    void Prepare() {
+        site = MakeSite();
+        ChooseDirectory(site);
+        picker.Select(builder.FileList.IndexOf(site + "/index.html"));
+        builder.btnhomepageclick();
+        ASSERT_EQ(builder.HomePage, site + "/index.html");
+        dialogs.AnswerInput("pw");
+        builder.btnpwclick();
+        dialogs.Clear();
+    }
+    void ExpectCleared() {
+        EXPECT_EQ(builder.FileList.Count(), 0);
+        EXPECT_TRUE(builder.Password.empty());
+        EXPECT_TRUE(builder.HomePage.empty());
+    }
+    void ExpectUntouched() {
+        EXPECT_EQ(builder.FileList.Count(), 4); // the three pages and the configuration
+        EXPECT_EQ(builder.Password, "pw");
+        EXPECT_EQ(builder.HomePage, site + "/index.html");
+    }
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : dialogs.Messages()) {
+            texts.push_back(m.Text);
+        }
+        return texts;
+    }
+
+    std::string templateBytes;
+    std::string site;
+};
+
+TEST_F(CreateTest, AnEmptyFileListDoesNothingAtAll) {
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNothingToPack);
+    EXPECT_TRUE(dialogs.Asked().empty());
+    EXPECT_FALSE(FileExists(ConfigPath()));
+}
+
+TEST_F(CreateTest, WithoutAHomePageItSaysSoAndClearsNothing) {
+    ChooseDirectory(MakeSite());
+    builder.Password = "pw";
+    dialogs.Clear();
+    builder.viewerObjectClick(nullptr, nullptr, "create");
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"You did not select a Home page"});
+    EXPECT_EQ(builder.FileList.Count(), 3);
+    EXPECT_EQ(builder.Password, "pw");
+    EXPECT_FALSE(FileExists(ConfigPath()));
+}
+
+TEST_F(CreateTest, AMissingTemplateIsReportedAfterTheConfigurationIsWritten) {
+    Prepare();
+    builder.IconFile = "/no/such.ico";
+    builder.Caption = "Kept title";
+    DeleteFile(TemplatePath());
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNoTemplate);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot find the template \"Folio3.bin\""});
+    EXPECT_EQ(dialogs.Asked().size(), 1u); // no save dialog
+    EXPECT_TRUE(FileExists(ConfigPath()));
+    ExpectCleared();
+    EXPECT_EQ(builder.IconFile, "/no/such.ico");
+    EXPECT_EQ(builder.Caption, "Kept title");
+}
+
+TEST_F(CreateTest, CancellingTheSaveDialogClearsTheStateSilently) {
+    Prepare();
+    dialogs.CancelSave();
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCancelled);
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_EQ(dialogs.Asked()[0].Kind, TDialogKind::SaveFile);
+    EXPECT_EQ(dialogs.Asked()[0].InitialDir, builder.BuilderDir);
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_TRUE(FileExists(ConfigPath()));
+    ExpectCleared();
+}
+
+TEST_F(CreateTest, ATargetNamedLikeTheBuilderIsRefusedWhateverItsCapitals) {
+    for (const char* name :
+         {"MyFolioBuilder.exe", "myfoliobuilder.exe", "FOLIOBUILDER", "x-FolioBuilder-y"}) {
+        SCOPED_TRACE(name);
+        Prepare();
+        dialogs.AnswerSave(tmp.Path() + "/" + name);
+        EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedName);
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{"You cannot overwrite FolioBuilder!"});
+        ExpectUntouched();
+        EXPECT_FALSE(FileExists(tmp.Path() + "/" + name));
+        dialogs.Clear();
+    }
+}
+
+TEST_F(CreateTest, AFolderNamedLikeTheBuilderDoesNotMatter) {
+    Prepare();
+    const std::string target = tmp.Sub("foliobuilder-books/Folio3.exe");
+    dialogs.AnswerSave(target);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_TRUE(FileExists(target));
+}
+
+TEST_F(CreateTest, TheTemplateItselfIsRefusedThroughLinksAndRelativePieces) {
+    Prepare();
+    const std::string viaDots = tmp.Path() + "/builder/../builder/./Folio3.bin";
+    const std::string link = tmp.Path() + "/link-to-template";
+    ASSERT_EQ(::symlink(TemplatePath().c_str(), link.c_str()), 0);
+    for (const std::string& target : {TemplatePath(), viaDots, link}) {
+        SCOPED_TRACE(target);
+        dialogs.AnswerSave(target);
+        EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedTarget);
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::string>{"You cannot overwrite the template \"Folio3.bin\"!"});
+        ExpectUntouched();
+        dialogs.Clear();
+    }
+    EXPECT_EQ(ReadWholeFile(TemplatePath()), templateBytes);
+}
+
+TEST_F(CreateTest, AFileBeingPackedIsRefused) {
+    Prepare();
+    const std::string page = site + "/page.htm";
+    const std::string before = ReadWholeFile(page);
+    dialogs.AnswerSave(site + "/img/../page.htm");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedTarget);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_NE(dialogs.Messages()[0].Text.find(page), std::string::npos);
+    ExpectUntouched();
+    EXPECT_EQ(ReadWholeFile(page), before);
+
+    dialogs.Clear();
+    dialogs.AnswerSave(ConfigPath()); // the configuration is packed too
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedTarget);
+    ExpectUntouched();
+}
+
+TEST_F(CreateTest, AnExistingTargetIsOverwrittenOnlyOnYes) {
+    Prepare();
+    const std::string target = tmp.Path() + "/book";
+    WriteTextFile(target, "old contents");
+    dialogs.AnswerSave(target);
+    dialogs.AnswerConfirm(false);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNotOverwritten);
+    EXPECT_EQ(dialogs.Asked().back().Text,
+              "Target file does already exist - do you want to overwrite it?");
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(ReadWholeFile(target), "old contents");
+    ExpectUntouched();
+
+    dialogs.AnswerSave(target);
+    dialogs.AnswerConfirm(true);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_EQ(ReadWholeFile(target).substr(0, templateBytes.size()), templateBytes);
+}
+
+TEST_F(CreateTest, ATargetHeldExclusivelyElsewhereIsLeftAloneAndNothingCleared) {
+    Prepare();
+    const std::string target = tmp.Path() + "/held";
+    WriteTextFile(target, "held by another program");
+    TFileStream holder(target, fmOpenReadWrite | fmShareExclusive);
+    dialogs.AnswerSave(target);
+    dialogs.AnswerConfirm(true);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coOpenFailed);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot open file " + target});
+    EXPECT_EQ(ReadWholeFile(target), "held by another program");
+    ExpectUntouched();
+}
+
+TEST_F(CreateTest, AShortTemplateCopyIsAFailureNotABook) {
+    Prepare();
+    builder.CopyTemplate = [](TStream& from, TStream& to) -> int64_t {
+        uint8_t half[1000];
+        const int64_t n = from.Read(half, sizeof half);
+        to.WriteBuffer(half, n);
+        return n;
+    };
+    const std::string target = tmp.Path() + "/short-book";
+    dialogs.AnswerSave(target);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCopyFailed);
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::string>{"Cannot copy the template \"Folio3.bin\" to " + target});
+    EXPECT_FALSE(FileExists(target));
+    ExpectCleared();
+}
+
+TEST_F(CreateTest, AFailingTemplateCopyIsAFailureToo) {
+    Prepare();
+    builder.CopyTemplate = [](TStream&, TStream&) -> int64_t {
+        throw EStreamError("Stream write error");
+    };
+    const std::string target = tmp.Path() + "/failed-book";
+    WriteTextFile(target, "previous");
+    dialogs.AnswerSave(target);
+    dialogs.AnswerConfirm(true);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCopyFailed);
+    EXPECT_FALSE(FileExists(target));
+    ExpectCleared();
+}
+
+TEST_F(CreateTest, AStoppedArchiveDeletesTheTargetAndClears) {
+    Prepare();
+    builder.BackupFile1.OnProgress = [](TObject*, const std::string& file, TPercentage, bool& go) {
+        if (!file.empty()) {
+            go = false;
+        }
+    };
+    const std::string target = tmp.Path() + "/stopped";
+    dialogs.AnswerSave(target);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coArchiveFailed);
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::string>{"Creation of self extracting EXE failed or aborted"});
+    EXPECT_FALSE(FileExists(target));
+    ExpectCleared();
+}
+
+TEST_F(CreateTest, TheWritersOwnErrorBoxGoesThroughTheDialogs) {
+    builder.BackupFile1.ReportError(beCannotWriteArchive);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].Text, "Cannot write to archive");
+    EXPECT_EQ(dialogs.Messages()[0].MsgKind, TMsgKind::Error);
+}
+
+TEST_F(CreateTest, ASuccessfulBuildWritesTemplateArchiveAndTrailer) {
+    Prepare();
+    builder.IconFile = tmp.Path() + "/book.ico";
+    WriteTextFile(builder.IconFile, std::string(300, '\x7f'));
+    const std::string target = tmp.Path() + "/out/MyBook";
+    std::filesystem::create_directories(tmp.Path() + "/out");
+    dialogs.AnswerSave(target);
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+
+    const std::string book = ReadWholeFile(target);
+    ASSERT_GT(book.size(), templateBytes.size() + 4);
+    EXPECT_EQ(book.substr(0, templateBytes.size()), templateBytes);
+    EXPECT_EQ(TrailerOf(target), static_cast<int64_t>(templateBytes.size()));
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].Text,
+              "MyBook was successfully created. Compression rate = " +
+                  std::to_string(builder.BackupFile1.CompressionRate()) + " %");
+    ExpectCleared();
+    EXPECT_EQ(builder.IconFile, tmp.Path() + "/book.ico");
+    EXPECT_EQ(builder.Caption, "Vants FolioBuilder 3");
+
+    EXPECT_EQ(ReadWholeFile(ConfigPath()), "homepage=" + site +
+                                               "/index.html\r\n"
+                                               "caption=Vants FolioBuilder 3\r\n"
+                                               "password=pw\r\n"
+                                               "iconfile=" +
+                                               tmp.Path() + "/book.ico\r\n");
+    TSiteBook opened(target);
+    EXPECT_EQ(opened.Archive().Title(), "Folio");
+    EXPECT_EQ(opened.Archive().Count(), 5); // three pages, the configuration, the icon
+    EXPECT_GE(opened.Archive().IndexOf(LowerCase(ConfigPath())), 0);
+    EXPECT_EQ(opened.Config().Password, "pw");
+    EXPECT_EQ(opened.HomePageName(), "index.html");
+    const int pic = opened.Find("PIC.GIF");
+    ASSERT_GE(pic, 0);
+    EXPECT_EQ(opened.Archive().ExtractToString(pic), ReadWholeFile(site + "/img/pic.gif"));
+    EXPECT_GE(opened.Find("book.ico"), 0);
+}
+
+TEST_F(CreateTest, AnEmptyTitleAndARemovedPasswordGiveEmptyLines) {
+    Prepare();
+    dialogs.AnswerInput("");
+    builder.btntitleclick();
+    dialogs.CancelInput();
+    builder.btnpwclick();
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_EQ(ReadWholeFile(ConfigPath()),
+              "homepage=" + site + "/index.html\r\ncaption=\r\npassword=\r\niconfile=\r\n");
+}
+
+TEST_F(CreateTest, AnIconDeletedBeforeCreateIsNamedButNotPacked) {
+    Prepare();
+    builder.IconFile = tmp.Path() + "/gone.ico";
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_NE(ReadWholeFile(ConfigPath()).find("iconfile=" + tmp.Path() + "/gone.ico\r\n"),
+              std::string::npos);
+    TSiteBook opened(tmp.Path() + "/book");
+    EXPECT_EQ(opened.Archive().Count(), 4);
+    EXPECT_LT(opened.Find("gone.ico"), 0);
+}
+
+TEST_F(CreateTest, TheConfigurationIsPackedOnceWhenTheSourceIsTheBuildersDirectory) {
+    WriteTextFile(ConfigPath(), "homepage=stale\r\n");
+    WriteTextFile(builder.BuilderDir + "start.html", "<p>start</p>");
+    ChooseDirectory(tmp.Path() + "/builder");
+    ASSERT_EQ(builder.FileList.Count(), 2);
+    picker.Select(builder.FileList.IndexOf(builder.BuilderDir + "start.html"));
+    builder.btnhomepageclick();
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    TSiteBook opened(tmp.Path() + "/book");
+    EXPECT_EQ(opened.Archive().Count(), 2);
+    EXPECT_EQ(opened.Config().HomePage, builder.BuilderDir + "start.html");
+}
+
+TEST_F(CreateTest, AZeroByteTemplateGivesATrailerOfZero) {
+    WriteTextFile(TemplatePath(), "");
+    Prepare();
+    dialogs.AnswerSave(tmp.Path() + "/bare-book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_EQ(TrailerOf(tmp.Path() + "/bare-book"), 0);
+    const std::string book = ReadWholeFile(tmp.Path() + "/bare-book");
+    EXPECT_EQ(book.substr(0, 9), std::string("\x05\0\0\0Folio", 9)); // the archive at offset 0
+    TSiteBook opened(tmp.Path() + "/bare-book");
+    EXPECT_EQ(opened.Archive().StartOffset(), 0);
+}
+
+TEST_F(CreateTest, FilesWhoseNamesClashIgnoringCaseAreWarnedAboutButTheBookIsBuilt) {
+    Prepare();
+    WriteTextFile(site + "/img/INDEX.HTML", "<p>other index</p>");
+    ChooseDirectory(site);
+    dialogs.Clear();
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    const auto messages = dialogs.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].MsgKind, TMsgKind::Warning);
+    EXPECT_NE(messages[0].Text.find(site + "/img/INDEX.HTML"), std::string::npos);
+    EXPECT_NE(messages[0].Text.find(site + "/index.html"), std::string::npos);
+    EXPECT_NE(messages[1].Text.find("was successfully created"), std::string::npos);
+}
+
+TEST_F(CreateTest, NoCommandRunsWhileABookIsBeingWritten) {
+    Prepare();
+    TCreateOutcome inner = TCreateOutcome::coCreated;
+    bool checked = false;
+    builder.BackupFile1.OnProgress = [&](TObject*, const std::string& file, TPercentage, bool&) {
+        if (!file.empty() && !checked) {
+            checked = true;
+            EXPECT_TRUE(builder.Creating());
+            inner = builder.Create1Click();
+            // Each of these would ask a dialog; none is scripted, so asking would throw.
+            for (const char* command : {"directory", "homepage", "title", "password", "icon"}) {
+                builder.viewerObjectClick(nullptr, nullptr, command);
+            }
+        }
+    };
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(inner, TCreateOutcome::coBusy);
+    EXPECT_FALSE(builder.Creating());
+}
+
+} // namespace

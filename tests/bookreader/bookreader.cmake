@@ -1,0 +1,5 @@
+folio_test(bookreader_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/reader_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/book_pieces_test.cpp
+  LIBS folio_bookreader)
