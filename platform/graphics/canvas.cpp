@@ -80,38 +80,75 @@ inline int Sample(int i, int n, int m) {
     return static_cast<int>((2LL * i + 1) * m / (2LL * n));
 }
 
-// Source adapters for Blit.
+// Source adapters for Blit: the area that holds pixels, and rows of it as cairo pixels.
 struct TBitmapSource {
-    const TBitmap& b;
-    int Width() const { return b.Width(); }
-    int Height() const { return b.Height(); }
-    TColor Get(int x, int y) const {
-        if (b.PixelFormat() == pf24bit) {
-            const uint8_t* p = b.ScanLine(y) + static_cast<size_t>(x) * 3;
-            return RGB(p[2], p[1], p[0]);
+    explicit TBitmapSource(const TBitmap& bitmap) : b(bitmap) {
+        if (b.PixelFormat() != pf24bit) {
+            const TPalette& pal = b.Palette();
+            for (int i = 0; i < 256; ++i)
+                lookup[i] = i < pal.Count() ? ToPixel(pal.ColorOf(i)) : 0;
         }
-        return b.GetPixel(x, y);
     }
+    TRect Area() const { return TRect{0, 0, b.Width(), b.Height()}; }
+    // Pixels x0 .. x1 - 1 of row y into out[0 .. x1 - x0).
+    void ReadRow(int y, int x0, int x1, uint32_t* out) const {
+        const uint8_t* row = b.ScanLine(y);
+        switch (b.PixelFormat()) {
+        case pf24bit:
+            for (int x = x0; x < x1; ++x) {
+                const uint8_t* p = row + static_cast<size_t>(x) * 3;
+                *out++ =
+                    (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
+            }
+            break;
+        case pf8bit:
+            for (int x = x0; x < x1; ++x)
+                *out++ = lookup[row[x]];
+            break;
+        case pf1bit:
+            for (int x = x0; x < x1; ++x)
+                *out++ = lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
+            break;
+        }
+    }
+    const TBitmap& b;
+    uint32_t lookup[256] = {};
 };
 
 // A copy of part of a canvas, so that a canvas can blit onto itself.
 struct TBufferSource {
     TRect area; // the part of the source held, in source coordinates
     std::vector<uint32_t> pixels;
-    int Width() const { return area.Right; }
-    int Height() const { return area.Bottom; }
-    bool Has(int x, int y) const { return area.Contains(x, y); }
-    TColor Get(int x, int y) const {
-        return FromPixel(pixels[static_cast<size_t>(y - area.Top) * area.Width() +
-                                static_cast<size_t>(x - area.Left)]);
+    TRect Area() const { return area; }
+    void ReadRow(int y, int x0, int x1, uint32_t* out) const {
+        const uint32_t* row = pixels.data() + static_cast<size_t>(y - area.Top) * area.Width();
+        std::copy(row + (x0 - area.Left), row + (x1 - area.Left), out);
     }
 };
 
-template <class S> bool Has(const S& s, int x, int y) {
-    return x >= 0 && y >= 0 && x < s.Width() && y < s.Height();
-}
-template <> bool Has<TBufferSource>(const TBufferSource& s, int x, int y) {
-    return s.Has(x, y);
+// Destination columns of a stretch mapped to source columns, as offsets from the leftmost
+// source column used (-1 where the source has no pixel).
+struct TColumnMap {
+    std::vector<int> offsets;
+    int first = 0, last = -1; // source columns used, inclusive
+};
+
+TColumnMap MapColumns(const TRect& a, const TRect& dest, const TRect& srcRect, const TRect& area) {
+    TColumnMap m;
+    m.offsets.resize(static_cast<size_t>(a.Width()));
+    m.first = INT_MAX;
+    m.last = INT_MIN;
+    for (int x = a.Left; x < a.Right; ++x) {
+        const int sx = srcRect.Left + Sample(x - dest.Left, dest.Width(), srcRect.Width());
+        m.offsets[static_cast<size_t>(x - a.Left)] = sx;
+        if (sx >= area.Left && sx < area.Right) {
+            m.first = std::min(m.first, sx);
+            m.last = std::max(m.last, sx);
+        }
+    }
+    for (int& o : m.offsets)
+        o = o >= area.Left && o < area.Right ? o - m.first : -1;
+    return m;
 }
 
 } // namespace
@@ -584,21 +621,36 @@ void TCanvas::Blit(const TRect& dest, const Source& src, const TRect& srcRect, T
     if (dest.IsEmpty() || srcRect.IsEmpty())
         return;
     const TRect a = IntersectRect(dest, clip_);
-    if (a.IsEmpty())
+    const TRect area = src.Area();
+    if (a.IsEmpty() || area.IsEmpty())
         return;
-    const int dw = dest.Width(), dh = dest.Height(), sw = srcRect.Width(), sh = srcRect.Height();
-    std::vector<int> columns(static_cast<size_t>(a.Width()));
-    for (int x = a.Left; x < a.Right; ++x)
-        columns[static_cast<size_t>(x - a.Left)] = srcRect.Left + Sample(x - dest.Left, dw, sw);
+    const TColumnMap cols = MapColumns(a, dest, srcRect, area);
+    if (cols.last < cols.first)
+        return;
+    std::vector<uint32_t> line(static_cast<size_t>(cols.last - cols.first + 1));
+    int lineY = INT_MIN;
     Flush();
     for (int y = a.Top; y < a.Bottom; ++y) {
-        const int sy = srcRect.Top + Sample(y - dest.Top, dh, sh);
-        uint32_t* row = Row(y);
-        for (int x = a.Left; x < a.Right; ++x) {
-            const int sx = columns[static_cast<size_t>(x - a.Left)];
-            if (!Has(src, sx, sy))
-                continue;
-            row[x] = ToPixel(ApplyCopyMode(mode, FromPixel(row[x]), src.Get(sx, sy)));
+        const int sy = srcRect.Top + Sample(y - dest.Top, dest.Height(), srcRect.Height());
+        if (sy < area.Top || sy >= area.Bottom)
+            continue;
+        if (sy != lineY) { // stretched rows repeat: read each source row once
+            src.ReadRow(sy, cols.first, cols.last + 1, line.data());
+            lineY = sy;
+        }
+        uint32_t* row = Row(y) + a.Left;
+        const int n = a.Width();
+        if (mode == cmSrcCopy) {
+            for (int i = 0; i < n; ++i)
+                if (cols.offsets[static_cast<size_t>(i)] >= 0)
+                    row[i] = line[static_cast<size_t>(cols.offsets[static_cast<size_t>(i)])];
+        } else {
+            // The copy modes are bitwise, so they apply to cairo pixels as they are.
+            for (int i = 0; i < n; ++i)
+                if (cols.offsets[static_cast<size_t>(i)] >= 0)
+                    row[i] = ApplyCopyMode(
+                        mode, row[i],
+                        line[static_cast<size_t>(cols.offsets[static_cast<size_t>(i)])]);
         }
     }
     MarkDirty();
@@ -642,17 +694,28 @@ void TCanvas::DrawMasked(const TRect& dest, const TBitmap& image, const TBitmap&
     const TRect a = IntersectRect(dest, clip_);
     if (dest.IsEmpty() || a.IsEmpty())
         return;
-    const int dw = dest.Width(), dh = dest.Height(), sw = image.Width(), sh = image.Height();
-    const TBitmapSource pic{image}, msk{mask};
+    const TRect all{0, 0, image.Width(), image.Height()};
+    const TColumnMap cols = MapColumns(a, dest, all, all);
+    if (cols.last < cols.first)
+        return;
+    const TBitmapSource pic(image), msk(mask);
+    const size_t len = static_cast<size_t>(cols.last - cols.first + 1);
+    std::vector<uint32_t> picLine(len), maskLine(len);
+    int lineY = INT_MIN;
     Flush();
     for (int y = a.Top; y < a.Bottom; ++y) {
-        const int sy = Sample(y - dest.Top, dh, sh);
-        uint32_t* row = Row(y);
-        for (int x = a.Left; x < a.Right; ++x) {
-            const int sx = Sample(x - dest.Left, dw, sw);
-            if (ColorToRGB(msk.Get(sx, sy)) == clWhite)
-                continue; // transparent: the canvas shows through
-            row[x] = ToPixel(pic.Get(sx, sy));
+        const int sy = Sample(y - dest.Top, dest.Height(), image.Height());
+        if (sy != lineY) {
+            pic.ReadRow(sy, cols.first, cols.last + 1, picLine.data());
+            msk.ReadRow(sy, cols.first, cols.last + 1, maskLine.data());
+            lineY = sy;
+        }
+        uint32_t* row = Row(y) + a.Left;
+        for (int i = 0; i < a.Width(); ++i) {
+            const int o = cols.offsets[static_cast<size_t>(i)];
+            // White in the mask is transparent: the canvas shows through.
+            if (o >= 0 && (maskLine[static_cast<size_t>(o)] & 0xFFFFFF) != 0xFFFFFF)
+                row[i] = picLine[static_cast<size_t>(o)];
         }
     }
     MarkDirty();
