@@ -62,23 +62,9 @@ public:
     char Run(char ch) {
         PushBack(ch);
         ch_ = ' ';
-        // An opening HTML comment marker, and blanks.
-        for (;;) {
-            if (ch_ == ' ' || ch_ == '!' || ch_ == '-' || ch_ == '>') {
-                Next();
-            } else if (ch_ == '<') {
-                // Only "<!" opens a comment marker; any other "<" (the end tag of an empty
-                // style element) ends the sheet.
-                const char after = Next();
-                if (after != '!') {
-                    PushBack(after);
-                    ch_ = '<';
-                    break;
-                }
-            } else {
-                break;
-            }
-        }
+        // Blanks and an opening HTML comment marker.
+        while (ch_ == ' ' || ch_ == '!' || ch_ == '-' || ch_ == '<' || ch_ == '>')
+            Next();
         while (ch_ != StyleEofChar && ch_ != '<') {
             if (ch_ == '@') {
                 SkipAtRule();

@@ -1,0 +1,78 @@
+#include "html/style/style_dump.h"
+
+#include <cstdio>
+
+namespace {
+bool IsColorSlot(int i) {
+    switch (i) {
+    case piColor:
+    case piBackgroundColor:
+    case piBorderColor:
+    case piLinkColor:
+    case piLinkBackgroundColor:
+    case piHoverColor:
+    case piHoverBackgroundColor:
+    case piVisitedColor:
+    case piVisitedBackgroundColor:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string FormatValue(int slot, const TPropValue& v) {
+    char buf[64];
+    switch (v.Kind()) {
+    case vkText:
+        return "\"" + v.Text() + "\"";
+    case vkReal:
+        std::snprintf(buf, sizeof buf, "%g pt", v.Real());
+        return buf;
+    case vkInteger:
+        if (IsColorSlot(slot)) {
+            std::snprintf(buf, sizeof buf, "0x%08X", static_cast<uint32_t>(v.Integer()));
+            return buf;
+        }
+        if (v.Integer() == NullLength)
+            return "NullLength";
+        if (v.Integer() == AutoLength)
+            return "AutoLength";
+        if (v.Integer() == ParaAutoLength)
+            return "ParaAutoLength";
+        return std::to_string(v.Integer());
+    default:
+        return v.ToString();
+    }
+}
+} // namespace
+
+std::string DumpProperties(const TProperties& props, const std::string& indent) {
+    static const TProperties fresh;
+    std::string out;
+    for (int i = 0; i < PropCount; ++i) {
+        const TPropValue& v = props.Values[static_cast<size_t>(i)];
+        if (v == fresh.Values[static_cast<size_t>(i)])
+            continue;
+        const std::string_view name = PropName(i);
+        out += indent;
+        out += name.empty() ? std::to_string(i) : std::string(name);
+        out += " = ";
+        out += FormatValue(i, v);
+        out += '\n';
+    }
+    return out;
+}
+
+std::string DumpStyleList(const TStyleList& list) {
+    std::string out;
+    for (int i = 0; i < list.Count(); ++i) {
+        out += "[" + list.Key(i) + "]\n";
+        out += DumpProperties(list.Props(i));
+    }
+    return out;
+}
+
+void LoadDumpDefaults(TStyleList& list) {
+    list.LoadDefaults("Times New Roman", "Courier New", 10, 8, 0, true, RGB(255, 0, 0),
+                      RGB(128, 0, 128), RGB(0, 0, 255), clBlack, 12.0);
+}

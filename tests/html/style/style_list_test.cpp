@@ -1,0 +1,163 @@
+// The style list: key order, built-in rules and storing rules.
+#include <gtest/gtest.h>
+
+#include "html/style/style_dump.h"
+#include "html/style/style_list.h"
+#include "html/style/value_convert.h"
+
+namespace {
+
+TEST(StyleKeyOrderTest, SelectorSeparatorsSortRightAfterTheTag) {
+    // Every key of tag "li" comes before any longer tag name.
+    const char* ordered[] = {"li",       "li 110ul ", "li#x", "li.c", "li.c 111ul ",
+                             "li:hover", "li-item",   "li1",  "lia"};
+    for (size_t i = 1; i < std::size(ordered); ++i)
+        EXPECT_LT(CompareStyleKeys(ordered[i - 1], ordered[i]), 0)
+            << ordered[i - 1] << " < " << ordered[i];
+    EXPECT_LT(CompareStyleKeys("h", "h:hover"), 0);
+    EXPECT_LT(CompareStyleKeys("h:hover", "h1"), 0);
+}
+
+TEST(StyleKeyOrderTest, ContextNumbersCompareAsNumbers) {
+    // Fewer ancestors first, then the order the selectors were read in, past 99 too.
+    EXPECT_LT(CompareStyleKeys("ul 13ul", "ul 110ul "), 0);
+    EXPECT_LT(CompareStyleKeys("ul 199ul ", "ul 1100ul "), 0);
+    EXPECT_LT(CompareStyleKeys("ul 1100ul ", "ul 211ul ol "), 0);
+    EXPECT_LT(CompareStyleKeys("ul 24ul ul", "ul 211ul ol "), 0);
+    EXPECT_EQ(CompareStyleKeys("ul 110ul ", "UL 110UL "), 0);
+}
+
+TEST(StyleKeyOrderTest, IgnoresAsciiCase) {
+    EXPECT_EQ(CompareStyleKeys("P.Intro", "p.intro"), 0);
+    EXPECT_LT(CompareStyleKeys("a", "B"), 0);
+}
+
+TEST(StyleListTest, NewAndClearedListsCountContextsFromTen) {
+    TStyleList list;
+    EXPECT_EQ(list.ContextCounter, 10);
+    EXPECT_EQ(list.NextContextNumber(), "10");
+    EXPECT_EQ(list.NextContextNumber(), "11");
+    list.SetRule("a:hover", "color", "red");
+    EXPECT_TRUE(list.HoverColorSet);
+    list.Clear();
+    EXPECT_EQ(list.ContextCounter, 10);
+    EXPECT_FALSE(list.HoverColorSet);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(StyleListTest, DuplicateKeysAreKeptInTheOrderAdded) {
+    TStyleList list;
+    TProperties a, b;
+    a.Values[piColor] = 1;
+    b.Values[piColor] = 2;
+    list.AddCopy("p", a);
+    list.AddCopy("p", b);
+    list.AddCopy("b", a);
+    ASSERT_EQ(list.Count(), 3);
+    int i = -1;
+    ASSERT_TRUE(list.Find("p", i));
+    EXPECT_EQ(i, 1);
+    EXPECT_EQ(list.Props(1).Values[piColor], TPropValue(1));
+    EXPECT_EQ(list.Props(2).Values[piColor], TPropValue(2));
+    EXPECT_EQ(list.Props(1).ElemTag, "p");
+    EXPECT_FALSE(list.Find("q", i));
+    EXPECT_EQ(i, 3);
+    EXPECT_THROW(list.Key(3), std::out_of_range);
+}
+
+class DefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override { LoadDumpDefaults(list); }
+    const TProperties& Entry(const char* key) {
+        const int i = list.IndexOf(key);
+        EXPECT_GE(i, 0) << key;
+        return list.Props(i < 0 ? 0 : i);
+    }
+    TStyleList list;
+};
+
+TEST_F(DefaultsTest, RootSetFromTheArguments) {
+    EXPECT_EQ(list.Count(), 45);
+    ASSERT_NE(list.DefaultProps, nullptr);
+    const TProperties& d = *list.DefaultProps;
+    EXPECT_EQ(&d, &Entry("default"));
+    EXPECT_EQ(d.Values[piFontFamily], TPropValue("Times New Roman"));
+    EXPECT_EQ(d.Values[piFontSize], TPropValue(12.0));
+    EXPECT_EQ(d.Values[piColor], TPropValue(0));
+    EXPECT_EQ(d.Values[piMarginLeft], TPropValue(10));
+    EXPECT_EQ(d.Values[piMarginTop], TPropValue(8));
+    EXPECT_EQ(d.Values[piVisibility], TPropValue(2));
+    // Link colours get the palette flag; the text colour does not.
+    EXPECT_EQ(d.Values[piLinkColor], TPropValue(static_cast<int32_t>(0x02FF0000)));
+    EXPECT_EQ(d.Values[piHoverColor], TPropValue(static_cast<int32_t>(0x020000FF)));
+    EXPECT_EQ(d.Values[piVisitedColor], TPropValue(static_cast<int32_t>(0x02800080)));
+    EXPECT_EQ(d.Values[piVisitedDecoration], TPropValue("underline"));
+    EXPECT_EQ(DefaultPointSize(), 12.0);
+}
+
+TEST_F(DefaultsTest, LinksNotUnderlined) {
+    list.LoadDefaults("Arial", "Courier New", 0, 0, 204, false, 0, 0, 0, 0, 10.0);
+    const TProperties& d = *list.DefaultProps;
+    EXPECT_EQ(d.Values[piLinkDecoration], TPropValue("none"));
+    EXPECT_EQ(d.Values[piHoverDecoration], TPropValue("none"));
+    EXPECT_EQ(d.Charset, 204);
+    EXPECT_EQ(list.IndexOf("null") >= 0, true);
+    EXPECT_EQ(Entry("h1").Values[piFontSize], TPropValue(10.0 / 12 * 24));
+    EXPECT_EQ(Entry("pre").Values[piFontSize], TPropValue(10.0 * 10 / 12));
+}
+
+TEST_F(DefaultsTest, SharedRowsAreSeparateCopies) {
+    const TProperties& ul = Entry("ul");
+    const TProperties& menu = Entry("menu");
+    EXPECT_NE(&ul, &menu);
+    EXPECT_EQ(ul.Values, menu.Values);
+    EXPECT_EQ(menu.ElemTag, "menu");
+    EXPECT_EQ(Entry("ul 13ul").Values[piListStyleType], TPropValue("circle"));
+    EXPECT_EQ(Entry("ul 24ul ul").Values[piListStyleType], TPropValue("square"));
+    EXPECT_EQ(Entry("p").Values[piMarginTop], TPropValue(ParaAutoLength));
+    EXPECT_EQ(Entry("p 11pre").Values[piMarginTop], TPropValue(0));
+}
+
+TEST(SetRuleTest, ColoursAndLinkFlags) {
+    TStyleList list;
+    int hoverCalls = 0;
+    list.OnHoverRule = [&] { ++hoverCalls; };
+    list.SetRule("a:link", "color", "#00f");
+    EXPECT_TRUE(list.LinkColorSet);
+    list.SetRule("a:visited", "color", "purple");
+    EXPECT_TRUE(list.VisitedColorSet);
+    EXPECT_EQ(hoverCalls, 0);
+    list.SetRule("a:hover", "color", "red");
+    EXPECT_TRUE(list.HoverColorSet);
+    EXPECT_EQ(hoverCalls, 1);
+    list.SetRule("b:hover", "color", "nonsense");
+    EXPECT_EQ(hoverCalls, 1) << "an unreadable colour sets nothing";
+    EXPECT_FALSE(list.Props(list.IndexOf("b:hover")).Values[piColor].IsAssigned());
+    list.SetRule("p", "background-color", "nonsense");
+    EXPECT_EQ(list.Props(list.IndexOf("p")).Values[piBackgroundColor],
+              TPropValue(static_cast<int32_t>(NoColor)));
+    list.SetRule("p", "border-color", "ff0000");
+    EXPECT_EQ(list.Props(list.IndexOf("p")).Values[piBorderColor],
+              TPropValue(static_cast<int32_t>(RGB(255, 0, 0) | PaletteFlag)));
+}
+
+TEST(SetRuleTest, BorderStylesVisibilityAndUnknownNames) {
+    TStyleList list;
+    list.SetRule("div", "border-style", "dotted");
+    const TProperties& d = list.Props(list.IndexOf("div"));
+    for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
+                  piBorderLeftStyle})
+        EXPECT_EQ(d.Values[i], TPropValue("dotted")) << i;
+    list.SetRule("div", "border-left-style", "solid");
+    EXPECT_EQ(d.Values[piBorderStyle], TPropValue("solid"));
+    EXPECT_EQ(d.Values[piBorderTopStyle], TPropValue("dotted"));
+    list.SetRule("div", "visibility", "hidden");
+    EXPECT_EQ(d.Values[piVisibility], TPropValue(1));
+    list.SetRule("div", "visibility", "collapse");
+    EXPECT_EQ(d.Values[piVisibility], TPropValue(1));
+    list.SetRule("span", "font-variant", "small-caps");
+    EXPECT_EQ(list.IndexOf("span"), -1) << "an unknown name adds no entry";
+    EXPECT_FALSE(d.SetByRule[piColor]);
+}
+
+} // namespace
