@@ -140,10 +140,10 @@ TEST(ArchiveReader, CorruptedBytesNeverCrash) {
     TScratchDir dir;
     std::vector<std::string> paths;
     const std::string a =
-        Pack({{"a.html", TextBytes(3000, 5)}, {"r", RandomBytes(200, 6)}}, &paths, dir);
+        Pack({{"a.html", TextBytes(1500, 5)}, {"r", RandomBytes(100, 6)}}, &paths, dir);
     int errors = 0;
     for (size_t i = 0; i < a.size(); ++i) {
-        for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+        for (uint8_t flip : {0x01, 0xFF}) {
             std::string bad = a;
             bad[i] = static_cast<char>(bad[i] ^ flip);
             try {
@@ -250,6 +250,21 @@ TEST(ArchiveReader, SmallArchivesUnderTestDataReadBack) {
     EXPECT_EQ(r.ExtractToString(r.IndexOfFileName("hello.txt")), "Hello, folio!\n");
     EXPECT_EQ(r.ExtractToString(r.IndexOfFileName("empty.txt")), "");
     EXPECT_EQ(r.ExtractToString(r.IndexOfFileName("page.html")).size(), 16385u);
+    EXPECT_EQ(r.Member(0).Name, "/tmp/folio/site/hello.txt");
+
+    TMemoryStream raw;
+    raw.LoadFromFile(base + "raw-blocks.arc");
+    TArchiveReader rr(raw);
+    ASSERT_EQ(rr.Count(), 2);
+    EXPECT_TRUE(rr.Member(0).Blocks[0].Raw);
+    EXPECT_EQ(rr.ExtractToString(0).size(), 16384u);
+
+    TMemoryStream ids;
+    ids.LoadFromFile(base + "file-list.arc");
+    TArchiveReader ri(ids);
+    ASSERT_EQ(ri.Count(), 2);
+    EXPECT_EQ(ri.Member(0).Name, "FILE:LIST");
+    EXPECT_TRUE(ri.ExtractToString(0).starts_with("/tmp/folio/site/hello.txt\t"));
 }
 
 } // namespace

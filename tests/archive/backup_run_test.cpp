@@ -166,6 +166,17 @@ TEST(BackupErrors, FailingWritesGiveCode4WhereverTheyHappen) {
     EXPECT_EQ(b.ErrorCode(), 4);
 }
 
+TEST(BackupErrors, DateThatCannotBeWrittenGivesCode1) {
+    TScratchDir dir;
+    WriteFileBytes(dir / "a", "x");
+    const std::string name = LowerAscii(dir / "a");
+    TBackupFile b;
+    TFailingStream out{int64_t(12 + 4 + name.size())}; // header and name fit, the date not
+    EXPECT_FALSE(b.BackupToStream(ListOf({dir / "a"}), &out));
+    EXPECT_EQ(b.ErrorCode(), 1);
+    EXPECT_EQ(out.Size(), int64_t(12 + 4 + name.size()));
+}
+
 TEST(BackupErrors, FileIDListWithoutTemporaryFolderGivesCode7) {
     TScratchDir dir;
     WriteFileBytes(dir / "a", "x");

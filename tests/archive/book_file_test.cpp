@@ -33,6 +33,19 @@ TEST(BookFile, TrailerHoldsTheTemplateSize) {
     EXPECT_EQ(r->ExtractToString(r->IndexOfFileName("HOME.HTML")), "<p>home</p>");
 }
 
+TEST(BookFile, SmallBookUnderTestDataOpens) {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    const std::string path = std::string(src ? src : ".") + "/tests/data/archive/small.book";
+    if (!FileExists(path))
+        GTEST_SKIP() << "no fixture " << path;
+    TMemoryStream s;
+    s.LoadFromFile(path);
+    auto r = OpenBookArchive(s);
+    EXPECT_EQ(r->StartOffset(), 31); // the little shell script in front
+    ASSERT_EQ(r->Count(), 2);
+    EXPECT_EQ(r->ExtractToString(r->IndexOfFileName("hello.txt")), "Hello, folio!\n");
+}
+
 TEST(BookFile, EmptyTemplateStartsTheArchiveAtZero) {
     TScratchDir dir;
     const std::string book = Book("", dir);
