@@ -100,9 +100,12 @@ protected:
         int fds[2];
         if (pipe(fds) != 0)
             return;
-        // Xvfb picks a free display itself and writes its number to fd 3.
-        server = Spawn(
-            {"Xvfb", "-displayfd", "3", "-screen", "0", "800x600x24", "-nolisten", "tcp"}, fds[1]);
+        // Xvfb picks a free display itself and writes its number to fd 3. Without -noreset
+        // the server resets when the probing connection closes, and FLTK's connection made
+        // meanwhile is refused (FLTK then ends the program).
+        server = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "800x600x24", "-nolisten", "tcp",
+                        "-noreset"},
+                       fds[1]);
         close(fds[1]);
         std::string number;
         char c;
