@@ -13,21 +13,24 @@
 
 namespace {
 
-const std::string& WorkDir() {
-    static const std::string dir = [] {
-        char tmpl[] = "/tmp/folio-ini-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(tmpl);
-        if (made == nullptr)
+// The directory name lives in a plain array so the exit handler can still read it.
+char g_workDir[] = "/tmp/folio-ini-fuzz-XXXXXX";
+
+const char* WorkDir() {
+    static const bool made = [] {
+        if (::mkdtemp(g_workDir) == nullptr)
             std::abort();
-        return std::string(made);
+        std::atexit([] { ::rmdir(g_workDir); });
+        return true;
     }();
-    return dir;
+    (void)made;
+    return g_workDir;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = WorkDir() + "/fuzz.ini";
+    const std::string path = std::string(WorkDir()) + "/fuzz.ini";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

@@ -73,7 +73,8 @@ bool ReplaceFile(const std::string& path, const std::string& data) {
             target = real;
     }
     if (::stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
+        // A file its owner made read-only stays unchanged, as the toolkit's save would fail.
+        if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)
             return false;
         mode = st.st_mode & 07777;
     }

@@ -155,7 +155,13 @@ bool FileSetAttr(const std::string& path, int32_t attr) {
             ::removexattr(path.c_str(), kArchivedXattr);
         } else {
             const std::string stamp = WriteStamp(st);
-            ::setxattr(path.c_str(), kArchivedXattr, stamp.data(), stamp.size(), 0);
+            if (::setxattr(path.c_str(), kArchivedXattr, stamp.data(), stamp.size(), 0) != 0 &&
+                errno == EACCES && (mode & S_IWUSR) == 0 &&
+                ::chmod(path.c_str(), mode | S_IWUSR) == 0) {
+                // User attributes need write access; a read-only file gets it only meanwhile.
+                ::setxattr(path.c_str(), kArchivedXattr, stamp.data(), stamp.size(), 0);
+                ::chmod(path.c_str(), mode);
+            }
         }
     }
     return true;

@@ -186,6 +186,16 @@ TEST_F(IniWrite, ReadOnlyDirectoryRaisesAndKeepsTheOldFile) {
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"t.ini"});
 }
 
+TEST_F(IniWrite, ReadOnlyFileRaisesAndStaysUnchanged) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop root";
+    WriteText(Path(), "[A]\r\nx=1\r\n");
+    ASSERT_EQ(::chmod(Path().c_str(), 0444), 0);
+    TIniFile32 ini(Path());
+    EXPECT_THROW(ini.WriteString("A", "x", "2"), EFCreateError);
+    EXPECT_EQ(ReadText(Path()), "[A]\r\nx=1\r\n");
+}
+
 TEST_F(IniWrite, FailedWriteLeavesTheOldFileWhole) {
     // A file-size limit makes the write itself fail part way (even for root): the old file
     // must stay exactly as it was and the partial temporary must be gone.

@@ -145,6 +145,18 @@ TEST_F(Tree, ClearedArchiveFlagReturnsWhenTheFileChanges) {
     EXPECT_EQ(FileGetAttr(path), faArchive);
 }
 
+TEST_F(Tree, ArchiveFlagOfAReadOnlyFileCanBeCleared) {
+    const std::string path = dir / "a.html";
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_TRUE(FileSetAttr(path, FileGetAttr(path) & ~faArchive));
+    if (FileGetAttr(path) & faArchive)
+        GTEST_SKIP() << "no user extended attributes on this file system";
+    EXPECT_EQ(FileGetAttr(path), faReadOnly);
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
 TEST(DosTime, PacksKnownDates) {
     EXPECT_EQ(PackDosDateTime(1980, 1, 1, 0, 0, 0), 0x00210000);
     EXPECT_EQ(PackDosDateTime(2024, 2, 29, 13, 45, 30), 0x585D6DAF);
