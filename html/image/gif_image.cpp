@@ -15,10 +15,15 @@ using namespace folio_image;
 namespace {
 
 constexpr size_t kMaxFrames = 256;
-// The most pixels one byte of LZW data can stand for (a 12-bit code names a string of up to
-// 4096 pixels, and the smallest codes take 2 bits); a declared size beyond what the file can
-// hold this way is refused before anything is allocated.
-constexpr int64_t kPixelsPerByte = 4 * 4096;
+// The most pixels one byte of LZW data can stand for: a 12-bit code names a string of at most
+// 4096 pixels, about 2730 per byte. A frame declared larger than the whole file could hold
+// this way is refused before anything is allocated.
+constexpr int64_t kPixelsPerByte = 4096;
+// The logical screen holds nothing the file encodes: it may exceed the area of its frames
+// only this many times (or up to kFreeScreenPixels), so a few bytes cannot ask for a huge
+// composition.
+constexpr int64_t kScreenPerFramePixels = 16;
+constexpr int64_t kFreeScreenPixels = 4 << 20;
 
 uint16_t Le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -414,13 +419,14 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
             return false;
         }
 
-        int64_t w = screenWidth, h = screenHeight;
+        int64_t w = screenWidth, h = screenHeight, framePixels = 0;
         for (const auto& f : frames_) {
             w = std::max<int64_t>(w, f->Left + f->Width);
             h = std::max<int64_t>(h, f->Top + f->Height);
+            framePixels += static_cast<int64_t>(f->Width) * f->Height;
         }
         if (w * h > TBitmap::MaxBitmapPixels ||
-            w * h > static_cast<int64_t>(size) * kPixelsPerByte) {
+            w * h > std::max(kFreeScreenPixels, framePixels * kScreenPerFramePixels)) {
             Reset();
             return false;
         }
