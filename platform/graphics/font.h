@@ -7,7 +7,8 @@
 //
 // Metrics follow the GDI screen model so that Liberation measures like the Windows fonts it is
 // metric-compatible with:
-//   em pixels       = round(Size * 96 / 72)   (a Size of 0 or less means 12 points)
+//   em pixels       = round(Size * 96 / 72)   (a Size of 0 or less means 12 points; the em is
+//                     held within 1 to 2048 pixels)
 //   Ascent, Descent = the OS/2 usWinAscent and usWinDescent scaled to the em, rounded up
 //   Height          = Ascent + Descent;  InternalLeading = Height - em pixels
 //   ExternalLeading = max(0, hhea lineGap - ((winAscent + winDescent) - (hhea ascender -
@@ -51,6 +52,9 @@ public:
 
     // The size in pixels of the em at the screen resolution.
     int PixelSize() const;
+    // The toolkit's Font.Height: the em size in pixels, negative (a character height without
+    // internal leading). Its absolute value is PixelSize().
+    int Height() const { return -PixelSize(); }
     // The resolved font from the cache (made on first use). Never null: when nothing matches
     // at all, fontconfig's best default is used.
     std::shared_ptr<const TResolvedFont> Resolve() const;

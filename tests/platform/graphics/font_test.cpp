@@ -311,6 +311,27 @@ TEST(TextOut, UnderlineAndStrikeOutAreLinesAcrossTheText) {
     EXPECT_EQ(s.GetPixel(12, sy), clBlack);
 }
 
+TEST(TextOut, OpaqueTextRectFillsTheWholeRectangle) {
+    TCanvas c(100, 40);
+    c.Brush.Color = RGB(0, 200, 0);
+    c.TextRect(Rect(10, 5, 60, 35), 12, 8, "ab");
+    EXPECT_EQ(c.GetPixel(10, 5), RGB(0, 200, 0));
+    EXPECT_EQ(c.GetPixel(59, 34), RGB(0, 200, 0));
+    EXPECT_EQ(c.GetPixel(60, 34), clWhite);
+    EXPECT_EQ(c.GetPixel(9, 5), clWhite);
+}
+
+TEST(FontMetrics, ExtremeSizesStayUsable) {
+    TFont f = Serif12();
+    f.Size = 100000;
+    EXPECT_EQ(f.PixelSize(), 2048);
+    f.Size = 1;
+    EXPECT_EQ(f.PixelSize(), 1);
+    const auto tiny = f.Resolve();
+    EXPECT_GE(tiny->Metrics().Height, 1);
+    EXPECT_GE(tiny->TextWidth("abc"), 0);
+}
+
 TEST(TextOut, TextRectClipsTheText) {
     TCanvas c(200, 40);
     c.Brush.Style = bsClear;
