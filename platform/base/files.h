@@ -29,6 +29,8 @@ struct TSearchRec {
 // Entries of a directory in the order the file system returns them ("." and ".." included, as
 // FindFirst returns them). Entries with hidden or system bits are returned only when asked for
 // in attrFilter; every other entry is returned. A directory that cannot be read gives none.
+// A symbolic link to a regular file is reported as that file (its size, time and attributes);
+// any other link (to a directory, dangling, or a loop) carries no attribute bits.
 std::vector<TSearchRec> FindFiles(const std::string& dir, int32_t attrFilter);
 
 // Packed DOS date and time: bits 25-31 year-1980, 21-24 month, 16-20 day, 11-15 hour,
@@ -39,16 +41,19 @@ int32_t FileAge(const std::string& path);
 // Attribute bits of a path as FindFiles would report them; -1 when it does not exist.
 int32_t FileGetAttr(const std::string& path);
 // Sets or clears faArchive / faReadOnly where the host can express them (the archive bit is
-// kept in an extended attribute when the file system allows; failure is ignored).
+// kept in an extended attribute when the file system allows; failure is ignored). Clearing
+// it records the file's modification time and size; once either changes the file counts as
+// archive-flagged again, as a write sets the flag on the toolkit's own file system.
 bool FileSetAttr(const std::string& path, int32_t attr);
 
-bool FileExists(const std::string& path);      // an existing non-directory
+bool FileExists(const std::string& path); // an existing non-directory
 bool DirectoryExists(const std::string& path);
 bool DeleteFile(const std::string& path);
-bool RenameFile(const std::string& from, const std::string& to);
-int64_t FileSizeOf(const std::string& path);    // -1 when it cannot be read
+bool RenameFile(const std::string& from, const std::string& to); // never replaces a target
+int64_t FileSizeOf(const std::string& path);                     // -1 when it cannot be read
 // Copies a whole file, replacing the target (when failIfExists is false). False on any
-// failure, including a short copy; a failed copy leaves no partial target behind.
+// failure, including a short copy; a failed copy leaves no partial target behind. The copy
+// keeps the source's permission bits and last write time.
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists = false);
 // A new, unused file name in dir starting with prefix; the file is created empty so the name
 // stays reserved. Empty string on failure.

@@ -47,6 +47,7 @@ std::string TrimRight(std::string_view s);
 
 // Integer parsing as the toolkit's StrToInt: optional sign, decimal digits, or "$"/"0x" hex;
 // no blanks. Returns false (and leaves value untouched) on anything else or on overflow.
+// Hexadecimal text names the 32 bits themselves, so "$FFFFFFFF" is -1; a sign may precede it.
 bool TryStrToInt(std::string_view s, int32_t& value);
 int32_t StrToIntDef(std::string_view s, int32_t def);
 std::string IntToStr(int64_t v);
