@@ -2,6 +2,7 @@
 
 #include "platform/graphics/canvas.h"
 #include "platform/gui/buttons.h"
+#include "platform/gui/edit.h"
 #include "platform/gui/list_box.h"
 #include "platform/gui/paint_box.h"
 #include "platform/gui/scroll_bar.h"
@@ -70,4 +71,39 @@ TEST_F(ControlPictures, ScrollThumbFollowsThePosition) {
     // The thumb's lit top edge sits just below the upper arrow at the top, and lower at the end.
     EXPECT_EQ(top.GetPixel(64, 80 + 16), clWhite);
     EXPECT_NE(bottom.GetPixel(64, 80 + 16), clWhite);
+}
+
+static int DarkPixels(const TCanvas& c) {
+    int n = 0;
+    for (int y = 0; y < c.Height(); ++y)
+        for (int x = 0; x < c.Width(); ++x)
+            n += GetRValue(c.GetPixel(x, y)) < 64;
+    return n;
+}
+
+TEST(ControlPicture, AccessKeyIsUnderlinedNotPrinted) {
+    TButton marked, plain;
+    marked.SetCaption("&Go");
+    plain.SetCaption("Go");
+    TCanvas a(75, 25), b(75, 25);
+    marked.PaintTo(a, 0, 0);
+    plain.PaintTo(b, 0, 0);
+    int withMark = DarkPixels(a), without = DarkPixels(b);
+    EXPECT_GT(without, 10);            // the caption is drawn
+    EXPECT_GT(withMark, without);      // plus an underline
+    EXPECT_LT(withMark, without + 20); // but no "&" glyph
+}
+
+TEST(ControlPicture, PasswordCharHidesTheText) {
+    TEdit secret, stars;
+    secret.SetText("abc");
+    secret.SetPasswordChar('*');
+    stars.SetText("***");
+    TCanvas a(121, 21), b(121, 21);
+    secret.PaintTo(a, 0, 0);
+    stars.PaintTo(b, 0, 0);
+    EXPECT_GT(DarkPixels(a), 0);
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 121; ++x)
+            ASSERT_EQ(a.GetPixel(x, y), b.GetPixel(x, y)) << x << "," << y;
 }
