@@ -146,6 +146,8 @@ public:
             return true;
 
         const int64_t pixels = static_cast<int64_t>(f.Width) * f.Height;
+        if (pixels == 0)
+            return true; // nothing to decode; the caller drops such frames
         if (pixels > pixelBudget || pixels > static_cast<int64_t>(size_) * kPixelsPerByte)
             return false;
         pixelBudget -= pixels;
@@ -171,19 +173,32 @@ public:
             f.Mask = std::make_unique<TBitmap>(f.Width, f.Height, pf1bit);
         const std::vector<int> rows = RowOrder(f.Height, f.Interlaced);
         const uint8_t ti = static_cast<uint8_t>(f.TransparentIndex);
+        // Pixels as they lie in a 24-bit row (blue, green, red), written four bytes at a time;
+        // the fourth byte is overwritten by the next pixel.
+        uint32_t lut[256];
+        for (int i = 0; i < 256; ++i) {
+            const TPaletteEntry& c = colors[static_cast<size_t>(i)];
+            uint8_t px[4] = {0, 0, 0, 0};
+            PutRGB(px, c.r, c.g, c.b);
+            std::memcpy(&lut[i], px, 4);
+        }
+        const int w = f.Width;
         for (int n = 0; n < f.Height; ++n) {
-            const uint8_t* src = indices.data() + static_cast<size_t>(n) * f.Width;
-            uint8_t* dst = f.Image->ScanLine(rows[static_cast<size_t>(n)]);
-            uint8_t* mask = f.Mask ? f.Mask->ScanLine(rows[static_cast<size_t>(n)]) : nullptr;
-            for (int x = 0; x < f.Width; ++x, dst += 3) {
-                uint8_t i = src[x];
-                if (mask && i == ti) {
-                    SetBit(mask, x, true);
-                    PutRGB(dst, 0, 0, 0);
-                } else {
-                    const TPaletteEntry& c = colors[i];
-                    PutRGB(dst, c.r, c.g, c.b);
-                }
+            const uint8_t* src = indices.data() + static_cast<size_t>(n) * w;
+            const int y = rows[static_cast<size_t>(n)];
+            uint8_t* dst = f.Image->ScanLine(y);
+            if (!f.Mask) {
+                for (int x = 0; x < w - 1; ++x)
+                    std::memcpy(dst + 3 * x, &lut[src[x]], 4);
+                std::memcpy(dst + 3 * (w - 1), &lut[src[w - 1]], 3);
+                continue;
+            }
+            uint8_t* mask = f.Mask->ScanLine(y);
+            for (int x = 0; x < w; ++x) {
+                if (src[x] == ti)
+                    SetBit(mask, x, true); // the pixel stays black
+                else
+                    std::memcpy(dst + 3 * x, &lut[src[x]], 3);
             }
         }
 
@@ -434,8 +449,7 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
         height_ = static_cast<int>(h);
         headerOnly_ = headerOnly;
         if (!headerOnly) {
-            composition_ = std::make_unique<TBitmap>(width_, height_, pf24bit);
-            composition_->Fill(clBlack);
+            composition_ = std::make_unique<TBitmap>(width_, height_, pf24bit); // black
             if (transparent_) {
                 compositionMask_ = std::make_unique<TBitmap>(width_, height_, pf1bit);
                 compositionMask_->Fill(clWhite);
@@ -647,8 +661,7 @@ std::unique_ptr<TGIFImage> TGIFImage::Copy() const {
     for (const auto& f : frames_)
         g->frames_.push_back(f->Clone());
     if (!empty_ && !headerOnly_) {
-        g->composition_ = std::make_unique<TBitmap>(width_, height_, pf24bit);
-        g->composition_->Fill(clBlack);
+        g->composition_ = std::make_unique<TBitmap>(width_, height_, pf24bit); // black
         if (transparent_) {
             g->compositionMask_ = std::make_unique<TBitmap>(width_, height_, pf1bit);
             g->compositionMask_->Fill(clWhite);

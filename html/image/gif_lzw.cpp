@@ -62,47 +62,35 @@ size_t DecodeLzw(int minCodeSize, const uint8_t* codes, size_t size, uint8_t* ou
     const int clear = 1 << minCodeSize;
     const int end = clear + 1;
 
-    uint16_t prefix[kMaxCodes];
-    uint8_t suffix[kMaxCodes];
-    uint8_t first[kMaxCodes];
+    // Every string of the table has been written to the output before, so an entry is just
+    // where its first copy lies and how long it is; emitting a code copies those bytes.
+    // Colours (codes below the clear code) are single bytes and need no entry.
+    uint32_t offset[kMaxCodes];
     uint16_t length[kMaxCodes];
-    for (int i = 0; i < clear; ++i) {
-        prefix[i] = 0;
-        suffix[i] = first[i] = static_cast<uint8_t>(i);
-        length[i] = 1;
-    }
 
     TCodeReader reader(codes, size);
     size_t pos = 0;
     int width = minCodeSize + 1, limit = 2 * clear, freeCode = clear + 2;
     int old = -1;
+    size_t oldPos = 0, oldLen = 0; // where the previous code's string went
 
-    // Writes the string of `code` (backwards, through the prefix chain); a string running past
-    // the end of the frame is cut there.
-    auto emit = [&](int code) {
-        size_t len = length[code];
+    // Copies a string that lies earlier in the output; the source may overlap the end of
+    // the destination by design (a string that repeats its own start), so bytes go forward
+    // one by one when the two are close. A string running past the frame is cut there.
+    auto copy = [&](size_t from, size_t len) {
         if (len > kMaxCodes)
             throw Exception("Corrupt GIF Image");
-        if (pos + len <= count) {
-            uint8_t* p = out + pos + len - 1;
-            while (code >= clear) {
-                *p-- = suffix[code];
-                code = prefix[code];
-            }
-            *p = static_cast<uint8_t>(code);
-            pos += len;
+        if (len > count - pos)
+            len = count - pos;
+        uint8_t* d = out + pos;
+        const uint8_t* s = out + from;
+        if (static_cast<size_t>(d - s) >= len) {
+            std::memcpy(d, s, len);
         } else {
-            uint8_t stack[kMaxCodes];
-            size_t n = len;
-            while (code >= clear && n > 1) {
-                stack[--n] = suffix[code];
-                code = prefix[code];
-            }
-            stack[0] = static_cast<uint8_t>(code);
-            size_t room = count - pos;
-            std::memcpy(out + pos, stack, room);
-            pos = count;
+            for (size_t i = 0; i < len; ++i)
+                d[i] = s[i];
         }
+        pos += len;
     };
 
     while (pos < count) {
@@ -120,35 +108,45 @@ size_t DecodeLzw(int minCodeSize, const uint8_t* codes, size_t size, uint8_t* ou
             // The first code after a clear must be a plain colour.
             if (code > clear)
                 break;
+            oldPos = pos;
+            oldLen = 1;
             out[pos++] = static_cast<uint8_t>(code);
             old = code;
             continue;
         }
+        const size_t start = pos;
+        size_t len;
         if (code >= freeCode) {
-            // Not yet defined (the KwKwK case): the old string plus its own first character.
+            // Not yet defined (the KwKwK case): the old string plus its own first character,
+            // which is exactly the entry about to be made.
             if (freeCode >= kMaxCodes)
                 break;
-            int n = freeCode;
-            prefix[n] = static_cast<uint16_t>(old);
-            suffix[n] = first[old];
-            first[n] = first[old];
-            length[n] = static_cast<uint16_t>(length[old] + 1);
-            ++freeCode;
-            emit(n);
+            len = oldLen + 1;
+            copy(oldPos, len);
+            offset[freeCode] = static_cast<uint32_t>(oldPos);
+            length[freeCode] = static_cast<uint16_t>(len);
             // Later entries build on the string just made; a code far past the table would
             // point at stale entries.
-            old = n;
+            old = freeCode++;
         } else {
-            emit(code);
+            if (code < clear) {
+                len = 1;
+                out[pos++] = static_cast<uint8_t>(code);
+            } else {
+                len = length[code];
+                copy(offset[code], len);
+            }
+            // The new entry is the old string followed by this string's first character: the
+            // output already holds exactly that, where the old string was written.
             if (freeCode < kMaxCodes) {
-                int n = freeCode++;
-                prefix[n] = static_cast<uint16_t>(old);
-                suffix[n] = first[code];
-                first[n] = first[old];
-                length[n] = static_cast<uint16_t>(length[old] + 1);
+                offset[freeCode] = static_cast<uint32_t>(oldPos);
+                length[freeCode] = static_cast<uint16_t>(oldLen + 1);
+                ++freeCode;
             }
             old = code;
         }
+        oldPos = start;
+        oldLen = len;
         if (freeCode >= limit && limit < kMaxCodes) {
             limit *= 2;
             ++width;
