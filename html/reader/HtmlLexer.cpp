@@ -196,7 +196,23 @@ void THtmlLexer::ReadFoldedChar() {
         throw EParseError("Open Comment at End of HTML File");
 }
 
+// A byte that Advance takes as it is: no line end, tab, "<" (comment start) or end mark.
+inline bool IsSimpleByte(char c) {
+    return static_cast<unsigned char>(c) >= 32 && c != '<';
+}
+
 void THtmlLexer::Advance() {
+    // The common case without the folding and comment machinery; it does exactly what the
+    // general path below does for such a byte.
+    if (!inInclude_ && !inIncludeParams_ && next_ < src_.size() && IsSimpleByte(src_[next_])) {
+        const char c = src_[next_++];
+        ++Position;
+        lineEnd_ = 0;
+        InComment = false;
+        LCh = c;
+        LCUpper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+        return;
+    }
     if (inIncludeParams_) { // the parameters of an include stand inside its comment
         ReadFoldedChar();
         return;
@@ -480,6 +496,28 @@ void THtmlLexer::ReadText() {
             SkipBlanks();
         } else {
             Token.AddChar(LCh, Position);
+            // The rest of a word straight from the main source: bytes that Advance would take
+            // as they are and that the loop would add as they are.
+            if (!inInclude_) {
+                const size_t room = static_cast<size_t>(kMaxTextRun - Token.Length());
+                size_t n = 0;
+                while (n < room && next_ + n < src_.size()) {
+                    const char c = src_[next_ + n];
+                    if (static_cast<unsigned char>(c) <= ' ' || c == '<' || c == '&')
+                        break;
+                    ++n;
+                }
+                if (n > 0) {
+                    Token.AddRun(src_.data() + next_, n - 1, Position + 1);
+                    Position += static_cast<int32_t>(n);
+                    next_ += n;
+                    const char c = src_[next_ - 1];
+                    lineEnd_ = 0;
+                    LCh = c;
+                    LCUpper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+                    continue;
+                }
+            }
             Advance();
         }
     }

@@ -18,6 +18,12 @@ public:
         text_.push_back(c);
         pos_.push_back(position);
     }
+    // Characters that stood one after another in the source, the first at firstPosition.
+    void AddRun(const char* chars, size_t count, int32_t firstPosition) {
+        text_.append(chars, count);
+        for (size_t i = 0; i < count; ++i)
+            pos_.push_back(firstPosition + static_cast<int32_t>(i));
+    }
     void Clear() {
         text_.clear();
         pos_.clear();

@@ -202,3 +202,39 @@ TEST(LexerSources, StringListAndEmptySources) {
     lx.ReadSymbol(); // reading on at the end stays at the end
     EXPECT_EQ(lx.Sy, EofSym);
 }
+
+namespace {
+// Symbol names and texts of a document read directly, or handed in whole by an include (which
+// takes the lexer's general character path throughout).
+std::vector<std::string> SymbolTexts(const std::string& html, bool viaInclude, bool pre) {
+    THtmlLexer lx;
+    if (viaInclude) {
+        lx.OnInclude = [&html](TObject*, const std::string&, std::unique_ptr<TStringList>,
+                               std::string& text) { text = html; };
+        lx.LoadString("<!--#page-->");
+    } else {
+        lx.LoadString(html);
+    }
+    std::vector<std::string> out;
+    lx.Start();
+    lx.InPre = pre;
+    do {
+        lx.ReadSymbol();
+        out.push_back(std::string(SymbolName(lx.Sy)) + ":" + lx.Token.Text());
+        for (const TAttribute& a : lx.Attributes)
+            out.back() += " " + std::to_string(a.Sym) + "=" + a.Str;
+    } while (lx.Sy != EofSym);
+    return out;
+}
+} // namespace
+
+TEST(LexerText, DirectAndIncludedReadingAgree) {
+    std::string html = "<p class=x>Words, words  and\tmore words&amp;<b>bold</b>\r\n";
+    for (int i = 0; i < 30; ++i)
+        html += "abcdefghij" + std::string(i % 3 == 0 ? " " : "") + (i % 7 == 0 ? "\r\n" : "");
+    html += "<a href=\"x.htm\">link text that is long enough to split a run</a>&lt;&nbsp;x<y\n";
+    html += "<td width=50% height=\"7\">cell<!-- comment -->text</td><!DOCTYPE x>end \x01 z";
+    EXPECT_EQ(SymbolTexts(html, false, false), SymbolTexts(html, true, false));
+    EXPECT_EQ(SymbolTexts(html, false, true), SymbolTexts(html, true, true));
+    EXPECT_GT(SymbolTexts(html, false, false).size(), 20u);
+}
