@@ -76,8 +76,34 @@ bool PatternOn(const TDashPattern& p, int pos) {
 
 // Nearest-pixel sampling of a stretch: the source index for destination index i of n, from a
 // source span of m pixels (pixel centres map to pixel centres).
-inline int Sample(int i, int n, int m) {
-    return static_cast<int>((2LL * i + 1) * m / (2LL * n));
+inline int64_t Sample(int64_t i, int64_t n, int64_t m) {
+    return static_cast<int64_t>((static_cast<__int128>(2) * i + 1) * m /
+                                (2 * static_cast<__int128>(n)));
+}
+
+// Sizes of rectangles that may span more than an int holds (a picture placed at a huge size).
+inline int64_t W(const TRect& r) {
+    return static_cast<int64_t>(r.Right) - r.Left;
+}
+inline int64_t H(const TRect& r) {
+    return static_cast<int64_t>(r.Bottom) - r.Top;
+}
+
+inline int ClampInt(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
+
+// A rectangle from 64-bit edges, held within the int range.
+inline TRect ClampedRect(int64_t l, int64_t t, int64_t r, int64_t b) {
+    return TRect{ClampInt(l), ClampInt(t), ClampInt(r), ClampInt(b)};
+}
+
+// The rectangle shrunk by w on every side (empty when nothing is left).
+inline TRect Inset(const TRect& r, int w) {
+    const TRect i =
+        ClampedRect(static_cast<int64_t>(r.Left) + w, static_cast<int64_t>(r.Top) + w,
+                    static_cast<int64_t>(r.Right) - w, static_cast<int64_t>(r.Bottom) - w);
+    return i.IsEmpty() ? TRect{} : i;
 }
 
 // Source adapters for Blit: the area that holds pixels, and rows of it as cairo pixels.
@@ -138,16 +164,20 @@ TColumnMap MapColumns(const TRect& a, const TRect& dest, const TRect& srcRect, c
     m.offsets.resize(static_cast<size_t>(a.Width()));
     m.first = INT_MAX;
     m.last = INT_MIN;
+    std::vector<int64_t> columns(static_cast<size_t>(a.Width()));
     for (int x = a.Left; x < a.Right; ++x) {
-        const int sx = srcRect.Left + Sample(x - dest.Left, dest.Width(), srcRect.Width());
-        m.offsets[static_cast<size_t>(x - a.Left)] = sx;
+        const int64_t sx =
+            srcRect.Left + Sample(static_cast<int64_t>(x) - dest.Left, W(dest), W(srcRect));
+        columns[static_cast<size_t>(x - a.Left)] = sx;
         if (sx >= area.Left && sx < area.Right) {
-            m.first = std::min(m.first, sx);
-            m.last = std::max(m.last, sx);
+            m.first = std::min(m.first, static_cast<int>(sx));
+            m.last = std::max(m.last, static_cast<int>(sx));
         }
     }
-    for (int& o : m.offsets)
-        o = o >= area.Left && o < area.Right ? o - m.first : -1;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int64_t sx = columns[i];
+        m.offsets[i] = sx >= area.Left && sx < area.Right ? static_cast<int>(sx - m.first) : -1;
+    }
     return m;
 }
 
@@ -353,7 +383,8 @@ void TCanvas::StrokePath(const std::vector<TPoint>& points, bool closed) {
         return;
     cairo_t* cr = static_cast<cairo_t*>(Context(clip_));
     SetSource(cr, Pen.Color);
-    cairo_set_line_width(cr, Pen.Width);
+    // A pen wider than the surface covers it whatever its width; cairo gets a sane number.
+    cairo_set_line_width(cr, std::min<int64_t>(Pen.Width, 2LL * (width_ + height_) + 2));
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_move_to(cr, points[0].X + 0.5, points[0].Y + 0.5);
@@ -424,7 +455,7 @@ void TCanvas::Rectangle(const TRect& rect) {
         return;
     }
     const int w = std::max(1, Pen.Width);
-    const TRect inner{r.Left + w, r.Top + w, r.Right - w, r.Bottom - w};
+    const TRect inner = Inset(r, w);
     if (!inner.IsEmpty())
         FillRect(inner);
     if (w == 1) {
@@ -441,11 +472,15 @@ void TCanvas::Rectangle(const TRect& rect) {
         StrokePath({{r.Left, r.Top}, {rr, r.Top}, {rr, bb}, {r.Left, bb}}, true);
         return;
     }
-    // An inside frame of the pen's width.
-    FillArea(TRect{r.Left, r.Top, r.Right, std::min(r.Bottom, r.Top + w)}, Pen.Color);
-    FillArea(TRect{r.Left, std::max(r.Top, r.Bottom - w), r.Right, r.Bottom}, Pen.Color);
-    FillArea(TRect{r.Left, r.Top, std::min(r.Right, r.Left + w), r.Bottom}, Pen.Color);
-    FillArea(TRect{std::max(r.Left, r.Right - w), r.Top, r.Right, r.Bottom}, Pen.Color);
+    // An inside frame of the pen's width: the rectangle less its inset.
+    if (inner.IsEmpty()) {
+        FillArea(r, Pen.Color);
+        return;
+    }
+    FillArea(TRect{r.Left, r.Top, r.Right, inner.Top}, Pen.Color);
+    FillArea(TRect{r.Left, inner.Bottom, r.Right, r.Bottom}, Pen.Color);
+    FillArea(TRect{r.Left, inner.Top, inner.Left, inner.Bottom}, Pen.Color);
+    FillArea(TRect{inner.Right, inner.Top, r.Right, inner.Bottom}, Pen.Color);
 }
 
 void TCanvas::Ellipse(const TRect& box) {
@@ -455,8 +490,7 @@ void TCanvas::Ellipse(const TRect& box) {
         return;
     const bool pen = Pen.Style != psClear;
     const bool brush = Brush.Style != bsClear;
-    const int w = std::max(1, Pen.Width);
-    const TRect inner{r.Left + w, r.Top + w, r.Right - w, r.Bottom - w};
+    const TRect inner = Inset(r, std::max(1, Pen.Width));
     const uint32_t penPx = ToPixel(Pen.Color), brushPx = ToPixel(Brush.Color);
     Flush();
     for (int y = a.Top; y < a.Bottom; ++y) {
@@ -565,32 +599,38 @@ void TCanvas::TextRect(const TRect& clip, int x, int y, std::string_view text) {
 void TCanvas::DrawText(int x, int y, std::string_view text, const TRect* clipRect) {
     const auto font = ResolvedFont();
     const TTextMetric& m = font->Metrics();
-    const int top = TextAlign == taTop ? y : TextAlign == taBaseline ? y - m.Ascent : y - m.Height;
-    const int baseline = top + m.Ascent;
-    const int width = font->TextWidth(text);
-    pen_pos_ = TPoint{x + width, y};
+    // 64-bit positions: text may be placed anywhere, and only what meets the clip is drawn.
+    const int64_t top = TextAlign == taTop        ? y
+                        : TextAlign == taBaseline ? static_cast<int64_t>(y) - m.Ascent
+                                                  : static_cast<int64_t>(y) - m.Height;
+    const int64_t baseline = top + m.Ascent;
+    const int64_t width = font->TextWidth(text);
+    pen_pos_ = TPoint{ClampInt(x + width), y};
     const TRect clip = clipRect != nullptr ? IntersectRect(Normalized(*clipRect), clip_) : clip_;
     if (clip.IsEmpty())
         return;
     const TRect saved = clip_;
     clip_ = clip;
     if (Brush.Style != bsClear)
-        FillArea(clipRect != nullptr ? clip : TRect{x, top, x + width, top + m.Height},
+        FillArea(clipRect != nullptr ? clip : ClampedRect(x, top, x + width, top + m.Height),
                  Brush.Color);
 
-    // Glyphs at the font's whole-pixel advances; control codes take their width but draw
-    // nothing.
+    // Glyphs at the font's whole-pixel advances, those near the clip only; control codes take
+    // their width but draw nothing.
     std::vector<cairo_glyph_t> glyphs;
-    glyphs.reserve(text.size());
-    int pen = x;
-    for (unsigned char c : text) {
-        if (c >= 32)
-            glyphs.push_back(cairo_glyph_t{font->GlyphOf(c), static_cast<double>(pen),
-                                           static_cast<double>(baseline)});
-        pen += font->CharWidth(c);
+    const int64_t reach = static_cast<int64_t>(m.MaxCharWidth) + m.Height;
+    if (baseline + m.Descent > clip.Top && top < clip.Bottom) {
+        int64_t pen = x;
+        for (unsigned char c : text) {
+            if (c >= 32 && pen > clip.Left - reach && pen < clip.Right + reach)
+                glyphs.push_back(cairo_glyph_t{font->GlyphOf(c), static_cast<double>(pen),
+                                               static_cast<double>(baseline)});
+            pen += font->CharWidth(c);
+            if (pen >= clip.Right + reach)
+                break;
+        }
     }
-    if (!glyphs.empty() && pen > clip.Left - m.MaxCharWidth && x < clip.Right + m.MaxCharWidth &&
-        baseline + m.Descent > clip.Top && top < clip.Bottom) {
+    if (!glyphs.empty()) {
         cairo_t* cr = static_cast<cairo_t*>(Context(clip));
         cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
         cairo_set_font_face(cr, static_cast<cairo_font_face_t*>(font->CairoFace()));
@@ -605,14 +645,14 @@ void TCanvas::DrawText(int x, int y, std::string_view text, const TRect* clipRec
         cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
         Flush();
     }
-    if (Font.Underline)
-        FillArea(TRect{x, baseline + font->UnderlineOffset(), x + width,
-                       baseline + font->UnderlineOffset() + font->UnderlineThickness()},
-                 Font.Color);
-    if (Font.StrikeOut)
-        FillArea(TRect{x, baseline + font->StrikeOutOffset(), x + width,
-                       baseline + font->StrikeOutOffset() + font->StrikeOutThickness()},
-                 Font.Color);
+    if (Font.Underline) {
+        const int64_t t = baseline + font->UnderlineOffset();
+        FillArea(ClampedRect(x, t, x + width, t + font->UnderlineThickness()), Font.Color);
+    }
+    if (Font.StrikeOut) {
+        const int64_t t = baseline + font->StrikeOutOffset();
+        FillArea(ClampedRect(x, t, x + width, t + font->StrikeOutThickness()), Font.Color);
+    }
     clip_ = saved;
 }
 
@@ -631,12 +671,13 @@ void TCanvas::Blit(const TRect& dest, const Source& src, const TRect& srcRect, T
     int lineY = INT_MIN;
     Flush();
     for (int y = a.Top; y < a.Bottom; ++y) {
-        const int sy = srcRect.Top + Sample(y - dest.Top, dest.Height(), srcRect.Height());
+        const int64_t sy =
+            srcRect.Top + Sample(static_cast<int64_t>(y) - dest.Top, H(dest), H(srcRect));
         if (sy < area.Top || sy >= area.Bottom)
             continue;
         if (sy != lineY) { // stretched rows repeat: read each source row once
-            src.ReadRow(sy, cols.first, cols.last + 1, line.data());
-            lineY = sy;
+            src.ReadRow(static_cast<int>(sy), cols.first, cols.last + 1, line.data());
+            lineY = static_cast<int>(sy);
         }
         uint32_t* row = Row(y) + a.Left;
         const int n = a.Width();
@@ -658,7 +699,9 @@ void TCanvas::Blit(const TRect& dest, const Source& src, const TRect& srcRect, T
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     const TRect all{0, 0, bitmap.Width(), bitmap.Height()};
-    Blit(Bounds(x, y, bitmap.Width(), bitmap.Height()), TBitmapSource{bitmap}, all, CopyMode);
+    Blit(ClampedRect(x, y, static_cast<int64_t>(x) + bitmap.Width(),
+                     static_cast<int64_t>(y) + bitmap.Height()),
+         TBitmapSource{bitmap}, all, CopyMode);
 }
 
 void TCanvas::StretchDraw(const TRect& dest, const TBitmap& bitmap) {
@@ -704,7 +747,8 @@ void TCanvas::DrawMasked(const TRect& dest, const TBitmap& image, const TBitmap&
     int lineY = INT_MIN;
     Flush();
     for (int y = a.Top; y < a.Bottom; ++y) {
-        const int sy = Sample(y - dest.Top, dest.Height(), image.Height());
+        const int sy =
+            static_cast<int>(Sample(static_cast<int64_t>(y) - dest.Top, H(dest), image.Height()));
         if (sy != lineY) {
             pic.ReadRow(sy, cols.first, cols.last + 1, picLine.data());
             msk.ReadRow(sy, cols.first, cols.last + 1, maskLine.data());

@@ -10,6 +10,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <climits>
 #include <mutex>
 #include <unordered_map>
 
@@ -106,8 +107,8 @@ std::unordered_map<std::string, std::shared_ptr<const TResolvedFont>>& Cache() {
 // computed here from the advances to measure like the fonts they stand in for. 0 when the
 // face lacks one of the letters.
 long WeightedAverageWidth(FT_Face face) {
-    static constexpr int kWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6,  35, 20,
-                                         56, 56, 17, 4,  49, 56,  71, 31, 10, 18, 3,  18, 2};
+    static constexpr int kWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6, 35, 20,
+                                         56, 56, 17, 4,  49,  56, 71, 31, 10, 18, 3, 18, 2};
     long sum = 0;
     for (int i = 0; i <= 26; ++i) {
         const FT_ULong ch = i < 26 ? static_cast<FT_ULong>('a' + i) : ' ';
@@ -153,17 +154,17 @@ TResolvedFont::~TResolvedFont() {
 }
 
 int TResolvedFont::TextWidth(std::string_view s) const {
-    int w = 0;
+    int64_t w = 0;
     for (unsigned char c : s)
         w += advance_[c];
-    return w;
+    return static_cast<int>(std::min<int64_t>(w, INT_MAX)); // megabytes of text stay finite
 }
 
 int TResolvedFont::FitCount(std::string_view s, int maxExtent, std::vector<int>* partials) const {
     if (partials != nullptr)
         partials->clear();
     int fit = 0;
-    int w = 0;
+    int64_t w = 0;
     bool fitting = maxExtent >= 0;
     for (unsigned char c : s) {
         w += advance_[c];
@@ -172,7 +173,7 @@ int TResolvedFont::FitCount(std::string_view s, int maxExtent, std::vector<int>*
         else
             fitting = false;
         if (partials != nullptr)
-            partials->push_back(w);
+            partials->push_back(static_cast<int>(std::min<int64_t>(w, INT_MAX)));
         else if (!fitting)
             break;
     }

@@ -21,11 +21,17 @@ struct TRect {
     int Right = 0;
     int Bottom = 0;
 
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Computed in 64 bits and held within the int range, so no rectangle overflows.
+    int Width() const { return Clamp(static_cast<long long>(Right) - Left); }
+    int Height() const { return Clamp(static_cast<long long>(Bottom) - Top); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
     bool operator==(const TRect&) const = default;
+
+private:
+    static int Clamp(long long v) {
+        return static_cast<int>(std::clamp<long long>(v, -2147483647LL - 1, 2147483647LL));
+    }
 };
 
 constexpr TPoint Point(int x, int y) {
@@ -34,8 +40,13 @@ constexpr TPoint Point(int x, int y) {
 constexpr TRect Rect(int left, int top, int right, int bottom) {
     return TRect{left, top, right, bottom};
 }
+// Held within the int range like Width and Height.
 inline TRect Bounds(int left, int top, int width, int height) {
-    return TRect{left, top, left + width, top + height};
+    auto clamp = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, -2147483647LL - 1, 2147483647LL));
+    };
+    return TRect{left, top, clamp(static_cast<long long>(left) + width),
+                 clamp(static_cast<long long>(top) + height)};
 }
 
 // The common part of two rectangles; an empty rectangle (all zero) when they do not meet.

@@ -433,3 +433,52 @@ TEST(CanvasPng, WrittenFileReadsBackWithTheSamePixels) {
 }
 
 } // namespace
+
+namespace {
+
+// Pages can ask for anything (an image 2000000000 pixels wide, text far off the page): the
+// canvas must draw what meets the surface and never overflow.
+TEST(CanvasExtremes, HugeCoordinatesDrawWhatIsVisibleOnly) {
+    const int big = 2000000000;
+    TCanvas c(20, 20);
+    c.Brush.Color = kBlue;
+    c.Pen.Width = big;
+    c.Rectangle(-big, -big, big, big);
+    EXPECT_EQ(CountColor(c, clBlack), 400); // all frame
+    c.Pen.Width = 1;
+    c.Ellipse(-big, -big, big, big);
+    EXPECT_EQ(c.GetPixel(10, 10), kBlue);
+    TBitmap b(2, 2, pf24bit);
+    b.Fill(kGreen);
+    c.StretchDraw(Rect(-big, -big, big, big), b);
+    EXPECT_EQ(CountColor(c, kGreen), 400);
+    c.Draw(big, big, b);
+    c.Draw(-big - 100, 0, b);
+    c.StretchBlt(Rect(0, 0, 20, 20), b, Rect(-big, -big, big, big), cmSrcCopy);
+    c.Brush.Style = bsClear;
+    c.TextOut(big, big, "far away");
+    c.TextOut(-big, -big, "far away");
+    c.TextAlign = taBaseline;
+    c.TextOut(5, -big - 100, "above");
+    c.TextAlign = taBottom;
+    c.Font.Underline = true;
+    c.TextOut(-5, 2147483647, std::string(100000, 'W'));
+    c.Pen.Width = 7;
+    c.MoveTo(-big, 10);
+    c.LineTo(big, 10);
+    EXPECT_EQ(c.GetPixel(10, 10), clBlack);
+    c.Polygon({{-big, -big}, {big, 0}, {0, big}});
+    EXPECT_EQ(CountColor(c, clBlack, Rect(0, 0, 20, 20)) > 0, true);
+}
+
+TEST(CanvasExtremes, LongTextMeasuresWithoutOverflow) {
+    TCanvas c(10, 10);
+    const std::string text(3000000, 'W');
+    c.Font.Size = 1000;
+    EXPECT_EQ(c.TextWidth(text), 2147483647);
+    std::vector<int> partials;
+    EXPECT_LT(c.ResolvedFont()->FitCount(text, 1000000, &partials), 3000000);
+    EXPECT_EQ(partials.back(), 2147483647);
+}
+
+} // namespace
