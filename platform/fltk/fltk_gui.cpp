@@ -42,9 +42,11 @@ TFltkGui::TFltkGui() {
     impl_->PreviousFactory = SetPeerFactory(&impl_->Factory);
     impl_->PreviousDialogs = SetDialogProvider(&impl_->Dialogs);
     Application().SetEventLoop(&impl_->Loop);
+    Application().OnScreenCursorChange = [](TCursor c) { ShowScreenCursor(c); };
 }
 
 TFltkGui::~TFltkGui() {
+    Application().OnScreenCursorChange = nullptr;
     Application().SetEventLoop(nullptr);
     SetDialogProvider(impl_->PreviousDialogs);
     SetPeerFactory(impl_->PreviousFactory);

@@ -144,6 +144,12 @@ Fl_Cursor FlCursor(TCursor c) {
     }
 }
 
+// The cursor a control shows: the application's screen cursor while one is set.
+Fl_Cursor ShownCursor(TCursor own) {
+    TCursor screen = Application().ScreenCursor();
+    return FlCursor(screen != TCursor::crDefault ? screen : own);
+}
+
 class TFltkPeer;
 
 // A widget of kind W whose events go through its peer first.
@@ -455,7 +461,7 @@ public:
     void Sync() override {
         SyncCommon();
         if (Fl::belowmouse() == w_ && w_->window())
-            w_->window()->cursor(FlCursor(c_.Cursor));
+            w_->window()->cursor(ShownCursor(c_.Cursor));
     }
     void Focus() override { w_->take_focus(); }
     void Invalidate(const TRect& r) override {
@@ -510,12 +516,12 @@ public:
         switch (e) {
         case FL_ENTER:
             if (w_->window())
-                w_->window()->cursor(FlCursor(c_.Cursor));
+                w_->window()->cursor(ShownCursor(c_.Cursor));
             Call([&] { c_.MouseMove(shift, x, y); });
             return 1;
         case FL_LEAVE:
             if (w_->window())
-                w_->window()->cursor(FL_CURSOR_DEFAULT);
+                w_->window()->cursor(ShownCursor(TCursor::crDefault));
             return 1;
         case FL_MOVE:
         case FL_DRAG:
@@ -664,24 +670,32 @@ private:
 
 // ---- memo ----
 
+// The editor owns its text buffer, declared as the earlier base so it outlives the editor's
+// own destructor, which still unhooks itself from the buffer (deletion is deferred by FLTK).
+struct TBufferHolder {
+    Fl_Text_Buffer Buffer;
+};
+class TFlMemo : private TBufferHolder, public THooked<Fl_Text_Editor> {
+public:
+    TFlMemo(int x, int y, int w, int h) : THooked<Fl_Text_Editor>(x, y, w, h) { buffer(&Buffer); }
+    Fl_Text_Buffer& TextBuffer() { return Buffer; }
+};
+
 class TMemoPeer final : public TFltkPeer {
 public:
     explicit TMemoPeer(TMemo& c) : TFltkPeer(c), c_(c) {
         Fl_Group::current(nullptr);
-        buffer_ = new Fl_Text_Buffer();
-        w_ = new THooked<Fl_Text_Editor>(0, 0, 1, 1);
+        w_ = new TFlMemo(0, 0, 1, 1);
         w_->end();
         w_->Peer = this;
-        w_->buffer(buffer_);
+        buffer_ = &w_->TextBuffer();
         buffer_->add_modify_callback(&TMemoPeer::Modified, this);
         Attach();
         Sync();
     }
     ~TMemoPeer() override {
         buffer_->remove_modify_callback(&TMemoPeer::Modified, this);
-        w_->buffer(nullptr);
-        delete buffer_;
-        Release(w_);
+        Release(static_cast<THooked<Fl_Text_Editor>*>(w_));
     }
     Fl_Widget* Widget() const override { return w_; }
     void Focus() override { w_->take_focus(); }
@@ -721,7 +735,7 @@ private:
     }
     TMemo& c_;
     Fl_Text_Buffer* buffer_;
-    THooked<Fl_Text_Editor>* w_;
+    TFlMemo* w_;
     bool syncing_ = false;
 };
 
@@ -911,6 +925,12 @@ private:
 };
 
 } // namespace
+
+void ShowScreenCursor(TCursor cursor) {
+    for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w))
+        w->cursor(FlCursor(cursor));
+    Fl::flush();
+}
 
 std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateWindow(TWindow& c) {
     return std::make_unique<TWindowPeer>(c);

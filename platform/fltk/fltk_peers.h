@@ -24,3 +24,5 @@ public:
 int VirtualKeyOf(int fltkKey);
 #include "platform/gui/control.h"
 TShiftState CurrentShiftState();
+// Shows cursor over every window at once (the application's screen cursor).
+void ShowScreenCursor(TCursor cursor);

@@ -22,6 +22,14 @@ void TApplication::SetEventLoop(TEventLoopPort* loop) {
     loop_ = loop ? loop : &headlessLoop_;
 }
 
+void TApplication::SetScreenCursor(TCursor cursor) {
+    if (cursor == screenCursor_)
+        return;
+    screenCursor_ = cursor;
+    if (OnScreenCursorChange)
+        OnScreenCursorChange(cursor);
+}
+
 void TApplication::Terminate() {
     terminated_ = true;
     loop_->Wake();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/gui/clock.h"
+#include "platform/gui/control.h"
 #include "platform/gui/event_loop.h"
 
 class TTimer;
@@ -73,6 +74,12 @@ public:
     void SetEventLoop(TEventLoopPort* loop);
     TEventLoopPort& EventLoop() { return *loop_; }
 
+    // The cursor shown over every window (the hourglass while a page loads); crDefault lets
+    // each control show its own. The GUI layer applies it through OnScreenCursorChange.
+    TCursor ScreenCursor() const { return screenCursor_; }
+    void SetScreenCursor(TCursor cursor);
+    std::function<void(TCursor cursor)> OnScreenCursorChange;
+
     // Milliseconds until the next enabled timer is due (0 when one is overdue), -1 when none.
     int64_t MsToNextTimer() const;
 
@@ -85,6 +92,7 @@ private:
     bool RunDueTimers();
 
     bool terminated_ = false;
+    TCursor screenCursor_ = TCursor::crDefault;
     TSteadyClock steadyClock_;
     THeadlessLoop headlessLoop_;
     TClock* clock_;

@@ -16,10 +16,15 @@
 
 #include "platform/fltk/fltk_dialogs.h"
 #include "platform/fltk/fltk_gui.h"
+#include "platform/graphics/canvas.h"
 #include "platform/gui/application.h"
 #include "platform/gui/buttons.h"
+#include "platform/gui/combo_box.h"
 #include "platform/gui/edit.h"
 #include "platform/gui/list_box.h"
+#include "platform/gui/memo.h"
+#include "platform/gui/paint_box.h"
+#include "platform/gui/scroll_bar.h"
 #include "platform/gui/timer.h"
 #include "platform/gui/window.h"
 
@@ -157,8 +162,15 @@ struct TTestWindow : TWindow {
     TButton go;
     TListBox list;
     TEdit edit;
+    TPaintBox paint;
+    TCheckBox check;
+    TMemo memo;
+    TScrollBar bar{TScrollBarKind::sbVertical};
+    TComboBox combo;
     int clicks = 0;
     int listClicks = 0;
+    int paints = 0;
+    std::vector<TPoint> downs;
     TTestWindow() {
         SetCaption("Folio GUI test");
         SetBounds(40, 40, 300, 240);
@@ -177,6 +189,29 @@ struct TTestWindow : TWindow {
         edit.SetParent(this);
         edit.SetBounds(10, 190, 150, 24);
         edit.SetMaxLength(3);
+        paint.SetParent(this);
+        paint.SetBounds(170, 10, 40, 40);
+        paint.OnPaint = [this](TPaintBox&, TCanvas& c, const TRect&) {
+            ++paints;
+            c.Brush.Color = clRed;
+            c.FillRect(Rect(0, 0, 40, 40));
+        };
+        paint.OnMouseDown = [this](TControl&, TMouseButton b, TShiftState, int x, int y) {
+            if (b == TMouseButton::mbLeft)
+                downs.push_back(Point(x, y));
+        };
+        check.SetParent(this);
+        check.SetBounds(170, 60, 80, 20);
+        check.SetCaption("&Check");
+        memo.SetParent(this);
+        memo.SetBounds(170, 90, 90, 60);
+        bar.SetParent(this);
+        bar.SetBounds(270, 10, 16, 150);
+        bar.SmallChange = 16;
+        bar.SetParams(0, 0, 1000, 101);
+        combo.SetParent(this);
+        combo.SetBounds(170, 190, 110, 24);
+        combo.SetItems({"one", "two"});
     }
 };
 
@@ -215,8 +250,39 @@ TEST_F(XvfbTest, ClicksKeysAndTypingReachTheControls) {
     PumpUntil([] { return false; }, 50);
     EXPECT_EQ(w.edit.Text(), "abc");
 
+    // The paint box was drawn through its handler and reports clicks in its own coordinates.
+    EXPECT_GT(w.paints, 0);
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "215", "57", "click", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return !w.downs.empty(); }));
+    ASSERT_EQ(w.downs.size(), 1u);
+    EXPECT_EQ(w.downs[0], Point(5, 7));
+
+    // The check box toggles, the memo takes typed lines, the scroll bar's arrow scrolls.
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "218", "110", "click", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return w.check.Checked(); }));
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "230", "150", "click", "1",
+                                 "type", "--delay", "5", "hi"}));
+    EXPECT_TRUE(PumpUntil([&] { return w.memo.Lines() == std::vector<std::string>{"hi"}; }));
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "318", "192", "click", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return w.bar.Position() > 0; }));
+    EXPECT_LE(w.bar.Position(), w.bar.MaxPosition());
+
+    // Changes from code reach the widgets without echoing back as user events.
+    w.combo.SetItemIndex(1);
+    w.list.SetItems({"fresh"});
+    w.memo.SetText("from code");
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(w.memo.Lines(), std::vector<std::string>{"from code"});
+    EXPECT_EQ(w.list.SelCount(), 0);
+
     w.Hide();
     EXPECT_EQ(w.go.Peer(), nullptr);
+    EXPECT_EQ(w.memo.Peer(), nullptr);
+    // Showing again makes new widgets for the same controls.
+    w.Show();
+    EXPECT_NE(w.memo.Peer(), nullptr);
+    PumpUntil([] { return false; }, 50);
+    w.Hide();
 }
 
 TEST_F(XvfbTest, EscapeEndsAModalLoopWithCancel) {
