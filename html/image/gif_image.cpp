@@ -152,14 +152,10 @@ public:
             return false;
         pixelBudget -= pixels;
 
-        std::vector<uint8_t> indices(static_cast<size_t>(pixels), 0);
-        size_t decoded =
-            DecodeLzw(minCodeSize, codes.data(), codes.size(), indices.data(), indices.size());
-        (void)decoded; // rows not reached stay at index 0, as a cut-short file leaves them
-
-        // Colours: the GIF table, or its nearest entries of the shared palette.
+        // Colours: the GIF table, or its nearest entries of the shared palette. The frame is
+        // kept as indices with these colours; the transparent index shows black.
         const TPalette* shared = ThePalette();
-        std::array<TPaletteEntry, 256> colors;
+        std::vector<TPaletteEntry> colors(256);
         for (int i = 0; i < 256; ++i) {
             const uint8_t* c = f.ColorTable.data() + 3 * i;
             colors[static_cast<size_t>(i)] = {c[0], c[1], c[2]};
@@ -167,55 +163,57 @@ public:
                 colors[static_cast<size_t>(i)] =
                     (*shared)[shared->NearestIndex(RGB(c[0], c[1], c[2]))];
         }
-
-        f.Image = std::make_unique<TBitmap>(f.Width, f.Height, pf24bit);
         if (f.Transparent)
-            f.Mask = std::make_unique<TBitmap>(f.Width, f.Height, pf1bit);
-        const std::vector<int> rows = RowOrder(f.Height, f.Interlaced);
-        const uint8_t ti = static_cast<uint8_t>(f.TransparentIndex);
-        // Pixels as they lie in a 24-bit row (blue, green, red), written four bytes at a time;
-        // the fourth byte is overwritten by the next pixel.
-        uint32_t lut[256];
-        for (int i = 0; i < 256; ++i) {
-            const TPaletteEntry& c = colors[static_cast<size_t>(i)];
-            uint8_t px[4] = {0, 0, 0, 0};
-            PutRGB(px, c.r, c.g, c.b);
-            std::memcpy(&lut[i], px, 4);
-        }
+            colors[static_cast<size_t>(f.TransparentIndex)] = {0, 0, 0};
+
+        f.Image = std::make_unique<TBitmap>(f.Width, f.Height, pf8bit);
+        f.Image->Palette() = TPalette(std::move(colors));
         const int w = f.Width;
-        for (int n = 0; n < f.Height; ++n) {
-            const uint8_t* src = indices.data() + static_cast<size_t>(n) * w;
-            const int y = rows[static_cast<size_t>(n)];
-            uint8_t* dst = f.Image->ScanLine(y);
-            if (!f.Mask) {
-                for (int x = 0; x < w - 1; ++x)
-                    std::memcpy(dst + 3 * x, &lut[src[x]], 4);
-                std::memcpy(dst + 3 * (w - 1), &lut[src[w - 1]], 3);
-                continue;
-            }
-            uint8_t* mask = f.Mask->ScanLine(y);
-            for (int x = 0; x < w; ++x) {
-                if (src[x] == ti)
-                    SetBit(mask, x, true); // the pixel stays black
-                else
-                    std::memcpy(dst + 3 * x, &lut[src[x]], 3);
+        const size_t total = static_cast<size_t>(pixels);
+        // Rows in order and without padding: the decoder writes straight into the bitmap.
+        // Otherwise it writes into a flat buffer whose rows are then placed.
+        const bool direct = !f.Interlaced && f.Image->RowBytes() == w;
+        std::unique_ptr<uint8_t[]> flat;
+        uint8_t* indices = direct ? f.Image->ScanLine(0) : nullptr;
+        if (!direct) {
+            flat.reset(new uint8_t[total]);
+            indices = flat.get();
+        }
+        size_t decoded = DecodeLzw(minCodeSize, codes.data(), codes.size(), indices, total);
+        if (!direct) {
+            // Rows never reached (a cut-short file) stay index 0.
+            std::memset(indices + decoded, 0, total - decoded);
+            const std::vector<int> rows = RowOrder(f.Height, f.Interlaced);
+            for (int n = 0; n < f.Height; ++n)
+                std::memcpy(f.Image->ScanLine(rows[static_cast<size_t>(n)]),
+                            indices + static_cast<size_t>(n) * w, static_cast<size_t>(w));
+        }
+
+        if (f.Transparent) {
+            f.Mask = std::make_unique<TBitmap>(f.Width, f.Height, pf1bit);
+            const uint8_t ti = static_cast<uint8_t>(f.TransparentIndex);
+            for (int y = 0; y < f.Height; ++y) {
+                const uint8_t* src = f.Image->ScanLine(y);
+                uint8_t* mask = f.Mask->ScanLine(y);
+                for (int x = 0; x < w; ++x)
+                    if (src[x] == ti)
+                        SetBit(mask, x, true);
             }
         }
 
         if (ownPalette && shared) {
             // A still picture gets the error-diffused reduction instead of plain nearest
-            // colours; transparent pixels are cleared again afterwards.
+            // colours; transparent pixels are cleared to black (index 0) again afterwards.
             auto reduced = DisplayReduction(f.Image.get());
             if (reduced) {
-                reduced->SetPixelFormat(pf24bit);
                 f.Image = std::move(reduced);
                 if (f.Mask)
                     for (int y = 0; y < f.Height; ++y) {
                         const uint8_t* m = f.Mask->ScanLine(y);
                         uint8_t* p = f.Image->ScanLine(y);
-                        for (int x = 0; x < f.Width; ++x)
+                        for (int x = 0; x < w; ++x)
                             if (GetBit(m, x))
-                                PutRGB(p + 3 * x, 0, 0, 0);
+                                p[x] = 0;
                     }
             }
         }
@@ -477,25 +475,37 @@ void TGIFImage::ComposeFrame(int n) {
         if (compositionMask_ && f.SavedMask)
             CopyArea(*compositionMask_, f.Left, f.Top, *f.SavedMask, 0, 0, f.Width, f.Height);
     }
-    if (f.Transparent && f.Mask) {
-        for (int y = 0; y < f.Height; ++y) {
+    // Pixels as they lie in a 24-bit row (blue, green, red), written four bytes at a time; the
+    // fourth byte is rewritten by the next pixel, so the frame's last pixel gets three.
+    uint32_t lut[256] = {};
+    const TPalette& pal = f.Image->Palette();
+    for (int i = 0; i < pal.Count() && i < 256; ++i) {
+        uint8_t px[4] = {0, 0, 0, 0};
+        PutRGB(px, pal[i].r, pal[i].g, pal[i].b);
+        std::memcpy(&lut[i], px, 4);
+    }
+    const int w = f.Width;
+    for (int y = 0; y < f.Height; ++y) {
+        const uint8_t* s = f.Image->ScanLine(y);
+        uint8_t* d = composition_->ScanLine(f.Top + y) + 3 * f.Left;
+        if (f.Transparent && f.Mask) {
             const uint8_t* m = f.Mask->ScanLine(y);
-            const uint8_t* s = f.Image->ScanLine(y);
-            uint8_t* d = composition_->ScanLine(f.Top + y) + 3 * f.Left;
             uint8_t* cm = compositionMask_ ? compositionMask_->ScanLine(f.Top + y) : nullptr;
-            for (int x = 0; x < f.Width; ++x) {
+            for (int x = 0; x < w; ++x) {
                 if (GetBit(m, x))
                     continue;
-                std::memcpy(d + 3 * x, s + 3 * x, 3);
+                std::memcpy(d + 3 * x, &lut[s[x]], 3);
                 if (cm)
                     SetBit(cm, f.Left + x, false);
             }
+        } else {
+            for (int x = 0; x < w - 1; ++x)
+                std::memcpy(d + 3 * x, &lut[s[x]], 4);
+            std::memcpy(d + 3 * (w - 1), &lut[s[w - 1]], 3);
         }
-    } else {
-        if (compositionMask_)
-            FillArea1(*compositionMask_, f.Left, f.Top, f.Width, f.Height, false);
-        CopyArea(*f.Image, 0, 0, *composition_, f.Left, f.Top, f.Width, f.Height);
     }
+    if (!(f.Transparent && f.Mask) && compositionMask_)
+        FillArea1(*compositionMask_, f.Left, f.Top, f.Width, f.Height, false);
     if (n == 1 && frames_[0]->Disposal <= 1)
         repaintBackground_ = true;
 }
@@ -628,6 +638,7 @@ std::unique_ptr<TBitmap> TGIFImage::StillBitmap() const {
         return nullptr;
     const TgfFrame& f = *frames_[0];
     auto still = f.Image->Clone();
+    still->SetPixelFormat(pf24bit);
     if (f.Transparent && f.Mask) {
         for (int y = 0; y < f.Height; ++y) {
             const uint8_t* m = f.Mask->ScanLine(y);

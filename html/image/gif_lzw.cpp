@@ -32,6 +32,14 @@ public:
     // -1 when the data is used up.
     int Read(int width) {
         if (bits_ < width) {
+            if (size_ - pos_ >= 8) {
+                // Whole bytes up to 56 bits in one load.
+                uint64_t v;
+                std::memcpy(&v, data_ + pos_, 8);
+                acc_ |= v << bits_;
+                pos_ += static_cast<size_t>((63 - bits_) >> 3);
+                bits_ |= 56;
+            }
             while (bits_ <= 56 && pos_ < size_) {
                 acc_ |= static_cast<uint64_t>(data_[pos_++]) << bits_;
                 bits_ += 8;
@@ -53,6 +61,29 @@ private:
     int bits_ = 0;
 };
 
+// Copies a string that lies earlier in the output; the source may overlap the end of the
+// destination by design (a string that repeats its own start), so bytes go forward one by one
+// when the two are close. A string running past the frame is cut there.
+[[gnu::always_inline]] inline void CopyString(uint8_t* out, size_t& pos, size_t count, size_t from,
+                                              size_t len) {
+    if (len > kMaxCodes)
+        throw Exception("Corrupt GIF Image");
+    if (len > count - pos)
+        len = count - pos;
+    uint8_t* d = out + pos;
+    const uint8_t* s = out + from;
+    const size_t distance = static_cast<size_t>(d - s);
+    if (len <= 8 && distance >= 8 && count - pos >= 8) {
+        std::memcpy(d, s, 8); // short strings: one fixed-size move, the excess is rewritten
+    } else if (distance >= len) {
+        std::memcpy(d, s, len);
+    } else {
+        for (size_t i = 0; i < len; ++i)
+            d[i] = s[i];
+    }
+    pos += len;
+}
+
 } // namespace
 
 size_t DecodeLzw(int minCodeSize, const uint8_t* codes, size_t size, uint8_t* out, size_t count) {
@@ -73,25 +104,6 @@ size_t DecodeLzw(int minCodeSize, const uint8_t* codes, size_t size, uint8_t* ou
     int width = minCodeSize + 1, limit = 2 * clear, freeCode = clear + 2;
     int old = -1;
     size_t oldPos = 0, oldLen = 0; // where the previous code's string went
-
-    // Copies a string that lies earlier in the output; the source may overlap the end of
-    // the destination by design (a string that repeats its own start), so bytes go forward
-    // one by one when the two are close. A string running past the frame is cut there.
-    auto copy = [&](size_t from, size_t len) {
-        if (len > kMaxCodes)
-            throw Exception("Corrupt GIF Image");
-        if (len > count - pos)
-            len = count - pos;
-        uint8_t* d = out + pos;
-        const uint8_t* s = out + from;
-        if (static_cast<size_t>(d - s) >= len) {
-            std::memcpy(d, s, len);
-        } else {
-            for (size_t i = 0; i < len; ++i)
-                d[i] = s[i];
-        }
-        pos += len;
-    };
 
     while (pos < count) {
         int code = reader.Read(width);
@@ -122,7 +134,7 @@ size_t DecodeLzw(int minCodeSize, const uint8_t* codes, size_t size, uint8_t* ou
             if (freeCode >= kMaxCodes)
                 break;
             len = oldLen + 1;
-            copy(oldPos, len);
+            CopyString(out, pos, count, oldPos, len);
             offset[freeCode] = static_cast<uint32_t>(oldPos);
             length[freeCode] = static_cast<uint16_t>(len);
             // Later entries build on the string just made; a code far past the table would
@@ -134,7 +146,7 @@ size_t DecodeLzw(int minCodeSize, const uint8_t* codes, size_t size, uint8_t* ou
                 out[pos++] = static_cast<uint8_t>(code);
             } else {
                 len = length[code];
-                copy(offset[code], len);
+                CopyString(out, pos, count, offset[code], len);
             }
             // The new entry is the old string followed by this string's first character: the
             // output already holds exactly that, where the old string was written.
