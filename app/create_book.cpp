@@ -109,7 +109,9 @@ TCreateOutcome TFolioBuilder::CreateBook() {
     }
     const std::string target = *chosen;
     const std::string targetName = ExtractFileName(target);
-    if (LowerCase(targetName).find("foliobuilder") != std::string::npos) {
+    // The running builder is refused by its name, and under any other name too.
+    if (LowerCase(targetName).find("foliobuilder") != std::string::npos ||
+        SameFile(target, ProgramPath())) {
         Dialogs().ShowMessage("You cannot overwrite FolioBuilder!");
         return TCreateOutcome::coRefusedName;
     }

@@ -215,3 +215,46 @@ TEST_F(LinkClickTest, OwnPagesAreLeftToTheViewer) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BuilderTest, WithoutAListWindowThePickerAsksForTheNameThroughTheInputBox) {
+    TInputHomePagePicker inputPicker;
+    TFolioBuilder withInput(tmp.Path() + "/builder", tmp.Path() + "/builder", inputPicker);
+    const std::string src = MakeSite();
+    dialogs.AnswerDirectory(src);
+    withInput.seldirClick();
+
+    dialogs.AnswerInput("PAGE.HTM"); // the file name, ignoring case
+    withInput.btnhomepageclick();
+    EXPECT_EQ(withInput.HomePage, src + "/page.htm");
+    EXPECT_EQ(dialogs.Asked().back().Caption, "Select Homepage");
+
+    dialogs.AnswerInput(src + "/img/pic.gif"); // or the full path
+    withInput.btnhomepageclick();
+    EXPECT_EQ(withInput.HomePage, src + "/img/pic.gif");
+
+    dialogs.CancelInput(); // closed: nothing changes, nothing said
+    withInput.btnhomepageclick();
+    EXPECT_EQ(withInput.HomePage, src + "/img/pic.gif");
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    dialogs.AnswerInput("elsewhere.html"); // names no listed file: OK without a selection
+    withInput.btnhomepageclick();
+    EXPECT_EQ(withInput.HomePage, src + "/img/pic.gif");
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].Text, "You did not select a homepage");
+}
+
+TEST(FixedHomePagePicker, PrefersTheExactPathThenIgnoresCase) {
+    TStringList items;
+    items.Add("/s/A/index.html");
+    items.Add("/s/a/index.html");
+    EXPECT_EQ(TFixedHomePagePicker("/s/a/index.html").Pick("", items).Selected, 1);
+    EXPECT_EQ(TFixedHomePagePicker("/S/A/INDEX.HTML").Pick("", items).Selected, 0);
+    const TPickResult none = TFixedHomePagePicker("/s/b.html").Pick("", items);
+    EXPECT_TRUE(none.Ok);
+    EXPECT_EQ(none.Selected, -1);
+}
+
+} // namespace

@@ -109,6 +109,16 @@ TEST_F(CreateTest, ATargetNamedLikeTheBuilderIsRefusedWhateverItsCapitals) {
     }
 }
 
+TEST_F(CreateTest, TheRunningProgramIsRefusedUnderAnyName) {
+    Prepare();
+    // No confirmation is scripted: were the check missing, the overwrite question would throw
+    // before anything was written.
+    dialogs.AnswerSave(ProgramPath());
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedName);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"You cannot overwrite FolioBuilder!"});
+    ExpectUntouched();
+}
+
 TEST_F(CreateTest, AFolderNamedLikeTheBuilderDoesNotMatter) {
     Prepare();
     const std::string target = tmp.Sub("foliobuilder-books/Folio3.exe");
