@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "archive/archive_reader.h"
+#include "archive/block_compressor.h"
 #include "archive_test_util.h"
 
 namespace {
@@ -285,6 +286,37 @@ TEST(BackupFormat, RoundTripThroughTheReader) {
             EXPECT_EQ(r.ExtractToString(int(i)), contents[i]) << "member " << i;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(BlockCompressor, ReportsRawFitAndFailure) {
+    std::string text = TextBytes(16384, 11);
+    std::string random = RandomBytes(16384, 12);
+    std::vector<uint8_t> out(BackupBlockSize);
+    int32_t n = -1;
+    TBlockCompressor c(9);
+    ASSERT_TRUE(c.Ok());
+    EXPECT_EQ(c.Compress(reinterpret_cast<const uint8_t*>(text.data()), 16384, out.data(), n),
+              TBlockCompressor::Compressed);
+    EXPECT_GT(n, 0);
+    EXPECT_EQ(c.Compress(reinterpret_cast<const uint8_t*>(random.data()), 16384, out.data(), n),
+              TBlockCompressor::StoreRaw);
+    // After a block that did not fit, the next starts afresh: same bytes as a new compressor.
+    std::vector<uint8_t> again(BackupBlockSize);
+    int32_t m = -1;
+    TBlockCompressor fresh(9);
+    c.Compress(reinterpret_cast<const uint8_t*>(text.data()), 100, out.data(), n);
+    fresh.Compress(reinterpret_cast<const uint8_t*>(text.data()), 100, again.data(), m);
+    ASSERT_EQ(n, m);
+    EXPECT_EQ(std::memcmp(out.data(), again.data(), size_t(n)), 0);
+    // A level zlib refuses fails to set up and fails every block: the run's code 6.
+    TBlockCompressor bad(42);
+    EXPECT_FALSE(bad.Ok());
+    EXPECT_EQ(bad.Compress(reinterpret_cast<const uint8_t*>(text.data()), 10, out.data(), n),
+              TBlockCompressor::Failed);
 }
 
 } // namespace

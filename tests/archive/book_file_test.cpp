@@ -46,6 +46,15 @@ TEST(BookFile, SmallBookUnderTestDataOpens) {
     EXPECT_EQ(r->ExtractToString(r->IndexOfFileName("hello.txt")), "Hello, folio!\n");
 }
 
+TEST(BookFile, OpensFromAFileStream) {
+    TScratchDir dir;
+    WriteFileBytes(dir / "book", Book(std::string(4096, 'T'), dir));
+    TFileStream s(dir / "book", fmOpenRead | fmShareDenyNone);
+    auto r = OpenBookArchive(s);
+    EXPECT_EQ(r->StartOffset(), 4096);
+    EXPECT_EQ(r->ExtractToString(0), "<p>home</p>");
+}
+
 TEST(BookFile, EmptyTemplateStartsTheArchiveAtZero) {
     TScratchDir dir;
     const std::string book = Book("", dir);
