@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,20 +62,44 @@ TEST(StyleFixturesTest, DumpsMatchExpected) {
     }
 }
 
-// Inputs the fuzzers found troublesome: each must parse, cascade and dump without fault.
-TEST(StyleFixturesTest, FuzzFindingsParseQuietly) {
-    for (const fs::path& css : Sheets(DataDir() / "fuzz")) {
+// Hostile sheets, and inputs the fuzzers found troublesome: each must parse, cascade and dump
+// without fault, and what layout gets from them stays within its ranges.
+TEST(StyleFixturesTest, HostileSheetsParseQuietly) {
+    const std::vector<fs::path> sheets = Sheets(DataDir() / "fuzz");
+    ASSERT_FALSE(sheets.empty());
+    for (const fs::path& css : sheets) {
+        SCOPED_TRACE(css.filename().string());
         const std::string text = ReadFile(css);
         TStyleFixture f(text);
-        f.Push("p", "c", "i");
+        for (const char* tag : {"p", "h1", "n"}) {
+            TProperties& p = f.Push(tag, "c", "i");
+            const auto font = p.MakeFont();
+            EXPECT_LE(std::abs(font->Size), 1000);
+            TBoxArray m;
+            ConvertBox(p.GetBoxValues(), 600, 400, p.EmHeight, p.ExHeight, m);
+            for (int32_t v : m.Items) {
+                const bool marker = v == AutoLength || v == NullLength ||
+                                    v == static_cast<int32_t>(NoColor) || v > 0xFFFFFF;
+                EXPECT_TRUE(marker || std::abs(v) <= 1000000000) << v;
+            }
+            f.Stack.Pop();
+        }
         f.PushLink("c");
-        EXPECT_FALSE(DumpStyleList(f.Sheet).empty()) << css.filename();
+        EXPECT_FALSE(DumpStyleList(f.Sheet).empty());
         TProperties attr;
         ParseStyleAttribute(text, attr);
         TColor c = 0;
         ColorFromText(text, false, c);
         ColorFromText(text, true, c);
     }
+}
+
+TEST(StyleFixturesTest, OverlongContextualSelectorsNeverMatch) {
+    TStyleFixture f(ReadFile(DataDir() / "fuzz" / "deep-selector.css"));
+    for (const char* tag : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m"})
+        f.Push(tag);
+    TProperties& n = f.Push("n");
+    EXPECT_EQ(n.Values[piColor], Color(RGB(0, 0, 255)));
 }
 
 } // namespace
