@@ -184,12 +184,13 @@ std::string TStringList::Text() const {
 
 void TStringList::SetText(std::string_view text) {
     Clear();
+    // Each line goes through Add, so a sorted list keeps its order and duplicates policy.
     size_t start = 0;
     size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\r' || c == '\n') {
-            items_.push_back(Item{std::string(text.substr(start, i - start)), nullptr});
+            Add(std::string(text.substr(start, i - start)));
             ++i;
             if (c == '\r' && i < text.size() && text[i] == '\n')
                 ++i;
@@ -199,9 +200,7 @@ void TStringList::SetText(std::string_view text) {
         }
     }
     if (start < text.size())
-        items_.push_back(Item{std::string(text.substr(start)), nullptr});
-    if (sorted_)
-        Sort();
+        Add(std::string(text.substr(start)));
 }
 
 void TStringList::LoadFromFile(const std::string& path) {

@@ -235,6 +235,13 @@ TEST(StringListText, SplitsAtAnyLineEnd) {
     EXPECT_EQ(l.Count(), 0);
 }
 
+TEST(StringListText, SortedListSortsLoadedLinesAndDropsDuplicates) {
+    TStringList l;
+    l.SetSorted(true);
+    l.SetText("pear\r\nApple\r\napple\r\nfig");
+    EXPECT_EQ(All(l), (std::vector<std::string>{"Apple", "fig", "pear"}));
+}
+
 TEST(StringListText, FileRoundTrip) {
     folio_test::TempDir dir;
     TStringList l;
