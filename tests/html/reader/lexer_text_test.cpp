@@ -2,9 +2,12 @@
 // TEXTAREA and SCRIPT readers.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "html/reader/IDNameList.h"
 #include "lexer_helpers.h"
 #include "platform/base/exceptions.h"
+#include "platform/base/streams.h"
 #include "platform/base/string_list.h"
 
 TEST(LexerText, LongRunsSplitAtOneHundred) {
@@ -237,4 +240,26 @@ TEST(LexerText, DirectAndIncludedReadingAgree) {
     EXPECT_EQ(SymbolTexts(html, false, false), SymbolTexts(html, true, false));
     EXPECT_EQ(SymbolTexts(html, false, true), SymbolTexts(html, true, true));
     EXPECT_GT(SymbolTexts(html, false, false).size(), 20u);
+}
+
+TEST(LexerSources, FileAndStream) {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    const std::string path = std::string(src ? src : ".") + "/tests/data/reader/tags.html";
+    THtmlLexer fromFile;
+    fromFile.LoadFile(path);
+    fromFile.Start();
+    fromFile.ReadSymbol();
+    EXPECT_EQ(fromFile.Sy, HSym);
+
+    TMemoryStream stream;
+    stream.WriteString("<b>x");
+    // The stream is read from its start whatever its position.
+    THtmlLexer fromStream;
+    fromStream.LoadStream(stream);
+    fromStream.Start();
+    fromStream.ReadSymbol();
+    EXPECT_EQ(fromStream.Sy, BSym);
+
+    THtmlLexer missing;
+    EXPECT_THROW(missing.LoadFile(path + ".absent"), EFOpenError);
 }
