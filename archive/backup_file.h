@@ -24,7 +24,14 @@
 //   volumes (MaxSize > 0) always run on one thread because each block depends on the position.
 // - A volume always takes at least one block, so a MaxSize smaller than a block cannot make the
 //   run ask for disks forever; a negative MaxSize means no limit, like 0.
-// - A target stream that is a file is never packed into itself.
+// - A target stream that is a file is never packed into itself; only regular files are packed
+//   (a named pipe or a device would block or never end).
+// - Archive attributes (SetArchiveFlag) are cleared once the archive is complete, so a stopped
+//   or failed run leaves every file marked for the next incremental run.
+// - A run never interleaves with another: Backup and BackupToStream return false at once while
+//   Busy (messages processed during a run can reach a second Create).
+// - After an error no further events fire for the failed block, so a progress handler cannot
+//   set Continue back and resume a failed run.
 #include <cstdint>
 #include <functional>
 #include <memory>
