@@ -33,6 +33,9 @@ using TScriptEvent = std::function<void(TObject* sender, const std::string& name
 class THtmlLexer {
 public:
     THtmlLexer();
+    // The source view may point into the lexer's own buffer: no copies.
+    THtmlLexer(const THtmlLexer&) = delete;
+    THtmlLexer& operator=(const THtmlLexer&) = delete;
 
     // Sources: every kind is read from one buffer in memory.
     void LoadBuffer(const char* data, size_t length);
