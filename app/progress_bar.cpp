@@ -41,7 +41,12 @@ void TProgressBar::Update(const std::string& file, int percent) {
     if (!active_) {
         return;
     }
-    std::fprintf(to_, "\r\033[K%s", Line(file, percent, columns_).c_str());
+    std::string line = Line(file, percent, columns_);
+    if (drawn_ && line == last_) {
+        return; // most blocks change nothing that shows
+    }
+    std::fprintf(to_, "\r\033[K%s", line.c_str());
+    last_ = std::move(line);
     std::fflush(to_);
     drawn_ = true;
 }

@@ -19,5 +19,6 @@ private:
     std::FILE* to_;
     bool active_;
     bool drawn_ = false;
+    std::string last_;
     int columns_ = 80;
 };
