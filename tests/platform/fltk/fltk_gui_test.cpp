@@ -212,6 +212,9 @@ struct TTestWindow : TWindow {
         combo.SetParent(this);
         combo.SetBounds(170, 190, 110, 24);
         combo.SetItems({"one", "two"});
+        auto icon = std::make_shared<TBitmap>(16, 16, pf24bit);
+        icon->SetPixel(3, 3, clRed);
+        SetIcon(icon);
     }
 };
 
@@ -274,6 +277,13 @@ TEST_F(XvfbTest, ClicksKeysAndTypingReachTheControls) {
     PumpUntil([] { return false; }, 50);
     EXPECT_EQ(w.memo.Lines(), std::vector<std::string>{"from code"});
     EXPECT_EQ(w.list.SelCount(), 0);
+
+    // Maximised fills the screen (800 x 600, no window manager) and keeps the normal placement.
+    w.SetWindowState(TWindowState::wsMaximized);
+    EXPECT_TRUE(PumpUntil([&] { return w.Width() == 800; })) << w.Width();
+    EXPECT_EQ(w.NormalBounds(), Bounds(40, 40, 300, 240));
+    w.SetWindowState(TWindowState::wsNormal);
+    EXPECT_EQ(w.BoundsRect(), Bounds(40, 40, 300, 240));
 
     w.Hide();
     EXPECT_EQ(w.go.Peer(), nullptr);
