@@ -11,11 +11,10 @@
 #include "html/reader/Attributes.h"
 #include "html/reader/Symbols.h"
 #include "html/reader/TokenObj.h"
+#include "platform/base/string_list.h"
 #include "platform/base/strings.h"
 
-class TObject;
 class TStream;
-class TStringList;
 class TIDNameList;
 
 constexpr char EofChar = 26;     // what the source gives at its end
