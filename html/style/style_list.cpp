@@ -82,7 +82,7 @@ TStyleList::~TStyleList() {
 
 bool TStyleList::Find(std::string_view key, int& index) const {
     index = LowerBound(key);
-    return index < Count() && CompareStyleKeys(entries_[static_cast<size_t>(index)].Key, key) == 0;
+    return index < Count() && CompareStyleKeys(entries_[static_cast<size_t>(index)]->Key, key) == 0;
 }
 
 int TStyleList::IndexOf(std::string_view key) const {
@@ -91,9 +91,10 @@ int TStyleList::IndexOf(std::string_view key) const {
 }
 
 int TStyleList::LowerBound(std::string_view key) const {
-    const auto it = std::lower_bound(
-        entries_.begin(), entries_.end(), key,
-        [](const Entry& e, std::string_view k) { return CompareStyleKeys(e.Key, k) < 0; });
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                     [](const std::unique_ptr<Entry>& e, std::string_view k) {
+                                         return CompareStyleKeys(e->Key, k) < 0;
+                                     });
     return static_cast<int>(it - entries_.begin());
 }
 
@@ -110,11 +111,13 @@ TProperties& TStyleList::AddEntry(std::string_view key, std::unique_ptr<TPropert
     if (!props)
         props = std::make_unique<TProperties>();
     props->ElemTag = key;
-    const auto it = std::upper_bound(
-        entries_.begin(), entries_.end(), key,
-        [](std::string_view k, const Entry& e) { return CompareStyleKeys(k, e.Key) < 0; });
-    Entry e{std::string(key), std::move(props), SplitSelectorParts(key)};
-    return *entries_.insert(it, std::move(e))->Props;
+    const auto it = std::upper_bound(entries_.begin(), entries_.end(), key,
+                                     [](std::string_view k, const std::unique_ptr<Entry>& e) {
+                                         return CompareStyleKeys(k, e->Key) < 0;
+                                     });
+    auto e =
+        std::make_unique<Entry>(Entry{std::string(key), std::move(props), SplitSelectorParts(key)});
+    return *(*entries_.insert(it, std::move(e)))->Props;
 }
 
 TProperties& TStyleList::AddCopy(std::string_view key, const TProperties& props) {
@@ -136,7 +139,7 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
     std::unique_ptr<TProperties> fresh;
     TProperties* props = nullptr;
     if (Find(key, at)) {
-        props = entries_[static_cast<size_t>(at)].Props.get();
+        props = entries_[static_cast<size_t>(at)]->Props.get();
     } else {
         fresh = std::make_unique<TProperties>();
         props = fresh.get();

@@ -79,6 +79,7 @@ public:
                       TColor textColor, double pointSize);
 
 private:
-    const Entry& At(int index) const { return entries_.at(static_cast<size_t>(index)); }
-    std::vector<Entry> entries_;
+    const Entry& At(int index) const { return *entries_.at(static_cast<size_t>(index)); }
+    // Entries are held by pointer so that inserting into a long sheet moves little.
+    std::vector<std::unique_ptr<Entry>> entries_;
 };
