@@ -2,5 +2,6 @@ folio_test(gui_dialogs_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp L
 folio_test(gui_launcher_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_test.cpp LIBS folio_gui)
 folio_test(gui_controls_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/application_test.cpp ${CMAKE_CURRENT_LIST_DIR}/controls_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/paint_test.cpp ${CMAKE_CURRENT_LIST_DIR}/lsan_fontconfig.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/paint_test.cpp ${CMAKE_CURRENT_LIST_DIR}/peer_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/lsan_fontconfig.cpp
   LIBS folio_gui)
