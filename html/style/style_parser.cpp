@@ -269,3 +269,9 @@ void InstallInlineStyleParser() {
         return props;
     });
 }
+
+namespace {
+// A program that links the sheet parser reads documents, so its attribute lists get the
+// inline parser without having to ask.
+const bool kInlineStyleParserInstalled = (InstallInlineStyleParser(), true);
+} // namespace

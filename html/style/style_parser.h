@@ -29,5 +29,6 @@ void ParseStyleText(TStyleList& list, std::string_view text, std::string_view ba
 void ParseStyleAttribute(std::string_view text, TProperties& props);
 
 // Lets attribute lists (html/reader) make the property set of a STYLE attribute through
-// ParseStyleAttribute. Call once before documents are read.
+// ParseStyleAttribute. Done at start-up in every program that links this file; callable
+// again after something else was installed.
 void InstallInlineStyleParser();
