@@ -1,5 +1,5 @@
 // Every damaged file of the fuzzing corpora loads without a crash (read in place from the
-// shared corpus; skipped when it is absent), and the inputs our own fuzzers found stay fixed.
+// shared corpus; skipped when it is absent).
 #include <gtest/gtest.h>
 
 #include "html/image/bmp_reader.h"
@@ -76,13 +76,4 @@ TEST(FuzzCorpus, SomeGoodFilesInTheCorporaDecode) {
             ++decoded;
     }
     EXPECT_GT(decoded, 20);
-}
-
-TEST(FuzzFindings, RegressionInputsLoadWithoutACrash) {
-    const std::string dir = DataPath("fuzz");
-    if (!DirectoryExists(dir))
-        GTEST_SKIP() << "no fuzz findings recorded";
-    for (const TSearchRec& r : FindFiles(dir, faAnyFile))
-        if (!(r.Attr & faDirectory))
-            LoadEverywhere(ReadFileBytes(dir + "/" + r.Name));
 }
