@@ -637,20 +637,33 @@ std::unique_ptr<TBitmap> TGIFImage::StillBitmap() const {
     if (empty_ || headerOnly_ || frames_.empty() || !frames_[0]->Image)
         return nullptr;
     const TgfFrame& f = *frames_[0];
-    auto still = f.Image->Clone();
-    still->SetPixelFormat(pf24bit);
-    if (f.Transparent && f.Mask) {
-        for (int y = 0; y < f.Height; ++y) {
-            const uint8_t* m = f.Mask->ScanLine(y);
-            uint8_t* p = still->ScanLine(y);
-            for (int x = 0; x < f.Width; ++x)
-                if (GetBit(m, x))
-                    PutColor(p + 3 * x, f.TransparentColor);
-        }
-    }
+    const TPalette& pal = f.Image->Palette();
+    const bool masked = f.Transparent && f.Mask;
+    std::unique_ptr<TBitmap> still;
     if (const TPalette* shared = ThePalette()) {
+        // Palette display: indices of the shared palette, each frame colour looked up once.
+        uint8_t map[256] = {};
+        for (int i = 0; i < pal.Count() && i < 256; ++i)
+            map[i] = static_cast<uint8_t>(shared->NearestIndex(pal.ColorOf(i)));
+        const uint8_t clearIndex = static_cast<uint8_t>(shared->NearestIndex(f.TransparentColor));
+        still = std::make_unique<TBitmap>(f.Width, f.Height, pf8bit);
         still->Palette() = *shared;
-        still->SetPixelFormat(pf8bit);
+        for (int y = 0; y < f.Height; ++y) {
+            const uint8_t* s = f.Image->ScanLine(y);
+            const uint8_t* m = masked ? f.Mask->ScanLine(y) : nullptr;
+            uint8_t* d = still->ScanLine(y);
+            for (int x = 0; x < f.Width; ++x)
+                d[x] = m && GetBit(m, x) ? clearIndex : map[s[x]];
+        }
+    } else {
+        still = std::make_unique<TBitmap>(f.Width, f.Height, pf24bit);
+        for (int y = 0; y < f.Height; ++y) {
+            const uint8_t* s = f.Image->ScanLine(y);
+            const uint8_t* m = masked ? f.Mask->ScanLine(y) : nullptr;
+            uint8_t* d = still->ScanLine(y);
+            for (int x = 0; x < f.Width; ++x)
+                PutColor(d + 3 * x, m && GetBit(m, x) ? f.TransparentColor : pal.ColorOf(s[x]));
+        }
     }
     return still;
 }
