@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -312,6 +313,79 @@ TEST_F(XvfbTest, EscapeEndsAModalLoopWithCancel) {
     waitpid(closer, &status, 0);
     EXPECT_EQ(result, mrCancel);
     EXPECT_FALSE(w.Shown());
+}
+
+// Should an answer go astray, a dialog would wait forever: after a while this presses Escape
+// over whatever is shown until the test is over, so the test fails instead of hanging.
+class TDialogWatchdog {
+public:
+    TDialogWatchdog()
+        : thread_([this] {
+              auto end = Clock::now() + std::chrono::seconds(10);
+              while (!done_) {
+                  if (Clock::now() > end) {
+                      pid_t p = Spawn({"xdotool", "key", "Escape"});
+                      int status;
+                      if (p > 0)
+                          waitpid(p, &status, 0);
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+              }
+          }) {}
+    ~TDialogWatchdog() {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+// Answers the next dialog titled title by pointing at it and pressing keys.
+pid_t AnswerDialog(const std::string& title, const std::vector<std::string>& keys) {
+    std::vector<std::string> args{"xdotool",   "search",
+                                  "--sync",    "--onlyvisible",
+                                  "--name",    "^" + title + "$",
+                                  "mousemove", "--window",
+                                  "%1",        "20",
+                                  "20"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return Spawn(args);
+}
+
+void Reap(pid_t pid) {
+    int status;
+    if (pid > 0)
+        waitpid(pid, &status, 0);
+}
+
+TEST_F(XvfbTest, FltkDialogsReturnWhatTheUserAnswered) {
+    TFltkDialogs dialogs;
+    std::string savedTitle = Application().Title;
+    Application().Title = "Folio dialog test";
+
+    TDialogWatchdog watchdog;
+    pid_t p = AnswerDialog("Folio input", {"key", "M", "y", "space", "B", "o", "o", "k", "Return"});
+    auto title = dialogs.InputQuery("Folio input", "Enter book title:", "");
+    Reap(p);
+    EXPECT_EQ(title, std::optional<std::string>("My Book"));
+
+    p = AnswerDialog("Folio input", {"key", "Escape"});
+    EXPECT_EQ(dialogs.InputQuery("Folio input", "Enter password:", "x"), std::nullopt);
+    Reap(p);
+
+    p = AnswerDialog("Folio dialog test", {"key", "Return"});
+    EXPECT_TRUE(dialogs.Confirm("Overwrite the book?"));
+    Reap(p);
+    p = AnswerDialog("Folio dialog test", {"key", "Escape"});
+    EXPECT_FALSE(dialogs.Confirm("Overwrite the book?"));
+    Reap(p);
+
+    p = AnswerDialog("Folio dialog test", {"key", "Return"});
+    dialogs.ShowMessage("Site book created", TMsgKind::Information); // returns once dismissed
+    Reap(p);
+    Application().Title = savedTitle;
 }
 
 } // namespace
