@@ -103,9 +103,11 @@ bool TProperties::MatchContext(const std::vector<TSelectorPart>& parts, const TP
         !FitsOrEmpty(subject.Pseudo, pseudo))
         return false;
     size_t part = 1;
-    // Ancestors nearest first, from the level below this set; level 0 (the document's root
-    // set) is never an ancestor element.
-    for (int level = stack.Count() - 2; level >= 1; --level) {
+    // Ancestors nearest first, from the level below this set (the top level when this set
+    // was not pushed yet); level 0, the document's root set, is never an ancestor element.
+    const int top = stack.Count() - 1;
+    const int parent = top >= 0 && &stack[top] == this ? top - 1 : top;
+    for (int level = parent; level >= 1; --level) {
         const TProperties& e = stack[level];
         const TSelectorPart& p = parts[part];
         if (p.Tag.empty() || p.Tag != e.ElemTag || !FitsOrEmpty(p.Class, e.ElemClass))

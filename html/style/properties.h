@@ -63,8 +63,9 @@ public:
     // the set's font for EmHeight and ExHeight.
     void InheritFrom(const TProperties& parent);
     // Cascades the sheet's rules and the style-attribute set into this set. stack is the
-    // reader's property stack with this set already on top (nullptr: contextual rules never
-    // match). Afterwards a font-size given as text has become a real number of points.
+    // reader's property stack, normally with this set already on top (its ancestors are the
+    // levels below; nullptr: contextual rules never match). Afterwards a font-size given as
+    // text has become a real number of points.
     void ApplyStyles(const TStyleList& sheet, const TPropStack* stack, std::string_view tag,
                      std::string_view cls, std::string_view id, std::string_view pseudo,
                      const TProperties* styleAttr);

@@ -259,3 +259,16 @@ TEST(CopyTest, CopyAsDefaultNamesTheRootSet) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ContextTest, ASetNotYetPushedSeesTheWholeStackAsAncestors) {
+    TStyleFixture f("ul li { color: red }");
+    f.Push("ul");
+    TProperties loose;
+    loose.InheritFrom(f.Stack.Last());
+    loose.ApplyStyles(f.Sheet, &f.Stack, "li", "", "", "", nullptr);
+    EXPECT_EQ(loose.Values[piColor], Color(0x0000FF));
+}
+
+} // namespace
