@@ -47,6 +47,7 @@ TFltkGui::TFltkGui() {
 
 TFltkGui::~TFltkGui() {
     Application().OnScreenCursorChange = nullptr;
+    impl_->Loop.Schedule(-1);
     Application().SetEventLoop(nullptr);
     SetDialogProvider(impl_->PreviousDialogs);
     SetPeerFactory(impl_->PreviousFactory);

@@ -2,13 +2,18 @@
 
 #include <FL/Fl.H>
 
+#include "platform/gui/application.h"
+
+static void RunPending(void*) {
+    Application().RunPending();
+}
+
 TFltkEventLoop::TFltkEventLoop() {
     // Makes Fl::awake usable from other threads (queued calls may come from any thread).
     Fl::lock();
 }
 
 void TFltkEventLoop::Wait(int64_t timeoutMs) {
-    // FLTK's own timeout ends the wait when the application's next timer is due.
     Fl::wait(timeoutMs < 0 ? 1e20 : static_cast<double>(timeoutMs) / 1000.0);
 }
 
@@ -17,5 +22,11 @@ void TFltkEventLoop::Poll() {
 }
 
 void TFltkEventLoop::Wake() {
-    Fl::awake();
+    Fl::awake(&RunPending, nullptr);
+}
+
+void TFltkEventLoop::Schedule(int64_t ms) {
+    Fl::remove_timeout(&RunPending);
+    if (ms >= 0)
+        Fl::add_timeout(static_cast<double>(ms) / 1000.0, &RunPending);
 }

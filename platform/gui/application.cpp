@@ -93,7 +93,14 @@ int64_t TApplication::MsToNextTimer() const {
 void TApplication::AddTimer(TTimer* timer) {
     if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end())
         timers_.push_back(timer);
+    loop_->Schedule(MsToNextTimer());
     loop_->Wake();
+}
+
+void TApplication::RunPending() {
+    RunQueuedCalls();
+    RunDueTimers();
+    loop_->Schedule(MsToNextTimer());
 }
 
 void TApplication::RemoveTimer(TTimer* timer) {
@@ -102,14 +109,14 @@ void TApplication::RemoveTimer(TTimer* timer) {
 
 void TApplication::ProcessMessages() {
     loop_->Poll();
-    RunQueuedCalls();
-    RunDueTimers();
+    RunPending();
 }
 
 void TApplication::HandleMessage() {
     loop_->Poll();
     bool worked = RunQueuedCalls();
     worked = RunDueTimers() || worked;
+    loop_->Schedule(MsToNextTimer());
     if (worked || terminated_)
         return;
     bool queued;

@@ -80,6 +80,9 @@ public:
     void SetScreenCursor(TCursor cursor);
     std::function<void(TCursor cursor)> OnScreenCursorChange;
 
+    // Runs the queued calls and the due timers, nothing else (the toolkit's own loops call it).
+    void RunPending();
+
     // Milliseconds until the next enabled timer is due (0 when one is overdue), -1 when none.
     int64_t MsToNextTimer() const;
 

@@ -14,6 +14,10 @@ public:
     virtual void Poll() = 0;
     // Ends a Wait early; callable from any thread.
     virtual void Wake() = 0;
+    // The application's next timer is due in ms (-1: none). A toolkit that runs loops of its
+    // own (its modal dialogs) calls TApplication::RunPending by then, so timers keep running
+    // there too. The headless loop needs nothing: only the application's loop runs.
+    virtual void Schedule(int64_t /*ms*/) {}
 };
 
 // Headless waiting: nothing to dispatch, Wake from any thread ends a wait.

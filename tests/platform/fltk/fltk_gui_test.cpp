@@ -388,6 +388,23 @@ TEST_F(XvfbTest, FltkDialogsReturnWhatTheUserAnswered) {
     Application().Title = savedTitle;
 }
 
+TEST_F(XvfbTest, TimersAndQueuedCallsRunWhileAnFltkDialogIsUp) {
+    TDialogWatchdog watchdog;
+    TFltkDialogs dialogs;
+    TTimer timer(Application());
+    int ticks = 0;
+    timer.OnTimer = [&](TTimer&) { ++ticks; };
+    timer.SetInterval(20);
+    bool queued = false;
+    // Answered only once the timer has had time to tick a few times.
+    pid_t p = AnswerDialog("Folio busy", {"sleep", "0.4", "key", "Escape"});
+    Application().QueueCall([&] { queued = true; });
+    EXPECT_EQ(dialogs.InputQuery("Folio busy", "Wait:", ""), std::nullopt);
+    Reap(p);
+    EXPECT_TRUE(queued);
+    EXPECT_GE(ticks, 3);
+}
+
 } // namespace
 
 TEST(FltkDialogs, FiltersInTheToolkitsNotationConvert) {
