@@ -11,7 +11,9 @@
 //     drawn solid whatever the pen style;
 //   as with GDI's opaque background mode, the gaps of a dashed or dotted line are painted in
 //     Brush.Color unless Brush.Style is bsClear;
-//   a pen wider than 1 draws the frame of Rectangle inside the rectangle (an inside-frame pen).
+//   a pen wider than 1 draws the frame of Rectangle inside the rectangle (an inside-frame pen);
+//     with a clear pen, Rectangle fills the whole rectangle (GDI leaves out the last row and
+//     column then; fills that depend on it belong in FillRect).
 // Every operation is clipped to the clip rectangle (the whole surface by default).
 //
 // Text is drawn from 8-bit strings: each byte is mapped through the code page of the font's
@@ -20,9 +22,9 @@
 // text follows the toolkit: opaque in Brush.Color unless Brush.Style is bsClear.
 //
 // Blits take a TBitmap or another canvas, stretch by nearest pixel (the colour-on-colour
-// stretch mode) and combine through a TCopyMode. A 1-bit source reads through its palette
-// (black for 0, white for 1), so a mask ANDed onto a canvas keeps the canvas where the mask is
-// white.
+// stretch mode; rectangles of negative size, which GDI mirrors, draw nothing) and combine through a
+// TCopyMode. A 1-bit source reads through its palette (black for 0, white for 1), so a mask ANDed
+// onto a canvas keeps the canvas where the mask is white.
 #include <memory>
 #include <string>
 #include <string_view>
