@@ -5,6 +5,8 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/font.h"
@@ -53,6 +55,23 @@ TFont Serif12() {
     f.Name = "Liberation Serif";
     f.Size = 12;
     return f;
+}
+
+TEST(TestFonts, FontconfigIsPointedAtTheProjectsConfiguration) {
+    const char* file = std::getenv("FONTCONFIG_FILE");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file[0], '/'); // fontconfig reads relative names from its own folder
+    EXPECT_TRUE(std::filesystem::is_regular_file(file)) << file;
+    EXPECT_NE(std::string(file).find("tests/data/fontconfig/fonts.conf"), std::string::npos);
+    // Only the packaged Liberation and DejaVu files are listed.
+    TFont f = Serif12();
+    for (const char* name : {"Times New Roman", "Arial", "Courier New", "serif", "Unknown"}) {
+        f.Name = name;
+        const std::string path = f.Resolve()->FilePath();
+        EXPECT_TRUE(path.rfind("/usr/share/fonts/truetype/liberation/", 0) == 0 ||
+                    path.rfind("/usr/share/fonts/truetype/dejavu/", 0) == 0)
+            << name << ": " << path;
+    }
 }
 
 TEST(FontMetrics, LiberationSerifTwelvePointFollowsTheWindowsMetricsOfTheFile) {
