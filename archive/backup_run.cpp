@@ -18,7 +18,7 @@
 #include "archive/backup_file.h"
 #include "archive/block_compressor.h"
 #include "archive/compression_pool.h"
-#include "archive/file_spec.h"
+#include "archive/file_pattern.h"
 #include "archive/little_endian.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"

@@ -22,7 +22,7 @@ public:
     explicit TFileSpecExpander(TExpandOptions options) : options_(std::move(options)) {}
     // Adds the files that one specification names. "/" separates paths; a trailing " /s" asks
     // for recursion into subdirectories whose names match the file-name part.
-    void Expand(const std::string& spec);
+    void Expand(const std::string& entry);
     std::vector<TExpandedFile>& Files() { return files_; }
 
 private:

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "archive/file_spec.h"
+#include "archive/file_pattern.h"
 #include "archive_test_util.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "archive/file_spec.h"
+#include "archive/file_pattern.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,12 +35,12 @@ bool MatchFrom(const char* p, const char* n) {
     return *p == 0;
 }
 
-// Cuts a trailing " /s" (any case) from spec; true when it was there.
-bool CutRecursion(std::string& spec) {
-    std::string t = TrimRight(spec);
+// Cuts a trailing " /s" (any case) from entry; true when it was there.
+bool CutRecursion(std::string& entry) {
+    std::string t = TrimRight(entry);
     if (t.size() >= 3 && AsciiLower(t.back()) == 's' && t[t.size() - 2] == '/' &&
         static_cast<unsigned char>(t[t.size() - 3]) <= ' ') {
-        spec = Trim(t.substr(0, t.size() - 2));
+        entry = Trim(t.substr(0, t.size() - 2));
         return true;
     }
     return false;
@@ -90,13 +90,13 @@ std::string ExpandFileName(const std::string& path) {
     return out;
 }
 
-void TFileSpecExpander::Expand(const std::string& specIn) {
-    std::string spec = specIn;
-    const bool recursive = CutRecursion(spec);
-    spec = Trim(spec);
-    if (spec.empty())
+void TFileSpecExpander::Expand(const std::string& entryIn) {
+    std::string entry = entryIn;
+    const bool recursive = CutRecursion(entry);
+    entry = Trim(entry);
+    if (entry.empty())
         return;
-    const std::string full = ExpandFileName(spec);
+    const std::string full = ExpandFileName(entry);
     const std::string dir = ExtractFilePath(full);
     const std::string pattern = ExtractFileName(full);
     if (pattern.empty())
