@@ -3,6 +3,7 @@
 #include "app/file_collection.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
+#include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/launcher.h"
 
@@ -18,18 +19,13 @@ TFolioBuilder::TFolioBuilder(std::string builderDir, std::string settingsDir,
     BackupFile1.SetArchiveFlag = false;
     BackupFile1.RestoreFullPath = false;
     BackupFile1.SaveFileID = false;
+    // Copies what the template holds now; a short result is caught by the caller, which knows
+    // the size it expected.
     CopyTemplate = [](TStream& from, TStream& to) -> int64_t {
-        uint8_t buffer[65536];
-        int64_t total = 0;
-        for (;;) {
-            const int64_t n = from.Read(buffer, sizeof buffer);
-            if (n <= 0) {
-                return total;
-            }
-            to.WriteBuffer(buffer, n);
-            total += n;
-        }
+        return to.CopyFrom(from, 0);
     };
+    // Between blocks the window repaints and the progress shows; commands stay locked meanwhile.
+    BackupFile1.ProcessMessages = [] { Application().ProcessMessages(); };
     // The writer's own error box comes before the builder's failure message.
     BackupFile1.ShowErrorBox = [](const std::string& text) {
         Dialogs().ShowMessage(text, TMsgKind::Error);
