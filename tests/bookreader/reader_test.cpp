@@ -7,30 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/temp_dir.h"
+#include "tests/support/captured_output.h"
 #include "tests/bookreader/archive_builder.h"
 
 namespace {
-
-class TCapture {
-public:
-    TCapture() : file_(std::tmpfile()) {}
-    ~TCapture() { std::fclose(file_); }
-    std::FILE* File() const { return file_; }
-    std::string Text() const {
-        std::fflush(file_);
-        std::rewind(file_);
-        std::string text;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-            text.append(buffer, n);
-        }
-        return text;
-    }
-
-private:
-    std::FILE* file_;
-};
 
 class ReaderTest : public ::testing::Test {
 protected:

@@ -9,7 +9,7 @@
 #include "ini_test_util.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/files.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 using folio_test::ReadText;
 using folio_test::WriteText;

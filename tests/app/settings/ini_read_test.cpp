@@ -3,7 +3,7 @@
 
 #include "app/settings/IniFiles32.h"
 #include "ini_test_util.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 using folio_test::WriteText;
 

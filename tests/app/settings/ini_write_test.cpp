@@ -8,7 +8,7 @@
 
 #include "app/settings/IniFiles32.h"
 #include "ini_test_util.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 using folio_test::ReadText;
 using folio_test::WriteText;

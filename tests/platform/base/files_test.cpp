@@ -12,7 +12,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

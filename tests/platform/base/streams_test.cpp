@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 std::string Bytes(int n) {

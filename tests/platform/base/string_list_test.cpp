@@ -6,7 +6,7 @@
 #include <random>
 
 #include "platform/base/strings.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
