@@ -181,6 +181,16 @@ void TControl::DrawEdge(TCanvas& canvas, const TRect& r, bool sunken) {
     canvas.LineTo(r.Left, r.Bottom - 1);
 }
 
+TRect TControl::DrawTextField(TCanvas& canvas, const TRect& r) const {
+    canvas.Brush.Color = clWhite;
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(r);
+    DrawEdge(canvas, r, true);
+    canvas.Font = Font;
+    canvas.TextAlign = taTop;
+    return Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2);
+}
+
 void TControl::CreatePeers(TPeerFactory& factory) {
     if (!peer_)
         peer_ = MakePeer(factory);

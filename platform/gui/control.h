@@ -131,6 +131,9 @@ protected:
     virtual void BoundsChanged() {}
     // Draws a 3D frame like the toolkit's sunken or raised edges.
     static void DrawEdge(TCanvas& canvas, const TRect& r, bool sunken);
+    // Paints the white, sunken field of a text control at r, selects the control's font, and
+    // returns the area inside the frame where its text goes.
+    TRect DrawTextField(TCanvas& canvas, const TRect& r) const;
 
 private:
     friend class TWinControl;

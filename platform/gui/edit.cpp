@@ -58,13 +58,7 @@ std::unique_ptr<TControlPeer> TEdit::MakePeer(TPeerFactory& factory) {
 
 void TEdit::PaintTo(TCanvas& canvas, int x, int y) const {
     TRect r = Bounds(x, y, Width(), Height());
-    canvas.Brush.Color = clWhite;
-    canvas.Brush.Style = bsSolid;
-    canvas.FillRect(r);
-    DrawEdge(canvas, r, true);
-    canvas.Font = Font;
-    canvas.TextAlign = taTop;
-    TRect inner = Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2);
+    TRect inner = DrawTextField(canvas, r);
     canvas.TextRect(inner, inner.Left + 1, r.Top + (Height() - canvas.TextHeight("A")) / 2,
                     DisplayText());
 }

@@ -175,13 +175,7 @@ std::unique_ptr<TControlPeer> TListBox::MakePeer(TPeerFactory& factory) {
 
 void TListBox::PaintTo(TCanvas& canvas, int x, int y) const {
     TRect r = Bounds(x, y, Width(), Height());
-    canvas.Brush.Color = clWhite;
-    canvas.Brush.Style = bsSolid;
-    canvas.FillRect(r);
-    DrawEdge(canvas, r, true);
-    canvas.Font = Font;
-    canvas.TextAlign = taTop;
-    TRect inner = Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2);
+    TRect inner = DrawTextField(canvas, r);
     TRect saved = canvas.ClipRect();
     canvas.SetClipRect(IntersectRect(saved, inner));
     int h = std::max(ItemHeight, 1);

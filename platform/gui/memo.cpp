@@ -91,13 +91,7 @@ std::unique_ptr<TControlPeer> TMemo::MakePeer(TPeerFactory& factory) {
 
 void TMemo::PaintTo(TCanvas& canvas, int x, int y) const {
     TRect r = Bounds(x, y, Width(), Height());
-    canvas.Brush.Color = clWhite;
-    canvas.Brush.Style = bsSolid;
-    canvas.FillRect(r);
-    DrawEdge(canvas, r, true);
-    canvas.Font = Font;
-    canvas.TextAlign = taTop;
-    TRect inner = Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2);
+    TRect inner = DrawTextField(canvas, r);
     int lineHeight = std::max(canvas.TextHeight("A"), 1);
     int line = 0;
     for (const auto& l : lines_) {
