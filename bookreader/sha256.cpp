@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/base/strings.h"
+
 namespace {
 
 constexpr uint32_t kRound[64] = {
@@ -172,22 +174,10 @@ bool FromHex(std::string_view hex, std::string& bytes) {
     if (hex.size() % 2 != 0) {
         return false;
     }
-    const auto value = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    };
     std::string out;
     for (size_t i = 0; i < hex.size(); i += 2) {
-        const int hi = value(hex[i]);
-        const int lo = value(hex[i + 1]);
+        const int hi = HexDigitValue(hex[i]);
+        const int lo = HexDigitValue(hex[i + 1]);
         if (hi < 0 || lo < 0) {
             return false;
         }

@@ -8,24 +8,14 @@ bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Decodes "%XX" escapes left to right. A "%" at the very start, or one that is not followed by
 // two hexadecimal digits, ends the decoding; the rest stays as written. A decoded "%" is not
 // decoded again, so "%2541" stays the name "%41".
 std::string DecodePercents(std::string s) {
     size_t i = s.find('%');
     while (i != std::string::npos && i > 0 && i + 2 < s.size()) {
-        const int hi = HexValue(s[i + 1]);
-        const int lo = HexValue(s[i + 2]);
+        const int hi = HexDigitValue(s[i + 1]);
+        const int lo = HexDigitValue(s[i + 2]);
         if (hi < 0 || lo < 0)
             break;
         s.replace(i, 3, 1, static_cast<char>(hi * 16 + lo));

@@ -16,23 +16,13 @@ struct TColorCache {
 };
 thread_local TColorCache gCache;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads the whole text as a hexadecimal number that fits 32 bits.
 bool ReadHex(std::string_view s, uint32_t& value) {
     if (s.empty())
         return false;
     uint64_t v = 0;
     for (char c : s) {
-        const int d = HexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0)
             return false;
         v = v * 16 + static_cast<uint64_t>(d);

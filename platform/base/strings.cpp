@@ -108,15 +108,8 @@ bool TryStrToInt(std::string_view s, int32_t& value) {
         return false;
     uint64_t magnitude = 0;
     for (; i < s.size(); ++i) {
-        const char c = s[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = HexDigitValue(s[i]);
+        if (digit < 0 || (!hex && digit > 9))
             return false;
         magnitude = magnitude * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
         if (magnitude > 0xFFFFFFFFull)
@@ -144,4 +137,14 @@ int32_t StrToIntDef(std::string_view s, int32_t def) {
 
 std::string IntToStr(int64_t v) {
     return std::to_string(v);
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }

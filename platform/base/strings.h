@@ -51,3 +51,5 @@ std::string TrimRight(std::string_view s);
 bool TryStrToInt(std::string_view s, int32_t& value);
 int32_t StrToIntDef(std::string_view s, int32_t def);
 std::string IntToStr(int64_t v);
+// Value of a hexadecimal digit of either case, -1 for any other byte.
+int HexDigitValue(char c);
