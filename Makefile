@@ -51,7 +51,7 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
