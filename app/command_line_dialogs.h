@@ -30,6 +30,8 @@ public:
                                           const std::string& initial) override;
     void ShowMessage(const std::string& text, TMsgKind kind = TMsgKind::Information) override;
     bool Confirm(const std::string& text) override;
+    // --force answers the overwrite question only; a request for another volume is refused.
+    bool ConfirmOkCancel(const std::string&) override { return false; }
 
     // Messages shown so far, in order (warnings excluded).
     const std::vector<std::string>& Messages() const { return messages_; }

@@ -21,8 +21,10 @@ TFolioBuilder::TFolioBuilder(std::string builderDir, std::string settingsDir,
     BackupFile1.SaveFileID = false;
     // Copies what the template holds now; a short result is caught by the caller, which knows
     // the size it expected.
-    CopyTemplate = [](TStream& from, TStream& to) -> int64_t {
-        return to.CopyFrom(from, 0);
+    CopyTemplate = [](TStream& from, TStream& to) -> int64_t { return to.CopyFrom(from, 0); };
+    // Only a file archive with a size limit asks for the next volume; books never do.
+    BackupFile1.AskForDisk = [](const std::string& text) {
+        return Dialogs().ConfirmOkCancel(text);
     };
     // Between blocks the window repaints and the progress shows; commands stay locked meanwhile.
     BackupFile1.ProcessMessages = [] { Application().ProcessMessages(); };

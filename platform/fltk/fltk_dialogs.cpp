@@ -107,3 +107,8 @@ bool TFltkDialogs::Confirm(const std::string& text) {
     // and closing the box answer 0, which is No.
     return fl_choice("%s", "No", "Yes", nullptr, text.c_str()) == 1;
 }
+
+bool TFltkDialogs::ConfirmOkCancel(const std::string& text) {
+    fl_message_title(AppTitle().c_str());
+    return fl_choice("%s", "Cancel", "OK", nullptr, text.c_str()) == 1;
+}

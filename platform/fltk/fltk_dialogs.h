@@ -12,6 +12,7 @@ public:
                                           const std::string& initial) override;
     void ShowMessage(const std::string& text, TMsgKind kind) override;
     bool Confirm(const std::string& text) override;
+    bool ConfirmOkCancel(const std::string& text) override;
 };
 
 // "Icon Files|*.ico|All|*" in the toolkit's notation to FLTK's "Icon Files\t*.ico\nAll\t*".

@@ -31,6 +31,9 @@ public:
     virtual void ShowMessage(const std::string& text, TMsgKind kind = TMsgKind::Information) = 0;
     // Yes/No confirmation; true for Yes.
     virtual bool Confirm(const std::string& text) = 0;
+    // Information box with OK and Cancel; true for OK. Providers without such a box ask the
+    // Yes/No question instead (Yes standing for OK).
+    virtual bool ConfirmOkCancel(const std::string& text) { return Confirm(text); }
 };
 
 // The provider in use; defaults to one that cancels every dialog and writes messages to

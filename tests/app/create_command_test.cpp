@@ -378,3 +378,15 @@ TEST_F(CreateTest, NoCommandRunsWhileABookIsBeingWritten) {
 }
 
 } // namespace
+
+// The writer's own questions and errors reach the user through the builder's dialogs.
+TEST_F(BuilderTest, WriterQuestionsAndErrorsUseTheDialogs) {
+    dialogs.AnswerConfirm(true);
+    EXPECT_TRUE(builder.BackupFile1.AskForDisk("Please insert disk 2 and click OK to continue."));
+    builder.BackupFile1.ShowErrorBox("Cannot write to archive");
+    ASSERT_EQ(dialogs.Asked().size(), 2u);
+    EXPECT_EQ(dialogs.Asked()[0].Text, "Please insert disk 2 and click OK to continue.");
+    EXPECT_EQ(dialogs.Asked()[1].Kind, TDialogKind::Message);
+    EXPECT_EQ(dialogs.Asked()[1].MsgKind, TMsgKind::Error);
+    EXPECT_EQ(dialogs.Asked()[1].Text, "Cannot write to archive");
+}

@@ -20,6 +20,18 @@ TEST(HeadlessDialogs, CancelsEveryQuestionAndSaysNo) {
     EXPECT_NE(err.find("Overwrite?"), std::string::npos);
 }
 
+TEST(DialogProvider, OkCancelFallsBackToTheYesNoQuestion) {
+    TScriptedDialogs scripted;
+    scripted.AnswerConfirm(true);
+    scripted.AnswerConfirm(false);
+    EXPECT_TRUE(scripted.ConfirmOkCancel("Please insert disk 2 and click OK to continue."));
+    EXPECT_FALSE(scripted.ConfirmOkCancel("Please insert disk 3 and click OK to continue."));
+    ASSERT_EQ(scripted.Asked().size(), 2u);
+    EXPECT_EQ(scripted.Asked()[1].Kind, TDialogKind::Confirm);
+    EXPECT_FALSE(
+        HeadlessDialogs().ConfirmOkCancel("Please insert disk 2 and click OK to continue."));
+}
+
 TEST(DialogProvider, ScopeInstallsAndRestores) {
     TScriptedDialogs scripted;
     {
