@@ -16,6 +16,12 @@ int ConvertBox(const TBoxValues& values, int32_t baseWidth, int32_t baseHeight, 
     auto length = [&](const TPropValue& v, int32_t base, int32_t def) {
         return LengthToPixels(v.Text(), false, base, emSize, exSize, def);
     };
+    // Text converts against the width, a set integer stands as it is, anything else is 0.
+    auto plainLength = [&](const TPropValue& v) -> int32_t {
+        if (v.IsText())
+            return length(v, baseWidth, 0);
+        return v.IsInteger() && !IsNoValue(v) ? v.Integer() : 0;
+    };
 
     for (int i : {piBackgroundColor, piBorderColor}) {
         const TPropValue& v = values[i];
@@ -24,40 +30,20 @@ int ConvertBox(const TBoxValues& values, int32_t baseWidth, int32_t baseHeight, 
 
     for (int i : {piMarginRight, piMarginLeft}) {
         const TPropValue& v = values[i];
-        if (v.IsText()) {
-            if (v.Text() == "auto") {
-                m[i] = AutoLength;
-                ++autoCount;
-            } else {
-                m[i] = length(v, baseWidth, 0);
-            }
-        } else if (v.IsInteger() && !IsNoValue(v)) {
-            m[i] = v.Integer();
+        if (v.IsText() && v.Text() == "auto") {
+            m[i] = AutoLength;
+            ++autoCount;
         } else {
-            m[i] = 0;
+            m[i] = plainLength(v);
         }
     }
 
-    for (int i = piPaddingTop; i <= piPaddingLeft; ++i) {
-        const TPropValue& v = values[i];
-        if (v.IsText())
-            m[i] = length(v, baseWidth, 0);
-        else if (v.IsInteger() && !IsNoValue(v))
-            m[i] = v.Integer();
-        else
-            m[i] = 0;
-    }
+    for (int i = piPaddingTop; i <= piPaddingLeft; ++i)
+        m[i] = plainLength(values[i]);
 
     // Border styles come first: a side without a style has no width, however it was given.
-    for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i) {
-        const TPropValue& v = values[i];
-        if (v.IsText())
-            m[i] = length(v, baseWidth, 0);
-        else if (v.IsInteger() && !IsNoValue(v))
-            m[i] = v.Integer();
-        else
-            m[i] = 0;
-    }
+    for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i)
+        m[i] = plainLength(values[i]);
     for (int i = piBorderTopWidth; i <= piBorderLeftWidth; ++i) {
         const TPropValue& v = values[i];
         const int style = i - piBorderTopWidth + piBorderTopStyle;
