@@ -757,10 +757,8 @@ public:
     void Focus() override { w_->take_focus(); }
     void Sync() override {
         w_->copy_label(Label(c_.Caption(), true).c_str());
-        if (auto* cb = dynamic_cast<TCheckBox*>(&c_))
-            w_->value(cb->Checked() ? 1 : 0);
-        else if (auto* rb = dynamic_cast<TRadioButton*>(&c_))
-            w_->value(rb->Checked() ? 1 : 0);
+        if (auto* checkable = dynamic_cast<TCheckableButton*>(&c_))
+            w_->value(checkable->Checked() ? 1 : 0);
         SyncCommon();
     }
 

@@ -67,25 +67,25 @@ void TButton::PaintTo(TCanvas& canvas, int x, int y) const {
     DrawCaption(canvas, Font, Caption(), x + (Width() - ext.cx) / 2, y + (Height() - ext.cy) / 2);
 }
 
-TCheckBox::TCheckBox() {
-    SetBounds(0, 0, 97, 17);
-}
-
-void TCheckBox::SetChecked(bool checked) {
+void TCheckableButton::SetChecked(bool checked) {
     if (checked == checked_)
         return;
     checked_ = checked;
     Changed();
 }
 
-void TCheckBox::Click() {
-    SetChecked(!checked_);
-    TControl::Click();
-}
-
-void TCheckBox::DoKeyDown(int key, TShiftState) {
+void TCheckableButton::DoKeyDown(int key, TShiftState) {
     if (key == VK_SPACE)
         Click();
+}
+
+TCheckBox::TCheckBox() : TCheckableButton(false) {
+    SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::Click() {
+    SetChecked(!Checked());
+    TControl::Click();
 }
 
 std::unique_ptr<TControlPeer> TCheckBox::MakePeer(TPeerFactory& factory) {
@@ -121,27 +121,27 @@ static void DrawMark(TCanvas& canvas, int x, int y, int height, bool round, bool
     }
 }
 
-void TCheckBox::PaintTo(TCanvas& canvas, int x, int y) const {
-    DrawMark(canvas, x, y, Height(), false, checked_);
+void TCheckableButton::PaintTo(TCanvas& canvas, int x, int y) const {
+    DrawMark(canvas, x, y, Height(), round_mark_, checked_);
     if (!Caption().empty()) {
         canvas.Font = Font;
         DrawCaption(canvas, Font, Caption(), x + 17, y + (Height() - canvas.TextHeight("A")) / 2);
     }
 }
 
-TRadioButton::TRadioButton() {
+TRadioButton::TRadioButton() : TCheckableButton(true) {
     SetBounds(0, 0, 113, 17);
 }
 
 void TRadioButton::SetChecked(bool checked) {
-    if (checked == checked_)
+    if (checked == Checked())
         return;
-    checked_ = checked;
-    if (checked_ && Parent())
+    // The others of the group are unchecked before this one reports its change.
+    if (checked && Parent())
         for (TControl* c : Parent()->Controls())
             if (auto* r = dynamic_cast<TRadioButton*>(c); r && r != this)
                 r->SetChecked(false);
-    Changed();
+    TCheckableButton::SetChecked(checked);
 }
 
 void TRadioButton::Click() {
@@ -149,19 +149,6 @@ void TRadioButton::Click() {
     TControl::Click();
 }
 
-void TRadioButton::DoKeyDown(int key, TShiftState) {
-    if (key == VK_SPACE)
-        Click();
-}
-
 std::unique_ptr<TControlPeer> TRadioButton::MakePeer(TPeerFactory& factory) {
     return factory.CreateRadioButton(*this);
-}
-
-void TRadioButton::PaintTo(TCanvas& canvas, int x, int y) const {
-    DrawMark(canvas, x, y, Height(), true, checked_);
-    if (!Caption().empty()) {
-        canvas.Font = Font;
-        DrawCaption(canvas, Font, Caption(), x + 17, y + (Height() - canvas.TextHeight("A")) / 2);
-    }
 }

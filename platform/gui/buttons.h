@@ -29,37 +29,36 @@ protected:
     void DoKeyDown(int key, TShiftState shift) override; // Space and Enter press it
 };
 
-class TCheckBox : public TButtonControl {
+// A button with a checked state drawn as a mark left of its caption; Space clicks it.
+class TCheckableButton : public TButtonControl {
+public:
+    bool Checked() const { return checked_; }
+    virtual void SetChecked(bool checked);
+    void PaintTo(TCanvas& canvas, int x, int y) const override;
+
+protected:
+    explicit TCheckableButton(bool roundMark) : round_mark_(roundMark) {}
+    void DoKeyDown(int key, TShiftState shift) override;
+
+private:
+    bool checked_ = false;
+    bool round_mark_;
+};
+
+class TCheckBox : public TCheckableButton {
 public:
     TCheckBox();
-    bool Checked() const { return checked_; }
-    void SetChecked(bool checked);
     // The user's click toggles the box, then fires OnClick.
     void Click() override;
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
-    void PaintTo(TCanvas& canvas, int x, int y) const override;
-
-protected:
-    void DoKeyDown(int key, TShiftState shift) override; // Space toggles
-
-private:
-    bool checked_ = false;
 };
 
 // Radio buttons with the same parent form one group: checking one unchecks the others.
-class TRadioButton : public TButtonControl {
+class TRadioButton : public TCheckableButton {
 public:
     TRadioButton();
-    bool Checked() const { return checked_; }
-    void SetChecked(bool checked);
+    void SetChecked(bool checked) override;
     // The user's click checks the button (unchecking its group), then fires OnClick.
     void Click() override;
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
-    void PaintTo(TCanvas& canvas, int x, int y) const override;
-
-protected:
-    void DoKeyDown(int key, TShiftState shift) override; // Space checks
-
-private:
-    bool checked_ = false;
 };
