@@ -11,6 +11,18 @@ constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clRed = 0x0000FF;
 constexpr TColor clSilver = 0xC0C0C0;
 constexpr TColor clGray = 0x808080;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clPurple = 0x800080;
+constexpr TColor clNavy = 0x800000;
+
+// The desktop colours the engine's defaults refer to, fixed to the classic light scheme so
+// that pages look the same on every desktop and in headless output.
+constexpr TColor clBtnFace = 0xC0C0C0;
+constexpr TColor clBtnShadow = 0x808080;
+constexpr TColor clBtnHighlight = 0xFFFFFF;
+constexpr TColor clBtnText = 0x000000;
+constexpr TColor clWindow = 0xFFFFFF;
+constexpr TColor clWindowText = 0x000000;
 
 constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
     return static_cast<TColor>(r) | (static_cast<TColor>(g) << 8) | (static_cast<TColor>(b) << 16);

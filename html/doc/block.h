@@ -1,0 +1,100 @@
+#pragma once
+// Block boxes: one block-level element laid out as a box (margins, borders, padding, a width
+// from the style and the available width, background colour and tiled image, floats, clear,
+// relative and absolute positioning, z-order of its children, visibility). Its children live
+// in its content cell. TBodyBlock is the BODY; the other kinds are in their own headers.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/doc/cell.h"
+#include "html/style/background.h"
+#include "html/style/box_convert.h"
+#include "platform/graphics/color.h"
+
+class TProperties;
+class TAttributeList;
+class TImageObj;
+class TBitmap;
+
+class TBlock : public TSectionBase {
+public:
+    // Takes box values, fonts, colours, float, clear, position, visibility and z-index from
+    // the element's property set; makes the content cell (ParentTag = the element's tag) and
+    // the background image; then applies the vertical margin rules against the owner cell.
+    TBlock(TSectionList* document, TCellBasic* owner, const TProperties& props);
+    ~TBlock() override;
+
+    TBoxArray BoxValues{};
+    std::unique_ptr<TBlockCell> Content;
+    int32_t EmPixels = 0, ExPixels = 0;
+    TColor ForeColor = 0;
+    bool Bordered = false;
+    uint8_t FloatSide = 0; // 0 none, 5 left, 6 right
+    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    bool IsListBlock = false; // OL, UL, DIR, MENU: 35 pixels for the markers
+    TBgPosition BackgroundPlace{};
+    uint8_t PlaceMode = 0;   // 0 static, 1 absolute, 2 relative
+    uint8_t VisibleMode = 2; // 1 hidden, 2 visible
+    bool DefaultBottom = false;
+    TBoxValues BoxStyle{};
+    TCellBasic* ParentCell = nullptr;
+    std::string Selector; // tag, ".", class
+    std::unique_ptr<TImageObj> BackgroundImage;
+    int32_t InnerWidth = 0;
+    int32_t ClearGap = 0;
+    int32_t InnerOffset = 0;
+    bool NeedsTiling = false;
+    int32_t OffsetTop = 0, OffsetLeft = 0;
+    std::vector<TSectionBase*> PaintOrder;
+    int32_t InnerBottom = 0;
+
+    virtual int32_t ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t availHeight,
+                                    int autoCount);
+
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
+    int32_t DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
+                        int32_t refX, int32_t refY) override;
+    void MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) override;
+    bool FindLink(TCanvas& canvas, int32_t x, int32_t y, TUrlTarget& target,
+                  TImageFormControlObj*& formControl) override;
+    bool ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside,
+                  int32_t& yInside) override;
+    int32_t FindCursor(TCanvas& canvas, int32_t x, int32_t y, int32_t& caretX, int32_t& caretY,
+                       int32_t& caretHeight, bool& inText) override;
+    int32_t FindText(int32_t from, const std::string& text, bool matchCase) override;
+    int32_t ToSourcePos(int32_t docIndex) override;
+    int32_t FromSourcePos(int32_t sourcePos, bool backwards) override;
+    bool CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y) override;
+    bool CharAt(int32_t index, char& ch, TSectionBase*& section) override;
+    void CopySelection() override;
+    void RegisterPosition() override;
+    bool IsAbsolute() const override { return PlaceMode == 1; }
+
+    const char* KindName() const override { return "block"; }
+    void Dump(TDumpWriter& out, int depth) const override;
+
+protected:
+    // The vertical margin rules, run by the constructor (a table block runs them again after
+    // reading its attributes).
+    void ApplyVerticalMargins(const TProperties& props);
+};
+
+// The BODY: fills the viewer width and paints no box of its own.
+class TBodyBlock : public TBlock {
+public:
+    TBodyBlock(TSectionList* document, TCellBasic* owner, const TProperties& props);
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
+    int32_t DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
+                        int32_t refX, int32_t refY) override;
+    const char* KindName() const override { return "body"; }
+};
+
+// When a block element ends the reader asks its cell to drop trailing paragraph-default
+// bottom margins (into list items, recursively).
+void DropTrailingDefaultMargins(TCellBasic& cell);

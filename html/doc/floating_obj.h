@@ -1,0 +1,20 @@
+#pragma once
+// TFloatingObj: what images and OBJECT panels share as inline objects of a text section: the
+// box they take, their alignment in the line (or to the left or right) and their spacing.
+#include <cstdint>
+
+#include "html/reader/IDNameList.h"
+
+class TFloatingObj : public TIDObject {
+public:
+    int32_t CharPos = 0;     // position in the section's text buffer
+    int32_t ImageHeight = 0; // the box the object takes, border included
+    int32_t ImageWidth = 0;
+    uint8_t ObjAlign = 4; // 1 top, 2 middle, 3 baseline, 4 bottom, 5 left, 6 right
+    int32_t DrawX = 0;    // where drawn; for a float, relative to the cell's left edge
+    int32_t DrawY = 0;    // where last drawn, document coordinates
+    int32_t SpaceLeft = 0, SpaceRight = 0, SpaceTop = 0, SpaceBottom = 0;
+
+    bool Floats() const { return ObjAlign == 5 || ObjAlign == 6; }
+    int32_t YPosition() override { return DrawY; }
+};

@@ -1,0 +1,59 @@
+#pragma once
+// IndentManager: for one cell, the horizontal space that floating objects and blocks take over
+// ranges of y, so that lines, rules and tables are fitted between them. A record covers y when
+// FromY <= y < ToY; an open record (ToY = OpenEnd) covers every y from FromY down. A record
+// made for a block (Maker set) is seen only while that block is Current; records without a
+// Maker (floats) are seen by everyone.
+#include <cstdint>
+#include <vector>
+
+class TSectionBase;
+class TFloatingObj;
+
+struct IndentRec {
+    int32_t Edge = 0; // x, relative to LeftEdge
+    int32_t FromY = 0;
+    int32_t ToY = 0;
+    TSectionBase* Maker = nullptr; // the block that made it; none for a float
+    bool BlockFloat = false;       // made by a floating block
+};
+
+class IndentManagerBasic {
+public:
+    static constexpr int32_t OpenEnd = 9999999;
+
+    int32_t Width = 0;
+    int32_t ClipWidth = 0;
+    std::vector<IndentRec> L; // left records
+    std::vector<IndentRec> R; // right records
+    TSectionBase* Current = nullptr;
+    int32_t LeftEdge = 0;
+    int32_t RightEdge = 0;
+
+    void Reset();
+    void SetEdges(int32_t left, int32_t right);
+    int32_t LeftLimit(int32_t y) const;
+    int32_t RightLimit(int32_t y) const;
+    int PushLeft(int32_t x, int32_t y);
+    int PushRight(int32_t x, int32_t y);
+    void EndLeft(int index, int32_t y);
+    void EndRight(int index, int32_t y);
+};
+
+class IndentManager : public IndentManagerBasic {
+public:
+    int32_t FloatsBottom() const;
+    void ClearLevels(int32_t& left, int32_t& right) const;
+    // side 5 (left) or 6 (right); other sides add nothing.
+    void AddBlockFloat(int32_t y, int32_t x, int side, int32_t height);
+    // A left or right aligned image or panel: places it (sets its DrawX) and adds its record.
+    void AddObjectFloat(int32_t y, TFloatingObj& obj);
+    int32_t LeftLimitInsideRight(int32_t y) const;
+    int32_t RightLimitInsideLeft(int32_t y) const;
+    // The next y below y where a float ends (the free width may grow there); y itself when
+    // none does.
+    int32_t NextWiderY(int32_t y) const;
+
+private:
+    bool Seen(const IndentRec& r, int32_t y) const;
+};
