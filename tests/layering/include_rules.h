@@ -1,0 +1,28 @@
+#pragma once
+// The one-way dependency table of the libraries, as the includes of their sources must obey
+// it. Paths are relative to the repository root ("html/doc/block.cpp").
+#include <string>
+#include <vector>
+
+namespace folio_layering {
+
+struct TViolation {
+    std::string File;    // the including file
+    int Line = 0;        // 1-based
+    std::string Include; // as written, with its brackets or quotes
+    std::string Rule;    // why it is not allowed
+};
+
+// The library a path belongs to ("platform/gui", "html/doc", "app"...), or "" when the path
+// lies in no library of the table.
+std::string LibraryOf(const std::string& path);
+
+// Checks every #include line of one file's text. The file's own folder resolves bare names
+// when `exists` says the file is there (the compiler finds it beside the includer first).
+std::vector<TViolation> CheckIncludes(const std::string& file, const std::string& text,
+                                      bool (*exists)(const std::string& path) = nullptr);
+
+// "file:line: #include "x" breaks: rule" for a failure message.
+std::string Describe(const TViolation& v);
+
+} // namespace folio_layering

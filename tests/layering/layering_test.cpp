@@ -1,0 +1,145 @@
+// Every include of the libraries obeys the one-way dependency table; the checker itself is
+// tried on small cases first, so a scan that passes means something.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "include_rules.h"
+
+namespace fs = std::filesystem;
+using folio_layering::CheckIncludes;
+using folio_layering::Describe;
+using folio_layering::LibraryOf;
+
+namespace {
+
+struct TCase {
+    const char* file;
+    const char* include; // the whole line
+    bool allowed;
+};
+
+// One line per rule of the table, both sides of it.
+const TCase kCases[] = {
+    {"platform/base/strings.cpp", "#include \"platform/base/files.h\"", true},
+    {"platform/base/strings.cpp", "#include \"platform/graphics/color.h\"", false},
+    {"platform/graphics/canvas.cpp", "#include \"platform/base/strings.h\"", true},
+    {"platform/graphics/canvas.cpp", "#include \"platform/gui/control.h\"", false},
+    {"platform/gui/edit.cpp", "#include \"platform/graphics/canvas.h\"", true},
+    {"platform/gui/edit.cpp", "#include \"platform/fltk/fltk_gui.h\"", false},
+    {"platform/gui/edit.cpp", "#include <FL/Fl.H>", false},
+    {"platform/fltk/fltk_gui.cpp", "#include \"platform/gui/edit.h\"", true},
+    {"platform/fltk/fltk_gui.cpp", "#include <FL/Fl.H>", true},
+    {"platform/fltk/fltk_gui.cpp", "#include \"html/doc/block.h\"", false},
+    {"archive/backup_file.cpp", "#include \"platform/base/streams.h\"", true},
+    {"archive/backup_file.cpp", "#include \"platform/graphics/bitmap.h\"", false},
+    {"html/reader/HtmlLexer.cpp", "#include \"platform/graphics/region.h\"", true},
+    {"html/reader/HtmlLexer.cpp", "#include \"html/style/properties.h\"", false},
+    {"html/style/properties.cpp", "#include \"html/reader/Symbols.h\"", true},
+    {"html/style/properties.cpp", "#include \"html/image/gif_image.h\"", false},
+    {"html/image/gif_image.cpp", "#include \"platform/graphics/bitmap.h\"", true},
+    {"html/image/gif_image.cpp", "#include \"html/reader/Symbols.h\"", false},
+    {"html/doc/form_control.cpp", "#include \"platform/gui/edit.h\"", true},
+    {"html/doc/block.cpp", "#include \"html/image/bitmap_cache.h\"", true},
+    {"html/doc/block.cpp", "#include \"html/load/headless_page.h\"", false},
+    {"html/doc/block.cpp", "#include \"archive/backup_file.h\"", false},
+    {"html/doc/block.cpp", "#include <FL/Fl_Widget.H>", false},
+    {"html/load/headless_page.cpp", "#include \"html/doc/block.h\"", true},
+    {"html/load/headless_page.cpp", "#include \"html/style/properties.h\"", true},
+    {"html/load/headless_page.cpp", "#include \"html/view/htmlview.h\"", false},
+    {"html/view/htmlview.cpp", "#include \"html/load/headless_page.h\"", true},
+    {"html/view/htmlview.cpp", "#include \"platform/fltk/fltk_gui.h\"", false},
+    {"app/folio_builder.cpp", "#include \"html/view/htmlview.h\"", true},
+    {"app/folio_builder.cpp", "#include \"bookreader/site_book.h\"", true},
+    {"app/folio_builder.cpp", "#include \"platform/fltk/fltk_gui.h\"", false},
+    {"app/folio_builder.cpp", "#include <FL/Fl.H>", false},
+    {"app/main.cpp", "#include \"platform/fltk/fltk_gui.h\"", true},
+    {"app/main.cpp", "#include <FL/Fl.H>", true},
+    {"bookreader/main.cpp", "#include <FL/Fl_Window.H>", true},
+    {"bookreader/reader_app.cpp", "#include <FL/Fl_Window.H>", false},
+    {"html/doc/block.cpp", "#include \"tools/dump.h\"", false},
+    {"html/doc/block.cpp", "#include \"../load/headless_page.h\"", false},
+    {"html/doc/block.cpp", "  #  include   \"html/view/x.h\"  // spaced", false},
+    {"html/doc/block.cpp", "#include <string>", true},
+    {"html/doc/block.cpp", "#include FT_FREETYPE_H", true},
+};
+
+TEST(LayeringRules, EachRuleBothWays) {
+    for (const TCase& c : kCases) {
+        const auto v = CheckIncludes(c.file, c.include);
+        EXPECT_EQ(v.empty(), c.allowed) << c.file << ": " << c.include;
+    }
+}
+
+TEST(LayeringRules, MessageNamesFileLineIncludeAndRule) {
+    const auto v = CheckIncludes("archive/backup_file.cpp",
+                                 "// archive\n#include <vector>\n#include \"html/doc/block.h\"\n");
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(Describe(v[0]), "archive/backup_file.cpp:3: #include \"html/doc/block.h\" breaks "
+                              "the layering: archive may not use html/doc (it may use: "
+                              "platform/base)");
+}
+
+bool ExistsInFixture(const std::string& path) {
+    return path == "html/doc/cell.h";
+}
+
+TEST(LayeringRules, BareNamesResolveBesideTheIncluderFirst) {
+    // "cell.h" beside html/doc/block.cpp is html/doc's own header.
+    EXPECT_TRUE(
+        CheckIncludes("html/doc/block.cpp", "#include \"cell.h\"", ExistsInFixture).empty());
+    // Not beside it: the root has no such library.
+    EXPECT_EQ(CheckIncludes("html/doc/block.cpp", "#include \"other.h\"", ExistsInFixture).size(),
+              1u);
+}
+
+TEST(LayeringRules, LibraryOfTakesTheLongestFolder) {
+    EXPECT_EQ(LibraryOf("platform/gui/edit.h"), "platform/gui");
+    EXPECT_EQ(LibraryOf("app/settings/ini_file.cpp"), "app");
+    EXPECT_EQ(LibraryOf("html/docs/x.h"), "");
+    EXPECT_EQ(LibraryOf("platform/x.h"), "");
+}
+
+std::string SourceRoot() {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    return src != nullptr && *src != '\0' ? src : fs::current_path().string();
+}
+
+std::string Root() {
+    static const std::string root = SourceRoot();
+    return root;
+}
+
+bool ExistsInTree(const std::string& path) {
+    return fs::is_regular_file(fs::path(Root()) / path);
+}
+
+TEST(Layering, TheTreeObeysTheTable) {
+    const fs::path root = Root();
+    size_t scanned = 0;
+    for (const char* top : {"platform", "archive", "html", "app", "bookreader"}) {
+        ASSERT_TRUE(fs::is_directory(root / top)) << (root / top);
+        size_t here = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
+            const auto ext = entry.path().extension();
+            if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp"))
+                continue;
+            const std::string rel = fs::relative(entry.path(), root).generic_string();
+            EXPECT_NE(LibraryOf(rel), "") << rel << " lies in no library of the table";
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::ostringstream text;
+            text << in.rdbuf();
+            for (const auto& v : CheckIncludes(rel, text.str(), ExistsInTree))
+                ADD_FAILURE() << Describe(v);
+            ++here;
+        }
+        EXPECT_GT(here, 0u) << "no sources found under " << top;
+        scanned += here;
+    }
+    RecordProperty("files_scanned", static_cast<int>(scanned));
+}
+
+} // namespace
