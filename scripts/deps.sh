@@ -11,7 +11,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool
-  libgif-dev libgumbo-dev libxml2-dev libimagequant-dev
+  libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
+  lynx-common
   clang libclang-rt-14-dev
   zip
 )
