@@ -24,7 +24,8 @@ int32_t IndentManagerBasic::LeftLimit(int32_t y) const {
     bool found = false;
     int32_t best = 0;
     for (const IndentRec& r : L)
-        if (Covers(r, y) && (r.Maker == nullptr || r.Maker == Current) && (!found || r.Edge > best)) {
+        if (Covers(r, y) && (r.Maker == nullptr || r.Maker == Current) &&
+            (!found || r.Edge > best)) {
             best = r.Edge;
             found = true;
         }
@@ -35,7 +36,8 @@ int32_t IndentManagerBasic::RightLimit(int32_t y) const {
     bool found = false;
     int32_t best = 0;
     for (const IndentRec& r : R)
-        if (Covers(r, y) && (r.Maker == nullptr || r.Maker == Current) && (!found || r.Edge < best)) {
+        if (Covers(r, y) && (r.Maker == nullptr || r.Maker == Current) &&
+            (!found || r.Edge < best)) {
             best = r.Edge;
             found = true;
         }
@@ -94,7 +96,9 @@ void IndentManager::AddBlockFloat(int32_t y, int32_t x, int side, int32_t height
     if (side == 5)
         L.push_back(IndentRec{x - LeftEdge, y, y + height, nullptr, true});
     else if (side == 6)
-        R.push_back(IndentRec{RightLimit(y) - x, y, y + height, nullptr, true});
+        // Edges are kept relative to LeftEdge, as for the left side (RightLimit answers in
+        // absolute x).
+        R.push_back(IndentRec{RightLimit(y) - x - LeftEdge, y, y + height, nullptr, true});
 }
 
 int32_t IndentManager::LeftLimitInsideRight(int32_t y) const {

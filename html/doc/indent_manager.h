@@ -14,8 +14,10 @@ struct IndentRec {
     int32_t Edge = 0; // x, relative to LeftEdge
     int32_t FromY = 0;
     int32_t ToY = 0;
-    TSectionBase* Maker = nullptr; // the block that made it; none for a float
-    bool BlockFloat = false;       // made by a floating block
+    // The block or cell that made it; none for a float. Only its identity matters, so a cell
+    // (which is not a section) can make records too.
+    const void* Maker = nullptr;
+    bool BlockFloat = false; // made by a floating block
 };
 
 class IndentManagerBasic {
@@ -24,9 +26,9 @@ public:
 
     int32_t Width = 0;
     int32_t ClipWidth = 0;
-    std::vector<IndentRec> L; // left records
-    std::vector<IndentRec> R; // right records
-    TSectionBase* Current = nullptr;
+    std::vector<IndentRec> L;      // left records
+    std::vector<IndentRec> R;      // right records
+    const void* Current = nullptr; // the block or cell now laid out or drawn
     int32_t LeftEdge = 0;
     int32_t RightEdge = 0;
 
