@@ -2,7 +2,8 @@
 // Form controls in the document: each control of a page is a TFormControlObj that owns a
 // headless control of the GUI layer (its widget), knows its form, NAME, VALUE and ONCLICK
 // text, takes part in text layout as an inline object, sizes itself and gives its name=value
-// pairs when its form is submitted. A ThtmlForm groups the controls of one FORM element.
+// pairs when its form is submitted. A ThtmlForm (html_form.h) groups the controls of one FORM
+// element; the kinds are declared in form_kinds.h.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "html/reader/Attributes.h"
 #include "html/reader/IDNameList.h"
 #include "html/reader/Symbols.h"
+#include "platform/graphics/color.h"
 
 class TCanvas;
 class TControl;
@@ -20,11 +22,15 @@ class ThtmlForm;
 
 class TFormControlObj : public TIDObject {
 public:
-    // Common construction: makes the implicit form when the reader has none, joins
-    // Document->Controls and the form, copies VALUE, NAME and ONCLICK, registers an ID.
+    // Common construction: makes the implicit form (method "Get") when the reader has none
+    // and copies VALUE, NAME and ONCLICK. The control joins Document->Controls, the form and
+    // the named positions only through Join (MakeFormControl does both), so a construction
+    // that fails half-way leaves no pointer to a dead control behind.
     TFormControlObj(TSectionList* document, ThtmlForm*& currentForm, TAttributeList& attrs,
                     int32_t charPos);
     ~TFormControlObj() override;
+    TFormControlObj(const TFormControlObj&) = delete;
+    TFormControlObj& operator=(const TFormControlObj&) = delete;
 
     int32_t DocY = 0;
     int32_t CharPos = 0;
@@ -46,19 +52,53 @@ public:
     virtual void Restore() {}
     virtual bool SubmitPair(int index, std::string& text);
     virtual void FitSize(TCanvas& canvas);
+    // The user's click on the control (its widget calls it; the viewer calls it for an image
+    // button). The base raises the object-click event.
+    virtual void Click();
+    // A hidden field: no widget, not counted among the visible controls.
+    virtual bool IsHidden() const { return false; }
+    // The colour behind the control where it is drawn (a radio button's frame takes it).
+    virtual void UseBackground(TColor) {}
 
     // The widget's size; 0 for controls without one.
     int32_t Width() const;
     int32_t Height() const;
+    // The positioned widget: the control's own one (for a radio button, its frame panel).
+    TControl* Widget() const { return widget_.get(); }
     // Puts the control at a window position for the current paint: moves and shows its
     // widget on the paint panel, or paints its picture when the document has no paint panel.
-    void DrawAt(TCanvas& canvas, int32_t x, int32_t y);
+    // background: the colour behind the control (NoColor: the document's); a radio button's
+    // frame panel takes it.
+    void DrawAt(TCanvas& canvas, int32_t x, int32_t y, TColor background = NoColor);
+
+    // Enters the control in Document->Controls, the named positions (ID) and its form, which
+    // takes ownership. Returns the control.
+    static TFormControlObj* Join(std::unique_ptr<TFormControlObj> control, TAttributeList& attrs);
+
+    // The object-click event with ClickText (raised only when the document has a handler).
+    void RaiseObjectClick();
 
 protected:
+    // Takes the widget, parents it on the paint panel (when there is one), puts it out of
+    // sight and connects the enter, exit and click handlers.
+    void SetWidget(std::unique_ptr<TControl> widget);
+    // Connects the handlers of a widget inside the control's own widget (a radio button in
+    // its panel).
+    void Connect(TControl& widget);
+    // The font of text controls: the document's preformatted font at 10 points.
+    void UsePreFont(TControl& widget) const;
+    // Width and height of "A" in a font on the canvas.
+    static void MeasureA(TCanvas& canvas, const TControl& widget, int32_t& width, int32_t& height);
+    // Cleared by the destructor: a click handler that may have freed the control checks it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+private:
+    void Entered();
     std::unique_ptr<TControl> widget_;
 };
 
-// Makes the control for INPUT (kind from TYPE), SELECT or TEXTAREA. The form owns it.
+// Makes the control for INPUT (kind from TYPE), SELECT or TEXTAREA and joins it to its form,
+// which owns it. currentForm is the reader's open form (made here when there is none).
 TFormControlObj* MakeFormControl(TSectionList* document, ThtmlForm*& currentForm, Symbol which,
                                  TAttributeList& attrs, int32_t charPos);
 
@@ -69,4 +109,8 @@ public:
     int32_t HeightAt(int32_t pos, uint8_t& align) const;
     int32_t WidthAt(int32_t pos, int32_t& spaceLeft, int32_t& spaceRight) const;
     int32_t CharsToNextControl(int32_t pos) const;
+
+private:
+    // The first control at or after pos.
+    const_iterator FirstFrom(int32_t pos) const;
 };

@@ -1,0 +1,274 @@
+// The INPUT kinds: edit box, button, check box, radio button, hidden field, image button.
+#include <algorithm>
+
+#include "html/doc/form_kinds.h"
+#include "html/doc/html_form.h"
+#include "html/doc/image_obj.h"
+#include "html/doc/section_list.h"
+#include "html/style/properties.h"
+#include "platform/base/strings.h"
+#include "platform/graphics/canvas.h"
+#include "platform/gui/access_key.h"
+#include "platform/gui/buttons.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/panel.h"
+
+namespace {
+// A SIZE beyond this many characters is taken as this many: the box stays within what a
+// window can show and its width cannot overflow.
+constexpr int32_t MaxChars = 4096;
+
+// The edit box's width in characters from SIZE: a positive number, else the number before
+// the first space or comma when that stands past the first character ("30,2" is 30), else 20.
+int32_t CharsFromSize(const TAttribute& size) {
+    if (size.Value > 0)
+        return std::min(size.Value, MaxChars);
+    std::string::size_type cut = size.Str.find_first_of(" ,");
+    if (cut == std::string::npos || cut == 0)
+        return 20;
+    int32_t n = 0;
+    if (!TryStrToInt(size.Str.substr(0, cut), n) || n <= 0)
+        return 20;
+    return std::min(n, MaxChars);
+}
+} // namespace
+
+// ---- edit box ----
+
+TEditFormControlObj::TEditFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
+                                         TAttributeList& attrs, int32_t charPos,
+                                         const std::string& type)
+    : TFormControlObj(document, currentForm, attrs, charPos) {
+    if (const TAttribute* size = attrs.Find(SizeSym))
+        Chars = CharsFromSize(*size);
+    auto edit = std::make_unique<TEdit>();
+    edit_ = edit.get();
+    UsePreFont(*edit_);
+    edit_->SetBounds(0, 0, 120, 20);
+    edit_->SetText(Value);
+    if (const TAttribute* max = attrs.Find(MaxLengthSym); max && max->Value > 0)
+        edit_->SetMaxLength(max->Value);
+    if (type == "password")
+        edit_->SetPasswordChar('*');
+    edit_->OnKeyDown = [this](TControl&, int& key, TShiftState) { Form->EditKeyDown(this, key); };
+    SetWidget(std::move(edit));
+}
+
+void TEditFormControlObj::Restore() {
+    edit_->SetText(Value);
+}
+
+bool TEditFormControlObj::SubmitPair(int index, std::string& text) {
+    if (index != 0)
+        return false;
+    text = Name + "=" + edit_->Text();
+    return true;
+}
+
+void TEditFormControlObj::FitSize(TCanvas& canvas) {
+    int32_t aw, ah;
+    MeasureA(canvas, *edit_, aw, ah);
+    int32_t w = StyleWidth >= 10 ? StyleWidth : aw * Chars + 5;
+    edit_->SetBounds(edit_->Left(), edit_->Top(), w, std::max(edit_->Height(), StyleHeight));
+}
+
+// ---- button ----
+
+TButtonFormControlObj::TButtonFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
+                                             TAttributeList& attrs, int32_t charPos,
+                                             const std::string& type)
+    : TFormControlObj(document, currentForm, attrs, charPos) {
+    std::string caption;
+    if (type == "submit") {
+        Role = 0;
+        caption = "Submit";
+    } else if (type == "reset") {
+        Role = 1;
+        caption = "Reset";
+    } else {
+        Role = 2;
+        caption = "Button";
+    }
+    if (!Value.empty())
+        caption = Value;
+    auto button = std::make_unique<TButton>();
+    button_ = button.get();
+    button_->SetCaption(caption);
+    SetWidget(std::move(button));
+}
+
+void TButtonFormControlObj::FitSize(TCanvas& canvas) {
+    int32_t aw, ah;
+    MeasureA(canvas, *button_, aw, ah);
+    int32_t h = StyleHeight < ah ? ah + 8 : StyleHeight;
+    int32_t w = StyleWidth;
+    if (StyleWidth < 10) {
+        // The caption as shown: the access-key mark takes no room.
+        TFont saved = canvas.Font;
+        canvas.Font = button_->Font;
+        w = canvas.TextWidth(ParseAccessKey(button_->Caption()).Text) + 20;
+        canvas.Font = saved;
+    }
+    button_->SetBounds(button_->Left(), button_->Top(), w, h);
+}
+
+void TButtonFormControlObj::Click() {
+    auto alive = alive_;
+    RaiseObjectClick();
+    if (!*alive) // the click handler freed the document
+        return;
+    switch (Role) {
+    case 1:
+        Form->RestoreAll();
+        break;
+    case 0:
+        Form->Submit(Name.empty() ? std::string() : Name + "=" + Value);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- check box ----
+
+TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
+                                                 TAttributeList& attrs, int32_t charPos)
+    : TFormControlObj(document, currentForm, attrs, charPos) {
+    if (Value.empty())
+        Value = "on";
+    VAlign = 3; // baseline
+    InitiallyChecked = attrs.Find(CheckedSym) != nullptr;
+    auto box = std::make_unique<TCheckBox>();
+    box_ = box.get();
+    box_->SetBounds(0, 0, 13, 13);
+    box_->SetChecked(InitiallyChecked);
+    SetWidget(std::move(box));
+}
+
+bool TCheckBoxFormControlObj::Checked() const {
+    return box_->Checked();
+}
+
+void TCheckBoxFormControlObj::Restore() {
+    box_->SetChecked(InitiallyChecked);
+}
+
+bool TCheckBoxFormControlObj::SubmitPair(int index, std::string& text) {
+    if (index != 0)
+        return false;
+    if (box_->Checked())
+        text = Name + "=" + Value;
+    return true;
+}
+
+// ---- radio button ----
+
+TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* document,
+                                                       ThtmlForm*& currentForm,
+                                                       TAttributeList& attrs, int32_t charPos)
+    : TFormControlObj(document, currentForm, attrs, charPos) {
+    VAlign = 3; // baseline
+    InitiallyChecked = attrs.Find(CheckedSym) != nullptr;
+    auto frame = std::make_unique<TPanel>();
+    frame_ = frame.get();
+    frame_->SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+    frame_->SetBounds(0, 0, 13, 14);
+    frame_->Color = Document->Background;
+    radio_ = std::make_unique<TRadioButton>();
+    radio_->SetBounds(0, 0, 13, 14);
+    radio_->SetParent(frame_);
+    radio_->SetChecked(InitiallyChecked);
+    Connect(*radio_);
+    SetWidget(std::move(frame));
+    // The frame only holds the button: clicks and focus are the button's.
+    frame_->OnClick = nullptr;
+    frame_->OnEnter = nullptr;
+    frame_->OnExit = nullptr;
+    frame_->TabStop = false;
+}
+
+TRadioButtonFormControlObj::~TRadioButtonFormControlObj() {
+    radio_.reset(); // out of its frame before the frame goes
+}
+
+bool TRadioButtonFormControlObj::Checked() const {
+    return radio_->Checked();
+}
+
+void TRadioButtonFormControlObj::SetChecked(bool checked) {
+    radio_->SetChecked(checked);
+}
+
+TControl* TRadioButtonFormControlObj::FocusWidget() {
+    return radio_.get();
+}
+
+void TRadioButtonFormControlObj::UseBackground(TColor color) {
+    frame_->Color = color;
+}
+
+void TRadioButtonFormControlObj::Restore() {
+    radio_->SetChecked(InitiallyChecked);
+}
+
+bool TRadioButtonFormControlObj::SubmitPair(int index, std::string& text) {
+    if (index != 0)
+        return false;
+    if (radio_->Checked())
+        text = Name + "=" + Value;
+    return true;
+}
+
+void TRadioButtonFormControlObj::Click() {
+    Form->UncheckSiblings(this);
+    RaiseObjectClick();
+}
+
+// ---- hidden field ----
+
+bool THiddenFormControlObj::SubmitPair(int index, std::string& text) {
+    if (index != 0)
+        return false;
+    text = Name + "=" + Value;
+    return true;
+}
+
+// ---- image button ----
+
+TImageFormControlObj::TImageFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
+                                           TAttributeList& attrs, int32_t charPos)
+    : TFormControlObj(document, currentForm, attrs, charPos) {}
+
+void TImageFormControlObj::ApplyStyle(const TProperties& props) {
+    TFormControlObj::ApplyStyle(props);
+    if (!Picture)
+        return;
+    if (StyleHeight > 0)
+        Picture->SpecHeight = StyleHeight;
+    if (StyleWidth > 0)
+        Picture->SpecWidth = StyleWidth;
+    Picture->ObjAlign = VAlign;
+}
+
+bool TImageFormControlObj::SubmitPair(int index, std::string& text) {
+    if (ClickX < 0 || index > 1)
+        return false;
+    std::string prefix = Name.empty() ? std::string() : Name + ".";
+    if (index == 0) {
+        text = prefix + "x=" + IntToStr(ClickX);
+    } else {
+        text = prefix + "y=" + IntToStr(ClickY);
+        ClickX = -1;
+    }
+    return true;
+}
+
+void TImageFormControlObj::Click() {
+    auto alive = alive_;
+    RaiseObjectClick();
+    if (!*alive)
+        return;
+    ClickX = HoverX;
+    ClickY = HoverY;
+    Form->Submit(std::string());
+}
