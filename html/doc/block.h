@@ -31,8 +31,8 @@ public:
     int32_t EmPixels = 0, ExPixels = 0;
     TColor ForeColor = 0;
     bool Bordered = false;
-    uint8_t FloatSide = 0; // 0 none, 5 left, 6 right
-    uint8_t ClearSide = 0; // 0 none, 1 left, 2 right, 3 both
+    uint8_t FloatSide = 0;    // 0 none, 5 left, 6 right
+    uint8_t ClearSide = 0;    // 0 none, 1 left, 2 right, 3 both
     bool IsListBlock = false; // OL, UL, DIR, MENU: 35 pixels for the markers
     TBgPosition BackgroundPlace{};
     uint8_t PlaceMode = 0;   // 0 static, 1 absolute, 2 relative
@@ -61,8 +61,7 @@ public:
     void MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) override;
     bool FindLink(TCanvas& canvas, int32_t x, int32_t y, TUrlTarget& target,
                   TImageFormControlObj*& formControl) override;
-    bool ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside,
-                  int32_t& yInside) override;
+    bool ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside, int32_t& yInside) override;
     int32_t FindCursor(TCanvas& canvas, int32_t x, int32_t y, int32_t& caretX, int32_t& caretY,
                        int32_t& caretHeight, bool& inText) override;
     int32_t FindText(int32_t from, const std::string& text, bool matchCase) override;
@@ -77,10 +76,32 @@ public:
     const char* KindName() const override { return "block"; }
     void Dump(TDumpWriter& out, int depth) const override;
 
+    // Margin + padding + border on each side, as the box values stand now.
+    int32_t LeftExtras() const;
+    int32_t RightExtras() const;
+
 protected:
-    // The vertical margin rules, run by the constructor (a table block runs them again after
-    // reading its attributes).
+    // The vertical margin rules, run by the constructor for every block but a table's (the
+    // element tag "table"): a table block runs them itself once its attributes are read.
     void ApplyVerticalMargins(const TProperties& props);
+    // InnerBottom, FlowBottom and PaintBottom from the content cell's flow bottom.
+    void FinishBottoms(int32_t cellFlowBottom);
+    // The children in drawing order: by StackLevel, document order among equals.
+    void RebuildPaintOrder();
+    // The border box for a block whose outer left edge is l and whose top is y (document
+    // coordinates).
+    TRect BorderBox(int32_t l, int32_t y) const;
+    std::string DumpExtra() const;
+
+    int32_t boxX_ = 0, boxY_ = 0; // x and y the box was placed at (after positioning)
+
+private:
+    void BuildTile();
+    void DrawBackgroundImage(TCanvas& canvas, const TRect& box, const TRect& clip);
+
+    std::unique_ptr<TBitmap> tile_; // the background picture, widened along repeating axes
+    std::unique_ptr<TBitmap> tileMask_;
+    int32_t imageW_ = 0, imageH_ = 0; // the picture's own size
 };
 
 // The BODY: fills the viewer width and paints no box of its own.

@@ -1,6 +1,7 @@
 #pragma once
 // List items (LI, DD, DT) with their markers, horizontal rules, and page marks.
 #include <memory>
+#include <string>
 
 #include "html/doc/block.h"
 #include "html/reader/Symbols.h"
@@ -12,21 +13,66 @@ public:
     // BlockQuoteSym), or any other symbol for an item outside a list.
     TBlockLI(TSectionList* document, TCellBasic* owner, const TProperties& props, Symbol listSym,
              int32_t itemNumber, char typeChar, bool plain);
+    ~TBlockLI() override;
+
+    uint8_t ListKind = 4; // 1 ordered, 2 unordered, 3 definition, 4 outside any list
+    int32_t ItemNumber = 0;
+    uint8_t MarkerStyle = 0; // a ListStyleKind
+    TMyFont MarkerFont;
+    std::unique_ptr<TImageObj> MarkerImage;
+    int32_t MarkerBaseline = 0; // document y of the first text line's baseline; 0 when none
+
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
+    int32_t DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
+                        int32_t refX, int32_t refY) override;
     const char* KindName() const override { return "li"; }
+    void Dump(TDumpWriter& out, int depth) const override;
+
+    // The marker text of an ordered item ("3.", "c.", "iv."); empty for bullets and none.
+    std::string MarkerText() const;
+
+private:
+    void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);
 };
+
+// The text of an item number in a numbered style: decimal, letters (held at "z" above 26) or
+// roman numerals (held at "xx" above 20, empty below 1). Other styles give "".
+std::string ListMarkerNumber(uint8_t style, int32_t n);
 
 class THorzLine : public TSectionBase {
 public:
     // Reads the HR attributes; writes the width, height and colour slots of props (unless a
     // rule set them) so the surrounding block sizes the rule.
     THorzLine(TSectionList* document, TAttributeList& attrs, TProperties& props);
+
+    int32_t Thickness = 2;
+    TColor RuleColor = NoColor;
+    uint8_t RuleAlign = 2; // 1 left, 2 centre, 3 right
+    bool NoShade = false;
+    int32_t RuleWidth = 0;
+    int32_t RuleLeft = 0; // relative to the cell's left edge
+
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
+    int32_t DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
+                        int32_t refX, int32_t refY) override;
+    void CopySelection() override;
     const char* KindName() const override { return "hr"; }
+    void Dump(TDumpWriter& out, int depth) const override;
 };
 
 class THRBlock : public TBlock {
 public:
     THRBlock(TSectionList* document, TCellBasic* owner, const TProperties& props,
              std::unique_ptr<THorzLine> rule);
+    uint8_t RuleAlign = 2;
+    THorzLine* Rule = nullptr; // the block's only child
+
+    int32_t ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t availHeight,
+                            int autoCount) override;
     const char* KindName() const override { return "hrblock"; }
 };
 

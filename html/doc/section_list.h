@@ -43,9 +43,9 @@ using TGetImageEvent =
 // Expands a name (a relative address) into the one the host serves or the file to read.
 using TExpandNameEvent =
     std::function<void(TObject* sender, const std::string& name, std::string& expanded)>;
-using TPanelCreateEvent = std::function<void(TObject* sender, const std::string& name,
-                                             const std::string& type, const std::string& src,
-                                             ThvPanel* panel)>;
+using TPanelCreateEvent =
+    std::function<void(TObject* sender, const std::string& name, const std::string& type,
+                       const std::string& src, ThvPanel* panel)>;
 using TPanelDestroyEvent = std::function<void(TObject* sender, ThvPanel* panel)>;
 using TObjectClickEvent =
     std::function<void(TObject* sender, TFormControlObj* obj, const std::string& onClick)>;
@@ -57,7 +57,8 @@ using TFormSubmitEvent = std::function<void(
 // The stream an OnImageRequest handler hands back to say that the picture comes later.
 TMemoryStream* WaitStream();
 
-class TSectionList : public TCell, public TCharPosLocator {
+// A TObject as well: it stands in PendingImages as the one waiting for the background image.
+class TSectionList : public TCell, public TCharPosLocator, public TObject {
 public:
     // viewer: the sender of every event (may be null headless); paintPanel: the parent of
     // form control and panel widgets (null headless).
@@ -94,6 +95,9 @@ public:
     std::function<void(const std::string& message)> OnLayoutError;
     // Milliseconds for animations (the application's clock unless set).
     std::function<uint32_t()> Clock;
+    // Asks the viewer to repaint its paint panel: an area, or all of it when r is null.
+    // Headless nothing is repainted.
+    std::function<void(const TRect* r)> OnInvalidate;
 
     TColor Background = clWhite;
     std::string BackgroundName;
@@ -126,19 +130,18 @@ public:
     void Clear();
     // The document layout: controls sized, the root cell laid out, animations restarted,
     // the position index filled. Returns the document height.
-    int32_t LayOut(TCanvas& canvas, int32_t y, int32_t width, int32_t height,
-                   int32_t& neededWidth, int32_t& charIndex) override;
+    int32_t LayOut(TCanvas& canvas, int32_t y, int32_t width, int32_t height, int32_t& neededWidth,
+                   int32_t& charIndex) override;
     int32_t DrawCell(TCanvas& canvas, const TRect& clip, int32_t clipWidth, int32_t x, int32_t y,
                      int32_t refX, int32_t refY) override;
     bool FindLink(TCanvas& canvas, int32_t x, int32_t y, TUrlTarget& target,
                   TImageFormControlObj*& formControl) override;
     void ScrollTo(int32_t y);
     void ClearHover();
-    void SetDefaults(const std::string& fontName, const std::string& preFontName,
-                     double pointSize, TColor textColor, TColor linkColor, TColor visitedColor,
-                     TColor hoverColor, bool hoverEnabled, TColor background,
-                     bool underlineLinks, int32_t marginWidth, int32_t marginHeight,
-                     uint8_t charset);
+    void SetDefaults(const std::string& fontName, const std::string& preFontName, double pointSize,
+                     TColor textColor, TColor linkColor, TColor visitedColor, TColor hoverColor,
+                     bool hoverEnabled, TColor background, bool underlineLinks, int32_t marginWidth,
+                     int32_t marginHeight, uint8_t charset);
     void SetBackColor(TColor color);
     void SetBackImageName(const std::string& name);
     const TBitmap* BackImage();
@@ -156,6 +159,18 @@ public:
 
     void Dump(TDumpWriter& out, int depth) const;
 
+    // The animation timer; made by the first layout that finds animated images.
+    TTimer* AnimationTimer() const { return timer_.get(); }
+
 private:
+    void Invalidate(const TRect* r = nullptr);
+    void ReleaseBackground();
+
     std::unique_ptr<TTimer> timer_;
+    // The image cache used when the viewer hands none over.
+    std::unique_ptr<TStringBitmapList> ownCache_;
+    TBitmapItem* backItem_ = nullptr;        // the background's picture (a use of the cache entry)
+    std::string backKey_;                    // its cache name
+    std::unique_ptr<TBitmapItem> backOwned_; // a background picture the cache did not take
+    int32_t layoutHeight_ = 0, layoutWidth_ = 0; // results of the last layout, for the dump
 };

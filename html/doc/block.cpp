@@ -1,0 +1,758 @@
+#include "html/doc/block.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "html/doc/dump.h"
+#include "html/doc/image_obj.h"
+#include "html/doc/list_rule.h"
+#include "html/doc/section_list.h"
+#include "html/style/properties.h"
+#include "html/style/value_convert.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+
+namespace {
+
+// Style lengths are held within +-1e9 by the conversion, but sums of several of them are
+// not: every sum of untrusted lengths goes through here.
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
+}
+
+// A margin still "auto" after the width rules counts as 0 in sums.
+int32_t Px(int32_t v) {
+    return v == AutoLength || v == NullLength ? 0 : v;
+}
+
+// Restores the indent manager's current block on every way out of a layout.
+class TCurrentScope {
+public:
+    TCurrentScope(IndentManager& im, const void* block) : im_(im), saved_(im.Current) {
+        im.Current = block;
+    }
+    ~TCurrentScope() { im_.Current = saved_; }
+    const void* Saved() const { return saved_; }
+    TCurrentScope(const TCurrentScope&) = delete;
+    TCurrentScope& operator=(const TCurrentScope&) = delete;
+
+private:
+    IndentManager& im_;
+    const void* saved_;
+};
+
+// A table block re-applies the vertical margin rules itself once its attributes are read
+// (they may make it float), so the common constructor must leave them to it.
+bool IsTableElement(const TProperties& props) {
+    return props.ElemTag == "table";
+}
+
+} // namespace
+
+TBlock::TBlock(TSectionList* document, TCellBasic* owner, const TProperties& props)
+    : TSectionBase(document), ParentCell(owner) {
+    BoxStyle = props.GetBoxValues();
+    EmPixels = props.EmHeight;
+    ExPixels = props.ExHeight;
+    const TPropValue& color = props.Values[piColor];
+    ForeColor = color.IsInteger() ? static_cast<TColor>(color.Integer()) : clBlack;
+    Bordered = props.HasBorderStyle();
+    for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i)
+        if (BoxStyle[i].IsInteger(1))
+            Bordered = true;
+
+    AlignKind fl = akNone;
+    if (props.GetFloat(fl) && (fl == akLeft || fl == akRight))
+        FloatSide = static_cast<uint8_t>(fl);
+    ClearKind cl = ckNone;
+    if (props.GetClear(cl))
+        ClearSide = static_cast<uint8_t>(cl);
+    switch (props.GetPosition()) {
+    case posAbsolute:
+        PlaceMode = 1;
+        break;
+    case posRelative:
+        PlaceMode = 2;
+        break;
+    default:
+        PlaceMode = 0;
+        break;
+    }
+    VisibleMode = props.IsHidden() ? 1 : 2;
+
+    if (PlaceMode != 0) {
+        // z-index comes from style text: keep the product inside the int range.
+        const int64_t z = std::clamp<int64_t>(props.GetZIndex(), -100000000, 100000000);
+        StackLevel = static_cast<int32_t>(z * 10);
+        if (PlaceMode == 1 && StackLevel == 0)
+            StackLevel = 1;
+    }
+    if (FloatSide != 0 && StackLevel == 0)
+        StackLevel = 1;
+
+    Content = std::make_unique<TBlockCell>(document);
+    Content->ParentTag = props.ElemTag;
+
+    BackgroundPlace = props.GetBackgroundPos(EmPixels, ExPixels);
+    std::string url;
+    if (props.ElemTag != "body" && props.GetBackgroundImage(url) && !url.empty())
+        BackgroundImage = std::make_unique<TImageObj>(document, url);
+
+    Selector = props.ElemTag;
+    if (!props.ElemClass.empty())
+        Selector += "." + props.ElemClass;
+
+    if (!IsTableElement(props))
+        ApplyVerticalMargins(props);
+}
+
+TBlock::~TBlock() = default;
+
+void TBlock::ApplyVerticalMargins(const TProperties& props) {
+    bool topDefault = false;
+    bool bottomDefault = false;
+    ConvertVerticalMargins(props.GetBoxValues(), 400, EmPixels, ExPixels, BoxValues, topDefault,
+                           bottomDefault);
+    DefaultBottom = bottomDefault;
+    int32_t& top = BoxValues[piMarginTop];
+
+    if (PlaceMode == 1) {
+        if (topDefault)
+            top = 0;
+        return;
+    }
+    if (FloatSide != 0)
+        return; // a float keeps its top margin
+
+    TBlock* prev = nullptr;
+    if (ParentCell != nullptr)
+        for (int i = ParentCell->Count() - 1; i >= 0; --i) {
+            auto* b = dynamic_cast<TBlock*>(ParentCell->Items(i));
+            if (b != nullptr && b != this && !b->IsAbsolute()) {
+                prev = b;
+                break;
+            }
+        }
+
+    if (prev != nullptr) {
+        // The table block is known by its kind name so that plain blocks need not know tables.
+        if (topDefault && prev->FloatSide != 0 &&
+            std::string_view(prev->KindName()) == "tableblock") {
+            top = 0;
+            return;
+        }
+        // Adjoining margins collapse into one.
+        const int32_t b = prev->BoxValues[piMarginBottom];
+        prev->BoxValues[piMarginBottom] = 0;
+        if (top >= 0 && b >= 0)
+            top = std::max(top, b);
+        else if (top < 0 && b < 0)
+            top = std::min(top, b);
+        else
+            top = Clamp32(int64_t{top} + b);
+        return;
+    }
+
+    if (!topDefault)
+        return;
+    const std::string tag = ParentCell != nullptr ? ParentCell->ParentTag : std::string();
+    if (tag == "li") {
+        if (ParentCell->Empty())
+            top = 0;
+    } else if (tag != "default" && tag != "body") {
+        top = 0;
+    }
+}
+
+int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*availHeight*/,
+                                int autoCount) {
+    int32_t mn = 0, mx = 0;
+    Content->MinMaxWidths(canvas, mn, mx);
+    int32_t& lm = BoxValues[piMarginLeft];
+    int32_t& rm = BoxValues[piMarginRight];
+    int32_t& width = BoxValues[piWidth];
+    const int64_t pb = int64_t{BoxValues[piPaddingLeft]} + BoxValues[piPaddingRight] +
+                       BoxValues[piBorderLeftWidth] + BoxValues[piBorderRightWidth];
+    auto autoWidth = [&]() -> int32_t {
+        const int64_t room = int64_t{availWidth} - pb - Px(lm) - Px(rm);
+        if (PlaceMode == 1)
+            return Clamp32(std::max<int64_t>(mn, std::min<int64_t>(mx, room - OffsetLeft)));
+        return Clamp32(std::max<int64_t>(mn, room));
+    };
+
+    switch (autoCount) {
+    case 0:
+        width = std::max(width, mn);
+        break;
+    case 1:
+        if (width == AutoLength) {
+            width = autoWidth();
+        } else {
+            width = std::max(width, mn);
+            if (rm != AutoLength)
+                lm = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(rm) - width));
+            else if (FloatSide == 0)
+                rm = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(lm) - width));
+            else
+                rm = 0;
+        }
+        break;
+    case 2:
+        if (width == AutoLength) {
+            if (lm == AutoLength)
+                lm = 0;
+            else
+                rm = 0;
+            width = autoWidth();
+        } else {
+            width = std::max(width, mn);
+            // Both margins auto: the block is centred.
+            const int32_t m = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - width - pb) / 2);
+            lm = m;
+            rm = m;
+        }
+        break;
+    default:
+        lm = 0;
+        rm = 0;
+        width = autoWidth();
+        break;
+    }
+    lm = Px(lm);
+    rm = Px(rm);
+    return width;
+}
+
+void TBlock::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
+    Content->MinMaxWidths(canvas, minWidth, maxWidth);
+    if (IsListBlock) {
+        minWidth += 35;
+        maxWidth += 35;
+    }
+    TBoxArray v = BoxValues;
+    ConvertBox(BoxStyle, 0, 400, EmPixels, ExPixels, v);
+    const int32_t lm = Px(v[piMarginLeft]);
+    const int32_t rm = Px(v[piMarginRight]);
+    const int32_t width = Px(v[piWidth]);
+    const int64_t sides = int64_t{lm} + v[piBorderLeftWidth] + v[piPaddingLeft] + rm +
+                          v[piBorderRightWidth] + v[piPaddingRight];
+    const int32_t mn = Clamp32(sides + std::max(minWidth, width));
+    maxWidth = width < 1 ? Clamp32(sides + std::max(maxWidth, width)) : mn;
+    minWidth = mn;
+}
+
+int32_t TBlock::LeftExtras() const {
+    return Clamp32(int64_t{BoxValues[piMarginLeft]} + BoxValues[piPaddingLeft] +
+                   BoxValues[piBorderLeftWidth]);
+}
+
+int32_t TBlock::RightExtras() const {
+    return Clamp32(int64_t{BoxValues[piMarginRight]} + BoxValues[piPaddingRight] +
+                   BoxValues[piBorderRightWidth]);
+}
+
+void TBlock::RebuildPaintOrder() {
+    PaintOrder.clear();
+    for (const auto& child : *Content)
+        PaintOrder.push_back(child.get());
+    // Equal levels keep document order.
+    std::stable_sort(
+        PaintOrder.begin(), PaintOrder.end(),
+        [](const TSectionBase* a, const TSectionBase* b) { return a->StackLevel < b->StackLevel; });
+}
+
+void TBlock::FinishBottoms(int32_t cellFlowBottom) {
+    InnerBottom = std::max(ContentY, cellFlowBottom);
+    if (InnerBottom - ContentY < BoxValues[piHeight])
+        InnerBottom = Clamp32(int64_t{ContentY} + BoxValues[piHeight]);
+    FlowBottom = Clamp32(int64_t{InnerBottom} + BoxValues[piPaddingBottom] +
+                         BoxValues[piBorderBottomWidth] + BoxValues[piMarginBottom]);
+    PaintBottom = Clamp32(int64_t{std::max(InnerBottom, Content->PaintBottom)} +
+                          BoxValues[piPaddingBottom] + BoxValues[piBorderBottomWidth]);
+}
+
+int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                       int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                       int32_t& neededWidth, int32_t& charIndex) {
+    LayoutY = y;
+    ClearGap = 0;
+    if (ClearSide != 0) {
+        int32_t left = 0, right = 0;
+        indents.ClearLevels(left, right);
+        const int32_t gl = std::max<int32_t>(0, Clamp32(int64_t{left} - y - 1));
+        const int32_t gr = std::max<int32_t>(0, Clamp32(int64_t{right} - y - 1));
+        ClearGap = ClearSide == 1 ? gl : ClearSide == 2 ? gr : std::max(gl, gr);
+    }
+    FirstChar = charIndex;
+    neededWidth = availWidth;
+
+    const int autoCount =
+        ConvertBox(BoxStyle, availWidth, availHeight, EmPixels, ExPixels, BoxValues);
+    OffsetTop = BoxValues[piTop];
+    OffsetLeft = BoxValues[piLeft];
+    if (PlaceMode == 2) {
+        if (OffsetTop == AutoLength)
+            OffsetTop = 0;
+        if (OffsetLeft == AutoLength)
+            OffsetLeft = 0;
+    } else if (PlaceMode == 1) {
+        // With no top given the block stays where the flow would have put it, whatever
+        // origin its positioned ancestors give.
+        if (OffsetTop == AutoLength)
+            OffsetTop = Clamp32(int64_t{y} - refY);
+        if (OffsetLeft == AutoLength)
+            OffsetLeft = x;
+        x = OffsetLeft;
+        y = Clamp32(int64_t{OffsetTop} + refY);
+    }
+    boxX_ = x;
+    boxY_ = y;
+
+    InnerWidth = ContentWidthFor(canvas, availWidth, availHeight, autoCount);
+    const int32_t le = LeftExtras();
+    const int32_t re = RightExtras();
+
+    Content->Indents = &indents;
+    TCurrentScope scope(indents, this);
+
+    const int32_t top = Clamp32(int64_t{ClearGap} + y);
+    PaintTop = BoxValues[piMarginTop] < 1 ? Clamp32(int64_t{top} + BoxValues[piMarginTop]) : top;
+
+    if (FloatSide == 5)
+        InnerOffset = Clamp32(int64_t{std::max(x, indents.LeftLimit(top))} + le - x);
+    else if (FloatSide == 6)
+        InnerOffset = Clamp32(std::min<int64_t>(availWidth, int64_t{indents.RightLimit(top)} - x) -
+                              re - InnerWidth);
+    else
+        InnerOffset = le;
+    x = Clamp32(int64_t{x} + InnerOffset);
+
+    if (IsListBlock) {
+        // Room for the item markers at the left.
+        const int32_t l = indents.LeftLimit(top);
+        if (int64_t{x} - l < 35) {
+            InnerOffset = Clamp32(int64_t{InnerOffset} + l - x + 35);
+            InnerWidth = Clamp32(std::max<int64_t>(0, int64_t{InnerWidth} + x - l - 35));
+            x = Clamp32(int64_t{l} + 35);
+        }
+    }
+
+    ContentY = Clamp32(int64_t{top} + BoxValues[piMarginTop] + BoxValues[piPaddingTop] +
+                       BoxValues[piBorderTopWidth]);
+    const int leftHandle = indents.PushLeft(x, ContentY);
+    const int rightHandle = indents.PushRight(Clamp32(int64_t{x} + InnerWidth), ContentY);
+    ContentLeft = x;
+
+    int32_t childWidth = 0;
+    const int32_t slotHeight = BoxValues[piHeight];
+    if (PlaceMode == 2) {
+        const int32_t start = Clamp32(int64_t{ContentY} + OffsetTop);
+        Content->DoLayoutChildren(canvas, x, start, refX, start, InnerWidth, slotHeight, childWidth,
+                                  charIndex);
+    } else {
+        const int32_t childHeight = slotHeight > 0 ? slotHeight : availHeight;
+        int32_t cRefX = refX, cRefY = refY;
+        if (PlaceMode == 1) {
+            cRefY = Clamp32(int64_t{OffsetTop} + refY + BoxValues[piMarginTop] +
+                            BoxValues[piBorderTopWidth]);
+            cRefX = Clamp32(int64_t{OffsetLeft} + refX + BoxValues[piMarginLeft] +
+                            BoxValues[piBorderLeftWidth]);
+        }
+        Content->DoLayoutChildren(canvas, x, ContentY, cRefX, cRefY, InnerWidth, childHeight,
+                                  childWidth, charIndex);
+    }
+
+    CharCount = charIndex - FirstChar;
+    int64_t needed = int64_t{childWidth} + le + re;
+    if (PlaceMode != 0)
+        needed += int64_t{OffsetLeft} - BoxValues[piMarginRight];
+    neededWidth = Clamp32(needed);
+
+    const int32_t cellBottom =
+        PlaceMode == 2 ? Clamp32(int64_t{Content->FlowBottom} - OffsetTop) : Content->FlowBottom;
+    FinishBottoms(cellBottom);
+
+    if (BackgroundImage && Document != nullptr && Document->ImagesOn) {
+        BackgroundImage->FetchAndSize(Document, canvas, InnerWidth, nullptr);
+        if (BackgroundImage->IsErrorImage()) {
+            BackgroundImage.reset(); // dropped without a message
+        } else {
+            BackgroundImage->BackgroundUse = true;
+            NeedsTiling = true;
+        }
+    }
+
+    FlowHeight = Clamp32(int64_t{FlowBottom} - y);
+    indents.EndLeft(leftHandle, Clamp32(int64_t{y} + FlowHeight));
+    indents.EndRight(rightHandle, Clamp32(int64_t{y} + FlowHeight));
+    // The scope restores Current below; the float records are the enclosing block's business.
+
+    int32_t result;
+    if (FloatSide != 0 || PlaceMode == 1) {
+        PaintHeight = PlaceMode == 1 ? 0 : FlowHeight;
+        const int32_t h = Clamp32(int64_t{PaintBottom} - y);
+        indents.Current = scope.Saved();
+        if (FloatSide == 5)
+            indents.AddBlockFloat(y, Clamp32(int64_t{x} + InnerWidth + re), 5, h);
+        else if (FloatSide == 6)
+            indents.AddBlockFloat(y, Clamp32(int64_t{InnerWidth} + le + re), 6, h);
+        FlowHeight = 0;
+        result = 0;
+    } else {
+        PaintHeight = std::max(FlowHeight, Clamp32(int64_t{indents.FloatsBottom()} - y));
+        result = FlowHeight;
+    }
+    RebuildPaintOrder();
+    return result;
+}
+
+TRect TBlock::BorderBox(int32_t l, int32_t y) const {
+    TRect r;
+    r.Left = Clamp32(int64_t{l} + BoxValues[piMarginLeft]);
+    r.Right = Clamp32(int64_t{l} + LeftExtras() + InnerWidth + BoxValues[piPaddingRight] +
+                      BoxValues[piBorderRightWidth]);
+    r.Top = Clamp32(int64_t{ClearGap} + y + BoxValues[piMarginTop]);
+    if (FloatSide != 0)
+        r.Bottom = PaintBottom;
+    else
+        r.Bottom = Clamp32(int64_t{FlowBottom} - BoxValues[piMarginBottom] +
+                           (PlaceMode == 2 ? OffsetTop : 0));
+    return r;
+}
+
+// Lays a picture over the padding box, repeated along the axes that repeat; only the tiles
+// that meet the clip are drawn, so a tiny picture on a tall block costs no more than the
+// visible area.
+void TBlock::DrawBackgroundImage(TCanvas& canvas, const TRect& box, const TRect& clip) {
+    if (!tile_)
+        return;
+    const TRect area = IntersectRect(box, clip);
+    if (area.IsEmpty())
+        return;
+    const int iw = tile_->Width(), ih = tile_->Height();
+    if (iw <= 0 || ih <= 0)
+        return;
+    auto place = [](const TBgAxis& axis, int32_t areaSize, int32_t size) -> int64_t {
+        int64_t p = 0;
+        switch (axis.Kind) {
+        case bpCenter:
+            p = (int64_t{areaSize} - size) / 2;
+            break;
+        case bpBottom:
+        case bpRight:
+            p = int64_t{areaSize} - size;
+            break;
+        case bpPercent:
+            p = (int64_t{areaSize} - size) * axis.Value / 100;
+            break;
+        case bpLength:
+            p = axis.Value;
+            break;
+        default:
+            p = 0;
+            break;
+        }
+        return std::clamp<int64_t>(p, -int64_t{size}, areaSize);
+    };
+    const int64_t px = place(BackgroundPlace.Horizontal, box.Width(), imageW_);
+    const int64_t py = place(BackgroundPlace.Vertical, box.Height(), imageH_);
+    // A repeating axis starts at the last whole tile at or before the box's start.
+    auto firstTile = [](int64_t pos, int size) {
+        if (pos <= 0)
+            return pos;
+        return pos - ((pos + size - 1) / size) * size;
+    };
+    const bool repX = BackgroundPlace.Horizontal.Repeat;
+    const bool repY = BackgroundPlace.Vertical.Repeat;
+    const int64_t startX = repX ? firstTile(px, iw) : px;
+    const int64_t startY = repY ? firstTile(py, ih) : py;
+    const int64_t endX = repX ? box.Width() : startX + iw;
+    const int64_t endY = repY ? box.Height() : startY + ih;
+    // Skip tiles above or left of the visible area.
+    const int64_t skipX = std::max<int64_t>(0, (area.Left - box.Left - startX) / iw);
+    const int64_t skipY = std::max<int64_t>(0, (area.Top - box.Top - startY) / ih);
+
+    const TRect savedClip = canvas.ClipRect();
+    canvas.SetClipRect(area);
+    for (int64_t ty = startY + (repY ? skipY * ih : 0); ty < endY; ty += ih) {
+        if (box.Top + ty >= area.Bottom)
+            break;
+        for (int64_t tx = startX + (repX ? skipX * iw : 0); tx < endX; tx += iw) {
+            if (box.Left + tx >= area.Right)
+                break;
+            const TRect dest =
+                Bounds(static_cast<int>(box.Left + tx), static_cast<int>(box.Top + ty), iw, ih);
+            if (tileMask_)
+                canvas.DrawMasked(dest, *tile_, *tileMask_);
+            else
+                canvas.StretchBlt(dest, *tile_, Rect(0, 0, iw, ih), cmSrcCopy);
+        }
+    }
+    canvas.SetClipRect(savedClip);
+}
+
+// Copies the picture (and its mask) once per layout into the block's own tile, widened to at
+// least 32 pixels along a repeating axis so that small patterns are not drawn pixel by pixel.
+void TBlock::BuildTile() {
+    tile_.reset();
+    tileMask_.reset();
+    if (!BackgroundImage)
+        return;
+    const TBitmap* pic = BackgroundImage->TileBitmap();
+    if (pic == nullptr || pic->Empty())
+        return;
+    const TBitmap* mask = BackgroundImage->TileMask();
+    imageW_ = pic->Width();
+    imageH_ = pic->Height();
+    const int reps_x =
+        BackgroundPlace.Horizontal.Repeat ? std::max(1, (31 + imageW_) / imageW_) : 1;
+    const int reps_y = BackgroundPlace.Vertical.Repeat ? std::max(1, (31 + imageH_) / imageH_) : 1;
+    const int w = imageW_ * reps_x, h = imageH_ * reps_y;
+    tile_ = std::make_unique<TBitmap>(w, h, pf24bit);
+    const bool useMask = mask != nullptr && mask->Width() == imageW_ && mask->Height() == imageH_;
+    if (useMask)
+        tileMask_ = std::make_unique<TBitmap>(w, h, pf24bit);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            tile_->SetPixel(x, y, pic->GetPixel(x % imageW_, y % imageH_));
+            if (useMask)
+                tileMask_->SetPixel(x, y, mask->GetPixel(x % imageW_, y % imageH_));
+        }
+}
+
+int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /*indents*/,
+                            int32_t x, int32_t refX, int32_t refY) {
+    if (VisibleMode == 1)
+        return LayoutY + FlowHeight;
+    const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
+    int32_t dx = x, dy = LayoutY;
+    if (PlaceMode == 2) {
+        dx = Clamp32(int64_t{x} + OffsetLeft);
+        dy = Clamp32(int64_t{LayoutY} + OffsetTop);
+    } else if (PlaceMode == 1) {
+        dx = Clamp32(int64_t{refX} + OffsetLeft);
+        dy = Clamp32(int64_t{refY} + OffsetTop);
+    }
+    const int32_t le = LeftExtras();
+    const int32_t l = FloatSide == 0 ? dx : Clamp32(int64_t{dx} + InnerOffset - le);
+
+    TRect border = BorderBox(l, dy);
+    border.Top = Clamp32(int64_t{border.Top} - scroll);
+    border.Bottom = Clamp32(int64_t{border.Bottom} - scroll);
+    const TRect padding{Clamp32(int64_t{border.Left} + BoxValues[piBorderLeftWidth]),
+                        Clamp32(int64_t{border.Top} + BoxValues[piBorderTopWidth]),
+                        Clamp32(int64_t{border.Right} - BoxValues[piBorderRightWidth]),
+                        Clamp32(int64_t{border.Bottom} - BoxValues[piBorderBottomWidth])};
+
+    if (NeedsTiling && BackgroundImage) {
+        BuildTile();
+        NeedsTiling = false;
+    }
+    const TColor bg = static_cast<TColor>(BoxValues[piBackgroundColor]);
+    if (bg != NoColor && !padding.IsEmpty()) {
+        const TBrush saved = canvas.Brush;
+        canvas.Brush.Color = ColorToRGB(bg);
+        canvas.Brush.Style = bsSolid;
+        canvas.FillRect(IntersectRect(padding, clip));
+        canvas.Brush = saved;
+    }
+    if (BackgroundImage && tile_ && Document != nullptr && Document->ImagesOn)
+        DrawBackgroundImage(canvas, padding, clip);
+    if (Bordered && !border.IsEmpty()) {
+        TColor bc = static_cast<TColor>(BoxValues[piBorderColor]);
+        if (bc == NoColor)
+            bc = ForeColor;
+        const TBrush saved = canvas.Brush;
+        canvas.Brush.Color = ColorToRGB(bc);
+        canvas.Brush.Style = bsSolid;
+        // The border region less the padding box: four bands.
+        const TRect bands[4] = {
+            {border.Left, border.Top, border.Right, std::min(padding.Top, border.Bottom)},
+            {border.Left, std::max(padding.Bottom, border.Top), border.Right, border.Bottom},
+            {border.Left, padding.Top, std::min(padding.Left, border.Right), padding.Bottom},
+            {std::max(padding.Right, border.Left), padding.Top, border.Right, padding.Bottom}};
+        for (const TRect& band : bands) {
+            const TRect r = IntersectRect(band, clip);
+            if (!r.IsEmpty())
+                canvas.FillRect(r);
+        }
+        canvas.Brush = saved;
+    }
+
+    if (Content->Indents != nullptr) {
+        int32_t cRefX = refX, cRefY = refY;
+        if (PlaceMode == 2) {
+            cRefX = Clamp32(int64_t{l} + le);
+            cRefY = Clamp32(int64_t{ContentY} + OffsetTop);
+        } else if (PlaceMode == 1) {
+            cRefX = Clamp32(int64_t{l} + BoxValues[piMarginLeft] + BoxValues[piBorderLeftWidth]);
+            cRefY = Clamp32(int64_t{dy} + BoxValues[piMarginTop] + BoxValues[piBorderTopWidth]);
+        }
+        TCurrentScope scope(*Content->Indents, this);
+        const int32_t cx = Clamp32(int64_t{dx} + InnerOffset);
+        for (TSectionBase* child : PaintOrder)
+            child->DrawSection(canvas, clip, *Content->Indents, cx, cRefX, cRefY);
+    }
+    return LayoutY + FlowHeight;
+}
+
+bool TBlock::FindLink(TCanvas& canvas, int32_t x, int32_t y, TUrlTarget& target,
+                      TImageFormControlObj*& formControl) {
+    return Content->FindLink(canvas, x, y, target, formControl);
+}
+
+bool TBlock::ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside, int32_t& yInside) {
+    return Content->ObjectAt(x, y, obj, xInside, yInside);
+}
+
+int32_t TBlock::FindCursor(TCanvas& canvas, int32_t x, int32_t y, int32_t& caretX, int32_t& caretY,
+                           int32_t& caretHeight, bool& inText) {
+    return Content->FindCursor(canvas, x, y, caretX, caretY, caretHeight, inText);
+}
+
+int32_t TBlock::FindText(int32_t from, const std::string& text, bool matchCase) {
+    return Content->FindText(from, text, matchCase);
+}
+
+int32_t TBlock::ToSourcePos(int32_t docIndex) {
+    return Content->ToSourcePos(docIndex);
+}
+
+int32_t TBlock::FromSourcePos(int32_t sourcePos, bool backwards) {
+    return Content->FromSourcePos(sourcePos, backwards);
+}
+
+bool TBlock::CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y) {
+    return Content->CaretPoint(canvas, index, x, y);
+}
+
+bool TBlock::CharAt(int32_t index, char& ch, TSectionBase*& section) {
+    return Content->CharAt(index, ch, section);
+}
+
+void TBlock::CopySelection() {
+    Content->CopySelection();
+}
+
+void TBlock::RegisterPosition() {
+    Content->RegisterPositions();
+}
+
+std::string TBlock::DumpExtra() const {
+    std::string extra;
+    auto add = [&extra](std::string_view s) {
+        if (!extra.empty())
+            extra += ' ';
+        extra.append(s);
+    };
+    if (FloatSide == 5)
+        add("float=left");
+    else if (FloatSide == 6)
+        add("float=right");
+    if (PlaceMode == 1)
+        add("abs");
+    else if (PlaceMode == 2)
+        add("rel");
+    if (VisibleMode == 1)
+        add("hidden");
+    return extra;
+}
+
+void TBlock::Dump(TDumpWriter& out, int depth) const {
+    int32_t l = boxX_;
+    int32_t y = boxY_;
+    if (PlaceMode == 2) {
+        l = Clamp32(int64_t{l} + OffsetLeft);
+        y = Clamp32(int64_t{LayoutY} + OffsetTop);
+    }
+    if (FloatSide != 0)
+        l = Clamp32(int64_t{boxX_} + InnerOffset - LeftExtras());
+    const TRect r = BorderBox(l, y);
+    out.Box(depth, KindName(), r.Left, r.Top, r.Width(), r.Height(), DumpExtra());
+    Content->Dump(out, depth + 1);
+}
+
+// ---- TBodyBlock ----------------------------------------------------------------------------
+
+TBodyBlock::TBodyBlock(TSectionList* document, TCellBasic* owner, const TProperties& props)
+    : TBlock(document, owner, props) {}
+
+int32_t TBodyBlock::LayOut(TCanvas& canvas, int32_t /*x*/, int32_t y, int32_t /*refX*/,
+                           int32_t /*refY*/, int32_t availWidth, int32_t availHeight,
+                           IndentManager& indents, int32_t& neededWidth, int32_t& charIndex) {
+    LayoutY = y;
+    FirstChar = charIndex;
+    ConvertBox(BoxStyle, availWidth, availHeight, EmPixels, ExPixels, BoxValues);
+    // The body has no auto margins of its own: they count as 0.
+    BoxValues[piMarginLeft] = Px(BoxValues[piMarginLeft]);
+    BoxValues[piMarginRight] = Px(BoxValues[piMarginRight]);
+    OffsetTop = OffsetLeft = 0;
+    ClearGap = 0;
+    InnerOffset = 0;
+    const int32_t le = LeftExtras();
+    const int32_t re = RightExtras();
+    const int32_t x = le;
+    InnerWidth = std::max<int32_t>(0, Clamp32(int64_t{indents.Width} - le - re));
+    boxX_ = 0;
+    boxY_ = y;
+    const int32_t tm = BoxValues[piMarginTop];
+    PaintTop = Clamp32(int64_t{y} + tm);
+    ContentY = Clamp32(int64_t{y} + tm + BoxValues[piPaddingTop] + BoxValues[piBorderTopWidth]);
+    ContentLeft = x;
+
+    Content->Indents = &indents;
+    TCurrentScope scope(indents, this);
+    const int leftHandle = indents.PushLeft(x, y);
+    const int rightHandle = indents.PushRight(Clamp32(int64_t{x} + InnerWidth), y);
+    int32_t childWidth = 0;
+    Content->DoLayoutChildren(canvas, x, ContentY, 0, 0, InnerWidth,
+                              Clamp32(int64_t{availHeight} - tm - BoxValues[piMarginBottom]),
+                              childWidth, charIndex);
+    CharCount = charIndex - FirstChar;
+    FinishBottoms(Content->FlowBottom);
+    // Hit tests reach the body's cell wherever the point lies below its top.
+    Content->PaintTop = 0;
+    Content->FlowBottom = 999000;
+    FlowHeight = Clamp32(int64_t{PaintBottom} + BoxValues[piMarginBottom] - y);
+    indents.EndLeft(leftHandle, Clamp32(int64_t{y} + FlowHeight));
+    indents.EndRight(rightHandle, Clamp32(int64_t{y} + FlowHeight));
+    PaintHeight = std::max(FlowHeight, Clamp32(int64_t{indents.FloatsBottom()} - y));
+    neededWidth = std::max<int32_t>(indents.Width,
+                                    Clamp32(int64_t{std::max(childWidth, InnerWidth)} +
+                                            BoxValues[piMarginLeft] + BoxValues[piMarginRight]));
+    RebuildPaintOrder();
+    return FlowHeight;
+}
+
+int32_t TBodyBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents,
+                                int32_t /*x*/, int32_t /*refX*/, int32_t /*refY*/) {
+    if (Content->Indents != nullptr) {
+        TCurrentScope scope(*Content->Indents, this);
+        const int32_t cx = Clamp32(int64_t{indents.LeftEdge} + LeftExtras());
+        for (TSectionBase* child : PaintOrder)
+            child->DrawSection(canvas, clip, *Content->Indents, cx, indents.LeftEdge, 0);
+    }
+    return LayoutY + FlowHeight;
+}
+
+// ---- trailing margins ----------------------------------------------------------------------
+
+void DropTrailingDefaultMargins(TCellBasic& start) {
+    // Iterative: list items nest as deep as the page does.
+    TCellBasic* cell = &start;
+    while (cell != nullptr) {
+        TBlock* last = nullptr;
+        for (int i = cell->Count() - 1; i >= 0; --i) {
+            auto* b = dynamic_cast<TBlock*>(cell->Items(i));
+            if (b != nullptr && !b->IsAbsolute()) {
+                last = b;
+                break;
+            }
+        }
+        if (last == nullptr)
+            return;
+        if (last->DefaultBottom)
+            last->BoxValues[piMarginBottom] = 0;
+        cell = dynamic_cast<TBlockLI*>(last) != nullptr ? last->Content.get() : nullptr;
+    }
+}

@@ -1,0 +1,398 @@
+#include "html/doc/list_rule.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "html/doc/dump.h"
+#include "html/doc/image_obj.h"
+#include "html/doc/section_list.h"
+#include "html/reader/Attributes.h"
+#include "html/style/color_text.h"
+#include "html/style/properties.h"
+#include "platform/base/strings.h"
+#include "platform/graphics/canvas.h"
+
+namespace {
+
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
+}
+
+constexpr std::array<const char*, 20> kRoman = {
+    "i",  "ii",  "iii",  "iv",  "v",  "vi",  "vii",  "viii",  "ix",  "x",
+    "xi", "xii", "xiii", "xiv", "xv", "xvi", "xvii", "xviii", "xix", "xx"};
+
+// Withdraws the document's request for the first line's baseline on every way out.
+class TBaselineRequest {
+public:
+    TBaselineRequest(TSectionList* doc, int32_t* slot)
+        : doc_(doc), saved_(doc != nullptr ? doc->FirstLineBaseline : nullptr) {
+        if (doc_ != nullptr)
+            doc_->FirstLineBaseline = slot;
+    }
+    ~TBaselineRequest() {
+        if (doc_ != nullptr)
+            doc_->FirstLineBaseline = saved_;
+    }
+    TBaselineRequest(const TBaselineRequest&) = delete;
+    TBaselineRequest& operator=(const TBaselineRequest&) = delete;
+
+private:
+    TSectionList* doc_;
+    int32_t* saved_;
+};
+
+} // namespace
+
+std::string ListMarkerNumber(uint8_t style, int32_t n) {
+    switch (style) {
+    case lsDecimal:
+        return std::to_string(n);
+    case lsLowerAlpha:
+    case lsUpperAlpha: {
+        const char base = style == lsLowerAlpha ? 'a' : 'A';
+        // Below 1 the first letter; above 26 the last one.
+        const int32_t k = std::clamp<int32_t>(n, 1, 26);
+        return std::string(1, static_cast<char>(base + k - 1));
+    }
+    case lsLowerRoman:
+    case lsUpperRoman: {
+        if (n < 1)
+            return {};
+        std::string s = kRoman[static_cast<size_t>(std::min<int32_t>(n, 20) - 1)];
+        return style == lsUpperRoman ? UpperCase(s) : s;
+    }
+    default:
+        return {};
+    }
+}
+
+// ---- TBlockLI ------------------------------------------------------------------------------
+
+TBlockLI::TBlockLI(TSectionList* document, TCellBasic* owner, const TProperties& props,
+                   Symbol listSym, int32_t itemNumber, char typeChar, bool plain)
+    : TBlock(document, owner, props) {
+    switch (listSym) {
+    case OLSym:
+        ListKind = 1;
+        switch (typeChar) {
+        case 'A':
+            MarkerStyle = lsUpperAlpha;
+            break;
+        case 'I':
+            MarkerStyle = lsUpperRoman;
+            break;
+        case 'a':
+            MarkerStyle = lsLowerAlpha;
+            break;
+        case 'i':
+            MarkerStyle = lsLowerRoman;
+            break;
+        default:
+            MarkerStyle = lsDecimal;
+            break;
+        }
+        break;
+    case ULSym:
+    case DirSym:
+    case MenuSym:
+    case BlockQuoteSym:
+        ListKind = 2;
+        MarkerStyle = plain ? lsNone : lsCircle;
+        break;
+    case DLSym:
+        ListKind = 3;
+        break;
+    default: {
+        ListKind = 4;
+        MarkerStyle = lsDisc;
+        // An item outside any list makes room for its own bullet.
+        const TPropValue& ml = BoxStyle[piMarginLeft];
+        if (ml.IsInteger(NullLength) || ml.IsInteger(0))
+            BoxStyle[piMarginLeft] = TPropValue(int32_t{16});
+        break;
+    }
+    }
+    ItemNumber = itemNumber;
+    const ListStyleKind fromSheet = props.GetListStyleType();
+    if (fromSheet != lsBlank)
+        MarkerStyle = fromSheet;
+    MarkerFont = *props.MakeFont();
+    const std::string image = props.GetListStyleImage();
+    if (!image.empty())
+        MarkerImage = std::make_unique<TImageObj>(document, image);
+}
+
+TBlockLI::~TBlockLI() = default;
+
+int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                         int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                         int32_t& neededWidth, int32_t& charIndex) {
+    if (MarkerImage) {
+        MarkerImage->FetchAndSize(Document, canvas, 100, nullptr);
+        if (MarkerImage->IsErrorImage())
+            MarkerImage.reset(); // the bullet or number is drawn instead
+    }
+    MarkerBaseline = 0;
+    TBaselineRequest request(Document, &MarkerBaseline);
+    return TBlock::LayOut(canvas, x, y, refX, refY, availWidth, availHeight, indents, neededWidth,
+                          charIndex);
+}
+
+std::string TBlockLI::MarkerText() const {
+    const std::string n = ListMarkerNumber(MarkerStyle, ItemNumber);
+    switch (MarkerStyle) {
+    case lsDecimal:
+    case lsLowerAlpha:
+    case lsUpperAlpha:
+    case lsLowerRoman:
+    case lsUpperRoman:
+        return n + ".";
+    default:
+        return {};
+    }
+}
+
+void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
+    if (MarkerImage && Document != nullptr && Document->ImagesOn) {
+        const TBitmap* pic = MarkerImage->TileBitmap();
+        if (pic != nullptr && !pic->Empty()) {
+            const TBitmap* mask = MarkerImage->TileMask();
+            const TRect dest = Bounds(x - 16, b - pic->Height(), pic->Width(), pic->Height());
+            if (mask != nullptr)
+                canvas.DrawMasked(dest, *pic, *mask);
+            else
+                canvas.Draw(dest.Left, dest.Top, *pic);
+            return;
+        }
+    }
+    if (ListKind == 0 || ListKind == 3)
+        return;
+    const TPen savedPen = canvas.Pen;
+    const TBrush savedBrush = canvas.Brush;
+    const TColor color = ColorToRGB(MarkerFont.Color);
+    canvas.Pen.Color = color;
+    canvas.Pen.Style = psSolid;
+    canvas.Pen.Width = 1;
+    canvas.Brush.Color = color;
+    canvas.Brush.Style = bsSolid;
+    switch (MarkerStyle) {
+    case lsCircle:
+        canvas.Brush.Style = bsClear;
+        canvas.Ellipse(x - 16, b - 7, x - 9, b);
+        break;
+    case lsDisc:
+        if (ListKind == 4)
+            canvas.Ellipse(x, b - 6, x + 5, b - 1);
+        else
+            canvas.Ellipse(x - 15, b - 6, x - 10, b - 1);
+        break;
+    case lsSquare:
+        canvas.Rectangle(x - 15, b - 6, x - 10, b - 1);
+        break;
+    default: {
+        const std::string text = MarkerText();
+        if (!text.empty()) {
+            const TFont savedFont = canvas.Font;
+            const TTextAlign savedAlign = canvas.TextAlign;
+            canvas.Font = MarkerFont;
+            canvas.Brush.Style = bsClear;
+            canvas.TextAlign = taBaseline;
+            canvas.TextOut(x - canvas.TextWidth(text) - 10, b, text);
+            canvas.TextAlign = savedAlign;
+            canvas.Font = savedFont;
+        }
+        break;
+    }
+    }
+    canvas.Pen = savedPen;
+    canvas.Brush = savedBrush;
+}
+
+int32_t TBlockLI::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
+                              int32_t refX, int32_t refY) {
+    const int32_t result = TBlock::DrawSection(canvas, clip, indents, x, refX, refY);
+    if (VisibleMode != 1 && MarkerBaseline > 0) {
+        const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
+        DrawMarker(canvas, x, MarkerBaseline - scroll);
+    }
+    return result;
+}
+
+void TBlockLI::Dump(TDumpWriter& out, int depth) const {
+    int32_t l = boxX_;
+    int32_t y = boxY_;
+    if (PlaceMode == 2) {
+        l = Clamp32(int64_t{l} + OffsetLeft);
+        y = Clamp32(int64_t{LayoutY} + OffsetTop);
+    }
+    if (FloatSide != 0)
+        l = Clamp32(int64_t{boxX_} + InnerOffset - LeftExtras());
+    const TRect r = BorderBox(l, y);
+    std::string extra = DumpExtra();
+    const std::string marker = MarkerText();
+    if (!marker.empty())
+        extra += (extra.empty() ? "marker=" : " marker=") + marker;
+    out.Box(depth, KindName(), r.Left, r.Top, r.Width(), r.Height(), extra);
+    Content->Dump(out, depth + 1);
+}
+
+// ---- THorzLine -----------------------------------------------------------------------------
+
+THorzLine::THorzLine(TSectionList* document, TAttributeList& attrs, TProperties& props)
+    : TSectionBase(document) {
+    for (const TAttribute& a : attrs) {
+        switch (a.Sym) {
+        case SizeSym:
+            if (a.Value >= 1 && a.Value <= 20)
+                Thickness = a.Value;
+            break;
+        case AlignSym: {
+            const std::string v = LowerCase(Trim(a.Str));
+            if (v == "left")
+                RuleAlign = 1;
+            else if (v == "right")
+                RuleAlign = 3;
+            break;
+        }
+        case WidthSym:
+            if (a.Value >= 1) {
+                if (a.Str.find('%') == std::string::npos)
+                    props.SetIfUnset(TPropValue(a.Value), piWidth);
+                else if (a.Value <= 100)
+                    props.SetIfUnset(TPropValue(std::to_string(a.Value) + "%"), piWidth);
+            }
+            break;
+        case ColorSym: {
+            TColor c = 0;
+            if (ColorFromText(a.Str, false, c)) {
+                RuleColor = c;
+                props.SetIfUnset(TPropValue(static_cast<int32_t>(c)), piColor);
+            }
+            break;
+        }
+        case NoShadeSym:
+            NoShade = true;
+            break;
+        default:
+            break;
+        }
+    }
+    props.SetIfUnset(TPropValue(Thickness), piHeight);
+    // A colour given by a rule wins over the attribute's.
+    const TPropValue& color = props.Values[piColor];
+    if (color.IsInteger() && props.SetByRule[piColor])
+        RuleColor = static_cast<TColor>(color.Integer());
+    if (props.SetByRule[piTextAlign]) {
+        const TPropValue& align = props.Values[piTextAlign];
+        if (align.Equals("left"))
+            RuleAlign = 1;
+        else if (align.Equals("right"))
+            RuleAlign = 3;
+        else if (align.Equals("center"))
+            RuleAlign = 2;
+    }
+}
+
+int32_t THorzLine::LayOut(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t /*refX*/,
+                          int32_t /*refY*/, int32_t availWidth, int32_t /*availHeight*/,
+                          IndentManager& indents, int32_t& neededWidth, int32_t& charIndex) {
+    LayoutY = y;
+    ContentY = y;
+    PaintTop = y;
+    FirstChar = charIndex;
+    RuleLeft = std::max(x, indents.LeftLimit(y));
+    RuleWidth = Clamp32(std::min<int64_t>(int64_t{x} + availWidth - RuleLeft,
+                                          int64_t{indents.RightLimit(y)} - RuleLeft));
+    ContentLeft = RuleLeft;
+    neededWidth = RuleWidth;
+    FlowHeight = Thickness;
+    PaintHeight = Thickness;
+    FlowBottom = Clamp32(int64_t{y} + Thickness);
+    PaintBottom = FlowBottom;
+    return Thickness;
+}
+
+int32_t THorzLine::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents,
+                               int32_t /*x*/, int32_t /*refX*/, int32_t /*refY*/) {
+    const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
+    const int32_t y = Clamp32(int64_t{LayoutY} - scroll);
+    if (y >= clip.Bottom || int64_t{y} + Thickness <= clip.Top || Thickness <= 0 || RuleWidth <= 0)
+        return LayoutY + FlowHeight;
+    const int32_t x1 = Clamp32(int64_t{indents.LeftEdge} + RuleLeft);
+    const int32_t x2 = Clamp32(int64_t{x1} + RuleWidth - 1);
+    const TPen savedPen = canvas.Pen;
+    const TBrush savedBrush = canvas.Brush;
+    if (RuleColor != NoColor) {
+        canvas.Brush.Color = ColorToRGB(RuleColor | PaletteFlag);
+        canvas.Brush.Style = bsSolid;
+        canvas.FillRect(Rect(x1, y, x2 + 1, Clamp32(int64_t{y} + Thickness)));
+    } else {
+        // An engraved outline: dark above and left, light below and right.
+        const int32_t yb = Clamp32(int64_t{y} + Thickness - 1);
+        canvas.Pen.Style = psSolid;
+        canvas.Pen.Width = 1;
+        canvas.Pen.Color = NoShade ? clBlack : clBtnShadow;
+        canvas.MoveTo(x1, yb);
+        canvas.LineTo(x1, y);
+        canvas.LineTo(x2, y);
+        const bool light = Document == nullptr || ColorToRGB(Document->Background) == clWhite;
+        canvas.Pen.Color = NoShade ? clBlack : light ? clSilver : clBtnHighlight;
+        canvas.LineTo(x2, yb);
+        canvas.LineTo(x1, yb);
+    }
+    canvas.Pen = savedPen;
+    canvas.Brush = savedBrush;
+    return LayoutY + FlowHeight;
+}
+
+void THorzLine::CopySelection() {
+    if (Document != nullptr)
+        Document->ClipBuffer += "\r\n";
+}
+
+void THorzLine::Dump(TDumpWriter& out, int depth) const {
+    std::string extra = "size=" + std::to_string(Thickness);
+    if (RuleColor != NoColor) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%06X", static_cast<unsigned>(ColorToRGB(RuleColor)));
+        extra += std::string(" color=") + buf;
+    }
+    if (NoShade)
+        extra += " noshade";
+    out.Box(depth, KindName(), RuleLeft, LayoutY, RuleWidth, Thickness, extra);
+}
+
+// ---- THRBlock ------------------------------------------------------------------------------
+
+THRBlock::THRBlock(TSectionList* document, TCellBasic* owner, const TProperties& props,
+                   std::unique_ptr<THorzLine> rule)
+    : TBlock(document, owner, props) {
+    if (rule) {
+        RuleAlign = rule->RuleAlign;
+        Rule = rule.get();
+        Content->Add(std::move(rule));
+    }
+}
+
+int32_t THRBlock::ContentWidthFor(TCanvas& /*canvas*/, int32_t availWidth, int32_t /*availHeight*/,
+                                  int /*autoCount*/) {
+    // Auto side margins of a rule are 0; its alignment places it instead.
+    for (int i : {piMarginLeft, piMarginRight})
+        if (BoxValues[i] == AutoLength)
+            BoxValues[i] = 0;
+    const int64_t room = int64_t{availWidth} - LeftExtras() - RightExtras();
+    const int32_t slot = BoxValues[piWidth];
+    const int32_t width =
+        slot < 1 ? Clamp32(std::max<int64_t>(15, room)) : Clamp32(std::min<int64_t>(slot, room));
+    if (RuleAlign != 1) {
+        const int64_t rest = room - width;
+        if (rest > 0)
+            BoxValues[piMarginLeft] =
+                Clamp32(int64_t{BoxValues[piMarginLeft]} + (RuleAlign == 2 ? rest / 2 : rest));
+    }
+    if (Rule != nullptr)
+        Rule->Thickness = std::max<int32_t>(0, BoxValues[piHeight]);
+    return width;
+}
