@@ -14,7 +14,14 @@ public:
     int32_t DrawX = 0;    // where drawn; for a float, relative to the cell's left edge
     int32_t DrawY = 0;    // where last drawn, document coordinates
     int32_t SpaceLeft = 0, SpaceRight = 0, SpaceTop = 0, SpaceBottom = 0;
+    // Where the last layout placed a float: x of the box relative to the cell's left edge and
+    // the document y of the record's top. Drawing and hit tests use DrawX and DrawY instead.
+    int32_t FloatX = 0, FloatY = 0;
+    bool Placed = false; // placed as a float in the current layout
 
     bool Floats() const { return ObjAlign == 5 || ObjAlign == 6; }
     int32_t YPosition() override { return DrawY; }
+    // The full box with the spaces around it.
+    int32_t FullWidth() const { return ImageWidth + SpaceLeft + SpaceRight; }
+    int32_t FullHeight() const { return ImageHeight + SpaceTop + SpaceBottom; }
 };

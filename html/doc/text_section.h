@@ -2,25 +2,66 @@
 // TSection: one run of flowing text inside a block or table cell, with its font runs, inline
 // and floating images, panels and form controls. The reader fills it in document order; layout
 // breaks it into lines against the indents of the enclosing cell.
+//
+// The text buffer holds printable characters and these codes: 2 a form control, 4 an image or
+// panel (both break opportunities before and after), 6 and 7 the same inside a no-break run
+// (no break), 8 a forced line break (the line ends after it), 32 a space (break after it), 160
+// a non-breaking space (drawn and copied as a space).
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "html/doc/font_obj.h"
+#include "html/doc/form_control.h"
+#include "html/doc/image_obj.h"
 #include "html/doc/section_base.h"
 #include "html/reader/Attributes.h"
 #include "html/reader/Symbols.h"
 #include "html/reader/TokenObj.h"
 #include "html/reader/UrlTarget.h"
+#include "html/style/my_font.h"
 
 class TProperties;
-class TFontList;
-class TImageObj;
-class TPanelObj;
-class TFormControlObj;
 class ThtmlForm;
-class TImageObjList;
-class TFormControlList;
+
+// Buffer codes.
+constexpr char ControlCode = 2;
+constexpr char ImageCode = 4;
+constexpr char NoBreakMark = 5; // the lexer's collapsed white space in a no-break run
+constexpr char NoBreakControlCode = 6;
+constexpr char NoBreakImageCode = 7;
+constexpr char BreakCode = 8;
+constexpr char NbspCode = static_cast<char>(160);
+
+inline bool IsObjectCode(char c) {
+    return c == ControlCode || c == ImageCode || c == NoBreakControlCode || c == NoBreakImageCode;
+}
+
+// One line of the last layout.
+struct LineRec {
+    int32_t LineStart = 0; // buffer position of the first character
+    int32_t CharCount = 0;
+    int32_t TextHeight = 0; // largest font height plus external leading in the line
+    int32_t Descent = 0;    // largest font descent
+    int32_t SpaceBefore = 0;
+    int32_t SpaceAfter = 0;
+    int32_t ImageHeight = 0; // height taken with the floats started in the line
+    int32_t LineIndent = 0;  // x of the line start relative to the section's x
+    int32_t DrawWidth = 0;   // right side minus left indent at layout
+    int32_t DrawX = 0;       // where the line was last drawn (window x, document y)
+    int32_t DrawY = 0;
+    int32_t LineY = 0;     // document y of the line's top at layout
+    int32_t TextWidth = 0; // trimmed width at layout
+    int32_t Height() const { return SpaceBefore + TextHeight + SpaceAfter; }
+};
+
+// Where a run of buffer positions starts in the source: one entry at the first character and
+// at every character whose source position does not follow the previous one.
+struct IndexObj {
+    int32_t Pos = 0;
+    int32_t SourcePos = 0;
+};
 
 class TSection : public TSectionBase {
 public:
@@ -47,14 +88,109 @@ public:
                                     const TProperties& props, int32_t sourcePos, bool noBreak);
     void FinishSection();
     bool FinishForAdd() override;
-    int32_t TextLen() const;
-    const std::string& Text() const;
+    int32_t TextLen() const { return static_cast<int32_t>(TextBuf.size()); }
+    const std::string& Text() const { return TextBuf; }
 
+    // The layout protocol.
+    void CopySelection() override;
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
+    int32_t DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
+                        int32_t refX, int32_t refY) override;
+    bool FindLink(TCanvas& canvas, int32_t x, int32_t y, TUrlTarget& target,
+                  TImageFormControlObj*& formControl) override;
+    bool ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside, int32_t& yInside) override;
+    int32_t FindCursor(TCanvas& canvas, int32_t x, int32_t y, int32_t& caretX, int32_t& caretY,
+                       int32_t& caretHeight, bool& inText) override;
+    int32_t FindText(int32_t from, const std::string& text, bool matchCase) override;
+    int32_t ToSourcePos(int32_t docIndex) override;
+    int32_t FromSourcePos(int32_t sourcePos, bool backwards) override;
+    bool CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y) override;
+    bool CharAt(int32_t index, char& ch, TSectionBase*& section) override;
+    void MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) override;
+
+    const char* KindName() const override { return "text"; }
+    void Dump(TDumpWriter& out, int depth) const override;
+
+    // Width of count characters from a buffer position in their fonts, objects included;
+    // with trim, trailing spaces and line breaks are left out (one character stays).
+    int32_t TextWidth(int32_t start, int32_t count, bool trim) const;
+
+    std::string TextBuf;
+    std::vector<int32_t> SourcePos; // while building; freed by FinishSection
+    std::vector<IndexObj> IndexRuns;
+    TFontList FontRuns;
+    TImageObjList InlineObjects;
+    TFormControlList Controls;
+    std::vector<LineRec> Lines;
+    TMyFont BaseFont;
+    uint8_t TextAlign = 1; // 1 left, 2 center, 3 right
+    uint8_t ClearMode = 0; // 0 none, 1 left, 2 right, 3 both
+    int32_t LineHeightPx = 0;
     bool HasAnchor = false; // a NAME anchor points into the section
+
+protected:
+    // Preformatted text never wraps.
+    virtual bool NoWrap() const { return false; }
+    // Appends raw characters with their source positions.
+    void Append(const std::string& text, const std::vector<int32_t>& positions);
+    void AppendCode(char code, int32_t sourcePos);
+    // The text layout proper (TPreFormated wraps it).
+    int32_t LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t availWidth,
+                       IndentManager& indents, int32_t& neededWidth, int32_t& charIndex);
+    // The widest stretch between forced line breaks.
+    int32_t WidestLine() const;
+    // Enters the ID of the opening tag in the named positions once the section is kept.
+    void RegisterID(bool keep);
+
+protected:
+    struct FitState;
+    // Starts a run at the end of the buffer (or replaces the font of a run starting there);
+    // link, when given, becomes the run's target.
+    TFontObj* StartRun(std::unique_ptr<TMyFont> font, const TProperties& props,
+                       const TUrlTarget* link, int scriptKind);
+    void SizeObjects(TCanvas& canvas, int32_t availWidth);
+    int32_t FitCount(int32_t start, int32_t maxCount, int32_t y, IndentManager& indents,
+                     FitState& state);
+    LineRec FinishLine(int32_t start, int32_t count, int32_t x, int32_t y, IndentManager& indents);
+    void PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents);
+    void DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y);
+    void DrawFloats(TCanvas& canvas, const TRect& clip, IndentManager& indents);
+    // The buffer position under a window x in a line, the x where that character starts and
+    // its width; the line's end when x lies beyond its text.
+    int32_t PositionInLine(const LineRec& line, int32_t dx, int32_t& charX,
+                           int32_t& charWidth) const;
+    int32_t LineOfPosition(int32_t pos) const;
+    bool AllFloatingImages() const;
+    TFloatingObj* ObjectAtPos(int32_t pos) const { return InlineObjects.FindImage(pos); }
+    TFormControlObj* ControlAtPos(int32_t pos) const;
+    // Width of one inline object code at a position (0 for floats), spaces included.
+    int32_t ObjectWidth(int32_t pos) const;
+
+    std::string pendingID_;    // the opening tag's ID, entered when the section is kept
+    bool onlyFloats_ = true;   // every character so far is a floating image or panel
+    int32_t layoutX_ = 0;      // x of the last layout
+    int32_t drawXSection_ = 0; // x of the last paint
+    int32_t maxWidth_ = 0;     // widest line of the last layout
 };
 
 // PRE: keeps every character as it comes and never wraps.
 class TPreFormated : public TSection {
 public:
     using TSection::TSection;
+
+    void AddText(const TokenObj& token, bool noBreak) override;
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
+    void MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) override;
+    bool FinishForAdd() override;
+    const char* KindName() const override { return "pre"; }
+
+    // More text than this is dropped.
+    static constexpr int32_t MaxLength = 20000;
+
+protected:
+    bool NoWrap() const override { return true; }
 };

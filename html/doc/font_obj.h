@@ -1,0 +1,90 @@
+#pragma once
+// Font runs of a text section. Each TFontObj starts at a buffer position and carries the
+// font its characters are measured and drawn in; a run inside a link also carries the link
+// target and the fonts for the hover and visited states. Metrics are read once from the
+// resolved font so that line fitting does not ask the font cache for every stretch.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/reader/UrlTarget.h"
+#include "html/style/my_font.h"
+#include "platform/base/string_list.h"
+
+class TSection;
+class TResolvedFont;
+
+class TFontObj : public TObject {
+public:
+    // Takes ownership of the font as plain and active font; the target starts empty.
+    TFontObj(TSection* section, int32_t start, std::unique_ptr<TMyFont> font);
+    // A copy of another run for another section: start, script kind, a copy of the plain font
+    // (no hover or visited font) and of the target.
+    TFontObj(TSection* section, const TFontObj& run);
+    ~TFontObj() override;
+
+    TSection* Section;
+    bool Visited = false;
+    bool Hover = false;
+    int32_t RunStart = 0;
+    TMyFont* ActiveFont = nullptr;
+    std::unique_ptr<TMyFont> PlainFont;
+    std::unique_ptr<TMyFont> SeenFont; // visited links only
+    std::unique_ptr<TMyFont> OverFont; // hovered links only
+    int32_t LineHeight = 0;            // height plus external leading
+    int32_t CellHeight = 0;            // height
+    int32_t OverhangPx = 0;
+    int32_t DescentPx = 0;
+    int32_t ScriptKind = 0; // 0 none, 1 subscript, 2 superscript
+    TUrlTarget Target;
+    bool InLinks = false; // entered in the document's link list
+
+    // A new plain font; hover and visited fonts are dropped.
+    void ReplaceFont(std::unique_ptr<TMyFont> font);
+    void SetVisited(bool value);
+    // Hovering changes the drawing font only; the line layout keeps the plain metrics.
+    void SetHover(bool value);
+    // Hovers this run and its neighbours in the link list that belong to the same link.
+    void SetAllHovers(const std::vector<TFontObj*>& links, bool value);
+    const std::string& LinkAddress() const { return Target.URL; }
+    bool IsLink() const { return !Target.URL.empty(); }
+
+    // The resolved face of the active font (kept while the active font stays).
+    const TResolvedFont& Face() const;
+
+private:
+    void ComputeMetrics();
+    mutable std::shared_ptr<const TResolvedFont> face_;
+    mutable const TMyFont* faceOf_ = nullptr;
+};
+
+// The runs of one section, ordered by RunStart; owning.
+class TFontList {
+public:
+    int Count() const { return static_cast<int>(runs_.size()); }
+    bool Empty() const { return runs_.empty(); }
+    TFontObj* operator[](int i) const { return runs_[static_cast<size_t>(i)].get(); }
+    TFontObj* Last() const { return runs_.empty() ? nullptr : runs_.back().get(); }
+    TFontObj* Add(std::unique_ptr<TFontObj> run);
+
+    // The active font of the run in force at the position, and its overhang.
+    TMyFont* FontAt(int32_t position, int32_t& overhang) const;
+    // Characters from the position to the start of the next run, or to length.
+    int32_t CharsToNextFont(int32_t position, int32_t length) const;
+    // The run in force at the position (the last one starting at or before it) and its index.
+    TFontObj* RunAt(int32_t position, int& index) const;
+    TFontObj* RunAt(int32_t position) const {
+        int i = 0;
+        return RunAt(position, i);
+    }
+
+    // Copies every run for another section.
+    void CopyFrom(TSection* section, const TFontList& list);
+
+    auto begin() const { return runs_.begin(); }
+    auto end() const { return runs_.end(); }
+
+private:
+    std::vector<std::unique_ptr<TFontObj>> runs_;
+};

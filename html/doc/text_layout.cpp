@@ -1,0 +1,473 @@
+// Text layout: measuring stretches of a section, fitting lines between the indents of the
+// cell (floating images narrow them), finishing lines with their heights and alignment, and
+// the minimum and maximum widths tables ask for.
+#include <algorithm>
+#include <climits>
+
+#include "html/doc/indent_manager.h"
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "platform/graphics/font.h"
+
+namespace {
+
+int32_t Hold(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
+}
+
+bool IsStretchEnd(char c) {
+    return IsObjectCode(c) || c == BreakCode;
+}
+
+} // namespace
+
+// Floats placed while fitting one line: those placed at once (nothing else was in the line)
+// and those queued to be placed below the line.
+struct TSection::FitState {
+    std::vector<TFloatingObj*> Queued;
+    int32_t FloatBottom = 0; // lowest bottom of the floats placed at once
+};
+
+int32_t TSection::ObjectWidth(int32_t pos) const {
+    const char c = TextBuf[static_cast<size_t>(pos)];
+    if (c == ImageCode || c == NoBreakImageCode) {
+        const TFloatingObj* obj = ObjectAtPos(pos);
+        return obj != nullptr && !obj->Floats() ? obj->FullWidth() : 0;
+    }
+    if (c == ControlCode || c == NoBreakControlCode) {
+        const TFormControlObj* ctl = ControlAtPos(pos);
+        return ctl != nullptr ? ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight : 0;
+    }
+    return 0;
+}
+
+int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
+    const int32_t len = TextLen();
+    start = std::clamp(start, 0, len);
+    int32_t end =
+        static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(start) + count, start, len));
+    if (trim)
+        while (end - start > 1 && (TextBuf[static_cast<size_t>(end - 1)] == ' ' ||
+                                   TextBuf[static_cast<size_t>(end - 1)] == BreakCode))
+            --end;
+    int64_t width = 0;
+    int32_t i = start;
+    while (i < end) {
+        const char c = TextBuf[static_cast<size_t>(i)];
+        if (IsObjectCode(c)) {
+            width += ObjectWidth(i);
+            ++i;
+            continue;
+        }
+        if (c == BreakCode) {
+            ++i;
+            continue;
+        }
+        int runIndex = 0;
+        TFontObj* run = FontRuns.RunAt(i, runIndex);
+        int32_t j =
+            std::min<int64_t>(end, static_cast<int64_t>(i) + FontRuns.CharsToNextFont(i, len));
+        int32_t k = i;
+        while (k < j && !IsStretchEnd(TextBuf[static_cast<size_t>(k)]))
+            ++k;
+        j = std::max(k, i + 1);
+        if (run != nullptr)
+            width += run->Face().TextWidth(std::string_view(TextBuf).substr(
+                         static_cast<size_t>(i), static_cast<size_t>(j - i))) -
+                     run->OverhangPx;
+        i = j;
+    }
+    return Hold(width);
+}
+
+void TSection::PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents) {
+    indents.AddObjectFloat(y, obj);
+    obj.FloatX = obj.DrawX;
+    obj.FloatY = y;
+    obj.Placed = true;
+}
+
+int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentManager& indents,
+                           FitState& state) {
+    const int64_t avail =
+        NoWrap() ? 32000 : static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y);
+    const int32_t len = TextLen();
+    const int32_t end = std::min(len, start + maxCount);
+    int64_t sum = 0;
+    bool placed = false; // something other than a float is on the line
+    int32_t i = start;
+    while (i < end) {
+        const char c = TextBuf[static_cast<size_t>(i)];
+        if (c == BreakCode)
+            return i + 1 - start; // the line ends after the first break
+        if (IsObjectCode(c)) {
+            TFloatingObj* obj = c == ImageCode || c == NoBreakImageCode ? ObjectAtPos(i) : nullptr;
+            if (obj != nullptr && obj->Floats()) {
+                if (!placed) {
+                    if (!obj->Placed) {
+                        PlaceFloat(*obj, y, indents);
+                        state.FloatBottom = std::max(state.FloatBottom, y + obj->FullHeight());
+                        sum += obj->FullWidth();
+                    }
+                } else if (!obj->Placed) {
+                    state.Queued.push_back(obj);
+                }
+                ++i;
+                continue;
+            }
+            sum += ObjectWidth(i);
+            placed = true;
+            if (sum > avail)
+                break;
+            ++i;
+            continue;
+        }
+        // A text stretch in one font, up to the next object, break or run end.
+        int32_t j =
+            std::min<int64_t>(end, static_cast<int64_t>(i) + FontRuns.CharsToNextFont(i, len));
+        int32_t k = i;
+        while (k < j && !IsStretchEnd(TextBuf[static_cast<size_t>(k)]))
+            ++k;
+        j = std::max(k, i + 1);
+        TFontObj* run = FontRuns.RunAt(i);
+        const std::string_view stretch =
+            std::string_view(TextBuf).substr(static_cast<size_t>(i), static_cast<size_t>(j - i));
+        placed = true;
+        if (run == nullptr) {
+            i = j;
+            continue;
+        }
+        const TResolvedFont& face = run->Face();
+        const int64_t room = avail - sum + run->OverhangPx;
+        const int fit =
+            face.FitCount(stretch, static_cast<int>(std::clamp<int64_t>(room, -1, INT_MAX)));
+        if (fit < j - i) {
+            i += fit;
+            break;
+        }
+        sum += face.TextWidth(stretch) - run->OverhangPx;
+        i = j;
+    }
+    return i - start;
+}
+
+LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
+                             IndentManager& indents) {
+    LineRec line;
+    line.LineStart = start;
+    line.CharCount = count;
+    line.LineY = y;
+    const int32_t end = start + count;
+
+    // Heights of the runs in the line; objects at its start do not bring their run's font.
+    int32_t s = start;
+    while (s < end && IsObjectCode(TextBuf[static_cast<size_t>(s)]))
+        ++s;
+    if (s == end)
+        s = start;
+    int runIndex = 0;
+    if (FontRuns.RunAt(s, runIndex) != nullptr) {
+        for (int r = runIndex;
+             r < FontRuns.Count() && (r == runIndex || FontRuns[r]->RunStart < end); ++r) {
+            line.TextHeight = std::max(line.TextHeight, FontRuns[r]->LineHeight);
+            line.Descent = std::max(line.Descent, FontRuns[r]->DescentPx);
+        }
+    }
+    if (LineHeightPx > line.TextHeight) {
+        const int32_t d = LineHeightPx - line.TextHeight;
+        line.SpaceBefore = d / 2;
+        line.SpaceAfter = d - d / 2;
+    }
+
+    for (int32_t i = start; i < end; ++i) {
+        const char c = TextBuf[static_cast<size_t>(i)];
+        if (c == ImageCode || c == NoBreakImageCode) {
+            TFloatingObj* obj = ObjectAtPos(i);
+            if (obj == nullptr || obj->Floats())
+                continue;
+            const int32_t h = obj->FullHeight();
+            const int32_t e = h - line.TextHeight;
+            switch (obj->ObjAlign) {
+            case 1:
+                line.SpaceAfter = std::max(line.SpaceAfter, e);
+                break;
+            case 2:
+                line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
+                line.SpaceBefore = std::max(line.SpaceBefore, e - e / 2);
+                break;
+            default:
+                line.SpaceBefore = std::max(line.SpaceBefore, h + line.Descent - line.TextHeight);
+                break;
+            }
+            obj->DrawY = y;
+        } else if (c == ControlCode || c == NoBreakControlCode) {
+            TFormControlObj* ctl = ControlAtPos(i);
+            if (ctl == nullptr)
+                continue;
+            const int32_t h = ctl->Height();
+            const int32_t e = h - line.TextHeight;
+            switch (ctl->VAlign) {
+            case 1:
+                line.SpaceAfter = std::max(line.SpaceAfter, e);
+                break;
+            case 2:
+                line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
+                line.SpaceBefore = std::max(line.SpaceBefore, h - e / 2);
+                break;
+            case 3:
+                line.SpaceBefore = std::max(line.SpaceBefore, h + line.Descent - line.TextHeight);
+                break;
+            default:
+                line.SpaceBefore = std::max(line.SpaceBefore, e);
+                break;
+            }
+            ctl->DocY = y;
+        }
+    }
+
+    const int32_t left = indents.LeftLimit(y);
+    const int32_t right = indents.RightLimit(y);
+    line.TextWidth = TextWidth(start, count, true);
+    switch (TextAlign) {
+    case 2:
+        line.LineIndent = Hold((static_cast<int64_t>(right) + left - line.TextWidth) / 2 - x);
+        break;
+    case 3:
+        line.LineIndent = Hold(static_cast<int64_t>(right) - x - line.TextWidth);
+        break;
+    default:
+        line.LineIndent = left - x;
+        break;
+    }
+    line.DrawWidth = right - left;
+    line.ImageHeight = line.Height();
+    return line;
+}
+
+void TSection::SizeObjects(TCanvas& canvas, int32_t availWidth) {
+    for (const auto& obj : InlineObjects)
+        if (auto* image = dynamic_cast<TImageObj*>(obj.get()))
+            image->FetchAndSize(Document, canvas, availWidth, FontRuns.RunAt(image->CharPos));
+}
+
+int32_t TSection::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX*/, int32_t /*refY*/,
+                         int32_t availWidth, int32_t /*availHeight*/, IndentManager& indents,
+                         int32_t& neededWidth, int32_t& charIndex) {
+    return LayOutText(canvas, x, y, availWidth, indents, neededWidth, charIndex);
+}
+
+int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t availWidth,
+                             IndentManager& indents, int32_t& neededWidth, int32_t& charIndex) {
+    Lines.clear();
+    layoutX_ = x;
+    FirstChar = charIndex;
+    ContentY = LayoutY = PaintTop = y;
+    for (const auto& obj : InlineObjects)
+        obj->Placed = false;
+    SizeObjects(canvas, availWidth);
+
+    int64_t widest = std::min<int64_t>(
+        static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y), availWidth);
+    for (const auto& obj : InlineObjects)
+        widest = std::max<int64_t>(widest, obj->FullWidth());
+    for (const TFormControlObj* ctl : Controls)
+        widest = std::max<int64_t>(widest, ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight);
+
+    int32_t cy = y;
+    int64_t total = 0;
+    int32_t lowest = y; // lowest bottom of lines and floats
+    auto emptyLine = [&](int32_t pos, int32_t height) {
+        LineRec gap;
+        gap.LineStart = pos;
+        gap.LineY = cy;
+        gap.SpaceBefore = height;
+        gap.ImageHeight = height;
+        gap.LineIndent = indents.LeftLimit(cy) - x;
+        gap.DrawWidth = indents.RightLimit(cy) - indents.LeftLimit(cy);
+        Lines.push_back(gap);
+        cy += height;
+        total += height;
+        lowest = std::max(lowest, cy);
+    };
+
+    if (ClearMode != 0) {
+        int32_t left = 0, right = 0;
+        indents.ClearLevels(left, right);
+        int32_t level = ClearMode == 1 ? left : ClearMode == 2 ? right : std::max(left, right);
+        if (level - y > 0)
+            emptyLine(0, level - y);
+    }
+
+    const int32_t len = TextLen();
+    int32_t pos = 0;
+    bool firstText = true;
+    while (pos < len) {
+        FitState state;
+        const int32_t rest = len - pos;
+        int32_t n = std::clamp(FitCount(pos, rest, cy, indents, state), 1, rest);
+        bool overflow = false;
+        if (n < rest) {
+            const char lastFit = TextBuf[static_cast<size_t>(pos + n - 1)];
+            const char next = TextBuf[static_cast<size_t>(pos + n)];
+            if (lastFit == ' ' || lastFit == BreakCode) {
+                while (pos + n < len && TextBuf[static_cast<size_t>(pos + n)] == ' ')
+                    ++n;
+            } else if (next == ControlCode || next == ImageCode) {
+                // Break before the object.
+            } else {
+                int32_t k = pos + n - 1;
+                for (; k >= pos; --k) {
+                    const char c = TextBuf[static_cast<size_t>(k)];
+                    if ((c == ' ' && k > pos) || c == ControlCode || c == ImageCode)
+                        break;
+                }
+                if (k >= pos) {
+                    n = k - pos + 1;
+                } else {
+                    // The first word does not fit: take it whole, with the spaces after it.
+                    int32_t j = pos + n;
+                    while (j < len) {
+                        const char c = TextBuf[static_cast<size_t>(j)];
+                        if (c == ' ' || c == ControlCode || c == ImageCode)
+                            break;
+                        ++j;
+                        if (c == BreakCode)
+                            break;
+                    }
+                    while (j < len && TextBuf[static_cast<size_t>(j)] == ' ')
+                        ++j;
+                    const int32_t wider = indents.NextWiderY(cy);
+                    if (!NoWrap() && wider > cy) {
+                        // Floats end further down: try the word there.
+                        emptyLine(pos, wider - cy);
+                        continue;
+                    }
+                    n = j - pos;
+                    overflow = true;
+                }
+            }
+        }
+
+        LineRec line = FinishLine(pos, n, x, cy, indents);
+        int32_t bottom = std::max(cy + line.Height(), state.FloatBottom);
+        const int32_t below = cy + line.Height();
+        for (TFloatingObj* obj : state.Queued) {
+            if (obj->CharPos >= pos + n || obj->Placed)
+                continue; // belongs to a later line
+            PlaceFloat(*obj, below, indents);
+            bottom = std::max(bottom, below + obj->FullHeight());
+        }
+        line.ImageHeight = bottom - cy;
+        if (overflow)
+            widest =
+                std::max<int64_t>(widest, static_cast<int64_t>(line.LineIndent) + line.TextWidth);
+        if (firstText && Document != nullptr && Document->FirstLineBaseline != nullptr &&
+            *Document->FirstLineBaseline == 0)
+            *Document->FirstLineBaseline = cy + line.TextHeight + line.SpaceBefore - line.Descent;
+        firstText = false;
+        Lines.push_back(line);
+        total += line.Height();
+        cy += line.Height();
+        lowest = std::max(lowest, bottom);
+        pos += n;
+    }
+
+    FlowHeight = Hold(total);
+    PaintHeight = std::max(FlowHeight, lowest - y);
+    FlowBottom = y + FlowHeight;
+    PaintBottom = y + PaintHeight;
+    CharCount = len;
+    charIndex += len;
+    maxWidth_ = Hold(widest);
+    neededWidth = maxWidth_;
+    return FlowHeight;
+}
+
+// ------------------------------------------------------------------ widths
+
+int32_t TSection::WidestLine() const {
+    const int32_t len = TextLen();
+    int32_t widest = 0;
+    int32_t start = 0;
+    for (int32_t i = 0; i <= len; ++i) {
+        if (i == len || TextBuf[static_cast<size_t>(i)] == BreakCode) {
+            if (i > start)
+                widest = std::max(widest, TextWidth(start, i - start, true));
+            start = i + 1;
+        }
+    }
+    return widest;
+}
+
+void TSection::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
+    SizeObjects(canvas, 0);
+    int64_t floats = 0;
+    int32_t widestObject = 0;
+    for (const auto& obj : InlineObjects) {
+        if (obj->Floats())
+            floats += obj->FullWidth();
+        else
+            widestObject = std::max(widestObject, obj->FullWidth());
+    }
+    const int32_t len = TextLen();
+    int32_t widestWord = 0;
+    int32_t i = 0;
+    while (i < len) {
+        while (i < len && TextBuf[static_cast<size_t>(i)] == ' ')
+            ++i;
+        int32_t j = i;
+        while (j < len) {
+            const char c = TextBuf[static_cast<size_t>(j)];
+            if (c == ' ' || c == ImageCode || c == BreakCode)
+                break;
+            ++j;
+        }
+        if (j > i)
+            widestWord = std::max(widestWord, TextWidth(i, j - i, false));
+        i = j + 1;
+    }
+    minWidth = Hold(std::max<int64_t>({widestObject, widestWord, floats}));
+    maxWidth = Hold(floats + WidestLine());
+}
+
+// ------------------------------------------------------------------ preformatted
+
+void TPreFormated::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
+    if (TextLen() == 0) {
+        minWidth = maxWidth = 0;
+        return;
+    }
+    SizeObjects(canvas, 0);
+    maxWidth = WidestLine();
+    minWidth = std::min(2000, maxWidth);
+}
+
+int32_t TPreFormated::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX*/,
+                             int32_t /*refY*/, int32_t availWidth, int32_t /*availHeight*/,
+                             IndentManager& indents, int32_t& neededWidth, int32_t& charIndex) {
+    if (TextLen() == 0) {
+        Lines.clear();
+        layoutX_ = x;
+        FirstChar = charIndex;
+        ContentY = LayoutY = PaintTop = y;
+        FlowHeight = PaintHeight = BaseFont.Size > 0 ? BaseFont.Size : 12;
+        FlowBottom = PaintBottom = y + FlowHeight;
+        CharCount = 0;
+        neededWidth = 0;
+        return FlowHeight;
+    }
+    const int32_t savedWidth = indents.Width;
+    indents.Width = 32000;
+    int32_t height = 0;
+    try {
+        height = LayOutText(canvas, x, y, availWidth, indents, neededWidth, charIndex);
+    } catch (...) {
+        indents.Width = savedWidth;
+        throw;
+    }
+    indents.Width = savedWidth;
+    int32_t minW = 0, maxW = 0;
+    MinMaxWidths(canvas, minW, maxW);
+    neededWidth = maxW;
+    return height;
+}

@@ -1,0 +1,276 @@
+// What the viewer asks a text section: the link or object under a point, the caret position,
+// found text, source positions, characters, the selected text, and the layout dump.
+#include <algorithm>
+
+#include "html/doc/dump.h"
+#include "html/doc/form_kinds.h"
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "html/reader/MapItem.h"
+#include "platform/base/strings.h"
+#include "platform/graphics/font.h"
+
+int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX,
+                                 int32_t& charWidth) const {
+    const int32_t end = line.LineStart + line.CharCount;
+    int32_t x = 0;
+    int32_t i = line.LineStart;
+    while (i < end) {
+        const char c = TextBuf[static_cast<size_t>(i)];
+        int32_t w = 0;
+        if (IsObjectCode(c)) {
+            w = ObjectWidth(i);
+        } else if (c != BreakCode) {
+            const TFontObj* run = FontRuns.RunAt(i);
+            if (run != nullptr)
+                w = run->Face().CharWidth(static_cast<uint8_t>(c));
+        }
+        if (dx < x + w) {
+            charX = x;
+            charWidth = w;
+            return i;
+        }
+        x += w;
+        ++i;
+    }
+    charX = x;
+    charWidth = 0;
+    return end;
+}
+
+int32_t TSection::LineOfPosition(int32_t pos) const {
+    int found = -1;
+    for (size_t n = 0; n < Lines.size(); ++n) {
+        if (Lines[n].CharCount == 0)
+            continue;
+        if (Lines[n].LineStart <= pos)
+            found = static_cast<int>(n);
+        else
+            break;
+    }
+    return found;
+}
+
+bool TSection::FindLink(TCanvas& /*canvas*/, int32_t x, int32_t y, TUrlTarget& target,
+                        TImageFormControlObj*& formControl) {
+    TImageObj* image = nullptr;
+    TMapItem* map = nullptr;
+    bool usesMap = false, isMap = false;
+    int32_t pos = 0, xi = 0, yi = 0;
+    if (InlineObjects.ImageAt(Document, x, y, image, map, usesMap, isMap, pos, xi, yi)) {
+        Document->HoverImage = image;
+        if (image->FormControl != nullptr) {
+            image->FormControl->HoverX = xi;
+            image->FormControl->HoverY = yi;
+            formControl = image->FormControl;
+            return true;
+        }
+        if (usesMap) {
+            std::unique_ptr<TUrlTarget> link;
+            if (map->FindLink(xi, yi, link) && link) {
+                target.Copy(*link);
+                return true;
+            }
+            return false;
+        }
+        TFontObj* run = FontRuns.RunAt(pos);
+        if (run != nullptr && run->IsLink()) {
+            target.Copy(run->Target);
+            if (isMap)
+                target.URL += "?" + IntToStr(xi) + "," + IntToStr(yi);
+            Document->HoverLink = run;
+            return true;
+        }
+        return false;
+    }
+
+    for (const LineRec& line : Lines) {
+        if (line.CharCount == 0 || y < line.DrawY || y >= line.DrawY + line.Height())
+            continue;
+        if (x < line.DrawX)
+            return false;
+        int32_t cx = 0, cw = 0;
+        const int32_t i = PositionInLine(line, x - line.DrawX, cx, cw);
+        if (i >= line.LineStart + line.CharCount)
+            return false;
+        const char c = TextBuf[static_cast<size_t>(i)];
+        if (c == ImageCode || c == NoBreakImageCode)
+            return false;
+        TFontObj* run = FontRuns.RunAt(i);
+        if (run == nullptr || !run->IsLink())
+            return false;
+        target.Copy(run->Target);
+        Document->HoverLink = run;
+        return true;
+    }
+    return false;
+}
+
+bool TSection::ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside, int32_t& yInside) {
+    return InlineObjects.ObjectAt(x, y, obj, xInside, yInside);
+}
+
+int32_t TSection::FindCursor(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t& caretX,
+                             int32_t& caretY, int32_t& caretHeight, bool& inText) {
+    if (x < drawXSection_)
+        return -1;
+    for (const LineRec& line : Lines) {
+        if (line.CharCount == 0 || y < line.DrawY || y >= line.DrawY + line.Height())
+            continue;
+        if (x > line.DrawX + line.DrawWidth)
+            return -1;
+        caretY = line.DrawY + line.SpaceBefore;
+        caretHeight = line.TextHeight;
+        if (x < line.DrawX) {
+            inText = false;
+            caretX = line.DrawX;
+            return FirstChar + line.LineStart;
+        }
+        int32_t cx = 0, cw = 0;
+        int32_t i = PositionInLine(line, x - line.DrawX, cx, cw);
+        if (cw > 0 && x - line.DrawX > cx + cw / 2) {
+            // Past the middle of the character: the caret goes after it.
+            ++i;
+            cx += cw;
+        }
+        inText = x - line.DrawX < line.TextWidth;
+        caretX = line.DrawX + cx;
+        return FirstChar + i;
+    }
+    return -1;
+}
+
+int32_t TSection::FindText(int32_t from, const std::string& text, bool matchCase) {
+    const int32_t len = TextLen();
+    if (text.empty())
+        return -1;
+    const int32_t start = std::max(0, from - FirstChar);
+    if (start >= len)
+        return -1;
+    if (matchCase) {
+        const size_t p = TextBuf.find(text, static_cast<size_t>(start));
+        return p == std::string::npos ? -1 : FirstChar + static_cast<int32_t>(p);
+    }
+    const char lower = AsciiLower(text[0]);
+    const char upper = AsciiUpper(text[0]);
+    const std::string_view buf(TextBuf);
+    for (size_t p = static_cast<size_t>(start); p + text.size() <= buf.size(); ++p) {
+        // Candidates: the first letter in either case.
+        const size_t next = buf.find_first_of(std::string{lower, upper}, p);
+        if (next == std::string_view::npos || next + text.size() > buf.size())
+            return -1;
+        if (SameText(buf.substr(next, text.size()), text))
+            return FirstChar + static_cast<int32_t>(next);
+        p = next;
+    }
+    return -1;
+}
+
+int32_t TSection::ToSourcePos(int32_t docIndex) {
+    const int32_t i = docIndex - FirstChar;
+    if (i < 0 || i >= TextLen())
+        return -1;
+    if (!SourcePos.empty())
+        return static_cast<size_t>(i) < SourcePos.size() ? SourcePos[static_cast<size_t>(i)] : -1;
+    auto it = std::upper_bound(IndexRuns.begin(), IndexRuns.end(), i,
+                               [](int32_t p, const IndexObj& r) { return p < r.Pos; });
+    if (it == IndexRuns.begin())
+        return -1;
+    --it;
+    return it->SourcePos + (i - it->Pos);
+}
+
+int32_t TSection::FromSourcePos(int32_t sourcePos, bool backwards) {
+    const int32_t len = TextLen();
+    if (IndexRuns.empty() || len == 0)
+        return -1;
+    // Each run covers buffer positions [Pos, next Pos) with consecutive source positions.
+    int32_t best = -1, bestSource = 0;
+    for (size_t k = 0; k < IndexRuns.size(); ++k) {
+        const IndexObj& r = IndexRuns[k];
+        const int32_t runEnd = k + 1 < IndexRuns.size() ? IndexRuns[k + 1].Pos : len;
+        const int32_t count = runEnd - r.Pos;
+        if (count <= 0)
+            continue;
+        const int32_t lastSource = r.SourcePos + count - 1;
+        if (backwards) {
+            if (r.SourcePos > sourcePos)
+                continue;
+            const int32_t src = std::min(sourcePos, lastSource);
+            if (best < 0 || src > bestSource) {
+                best = r.Pos + (src - r.SourcePos);
+                bestSource = src;
+            }
+        } else {
+            if (lastSource < sourcePos)
+                continue;
+            const int32_t src = std::max(sourcePos, r.SourcePos);
+            if (best < 0 || src < bestSource) {
+                best = r.Pos + (src - r.SourcePos);
+                bestSource = src;
+            }
+        }
+    }
+    return best < 0 ? -1 : FirstChar + best;
+}
+
+bool TSection::CaretPoint(TCanvas& /*canvas*/, int32_t index, int32_t& x, int32_t& y) {
+    const int32_t i = index - FirstChar;
+    if (i < 0 || i > TextLen())
+        return false;
+    const int n = LineOfPosition(i);
+    if (n < 0)
+        return false;
+    const LineRec& line = Lines[static_cast<size_t>(n)];
+    x = line.DrawX + TextWidth(line.LineStart, i - line.LineStart, false);
+    y = line.DrawY;
+    return true;
+}
+
+bool TSection::CharAt(int32_t index, char& ch, TSectionBase*& section) {
+    const int32_t i = index - FirstChar;
+    if (i < 0 || i >= TextLen())
+        return false;
+    ch = TextBuf[static_cast<size_t>(i)];
+    if (ch == NbspCode)
+        ch = ' ';
+    section = this;
+    return true;
+}
+
+void TSection::CopySelection() {
+    const int32_t selStart = Document->SelectionStart - FirstChar;
+    const int32_t selEnd = Document->SelectionEnd - FirstChar;
+    if (selEnd <= selStart)
+        return;
+    std::string& out = Document->ClipBuffer;
+    for (const LineRec& line : Lines) {
+        const int32_t start = line.LineStart;
+        const int32_t end = start + line.CharCount;
+        if (line.CharCount == 0 || end <= selStart || start >= selEnd)
+            continue;
+        if (selStart <= start)
+            out.append(static_cast<size_t>(3 * std::max(0, line.LineIndent / 35)), ' ');
+        for (int32_t i = std::max(start, selStart); i < std::min(end, selEnd); ++i) {
+            const char c = TextBuf[static_cast<size_t>(i)];
+            if (IsObjectCode(c) || c == BreakCode)
+                continue;
+            out.push_back(c == NbspCode ? ' ' : c);
+        }
+        if (selEnd >= end)
+            out += "\r\n";
+    }
+}
+
+void TSection::Dump(TDumpWriter& out, int depth) const {
+    out.Box(depth, KindName(), layoutX_, LayoutY, maxWidth_, FlowHeight);
+    const TCodePage cp = CodePageOfCharset(BaseFont.Charset);
+    for (const LineRec& line : Lines) {
+        std::string text = TextBuf.substr(static_cast<size_t>(std::min(line.LineStart, TextLen())),
+                                          static_cast<size_t>(line.CharCount));
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        out.Line(depth + 1, layoutX_ + line.LineIndent, line.LineY, line.TextWidth, line.Height(),
+                 text, cp);
+    }
+}

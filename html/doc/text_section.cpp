@@ -1,0 +1,313 @@
+// Building a text section: appending text with its white-space rules, font and link runs,
+// inline objects, and the source-position index made when the section is complete.
+#include <algorithm>
+#include <cstdlib>
+
+#include "html/doc/form_kinds.h"
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "html/style/properties.h"
+#include "platform/base/strings.h"
+
+TSection::TSection(TSectionList* document, const TUrlTarget& link, const TProperties& props,
+                   TAttributeList* attrs)
+    : TSectionBase(document) {
+    const bool isLink = !link.URL.empty();
+    std::unique_ptr<TMyFont> font = isLink ? props.MakeLinkFont() : props.MakeFont();
+    BaseFont = *font;
+    TFontObj* run = FontRuns.Add(std::make_unique<TFontObj>(this, 0, std::move(font)));
+    if (isLink) {
+        run->OverFont = props.MakeHoverFont(*run->PlainFont);
+        run->SeenFont = props.MakeVisitedFont(*run->PlainFont);
+        run->Target.Copy(link);
+        if (Document != nullptr) {
+            Document->Links.push_back(run);
+            run->InLinks = true;
+        }
+    }
+    LineHeightPx = props.GetLineHeight(std::abs(BaseFont.Height()));
+
+    if (attrs != nullptr) {
+        if (const TAttribute* clear = attrs->Find(ClearSym)) {
+            const std::string v = LowerCase(Trim(clear->Str));
+            ClearMode = v == "left" ? 1 : v == "right" ? 2 : 3;
+        }
+        if (const TAttribute* id = attrs->Find(IdSym); id != nullptr && !id->Str.empty())
+            pendingID_ = id->Str;
+    }
+    ClearKind clear = ckNone;
+    if (props.GetClear(clear))
+        ClearMode = static_cast<uint8_t>(clear);
+
+    const TPropValue& align = props.Values[piTextAlign];
+    if (align.Equals("right"))
+        TextAlign = 3;
+    else if (align.Equals("center"))
+        TextAlign = 2;
+    else
+        TextAlign = 1;
+}
+
+TSection::~TSection() {
+    if (Document == nullptr)
+        return;
+    // The document's link list and hover state only refer to runs; none may outlive us.
+    auto& links = Document->Links;
+    links.erase(std::remove_if(links.begin(), links.end(),
+                               [this](TFontObj* f) { return f->Section == this; }),
+                links.end());
+    if (Document->HoverLink != nullptr && Document->HoverLink->Section == this)
+        Document->HoverLink = nullptr;
+}
+
+// ------------------------------------------------------------------ text
+
+void TSection::Append(const std::string& text, const std::vector<int32_t>& positions) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        TextBuf.push_back(text[i]);
+        // Source positions grow in steps so long sections do not reallocate per token.
+        if (SourcePos.capacity() < TextBuf.size())
+            SourcePos.reserve(TextBuf.size() + 500);
+        SourcePos.push_back(i < positions.size() ? positions[i]
+                                                 : (positions.empty() ? -1 : positions.back()));
+        if (text[i] != ImageCode && text[i] != NoBreakImageCode)
+            onlyFloats_ = false;
+    }
+}
+
+void TSection::AppendCode(char code, int32_t sourcePos) {
+    Append(std::string(1, code), std::vector<int32_t>{sourcePos});
+}
+
+bool TSection::AllFloatingImages() const {
+    return !TextBuf.empty() && onlyFloats_;
+}
+
+void TSection::AddText(const TokenObj& token, bool noBreak) {
+    if (token.Empty())
+        return;
+    std::string s = token.Text();
+    std::vector<int32_t> p = token.Positions();
+    p.resize(s.size(), p.empty() ? -1 : p.back());
+    auto dropFirst = [&] {
+        s.erase(0, 1);
+        p.erase(p.begin());
+    };
+
+    // A BR after a space takes the space's place.
+    if (s[0] == BreakCode && !TextBuf.empty() &&
+        (TextBuf.back() == ' ' || TextBuf.back() == NbspCode)) {
+        TextBuf.back() = BreakCode;
+        dropFirst();
+        if (s.empty())
+            return;
+    }
+
+    const char last = TextBuf.empty() ? '\0' : TextBuf.back();
+    if (noBreak) {
+        if ((TextBuf.empty() || last == NoBreakMark || last == BreakCode || last == ' ' ||
+             last == NbspCode) &&
+            s[0] == NoBreakMark) {
+            dropFirst();
+            if (s.empty())
+                return;
+        }
+        // Collapsed white space: one mark per gap, none beside a real space; what is left is
+        // a non-breaking space.
+        std::string t;
+        std::vector<int32_t> q;
+        for (size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == NoBreakMark) {
+                const char next = i + 1 < s.size() ? s[i + 1] : '\0';
+                const char prev = t.empty() ? '\0' : t.back();
+                if (next == ' ' || next == NoBreakMark || prev == ' ')
+                    continue;
+                t.push_back(NbspCode);
+            } else {
+                t.push_back(s[i]);
+            }
+            q.push_back(p[i]);
+        }
+        s.swap(t);
+        p.swap(q);
+        if (s.empty())
+            return;
+    } else {
+        // The mark belongs to no-break runs; anywhere else it is ordinary white space.
+        std::replace(s.begin(), s.end(), NoBreakMark, ' ');
+        if ((TextBuf.empty() || last == BreakCode || last == ' ') && s[0] == ' ') {
+            dropFirst();
+            if (s.empty())
+                return;
+        }
+    }
+
+    // After floating images only, the text starts a line of its own: no leading space.
+    if ((s[0] == ' ' || s[0] == NbspCode) && AllFloatingImages()) {
+        dropFirst();
+        if (s.empty())
+            return;
+    }
+    Append(s, p);
+}
+
+void TSection::AddChar(char code, int32_t sourcePos, bool noBreak) {
+    TokenObj t;
+    t.AddChar(code, sourcePos);
+    AddText(t, noBreak);
+}
+
+void TSection::EnsureNotEmpty() {
+    if (TextBuf.empty())
+        AppendCode(' ', SourcePos.empty() ? -1 : SourcePos.back());
+}
+
+// ------------------------------------------------------------------ runs
+
+TFontObj* TSection::StartRun(std::unique_ptr<TMyFont> font, const TProperties& props,
+                             const TUrlTarget* link, int scriptKind) {
+    TFontObj* last = FontRuns.Last();
+    TFontObj* run = nullptr;
+    if (last != nullptr && last->RunStart == TextLen()) {
+        last->ReplaceFont(std::move(font));
+        run = last;
+    } else {
+        run = FontRuns.Add(std::make_unique<TFontObj>(this, TextLen(), std::move(font)));
+        if (last != nullptr)
+            run->Target.Copy(last->Target);
+    }
+    if (link != nullptr)
+        run->Target.Copy(*link);
+    run->ScriptKind = scriptKind;
+    if (Document != nullptr) {
+        auto& links = Document->Links;
+        if (run->IsLink()) {
+            run->OverFont = props.MakeHoverFont(*run->PlainFont);
+            run->SeenFont = props.MakeVisitedFont(*run->PlainFont);
+            if (!run->InLinks) {
+                links.push_back(run);
+                run->InLinks = true;
+            }
+        } else if (run->InLinks) {
+            // A run that stopped being a link leaves the list.
+            links.erase(std::remove(links.begin(), links.end(), run), links.end());
+            run->InLinks = false;
+        }
+    }
+    return run;
+}
+
+void TSection::ChangeFont(const TProperties& props, int scriptKind) {
+    TFontObj* last = FontRuns.Last();
+    const bool link = last != nullptr && last->IsLink();
+    StartRun(link ? props.MakeLinkFont() : props.MakeFont(), props, nullptr, scriptKind);
+}
+
+void TSection::StartLinkRun(bool anchorStart, const TProperties& props, const TUrlTarget& link,
+                            int scriptKind) {
+    TUrlTarget target;
+    if (anchorStart)
+        target.Copy(link);
+    StartRun(anchorStart ? props.MakeLinkFont() : props.MakeFont(), props, &target, scriptKind);
+}
+
+// ------------------------------------------------------------------ objects
+
+TImageObj* TSection::AddImage(TAttributeList& attrs, const TProperties& props, int32_t sourcePos,
+                              bool noBreak) {
+    auto image = std::make_unique<TImageObj>(Document, attrs, TextLen());
+    image->ApplyStyle(props);
+    TImageObj* result = image.get();
+    InlineObjects.Add(std::move(image));
+    const bool floats = result->Floats();
+    const bool wasOnlyFloats = onlyFloats_;
+    AppendCode(noBreak ? NoBreakImageCode : ImageCode, sourcePos);
+    onlyFloats_ = wasOnlyFloats && floats;
+    return result;
+}
+
+TPanelObj* TSection::AddPanel(TAttributeList& attrs, int32_t sourcePos, bool noBreak) {
+    auto panel = std::make_unique<TPanelObj>(Document, attrs, TextLen());
+    TPanelObj* result = panel.get();
+    InlineObjects.Add(std::move(panel));
+    const bool wasOnlyFloats = onlyFloats_;
+    AppendCode(noBreak ? NoBreakImageCode : ImageCode, sourcePos);
+    onlyFloats_ = wasOnlyFloats && result->Floats();
+    return result;
+}
+
+TFormControlObj* TSection::AddFormControl(Symbol which, ThtmlForm*& currentForm,
+                                          TAttributeList& attrs, const TProperties& props,
+                                          int32_t sourcePos, bool noBreak) {
+    TFormControlObj* control = MakeFormControl(Document, currentForm, which, attrs, TextLen());
+    if (control == nullptr)
+        return nullptr;
+    if (control->IsHidden()) {
+        control->ApplyStyle(props);
+        return control; // takes no place in the text
+    }
+    if (auto* button = dynamic_cast<TImageFormControlObj*>(control)) {
+        // An image button stands in the text as its picture.
+        auto image = std::make_unique<TImageObj>(Document, attrs, TextLen());
+        image->ApplyStyle(props);
+        image->FormControl = button;
+        button->Picture = image.get();
+        button->ApplyStyle(props);
+        const bool floats = image->Floats();
+        InlineObjects.Add(std::move(image));
+        const bool wasOnlyFloats = onlyFloats_;
+        AppendCode(noBreak ? NoBreakImageCode : ImageCode, sourcePos);
+        onlyFloats_ = wasOnlyFloats && floats;
+        return control;
+    }
+    control->ApplyStyle(props);
+    Controls.push_back(control);
+    AppendCode(noBreak ? NoBreakControlCode : ControlCode, sourcePos);
+    return control;
+}
+
+TFormControlObj* TSection::ControlAtPos(int32_t pos) const {
+    return Controls.ControlAt(pos);
+}
+
+// ------------------------------------------------------------------ finishing
+
+void TSection::FinishSection() {
+    if (!SourcePos.empty()) {
+        IndexRuns.clear();
+        for (size_t i = 0; i < SourcePos.size(); ++i)
+            if (i == 0 || SourcePos[i] != SourcePos[i - 1] + 1)
+                IndexRuns.push_back(IndexObj{static_cast<int32_t>(i), SourcePos[i]});
+        std::vector<int32_t>().swap(SourcePos);
+    }
+}
+
+bool TSection::FinishForAdd() {
+    FinishSection();
+    const bool keep = !TextBuf.empty();
+    RegisterID(keep);
+    return keep;
+}
+
+void TSection::RegisterID(bool keep) {
+    // Entered only for a section that stays, so the name list never points at a freed one.
+    if (keep && !pendingID_.empty() && Document != nullptr)
+        Document->NamedPositions.AddObject(pendingID_, this);
+    pendingID_.clear();
+}
+
+// ------------------------------------------------------------------ preformatted
+
+void TPreFormated::AddText(const TokenObj& token, bool /*noBreak*/) {
+    if (token.Empty() || TextLen() > MaxLength)
+        return;
+    std::vector<int32_t> p = token.Positions();
+    p.resize(token.Text().size(), p.empty() ? -1 : p.back());
+    Append(token.Text(), p);
+}
+
+bool TPreFormated::FinishForAdd() {
+    FinishSection();
+    RegisterID(true);
+    return true; // an empty PRE keeps its line
+}
