@@ -1,0 +1,244 @@
+// Painting a table: captions, cell backgrounds and pictures, contents, the 3-D frames of a
+// bordered table and the border colour between the cells.
+#include <algorithm>
+
+#include "html/doc/html_table.h"
+#include "html/doc/image_obj.h"
+#include "html/doc/section_list.h"
+#include "html/doc/table_pass.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/canvas.h"
+
+using table_detail::Clamp32;
+
+namespace {
+
+TRect Intersect(const TRect& a, const TRect& b) {
+    return TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                 std::min(a.Bottom, b.Bottom)};
+}
+
+TRect Inflate(const TRect& r, int d) {
+    return TRect{r.Left - d, r.Top - d, r.Right + d, r.Bottom + d};
+}
+
+void Fill(TCanvas& canvas, const TRect& r, TColor color) {
+    if (r.IsEmpty())
+        return;
+    const TBrush saved = canvas.Brush;
+    canvas.Brush.Color = ColorToRGB(color);
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(r);
+    canvas.Brush = saved;
+}
+
+// A one-pixel 3-D frame on the border pixels of r: sunken is dark at the top and left.
+void Frame3D(TCanvas& canvas, const TRect& r, bool sunken) {
+    if (r.Width() < 2 || r.Height() < 2)
+        return;
+    const TColor lt = sunken ? clBtnShadow : clBtnHighlight;
+    const TColor rb = sunken ? clBtnHighlight : clBtnShadow;
+    Fill(canvas, TRect{r.Left, r.Top, r.Right, r.Top + 1}, lt);
+    Fill(canvas, TRect{r.Left, r.Top, r.Left + 1, r.Bottom}, lt);
+    Fill(canvas, TRect{r.Left + 1, r.Bottom - 1, r.Right, r.Bottom}, rb);
+    Fill(canvas, TRect{r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, rb);
+}
+
+// Where a picture goes along one axis of an area, held between -size and the area's end.
+int64_t PlaceAxis(const TBgAxis& axis, int32_t area, int32_t size) {
+    int64_t p = 0;
+    switch (axis.Kind) {
+    case bpCenter:
+        p = (int64_t{area} - size) / 2;
+        break;
+    case bpBottom:
+    case bpRight:
+        p = int64_t{area} - size;
+        break;
+    case bpPercent:
+        p = (int64_t{area} - size) * axis.Value / 100;
+        break;
+    case bpLength:
+        p = axis.Value;
+        break;
+    default:
+        p = 0;
+        break;
+    }
+    return std::clamp<int64_t>(p, -int64_t{size}, std::max<int64_t>(area, 0));
+}
+
+} // namespace
+
+// The picture is copied once into a tile at least 32 pixels along each repeating axis (the
+// cell's tiling buffer), so small patterns are not blitted pixel by pixel on every paint.
+void TCellObj::DrawBackground(TCanvas& canvas, const TRect& box, const TRect& area) {
+    if (!BgImage || area.IsEmpty())
+        return;
+    const TBitmap* pic = BgImage->TileBitmap();
+    if (pic == nullptr || pic->Empty())
+        return;
+    const int iw = pic->Width(), ih = pic->Height();
+    const bool repX = BgPos.Horizontal.Repeat, repY = BgPos.Vertical.Repeat;
+    if (!tiled_ || tiledFrom_ != pic) {
+        const TBitmap* mask = BgImage->TileMask();
+        const bool useMask = mask != nullptr && mask->Width() == iw && mask->Height() == ih;
+        const int rx = repX ? std::max(1, (31 + iw) / iw) : 1;
+        const int ry = repY ? std::max(1, (31 + ih) / ih) : 1;
+        tiled_ = std::make_unique<TBitmap>(iw * rx, ih * ry, pf24bit);
+        tiledMask_.reset();
+        if (useMask)
+            tiledMask_ = std::make_unique<TBitmap>(iw * rx, ih * ry, pf24bit);
+        for (int y = 0; y < tiled_->Height(); ++y)
+            for (int x = 0; x < tiled_->Width(); ++x) {
+                tiled_->SetPixel(x, y, pic->GetPixel(x % iw, y % ih));
+                if (useMask)
+                    tiledMask_->SetPixel(x, y, mask->GetPixel(x % iw, y % ih));
+            }
+        tiledFrom_ = pic;
+    }
+    // Along an axis that does not repeat the tile is the picture itself.
+    const int tw = tiled_->Width();
+    const int th = tiled_->Height();
+    const int64_t px = PlaceAxis(BgPos.Horizontal, box.Width(), iw);
+    const int64_t py = PlaceAxis(BgPos.Vertical, box.Height(), ih);
+    // A repeating axis starts at the last whole picture at or before the box's start.
+    auto first = [](int64_t pos, int size) {
+        return pos <= 0 ? pos : pos - ((pos + size - 1) / size) * size;
+    };
+    const int64_t sx = repX ? first(px, iw) : px;
+    const int64_t sy = repY ? first(py, ih) : py;
+    const int64_t ex = repX ? box.Width() : sx + iw;
+    const int64_t ey = repY ? box.Height() : sy + ih;
+    // Tiles above and left of the painted area are skipped whole.
+    const int64_t skipX = repX ? std::max<int64_t>(0, (area.Left - box.Left - sx) / tw) : 0;
+    const int64_t skipY = repY ? std::max<int64_t>(0, (area.Top - box.Top - sy) / th) : 0;
+    const TRect saved = canvas.ClipRect();
+    canvas.SetClipRect(Intersect(area, saved));
+    for (int64_t ty = sy + skipY * th; ty < ey && box.Top + ty < area.Bottom; ty += th)
+        for (int64_t tx = sx + skipX * tw; tx < ex && box.Left + tx < area.Right; tx += tw) {
+            const TRect dest =
+                Bounds(static_cast<int>(box.Left + tx), static_cast<int>(box.Top + ty), tw, th);
+            const TRect src = Rect(0, 0, tw, th);
+            if (tiledMask_)
+                canvas.DrawMasked(dest, *tiled_, *tiledMask_);
+            else
+                canvas.StretchBlt(dest, *tiled_, src, cmSrcCopy);
+        }
+    canvas.SetClipRect(saved);
+}
+
+void ThtmlTable::DrawCellBox(TCanvas& canvas, const TRect& clip, int32_t clipWidth, TCellObj& cell,
+                             int32_t gridX, int32_t refX, int32_t refY,
+                             std::vector<TRect>& cutOuts) {
+    const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
+    const TRect box{Clamp32(int64_t{gridX} + cell.ColX + CellSpacing),
+                    Clamp32(int64_t{cell.RowY} - scroll + CellSpacing),
+                    Clamp32(int64_t{gridX} + cell.ColX + cell.Wd),
+                    Clamp32(int64_t{cell.RowY} - scroll + cell.Ht)};
+    const TRect outer = HasBorder ? Inflate(box, 1) : box;
+    if (outer.Bottom <= clip.Top || outer.Top >= clip.Bottom)
+        return;
+    // Only a band around the device is painted, so huge cells cost no more than the screen.
+    const int limX = std::max(3000, canvas.Width() + 200);
+    const int limY = std::max(3000, canvas.Height() + 200);
+    const TRect painted = Intersect(Intersect(box, TRect{-200, -200, limX, limY}), clip);
+    if (cell.Cell->HasBackground)
+        Fill(canvas, painted, cell.Cell->Background);
+    if (cell.BgImage && Document != nullptr && Document->ImagesOn)
+        cell.DrawBackground(canvas, box, painted);
+    cell.Cell->DrawCell(canvas, clip, clipWidth, Clamp32(int64_t{box.Left} + cell.PadLeft),
+                        Clamp32(int64_t{cell.RowY} + CellSpacing + cell.PadTop + cell.YIndent),
+                        refX, refY);
+    if (HasBorder)
+        Frame3D(canvas, outer, true);
+    if (HasBorderColor)
+        cutOuts.push_back(outer);
+}
+
+// The border colour fills the grid except the cells: band by band (between the tops and
+// bottoms of the cut-outs), the gaps between the cells that cover the whole band.
+void ThtmlTable::FillBorderGaps(TCanvas& canvas, const TRect& grid, std::vector<TRect>& cutOuts) {
+    if (grid.IsEmpty())
+        return;
+    std::vector<int> ys{grid.Top, grid.Bottom};
+    for (TRect& r : cutOuts) {
+        r = Intersect(r, grid);
+        if (r.IsEmpty())
+            continue;
+        ys.push_back(r.Top);
+        ys.push_back(r.Bottom);
+    }
+    std::erase_if(cutOuts, [](const TRect& r) { return r.IsEmpty(); });
+    std::sort(ys.begin(), ys.end());
+    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    std::sort(cutOuts.begin(), cutOuts.end(),
+              [](const TRect& a, const TRect& b) { return a.Top < b.Top; });
+    std::vector<const TRect*> active;
+    size_t next = 0;
+    std::vector<std::pair<int, int>> spans;
+    for (size_t i = 0; i + 1 < ys.size(); ++i) {
+        const int y0 = ys[i], y1 = ys[i + 1];
+        while (next < cutOuts.size() && cutOuts[next].Top <= y0)
+            active.push_back(&cutOuts[next++]);
+        std::erase_if(active, [y0](const TRect* r) { return r->Bottom <= y0; });
+        spans.clear();
+        for (const TRect* r : active)
+            spans.emplace_back(r->Left, r->Right);
+        std::sort(spans.begin(), spans.end());
+        int x = grid.Left;
+        for (const auto& [l, r] : spans) {
+            if (l > x)
+                Fill(canvas, TRect{x, y0, l, y1}, BorderColor);
+            x = std::max(x, r);
+        }
+        if (x < grid.Right)
+            Fill(canvas, TRect{x, y0, grid.Right, y1}, BorderColor);
+    }
+}
+
+int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents,
+                                int32_t x, int32_t refX, int32_t refY) {
+    drawX_ = x;
+    drawn_ = true;
+    const int32_t below = Clamp32(int64_t{LayoutY} + FlowHeight);
+    const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
+    const int64_t top = int64_t{LayoutY} - scroll;
+    if (top + FlowHeight <= clip.Top || top >= clip.Bottom || initFailed_)
+        return below;
+    const int32_t clipW = indents.ClipWidth;
+    if (CaptionOnTop && Caption && CaptionHeight > 0)
+        Caption->Cell->DrawCell(canvas, clip, clipW, x, LayoutY, refX, refY);
+
+    const int32_t gridX = Clamp32(int64_t{x} + GridOffset);
+    const int rows = static_cast<int>(rowTop_.size());
+    std::vector<TRect> cutOuts;
+    if (rows > 0 && rows == static_cast<int>(Rows.size())) {
+        // Rows are sorted by their tops: start at the first row reaching into the clip (less
+        // the longest span, whose cells may hang into it from above).
+        const int64_t clipTop = int64_t{clip.Top} + scroll;
+        const int64_t clipBottom = int64_t{clip.Bottom} + scroll;
+        int first = static_cast<int>(std::upper_bound(rowTop_.begin(), rowTop_.end(), clipTop) -
+                                     rowTop_.begin());
+        first = std::max(0, first - 1 - (maxRowSpan_ - 1));
+        for (int r = first; r < rows; ++r) {
+            if (rowTop_[static_cast<size_t>(r)] >= clipBottom)
+                break;
+            for (auto& slot : Rows[static_cast<size_t>(r)]->Cells)
+                if (slot && slot->IsCell())
+                    DrawCellBox(canvas, clip, clipW, *slot, gridX, refX, refY, cutOuts);
+        }
+        const int32_t gridTop = Clamp32(int64_t{rowTop_.front()} - scroll);
+        const TRect grid{gridX, gridTop, Clamp32(int64_t{gridX} + GridWidth),
+                         Clamp32(int64_t{gridTop} + RowsHeight)};
+        if (HasBorderColor)
+            FillBorderGaps(canvas, Intersect(grid, clip), cutOuts);
+        if (HasBorder)
+            Frame3D(canvas, grid, false);
+    }
+
+    if (!CaptionOnTop && Caption && CaptionHeight > 0)
+        Caption->Cell->DrawCell(canvas, clip, clipW, x,
+                                Clamp32(int64_t{LayoutY} + FlowHeight - CaptionHeight), refX, refY);
+    return below;
+}

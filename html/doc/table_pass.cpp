@@ -1,0 +1,47 @@
+#include "html/doc/table_pass.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace table_detail {
+
+namespace {
+// The layout runs on one thread; each thread keeps its own count all the same.
+thread_local int passDepth = 0;
+thread_local uint64_t passNumber = 0;
+} // namespace
+
+int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
+    if (c == 0)
+        return -1;
+    const int64_t n = int64_t{a} * b;
+    const int64_t half = (c < 0 ? -int64_t{c} : int64_t{c}) / 2;
+    // Round the magnitude, then put the sign back: halves go away from zero.
+    const bool negative = (n < 0) != (c < 0);
+    const int64_t an = n < 0 ? -n : n;
+    const int64_t ac = c < 0 ? -int64_t{c} : int64_t{c};
+    int64_t q = (an + half) / ac;
+    if (negative)
+        q = -q;
+    return static_cast<int32_t>(std::clamp<int64_t>(q, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
+}
+
+TPassScope::TPassScope() {
+    if (passDepth++ == 0)
+        ++passNumber;
+}
+
+TPassScope::~TPassScope() {
+    --passDepth;
+}
+
+uint64_t TPassScope::Current() {
+    return passNumber;
+}
+
+} // namespace table_detail

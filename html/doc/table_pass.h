@@ -1,0 +1,26 @@
+#pragma once
+// Helpers shared by the table files: the toolkit's MulDiv and the layout pass counter.
+#include <cstdint>
+
+namespace table_detail {
+
+// a * b / c with a 64-bit intermediate, rounded to nearest (halves away from zero); -1 when c
+// is 0. Results beyond the int32 range are held at its ends.
+int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+
+// Keeps a sum of untrusted lengths inside a range that later sums cannot overflow.
+int32_t Clamp32(int64_t v);
+
+// One pass over the tables of a document: everything laid out or measured below the outermost
+// table call belongs to the same pass, so measurements taken in it stay valid until it ends.
+class TPassScope {
+public:
+    TPassScope();
+    ~TPassScope();
+    TPassScope(const TPassScope&) = delete;
+    TPassScope& operator=(const TPassScope&) = delete;
+    // The number of the pass in progress.
+    static uint64_t Current();
+};
+
+} // namespace table_detail
