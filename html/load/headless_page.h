@@ -10,6 +10,7 @@
 #include "html/doc/section_list.h"
 
 class TCanvas;
+class TStringBitmapList;
 
 class THeadlessPage {
 public:
@@ -37,12 +38,26 @@ public:
     // Paints the band of the document that starts at document y `top` onto the canvas (the
     // canvas's size is the band's size), background included.
     void Paint(TCanvas& canvas, int32_t top);
-    // Writes the whole document height as one PNG, painting in bands when it is tall.
+    // Writes the whole document height as one PNG, painting in bands when it is tall. A
+    // document taller than kMaxPictureHeight is written up to that height (PictureHeight
+    // says how tall the picture is).
     bool SavePNG(const std::string& fileName, std::string& error);
+    int32_t PictureHeight() const;
+
+    // The height percentages of the page are taken against (the viewer's window height).
+    static constexpr int32_t kViewportHeight = 600;
+    static constexpr int32_t kMaxWidth = 32000;
+    static constexpr int32_t kMaxPictureHeight = 1 << 18;
 
     TSectionList& Document() { return *doc_; }
 
 private:
+    // Clears the document and gives it the viewer's defaults; names resolve against baseDir.
+    void Prepare(const std::string& baseDir);
+    std::string ExpandName(const std::string& name) const;
+    void PaintBackground(TCanvas& canvas, int32_t top);
+
+    std::unique_ptr<TStringBitmapList> cache_;
     std::unique_ptr<TSectionList> doc_;
     std::string baseDir_;
     int32_t width_ = 0;

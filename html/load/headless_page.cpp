@@ -1,0 +1,234 @@
+#include "html/load/headless_page.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+#include "html/doc/dump.h"
+#include "html/image/bitmap_cache.h"
+#include "html/load/html_reader.h"
+#include "html/load/png_band_writer.h"
+#include "html/reader/UrlSubs.h"
+#include "platform/base/files.h"
+#include "platform/base/strings.h"
+#include "platform/graphics/canvas.h"
+
+namespace {
+
+// The viewer's defaults.
+constexpr int32_t kMarginWidth = 10;
+constexpr int32_t kMarginHeight = 5;
+// Bands are at most this tall and hold at most this many pixels.
+constexpr int32_t kBandRows = 4096;
+constexpr int64_t kBandPixels = 16LL * 1024 * 1024;
+
+enum class TFileKind { fkHtml, fkText, fkImage };
+
+TFileKind KindOf(const std::string& path) {
+    const std::string name = LowerCase(path);
+    const size_t dot = name.rfind('.');
+    const size_t slash = name.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return TFileKind::fkHtml;
+    const std::string ext = name.substr(dot);
+    if (ext == ".txt")
+        return TFileKind::fkText;
+    if (ext == ".bmp" || ext == ".gif" || ext == ".jpg" || ext == ".jpeg" || ext == ".png")
+        return TFileKind::fkImage;
+    return TFileKind::fkHtml;
+}
+
+// A quoted attribute value: the lexer decodes entities in it.
+std::string AttributeText(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '"')
+            out += "&quot;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+THeadlessPage::THeadlessPage()
+    : cache_(std::make_unique<TStringBitmapList>()),
+      doc_(std::make_unique<TSectionList>(nullptr, nullptr)) {
+    Prepare({});
+}
+
+THeadlessPage::~THeadlessPage() {
+    doc_.reset(); // releases its cache entries before the cache goes
+}
+
+void THeadlessPage::Prepare(const std::string& baseDir) {
+    doc_->Clear();
+    doc_->BitmapList = cache_.get();
+    cache_->PurgeCache();
+    doc_->SetDefaults("Times New Roman", "Courier New", 12, clBlack, clBlue, clPurple, clBlue,
+                      false, clBtnFace, true, kMarginWidth, kMarginHeight, 0);
+    baseDir_ = baseDir;
+    if (!baseDir_.empty() && baseDir_.back() != '/')
+        baseDir_ += '/';
+    doc_->HtmlExpandFilename = [this](const std::string& name) { return ExpandName(name); };
+    width_ = height_ = neededWidth_ = 0;
+}
+
+// Names are files: relative ones below the page's folder (as far as their own ".." pieces
+// take them), absolute ones as written. Web addresses are not fetched.
+std::string THeadlessPage::ExpandName(const std::string& name) const {
+    if (baseDir_.empty())
+        return {};
+    std::string n = HtmlTrim(name);
+    if (n.empty())
+        return {};
+    const bool fileUrl = n.size() >= 5 && SameText(n.substr(0, 5), "file:");
+    if (!fileUrl && (IsFullUrl(n) || n.find(':') != std::string::npos))
+        return {};
+    std::string path = UrlToPath(n);
+    const size_t cut = path.find_first_of("?#");
+    if (cut != std::string::npos)
+        path.resize(cut);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.empty())
+        return {};
+    if (path[0] != '/')
+        path = baseDir_ + path;
+    return path;
+}
+
+bool THeadlessPage::LoadFile(const std::string& path, std::string& error) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = "cannot read " + path + ": it is a directory";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::string dir = ExtractFilePath(path).empty() ? "./" : ExtractFilePath(path);
+    switch (KindOf(path)) {
+    case TFileKind::fkText:
+        Prepare(dir);
+        ParseHTMLText(*doc_, THtmlSource::Text(content));
+        break;
+    case TFileKind::fkImage: {
+        // As the viewer shows a picture: a page holding one IMG of it.
+        const std::string name = path.substr(ExtractFilePath(path).size());
+        LoadHtml("<img src=\"" + AttributeText(name) + "\">", dir);
+        break;
+    }
+    case TFileKind::fkHtml:
+        LoadHtml(std::move(content), dir);
+        break;
+    }
+    return true;
+}
+
+void THeadlessPage::LoadHtml(std::string html, const std::string& baseDir) {
+    Prepare(baseDir);
+    TReaderHost host;
+    host.MarginWidth = kMarginWidth;
+    host.MarginHeight = kMarginHeight;
+    ParseHTMLDocument(*doc_, THtmlSource::Text(html), host);
+}
+
+void THeadlessPage::LoadText(std::string text) {
+    Prepare({});
+    ParseHTMLText(*doc_, THtmlSource::Text(text));
+}
+
+int32_t THeadlessPage::LayOut(int32_t width) {
+    width_ = std::clamp<int32_t>(width, 1, kMaxWidth);
+    TCanvas canvas(1, 1);
+    int32_t needed = 0, charIndex = 0;
+    height_ =
+        std::max<int32_t>(0, doc_->LayOut(canvas, 0, width_, kViewportHeight, needed, charIndex));
+    neededWidth_ = needed;
+    return height_;
+}
+
+std::string THeadlessPage::Dump() const {
+    TDumpWriter out;
+    out.Note(0, "document w=" + std::to_string(width_) + " h=" + std::to_string(height_));
+    doc_->Dump(out, 1);
+    return out.Text();
+}
+
+void THeadlessPage::PaintBackground(TCanvas& canvas, int32_t top) {
+    const TRect all{0, 0, canvas.Width(), canvas.Height()};
+    canvas.Brush.Color = doc_->Background;
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(all);
+    const TBitmap* image = doc_->ImagesOn ? doc_->BackImage() : nullptr;
+    if (!image || image->Empty())
+        return;
+    const TBitmap* mask = doc_->BackgroundMask;
+    const int bw = image->Width(), bh = image->Height();
+    // Small pictures are first repeated into a larger tile, so that painting a band takes a
+    // bounded number of blits whatever the picture's size.
+    const int tw = bw * std::max(1, 256 / bw), th = bh * std::max(1, 256 / bh);
+    TCanvas tile(tw, th);
+    tile.Brush.Color = doc_->Background;
+    tile.FillRect(TRect{0, 0, tw, th});
+    for (int y = 0; y < th; y += bh) {
+        for (int x = 0; x < tw; x += bw) {
+            if (mask && mask->Width() == bw && mask->Height() == bh)
+                tile.DrawMasked(TRect{x, y, x + bw, y + bh}, *image, *mask);
+            else
+                tile.Draw(x, y, *image);
+        }
+    }
+    // Tiles are aligned to the document: the grid moves with the scroll position.
+    for (int y = -(top % th); y < canvas.Height(); y += th)
+        for (int x = 0; x < canvas.Width(); x += tw)
+            canvas.CopyRect(TRect{x, y, x + tw, y + th}, tile, TRect{0, 0, tw, th});
+}
+
+void THeadlessPage::Paint(TCanvas& canvas, int32_t top) {
+    PaintBackground(canvas, top);
+    doc_->ScrollTo(top);
+    const TRect clip{0, 0, canvas.Width(), canvas.Height()};
+    doc_->DrawCell(canvas, clip, canvas.Width(), 0, top, 0, 0);
+}
+
+int32_t THeadlessPage::PictureHeight() const {
+    return std::clamp<int32_t>(height_, 1, kMaxPictureHeight);
+}
+
+bool THeadlessPage::SavePNG(const std::string& fileName, std::string& error) {
+    if (width_ < 1)
+        LayOut(800);
+    const int32_t width = width_;
+    const int32_t height = PictureHeight();
+    const int32_t bandRows =
+        static_cast<int32_t>(std::clamp<int64_t>(kBandPixels / width, 1, kBandRows));
+    TPngBandWriter png;
+    if (!png.Open(fileName, width, height, error))
+        return false;
+    for (int32_t top = 0; top < height; top += bandRows) {
+        const int32_t rows = std::min(bandRows, height - top);
+        TCanvas band(width, rows);
+        Paint(band, top);
+        if (!png.AddRows(band, rows, error))
+            return false;
+    }
+    return png.Close(error);
+}

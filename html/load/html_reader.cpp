@@ -1,0 +1,285 @@
+#include "html/load/html_reader.h"
+
+#include <algorithm>
+
+#include "html/doc/block.h"
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "html/load/reader_core.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/strings.h"
+
+// ---------------------------------------------------------------- sources
+
+THtmlSource THtmlSource::File(std::string path) {
+    THtmlSource s;
+    s.kind_ = skFile;
+    s.path_ = std::move(path);
+    return s;
+}
+
+THtmlSource THtmlSource::Buffer(const char* data, size_t length) {
+    THtmlSource s;
+    s.kind_ = skBuffer;
+    s.data_ = data;
+    s.length_ = data ? length : 0;
+    return s;
+}
+
+THtmlSource THtmlSource::Text(std::string_view text) {
+    // An empty text is an empty document, not a missing one.
+    static const char empty = 0;
+    return Buffer(text.empty() ? &empty : text.data(), text.size());
+}
+
+THtmlSource THtmlSource::Strings(const TStringList* list) {
+    THtmlSource s;
+    s.kind_ = skStrings;
+    s.list_ = list;
+    return s;
+}
+
+THtmlSource THtmlSource::Stream(TStream* stream) {
+    THtmlSource s;
+    s.kind_ = skStream;
+    s.stream_ = stream;
+    return s;
+}
+
+bool THtmlSource::Missing() const {
+    switch (kind_) {
+    case skFile:
+        return path_.empty();
+    case skBuffer:
+        return data_ == nullptr;
+    case skStrings:
+        return list_ == nullptr;
+    case skStream:
+        return stream_ == nullptr;
+    }
+    return true;
+}
+
+void THtmlSource::LoadInto(THtmlLexer& lexer) const {
+    switch (kind_) {
+    case skFile:
+        lexer.LoadFile(path_);
+        break;
+    case skBuffer:
+        lexer.LoadView(std::string_view(data_ ? data_ : "", data_ ? length_ : 0));
+        break;
+    case skStrings:
+        if (list_)
+            lexer.LoadStringList(*list_);
+        else
+            lexer.LoadString({});
+        break;
+    case skStream:
+        if (stream_)
+            lexer.LoadStream(*stream_);
+        else
+            lexer.LoadString({});
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- the reader's state
+
+THtmlReader::THtmlReader(TSectionList& doc, const TReaderHost& host) : doc_(doc), host_(host) {
+    lex_.Sender = host.Viewer;
+    lex_.OnInclude = host.OnInclude;
+    lex_.IDNames = &doc.NamedPositions;
+}
+
+THtmlReader::~THtmlReader() = default;
+
+void THtmlReader::Begin() {
+    stack_.Clear();
+    auto root = std::make_unique<TProperties>();
+    if (doc_.StyleSheet.DefaultProps)
+        root->CopyAsDefault(*doc_.StyleSheet.DefaultProps);
+    stack_.Push(std::move(root));
+    auto body = std::make_unique<TBodyBlock>(&doc_, &doc_, stack_[0]);
+    body_ = body.get();
+    doc_.Add(std::move(body));
+    cell_ = body_->Content.get();
+    link_.Clear();
+    linkOpen_ = false;
+    baseFontSize_ = 3;
+    scriptKind_ = 0;
+    form_ = nullptr;
+    nesting_ = 0;
+    floor_ = 1;
+    tableDepth_ = 0;
+    NewSection(nullptr);
+}
+
+void THtmlReader::Finish() {
+    // After an error the routines did not unwind their blocks: what is open stays where it
+    // was made. The open section joins the cell it was being built for.
+    if (section_ && cell_)
+        cell_->Add(std::move(section_));
+    section_.reset();
+    lex_.InPre = lex_.NoBreak = false;
+    stack_.Clear();
+}
+
+void THtmlReader::ParseDocument(const THtmlSource& source) {
+    Begin();
+    try {
+        source.LoadInto(lex_);
+        lex_.Start();
+        Next();
+        DoBody(TSymSet());
+    } catch (const Exception&) {
+        // A parse error keeps the partial document.
+    }
+    Finish();
+}
+
+void THtmlReader::ParseText(const THtmlSource& source) {
+    Begin();
+    try {
+        source.LoadInto(lex_);
+        ReadPlainText();
+    } catch (const Exception&) {
+    }
+    Finish();
+}
+
+bool THtmlReader::BodyEmpty() const {
+    return body_->Content->Empty() && (!section_ || section_->TextLen() == 0) &&
+           cell_ == body_->Content.get() && tableDepth_ == 0;
+}
+
+TElemStyle THtmlReader::Capture() {
+    TElemStyle s;
+    s.Class = lex_.Attributes.TheClass();
+    s.ID = lex_.Attributes.TheID();
+    if (TProperties* p = lex_.Attributes.TheStyle())
+        s.Style = std::make_shared<TProperties>(*p);
+    return s;
+}
+
+TProperties& THtmlReader::PushLevel(const std::string& tag, const TElemStyle* style,
+                                    const std::string& pseudo) {
+    auto props = std::make_unique<TProperties>();
+    props->InheritFrom(stack_.Last());
+    TProperties& top = stack_.Push(std::move(props));
+    static const TElemStyle none;
+    const TElemStyle& s = style ? *style : none;
+    top.ApplyStyles(doc_.StyleSheet, &stack_, tag, s.Class, s.ID, pseudo, s.Style.get());
+    return top;
+}
+
+bool THtmlReader::PushInline(const std::string& tag, const TElemStyle& style) {
+    if (stack_.Count() >= kMaxInlineLevels)
+        return false;
+    PushLevel(tag, &style).SetFontBG();
+    return true;
+}
+
+void THtmlReader::PushLinkLevels() {
+    for (const char* pseudo : {"link", "hover", "visited"})
+        PushLevel("a", nullptr, pseudo);
+}
+
+bool THtmlReader::PopLevel(const std::string& tag) {
+    int found = -1;
+    for (int i = stack_.Count() - 1; i >= std::max(floor_, 1); --i) {
+        if (stack_[i].ElemTag == tag) {
+            found = i;
+            break;
+        }
+    }
+    if (found < 0)
+        return false;
+    if (found == stack_.Count() - 1) {
+        stack_.Pop();
+        return true;
+    }
+    // A misnested end tag: the element it names goes, the elements opened after it stay and
+    // take what no rule set from their new parent.
+    std::vector<std::unique_ptr<TProperties>> above;
+    for (int i = found + 1; i < stack_.Count(); ++i)
+        above.push_back(std::make_unique<TProperties>(stack_[i]));
+    stack_.PopTo(found);
+    for (auto& level : above) {
+        level->RefreshUnset(stack_.Last());
+        stack_.Push(std::move(level));
+    }
+    return true;
+}
+
+void THtmlReader::SetAlign(const TAttributeList& attrs) {
+    if (const TAttribute* a = attrs.Find(AlignSym)) {
+        const std::string v = LowerCase(a->Str);
+        if (v == "left" || v == "center" || v == "right")
+            Top().SetIfUnset(TPropValue(v), piTextAlign);
+    }
+}
+
+void THtmlReader::FontChanged() {
+    if (section_)
+        section_->ChangeFont(Top(), scriptKind_);
+}
+
+void THtmlReader::NewSection(TAttributeList* attrs) {
+    section_ = std::make_unique<TSection>(&doc_, link_, Top(), attrs);
+}
+
+void THtmlReader::EnsureSection() {
+    if (!section_)
+        NewSection(nullptr);
+}
+
+void THtmlReader::CloseSection() {
+    if (!section_)
+        return;
+    if (cell_)
+        cell_->Add(std::move(section_));
+    section_.reset();
+}
+
+TCellBasic* THtmlReader::EnterBlock(std::unique_ptr<TBlock> block) {
+    TCellBasic* outer = cell_;
+    TBlock* b = block.get();
+    cell_->Add(std::move(block));
+    cell_ = b->Content.get();
+    return outer;
+}
+
+TCellBasic* THtmlReader::OpenBlock() {
+    return EnterBlock(std::make_unique<TBlock>(&doc_, cell_, Top()));
+}
+
+void THtmlReader::LeaveBlock(TCellBasic* outer) {
+    CloseSection();
+    DropTrailingDefaultMargins(*cell_);
+    cell_ = outer;
+}
+
+void THtmlReader::CloseLink() {
+    if (linkOpen_) {
+        link_.Clear();
+        linkOpen_ = false;
+        for (int i = 0; i < 3; ++i)
+            PopLevel("a");
+    }
+    PopLevel("a");
+    if (section_)
+        section_->StartLinkRun(false, Top(), link_, scriptKind_);
+}
+
+// ---------------------------------------------------------------- entry points
+
+void ParseHTMLDocument(TSectionList& doc, const THtmlSource& source, const TReaderHost& host) {
+    THtmlReader reader(doc, host);
+    reader.ParseDocument(source);
+}
+
+void ParseHTMLText(TSectionList& doc, const THtmlSource& source) {
+    TReaderHost host;
+    THtmlReader reader(doc, host);
+    reader.ParseText(source);
+}

@@ -1,0 +1,282 @@
+// Paragraphs, headings, rules, line breaks, lists and list items.
+#include <cstdint>
+
+#include "html/doc/block.h"
+#include "html/doc/list_rule.h"
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "html/load/reader_core.h"
+#include "platform/base/strings.h"
+
+void THtmlReader::DoParagraph(const TSymSet& term) {
+    if (term.test(PSym))
+        return;
+    CloseSection();
+    TElemStyle style = Capture();
+    std::string align;
+    const auto takeAlign = [&] {
+        align.clear();
+        if (const TAttribute* a = lex_.Attributes.Find(AlignSym)) {
+            const std::string v = LowerCase(a->Str);
+            if (v == "left" || v == "center" || v == "right")
+                align = v;
+        }
+    };
+    takeAlign();
+    lex_.SkipBlanks();
+    Next();
+    // Several P tags in a row make one paragraph; the last start tag's attributes count.
+    while (lex_.Sy == PSym || lex_.Sy == PEndSym) {
+        if (lex_.Sy == PSym) {
+            style = Capture();
+            takeAlign();
+        }
+        lex_.SkipBlanks();
+        Next();
+    }
+    PushLevel("p", &style);
+    if (!align.empty())
+        Top().SetIfUnset(TPropValue(align), piTextAlign);
+    TCellBasic* outer = OpenBlock();
+    while (!term.test(lex_.Sy) && InlineSet().test(lex_.Sy)) {
+        const uint64_t before = reads_;
+        if (lex_.Sy == UnknownTagSym)
+            Next();
+        else
+            DoCommon();
+        if (reads_ == before)
+            Next();
+    }
+    CloseSection();
+    PopLevel("p");
+    LeaveBlock(outer);
+    if (lex_.Sy == PEndSym)
+        Next();
+}
+
+void THtmlReader::DoHeading() {
+    const int level = lex_.HeadingLevel;
+    if (level < 1 || level > 6) {
+        Next();
+        return;
+    }
+    CloseSection();
+    const std::string tag = "h" + std::to_string(level);
+    const TElemStyle style = Capture();
+    PushLevel(tag, &style);
+    SetAlign(lex_.Attributes);
+    TCellBasic* outer = OpenBlock();
+    NewSection(&lex_.Attributes);
+    Next();
+    static const TSymSet headingSet = InlineSet() & ~Syms({MapSym, PageSym});
+    while (lex_.Sy != EofSym) {
+        const uint64_t before = reads_;
+        if (lex_.Sy == PSym)
+            DoParagraph(TSymSet());
+        else if (lex_.Sy == UnknownTagSym)
+            Next();
+        else if (headingSet.test(lex_.Sy))
+            DoCommon();
+        else
+            break;
+        if (reads_ == before)
+            Next();
+    }
+    CloseSection();
+    PopLevel(tag);
+    LeaveBlock(outer);
+    if (lex_.Sy == HEndSym)
+        Next();
+}
+
+void THtmlReader::DoHR() {
+    CloseSection();
+    const TElemStyle style = Capture();
+    PushLevel("hr", &style);
+    auto rule = std::make_unique<THorzLine>(&doc_, lex_.Attributes, Top());
+    if (cell_)
+        cell_->Add(std::make_unique<THRBlock>(&doc_, cell_, Top(), std::move(rule)));
+    stack_.Pop();
+    Next();
+}
+
+void THtmlReader::DoBreak() {
+    if (!lex_.Attributes.Find(ClearSym) && section_) {
+        section_->AddChar(8, lex_.TagStartPosition, lex_.NoBreak);
+        Next();
+    } else {
+        DoBreakBlock();
+    }
+}
+
+// A BR with CLEAR, or one with no section open: a block of its own whose section carries the
+// BR's attributes, so the clearing applies to the text that follows.
+void THtmlReader::DoBreakBlock() {
+    // Without text before it on its line the BR makes a line of its own, as a browser shows
+    // a BR that follows a block.
+    const bool lineOfItsOwn = !section_ || section_->TextLen() == 0;
+    const int32_t tagStart = lex_.TagStartPosition;
+    CloseSection();
+    const TElemStyle style = Capture();
+    PushLevel("br", &style);
+    TCellBasic* outer = OpenBlock();
+    NewSection(&lex_.Attributes);
+    if (lineOfItsOwn)
+        section_->AddChar(8, tagStart, lex_.NoBreak);
+    Next();
+    static const TSymSet breakSet = InlineSet() & ~Syms({BRSym});
+    while (breakSet.test(lex_.Sy)) {
+        const uint64_t before = reads_;
+        if (lex_.Sy == UnknownTagSym)
+            Next();
+        else
+            DoCommon();
+        if (reads_ == before)
+            Next();
+    }
+    CloseSection();
+    PopLevel("br");
+    LeaveBlock(outer);
+}
+
+// OL, UL, DIR, MENU, DL, ADDRESS and BLOCKQUOTE.
+void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
+    if (TooDeep()) {
+        Next();
+        return;
+    }
+    TNestGuard guard(*this);
+    int32_t number = 1;
+    char type = '1';
+    bool plain = false;
+    if (sym == OLSym) {
+        if (const TAttribute* a = lex_.Attributes.Find(StartSym); a && a->Value >= 0)
+            number = a->Value;
+        if (const TAttribute* a = lex_.Attributes.Find(TypeSym); a && !a->Str.empty())
+            type = a->Str[0];
+    } else if (sym == ULSym) {
+        plain = lex_.Attributes.Find(PlainSym) != nullptr;
+    }
+    const Symbol ownEnd = EndSymbolOf(sym);
+    const std::string tag = StartTagName(sym);
+    CloseSection();
+    const TElemStyle style = Capture();
+    PushLevel(tag, &style);
+    auto block = std::make_unique<TBlock>(&doc_, cell_, Top());
+    block->IsListBlock = sym == OLSym || sym == ULSym || sym == DirSym || sym == MenuSym;
+    TCellBasic* outer = EnterBlock(std::move(block));
+    Next();
+
+    const TSymSet emptyEnds = ListEnds() | Syms({BlockQuoteEndSym});
+    if (emptyEnds.test(lex_.Sy)) {
+        // An empty list. Its own level goes; an end tag of another list is left for the list
+        // it closes.
+        PopLevel(tag);
+        LeaveBlock(outer);
+        if (lex_.Sy == ownEnd)
+            Next();
+        return;
+    }
+
+    const TSymSet bodyTerm =
+        term | ListEnds() | Syms({LISym, DDSym, DTSym, BlockQuoteEndSym, EofSym});
+    while (lex_.Sy != ownEnd && lex_.Sy != EofSym) {
+        const uint64_t before = reads_;
+        const Symbol sy = lex_.Sy;
+        bool ended = false;
+        switch (sy) {
+        case PSym:
+            DoParagraph(term);
+            break;
+        case OLSym:
+        case ULSym:
+        case DirSym:
+        case MenuSym:
+        case DLSym:
+        case AddressSym:
+        case BlockQuoteSym:
+            CloseSection();
+            DoLists(sy, term);
+            break;
+        case LISym:
+        case DDSym:
+        case DTSym:
+            DoListItem(sym, sy, number, plain, type, term);
+            if (number < INT32_MAX)
+                ++number;
+            break;
+        case CenterSym:
+        case DivSym:
+        case FormSym:
+            DoBody(bodyTerm);
+            break;
+        default:
+            if (CommonSet().test(sy))
+                DoCommon();
+            else if (term.test(sy))
+                ended = true;
+            else
+                Next();
+            break;
+        }
+        if (ended)
+            break;
+        if (reads_ == before) {
+            if (term.test(lex_.Sy))
+                break;
+            Next();
+        }
+    }
+    CloseSection();
+    PopLevel(tag);
+    LeaveBlock(outer);
+    if (lex_.Sy == ownEnd)
+        Next();
+}
+
+void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t number, bool plain, char type,
+                             const TSymSet& term) {
+    if (TooDeep()) {
+        Next();
+        return;
+    }
+    TNestGuard guard(*this);
+    CloseSection();
+    const std::string tag = StartTagName(itemSym);
+    const TElemStyle style = Capture();
+    PushLevel(tag, &style);
+    TCellBasic* outer =
+        EnterBlock(std::make_unique<TBlockLI>(&doc_, cell_, Top(), listSym, number, type, plain));
+    NewSection(nullptr);
+    lex_.SkipBlanks();
+    Next();
+    const bool inList = ListStarts().test(listSym);
+    const TSymSet bodyTerm = term | ListStarts() | Syms({LISym, DDSym, DTSym});
+    while (lex_.Sy != EofSym) {
+        const uint64_t before = reads_;
+        const Symbol sy = lex_.Sy;
+        if (sy == PSym) {
+            if (!inList)
+                break;
+            DoParagraph(term);
+        } else if (sy == UnknownTagSym) {
+            Next();
+        } else if (InlineSet().test(sy) || sy == HSym) {
+            DoCommon();
+        } else if (ListStarts().test(sy)) {
+            DoLists(sy, term);
+        } else if (sy == TableSym) {
+            DoTable();
+        } else if (sy == AddressSym || sy == BlockQuoteSym || sy == CenterSym || sy == DivSym ||
+                   sy == FormSym) {
+            DoBody(bodyTerm);
+        } else {
+            break;
+        }
+        if (reads_ == before)
+            break;
+    }
+    CloseSection();
+    PopLevel(tag);
+    LeaveBlock(outer);
+}

@@ -1,0 +1,179 @@
+// Head elements (TITLE, BASE, META, LINK, STYLE, BGSOUND) and client-side image maps.
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "html/load/reader_core.h"
+#include "html/reader/UrlSubs.h"
+#include "html/style/style_parser.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/files.h"
+#include "platform/base/strings.h"
+
+namespace {
+
+constexpr size_t kMaxTitle = 4096;
+// A linked style sheet larger than this is read up to this size.
+constexpr size_t kMaxStyleSheet = 16 * 1024 * 1024;
+
+std::string AttrText(const TAttributeList& attrs, Symbol sy) {
+    const TAttribute* a = attrs.Find(sy);
+    return a ? a->Str : std::string();
+}
+
+// Every line end becomes one CR, which the style sheet parser takes as white space.
+std::string NormaliseLineEnds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += '\r';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += '\r';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int CharsetFromContent(const std::string& content) {
+    static const struct {
+        const char* Name;
+        int Code;
+    } table[] = {
+        {"1252", 0},     {"8859-1", 0},   {"1253", 161},   {"8859-7", 161}, {"1250", 238},
+        {"8859-2", 238}, {"1251", 204},   {"8859-5", 204}, {"koi8-r", 204}, {"1254", 162},
+        {"8859-3", 162}, {"8859-9", 162}, {"1257", 186},   {"8859-4", 186},
+    };
+    const std::string lower = LowerCase(content);
+    for (const auto& entry : table) {
+        if (lower.find(entry.Name) != std::string::npos)
+            return entry.Code;
+    }
+    return -1;
+}
+
+void THtmlReader::DoTitle() {
+    doc_.Title.clear();
+    Next();
+    while (lex_.Sy == TextSym) {
+        if (doc_.Title.size() < kMaxTitle)
+            doc_.Title += lex_.Token.Text();
+        Next();
+    }
+    if (doc_.Title.size() > kMaxTitle)
+        doc_.Title.resize(kMaxTitle);
+}
+
+void THtmlReader::DoBase() {
+    if (const TAttribute* a = lex_.Attributes.Find(HrefSym))
+        doc_.Base = a->Str;
+    if (const TAttribute* a = lex_.Attributes.Find(TargetSym))
+        doc_.BaseTarget = a->Str;
+}
+
+void THtmlReader::DoMeta() {
+    const std::string httpEquiv = AttrText(lex_.Attributes, HttpEqSym);
+    const std::string name = AttrText(lex_.Attributes, NameSym);
+    const std::string content = AttrText(lex_.Attributes, ContentSym);
+    if (host_.IsDocumentViewer && SameText(httpEquiv, "content-type")) {
+        const int charset = CharsetFromContent(content);
+        if (charset >= 0) {
+            Top().Charset = static_cast<uint8_t>(charset);
+            lex_.CodePage = CodePageOfCharset(charset);
+            // The empty section waiting for the first text was made with the old set.
+            if (section_ && section_->TextLen() == 0 && !section_->HasAnchor)
+                NewSection(nullptr);
+        }
+    }
+    if (host_.OnMeta)
+        host_.OnMeta(host_.Viewer, httpEquiv, name, content);
+}
+
+void THtmlReader::DoLink() {
+    const std::string rel = AttrText(lex_.Attributes, RelSym);
+    const std::string rev = AttrText(lex_.Attributes, RevSym);
+    const TAttribute* href = lex_.Attributes.Find(HrefSym);
+    if (href && (SameText(rel, "stylesheet") || SameText(rev, "stylesheet")))
+        LoadStyleSheet(href->Str);
+}
+
+void THtmlReader::LoadStyleSheet(const std::string& href) {
+    std::string text, base;
+    try {
+        if (host_.OnStreamRequest) {
+            std::string url = href;
+            if (doc_.OnExpandName)
+                doc_.OnExpandName(host_.Viewer, href, url);
+            base = UrlBase(url);
+            TMemoryStream* stream = nullptr;
+            host_.OnStreamRequest(host_.Viewer, url, stream);
+            if (!stream)
+                return;
+            text = stream->DataString();
+        } else {
+            if (!doc_.HtmlExpandFilename)
+                return;
+            const std::string file = doc_.HtmlExpandFilename(href);
+            if (file.empty() || !FileExists(file))
+                return;
+            base = ExtractFilePath(file);
+            TMemoryStream stream;
+            stream.LoadFromFile(file);
+            text = stream.DataString();
+        }
+    } catch (const Exception&) {
+        return; // a sheet that cannot be read is left out
+    }
+    if (text.size() > kMaxStyleSheet)
+        text.resize(kMaxStyleSheet);
+    ParseStyleText(doc_.StyleSheet, NormaliseLineEnds(text), base);
+}
+
+void THtmlReader::DoStyle() {
+    // The style sheet parser reads the element's text straight from the character layer,
+    // starting at the ">" of the STYLE tag, and stops at the "<" of what follows.
+    char ch = lex_.LCh;
+    ParseStyleSheet(doc_.StyleSheet, ch,
+                    [this] {
+                        lex_.ReadFoldedChar();
+                        return lex_.LCh;
+                    },
+                    {});
+    Next();
+}
+
+void THtmlReader::DoSound() {
+    const TAttribute* src = lex_.Attributes.Find(SrcSym);
+    if (!host_.OnSoundRequest || !src)
+        return;
+    const TAttribute* loop = lex_.Attributes.Find(LoopSym);
+    host_.OnSoundRequest(host_.Viewer, src->Str, loop ? loop->Value : 1, false);
+}
+
+// MAP: its areas up to the MAP end tag. A map whose end tag does not come before three
+// other tags is dropped, and the tag that gave it up is left for the caller.
+void THtmlReader::DoMap(bool readNext) {
+    auto map = std::make_unique<TMapItem>();
+    map->MapName = UpperCase(AttrText(lex_.Attributes, NameSym));
+    Next();
+    int others = 0;
+    while (lex_.Sy != EofSym) {
+        if (lex_.Sy == MapEndSym) {
+            doc_.MapList.Add(std::move(map));
+            if (readNext)
+                Next();
+            return;
+        }
+        if (lex_.Sy == AreaSym) {
+            map->AddArea(lex_.Attributes);
+        } else if (lex_.Sy != TextSym && ++others >= 3) {
+            return;
+        }
+        Next();
+    }
+}

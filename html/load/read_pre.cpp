@@ -1,0 +1,243 @@
+// PRE, read character by character so that white space and line ends stay, and text files.
+#include "html/doc/block.h"
+#include "html/doc/list_rule.h"
+#include "html/doc/section_list.h"
+#include "html/doc/text_section.h"
+#include "html/load/reader_core.h"
+#include "html/reader/HtmlLexer.h"
+
+namespace {
+
+constexpr int kFlushLength = 200; // collected characters are handed over in pieces of this size
+
+} // namespace
+
+void THtmlReader::DoPre() {
+    CloseSection();
+    const TElemStyle style = Capture();
+    PushLevel("pre", &style);
+    const int preIndex = stack_.Count() - 1;
+    const int savedFloor = floor_;
+    // End tags inside the PRE cannot take levels from under it: its levels are popped by
+    // position when it ends.
+    floor_ = preIndex + 1;
+    TCellBasic* outer = OpenBlock();
+    TCellBasic* preCell = cell_;
+    section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    lex_.InPre = true;
+
+    TokenObj text;
+    TCellBasic* innerOuter = nullptr; // set while a P or FORM block inside the PRE is open
+    bool innerIsForm = false;
+    const auto flush = [&] {
+        if (!text.Empty()) {
+            if (!section_)
+                section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+            section_->AddText(text, false);
+            text.Clear();
+        }
+    };
+    const auto newLine = [&] {
+        flush();
+        CloseSection();
+        section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    };
+    const auto closeInner = [&] {
+        if (!innerOuter) {
+            flush();
+            return;
+        }
+        flush();
+        if (innerIsForm)
+            form_ = nullptr;
+        PopLevel(innerIsForm ? "form" : "p");
+        LeaveBlock(innerOuter);
+        innerOuter = nullptr;
+        section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    };
+    const auto openInner = [&](const char* tag, bool isForm) {
+        closeInner();
+        CloseSection();
+        const TElemStyle innerStyle = Capture();
+        PushLevel(tag, &innerStyle);
+        innerOuter = OpenBlock();
+        innerIsForm = isForm;
+        section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    };
+    // The usual browser rule: a line end right after the start tag is not content.
+    if (lex_.LCh == CrChar)
+        lex_.Advance();
+
+    bool done = false;
+    while (!done) {
+        ++reads_;
+        const char ch = lex_.LCh;
+        if (ch == EofChar)
+            break;
+        if (ch == CrChar) {
+            newLine();
+            lex_.Advance();
+        } else if (ch == '&') {
+            TokenObj entity;
+            lex_.ReadEntity(entity);
+            text.Append(entity);
+        } else if (ch != '<') {
+            text.AddChar(ch, lex_.Position);
+            if (text.Length() > kFlushLength)
+                flush();
+            lex_.Advance();
+        } else {
+            lex_.ReadSymbol();
+            const Symbol sy = lex_.Sy;
+            switch (sy) {
+            case TextSym: // a "<" that starts no tag
+                text.Append(lex_.Token);
+                break;
+            case PSym:
+                openInner("p", false);
+                if (lex_.LCh == CrChar)
+                    lex_.Advance();
+                break;
+            case PEndSym:
+                if (innerOuter && !innerIsForm)
+                    closeInner();
+                break;
+            case FormSym:
+                openInner("form", true);
+                form_ = MakeForm(lex_.Attributes);
+                break;
+            case FormEndSym:
+                if (innerOuter && innerIsForm)
+                    closeInner();
+                break;
+            case BSym:
+            case ISym:
+            case EmSym:
+            case StrongSym:
+            case USym:
+            case CiteSym:
+            case VarSym:
+            case SSym:
+            case StrikeSym:
+            case SpanSym:
+                flush();
+                PushInline(StartTagName(sy), Capture());
+                FontChanged();
+                break;
+            case BEndSym:
+            case IEndSym:
+            case EmEndSym:
+            case StrongEndSym:
+            case UEndSym:
+            case CiteEndSym:
+            case VarEndSym:
+            case SEndSym:
+            case StrikeEndSym:
+            case SpanEndSym:
+                flush();
+                PopLevel(EndTagName(sy));
+                FontChanged();
+                break;
+            case BRSym:
+                newLine();
+                if (lex_.LCh == CrChar)
+                    lex_.Advance();
+                break;
+            case ImageSym:
+            case PanelSym:
+                flush();
+                DoImage();
+                break;
+            case ASym:
+                flush();
+                DoAnchor();
+                break;
+            case AEndSym:
+                flush();
+                CloseLink();
+                break;
+            case InputSym:
+            case SelectSym:
+                flush();
+                DoFormControl();
+                break;
+            case TextAreaSym:
+                flush();
+                DoTextArea();
+                break;
+            case MapSym:
+                flush();
+                DoMap(false);
+                break;
+            case ScriptSym:
+                flush();
+                lex_.ReadScript(host_.OnScript);
+                break;
+            case PageSym:
+                flush();
+                CloseSection();
+                if (cell_)
+                    cell_->Add(std::make_unique<TPage>(&doc_));
+                section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+                break;
+            case FontSym:
+            case BaseFontSym:
+                flush();
+                DoFontTag(true);
+                break;
+            case FontEndSym:
+                flush();
+                // Only a FONT opened inside this PRE; the floor keeps the others.
+                PopLevel("font");
+                FontChanged();
+                break;
+            case PreEndSym:
+            case TDEndSym:
+            case THEndSym:
+            case EofSym:
+                done = true;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    closeInner();
+    CloseSection();
+    lex_.InPre = false;
+    stack_.PopTo(preIndex);
+    floor_ = savedFloor;
+    cell_ = preCell;
+    LeaveBlock(outer);
+    Next();
+}
+
+void THtmlReader::ReadPlainText() {
+    PushLevel("pre", nullptr);
+    CloseSection();
+    section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    lex_.InPre = true;
+    TokenObj text;
+    const auto flush = [&] {
+        if (!text.Empty()) {
+            section_->AddText(text, false);
+            text.Clear();
+        }
+    };
+    lex_.Start();
+    while (lex_.LCh != EofChar) {
+        if (lex_.LCh == CrChar) {
+            flush();
+            CloseSection();
+            section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        } else {
+            text.AddChar(lex_.LCh, lex_.Position);
+            if (text.Length() >= kFlushLength)
+                flush();
+        }
+        lex_.Advance();
+    }
+    flush();
+    lex_.InPre = false;
+    stack_.Pop();
+}

@@ -1,0 +1,174 @@
+#pragma once
+// THtmlReader: the state of one parse and its recursive-descent routines, one per construct.
+// Each routine reads symbols until one of its terminator set (or the end of the source)
+// arrives and leaves the first symbol it did not take as the lexer's current symbol. The
+// routines live in files by construct: body and common symbols, blocks and lists, PRE and
+// plain text, tables, forms, head elements, maps and frame sets.
+#include <bitset>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "html/load/html_reader.h"
+#include "html/reader/HtmlLexer.h"
+#include "html/reader/UrlTarget.h"
+#include "html/style/prop_stack.h"
+
+class TSectionList;
+class TCellBasic;
+class TBodyBlock;
+class TBlock;
+class TSection;
+class ThtmlForm;
+class TFormControlObj;
+
+using TSymSet = std::bitset<256>;
+
+inline TSymSet Syms(std::initializer_list<Symbol> list) {
+    TSymSet s;
+    for (Symbol sy : list)
+        s.set(sy);
+    return s;
+}
+
+// The class, id and inline style of a tag, kept past the next symbol (the lexer's attribute
+// list is overwritten by every tag).
+struct TElemStyle {
+    std::string Class, ID;
+    std::shared_ptr<TProperties> Style;
+};
+
+class THtmlReader {
+public:
+    THtmlReader(TSectionList& doc, const TReaderHost& host);
+    ~THtmlReader();
+    THtmlReader(const THtmlReader&) = delete;
+    THtmlReader& operator=(const THtmlReader&) = delete;
+
+    void ParseDocument(const THtmlSource& source);
+    void ParseText(const THtmlSource& source);
+
+    // Nesting of block constructs (lists, tables, DIV, CENTER, FORM, items) deeper than this
+    // is read flat: the start tag is skipped and its content joins the enclosing block, so
+    // hostile nesting can exhaust neither the stack of this reader nor that of the layout.
+    static constexpr int kMaxNesting = 100;
+    // Inline elements (B, FONT, SPAN, ...) open beyond this many property levels push no
+    // further level; their text keeps the font of the deepest level.
+    static constexpr int kMaxInlineLevels = 256;
+
+    // The property stack, for tests.
+    const TPropStack& Stack() const { return stack_; }
+
+private:
+    friend class TNestGuard;
+    // ---- set-up and state (html_reader.cpp)
+    void Begin();
+    void Finish();
+    void Next() {
+        ++reads_;
+        lex_.ReadSymbol();
+    }
+    bool BodyEmpty() const;
+    TElemStyle Capture();
+    TProperties& PushLevel(const std::string& tag, const TElemStyle* style,
+                           const std::string& pseudo = {});
+    // An inline element: no level beyond kMaxInlineLevels; returns whether one was pushed.
+    bool PushInline(const std::string& tag, const TElemStyle& style);
+    void PushLinkLevels();
+    // Frees the nearest level of that name above the floor and refreshes the levels above it.
+    bool PopLevel(const std::string& tag);
+    TProperties& Top() { return stack_.Last(); }
+    void SetAlign(const TAttributeList& attrs);
+    void FontChanged();
+    void EnsureSection();
+    void NewSection(TAttributeList* attrs);
+    void CloseSection();
+    // Adds the block to the current cell and makes its content current; returns the cell to
+    // go back to.
+    TCellBasic* EnterBlock(std::unique_ptr<TBlock> block);
+    TCellBasic* OpenBlock(); // a plain block with the top level's properties
+    // Closes the section, drops trailing default margins and goes back to outer.
+    void LeaveBlock(TCellBasic* outer);
+    void CloseLink();
+    bool TooDeep() const { return nesting_ >= kMaxNesting; }
+
+    // ---- body and common symbols (read_body.cpp)
+    void DoBody(const TSymSet& term);
+    void DoBodyTag();
+    void DoCommon();
+    void DoAnchor();
+    void DoFontTag(bool fixedPitch);
+    void DoImage();
+    void DoCenter(const TSymSet& term);
+    void DoDiv(const TSymSet& term);
+    // ---- blocks (read_blocks.cpp)
+    void DoParagraph(const TSymSet& term);
+    void DoHeading();
+    void DoHR();
+    void DoBreak();
+    void DoBreakBlock();
+    void DoLists(Symbol sym, const TSymSet& term);
+    void DoListItem(Symbol listSym, Symbol itemSym, int32_t number, bool plain, char type,
+                    const TSymSet& term);
+    // ---- PRE and plain text (read_pre.cpp)
+    void DoPre();
+    void ReadPlainText();
+    // ---- tables (read_table.cpp)
+    void DoTable();
+    // ---- forms (read_form.cpp)
+    void DoForm(const TSymSet& term);
+    // A ThtmlForm for a FORM tag; the document owns it.
+    ThtmlForm* MakeForm(const TAttributeList& attrs);
+    void DoFormControl(); // INPUT and SELECT
+    void DoTextArea();
+    void ReadOptions(TFormControlObj* control);
+    // ---- head elements and maps (read_head.cpp)
+    void DoTitle();
+    void DoBase();
+    void DoMeta();
+    void DoLink();
+    void DoStyle();
+    void DoSound();
+    void DoMap(bool readNext);
+    void LoadStyleSheet(const std::string& href);
+
+    TSectionList& doc_;
+    const TReaderHost& host_;
+    THtmlLexer lex_;
+    TPropStack stack_;
+    TCellBasic* cell_ = nullptr; // where new blocks and closed sections go
+    TBodyBlock* body_ = nullptr;
+    std::unique_ptr<TSection> section_; // the open text section, added when closed
+    TUrlTarget link_;
+    bool linkOpen_ = false;
+    ThtmlForm* form_ = nullptr;
+    int baseFontSize_ = 3;
+    int scriptKind_ = 0; // 0 none, 1 subscript, 2 superscript
+    int nesting_ = 0;
+    int floor_ = 1;      // levels below this index are not popped by an end tag
+    int tableDepth_ = 0; // tables being read (their blocks join the tree at their end)
+    uint64_t reads_ = 0; // symbols read, to tell a routine that took nothing
+};
+
+// Counts one level of block nesting for the lifetime of a construct.
+class TNestGuard {
+public:
+    explicit TNestGuard(THtmlReader& r) : r_(r) { ++r_.nesting_; }
+    ~TNestGuard() { --r_.nesting_; }
+    TNestGuard(const TNestGuard&) = delete;
+    TNestGuard& operator=(const TNestGuard&) = delete;
+
+private:
+    THtmlReader& r_;
+};
+
+// The symbol sets the routines share.
+const TSymSet& InlineSet();  // what a paragraph or line-break block may hold
+const TSymSet& CommonSet();  // what the common-symbol reader takes
+const TSymSet& ListEnds();   // the end tags of OL, UL, DIR, MENU, DL
+const TSymSet& ListStarts(); // OL, UL, DIR, MENU, DL
+// Font sizes in points for sizes 1 to 7 (clamped).
+double FontSizePoints(int size, bool fixedPitch);
+// The character set a META content-type value selects, or -1 when it names none.
+int CharsetFromContent(const std::string& content);
