@@ -247,7 +247,11 @@ void TImageFormControlObj::ApplyStyle(const TProperties& props) {
         Picture->SpecHeight = StyleHeight;
     if (StyleWidth > 0)
         Picture->SpecWidth = StyleWidth;
-    Picture->ObjAlign = VAlign;
+    // Only an alignment the style gives replaces the picture's own: the INPUT's ALIGN
+    // attribute (left, right, middle...) would otherwise be lost to the default bottom.
+    AlignKind align;
+    if (props.GetVertAlign(align) && align >= akTop && align <= akBottom)
+        Picture->ObjAlign = VAlign;
 }
 
 bool TImageFormControlObj::SubmitPair(int index, std::string& text) {

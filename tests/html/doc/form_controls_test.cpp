@@ -1,6 +1,7 @@
 // Construction, sizing, placing and focus of form controls.
 #include <gtest/gtest.h>
 
+#include "html/doc/image_obj.h"
 #include "html/style/properties.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/access_key.h"
@@ -380,4 +381,30 @@ TEST(FormAccessKey, CaptionMarksTheKeyAndAltPressesTheButton) {
     EXPECT_TRUE(window.DispatchKey('1', ssAlt));
     EXPECT_TRUE(window.DispatchKey('C', ssAlt));
     EXPECT_EQ(p.Clicks, (std::vector<std::string>{"directory", "create"}));
+}
+
+TEST(FormStyle, ImageButtonHandsSizesAndOnlyAStyledAlignmentToItsPicture) {
+    TFormPage p;
+    THtmlLexer lx;
+    lx.LoadString("<input type=image name=i align=left src=x.gif>");
+    lx.Start();
+    lx.ReadSymbol();
+    auto* button = dynamic_cast<TImageFormControlObj*>(
+        MakeFormControl(&p.Doc, p.Current, InputSym, lx.Attributes, 0));
+    ASSERT_TRUE(button);
+    TImageObj picture(&p.Doc, lx.Attributes, 0);
+    button->Picture = &picture;
+    ASSERT_EQ(picture.ObjAlign, 5);
+    TProperties sized;
+    sized.AddPropertyByName("width", "40px");
+    sized.AddPropertyByName("height", "30px");
+    button->ApplyStyle(sized);
+    EXPECT_EQ(picture.SpecWidth, 40);
+    EXPECT_EQ(picture.SpecHeight, 30);
+    EXPECT_EQ(picture.ObjAlign, 5); // the ALIGN attribute stays
+    TProperties middle;
+    middle.AddPropertyByName("vertical-align", "middle");
+    button->ApplyStyle(middle);
+    EXPECT_EQ(picture.ObjAlign, 2);
+    EXPECT_EQ(picture.SpecWidth, 40);
 }
