@@ -396,3 +396,14 @@ int32_t THRBlock::ContentWidthFor(TCanvas& /*canvas*/, int32_t availWidth, int32
         Rule->Thickness = std::max<int32_t>(0, BoxValues[piHeight]);
     return width;
 }
+
+// ---- TPage ---------------------------------------------------------------------------------
+
+int32_t TPage::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                      int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                      int32_t& neededWidth, int32_t& charIndex) {
+    const int32_t h = TSectionBase::LayOut(canvas, x, y, refX, refY, availWidth, availHeight,
+                                           indents, neededWidth, charIndex);
+    neededWidth = 0;
+    return h;
+}

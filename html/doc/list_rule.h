@@ -80,5 +80,9 @@ public:
 class TPage : public TSectionBase {
 public:
     using TSectionBase::TSectionBase;
+    // A mark needs no width either (the base would ask for the whole cell's).
+    int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
+                   int32_t availWidth, int32_t availHeight, IndentManager& indents,
+                   int32_t& neededWidth, int32_t& charIndex) override;
     const char* KindName() const override { return "page"; }
 };

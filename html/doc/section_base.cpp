@@ -4,13 +4,14 @@
 #include "html/doc/indent_manager.h"
 #include "html/doc/section_list.h"
 
-int32_t TSectionBase::LayOut(TCanvas& /*canvas*/, int32_t /*x*/, int32_t y, int32_t /*refX*/,
+int32_t TSectionBase::LayOut(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t /*refX*/,
                              int32_t /*refY*/, int32_t /*availWidth*/, int32_t /*availHeight*/,
                              IndentManager& indents, int32_t& neededWidth, int32_t& charIndex) {
     FirstChar = charIndex;
     PaintHeight = FlowHeight;
     neededWidth = indents.Width;
     ContentY = y;
+    ContentLeft = x; // for the dump
     PaintTop = y;
     LayoutY = y;
     FlowBottom = y + FlowHeight;
