@@ -160,7 +160,9 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
     if (Centered && width < availWidth && lm == 0 && rm == 0)
         lm = (availWidth - width) / 2;
 
-    if (BoxStyle[piHeight].IsEmpty() && HeightAttr > 0)
+    const bool styleHeight =
+        !BoxStyle[piHeight].IsEmpty() && !BoxStyle[piHeight].IsInteger(NullLength);
+    if (!styleHeight && HeightAttr > 0)
         BoxValues[piHeight] =
             HeightPercent ? Clamp32(int64_t{availHeight} * HeightAttr / 1000) : HeightAttr;
     table->SpecHeight = std::max(0, BoxValues[piHeight]);
