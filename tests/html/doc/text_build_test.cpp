@@ -1,0 +1,170 @@
+// Building text sections: the white-space rules of appending text, runs, source positions and
+// text search.
+#include <gtest/gtest.h>
+
+#include "tests/html/doc/text_util.h"
+
+namespace {
+
+struct TStep {
+    std::string Text;
+    bool NoBreak = false;
+};
+
+struct TAppendCase {
+    const char* Name;
+    std::vector<TStep> Steps;
+    std::string Expected;
+};
+
+class AppendRules : public ::testing::TestWithParam<TAppendCase> {};
+
+TEST_P(AppendRules, BufferAfterSteps) {
+    TTextDoc d;
+    auto s = d.Make();
+    int32_t pos = 0;
+    for (const TStep& step : GetParam().Steps) {
+        s->AddText(Tok(step.Text, pos), step.NoBreak);
+        pos += static_cast<int32_t>(step.Text.size()) + 5;
+    }
+    EXPECT_EQ(s->Text(), GetParam().Expected);
+}
+
+const std::string nb = "\xa0";
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, AppendRules,
+    ::testing::Values(
+        TAppendCase{"SpaceBeforeBreak", {{"Hello "}, {"\x08"}}, "Hello\x08"},
+        TAppendCase{"NbspBeforeBreak", {{"a\xa0"}, {"\x08"}}, "a\x08"},
+        TAppendCase{"BreakKeepsRestOfToken", {{"a "}, {"\x08z"}}, "a\x08z"},
+        TAppendCase{"JoinKeepsOneSpace", {{"one "}, {" two"}}, "one two"},
+        TAppendCase{"LeadingSpaceDropped", {{" start"}}, "start"},
+        TAppendCase{"SpaceOnlyTokenIgnored", {{" "}, {"x"}}, "x"},
+        TAppendCase{"SpaceAfterBreakDropped", {{"a\x08"}, {" b"}}, "a\x08" "b"},
+        TAppendCase{"EmptyTokenIgnored", {{""}, {"x"}}, "x"},
+        TAppendCase{"NoBreakMarkBecomesNbsp", {{"a\x05" "b", true}}, "a" + nb + "b"},
+        TAppendCase{"NoBreakLeadingMarkDropped", {{"\x05x", true}}, "x"},
+        TAppendCase{"NoBreakMarkAfterSpace", {{"a "}, {"\x05" "b", true}}, "a b"},
+        TAppendCase{"NoBreakTwoMarksOne", {{"a\x05\x05" "b", true}}, "a" + nb + "b"},
+        TAppendCase{"NoBreakSpaceThenMark", {{"a \x05" "b", true}}, "a b"},
+        TAppendCase{"NoBreakMarkThenSpace", {{"a\x05 b", true}}, "a b"},
+        TAppendCase{"NoBreakMarkOnlyIgnored", {{"a"}, {"\x05", true}, {"\x05", true}},
+                    "a" + nb},
+        TAppendCase{"MarkOutsideNoBreakIsSpace", {{"a\x05" "b"}}, "a b"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(TextBuild, FloatingImagesOnlyDropNextLeadingSpace) {
+    TTextDoc d;
+    auto s = d.Make();
+    TAttributeList img = Attrs({{"ALIGN", "left"}, {"WIDTH", "10"}, {"HEIGHT", "10"}});
+    s->AddImage(img, d.Top(), 0, false);
+    s->AddText(Tok(" text"), false);
+    EXPECT_EQ(s->Text(), "\x04text");
+
+    // An inline image keeps the space after it.
+    auto t = d.Make();
+    TAttributeList inl = Attrs({{"WIDTH", "10"}, {"HEIGHT", "10"}});
+    t->AddImage(inl, d.Top(), 0, false);
+    t->AddText(Tok(" text"), false);
+    EXPECT_EQ(t->Text(), "\x04 text");
+}
+
+TEST(TextBuild, ObjectsInNoBreakRunsTakeTheirOwnCodes) {
+    TTextDoc d;
+    auto s = d.Make();
+    TAttributeList img = Attrs({{"WIDTH", "10"}, {"HEIGHT", "10"}});
+    s->AddText(Tok("a"), true);
+    s->AddImage(img, d.Top(), 1, true);
+    EXPECT_EQ(s->Text(), "a\x07");
+    EXPECT_EQ(s->InlineObjects.Count(), 1);
+    EXPECT_EQ(s->InlineObjects[0]->CharPos, 1);
+}
+
+TEST(TextBuild, EmptySectionIsDroppedButEmptyPreIsKept) {
+    TTextDoc d;
+    EXPECT_EQ(d.Add(d.Make()), nullptr);
+    EXPECT_NE(d.Add(d.Make<TPreFormated>()), nullptr);
+    auto s = d.Make();
+    s->EnsureNotEmpty();
+    EXPECT_EQ(s->Text(), " ");
+}
+
+TEST(TextBuild, PreKeepsEveryCharacterUpToTheCap) {
+    TTextDoc d;
+    auto p = d.Make<TPreFormated>();
+    p->AddText(Tok("  a  \x05 b "), false);
+    EXPECT_EQ(p->Text(), "  a  \x05 b ");
+    p->AddText(Tok(std::string(TPreFormated::MaxLength, 'x')), false);
+    const int32_t full = p->TextLen();
+    p->AddText(Tok("more"), false);
+    EXPECT_EQ(p->TextLen(), full);
+}
+
+TEST(TextBuild, SourcePositionsMapBothWays) {
+    TTextDoc d;
+    auto s = d.Make();
+    s->AddText(Tok("abc ", 10), false); // 10..13
+    s->AddText(Tok("def", 30), false);  // 30..32
+    TSection* sec = d.Add(std::move(s));
+    ASSERT_NE(sec, nullptr);
+    ASSERT_EQ(sec->IndexRuns.size(), 2u);
+    EXPECT_EQ(sec->IndexRuns[1].Pos, 4);
+    EXPECT_EQ(sec->IndexRuns[1].SourcePos, 30);
+    d.LayOut();
+    EXPECT_EQ(sec->ToSourcePos(0), 10);
+    EXPECT_EQ(sec->ToSourcePos(2), 12);
+    EXPECT_EQ(sec->ToSourcePos(5), 31);
+    EXPECT_EQ(sec->ToSourcePos(7), -1);
+    EXPECT_EQ(sec->FromSourcePos(31, false), 5);
+    EXPECT_EQ(sec->FromSourcePos(31, true), 5);
+    // Between the runs: forwards the next character, backwards the last one before.
+    EXPECT_EQ(sec->FromSourcePos(20, false), 4);
+    EXPECT_EQ(sec->FromSourcePos(20, true), 3);
+    EXPECT_EQ(sec->FromSourcePos(5, true), -1);
+    EXPECT_EQ(sec->FromSourcePos(50, false), -1);
+    EXPECT_EQ(sec->FromSourcePos(50, true), 6);
+}
+
+TEST(TextBuild, FindTextWithAndWithoutCase) {
+    TTextDoc d;
+    auto s = d.Make();
+    s->AddText(Tok("The quick Brown fox, the brown dog"), false);
+    TSection* sec = d.Add(std::move(s));
+    d.LayOut();
+    EXPECT_EQ(sec->FindText(0, "brown", true), 25);
+    EXPECT_EQ(sec->FindText(0, "brown", false), 10);
+    EXPECT_EQ(sec->FindText(11, "BROWN", false), 25);
+    EXPECT_EQ(sec->FindText(0, "BROWN", true), -1);
+    EXPECT_EQ(sec->FindText(0, "cat", false), -1);
+    EXPECT_EQ(sec->FindText(0, "", false), -1);
+    EXPECT_EQ(sec->FindText(1000, "the", false), -1);
+}
+
+TEST(TextBuild, CharAtGivesSpacesForNbsp) {
+    TTextDoc d;
+    auto s = d.Make();
+    s->AddText(Tok("a\x05" "b"), true);
+    TSection* sec = d.Add(std::move(s));
+    d.LayOut();
+    char ch = 0;
+    TSectionBase* found = nullptr;
+    ASSERT_TRUE(sec->CharAt(1, ch, found));
+    EXPECT_EQ(ch, ' ');
+    EXPECT_EQ(found, sec);
+    EXPECT_FALSE(sec->CharAt(3, ch, found));
+}
+
+TEST(TextBuild, ClearModeFromBrAndStyle) {
+    TTextDoc d;
+    for (const auto& [value, mode] :
+         std::vector<std::pair<std::string, int>>{{"left", 1}, {"RIGHT", 2}, {"all", 3}}) {
+        TAttributeList br = Attrs({{"CLEAR", value}});
+        EXPECT_EQ(d.Make(&br)->ClearMode, mode) << value;
+    }
+    d.Push("p", "clear: none");
+    TAttributeList br = Attrs({{"CLEAR", "left"}});
+    EXPECT_EQ(d.Make(&br)->ClearMode, 0);
+}
+
+} // namespace
