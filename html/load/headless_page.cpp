@@ -167,8 +167,7 @@ int32_t THeadlessPage::LayOut(int32_t width) {
 
 std::string THeadlessPage::Dump() const {
     TDumpWriter out;
-    out.Note(0, "document w=" + std::to_string(width_) + " h=" + std::to_string(height_));
-    doc_->Dump(out, 1);
+    doc_->Dump(out, 0);
     return out.Text();
 }
 

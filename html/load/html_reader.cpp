@@ -117,9 +117,8 @@ void THtmlReader::Begin() {
 void THtmlReader::Finish() {
     // After an error the routines did not unwind their blocks: what is open stays where it
     // was made. The open section joins the cell it was being built for.
-    if (section_ && cell_)
-        cell_->Add(std::move(section_));
-    section_.reset();
+    CloseSection();
+    DropSection();
     lex_.InPre = lex_.NoBreak = false;
     stack_.Clear();
 }
@@ -225,6 +224,8 @@ void THtmlReader::FontChanged() {
 }
 
 void THtmlReader::NewSection(TAttributeList* attrs) {
+    CloseSection();
+    DropSection();
     section_ = std::make_unique<TSection>(&doc_, link_, Top(), attrs);
 }
 
@@ -234,11 +235,29 @@ void THtmlReader::EnsureSection() {
 }
 
 void THtmlReader::CloseSection() {
-    if (!section_)
+    if (!section_ || !cell_)
         return;
-    if (cell_)
-        cell_->Add(std::move(section_));
+    // What the cell keeps: every preformatted section, other sections with text.
+    const bool keep =
+        dynamic_cast<TPreFormated*>(section_.get()) != nullptr || section_->TextLen() > 0;
+    TSection* s = section_.get();
+    cell_->Add(std::move(section_));
+    RegisterAnchors(keep ? s : nullptr);
+}
+
+void THtmlReader::DropSection() {
     section_.reset();
+    RegisterAnchors(nullptr);
+}
+
+void THtmlReader::RegisterAnchors(TSection* kept) {
+    for (const TPendingAnchor& a : anchors_) {
+        if (kept)
+            doc_.NamedPositions.AddObject(a.Name, kept);
+        else
+            doc_.NamedPositions.AddChPosObject(a.Name, a.Position);
+    }
+    anchors_.clear();
 }
 
 TCellBasic* THtmlReader::EnterBlock(std::unique_ptr<TBlock> block) {

@@ -184,7 +184,7 @@ void THtmlReader::DoBody(const TSymSet& term) {
 }
 
 void THtmlReader::DoBodyTag() {
-    section_.reset(); // the empty section the parse started with
+    DropSection(); // the empty section the parse started with
     const TElemStyle style = Capture();
     TProperties& top = PushLevel("body", &style);
     int32_t marginWidth = host_.MarginWidth, marginHeight = host_.MarginHeight;
@@ -404,7 +404,7 @@ void THtmlReader::DoAnchor() {
             std::string name = a.Str;
             if (!name.empty() && name[0] == '#')
                 name.erase(0, 1);
-            doc_.NamedPositions.AddObject(UpperCase(name), section_.get());
+            anchors_.push_back({UpperCase(name), lex_.TagStartPosition});
             section_->HasAnchor = true;
         }
     }

@@ -86,8 +86,10 @@ void THtmlReader::DoMeta() {
             Top().Charset = static_cast<uint8_t>(charset);
             lex_.CodePage = CodePageOfCharset(charset);
             // The empty section waiting for the first text was made with the old set.
-            if (section_ && section_->TextLen() == 0 && !section_->HasAnchor)
+            if (section_ && section_->TextLen() == 0 && !section_->HasAnchor) {
+                DropSection();
                 NewSection(nullptr);
+            }
         }
     }
     if (host_.OnMeta)

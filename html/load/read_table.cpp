@@ -72,7 +72,7 @@ void THtmlReader::DoTable() {
             CloseSection();
             DropTrailingDefaultMargins(*cell_);
         }
-        section_.reset();
+        DropSection();
         cell_ = nullptr;
     };
     const auto endRow = [&] {

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "html/load/html_reader.h"
 #include "html/reader/HtmlLexer.h"
@@ -84,6 +85,11 @@ private:
     void EnsureSection();
     void NewSection(TAttributeList* attrs);
     void CloseSection();
+    // Drops the open section without adding it (it must be empty).
+    void DropSection();
+    // Enters the NAME anchors of the section being closed: with the section when it stays in
+    // the tree, else by source position (a dropped section must not stay in the name list).
+    void RegisterAnchors(TSection* kept);
     // Adds the block to the current cell and makes its content current; returns the cell to
     // go back to.
     TCellBasic* EnterBlock(std::unique_ptr<TBlock> block);
@@ -140,6 +146,11 @@ private:
     TCellBasic* cell_ = nullptr; // where new blocks and closed sections go
     TBodyBlock* body_ = nullptr;
     std::unique_ptr<TSection> section_; // the open text section, added when closed
+    struct TPendingAnchor {
+        std::string Name;
+        int32_t Position;
+    };
+    std::vector<TPendingAnchor> anchors_; // NAME anchors in the open section
     TUrlTarget link_;
     bool linkOpen_ = false;
     ThtmlForm* form_ = nullptr;
