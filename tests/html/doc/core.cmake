@@ -4,4 +4,5 @@ folio_test(doc_core_tests
     ${CMAKE_CURRENT_LIST_DIR}/core_cell_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/core_block_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/core_list_rule_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/core_root_test.cpp
   LIBS folio_doc)
