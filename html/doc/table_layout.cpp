@@ -224,7 +224,8 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
     for (int r = 0; r < rows; ++r)
         below[static_cast<size_t>(r) + 1] =
             below[static_cast<size_t>(r)] + rowH_[static_cast<size_t>(r)];
-    std::array<int32_t, MaxCols + 1> colX{};
+    // Kept off the stack: nested tables recurse through here.
+    std::vector<int32_t> colX(static_cast<size_t>(NumCols) + 1, 0);
     for (int c = 1; c <= NumCols; ++c)
         colX[c] = Clamp32(int64_t{colX[c - 1]} + Widths[c - 1]);
     for (int r = 0; r < rows; ++r) {

@@ -1,6 +1,7 @@
 // Column widths: the minimum and maximum of every column from its cells, with pixel or
 // percentage widths, and the ways of sharing a width among the columns.
 #include <algorithm>
+#include <bitset>
 #include <cstdlib>
 
 #include "html/doc/html_table.h"
@@ -98,7 +99,7 @@ void ThtmlTable::MinMaxPercent(TCanvas& canvas, int32_t denominator, int32_t& to
         const int32_t smax = Sum(maxW_, c, k);
         const int32_t sp = Sum(Percents, c, k);
         // The columns without a percentage are the ones that can take what is left over.
-        std::array<bool, MaxCols + 1> flexible{};
+        std::bitset<MaxCols + 1> flexible; // small: nested tables recurse through here
         int z = 0;
         for (int i = c; i < c + k; ++i)
             if (Percents[i] <= 0) {

@@ -1,0 +1,130 @@
+// Painting tables and asking them what lies under a point or at an index.
+#include <gtest/gtest.h>
+
+#include "tests/html/doc/table_util.h"
+
+namespace {
+
+class TableDrawTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t = d.Table(Attrs({{BorderSym, "1"},
+                           {BorderColorSym, "#ff0000"},
+                           {CellSpacingSym, "6"},
+                           {BGColorSym, "#00ff00"}}));
+        TCellList* r = d.Row(t);
+        a = d.Cell(r, {}, {}, 20, 30, 30);
+        b = d.Cell(r, {}, {}, 20, 30, 30);
+        TTableDoc::LeafOf(a)->Url = "a.html";
+        TTableDoc::LeafOf(b)->Url = "b.html";
+        TTableDoc::LeafOf(b)->Word = "word";
+        d.LayOut();
+        d.Paint();
+    }
+    TColor At(int x, int y) { return ColorToRGB(d.Canvas.GetPixel(x, y)); }
+
+    TTableDoc d;
+    ThtmlTable* t = nullptr;
+    TCellObj *a = nullptr, *b = nullptr;
+};
+
+TEST_F(TableDrawTest, Geometry) {
+    // Spacing 6 + 2 for the border; columns 30 + 8 + 2; rows 20 + 2 + 8.
+    EXPECT_EQ(t->CellSpacing, 8);
+    EXPECT_EQ(t->GridWidth, 88);
+    EXPECT_EQ(t->FlowHeight, 38);
+    EXPECT_EQ(TTableDoc::LeafOf(b)->DrawnX, 40 + 8 + 1);
+}
+
+TEST_F(TableDrawTest, CellsFramesAndTheBorderColour) {
+    EXPECT_EQ(At(20, 15), RGB(0, 255, 0)) << "the table colour fills the cell";
+    EXPECT_EQ(At(60, 15), RGB(0, 255, 0));
+    EXPECT_EQ(At(3, 15), RGB(255, 0, 0)) << "the gap left of the first cell";
+    EXPECT_EQ(At(44, 15), RGB(255, 0, 0)) << "between the cells";
+    EXPECT_EQ(At(20, 34), RGB(255, 0, 0)) << "below the row";
+    EXPECT_EQ(At(7, 7), ColorToRGB(clBtnShadow)) << "a cell's sunken frame";
+    EXPECT_EQ(At(40, 30), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(At(0, 0), ColorToRGB(clBtnHighlight)) << "the grid's raised frame";
+    EXPECT_EQ(At(87, 10), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(At(88, 10), RGB(255, 255, 255)) << "nothing right of the grid";
+}
+
+TEST_F(TableDrawTest, RowsOutsideTheClipAreNotPainted) {
+    d.Canvas.Brush.Color = clWhite;
+    d.Canvas.FillRect(Rect(0, 0, 800, 600));
+    d.Doc.DrawCell(d.Canvas, Rect(0, 100, 800, 600), 800, 0, 0, 0, 0);
+    EXPECT_EQ(At(20, 15), RGB(255, 255, 255));
+}
+
+TEST_F(TableDrawTest, QueriesGoToTheCellUnderThePoint) {
+    TUrlTarget target;
+    TImageFormControlObj* control = nullptr;
+    EXPECT_TRUE(t->FindLink(d.Canvas, 20, 15, target, control));
+    EXPECT_EQ(target.URL, "a.html");
+    EXPECT_TRUE(t->FindLink(d.Canvas, 60, 15, target, control));
+    EXPECT_EQ(target.URL, "b.html");
+    EXPECT_EQ(t->CellAt(44, 15), b) << "the spacing left of a cell belongs to it";
+    EXPECT_EQ(t->CellAt(100, 15), nullptr);
+    EXPECT_EQ(t->CellAt(20, 200), nullptr);
+    EXPECT_FALSE(t->FindLink(d.Canvas, 100, 15, target, control));
+    EXPECT_EQ(t->FindText(0, "word", false), TTableDoc::LeafOf(b)->FirstChar);
+    EXPECT_EQ(t->FindText(TTableDoc::LeafOf(b)->FirstChar + 1, "word", false), -1);
+}
+
+TEST(TableQueryTest, RowSpansAndCaptionsAreFoundByPoint) {
+    TTableDoc d;
+    ThtmlTable* t = d.Table();
+    t->Caption->Cell->Add(std::make_unique<TLeaf>(&d.Doc, 20, 10, 10));
+    TCellList* r1 = d.Row(t);
+    TCellObj* tall = d.Cell(r1, Attrs({{RowSpanSym, "3"}}), {}, 10, 50, 50);
+    d.Cell(r1, {}, {}, 10, 50, 50);
+    d.Cell(d.Row(t), {}, {}, 10, 50, 50);
+    TCellObj* last = d.Cell(d.Row(t), {}, {}, 10, 50, 50);
+    d.LayOut();
+    d.Paint();
+    EXPECT_EQ(t->CellAt(10, 5), t->Caption.get());
+    EXPECT_EQ(t->CellAt(10, 20 + 14 * 2 + 5), tall) << "in the third row, spanned from the first";
+    EXPECT_EQ(t->CellAt(70, 20 + 14 * 2 + 5), last);
+}
+
+TEST(TableHostileTest, TwoThousandRowsLayEachCellOutTwice) {
+    TTableDoc d;
+    ThtmlTable* t = d.Table();
+    std::vector<TCellObj*> cells;
+    for (int r = 0; r < 2000; ++r) {
+        TCellList* row = d.Row(t);
+        for (int c = 0; c < 6; ++c)
+            cells.push_back(d.Cell(row, {}, {}, 10, 20, 40));
+    }
+    d.Cell(t->Rows[0].get(), Attrs({{RowSpanSym, "100000"}}), {}, 10, 20, 40);
+    d.LayOut();
+    for (TCellObj* c : cells)
+        ASSERT_EQ(TTableDoc::LeafOf(c)->Layouts, 2) << "once for the row heights, once placed";
+    EXPECT_EQ(t->Rows[0]->Cells[6]->RowSpan, 2000);
+    EXPECT_EQ(t->FlowHeight, 2000 * 14 + 2);
+    d.Paint();
+}
+
+TEST(TableHostileTest, AThousandNestedTables) {
+    TTableDoc d;
+    TCellBasic* owner = d.Body->Content.get();
+    for (int i = 0; i < 1000; ++i) {
+        ThtmlTable* t = d.Table({}, {}, owner);
+        owner = d.Cell(d.Row(t))->Cell.get();
+    }
+    auto leaf = std::make_unique<TLeaf>(&d.Doc, 10, 5, 5);
+    TLeaf* inner = leaf.get();
+    owner->Add(std::move(leaf));
+    d.LayOut();
+    EXPECT_TRUE(d.Errors.empty());
+    // Each level lays its cell out to measure the row and again to place it; a nested table
+    // placed again in the same pass keeps its columns and rows, so the innermost leaf is laid
+    // out once per level, not twice per level.
+    EXPECT_LE(inner->Layouts, 1002) << inner->Layouts;
+    EXPECT_GE(inner->Layouts, 2);
+    EXPECT_EQ(d.Height, 10 + 1000 * 6);
+    d.Paint();
+    EXPECT_FALSE(d.Dump().empty());
+}
+
+} // namespace
