@@ -69,6 +69,9 @@ THeadlessPage::~THeadlessPage() {
 
 void THeadlessPage::Prepare(const std::string& baseDir) {
     doc_->Clear();
+    doc_->Title.clear();
+    doc_->Base.clear();
+    doc_->BaseTarget.clear();
     doc_->BitmapList = cache_.get();
     cache_->PurgeCache();
     doc_->SetDefaults("Times New Roman", "Courier New", 12, clBlack, clBlue, clPurple, clBlue,

@@ -19,8 +19,8 @@ int64_t GridStart(int64_t from, int64_t origin, int64_t size) {
 
 } // namespace
 
-void PaintPageBackground(TCanvas& canvas, const TRect& area, TSectionList& doc,
-                         int32_t scrollLeft, int32_t scrollTop) {
+void PaintPageBackground(TCanvas& canvas, const TRect& area, TSectionList& doc, int32_t scrollLeft,
+                         int32_t scrollTop) {
     if (area.IsEmpty())
         return;
     canvas.Brush.Color = doc.Background;

@@ -148,12 +148,14 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
     TNestGuard guard(*this);
     int32_t number = 1;
     char type = '1';
-    bool plain = false;
+    bool plain = false, typeGiven = false;
     if (sym == OLSym) {
         if (const TAttribute* a = lex_.Attributes.Find(StartSym); a && a->Value >= 0)
             number = a->Value;
-        if (const TAttribute* a = lex_.Attributes.Find(TypeSym); a && !a->Str.empty())
+        if (const TAttribute* a = lex_.Attributes.Find(TypeSym); a && !a->Str.empty()) {
             type = a->Str[0];
+            typeGiven = true;
+        }
     } else if (sym == ULSym) {
         plain = lex_.Attributes.Find(PlainSym) != nullptr;
     }
@@ -162,6 +164,16 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
     CloseSection();
     const TElemStyle style = Capture();
     PushLevel(tag, &style);
+    if (sym == OLSym && typeGiven) {
+        // TYPE is the list's own choice: it replaces the numbering the built-in sheet gives
+        // every OL, which the items would otherwise inherit in its place.
+        const char* name = type == 'A'   ? "upper-alpha"
+                           : type == 'a' ? "lower-alpha"
+                           : type == 'I' ? "upper-roman"
+                           : type == 'i' ? "lower-roman"
+                                         : "decimal";
+        Top().Values[piListStyleType] = TPropValue(name);
+    }
     auto block = std::make_unique<TBlock>(&doc_, cell_, Top());
     block->IsListBlock = sym == OLSym || sym == ULSym || sym == DirSym || sym == MenuSym;
     TCellBasic* outer = EnterBlock(std::move(block));

@@ -1,0 +1,348 @@
+// The document reader: what it builds from small pages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "html/doc/form_kinds.h"
+#include "html/doc/html_form.h"
+#include "html/doc/list_rule.h"
+#include "html/load/headless_page.h"
+#include "html/load/html_reader.h"
+#include "html/load/reader_core.h"
+#include "tests/html/load/tree_walk.h"
+#include "tests/support/fonts_env.h"
+
+using namespace folio_test;
+
+namespace {
+
+struct ReaderTest : ::testing::Test {
+    THeadlessPage page;
+    TSectionList& Load(const std::string& html) {
+        page.LoadHtml(html, "");
+        return page.Document();
+    }
+    const TMyFont& Font(const std::string& text) {
+        const TMyFont* f = FontOf(page.Document(), text);
+        EXPECT_NE(f, nullptr) << "no section holds " << text;
+        static const TMyFont none;
+        return f ? *f : none;
+    }
+};
+
+TEST_F(ReaderTest, MisnestedEndTagClosesTheElementItNamesOnly) {
+    Load("<b>one<i>two</b>three</i>four");
+    EXPECT_TRUE(Font("one").Bold);
+    EXPECT_FALSE(Font("one").Italic);
+    EXPECT_TRUE(Font("two").Bold);
+    EXPECT_TRUE(Font("two").Italic);
+    EXPECT_FALSE(Font("three").Bold);
+    EXPECT_TRUE(Font("three").Italic);
+    EXPECT_FALSE(Font("four").Bold);
+    EXPECT_FALSE(Font("four").Italic);
+}
+
+TEST_F(ReaderTest, EndTagOfNoOpenElementChangesNothing) {
+    Load("<b>one</i>two</b>three");
+    EXPECT_TRUE(Font("two").Bold);
+    EXPECT_FALSE(Font("three").Bold);
+}
+
+TEST_F(ReaderTest, TitleBeforeContentIsTakenAfterContentIgnored) {
+    EXPECT_EQ(Load("<title>The \n title</title><p>x").Title, "The title");
+    EXPECT_EQ(Load("<p>x</p><title>Late</title>").Title, "");
+}
+
+TEST_F(ReaderTest, BaseIsKeptForTheViewer) {
+    TSectionList& doc = Load("<base href=\"http://example.org/a/\" target=main><p>x");
+    EXPECT_EQ(doc.Base, "http://example.org/a/");
+    EXPECT_EQ(doc.BaseTarget, "main");
+}
+
+TEST_F(ReaderTest, FontSizesAreRelativeToTheBaseFont) {
+    Load("<font size=+2>five</font><font size=+9>seven</font><font size=0>one</font>"
+         "<font size=4>four</font><basefont size=5><font size=-1>bfour</font>");
+    EXPECT_EQ(Font("five").Size, 18);
+    EXPECT_EQ(Font("seven").Size, 36);
+    EXPECT_EQ(Font("one").Size, 8);
+    EXPECT_EQ(Font("four").Size, 14);
+    EXPECT_EQ(Font("bfour").Size, 14);
+}
+
+TEST_F(ReaderTest, FontSizeTablesForTextAndPreformattedText) {
+    EXPECT_EQ(FontSizePoints(5, false), 18);
+    EXPECT_EQ(FontSizePoints(5, true), 15);
+    EXPECT_EQ(FontSizePoints(0, false), 8);
+    EXPECT_EQ(FontSizePoints(99, true), 30);
+    Load("<pre><font size=5>fixed</font></pre>");
+    EXPECT_EQ(Font("fixed").Size, 15);
+}
+
+TEST_F(ReaderTest, StyleRuleWinsOverFontAttribute) {
+    Load("<style>font { color: #00ff00 }</style><font color=red>green</font>"
+         "<font face=Arial color=blue>blue</font>");
+    EXPECT_EQ(Font("green").Color & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(Font("blue").Color & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(Font("blue").Name, "Arial");
+}
+
+TEST_F(ReaderTest, MetaCharsetTable) {
+    EXPECT_EQ(CharsetFromContent("text/html; charset=windows-1251"), 204);
+    EXPECT_EQ(CharsetFromContent("text/html; charset=KOI8-R"), 204);
+    EXPECT_EQ(CharsetFromContent("text/html; charset=iso-8859-2"), 238);
+    EXPECT_EQ(CharsetFromContent("text/html; charset=windows-1257"), 186);
+    EXPECT_EQ(CharsetFromContent("text/html; charset=iso-8859-1"), 0);
+    EXPECT_EQ(CharsetFromContent("text/html; charset=utf-8"), -1);
+}
+
+TEST_F(ReaderTest, MetaContentTypeSelectsTheCharacterSetOfTheText) {
+    Load("<meta http-equiv=Content-Type content=\"text/html; charset=windows-1251\">"
+         "\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(Font("\xCF\xF0\xE8").Charset, 204);
+    Load("<p>first</p><meta http-equiv=Content-Type content=\"text/html; charset=windows-1251\">"
+         "<p>later");
+    EXPECT_EQ(Font("later").Charset, 0) << "a META after content is ignored";
+}
+
+TEST_F(ReaderTest, MapWithoutEndTagIsDropped) {
+    TSectionList& kept =
+        Load("<map name=nav><area shape=rect coords=\"0,0,10,10\" href=a.htm></map>x");
+    ASSERT_EQ(kept.MapList.Count(), 1);
+    EXPECT_EQ(kept.MapList[0]->MapName, "NAV");
+    TSectionList& dropped = Load("<map name=nav><area shape=rect coords=\"0,0,10,10\" "
+                                 "href=a.htm><b><i><u>after");
+    EXPECT_EQ(dropped.MapList.Count(), 0);
+    EXPECT_NE(SectionWith(dropped, "after"), nullptr);
+    // The tag that gave the map up is content, not swallowed.
+    EXPECT_TRUE(Font("after").Underline);
+}
+
+TEST_F(ReaderTest, UnknownTagsAreSkippedTheirTextKept) {
+    TSectionList& doc = Load("<blink>one</blink> <foo bar=1>two</foo>");
+    const TSection* s = SectionWith(doc, "one");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Text(), "one two");
+}
+
+TEST_F(ReaderTest, HeadElementsAfterContentAreSkipped) {
+    TSectionList& doc = Load("<p>x</p><base href=late.htm><body bgcolor=red>y");
+    EXPECT_EQ(doc.Base, "");
+    EXPECT_EQ(doc.Background, clBtnFace);
+}
+
+TEST_F(ReaderTest, BodyAttributes) {
+    TSectionList& doc = Load("<body bgcolor=#ffffff text=#800000 marginwidth=300>text");
+    EXPECT_EQ(doc.Background & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(Font("text").Color & 0xFFFFFF, 0x000080u);
+    auto bodies = All<TBodyBlock>(doc);
+    ASSERT_EQ(bodies.size(), 1u);
+    page.LayOut(800);
+    // MARGINWIDTH is held to 200.
+    EXPECT_EQ(SectionWith(doc, "text")->ContentLeft, 0); // sections place their lines
+    EXPECT_EQ(bodies[0]->ContentLeft, 200);
+}
+
+TEST_F(ReaderTest, NameAnchorOfAnEmptySectionStaysFindable) {
+    TSectionList& doc = Load("<a name=\"#top\"></a><h2>Head</h2><a name=mid>mid</a>");
+    ASSERT_NE(doc.NamedPositions.Find("TOP"), nullptr);
+    ASSERT_NE(doc.NamedPositions.Find("MID"), nullptr);
+    page.LayOut(400);
+    EXPECT_GE(doc.NamedPositions.Find("TOP")->YPosition(), 0);
+    EXPECT_GT(doc.NamedPositions.Find("MID")->YPosition(), 0);
+}
+
+TEST_F(ReaderTest, LinksCarryTheirAddressAndANestedLinkClosesTheOpenOne) {
+    TSectionList& doc = Load("<a href=one.htm target=f>one<a href=two.htm>two</a>three");
+    const TSection* s = SectionWith(doc, "one");
+    ASSERT_NE(s, nullptr);
+    std::string seen;
+    for (int i = 0; i < s->FontRuns.Count(); ++i)
+        seen += "[" + s->FontRuns[i]->Target.URL + "]";
+    EXPECT_EQ(seen, "[one.htm][two.htm][]");
+    EXPECT_FALSE(Font("three").Underline);
+    EXPECT_TRUE(Font("two").Underline);
+}
+
+TEST_F(ReaderTest, ListsTakeStartTypeAndPlain) {
+    TSectionList& doc = Load("<ol start=4 type=a><li>d<li>e</ol><ul plain><li>p</ul><li>loose");
+    auto items = All<TBlockLI>(doc);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0]->ListKind, 1);
+    EXPECT_EQ(items[0]->ItemNumber, 4);
+    EXPECT_EQ(items[1]->ItemNumber, 5);
+    EXPECT_EQ(items[0]->MarkerStyle, lsLowerAlpha);
+    EXPECT_EQ(items[2]->ListKind, 2);
+    EXPECT_EQ(items[3]->ListKind, 4);
+}
+
+TEST_F(ReaderTest, EmptyListLeavesNoItem) {
+    TSectionList& doc = Load("<ul></ul><p>after");
+    EXPECT_TRUE(All<TBlockLI>(doc).empty());
+    EXPECT_NE(SectionWith(doc, "after"), nullptr);
+}
+
+TEST_F(ReaderTest, BreakAddsALineBreakAndClearMakesABlock) {
+    TSectionList& doc = Load("one<br>two<br clear=all>three");
+    const TSection* s = SectionWith(doc, "one");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Text(), "one\x08two");
+    const TSection* after = SectionWith(doc, "three");
+    ASSERT_NE(after, nullptr);
+    EXPECT_NE(after, s);
+    EXPECT_EQ(after->ClearMode, 3);
+}
+
+TEST_F(ReaderTest, NoBreakAndWordBreak) {
+    TSectionList& doc = Load("<nobr>a b<wbr>c</nobr> d");
+    const TSection* s = SectionWith(doc, "a");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Text(), "a\xA0"
+                         "b c d");
+}
+
+TEST_F(ReaderTest, CenterAndDivAlignment) {
+    TSectionList& doc = Load("<center>mid</center><div align=right>right</div>"
+                             "<p align=center>para</p><h2 align=right>head</h2>");
+    EXPECT_EQ(SectionWith(doc, "mid")->TextAlign, 2);
+    EXPECT_EQ(SectionWith(doc, "right")->TextAlign, 3);
+    EXPECT_EQ(SectionWith(doc, "para")->TextAlign, 2);
+    EXPECT_EQ(SectionWith(doc, "head")->TextAlign, 3);
+}
+
+TEST_F(ReaderTest, PreKeepsLinesAndSpaces) {
+    TSectionList& doc = Load("<pre>\na  b\n\tc<b>d</b></pre>e");
+    auto pres = All<TPreFormated>(doc);
+    ASSERT_EQ(pres.size(), 2u);
+    EXPECT_EQ(pres[0]->Text(), "a  b");
+    EXPECT_EQ(pres[1]->Text(), " cd");
+    EXPECT_TRUE(FontAt(*pres[1], 2)->Bold);
+    EXPECT_FALSE(Font("e").Bold);
+}
+
+TEST_F(ReaderTest, PlainTextIsPreformattedLineByLine) {
+    page.LoadText("one <b>\r\ntwo &amp;\n");
+    auto pres = All<TPreFormated>(page.Document());
+    ASSERT_GE(pres.size(), 2u);
+    EXPECT_EQ(pres[0]->Text(), "one <b>");
+    EXPECT_EQ(pres[1]->Text(), "two &amp;");
+}
+
+TEST_F(ReaderTest, SelectOptionsAndTextAreaLines) {
+    TSectionList& doc = Load("<form action=go><select name=s><option value=1>One <option "
+                             "selected>Two</option><option></option></select>"
+                             "<textarea name=t>line 1\nline &amp; 2</textarea></form>");
+    ASSERT_EQ(doc.Forms.Count(), 1);
+    EXPECT_EQ(doc.Forms[0]->Action, "go");
+    ASSERT_EQ(doc.Controls.size(), 2u);
+    auto* list = dynamic_cast<TListBoxFormControlObj*>(doc.Controls[0]);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->Options.size(), 2u);
+    EXPECT_EQ(list->Options[0].Text, "One");
+    EXPECT_EQ(list->Options[0].Value, "1");
+    EXPECT_FALSE(list->Options[0].Selected);
+    EXPECT_EQ(list->Options[1].Text, "Two");
+    EXPECT_TRUE(list->Options[1].Selected);
+    auto* area = dynamic_cast<TTextAreaFormControlObj*>(doc.Controls[1]);
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->InitialLines, (std::vector<std::string>{"line 1", "line & 2"}));
+}
+
+TEST_F(ReaderTest, TableRowsCellsAndCaption) {
+    TSectionList& doc = Load("<table><caption align=bottom>cap</caption><tr><td>a<td>b"
+                             "<tr><th>c</table>after");
+    auto tables = All<TTableBlock>(doc);
+    ASSERT_EQ(tables.size(), 1u);
+    const ThtmlTable& t = *tables[0]->Table;
+    ASSERT_EQ(t.Rows.size(), 2u);
+    EXPECT_EQ(t.Rows[0]->Count(), 2);
+    EXPECT_EQ(t.Rows[1]->Count(), 1);
+    EXPECT_FALSE(t.CaptionOnTop);
+    EXPECT_TRUE(Font("c").Bold);
+    EXPECT_FALSE(Font("after").Bold);
+}
+
+TEST_F(ReaderTest, TableInsideCenterIsCentred) {
+    TSectionList& doc = Load("<center><table><tr><td>x</table></center>"
+                             "<center><table align=left><tr><td>y</table></center>");
+    auto tables = All<TTableBlock>(doc);
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_TRUE(tables[0]->Centered);
+    EXPECT_FALSE(tables[1]->Centered);
+}
+
+TEST_F(ReaderTest, UnterminatedCommentKeepsWhatWasRead) {
+    TSectionList& doc = Load("<p>kept<table><tr><td>cell<td>lost<!-- never closed");
+    EXPECT_NE(SectionWith(doc, "kept"), nullptr);
+    EXPECT_NE(SectionWith(doc, "cell"), nullptr);
+}
+
+TEST_F(ReaderTest, ScriptAndStyleTextIsNotContent) {
+    std::string script;
+    TSectionList& doc = page.Document();
+    TReaderHost host;
+    host.OnScript = [&](TObject*, const std::string&, const std::string&, std::string text) {
+        script = text;
+    };
+    page.LoadHtml("", "");
+    ParseHTMLDocument(doc, THtmlSource::Text("<script>a<b;</script><style>p{}</style>shown"), host);
+    EXPECT_EQ(script, "a<b;");
+    const TSection* s = SectionWith(doc, "shown");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Text(), "shown");
+}
+
+TEST_F(ReaderTest, MetaAndSoundEventsReachTheHost) {
+    std::string meta, sound;
+    int loop = 0;
+    TReaderHost host;
+    host.OnMeta = [&](TObject*, const std::string& eq, const std::string& name,
+                      const std::string& content) { meta = eq + "|" + name + "|" + content; };
+    host.OnSoundRequest = [&](TObject*, const std::string& src, int32_t l, bool stop) {
+        sound = src + (stop ? " stop" : " play");
+        loop = l;
+    };
+    page.LoadHtml("", "");
+    ParseHTMLDocument(page.Document(),
+                      THtmlSource::Text("<meta name=author content=me><bgsound src=a.wav>"), host);
+    EXPECT_EQ(meta, "|author|me");
+    EXPECT_EQ(sound, "a.wav play");
+    EXPECT_EQ(loop, 1);
+}
+
+// Hostile nesting must neither overflow the stack nor build a tree deeper than the layout
+// can walk.
+TEST_F(ReaderTest, DeepNestingIsReadFlatPastTheLimit) {
+    std::string divs;
+    for (int i = 0; i < 100000; ++i)
+        divs += "<div>";
+    divs += "deep";
+    TSectionList& d = Load(divs);
+    EXPECT_NE(SectionWith(d, "deep"), nullptr);
+    EXPECT_LE(MaxDepth(d), THtmlReader::kMaxNesting + 2);
+
+    std::string tables;
+    for (int i = 0; i < 20000; ++i)
+        tables += "<table><tr><td>";
+    tables += "cell";
+    TSectionList& t = Load(tables);
+    EXPECT_NE(SectionWith(t, "cell"), nullptr);
+    EXPECT_LE(MaxDepth(t), 2 * THtmlReader::kMaxNesting + 2);
+
+    std::string lists;
+    for (int i = 0; i < 20000; ++i)
+        lists += "<ul><li><blockquote><dl><dd>";
+    lists += "item";
+    TSectionList& l = Load(lists);
+    EXPECT_NE(SectionWith(l, "item"), nullptr);
+    EXPECT_LE(MaxDepth(l), THtmlReader::kMaxNesting + 2);
+
+    std::string inl;
+    for (int i = 0; i < 100000; ++i)
+        inl += "<b><font size=+1><span>";
+    inl += "bold";
+    Load(inl);
+    EXPECT_TRUE(Font("bold").Bold);
+    page.LayOut(800);
+}
+
+} // namespace
