@@ -9,6 +9,7 @@
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
 #include "app/progress_bar.h"
+#include "app/render_command.h"
 #include "bookreader/book_commands.h"
 #include "platform/base/files.h"
 
@@ -287,10 +288,14 @@ void PrintFolioBuilderUsage(std::FILE* to) {
                  "                          [--icon ICO] -o BOOK [--force]\n"
                  "       foliobuilder list BOOK\n"
                  "       foliobuilder extract BOOK DIR\n"
+                 "       foliobuilder render PAGE -o OUT.png [--width N] [--dump]\n"
                  "       foliobuilder --help | --version\n"
                  "build packs every page, style sheet, image and sound below SRC into BOOK, a\n"
                  "program that shows them, opening at PAGE (a file below SRC). The password may\n"
-                 "also come from the environment variable FOLIO_PASSWORD.\n");
+                 "also come from the environment variable FOLIO_PASSWORD.\n"
+                 "render lays PAGE (HTML, text or a picture) out at N pixels wide (default 800,\n"
+                 "at most 10000) and writes its picture as a PNG file; with --dump it writes the\n"
+                 "layout as text instead, to OUT or to standard output.\n");
 }
 
 int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
@@ -318,6 +323,9 @@ int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
     }
     if (command == "extract") {
         return RunExtract(args, env);
+    }
+    if (command == "render") {
+        return RunRenderCommand(args, env);
     }
     return Usage(env, "unknown command " + command);
 }

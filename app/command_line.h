@@ -5,6 +5,7 @@
 //                [--icon ICO] -o BOOK [--force]
 //   foliobuilder list BOOK
 //   foliobuilder extract BOOK DIR
+//   foliobuilder render PAGE -o OUT.png [--width N] [--dump]
 //   foliobuilder --help | --version
 //
 // build runs the window's own commands (directory, homepage, title, password, icon, create)

@@ -1,0 +1,10 @@
+#pragma once
+// foliobuilder render PAGE -o OUT.png [--width N] [--dump]: lays a page (HTML, text or a
+// picture) out with the document engine, headless, and writes its picture or its layout dump.
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+
+// args[0] is "render".
+int RunRenderCommand(const std::vector<std::string>& args, const TCommandLineEnvironment& env);
