@@ -11,5 +11,5 @@ struct TRect;
 // Fills area (canvas coordinates) with the background of the document scrolled to
 // (scrollLeft, scrollTop): canvas point (x, y) shows document point (x + scrollLeft,
 // y + scrollTop). A failure while tiling leaves the plain colour.
-void PaintPageBackground(TCanvas& canvas, const TRect& area, TSectionList& doc,
-                         int32_t scrollLeft, int32_t scrollTop);
+void PaintPageBackground(TCanvas& canvas, const TRect& area, TSectionList& doc, int32_t scrollLeft,
+                         int32_t scrollTop);

@@ -11,11 +11,26 @@
 #include "platform/fltk/fltk_loop.h"
 #include "platform/fltk/fltk_peers.h"
 #include "platform/gui/application.h"
+#include "platform/gui/clipboard.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/peer.h"
 
+namespace {
+// Copied text goes to both the clipboard and the primary selection, as desktop programs do.
+class TFltkClipboard final : public TClipboardPort {
+public:
+    void SetText(const std::string& utf8) override {
+        const int n = static_cast<int>(utf8.size());
+        Fl::copy(utf8.c_str(), n, 1);
+        Fl::copy(utf8.c_str(), n, 0);
+    }
+};
+} // namespace
+
 struct TFltkGui::TImpl {
     TFltkPeerFactory Factory;
+    TFltkClipboard Clipboard;
+    TClipboardPort* PreviousClipboard = nullptr;
     TFltkEventLoop Loop;
     TFltkDialogs Dialogs;
     TPeerFactory* PreviousFactory = nullptr;
@@ -41,6 +56,7 @@ TFltkGui::TFltkGui() {
     impl_ = std::make_unique<TImpl>();
     impl_->PreviousFactory = SetPeerFactory(&impl_->Factory);
     impl_->PreviousDialogs = SetDialogProvider(&impl_->Dialogs);
+    impl_->PreviousClipboard = SetClipboardPort(&impl_->Clipboard);
     Application().SetEventLoop(&impl_->Loop);
     Application().OnScreenCursorChange = [](TCursor c) { ShowScreenCursor(c); };
 }
@@ -49,6 +65,7 @@ TFltkGui::~TFltkGui() {
     Application().OnScreenCursorChange = nullptr;
     impl_->Loop.Schedule(-1);
     Application().SetEventLoop(nullptr);
+    SetClipboardPort(impl_->PreviousClipboard);
     SetDialogProvider(impl_->PreviousDialogs);
     SetPeerFactory(impl_->PreviousFactory);
     // Widgets of closed windows are deleted outside their callbacks; finish that now.

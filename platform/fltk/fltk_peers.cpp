@@ -522,6 +522,7 @@ public:
         case FL_LEAVE:
             if (w_->window())
                 w_->window()->cursor(ShownCursor(TCursor::crDefault));
+            Call([&] { c_.MouseLeave(); });
             return 1;
         case FL_MOVE:
         case FL_DRAG:

@@ -48,6 +48,11 @@ void TPaintBox::MouseWheel(TShiftState shift, int delta, int x, int y) {
         OnMouseWheel(*this, shift, delta, x, y);
 }
 
+void TPaintBox::MouseLeave() {
+    if (OnMouseLeave)
+        OnMouseLeave(*this);
+}
+
 void TPaintBox::Paint(TCanvas& canvas, const TRect& clip) {
     if (OnPaint)
         OnPaint(*this, canvas, clip);

@@ -19,6 +19,8 @@ public:
     std::function<void(TControl& sender)> OnDblClick;
     // delta: 120 per notch, positive away from the user.
     std::function<void(TControl& sender, TShiftState shift, int delta, int x, int y)> OnMouseWheel;
+    // The pointer left the control.
+    std::function<void(TControl& sender)> OnMouseLeave;
 
     void SetCursor(TCursor cursor);
     // Asks for a repaint (of r, or of everything); headless nothing is repainted until asked.
@@ -31,6 +33,7 @@ public:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     void DblClick();
     void MouseWheel(TShiftState shift, int delta, int x, int y);
+    void MouseLeave();
 
     // Runs OnPaint onto canvas for the clip (the peer's draw, and headless output).
     void Paint(TCanvas& canvas, const TRect& clip);

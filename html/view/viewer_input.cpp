@@ -1,0 +1,392 @@
+// The pointer and the keyboard: link and text cursors, the link timer, clicks on links and
+// images, selection by dragging and by double click, automatic scrolling and panning, the
+// wheel and the keys.
+#include <algorithm>
+#include <cstdlib>
+
+#include "html/doc/form_kinds.h"
+#include "html/doc/image_obj.h"
+#include "html/view/html_viewer.h"
+#include "platform/graphics/canvas.h"
+
+namespace {
+
+// Characters a double click takes as part of a word.
+bool IsWordChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 192;
+}
+
+// Panning speed for the pointer's distance from the press point (up is negative).
+int32_t PanStep(int32_t d) {
+    if (d < -60)
+        return -32;
+    if (d < -20)
+        return -8;
+    if (d > 60)
+        return 32;
+    if (d > 20)
+        return 8;
+    return 0;
+}
+
+} // namespace
+
+// ---- hit tests ----
+
+int32_t THTMLViewer::CharAtPoint(int32_t x, int32_t y) {
+    int32_t caretX = 0, caretY = 0, caretHeight = 0;
+    bool inText = false;
+    const int32_t docY = doc_->ScrollTop + y;
+    const int32_t i = doc_->FindCursor(*measure_, x, docY, caretX, caretY, caretHeight, inText);
+    if (i >= 0)
+        return std::min(i, charCount_);
+    // Above or below the document the selection runs to its start or end.
+    if (docY < 0)
+        return 0;
+    if (docY >= docHeight_)
+        return charCount_;
+    return -1;
+}
+
+std::string THTMLViewer::WordAt(int32_t index, int32_t& start, int32_t& end) {
+    start = end = index;
+    char ch = 0;
+    TSectionBase* section = nullptr;
+    if (index < 0 || !doc_->CharAt(index, ch, section) || !IsWordChar(ch))
+        return {};
+    std::string word(1, ch);
+    while (start > 0 && doc_->CharAt(start - 1, ch, section) && IsWordChar(ch)) {
+        --start;
+        word.insert(word.begin(), ch);
+    }
+    end = index + 1;
+    while (end < charCount_ && doc_->CharAt(end, ch, section) && IsWordChar(ch)) {
+        ++end;
+        word += ch;
+    }
+    return word;
+}
+
+// ---- pointer tracking ----
+
+void THTMLViewer::TrackPointer(TShiftState shift, int32_t x, int32_t y) {
+    TUrlTarget target;
+    TImageFormControlObj* formControl = nullptr;
+    const int32_t docY = doc_->ScrollTop + y;
+    const bool onLink = doc_->FindLink(*measure_, x, docY, target, formControl);
+    TCursor cursor = onLink ? TCursor::crHandPoint : TCursor::crArrow;
+    TObject* obj = nullptr;
+    int32_t xi = 0, yi = 0;
+    if ((OnImageOver || OnImageClick) && doc_->ObjectAt(x, docY, obj, xi, yi) && obj) {
+        if (OnImageOver)
+            OnImageOver(this, obj, shift, xi, yi);
+    } else if (!onLink) {
+        int32_t cx = 0, cy = 0, ch = 0;
+        bool inText = false;
+        if (doc_->FindCursor(*measure_, x, docY, cx, cy, ch, inText) >= 0 && inText)
+            cursor = Cursor;
+    }
+    paintPanel_.SetCursor(cursor);
+    // The timer notices the pointer leaving the panel while a link or an active image is lit.
+    if ((onLink || doc_->HoverImage) && !linkTimer_.Enabled())
+        linkTimer_.SetEnabled(true);
+    const std::string url = onLink ? target.URL : std::string();
+    const std::string tgt = onLink ? target.Target : std::string();
+    if (url != url_ || tgt != target_) {
+        url_ = url;
+        target_ = tgt;
+        if (OnHotSpotCovered)
+            OnHotSpotCovered(this, url_);
+    }
+}
+
+void THTMLViewer::LinkTimerTick() {
+    if (pointerInside_)
+        return;
+    doc_->ClearHover();
+    Invalidate();
+    linkTimer_.SetEnabled(false);
+    url_.clear();
+    target_.clear();
+    if (OnHotSpotCovered)
+        OnHotSpotCovered(this, "");
+}
+
+// ---- selection ----
+
+int32_t THTMLViewer::SelStart() const {
+    return doc_->SelectionStart;
+}
+
+int32_t THTMLViewer::SelLength() const {
+    return std::max(0, doc_->SelectionEnd - doc_->SelectionStart);
+}
+
+void THTMLViewer::SetSelection(int32_t start, int32_t end) {
+    start = std::clamp(start, 0, charCount_);
+    end = std::clamp(end, 0, charCount_);
+    if (end < start)
+        std::swap(start, end);
+    if (start == doc_->SelectionStart && end == doc_->SelectionEnd)
+        return;
+    doc_->SelectionStart = start;
+    doc_->SelectionEnd = end;
+    Invalidate();
+}
+
+void THTMLViewer::ExtendSelection(int32_t x, int32_t y) {
+    const int32_t i = CharAtPoint(x, y);
+    if (i < 0)
+        return;
+    if (selAnchor_ < 0)
+        selAnchor_ = i;
+    SetSelection(std::min(selAnchor_, i), std::max(selAnchor_, i));
+}
+
+// ---- mouse ----
+
+void THTMLViewer::PanelMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+    if (paintPanel_.CanFocus())
+        paintPanel_.SetFocus();
+    mouseX_ = x;
+    mouseY_ = y;
+    pointerInside_ = true;
+    if ((shift & ssDouble) == 0)
+        linkFollowed_ = false;
+    // A press ends panning; a middle press while not panning starts it.
+    if (panning_) {
+        StopPanning();
+        return;
+    }
+    if (button == TMouseButton::mbMiddle) {
+        panning_ = true;
+        panY_ = y;
+        paintPanel_.SetCursor(TCursor::crUpDown);
+        StartAutoScroll();
+        return;
+    }
+    if (button != TMouseButton::mbLeft)
+        return;
+    leftDown_ = true;
+    mightClick_ = true;
+    selAnchor_ = CharAtPoint(x, y);
+    if (selAnchor_ >= 0)
+        SetSelection(selAnchor_, selAnchor_);
+    else
+        SetSelection(0, 0);
+}
+
+void THTMLViewer::PanelMouseMove(TShiftState shift, int32_t x, int32_t y) {
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+    mouseX_ = x;
+    mouseY_ = y;
+    pointerInside_ = x >= 0 && y >= 0 && x < paintPanel_.Width() && y < paintPanel_.Height();
+    if (panning_) {
+        StartAutoScroll();
+        return;
+    }
+    if ((shift & (ssMiddle | ssRight)) != 0)
+        return;
+    TrackPointer(shift, x, y);
+    if (leftDown_ && (shift & ssLeft) != 0) {
+        if (y < 0 || y >= paintPanel_.Height())
+            StartAutoScroll();
+        if (!NoSelect)
+            ExtendSelection(x, y);
+    }
+}
+
+void THTMLViewer::PanelMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+    mouseX_ = x;
+    mouseY_ = y;
+    if (button == TMouseButton::mbMiddle) {
+        // Released at the press height: the click toggled panning on; else the drag ends it.
+        if (panning_ && y != panY_)
+            StopPanning();
+        return;
+    }
+    const int32_t docY = doc_->ScrollTop + y;
+    TObject* obj = nullptr;
+    int32_t xi = 0, yi = 0;
+    if (OnImageClick && doc_->ObjectAt(x, docY, obj, xi, yi) && obj)
+        OnImageClick(this, obj, button, shift, xi, yi);
+    if (button == TMouseButton::mbRight) {
+        if (OnRightClick) {
+            TRightClickParameters p;
+            if (doc_->ObjectAt(x, docY, obj, xi, yi) && obj) {
+                p.Image = dynamic_cast<TImageObj*>(obj);
+                p.ImageX = xi;
+                p.ImageY = yi;
+            }
+            TUrlTarget target;
+            TImageFormControlObj* formControl = nullptr;
+            if (doc_->FindLink(*measure_, x, docY, target, formControl)) {
+                p.URL = target.URL;
+                p.Target = target.Target;
+            }
+            int32_t s = 0, e = 0;
+            p.ClickWord = WordAt(CharAtPoint(x, y), s, e);
+            OnRightClick(this, p);
+        }
+        return;
+    }
+    if (button != TMouseButton::mbLeft)
+        return;
+    leftDown_ = false;
+    if (!panning_)
+        scrollTimer_.SetEnabled(false);
+    if (!NoSelect && mightClick_)
+        ExtendSelection(x, y);
+    const bool click = mightClick_;
+    mightClick_ = false;
+    if (!click || doc_->SelectionStart != doc_->SelectionEnd)
+        return;
+    TUrlTarget target;
+    TImageFormControlObj* formControl = nullptr;
+    if (!doc_->FindLink(*measure_, x, docY, target, formControl))
+        return;
+    if (formControl) {
+        formControl->Click();
+        return;
+    }
+    if (target.URL.empty())
+        return;
+    url_ = target.URL;
+    target_ = target.Target;
+    linkFollowed_ = true;
+    FollowLink();
+}
+
+void THTMLViewer::PanelDblClick() {
+    if (!linkFollowed_ && !NoSelect) {
+        int32_t start = 0, end = 0;
+        WordAt(CharAtPoint(mouseX_, mouseY_), start, end);
+        if (end > start) {
+            selAnchor_ = start;
+            SetSelection(start, end);
+        }
+    }
+    if (OnMouseDouble)
+        OnMouseDouble(this, TMouseButton::mbLeft, ssDouble, mouseX_, mouseY_);
+}
+
+void THTMLViewer::PanelMouseWheel(TShiftState, int32_t delta, int32_t, int32_t) {
+    ScrollBy(-delta / 2);
+}
+
+// ---- automatic scrolling and panning ----
+
+// Started through a posted call so that it runs after the mouse event; then every 100 ms
+// while the pointer stays far enough away. Other events run between the steps.
+void THTMLViewer::StartAutoScroll() {
+    if (scrollPosted_ || scrollTimer_.Enabled())
+        return;
+    scrollPosted_ = true;
+    Post([this] {
+        scrollPosted_ = false;
+        AutoScrollTick();
+        if (panning_ || leftDown_)
+            scrollTimer_.SetEnabled(true);
+    });
+}
+
+void THTMLViewer::AutoScrollTick() {
+    int32_t dy = 0;
+    if (panning_) {
+        dy = PanStep(mouseY_ - panY_);
+        paintPanel_.SetCursor(dy < 0   ? TCursor::crUpOnly
+                              : dy > 0 ? TCursor::crDownOnly
+                                       : TCursor::crUpDown);
+    } else if (leftDown_) {
+        const int32_t h = paintPanel_.Height();
+        if (mouseY_ < -15)
+            dy = -8 * 16;
+        else if (mouseY_ < 0)
+            dy = -16;
+        else if (mouseY_ >= h + 15)
+            dy = 8 * 16;
+        else if (mouseY_ >= h)
+            dy = 16;
+    }
+    if (dy == 0) {
+        scrollTimer_.SetEnabled(false);
+        return;
+    }
+    ScrollBy(dy);
+    if (leftDown_ && !NoSelect)
+        ExtendSelection(mouseX_, mouseY_);
+    Invalidate();
+}
+
+void THTMLViewer::StopPanning() {
+    panning_ = false;
+    if (!leftDown_)
+        scrollTimer_.SetEnabled(false);
+    paintPanel_.SetCursor(TCursor::crArrow);
+}
+
+// ---- keys ----
+
+void THTMLViewer::PanelKeyDown(int& key, TShiftState shift) {
+    if (OnKeyDown)
+        OnKeyDown(*this, key, shift);
+    if (key == 0)
+        return;
+    if (panning_) {
+        StopPanning();
+        key = 0;
+        return;
+    }
+    if ((shift & ssCtrl) != 0) {
+        switch (key) {
+        case 'C':
+            CopyToClipboard();
+            break;
+        case 'A':
+            SelectAll();
+            break;
+        case 'F':
+            FindDialog();
+            break;
+        default:
+            return;
+        }
+        key = 0;
+        return;
+    }
+    switch (key) {
+    case VK_PRIOR:
+        ScrollBy(-vBar_.LargeChange);
+        break;
+    case VK_NEXT:
+        ScrollBy(vBar_.LargeChange);
+        break;
+    case VK_HOME:
+        ScrollToY(0);
+        break;
+    case VK_END:
+        ScrollToY(docHeight_);
+        break;
+    case VK_UP:
+        ScrollBy(-vBar_.SmallChange);
+        break;
+    case VK_DOWN:
+        ScrollBy(vBar_.SmallChange);
+        break;
+    case VK_LEFT:
+        HScrollTo(hBar_.Position() - hBar_.SmallChange);
+        break;
+    case VK_RIGHT:
+        HScrollTo(hBar_.Position() + hBar_.SmallChange);
+        break;
+    default:
+        return;
+    }
+    key = 0;
+}
