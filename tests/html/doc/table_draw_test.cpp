@@ -1,6 +1,7 @@
 // Painting tables and asking them what lies under a point or at an index.
 #include <gtest/gtest.h>
 
+#include "html/image/image_loader.h"
 #include "tests/html/doc/table_util.h"
 
 namespace {
@@ -85,6 +86,36 @@ TEST(TableQueryTest, RowSpansAndCaptionsAreFoundByPoint) {
     EXPECT_EQ(t->CellAt(10, 5), t->Caption.get());
     EXPECT_EQ(t->CellAt(10, 20 + 14 * 2 + 5), tall) << "in the third row, spanned from the first";
     EXPECT_EQ(t->CellAt(70, 20 + 14 * 2 + 5), last);
+}
+
+const char* const kPicture = "tests/data/image/stripes-24.bmp"; // 37 x 23, 24-bit
+
+TEST(TableBackgroundTest, TheRowsPictureIsTiledInItsCells) {
+    TTransparency tr = NotTransp;
+    std::unique_ptr<TBitmap> mask;
+    std::unique_ptr<TBitmap> pic = GetImageAndMaskFromFile(kPicture, tr, mask);
+    ASSERT_TRUE(pic);
+    TTableDoc d;
+    ThtmlTable* t = d.Table(Attrs({{CellSpacingSym, "0"}, {CellPaddingSym, "0"}}));
+    TCellList* r = d.Row(t, Attrs({{BackgroundSym, kPicture}}));
+    TCellObj* tiled = d.Cell(r, {}, {}, 60, 100, 100);
+    TCellObj* single = d.Cell(r, {},
+                              std::string("background-image: url(") + kPicture +
+                                  "); background-repeat: no-repeat; background-position: right "
+                                  "bottom",
+                              60, 100, 100);
+    d.LayOut();
+    d.Paint();
+    ASSERT_NE(tiled->BgImage, nullptr);
+    for (int y = 0; y < 60; y += 3)
+        for (int x = 0; x < 100; x += 3)
+            ASSERT_EQ(d.Canvas.GetPixel(x, y), pic->GetPixel(x % 37, y % 23)) << x << "," << y;
+    // The second cell's own picture, placed once at its bottom right.
+    ASSERT_NE(single->BgImage, nullptr);
+    EXPECT_EQ(d.Canvas.GetPixel(100 + 63, 37), pic->GetPixel(0, 0));
+    EXPECT_EQ(d.Canvas.GetPixel(199, 59), pic->GetPixel(36, 22));
+    EXPECT_EQ(d.Canvas.GetPixel(100 + 62, 37), clWhite);
+    EXPECT_EQ(d.Canvas.GetPixel(150, 20), clWhite);
 }
 
 TEST(TableHostileTest, TwoThousandRowsLayEachCellOutTwice) {

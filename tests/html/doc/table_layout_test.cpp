@@ -86,6 +86,39 @@ TEST(TableWidthTest, WithoutAGivenWidthPercentagesSetTheNaturalWidth) {
     EXPECT_EQ(ColumnWidths(t), (std::vector<int32_t>{100, 300}));
 }
 
+// Lays a table out on its own, as it is laid out without a table block around it.
+int32_t LayOutBare(TTableDoc& d, ThtmlTable* t, int32_t width) {
+    IndentManager im;
+    im.SetEdges(0, width);
+    im.Width = width;
+    int32_t needed = 0, chars = 0;
+    return t->LayOut(d.Canvas, 0, 0, 0, 0, width, 600, im, needed, chars);
+}
+
+TEST(TableWidthTest, PercentagesTooWideForTheRoomTakeTheirShareOfIt) {
+    TTableDoc d;
+    ThtmlTable* t = d.Table();
+    TCellList* r = d.Row(t);
+    d.Cell(r, Attrs({{WidthSym, "50%"}}), {}, 10, 20, 300);
+    d.Cell(r, Attrs({{WidthSym, "50%"}}), {}, 10, 20, 300);
+    d.Cell(r, {}, {}, 10, 30, 30);
+    LayOutBare(d, t, 400);
+    // Natural width 608 is more than 398: the percentages are scaled to leave the third
+    // column its minimum 34.
+    EXPECT_EQ(ColumnWidths(t), (std::vector<int32_t>{182, 182, 34}));
+}
+
+TEST(TableCaptionTest, AWiderCaptionCentresTheGrid) {
+    TTableDoc d;
+    ThtmlTable* t = d.Table();
+    t->Caption->Cell->Add(std::make_unique<TLeaf>(&d.Doc, 20, 300, 300));
+    d.Cell(d.Row(t), {}, {}, 10, 100, 100);
+    LayOutBare(d, t, 800);
+    EXPECT_EQ(t->GridWidth, 106);
+    EXPECT_EQ(t->TableWidth, 300);
+    EXPECT_EQ(t->GridOffset, 97);
+}
+
 TEST(TableWidthTest, PixelCellsWithoutAGivenWidthShareByTheirSpread) {
     TTableDoc d;
     ThtmlTable* t = d.Table();
