@@ -309,7 +309,9 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
         if (n < rest) {
             const char lastFit = TextBuf[static_cast<size_t>(pos + n - 1)];
             const char next = TextBuf[static_cast<size_t>(pos + n)];
-            if (lastFit == ' ' || lastFit == BreakCode) {
+            if (lastFit == ' ' || lastFit == BreakCode || next == ' ') {
+                // The word fits and only the space after it does not: the line ends after the
+                // word, and the spaces that follow join it (they are not drawn).
                 while (pos + n < len && TextBuf[static_cast<size_t>(pos + n)] == ' ')
                     ++n;
             } else if (next == ControlCode || next == ImageCode) {

@@ -41,17 +41,39 @@ INSTANTIATE_TEST_SUITE_P(
         TAppendCase{"JoinKeepsOneSpace", {{"one "}, {" two"}}, "one two"},
         TAppendCase{"LeadingSpaceDropped", {{" start"}}, "start"},
         TAppendCase{"SpaceOnlyTokenIgnored", {{" "}, {"x"}}, "x"},
-        TAppendCase{"SpaceAfterBreakDropped", {{"a\x08"}, {" b"}}, "a\x08" "b"},
+        TAppendCase{"SpaceAfterBreakDropped",
+                    {{"a\x08"}, {" b"}},
+                    "a\x08"
+                    "b"},
         TAppendCase{"EmptyTokenIgnored", {{""}, {"x"}}, "x"},
-        TAppendCase{"NoBreakMarkBecomesNbsp", {{"a\x05" "b", true}}, "a" + nb + "b"},
+        TAppendCase{"NoBreakMarkBecomesNbsp",
+                    {{"a\x05"
+                      "b",
+                      true}},
+                    "a" + nb + "b"},
         TAppendCase{"NoBreakLeadingMarkDropped", {{"\x05x", true}}, "x"},
-        TAppendCase{"NoBreakMarkAfterSpace", {{"a "}, {"\x05" "b", true}}, "a b"},
-        TAppendCase{"NoBreakTwoMarksOne", {{"a\x05\x05" "b", true}}, "a" + nb + "b"},
-        TAppendCase{"NoBreakSpaceThenMark", {{"a \x05" "b", true}}, "a b"},
+        TAppendCase{"NoBreakMarkAfterSpace",
+                    {{"a "},
+                     {"\x05"
+                      "b",
+                      true}},
+                    "a b"},
+        TAppendCase{"NoBreakTwoMarksOne",
+                    {{"a\x05\x05"
+                      "b",
+                      true}},
+                    "a" + nb + "b"},
+        TAppendCase{"NoBreakSpaceThenMark",
+                    {{"a \x05"
+                      "b",
+                      true}},
+                    "a b"},
         TAppendCase{"NoBreakMarkThenSpace", {{"a\x05 b", true}}, "a b"},
-        TAppendCase{"NoBreakMarkOnlyIgnored", {{"a"}, {"\x05", true}, {"\x05", true}},
-                    "a" + nb},
-        TAppendCase{"MarkOutsideNoBreakIsSpace", {{"a\x05" "b"}}, "a b"}),
+        TAppendCase{"NoBreakMarkOnlyIgnored", {{"a"}, {"\x05", true}, {"\x05", true}}, "a" + nb},
+        TAppendCase{"MarkOutsideNoBreakIsSpace",
+                    {{"a\x05"
+                      "b"}},
+                    "a b"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(TextBuild, FloatingImagesOnlyDropNextLeadingSpace) {
@@ -144,7 +166,9 @@ TEST(TextBuild, FindTextWithAndWithoutCase) {
 TEST(TextBuild, CharAtGivesSpacesForNbsp) {
     TTextDoc d;
     auto s = d.Make();
-    s->AddText(Tok("a\x05" "b"), true);
+    s->AddText(Tok("a\x05"
+                   "b"),
+               true);
     TSection* sec = d.Add(std::move(s));
     d.LayOut();
     char ch = 0;

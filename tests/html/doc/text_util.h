@@ -22,6 +22,9 @@ public:
         LoadDumpDefaults(Doc.StyleSheet);
         ParseStyleText(Doc.StyleSheet, css);
         Stack.PushNew().CopyAsDefault(*Doc.StyleSheet.DefaultProps);
+        // The defaults carry the body's margins; an inline level carries none, as the sets
+        // the reader hands to text and images.
+        Push("span");
     }
 
     // Opens an element: a new set on the stack with the given style attribute text.
@@ -59,8 +62,8 @@ public:
         Canvas.Brush.Color = clWhite;
         Canvas.Brush.Style = bsSolid;
         Canvas.FillRect(Rect(0, 0, Canvas.Width(), Canvas.Height()));
-        Doc.DrawCell(Canvas, Rect(0, 0, Canvas.Width(), Canvas.Height()), Canvas.Width(), 0, 0,
-                     0, 0);
+        Doc.DrawCell(Canvas, Rect(0, 0, Canvas.Width(), Canvas.Height()), Canvas.Width(), 0, 0, 0,
+                     0);
     }
     std::string Dump() const {
         TDumpWriter out;
