@@ -304,16 +304,20 @@ void TImageObj::FetchAndSize(TSectionList* document, TCanvas& canvas, int32_t av
     if (doc->ImagesOn && kind_ == pkNone) {
         bool wait = false;
         if (!Source.empty()) {
-            std::string name = Source;
-            if (!doc->OnBitmapRequest && !doc->OnImageRequest) {
-                if (doc->HtmlExpandFilename)
-                    name = doc->HtmlExpandFilename(name);
-            } else if (doc->OnExpandName) {
-                std::string expanded = name;
-                doc->OnExpandName(doc->Viewer, name, expanded);
-                name = expanded;
+            if (!expanded_) {
+                // Once: a picture fetched again later (ResetPicture) has its full name.
+                std::string name = Source;
+                if (!doc->OnBitmapRequest && !doc->OnImageRequest) {
+                    if (doc->HtmlExpandFilename)
+                        name = doc->HtmlExpandFilename(name);
+                } else if (doc->OnExpandName) {
+                    std::string expanded = name;
+                    doc->OnExpandName(doc->Viewer, name, expanded);
+                    name = expanded;
+                }
+                Source = name;
+                expanded_ = true;
             }
-            Source = name;
             const std::string key = UpperCase(Trim(Source));
             if (doc->PendingImages.IndexOf(key) >= 0) {
                 wait = true;

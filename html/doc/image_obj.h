@@ -84,6 +84,7 @@ private:
     const TBitmap* ShownBitmap() const;
 
     TPictureKind kind_ = pkNone;
+    bool expanded_ = false;           // Source holds the expanded name
     const TBitmap* bitmap_ = nullptr; // the cache's (or ownItem_'s) bitmap
     const TBitmap* mask_ = nullptr;
     std::unique_ptr<TGIFImage> gif_;       // this image's own copy of an animated picture

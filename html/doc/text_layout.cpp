@@ -15,6 +15,9 @@ int32_t Hold(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
 }
 
+// The longest piece of a run FitCount measures at once.
+constexpr int32_t kStretchPiece = 512;
+
 bool IsStretchEnd(char c) {
     return IsObjectCode(c) || c == BreakCode;
 }
@@ -122,9 +125,12 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
             ++i;
             continue;
         }
-        // A text stretch in one font, up to the next object, break or run end.
-        int32_t j =
-            std::min<int64_t>(end, static_cast<int64_t>(i) + FontRuns.CharsToNextFont(i, len));
+        // A text stretch in one font, up to the next object, break or run end. Widths add up
+        // exactly, so a long run is measured in pieces: a line never looks further ahead than
+        // one piece past what fits.
+        int32_t j = static_cast<int32_t>(std::min<int64_t>(
+            {static_cast<int64_t>(end), static_cast<int64_t>(i) + FontRuns.CharsToNextFont(i, len),
+             static_cast<int64_t>(i) + kStretchPiece}));
         int32_t k = i;
         while (k < j && !IsStretchEnd(TextBuf[static_cast<size_t>(k)]))
             ++k;

@@ -274,3 +274,22 @@ TEST(TextLayout, DumpWritesTheSectionAndItsLines) {
 }
 
 } // namespace
+
+namespace {
+
+// A long run in one font, laid out narrow: every line looks only a little ahead, so the
+// layout stays linear in the text.
+TEST(TextLayout, LongRunInANarrowColumn) {
+    TTextDoc d;
+    std::string text;
+    for (int i = 0; i < 100000; ++i)
+        text += "ab ";
+    TSection* s = AddText(d, text);
+    d.LayOut(40);
+    const int32_t perLine = static_cast<int32_t>(s->Lines[0].CharCount);
+    ASSERT_GT(perLine, 2);
+    EXPECT_EQ(static_cast<int64_t>(s->Lines.size()), (300000 + perLine - 1) / perLine);
+    EXPECT_EQ(s->CharCount, 300000);
+}
+
+} // namespace
