@@ -5,7 +5,9 @@
 #include "html/doc/form_control.h"
 #include "html/doc/html_form.h"
 #include "html/doc/image_obj.h"
+#include "html/image/gif_image.h"
 #include "html/image/image_loader.h"
+#include "platform/gui/timer.h"
 #include "platform/gui/window.h"
 #include "tests/html/doc/core_util.h"
 
@@ -173,6 +175,44 @@ TEST_F(TilingTest, AMissingPictureIsDroppedQuietly) {
     EXPECT_EQ(b->BackgroundImage, nullptr);
     d->Paint();
     EXPECT_EQ(d->Canvas.GetPixel(5, 5), RGB(0, 0, 255));
+}
+
+} // namespace
+
+namespace {
+
+TEST(RootTest, AnimationsRunOnTheTimerOnlyWhenDrawn) {
+    TCoreDoc d;
+    uint32_t now = 1000;
+    d.Doc.Clock = [&now] { return now; };
+    int repaints = 0;
+    d.Doc.OnInvalidate = [&repaints](const TRect* r) {
+        EXPECT_NE(r, nullptr) << "only the image's area";
+        ++repaints;
+    };
+    TImageObj image(&d.Doc, "tests/data/image/anim-none.gif");
+    image.FetchAndSize(&d.Doc, d.Canvas, 100, nullptr);
+    ASSERT_NE(image.Gif(), nullptr);
+    ASSERT_EQ(d.Doc.Animations.size(), 1u);
+    d.LayOut();
+    ASSERT_NE(d.Doc.AnimationTimer(), nullptr);
+    EXPECT_TRUE(d.Doc.AnimationTimer()->Enabled());
+    EXPECT_EQ(d.Doc.AnimationTimer()->Interval(), 50u);
+    EXPECT_TRUE(image.Gif()->Animate());
+    EXPECT_EQ(image.Gif()->CurrentFrame(), 1);
+    for (int i = 0; i < 3; ++i) {
+        now += 10000;
+        d.Doc.TimerTick();
+    }
+    EXPECT_EQ(image.Gif()->CurrentFrame(), 1) << "not drawn in the last paint";
+    image.Drawn = true;
+    for (int i = 0; i < 3; ++i) {
+        now += 10000;
+        d.Doc.TimerTick();
+    }
+    EXPECT_NE(image.Gif()->CurrentFrame(), 1);
+    EXPECT_GT(repaints, 0);
+    d.Doc.Animations.clear(); // the image goes before the document
 }
 
 } // namespace
