@@ -37,10 +37,14 @@ void THtmlReader::DoPre() {
             text.Clear();
         }
     };
+    // Whether the open section was started by a line end: one that is still empty when the
+    // PRE ends is the line end before the end tag, not a line of its own.
+    bool afterLineEnd = false;
     const auto newLine = [&] {
         flush();
         CloseSection();
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        afterLineEnd = true;
     };
     const auto closeInner = [&] {
         if (!innerOuter) {
@@ -202,6 +206,10 @@ void THtmlReader::DoPre() {
             }
         }
     }
+    flush();
+    if (!innerOuter && afterLineEnd && section_ && section_->TextLen() == 0 &&
+        !section_->HasAnchor)
+        DropSection();
     closeInner();
     CloseSection();
     lex_.InPre = false;

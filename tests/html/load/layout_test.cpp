@@ -1,0 +1,277 @@
+// Layout tests over fixture folders:
+//   tests/data/layout/NAME.html  laid out at 800 pixels (or the width of a leading
+//                                "<!-- width: N -->"), its dump compared with NAME.txt;
+//   tests/data/ref/NAME-a.html   and NAME-b.html painted and compared pixel for pixel;
+//                                known_failures.txt names the pairs that differ today, each
+//                                with its reason, and a listed pair that matches fails;
+//   tests/data/pictures/NAME.html painted and compared with NAME.png within a tolerance.
+// With FOLIO_UPDATE_LAYOUT=1 the expected dumps and pictures are written instead.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cairo.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "html/load/headless_page.h"
+#include "platform/graphics/canvas.h"
+#include "tests/support/fonts_env.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string SourceDir() {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    return src && *src ? src : fs::current_path().string();
+}
+
+bool Updating() {
+    const char* u = std::getenv("FOLIO_UPDATE_LAYOUT");
+    return u && std::string(u) == "1";
+}
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+    std::ofstream out(p, std::ios::binary);
+    out << text;
+}
+
+// The width asked for by a leading "<!-- width: N -->", else 800.
+int32_t PageWidth(const fs::path& page) {
+    const std::string text = ReadFile(page);
+    const std::string key = "<!-- width:";
+    if (text.rfind(key, 0) == 0) {
+        const int w = std::atoi(text.c_str() + key.size());
+        if (w > 0)
+            return w;
+    }
+    return 800;
+}
+
+// Files of a folder with a suffix, names without it, sorted.
+std::vector<std::string> Names(const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> out;
+    const fs::path dir = fs::path(SourceDir()) / folder;
+    if (!fs::is_directory(dir))
+        return out;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string n = e.path().filename().string();
+        if (n.size() > suffix.size() &&
+            n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
+            out.push_back(n.substr(0, n.size() - suffix.size()));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The first line where two texts differ, for a readable failure.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+    std::istringstream e(expected), a(actual);
+    std::string le, la;
+    for (int line = 1;; ++line) {
+        const bool he = static_cast<bool>(std::getline(e, le));
+        const bool ha = static_cast<bool>(std::getline(a, la));
+        if (!he && !ha)
+            return "no difference";
+        if (le != la || he != ha)
+            return "line " + std::to_string(line) + ":\n  expected: " + (he ? le : "(end)") +
+                   "\n  actual:   " + (ha ? la : "(end)");
+    }
+}
+
+// A page painted whole onto one canvas (fixture pages are short).
+std::unique_ptr<TCanvas> Paint(const fs::path& page, std::string& error) {
+    THeadlessPage p;
+    if (!p.LoadFile(page.string(), error))
+        return nullptr;
+    p.LayOut(PageWidth(page));
+    auto canvas = std::make_unique<TCanvas>(p.Width(), std::clamp(p.DocHeight(), 1, 8000));
+    p.Paint(*canvas, 0);
+    return canvas;
+}
+
+// ---------------------------------------------------------------- layout dumps
+
+class LayoutDump : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(LayoutDump, MatchesExpected) {
+    const fs::path dir = fs::path(SourceDir()) / "tests/data/layout";
+    const fs::path page = dir / (GetParam() + ".html");
+    const fs::path expectedFile = dir / (GetParam() + ".txt");
+    THeadlessPage p;
+    std::string error;
+    ASSERT_TRUE(p.LoadFile(page.string(), error)) << error;
+    p.LayOut(PageWidth(page));
+    const std::string dump = p.Dump();
+    if (Updating()) {
+        WriteFile(expectedFile, dump);
+        return;
+    }
+    ASSERT_TRUE(fs::exists(expectedFile))
+        << expectedFile << " is missing; run with FOLIO_UPDATE_LAYOUT=1 and check it";
+    const std::string expected = ReadFile(expectedFile);
+    EXPECT_EQ(expected, dump) << FirstDifference(expected, dump);
+}
+
+std::string ParamName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string n = info.param;
+    for (char& c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return n;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, LayoutDump,
+                         ::testing::ValuesIn(Names("tests/data/layout", ".html")), ParamName);
+
+TEST(LayoutFixtures, FolderIsNotEmpty) {
+    EXPECT_GE(Names("tests/data/layout", ".html").size(), 15u);
+}
+
+// ---------------------------------------------------------------- reference pairs
+
+std::map<std::string, std::string> KnownFailures() {
+    std::map<std::string, std::string> out;
+    std::istringstream in(ReadFile(fs::path(SourceDir()) / "tests/data/ref/known_failures.txt"));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos)
+            out[line.substr(0, colon)] = line.substr(colon + 1);
+    }
+    return out;
+}
+
+// Counts the pixels that differ; -1 when the sizes differ.
+int64_t DifferentPixels(const TCanvas& a, const TCanvas& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return -1;
+    a.Flush();
+    b.Flush();
+    int64_t n = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if ((a.Row(y)[x] & 0xFFFFFF) != (b.Row(y)[x] & 0xFFFFFF))
+                ++n;
+    return n;
+}
+
+class ReferencePair : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ReferencePair, LooksTheSame) {
+    const fs::path dir = fs::path(SourceDir()) / "tests/data/ref";
+    std::string error;
+    auto a = Paint(dir / (GetParam() + "-a.html"), error);
+    ASSERT_TRUE(a) << error;
+    auto b = Paint(dir / (GetParam() + "-b.html"), error);
+    ASSERT_TRUE(b) << error;
+    const int64_t diff = DifferentPixels(*a, *b);
+    const auto known = KnownFailures();
+    const auto it = known.find(GetParam());
+    if (it == known.end()) {
+        EXPECT_EQ(diff, 0) << "sizes " << a->Width() << "x" << a->Height() << " and " << b->Width()
+                           << "x" << b->Height();
+    } else {
+        EXPECT_NE(diff, 0) << GetParam()
+                           << " now matches: take it out of known_failures.txt (it said:"
+                           << it->second << ")";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, ReferencePair,
+                         ::testing::ValuesIn(Names("tests/data/ref", "-a.html")), ParamName);
+
+TEST(ReferencePairs, EveryPageHasItsPartnerAndEveryKnownFailureExists) {
+    const auto as = Names("tests/data/ref", "-a.html");
+    const auto bs = Names("tests/data/ref", "-b.html");
+    EXPECT_EQ(as, bs);
+    EXPECT_GE(as.size(), 4u);
+    for (const auto& [name, reason] : KnownFailures()) {
+        EXPECT_TRUE(std::find(as.begin(), as.end(), name) != as.end())
+            << "known_failures.txt names " << name << ", which has no pair";
+        EXPECT_FALSE(reason.empty()) << name << " is listed without a reason";
+    }
+}
+
+// ---------------------------------------------------------------- stored pictures
+
+// Pictures may differ by small amounts (font rasterisation across library versions): a pixel
+// counts as different when a channel is more than kChannelTolerance away, and at most
+// kPixelShare of the pixels may differ.
+constexpr int kChannelTolerance = 48;
+constexpr double kPixelShare = 0.01;
+
+class StoredPicture : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(StoredPicture, MatchesWithinTolerance) {
+    const fs::path dir = fs::path(SourceDir()) / "tests/data/pictures";
+    const fs::path page = dir / (GetParam() + ".html");
+    const fs::path png = dir / (GetParam() + ".png");
+    if (Updating()) {
+        THeadlessPage p;
+        std::string error;
+        ASSERT_TRUE(p.LoadFile(page.string(), error)) << error;
+        p.LayOut(PageWidth(page));
+        ASSERT_TRUE(p.SavePNG(png.string(), error)) << error;
+        return;
+    }
+    std::string error;
+    auto actual = Paint(page, error);
+    ASSERT_TRUE(actual) << error;
+    cairo_surface_t* s = cairo_image_surface_create_from_png(png.string().c_str());
+    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << png;
+    const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+    EXPECT_EQ(w, actual->Width());
+    EXPECT_EQ(h, actual->Height());
+    if (w == actual->Width() && h == actual->Height()) {
+        cairo_surface_flush(s);
+        const unsigned char* data = cairo_image_surface_get_data(s);
+        const int stride = cairo_image_surface_get_stride(s);
+        actual->Flush();
+        int64_t different = 0;
+        for (int y = 0; y < h; ++y) {
+            const auto* want = reinterpret_cast<const uint32_t*>(data + y * stride);
+            const uint32_t* got = actual->Row(y);
+            for (int x = 0; x < w; ++x) {
+                for (int shift : {0, 8, 16}) {
+                    const int d = static_cast<int>((want[x] >> shift) & 0xFF) -
+                                  static_cast<int>((got[x] >> shift) & 0xFF);
+                    if (d > kChannelTolerance || d < -kChannelTolerance) {
+                        ++different;
+                        break;
+                    }
+                }
+            }
+        }
+        EXPECT_LE(different, static_cast<int64_t>(kPixelShare * w * h))
+            << different << " of " << w * h << " pixels differ";
+    }
+    cairo_surface_destroy(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, StoredPicture,
+                         ::testing::ValuesIn(Names("tests/data/pictures", ".html")), ParamName);
+
+TEST(StoredPictures, EveryPageHasItsPicture) {
+    const auto pages = Names("tests/data/pictures", ".html");
+    EXPECT_GE(pages.size(), 3u);
+    if (Updating())
+        return;
+    EXPECT_EQ(pages, Names("tests/data/pictures", ".png"));
+}
+
+} // namespace
