@@ -128,8 +128,20 @@ void TFormControlObj::ApplyStyle(const TProperties& props) {
 }
 
 void TFormControlObj::PrintPicture(TCanvas& canvas, int32_t x, int32_t y) {
-    if (widget_)
-        widget_->PaintTo(canvas, x, y);
+    if (!widget_)
+        return;
+    // The text drawn after the control expects the canvas as it left it.
+    TFont font = canvas.Font;
+    TBrush brush = canvas.Brush;
+    TPen pen = canvas.Pen;
+    TTextAlign align = canvas.TextAlign;
+    TRect clip = canvas.ClipRect();
+    widget_->PaintTo(canvas, x, y);
+    canvas.Font = font;
+    canvas.Brush = brush;
+    canvas.Pen = pen;
+    canvas.TextAlign = align;
+    canvas.SetClipRect(clip);
 }
 
 bool TFormControlObj::SubmitPair(int, std::string&) {
@@ -159,7 +171,7 @@ void TFormControlObj::DrawAt(TCanvas& canvas, int32_t x, int32_t y, TColor backg
     Shown = true;
     if (!widget_)
         return;
-    UseBackground(background != NoColor ? background : Document->Background);
+    PrepareDraw(background != NoColor ? background : Document->Background);
     widget_->SetBounds(x, y, widget_->Width(), widget_->Height());
     widget_->Show();
     if (!Document->PaintPanel)

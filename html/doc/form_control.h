@@ -57,8 +57,9 @@ public:
     virtual void Click();
     // A hidden field: no widget, not counted among the visible controls.
     virtual bool IsHidden() const { return false; }
-    // The colour behind the control where it is drawn (a radio button's frame takes it).
-    virtual void UseBackground(TColor) {}
+    // Called by DrawAt before the widget is placed, with the colour behind the control (a
+    // radio button's frame takes it).
+    virtual void PrepareDraw(TColor /*background*/) {}
 
     // The widget's size; 0 for controls without one.
     int32_t Width() const;

@@ -203,8 +203,11 @@ TControl* TRadioButtonFormControlObj::FocusWidget() {
     return radio_.get();
 }
 
-void TRadioButtonFormControlObj::UseBackground(TColor color) {
-    frame_->Color = color;
+void TRadioButtonFormControlObj::PrepareDraw(TColor background) {
+    frame_->Color = background;
+    // Whatever hid or moved the button inside its frame, it fills the frame when drawn.
+    radio_->SetBounds(0, 0, frame_->Width(), frame_->Height());
+    radio_->Show();
 }
 
 void TRadioButtonFormControlObj::Restore() {

@@ -73,7 +73,7 @@ public:
     bool Checked() const;
     void SetChecked(bool checked);
     TControl* FocusWidget() override;
-    void UseBackground(TColor color) override;
+    void PrepareDraw(TColor background) override;
     void Restore() override;
     bool SubmitPair(int index, std::string& text) override;
     void Click() override;

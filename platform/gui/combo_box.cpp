@@ -73,6 +73,8 @@ void TComboBox::PaintTo(TCanvas& canvas, int x, int y) const {
     canvas.Polygon({Point(cx - 4, cy - 2), Point(cx + 4, cy - 2), Point(cx, cy + 2)});
     canvas.Font = Font;
     canvas.TextAlign = taTop;
+    // Transparent text: the field is white already, the brush is the arrow's black.
+    canvas.Brush.Style = bsClear;
     TRect inner = Rect(r.Left + 2, r.Top + 2, arrow.Left, r.Bottom - 2);
     canvas.TextRect(inner, inner.Left + 1, r.Top + (Height() - canvas.TextHeight("A")) / 2, Text());
 }

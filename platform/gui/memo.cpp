@@ -93,6 +93,8 @@ void TMemo::PaintTo(TCanvas& canvas, int x, int y) const {
     TRect r = Bounds(x, y, Width(), Height());
     TRect inner = DrawTextField(canvas, r);
     int lineHeight = std::max(canvas.TextHeight("A"), 1);
+    // Transparent text: an opaque line would fill the whole clip and wipe the lines above.
+    canvas.Brush.Style = bsClear;
     int line = 0;
     for (const auto& l : lines_) {
         int ty = inner.Top + line * lineHeight;

@@ -312,6 +312,8 @@ TEST(FormDraw, HeadlessPaintsThePicture) {
     r->DrawAt(canvas, 100, 20, clRed);
     EXPECT_EQ(r->Frame().Color, clRed);
     EXPECT_EQ(canvas.GetPixel(100, 20 + 13), clRed); // the frame's row below the circle
+    EXPECT_EQ(canvas.GetPixel(102, 26), clWhite);    // inside the circle
+    EXPECT_EQ(canvas.GetPixel(106, 26), clBlack);    // the checked mark
     r->DrawAt(canvas, 100, 20);
     EXPECT_EQ(r->Frame().Color, p.Doc.Background);
     TFormControlObj* h = p.Named("h");
@@ -407,4 +409,58 @@ TEST(FormStyle, ImageButtonHandsSizesAndOnlyAStyledAlignmentToItsPicture) {
     button->ApplyStyle(middle);
     EXPECT_EQ(picture.ObjAlign, 2);
     EXPECT_EQ(picture.SpecWidth, 40);
+}
+
+namespace {
+// Whether any pixel of a rectangle differs from a colour.
+bool HasInk(const TCanvas& c, const TRect& r, TColor background) {
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            if (c.GetPixel(x, y) != background)
+                return true;
+    return false;
+}
+} // namespace
+
+TEST(FormDraw, PicturesShowTheirTextAndLeaveTheCanvasAsFound) {
+    TFormPage p;
+    p.Read("<textarea name=m rows=3 cols=10>first\rsecond</textarea>"
+           "<select name=d><option>one</select>");
+    FitAll(p);
+    TCanvas canvas(300, 200);
+    canvas.Brush.Color = clSilver;
+    canvas.FillRect(Rect(0, 0, 300, 200));
+    canvas.Font.Name = "Times New Roman";
+    canvas.TextAlign = taBaseline;
+    canvas.Brush.Style = bsClear;
+    canvas.Pen.Color = clRed;
+    canvas.SetClipRect(Rect(0, 0, 250, 190));
+    TFormControlObj* m = p.Named("m");
+    m->DrawAt(canvas, 10, 10);
+    // Both lines of the memo are there: the second does not wipe the first.
+    TSize a = LetterA("Courier New", 10);
+    EXPECT_TRUE(HasInk(canvas, Bounds(14, 12, 60, a.cy), clWhite));
+    EXPECT_TRUE(HasInk(canvas, Bounds(14, 12 + a.cy, 60, a.cy), clWhite));
+    TFormControlObj* d = p.Named("d");
+    d->DrawAt(canvas, 10, 120);
+    // The drop-down's field is white behind its text, not the arrow's black.
+    EXPECT_EQ(canvas.GetPixel(13, 122), clWhite);
+    EXPECT_EQ(canvas.Font.Name, "Times New Roman");
+    EXPECT_EQ(canvas.TextAlign, taBaseline);
+    EXPECT_EQ(canvas.Brush.Style, bsClear);
+    EXPECT_EQ(canvas.Pen.Color, clRed);
+    EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 250, 190));
+}
+
+TEST(FormDraw, RadioButtonFillsItsFrameWhateverMovedIt) {
+    TFormPage p;
+    p.Read("<input type=radio name=r>");
+    auto* r = p.Get<TRadioButtonFormControlObj>("r");
+    r->Radio().Hide();
+    r->Radio().SetLeft(-4000);
+    TCanvas canvas(40, 40);
+    r->DrawAt(canvas, 5, 5);
+    EXPECT_TRUE(r->Radio().Visible());
+    EXPECT_EQ(r->Radio().BoundsRect(), Bounds(0, 0, 13, 14));
+    EXPECT_EQ(canvas.GetPixel(7, 11), clWhite); // inside the circle
 }
