@@ -306,6 +306,39 @@ TEST(ReferenceTables, NameOnlyTagsTheLexerKnows) {
     EXPECT_GE(tags, 60);
 }
 
+TEST(ReferenceTables, NameOnlyAttributesTheLexerKnows) {
+    // The second column of the tag table: attribute names separated by commas or semicolons.
+    std::vector<std::string> cells;
+    int cell = 0;
+    bool done = false;
+    Lex("support_html.html", [&](THtmlLexer& lex) {
+        if (done || lex.Sy == TableEndSym)
+            done = true;
+        else if (lex.Sy == TRSym)
+            cell = 0;
+        else if (lex.Sy == TDSym && ++cell == 2)
+            cells.emplace_back();
+        else if (lex.Sy == TextSym && cell == 2)
+            cells.back() += lex.Token.Text();
+    });
+    std::vector<std::string> names;
+    for (std::string text : cells) {
+        std::replace(text.begin(), text.end(), ';', ',');
+        for (const std::string& name : SplitList(text))
+            if (!name.empty() && static_cast<uint8_t>(name[0]) != 160) // &nbsp; in an empty cell
+                names.push_back(name);
+    }
+    EXPECT_GE(names.size(), 80u);
+    for (const std::string& name : names) {
+        THtmlLexer lex;
+        lex.LoadString("<P " + name + "=1>");
+        lex.Start();
+        lex.ReadSymbol();
+        ASSERT_EQ(lex.Attributes.Count(), 1) << name;
+        EXPECT_NE(lex.Attributes[0].Sym, OtherAttrSym) << name;
+    }
+}
+
 TEST(ReferenceTables, NameOnlyPropertiesTheCascadeKnows) {
     const std::vector<std::string> rows = FirstColumn("support_css.html");
     std::set<int> listed;

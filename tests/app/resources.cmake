@@ -3,4 +3,5 @@ folio_test(resource_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/resource_loader_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/builtin_pages_test.cpp
-  LIBS folio_app folio_style)
+    ${CMAKE_CURRENT_LIST_DIR}/builtin_pages_render_test.cpp
+  LIBS folio_app folio_load folio_style)
