@@ -4,4 +4,5 @@ folio_test(resource_tests
     ${CMAKE_CURRENT_LIST_DIR}/resource_loader_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/builtin_pages_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/builtin_pages_render_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/kq_file_launch_test.cpp
   LIBS folio_app folio_load folio_style)
