@@ -21,7 +21,7 @@ constexpr int OutOfSightLeft = -4000;
 constexpr int32_t MaxStylePixels = 32767;
 
 int32_t ClampStyle(int32_t v) {
-    return std::clamp<int32_t>(v, 0, MaxStylePixels);
+    return std::clamp<int32_t>(v, -MaxStylePixels, MaxStylePixels);
 }
 } // namespace
 

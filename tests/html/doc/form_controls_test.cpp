@@ -256,9 +256,11 @@ TEST(FormStyle, MarginsSizesAndAlignment) {
     TProperties huge;
     huge.AddPropertyByName("width", "900000000px");
     huge.AddPropertyByName("margin-left", "-20px");
+    huge.AddPropertyByName("margin-right", "-900000000px");
     e->ApplyStyle(huge);
+    EXPECT_EQ(e->SpaceRight, -32767);
     EXPECT_EQ(e->StyleWidth, 32767);
-    EXPECT_EQ(e->SpaceLeft, 0);
+    EXPECT_EQ(e->SpaceLeft, -20); // a negative margin pulls the control left, as in a block
 }
 
 TEST(FormList, QueriesByCharacterPosition) {
