@@ -297,7 +297,8 @@ private:
     int32_t CharAtPoint(int32_t x, int32_t y);
     void ExtendSelection(int32_t x, int32_t y);
     void StartAutoScroll();
-    void AutoScrollTick();
+    // One step; false (and the steps stop) when the pointer is no longer far enough away.
+    bool AutoScrollTick();
     void StopPanning();
     std::string WordAt(int32_t index, int32_t& start, int32_t& end);
     // history and visited (viewer_history.cpp)

@@ -264,6 +264,8 @@ void THTMLViewer::PanelMouseUp(TMouseButton button, TShiftState shift, int32_t x
 }
 
 void THTMLViewer::PanelDblClick() {
+    // The press of a double click is no click, and its release keeps the word selected.
+    mightClick_ = false;
     if (!linkFollowed_ && !NoSelect) {
         int32_t start = 0, end = 0;
         WordAt(CharAtPoint(mouseX_, mouseY_), start, end);
@@ -290,13 +292,12 @@ void THTMLViewer::StartAutoScroll() {
     scrollPosted_ = true;
     Post([this] {
         scrollPosted_ = false;
-        AutoScrollTick();
-        if (panning_ || leftDown_)
+        if (AutoScrollTick())
             scrollTimer_.SetEnabled(true);
     });
 }
 
-void THTMLViewer::AutoScrollTick() {
+bool THTMLViewer::AutoScrollTick() {
     int32_t dy = 0;
     if (panning_) {
         dy = PanStep(mouseY_ - panY_);
@@ -316,12 +317,13 @@ void THTMLViewer::AutoScrollTick() {
     }
     if (dy == 0) {
         scrollTimer_.SetEnabled(false);
-        return;
+        return false;
     }
     ScrollBy(dy);
     if (leftDown_ && !NoSelect)
         ExtendSelection(mouseX_, mouseY_);
     Invalidate();
+    return true;
 }
 
 void THTMLViewer::StopPanning() {
