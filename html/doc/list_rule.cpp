@@ -155,7 +155,8 @@ std::string TBlockLI::MarkerText() const {
 }
 
 void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
-    if (MarkerImage && Document != nullptr && Document->ImagesOn) {
+    if (MarkerImage && !MarkerImage->IsWaitingImage() && Document != nullptr &&
+        Document->ImagesOn) {
         const TBitmap* pic = MarkerImage->TileBitmap();
         if (pic != nullptr && !pic->Empty()) {
             const TBitmap* mask = MarkerImage->TileMask();

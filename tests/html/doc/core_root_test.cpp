@@ -216,3 +216,29 @@ TEST(RootTest, AnimationsRunOnTheTimerOnlyWhenDrawn) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TilingTest, AMarkerImageStandsLeftOfTheItem) {
+    TCoreDoc d;
+    TBodyBlock* body = d.Body("margin-left: 60px");
+    TProperties& li = d.Push("li", std::string("list-style-image: url(") + kPicture + ")");
+    TBlockLI* item = d.Add<TBlockLI>(*body->Content, li, ULSym, 1, '\0', false);
+    d.Add<TFixed>(*item->Content, 30);
+    TProperties& li2 = d.Push("li", "list-style-image: url(missing.bmp); list-style-type: disc");
+    TBlockLI* item2 = d.Add<TBlockLI>(*body->Content, li2, ULSym, 2, '\0', false);
+    d.Add<TFixed>(*item2->Content, 30);
+    d.LayOut();
+    ASSERT_NE(item->MarkerImage, nullptr);
+    EXPECT_EQ(item2->MarkerImage, nullptr) << "a picture that fails is dropped";
+    item->MarkerBaseline = item->ContentY + 25;
+    item2->MarkerBaseline = item2->ContentY + 25;
+    d.Paint();
+    const int32_t x = item->ContentLeft, b = item->MarkerBaseline;
+    EXPECT_EQ(d.Canvas.GetPixel(x - 16, b - 23), Picture->GetPixel(0, 0));
+    EXPECT_EQ(d.Canvas.GetPixel(x - 16 + 36, b - 1), Picture->GetPixel(36, 22));
+    EXPECT_EQ(d.Canvas.GetPixel(item2->ContentLeft - 13, item2->MarkerBaseline - 3), clBlack)
+        << "the disc instead";
+}
+
+} // namespace
