@@ -37,6 +37,7 @@ int32_t Sum(const std::array<int32_t, ThtmlTable::MaxCols + 1>& a, int from, int
 } // namespace
 
 void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& totalMax) {
+    TPassScope pass; // a call of its own measures the contents afresh
     minW_.fill(0);
     maxW_.fill(0);
     for (const CellRef& ref : byColSpan_) {
@@ -75,6 +76,7 @@ void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& tot
 
 void ThtmlTable::MinMaxPercent(TCanvas& canvas, int32_t denominator, int32_t& totalMin,
                                int32_t& totalMax) {
+    TPassScope pass;
     minW_.fill(0);
     maxW_.fill(0);
     Percents.fill(0);
