@@ -409,7 +409,10 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
 TRect TBlock::BorderBox(int32_t l, int32_t y) const {
     TRect r;
     r.Left = Clamp32(int64_t{l} + BoxValues[piMarginLeft]);
-    r.Right = Clamp32(int64_t{l} + LeftExtras() + InnerWidth + BoxValues[piPaddingRight] +
+    // The right side follows the content box, so a list block whose content was pushed
+    // right for its markers still reaches as far as its content does.
+    const int64_t contentLeft = int64_t{l} + (FloatSide != 0 ? LeftExtras() : InnerOffset);
+    r.Right = Clamp32(contentLeft + InnerWidth + BoxValues[piPaddingRight] +
                       BoxValues[piBorderRightWidth]);
     r.Top = Clamp32(int64_t{ClearGap} + y + BoxValues[piMarginTop]);
     if (FloatSide != 0)
@@ -688,10 +691,10 @@ int32_t TBodyBlock::LayOut(TCanvas& canvas, int32_t /*x*/, int32_t y, int32_t /*
     BoxValues[piMarginRight] = Px(BoxValues[piMarginRight]);
     OffsetTop = OffsetLeft = 0;
     ClearGap = 0;
-    InnerOffset = 0;
     const int32_t le = LeftExtras();
     const int32_t re = RightExtras();
     const int32_t x = le;
+    InnerOffset = le;
     InnerWidth = std::max<int32_t>(0, Clamp32(int64_t{indents.Width} - le - re));
     boxX_ = 0;
     boxY_ = y;

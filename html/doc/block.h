@@ -91,7 +91,8 @@ protected:
     // The border box for a block whose outer left edge is l and whose top is y (document
     // coordinates).
     TRect BorderBox(int32_t l, int32_t y) const;
-    std::string DumpExtra() const;
+    // The dump line's extra text (float side, positioning, visibility).
+    virtual std::string DumpExtra() const;
 
     int32_t boxX_ = 0, boxY_ = 0; // x and y the box was placed at (after positioning)
 

@@ -221,22 +221,12 @@ int32_t TBlockLI::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager&
     return result;
 }
 
-void TBlockLI::Dump(TDumpWriter& out, int depth) const {
-    int32_t l = boxX_;
-    int32_t y = boxY_;
-    if (PlaceMode == 2) {
-        l = Clamp32(int64_t{l} + OffsetLeft);
-        y = Clamp32(int64_t{LayoutY} + OffsetTop);
-    }
-    if (FloatSide != 0)
-        l = Clamp32(int64_t{boxX_} + InnerOffset - LeftExtras());
-    const TRect r = BorderBox(l, y);
-    std::string extra = DumpExtra();
+std::string TBlockLI::DumpExtra() const {
+    std::string extra = TBlock::DumpExtra();
     const std::string marker = MarkerText();
     if (!marker.empty())
         extra += (extra.empty() ? "marker=" : " marker=") + marker;
-    out.Box(depth, KindName(), r.Left, r.Top, r.Width(), r.Height(), extra);
-    Content->Dump(out, depth + 1);
+    return extra;
 }
 
 // ---- THorzLine -----------------------------------------------------------------------------

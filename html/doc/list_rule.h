@@ -28,10 +28,12 @@ public:
     int32_t DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
                         int32_t refX, int32_t refY) override;
     const char* KindName() const override { return "li"; }
-    void Dump(TDumpWriter& out, int depth) const override;
 
     // The marker text of an ordered item ("3.", "c.", "iv."); empty for bullets and none.
     std::string MarkerText() const;
+
+protected:
+    std::string DumpExtra() const override; // adds the marker text
 
 private:
     void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);

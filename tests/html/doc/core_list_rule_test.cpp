@@ -264,3 +264,34 @@ TEST(PageTest, APageMarkTakesNoSpaceAndPaintsNothing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ListDumpTest, ItemsShowTheirMarkersAndRulesTheirLook) {
+    TCoreDoc d;
+    TBodyBlock* body = d.Body();
+    TProperties& ol = d.Push("ol", "margin: 0");
+    TBlock* list = d.Add<TBlock>(*body->Content, ol);
+    list->IsListBlock = true;
+    TProperties& li = d.Push("li");
+    TBlockLI* item = d.Add<TBlockLI>(*list->Content, li, OLSym, 3, 'i', false);
+    d.Add<TFixed>(*item->Content, 20);
+    d.Pop();
+    d.Pop();
+    TProperties& hr = d.Push("hr");
+    TAttributeList attrs;
+    attrs.Add(TAttribute{NoShadeSym, 0, ""});
+    attrs.Add(TAttribute{ColorSym, 0, "#102030"});
+    auto rule = std::make_unique<THorzLine>(&d.Doc, attrs, hr);
+    d.Add<THRBlock>(*body->Content, hr, std::move(rule));
+    d.LayOut();
+    EXPECT_EQ(d.Dump(), "document x=0 y=0 w=600 h=42\n"
+                        "  body x=0 y=0 w=600 h=42\n"
+                        "    block x=0 y=0 w=600 h=20\n"
+                        "      li x=35 y=0 w=565 h=20 marker=3.\n"
+                        "        fixed x=35 y=0 w=0 h=20\n"
+                        "    hrblock x=10 y=30 w=580 h=2\n"
+                        "      hr x=10 y=30 w=580 h=2 size=2 color=302010 noshade\n");
+}
+
+} // namespace
