@@ -1,0 +1,195 @@
+#pragma once
+// The panels of a frame viewer: frame sets (a FRAMESET element: a panel divided into rows or
+// columns) and frames (a FRAME element: a panel holding one inner viewer or a nested frame
+// set). The top set of a TFrameViewer is a TFrameSet, which also knows the names of all its
+// frames so that link targets can find them.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/reader/Attributes.h"
+#include "platform/base/string_list.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/timer.h"
+
+class TFrameViewer;
+class TFrameSet;
+class TSubFrameSet;
+class THTMLViewer;
+
+class TFrameBase : public TPanel, public TObject {
+public:
+    TFrameBase(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* parentSet);
+    ~TFrameBase() override;
+
+    // Loads every document below (after a frame-set document was read).
+    virtual void LoadFiles() = 0;
+    // Lets go of the documents (the set leaves the screen for the history).
+    virtual void UnloadFiles() = 0;
+    // Loads the documents again, the only viewer at position pos.
+    virtual void ReloadFiles(int32_t pos) = 0;
+    // Places the panel at its rectangle (parent client coordinates) and lays out below.
+    virtual void InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) = 0;
+    // Every inner viewer below, in order.
+    virtual void CollectViewers(std::vector<THTMLViewer*>& out) const = 0;
+
+    TFrameViewer& Viewer() const { return viewer_; }
+    TFrameSet* TopSet() const { return top_; }
+    TSubFrameSet* ParentSet() const { return parentSet_; }
+
+protected:
+    TFrameViewer& viewer_;
+    TFrameSet* top_;
+    TSubFrameSet* parentSet_;
+};
+
+// One frame's history entry: its source (with anchor) and position.
+struct TfvHistoryEntry {
+    std::string Source;
+    int32_t Pos = 0;
+};
+
+class TfvFrame : public TFrameBase {
+public:
+    TfvFrame(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* parentSet);
+    ~TfvFrame() override;
+
+    // What the FRAME element said.
+    void ReadAttributes(TAttributeList& attrs, const std::string& fileName);
+
+    void LoadFiles() override;
+    void UnloadFiles() override;
+    void ReloadFiles(int32_t pos) override;
+    void InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) override;
+    void CollectViewers(std::vector<THTMLViewer*>& out) const override;
+
+    // Loads name (an empty name keeps the source: only the anchor moves) and scrolls to
+    // dest; with history, the document left is recorded in the frame's history.
+    void frLoadFromFile(const std::string& name, const std::string& dest, bool history);
+    // The frame's own history, newest first.
+    void GoBack();
+    void GoFwd();
+    bool BackEnabled() const;
+    bool FwdEnabled() const;
+    int HistoryIndex() const { return frHistoryIndex_; }
+    const std::vector<TfvHistoryEntry>& History() const { return frHistory_; }
+
+    THTMLViewer* HtmlViewer() const { return viewer2_.get(); }
+    TSubFrameSet* FrameSet() const { return frameSet_.get(); }
+
+    std::string Source;      // the document, as given or expanded
+    std::string Destination; // the anchor, without its "#"
+    std::string WinName;     // the frame's name
+    std::string OrigDir;     // the directory of the frame-set document
+    bool NoScroll = false;
+    bool NoReSize = false;
+    int32_t frMarginWidth = 10;
+    int32_t frMarginHeight = 5;
+    uint8_t CharSet = 1;
+    // The text of the last failure to load, shown in the frame instead of a document.
+    std::string LoadError;
+
+private:
+    void LoadDocument(const std::string& name, const std::string& dest);
+    void ShowError(const std::string& name, const std::string& message);
+    void EnsureViewer();
+    void AddFrameHistory(const std::string& oldSource, int32_t oldPos);
+    void Refresh(int32_t delay, const std::string& url);
+
+    std::unique_ptr<THTMLViewer> viewer2_;
+    std::unique_ptr<TSubFrameSet> frameSet_;
+    std::vector<TfvHistoryEntry> frHistory_;
+    int frHistoryIndex_ = 0;
+    TTimer refreshTimer_;
+    std::string refreshURL_;
+    int depth_ = 0; // frame-set documents inside frame-set documents
+};
+
+class TSubFrameSet : public TFrameBase {
+public:
+    TSubFrameSet(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* parentSet);
+    ~TSubFrameSet() override;
+
+    // Frame sizes: at most kMaxDims entries, each a pixel count (>0), a percentage -(100+n)
+    // or a relative weight -n.
+    static constexpr int kMaxDims = 20;
+    static std::vector<int16_t> ParseDims(const std::string& value);
+    // The frame layout: the lengths of entries dims for a length.
+    static std::vector<int32_t> ComputeLengths(const std::vector<int16_t>& dims, int32_t length);
+
+    void SetAttributes(TAttributeList& attrs);
+    TfvFrame* AddFrame(TAttributeList& attrs, const std::string& fileName);
+    TSubFrameSet* AddFrameSet();
+    void EndFrameSet();
+    virtual void Clear();
+
+    void LoadFiles() override;
+    void UnloadFiles() override;
+    void ReloadFiles(int32_t pos) override;
+    void InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) override;
+    void CollectViewers(std::vector<THTMLViewer*>& out) const override;
+    // Lays the children out at the client rectangle's size in proportion to their lengths.
+    void PlaceInProportion();
+
+    // Border dragging, in this panel's client coordinates. The press and movement near the
+    // outer edge are passed to the enclosing set.
+    void BorderMouseDown(TMouseButton button, int32_t x, int32_t y);
+    void BorderMouseMove(int32_t x, int32_t y);
+    void BorderMouseUp(TMouseButton button, int32_t x, int32_t y);
+    // The cursor the pointer shows over this set.
+    TCursor PanelCursor() const { return panelCursor_; }
+
+    const std::vector<std::unique_ptr<TFrameBase>>& Children() const { return list_; }
+    const std::vector<int16_t>& Dims() const { return dims_; }
+    const std::vector<int32_t>& Lines() const { return lines_; }
+    const std::vector<int32_t>& Positions() const { return positions_; }
+    bool Rows() const { return rows_; }
+    int32_t BorderSize = 2;
+    std::string BaseTarget;
+    std::string FBase;
+    // A pending refresh: delay in seconds and the document to load.
+    int32_t RefreshDelay = 0;
+    std::string RefreshURL;
+    void StartRefresh();
+
+protected:
+    void BoundsChanged() override;
+    // The bevel width at each end of the client rectangle.
+    int32_t Inset() const;
+
+    std::vector<std::unique_ptr<TFrameBase>> list_;
+    std::vector<int16_t> dims_;
+    bool rows_ = false;
+    std::vector<int32_t> lines_;     // computed length of each child
+    int32_t layoutTotal_ = 0;        // their sum
+    std::vector<int32_t> positions_; // 0 and each border k at the start of child k
+    std::vector<bool> fixed_;        // per border
+    TCursor panelCursor_ = TCursor::crDefault;
+    int dragBorder_ = -1;
+    bool placing_ = false;
+    TTimer refreshTimer_;
+};
+
+class TFrameSet : public TSubFrameSet {
+public:
+    explicit TFrameSet(TFrameViewer& viewer);
+    ~TFrameSet() override;
+
+    // Loads a document into the set: a frame-set document makes its frames; a page gets one
+    // frame that fills the set. An error propagates (the caller discards the set).
+    void LoadFromFile(const std::string& name, const std::string& dest);
+    void Clear() override;
+
+    // Upper-cased frame names, each with its TfvFrame.
+    TStringList FrameNames;
+    std::string CurrentFile;
+    std::string FTitle;
+    // Nested sets report the set being dragged here.
+    TSubFrameSet* DraggingSet = nullptr;
+    // The frame whose viewer had the focus last.
+    TfvFrame* ActiveFrame = nullptr;
+    int32_t ViewerPosition() const;
+    // The set's only frame (a page), or null.
+    TfvFrame* SingleFrame() const;
+};
