@@ -242,4 +242,49 @@ TEST(TextImage, PanelTakesTheSizeTheHostGivesIt) {
     EXPECT_EQ(destroyed, 1);
 }
 
+TEST(TextImage, BitmapEventWithATransparentColour) {
+    TImageDoc d;
+    d.Doc.OnBitmapRequest = [](TObject*, const std::string&, std::unique_ptr<TBitmap>& bitmap,
+                               TColor& color) {
+        bitmap = std::make_unique<TBitmap>(30, 20, pf24bit);
+        bitmap->Fill(clWhite);
+        bitmap->SetPixel(0, 0, clRed);
+        color = clRed;
+    };
+    TImageObj* img = d.One(Attrs({{"SRC", "given"}}));
+    EXPECT_EQ(img->ObjWidth, 30);
+    EXPECT_EQ(img->Transparency, TGif);
+    ASSERT_NE(img->Mask(), nullptr);
+    EXPECT_EQ(img->Mask()->GetPixel(0, 0), clWhite); // transparent
+    EXPECT_EQ(img->Mask()->GetPixel(1, 0), clBlack);
+}
+
+TEST(TextImage, StillTransparentGifBecomesABitmapWithAMask) {
+    TTextDoc d;
+    d.Doc.HtmlExpandFilename = [](const std::string& name) {
+        const char* src = std::getenv("FOLIO_SOURCE_DIR");
+        return std::string(src != nullptr && *src != '\0' ? src : ".") + "/tests/data/image/" +
+               name;
+    };
+    auto sec = d.Make();
+    TAttributeList a = Attrs({{"SRC", "holes.gif"}});
+    TImageObj* img = sec->AddImage(a, d.Top(), 0, false);
+    d.Add(std::move(sec));
+    d.LayOut();
+    EXPECT_EQ(img->Gif(), nullptr);
+    ASSERT_NE(img->Bitmap(), nullptr);
+    EXPECT_EQ(img->Transparency, TGif);
+    EXPECT_NE(img->Mask(), nullptr);
+    EXPECT_EQ(img->ObjWidth, 24);
+}
+
+TEST(TextImage, StandInIsFramedSunken) {
+    TImageDoc d;
+    TImageObj* img = d.One(Attrs({{"SRC", "missing.gif"}, {"WIDTH", "60"}, {"HEIGHT", "40"}}));
+    d.Paint();
+    EXPECT_EQ(d.Canvas.GetPixel(img->DrawX, img->DrawY - d.Doc.ScrollTop), clBtnShadow);
+    EXPECT_EQ(d.Canvas.GetPixel(img->DrawX + 30, img->DrawY), clBtnShadow);
+    EXPECT_EQ(d.Canvas.GetPixel(img->DrawX, img->DrawY + 30), clBtnShadow);
+}
+
 } // namespace
