@@ -88,6 +88,41 @@ TEST(TableQueryTest, RowSpansAndCaptionsAreFoundByPoint) {
     EXPECT_EQ(t->CellAt(70, 20 + 14 * 2 + 5), last);
 }
 
+TEST(TableQueryTest, IndexQueriesGoToTheCellHoldingTheIndex) {
+    TTableDoc d;
+    ThtmlTable* t = d.Table();
+    TCellList* r = d.Row(t);
+    TCellObj* a = d.Cell(r);
+    d.Text(*a->Cell, "alpha");
+    TCellObj* b = d.Cell(r);
+    d.Text(*b->Cell, "beta");
+    d.LayOut();
+    d.Paint();
+    EXPECT_EQ(a->Cell->FirstChar, t->FirstChar);
+    EXPECT_EQ(b->Cell->FirstChar, a->Cell->FirstChar + a->Cell->CharCount);
+    EXPECT_EQ(t->CharCount, a->Cell->CharCount + b->Cell->CharCount);
+    const int32_t at = t->FindText(0, "beta", true);
+    EXPECT_EQ(at, b->Cell->FirstChar);
+    char ch = 0;
+    TSectionBase* section = nullptr;
+    ASSERT_TRUE(t->CharAt(at + 1, ch, section));
+    EXPECT_EQ(ch, 'e');
+    EXPECT_EQ(section, b->Cell->Items(0));
+    int32_t x = 0, y = 0;
+    EXPECT_TRUE(t->CaretPoint(d.Canvas, at, x, y));
+    EXPECT_GE(x, b->ColX);
+    EXPECT_FALSE(t->CharAt(t->FirstChar + t->CharCount + 5, ch, section));
+    d.Doc.SelectionStart = t->FirstChar;
+    d.Doc.SelectionEnd = t->FirstChar + t->CharCount;
+    t->CopySelection();
+    EXPECT_NE(d.Doc.ClipBuffer.find("alpha"), std::string::npos);
+    EXPECT_NE(d.Doc.ClipBuffer.find("beta"), std::string::npos);
+    // The document's position index holds the table, not the block around it.
+    const auto& index = d.Doc.SectionIndex;
+    EXPECT_NE(std::find(index.begin(), index.end(), t), index.end());
+    EXPECT_EQ(std::find(index.begin(), index.end(), d.LastBlock), index.end());
+}
+
 const char* const kPicture = "tests/data/image/stripes-24.bmp"; // 37 x 23, 24-bit
 
 TEST(TableBackgroundTest, TheRowsPictureIsTiledInItsCells) {
