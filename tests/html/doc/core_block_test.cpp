@@ -182,6 +182,28 @@ TEST(BlockPositionTest, RelativeBlocksPaintShiftedAndKeepTheirFlowPlace) {
     EXPECT_EQ(d.Canvas.GetPixel(25, 30), clWhite);
 }
 
+TEST(BlockPositionTest, AbsoluteInsideRelativeIsPlacedFromItsContentBox) {
+    TCoreDoc d;
+    TBodyBlock* body = d.Body();
+    TBlock* rel = d.Block(*body->Content, "div", "position: relative; top: 10px; height: 50px");
+    d.Block(*rel->Content, "div", "height: 20px");
+    TBlock* flowing = d.Block(*rel->Content, "div",
+                              "position: absolute; height: 5px; width: 40px; "
+                              "background-color: #0000ff");
+    TBlock* placed = d.Block(*rel->Content, "div",
+                             "position: absolute; top: 5px; left: 100px; height: 5px; "
+                             "width: 40px; background-color: #ff0000");
+    d.LayOut();
+    EXPECT_EQ(BoxOf(*flowing).Top, 30) << "where the flow put it";
+    EXPECT_EQ(BoxOf(*placed).Top, 15) << "5 below the shifted content top";
+    d.Paint();
+    EXPECT_EQ(d.Canvas.GetPixel(5, 29), clWhite);
+    EXPECT_EQ(d.Canvas.GetPixel(5, 30), RGB(0, 0, 255));
+    EXPECT_EQ(d.Canvas.GetPixel(5, 34), RGB(0, 0, 255));
+    EXPECT_EQ(d.Canvas.GetPixel(105, 15), RGB(255, 0, 0));
+    EXPECT_EQ(d.Canvas.GetPixel(105, 14), clWhite);
+}
+
 TEST(BlockPaintTest, HiddenBlocksKeepTheirSpaceButPaintNothing) {
     TCoreDoc d;
     TBodyBlock* body = d.Body();
