@@ -367,6 +367,13 @@ TEST(FormFocus, EnteringKeepsUnshownControlsReachable) {
         EXPECT_TRUE(p.Named(n)->Widget()->Visible()) << n;
         EXPECT_EQ(p.Named(n)->Widget()->Left(), -4000) << n;
     }
+    // Leaving for a control outside the document hides those not drawn in the last paint.
+    TButton outside;
+    outside.SetParent(&window);
+    outside.SetFocus();
+    EXPECT_TRUE(a->Widget()->Visible());
+    EXPECT_FALSE(p.Named("b")->Widget()->Visible());
+    EXPECT_FALSE(p.Named("c")->Widget()->Visible());
 }
 
 TEST(FormAccessKey, CaptionMarksTheKeyAndAltPressesTheButton) {
