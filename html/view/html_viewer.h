@@ -15,6 +15,7 @@
 
 #include "html/doc/section_list.h"
 #include "html/load/frame_viewer_base.h"
+#include "html/load/html_reader.h"
 #include "html/view/paint_panel.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
@@ -26,8 +27,6 @@
 class TCanvas;
 class TImageObj;
 class TFormControlObj;
-class THtmlSource;
-struct TReaderHost;
 
 // A file to load is missing: "Can't locate file: " and the name.
 class EInOutError : public Exception {
@@ -120,6 +119,11 @@ public:
     void ShowHtmlBuffer(const char* buffer, size_t length);
     void ShowHtmlStream(TStream& stream);
     void ShowStringList(const TStringList& strings, THtmlFileType type = HTMLType);
+    // A document from memory that stands for a name (what the frame viewer's request events
+    // hand over): the name, without an "#anchor" it may carry, becomes the current file name,
+    // and the anchor is scrolled to. No history entry is made.
+    void LoadFromSource(const THtmlSource& source, const std::string& name,
+                        THtmlFileType type = HTMLType);
     virtual void ClearDocument();
 
     // ---- positions ----
@@ -241,6 +245,9 @@ public:
     THotSpotClickEvent OnHotSpotClick;
     TGetBitmapEvent OnBitmapRequest;
     TGetImageEvent OnImageRequest;
+    // Linked style sheets from the owner (the frame viewer's request events); unset, they
+    // are read as files.
+    TStreamRequestEvent OnStreamRequest;
     TScriptEvent OnScript;
     TFormSubmitEvent OnFormSubmit;
     TNotifyEvent OnHistoryChange;
@@ -272,7 +279,7 @@ private:
     // loading (viewer_load.cpp)
     void OpenFile(const std::string& fileName, THtmlFileType type);
     void LoadFile(const std::string& fileName, THtmlFileType type);
-    void LoadFromMemory(const THtmlSource& source, THtmlFileType type);
+    void LoadFromMemory(const THtmlSource& source, THtmlFileType type, const std::string& name);
     void ReportRefresh();
     void PrepareDocument();
     void ParseDocument(const THtmlSource& source, THtmlFileType type, const std::string& name);

@@ -23,8 +23,18 @@ THTMLViewer::THTMLViewer()
     borderPanel_.SetParent(this);
     paintPanel_.SetParent(&borderPanel_);
     paintPanel_.SetCursor(TCursor::crArrow);
-    paintPanel_.OnEnter = [this](TControl&) { UpdateBorder(); };
-    paintPanel_.OnExit = [this](TControl&) { UpdateBorder(); };
+    // The viewer's own focus events fire with the paint panel's (the frame viewer learns the
+    // active frame from them).
+    paintPanel_.OnEnter = [this](TControl&) {
+        UpdateBorder();
+        if (OnEnter)
+            OnEnter(*this);
+    };
+    paintPanel_.OnExit = [this](TControl&) {
+        UpdateBorder();
+        if (OnExit)
+            OnExit(*this);
+    };
     paintPanel_.OnMouseLeave = [this](TControl&) { pointerInside_ = false; };
     for (TScrollBar* bar : {&vBar_, &hBar_}) {
         bar->Hide();

@@ -97,6 +97,7 @@ TReaderHost THTMLViewer::ReaderHost() {
     host.OnInclude = OnInclude;
     host.OnScript = OnScript;
     host.OnSoundRequest = OnSoundRequest;
+    host.OnStreamRequest = OnStreamRequest;
     host.OnMeta = [this](TObject* sender, const std::string& httpEquiv, const std::string& name,
                          const std::string& content) {
         HandleMeta(sender, httpEquiv, name, content);
@@ -162,20 +163,32 @@ void THTMLViewer::LoadFile(const std::string& fileName, THtmlFileType type) {
     ReportRefresh();
 }
 
-void THTMLViewer::LoadFromMemory(const THtmlSource& source, THtmlFileType type) {
+void THTMLViewer::LoadFromMemory(const THtmlSource& source, THtmlFileType type,
+                                 const std::string& name) {
     if (processing_)
         return;
+    std::string file = name, anchor;
+    if (const size_t hash = file.find('#'); hash != std::string::npos) {
+        anchor = file.substr(hash + 1, kMaxAnchor);
+        file.resize(hash);
+    }
     refreshDelay_ = 0;
     refreshURL_.clear();
     {
         TLoadScope scope([this](bool on) { SetProcessing(on); }, false);
         PrepareDocument();
-        currentFile_.clear();
+        const bool sameFile = !file.empty() && SameText(file, currentFile_) && type == fileType_;
+        currentFile_ = file;
         fileType_ = type;
-        ParseDocument(source, type, {});
-        FinishLoad({}, false);
+        ParseDocument(source, type, file);
+        FinishLoad(anchor, sameFile);
     }
     ReportRefresh();
+}
+
+void THTMLViewer::LoadFromSource(const THtmlSource& source, const std::string& name,
+                                 THtmlFileType type) {
+    LoadFromMemory(source, type, name);
 }
 
 void THTMLViewer::FinishLoad(const std::string& anchor, bool sameFile) {
@@ -198,17 +211,17 @@ void THTMLViewer::ReportRefresh() {
 }
 
 void THTMLViewer::ShowHtmlString(const std::string& text) {
-    LoadFromMemory(THtmlSource::Text(text), HTMLType);
+    LoadFromMemory(THtmlSource::Text(text), HTMLType, {});
 }
 
 void THTMLViewer::ShowHtmlBuffer(const char* buffer, size_t length) {
-    LoadFromMemory(THtmlSource::Buffer(buffer, buffer ? length : 0), HTMLType);
+    LoadFromMemory(THtmlSource::Buffer(buffer, buffer ? length : 0), HTMLType, {});
 }
 
 void THTMLViewer::ShowHtmlStream(TStream& stream) {
-    LoadFromMemory(THtmlSource::Stream(&stream), HTMLType);
+    LoadFromMemory(THtmlSource::Stream(&stream), HTMLType, {});
 }
 
 void THTMLViewer::ShowStringList(const TStringList& strings, THtmlFileType type) {
-    LoadFromMemory(THtmlSource::Strings(&strings), type == TextType ? TextType : HTMLType);
+    LoadFromMemory(THtmlSource::Strings(&strings), type == TextType ? TextType : HTMLType, {});
 }

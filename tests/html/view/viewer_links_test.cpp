@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "html/doc/font_obj.h"
+#include "html/load/html_reader.h"
 #include "platform/gui/application.h"
 #include "tests/html/view/view_util.h"
 
@@ -363,4 +364,17 @@ TEST_F(ViewerTest, TheBackgroundImageIsTiledAlignedToTheDocument) {
     EXPECT_EQ(pixelAt(1, y), red);
     viewer->SetPixelPosition(7); // one row high: the vertical phase changes nothing
     EXPECT_EQ(pixelAt(0, y), blue);
+}
+
+TEST_F(ViewerTest, ADocumentFromMemoryMayStandForANameWithAnAnchor) {
+    const std::string page = Paragraphs(60) + "<p id=\"part\">part</p><a href=\"#part\">p</a>";
+    viewer->LoadFromSource(THtmlSource::Text(page), "served.html#part");
+    EXPECT_EQ(viewer->CurrentFile(), "served.html");
+    EXPECT_GT(viewer->PixelPosition(), 0);
+    EXPECT_EQ(viewer->Visited().Strings(0), "served.html#part");
+    EXPECT_EQ(LinkMarks(*viewer), (std::vector<std::pair<std::string, bool>>{{"#part", true}}));
+    // The same name again without an anchor keeps the position.
+    const int32_t pos = viewer->PixelPosition();
+    viewer->LoadFromSource(THtmlSource::Text(page), "served.html");
+    EXPECT_EQ(viewer->PixelPosition(), pos);
 }
