@@ -10,7 +10,7 @@
 #include "html/reader/Attributes.h"
 #include "html/reader/HtmlLexer.h"
 #include "platform/base/string_list.h"
-#include "platform/gui/control.h"
+#include "platform/gui/panel.h"
 
 // BGSOUND: the sound to play (loop count, -1 for ever) or, with terminate set, to stop.
 using TSoundRequestEvent =
@@ -19,7 +19,8 @@ using TSoundRequestEvent =
 using TMetaEvent = std::function<void(TObject* sender, const std::string& httpEquiv,
                                       const std::string& name, const std::string& content)>;
 
-class TFrameViewerBase : public TWinControl, public TObject {
+// A panel, so that it has a widget of its own on screen to hold its frames' widgets.
+class TFrameViewerBase : public TPanel, public TObject {
 public:
     TIncludeEvent OnInclude;
     TSoundRequestEvent OnSoundRequest;

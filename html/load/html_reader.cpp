@@ -165,6 +165,7 @@ TProperties& THtmlReader::PushLevel(const std::string& tag, const TElemStyle* st
     auto props = std::make_unique<TProperties>();
     props->InheritFrom(stack_.Last());
     TProperties& top = stack_.Push(std::move(props));
+    peakLevels_ = std::max(peakLevels_, stack_.Count());
     static const TElemStyle none;
     const TElemStyle& s = style ? *style : none;
     top.ApplyStyles(doc_.StyleSheet, &stack_, tag, s.Class, s.ID, pseudo, s.Style.get());

@@ -185,6 +185,9 @@ void THtmlReader::DoBody(const TSymSet& term) {
 
 void THtmlReader::DoBodyTag() {
     DropSection(); // the empty section the parse started with
+    // A later BODY (still before any content) replaces the level of an earlier one rather
+    // than piling levels up.
+    PopLevel("body");
     const TElemStyle style = Capture();
     TProperties& top = PushLevel("body", &style);
     int32_t marginWidth = host_.MarginWidth, marginHeight = host_.MarginHeight;

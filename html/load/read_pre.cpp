@@ -207,8 +207,7 @@ void THtmlReader::DoPre() {
         }
     }
     flush();
-    if (!innerOuter && afterLineEnd && section_ && section_->TextLen() == 0 &&
-        !section_->HasAnchor)
+    if (!innerOuter && afterLineEnd && section_ && section_->TextLen() == 0 && !section_->HasAnchor)
         DropSection();
     closeInner();
     CloseSection();

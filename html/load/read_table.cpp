@@ -182,10 +182,8 @@ void THtmlReader::DoTable() {
                 if (!cell_) {
                     // Text between the cells belongs to the cell that holds the table.
                     cell_ = outer;
-                    const int outerFloor = floor_;
                     DoBody(tableTerm);
                     CloseSection();
-                    floor_ = outerFloor;
                     cell_ = nullptr;
                 } else {
                     Next();

@@ -58,8 +58,8 @@ public:
     // further level; their text keeps the font of the deepest level.
     static constexpr int kMaxInlineLevels = 256;
 
-    // The property stack, for tests.
-    const TPropStack& Stack() const { return stack_; }
+    // The deepest the property stack grew during the parse (for tests of hostile nesting).
+    int PeakLevels() const { return peakLevels_; }
 
 private:
     friend class TNestGuard;
@@ -160,6 +160,7 @@ private:
     int floor_ = 1;      // levels below this index are not popped by an end tag
     int tableDepth_ = 0; // tables being read (their blocks join the tree at their end)
     uint64_t reads_ = 0; // symbols read, to tell a routine that took nothing
+    int peakLevels_ = 0;
 };
 
 // Counts one level of block nesting for the lifetime of a construct.

@@ -3,4 +3,5 @@ folio_test(reader_tests
     ${CMAKE_CURRENT_LIST_DIR}/reader_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frame_reader_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_writer_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/soup_test.cpp
   LIBS folio_load)

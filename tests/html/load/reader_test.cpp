@@ -16,6 +16,16 @@ using namespace folio_test;
 
 namespace {
 
+// How deep the property stack grows while a page is read.
+int PeakLevels(const std::string& html) {
+    THeadlessPage page;
+    page.LoadHtml("", "");
+    TReaderHost host;
+    THtmlReader reader(page.Document(), host);
+    reader.ParseDocument(THtmlSource::Text(html));
+    return reader.PeakLevels();
+}
+
 struct ReaderTest : ::testing::Test {
     THeadlessPage page;
     TSectionList& Load(const std::string& html) {
@@ -140,6 +150,16 @@ TEST_F(ReaderTest, BodyAttributes) {
     // MARGINWIDTH is held to 200.
     EXPECT_EQ(SectionWith(doc, "text")->ContentLeft, 0); // sections place their lines
     EXPECT_EQ(bodies[0]->ContentLeft, 200);
+}
+
+TEST_F(ReaderTest, RepeatedBodyTagsDoNotPileUpLevels) {
+    std::string html;
+    for (int i = 0; i < 20000; ++i)
+        html += "<body bgcolor=#00ff00>";
+    TSectionList& doc = Load(html + "text");
+    EXPECT_EQ(doc.Background & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(doc.Count(), 1); // one body block
+    EXPECT_LE(PeakLevels(html), 3);
 }
 
 TEST_F(ReaderTest, NameAnchorOfAnEmptySectionStaysFindable) {
@@ -342,6 +362,7 @@ TEST_F(ReaderTest, DeepNestingIsReadFlatPastTheLimit) {
     inl += "bold";
     Load(inl);
     EXPECT_TRUE(Font("bold").Bold);
+    EXPECT_LE(PeakLevels(inl), THtmlReader::kMaxInlineLevels + 1);
     page.LayOut(800);
 }
 
