@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "html/load/html_reader.h"
 #include "platform/fltk/fltk_gui.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/application.h"
@@ -213,5 +214,72 @@ TEST_F(FormXvfbTest, PaintedControlsGetWidgetsAndReportClicks) {
     EXPECT_TRUE(PumpUntil([&] { return !page.Submits.empty(); }));
     ASSERT_EQ(page.Submits.size(), 1u);
     EXPECT_EQ(page.Submits[0].Results, (std::vector<std::string>{"q=text", "r=1", "h=x", "go=Go"}));
+    window.Hide();
+}
+
+TEST_F(FormXvfbTest, LayoutAndPaintPlaceTheWidgetsAndScrollingHidesThem) {
+    TWindow window;
+    window.SetCaption("Folio form page test");
+    window.SetBounds(40, 40, 400, 200);
+    TPanel paintPanel;
+    paintPanel.SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+    paintPanel.SetParent(&window);
+    paintPanel.SetAlign(TAlign::alClient);
+    TFormPage page(&paintPanel);
+    page.Listen();
+    TSectionList& doc = page.Doc;
+    doc.SetDefaults("Times New Roman", "Courier New", 12, clBlack, clBlue, clPurple, clBlue, false,
+                    clBtnFace, true, 10, 5, 0);
+    const std::string html = R"(<p>Top <input name=q value=first>
+<table border=1><tr><td>Cell</td><td><input type=button name=b value="&Create"
+onclick="create"></td></tr></table>
+<p style="margin-top: 400px">Far below <input name=far value=x>)";
+    ParseHTMLDocument(doc, THtmlSource::Text(html), TReaderHost{});
+    for (TFormControlObj* c : doc.Controls)
+        page.All.push_back(c);
+    window.Show();
+    TCanvas canvas(400, 200);
+    int32_t needed = 0, chars = 0;
+    doc.LayOut(canvas, 0, 400, 200, needed, chars);
+    doc.ScrollTo(0);
+    doc.DrawCell(canvas, Rect(0, 0, 400, 200), 400, 0, 0, 0, 0);
+    TFormControlObj* q = page.Named("q");
+    TFormControlObj* b = page.Named("b");
+    TFormControlObj* far = page.Named("far");
+    ASSERT_TRUE(q && b && far);
+    EXPECT_TRUE(q->Widget()->Showing());
+    EXPECT_TRUE(b->Widget()->Showing());
+    EXPECT_NE(b->Widget()->Peer(), nullptr);
+    // Laid out below the band: never placed, hidden after the layout.
+    EXPECT_FALSE(far->Shown);
+    EXPECT_FALSE(far->Widget()->Visible());
+    ASSERT_TRUE(RunWhilePumping(
+        {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Folio form page test$"}))
+        << "the window was not mapped";
+    TControl* w = b->Widget();
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync",
+                                 std::to_string(40 + w->Left() + w->Width() / 2),
+                                 std::to_string(40 + w->Top() + w->Height() / 2), "click", "1"}));
+    EXPECT_TRUE(PumpUntil([&] { return !page.Clicks.empty(); }));
+    EXPECT_EQ(page.Clicks, (std::vector<std::string>{"create"}));
+
+    // Scrolled down, the controls at the top are no longer drawn; the clicked button has the
+    // focus, so they stay shown far to the left, where Tab still reaches them. The one far
+    // below comes into the band.
+    EXPECT_TRUE(PumpUntil([&] { return b->Widget()->Focused(); }));
+    doc.ScrollTo(far->DocY - 50);
+    doc.DrawCell(canvas, Rect(0, 0, 400, 200), 400, 0, far->DocY - 50, 0, 0);
+    EXPECT_TRUE(far->Widget()->Showing());
+    for (TFormControlObj* c : {q, b}) {
+        EXPECT_TRUE(c->Widget()->Visible()) << c->Name;
+        EXPECT_EQ(c->Widget()->Left(), -4000) << c->Name;
+    }
+    // The focus leaves the document: the next scroll hides them.
+    window.SetActiveControl(nullptr);
+    doc.ScrollTo(far->DocY - 40);
+    doc.DrawCell(canvas, Rect(0, 0, 400, 200), 400, 0, far->DocY - 40, 0, 0);
+    EXPECT_FALSE(q->Widget()->Visible());
+    EXPECT_FALSE(b->Widget()->Visible());
+    EXPECT_TRUE(far->Widget()->Showing());
     window.Hide();
 }

@@ -7,7 +7,7 @@ folio_test(doc_form_tests
 folio_test(doc_form_gui_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/form_gui_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/../../platform/gui/lsan_fontconfig.cpp
-  LIBS folio_doc folio_fltk LABELS gui)
+  LIBS folio_load folio_fltk LABELS gui)
 # Forms read from pages by the document reader, laid out and painted headless.
 folio_test(doc_form_page_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/form_page_test.cpp
