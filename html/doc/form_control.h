@@ -64,7 +64,8 @@ public:
     // The widget's size; 0 for controls without one.
     int32_t Width() const;
     int32_t Height() const;
-    // The positioned widget: the control's own one (for a radio button, its frame panel).
+    // The positioned widget: the one to move, show and hide. For a radio button it is the
+    // frame panel, while FocusWidget is the button inside it.
     TControl* Widget() const { return widget_.get(); }
     // Puts the control at a window position for the current paint: moves and shows its
     // widget on the paint panel, or paints its picture when the document has no paint panel.
