@@ -293,3 +293,80 @@ TEST(TextLayout, LongRunInANarrowColumn) {
 }
 
 } // namespace
+
+namespace {
+
+// Sections from random pieces (text with every buffer code, inline and floating images of odd
+// sizes, font changes) laid out at random widths: lines always cover the text once, in order,
+// and painting and hit tests stay inside the section's data.
+TEST(TextLayout, RandomSectionsKeepTheirInvariants) {
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    const char* pieces[] = {"word ", " ",    "\x05", "\x08",   "\xa0", "long-long-long-word",
+                            "\x02",  "\x04", "a",    "  two  "};
+    for (int round = 0; round < 60; ++round) {
+        TTextDoc d;
+        auto s = d.Make();
+        const int count = static_cast<int>(next(40));
+        for (int i = 0; i < count; ++i) {
+            switch (next(5)) {
+            case 0: {
+                const char* aligns[] = {"left", "right", "middle", "top", "bottom"};
+                TAttributeList a = Attrs({{"ALIGN", aligns[next(5)]},
+                                          {"WIDTH", std::to_string(next(3) ? next(200) : 900000)},
+                                          {"HEIGHT", std::to_string(next(120))},
+                                          {"VSPACE", std::to_string(next(60))}});
+                s->AddImage(a, d.Top(), i, next(2) == 0);
+                break;
+            }
+            case 1:
+                d.Push("b", next(2) ? "font-size: 30pt" : "font-size: 6pt");
+                s->ChangeFont(d.Top(), static_cast<int>(next(3)));
+                d.Pop();
+                break;
+            default:
+                s->AddText(Tok(pieces[next(10)], i), next(3) == 0);
+                break;
+            }
+        }
+        TSection* sec = d.Add(std::move(s));
+        if (sec == nullptr)
+            continue;
+        const int32_t width = static_cast<int32_t>(next(4) == 0 ? next(3) : next(500));
+        d.LayOut(width);
+        int32_t expected = 0;
+        for (const LineRec& line : sec->Lines) {
+            if (line.CharCount == 0)
+                continue;
+            EXPECT_EQ(line.LineStart, expected);
+            expected += line.CharCount;
+            EXPECT_GE(line.Height(), 0);
+        }
+        EXPECT_EQ(expected, sec->TextLen()) << "round " << round;
+        EXPECT_GE(sec->PaintHeight, sec->FlowHeight);
+        d.Doc.SelectionStart = static_cast<int32_t>(next(20));
+        d.Doc.SelectionEnd = static_cast<int32_t>(next(40));
+        d.Paint();
+        for (int y = -5; y < sec->PaintHeight + 5; y += 7)
+            for (int x = -5; x < 600; x += 13) {
+                int32_t cx = 0, cy = 0, ch = 0;
+                bool inText = false;
+                const int32_t at = sec->FindCursor(d.Canvas, x, y, cx, cy, ch, inText);
+                EXPECT_LE(at, sec->TextLen());
+                TUrlTarget t;
+                TImageFormControlObj* b = nullptr;
+                sec->FindLink(d.Canvas, x, y, t, b);
+            }
+        d.Doc.ClipBuffer.clear();
+        sec->CopySelection();
+        int32_t mn = 0, mx = 0;
+        sec->MinMaxWidths(d.Canvas, mn, mx);
+        EXPECT_GE(mn, 0);
+        EXPECT_GE(mx, 0);
+    }
+}
+
+} // namespace
