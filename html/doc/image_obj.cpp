@@ -409,6 +409,8 @@ void TImageObj::FetchAndSize(TSectionList* document, TCanvas& canvas, int32_t av
 }
 
 void TImageObj::DrawPicture(TCanvas& canvas, int32_t x, int32_t y, bool placeholder) {
+    if (Document == nullptr)
+        return;
     try {
         if (gif_ && !placeholder) {
             Drawn = true;
