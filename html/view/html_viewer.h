@@ -44,6 +44,10 @@ enum THtmlViewerOption {
 };
 enum THtmlFileType { HTMLType, TextType, ImgType };
 
+// The viewer's vertical bar: the toolkit's bar here already keeps position, page, minimum
+// and maximum as full 32-bit values set as one record.
+using T32ScrollBar = TScrollBar;
+
 // A set of THtmlViewerOption.
 class THtmlViewerOptions {
 public:
@@ -320,7 +324,7 @@ private:
 
     TPanel borderPanel_;
     TPaintPanel paintPanel_;
-    TScrollBar vBar_{TScrollBarKind::sbVertical};
+    T32ScrollBar vBar_{TScrollBarKind::sbVertical};
     TScrollBar hBar_{TScrollBarKind::sbHorizontal};
     TTimer linkTimer_;
     TTimer scrollTimer_;

@@ -89,7 +89,8 @@ void THTMLViewer::TrackPointer(TShiftState shift, int32_t x, int32_t y) {
     }
     paintPanel_.SetCursor(cursor);
     // The timer notices the pointer leaving the panel while a link or an active image is lit.
-    if ((onLink || doc_->HoverImage) && !linkTimer_.Enabled())
+    const bool activeImage = doc_->HoverImage && doc_->HoverImage->Active;
+    if ((onLink || activeImage) && !linkTimer_.Enabled())
         linkTimer_.SetEnabled(true);
     const std::string url = onLink ? target.URL : std::string();
     const std::string tgt = onLink ? target.Target : std::string();

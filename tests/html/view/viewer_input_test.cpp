@@ -276,3 +276,36 @@ TEST_F(ViewerTest, AFocusedFormControlIsScrolledIntoView) {
     EXPECT_LE(top, edit->VerticalPosition());
     EXPECT_GE(top + viewer->PaintPanel().Height(), edit->VerticalPosition());
 }
+
+TEST_F(ViewerTest, ImagesReportThePointerAndClicksInsideThem) {
+    viewer->ShowHtmlString("<p><img src=\"none.gif\" width=60 height=40 alt=\"pic\"> text</p>");
+    Paint();
+    std::vector<std::pair<int32_t, int32_t>> over, clicks;
+    TObject* seen = nullptr;
+    viewer->OnImageOver = [&](TObject*, TObject* obj, TShiftState, int32_t x, int32_t y) {
+        seen = obj;
+        over.emplace_back(x, y);
+    };
+    viewer->OnImageClick = [&](TObject*, TObject*, TMouseButton b, TShiftState, int32_t x,
+                               int32_t y) {
+        EXPECT_EQ(b, TMouseButton::mbLeft);
+        clicks.emplace_back(x, y);
+    };
+    // The picture stands at the left margin of the first line.
+    TObject* obj = nullptr;
+    int32_t xi = 0, yi = 0;
+    int px = -1, py = -1;
+    for (int y = 0; y < 60 && px < 0; ++y)
+        for (int x = 0; x < 60 && px < 0; ++x)
+            if (viewer->Document().ObjectAt(x, y, obj, xi, yi) && obj && xi == 5 && yi == 7) {
+                px = x;
+                py = y;
+            }
+    ASSERT_GE(px, 0);
+    viewer->PaintPanel().MouseMove(0, px, py);
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(over, (std::vector<std::pair<int32_t, int32_t>>{{5, 7}}));
+    viewer->PaintPanel().MouseDown(TMouseButton::mbLeft, ssLeft, px, py);
+    viewer->PaintPanel().MouseUp(TMouseButton::mbLeft, 0, px, py);
+    EXPECT_EQ(clicks, (std::vector<std::pair<int32_t, int32_t>>{{5, 7}}));
+}
