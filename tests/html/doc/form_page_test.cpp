@@ -10,6 +10,7 @@
 #include "html/doc/html_form.h"
 #include "html/load/headless_page.h"
 #include "platform/graphics/canvas.h"
+#include "platform/gui/buttons.h"
 #include "platform/gui/control.h"
 #include "tests/support/fonts_env.h"
 
@@ -122,4 +123,25 @@ TEST(FormPage, ControlInsideATableCell) {
     EXPECT_GT(c->Widget()->Left(), 30);
     EXPECT_LT(c->Widget()->Top() + c->Height(), s->Widget()->Top());
     EXPECT_LT(c->Widget()->Left() + c->Width(), page.DocWidth());
+}
+
+TEST(FormPage, BuilderHelpPageButtonsReportTheirCommands) {
+    THeadlessPage page;
+    std::string error;
+    ASSERT_TRUE(page.LoadFile("resources/help.html", error)) << error;
+    page.LayOut(800);
+    TSectionList& doc = page.Document();
+    Lines texts;
+    doc.OnObjectClick = [&](TObject*, TFormControlObj*, const std::string& text) {
+        texts.push_back(text);
+    };
+    Lines keys;
+    for (TFormControlObj* c : doc.Controls) {
+        auto* b = dynamic_cast<TButtonFormControlObj*>(c);
+        ASSERT_TRUE(b);
+        keys.push_back(std::string(1, b->Button().AccessKey()));
+        c->FocusWidget()->Click();
+    }
+    EXPECT_EQ(texts, (Lines{"directory", "homepage", "title", "password", "icon", "create"}));
+    EXPECT_EQ(keys, (Lines{"1", "2", "3", "4", "5", "6"}));
 }
