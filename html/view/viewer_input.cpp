@@ -157,12 +157,14 @@ void THTMLViewer::PanelMouseDown(TMouseButton button, TShiftState shift, int32_t
     pointerInside_ = true;
     if ((shift & ssDouble) == 0)
         linkFollowed_ = false;
-    // A press ends panning; a middle press while not panning starts it.
-    if (panning_) {
+    // A press ends panning; a middle press while not panning starts it, so that a middle
+    // click toggles it.
+    const bool wasPanning = panning_;
+    if (panning_)
         StopPanning();
-        return;
-    }
     if (button == TMouseButton::mbMiddle) {
+        if (wasPanning)
+            return;
         panning_ = true;
         panY_ = y;
         paintPanel_.SetCursor(TCursor::crUpDown);

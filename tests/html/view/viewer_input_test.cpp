@@ -309,3 +309,19 @@ TEST_F(ViewerTest, ImagesReportThePointerAndClicksInsideThem) {
     viewer->PaintPanel().MouseUp(TMouseButton::mbLeft, 0, px, py);
     EXPECT_EQ(clicks, (std::vector<std::pair<int32_t, int32_t>>{{5, 7}}));
 }
+
+TEST_F(ViewerTest, ALeftPressWhilePanningEndsItAndStartsASelection) {
+    viewer->ShowHtmlString("<p>alpha beta gamma</p>" + Paragraphs(60));
+    Paint();
+    TPaintPanel& p = viewer->PaintPanel();
+    p.MouseDown(TMouseButton::mbMiddle, ssMiddle, 50, 50);
+    p.MouseUp(TMouseButton::mbMiddle, 0, 50, 50);
+    ASSERT_TRUE(viewer->Panning());
+    const TPoint from = CharPoint(*viewer, 0), to = CharPoint(*viewer, 5);
+    p.MouseDown(TMouseButton::mbLeft, ssLeft, from.X, from.Y);
+    EXPECT_FALSE(viewer->Panning());
+    EXPECT_EQ(p.Cursor, TCursor::crArrow);
+    p.MouseMove(ssLeft, to.X, to.Y);
+    p.MouseUp(TMouseButton::mbLeft, 0, to.X, to.Y);
+    EXPECT_EQ(viewer->SelText(), "alpha");
+}
