@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "html/load/headless_page.h"
 #include "platform/graphics/canvas.h"
 #include "tests/support/fonts_env.h"
@@ -272,6 +274,40 @@ TEST(StoredPictures, EveryPageHasItsPicture) {
     if (Updating())
         return;
     EXPECT_EQ(pages, Names("tests/data/pictures", ".png"));
+}
+
+// A picture written in bands is the picture painted in one piece: the background's tiles and
+// the text stay aligned across the seams.
+TEST(BandedPicture, EqualsOnePaint) {
+    THeadlessPage p;
+    std::string html = "<body background=\"pic.gif\">";
+    for (int i = 0; i < 260; ++i)
+        html +=
+            "<font size=" + std::to_string(1 + i % 7) + ">row " + std::to_string(i) + "</font><br>";
+    p.LoadHtml(html, SourceDir() + "/tests/data/pictures");
+    p.LayOut(120);
+    ASSERT_GT(p.DocHeight(), 4096 + 100);
+    const std::string file =
+        fs::temp_directory_path() / ("banded-" + std::to_string(getpid()) + ".png");
+    std::string error;
+    ASSERT_TRUE(p.SavePNG(file, error)) << error;
+    TCanvas whole(p.Width(), p.DocHeight());
+    p.Paint(whole, 0);
+    whole.Flush();
+    cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
+    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_image_surface_get_height(s), p.DocHeight());
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    int64_t different = 0;
+    for (int y = 0; y < p.DocHeight(); ++y)
+        for (int x = 0; x < p.Width(); ++x)
+            if ((reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xFFFFFF) !=
+                (whole.Row(y)[x] & 0xFFFFFF))
+                ++different;
+    cairo_surface_destroy(s);
+    fs::remove(file);
+    EXPECT_EQ(different, 0);
 }
 
 } // namespace

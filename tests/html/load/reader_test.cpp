@@ -11,6 +11,8 @@
 #include "html/load/reader_core.h"
 #include "tests/html/load/tree_walk.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/temp_dir.h"
+#include <fstream>
 
 using namespace folio_test;
 
@@ -327,6 +329,39 @@ TEST_F(ReaderTest, MetaAndSoundEventsReachTheHost) {
     EXPECT_EQ(meta, "|author|me");
     EXPECT_EQ(sound, "a.wav play");
     EXPECT_EQ(loop, 1);
+}
+
+TEST_F(ReaderTest, LinkedStyleSheetsComeFromThePagesFolder) {
+    folio_test::TempDir dir;
+    std::ofstream(dir.Path() + "/site.css") << "p { color: #ff0000 }\r\nem\n{ color: #0000ff }";
+    std::ofstream(dir.Path() + "/page.html")
+        << "<link rel=StyleSheet href=\"site.css\"><link rel=stylesheet href=missing.css>"
+           "<link rel=stylesheet href=\"http://example.org/x.css\"><p>red <em>blue</em>"
+           "<link rel=stylesheet href=late.css>";
+    std::ofstream(dir.Path() + "/late.css") << "p { color: #00ff00 }";
+    std::string error;
+    ASSERT_TRUE(page.LoadFile(dir.Path() + "/page.html", error)) << error;
+    EXPECT_EQ(Font("red").Color & 0xFFFFFF, 0x0000FFu); // red has the low byte
+    EXPECT_EQ(Font("blue").Color & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(ReaderTest, LinkedStyleSheetsThroughTheHostsStreams) {
+    TMemoryStream sheet;
+    const std::string css = "p { color: #00ff00 }";
+    sheet.Write(css.data(), static_cast<int64_t>(css.size()));
+    std::vector<std::string> asked;
+    TReaderHost host;
+    host.OnStreamRequest = [&](TObject*, const std::string& url, TMemoryStream*& stream) {
+        asked.push_back(url);
+        stream = url == "styles/a.css" ? &sheet : nullptr;
+    };
+    page.LoadHtml("", "");
+    ParseHTMLDocument(page.Document(),
+                      THtmlSource::Text("<link rel=stylesheet href=styles/a.css>"
+                                        "<link rev=stylesheet href=b.css><p>green"),
+                      host);
+    EXPECT_EQ(asked, (std::vector<std::string>{"styles/a.css", "b.css"}));
+    EXPECT_EQ(Font("green").Color & 0xFFFFFF, 0x00FF00u);
 }
 
 // Hostile nesting must neither overflow the stack nor build a tree deeper than the layout
