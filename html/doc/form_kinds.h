@@ -163,11 +163,16 @@ public:
     std::vector<std::string> InitialLines;
     // The reader adds the initial text line by line.
     void AddLine(const std::string& text);
-    TMemo& Memo() const { return *memo_; }
+    TMemo& Memo() const;
     void Restore() override;
     bool SubmitPair(int index, std::string& text) override;
     void FitSize(TCanvas& canvas) override;
+    void PrepareDraw(TColor background) override;
 
 private:
+    // The widget takes the lines the reader added in one step when it is next used: adding
+    // them one by one would copy the growing text every time.
+    void SyncLines() const;
     TMemo* memo_;
+    mutable bool linesPending_ = false;
 };

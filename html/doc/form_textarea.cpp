@@ -43,17 +43,35 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList* document, ThtmlFo
 
 void TTextAreaFormControlObj::AddLine(const std::string& text) {
     InitialLines.push_back(text);
-    memo_->AddLine(text);
+    linesPending_ = true;
+}
+
+void TTextAreaFormControlObj::SyncLines() const {
+    if (!linesPending_)
+        return;
+    linesPending_ = false;
+    memo_->SetLines(InitialLines);
+}
+
+TMemo& TTextAreaFormControlObj::Memo() const {
+    SyncLines();
+    return *memo_;
 }
 
 void TTextAreaFormControlObj::Restore() {
+    linesPending_ = false;
     memo_->SetLines(InitialLines);
     memo_->SetSelection(0, 0);
+}
+
+void TTextAreaFormControlObj::PrepareDraw(TColor) {
+    SyncLines();
 }
 
 bool TTextAreaFormControlObj::SubmitPair(int index, std::string& text) {
     if (index != 0)
         return false;
+    SyncLines();
     // A wrapping memo's lines are one text broken for the eye only.
     const char* between = memo_->WordWrap() ? "" : "\r\n";
     text = Name + "=";
@@ -67,6 +85,7 @@ bool TTextAreaFormControlObj::SubmitPair(int index, std::string& text) {
 }
 
 void TTextAreaFormControlObj::FitSize(TCanvas& canvas) {
+    SyncLines();
     int32_t aw, ah;
     MeasureA(canvas, *memo_, aw, ah);
     int32_t barW = memo_->ScrollBars() == TScrollStyle::ssNone ? 0 : ScrollBarSize;

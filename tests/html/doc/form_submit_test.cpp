@@ -293,3 +293,15 @@ TEST(FormClick, HandlerThatFreesTheFormStopsTheClick) {
     EXPECT_EQ(submits, 0);
     EXPECT_EQ(p.Doc.Forms.Count(), 0);
 }
+
+TEST(FormMemo, LinesAddedAfterAUseStillReachTheWidget) {
+    TFormPage p;
+    p.Read("<textarea name=m></textarea>");
+    auto* m = p.Get<TTextAreaFormControlObj>("m");
+    m->AddLine("a");
+    EXPECT_EQ(m->Memo().Lines(), (Lines{"a"}));
+    m->AddLine("b");
+    EXPECT_EQ(p.Pairs(), (Lines{"m=a\r\nb"}));
+    EXPECT_EQ(m->Memo().Lines(), (Lines{"a", "b"}));
+    EXPECT_EQ(m->InitialLines, (Lines{"a", "b"}));
+}
