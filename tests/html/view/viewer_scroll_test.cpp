@@ -1,6 +1,8 @@
 // The viewer's properties, layout, scroll bars, positions and keys.
 #include <gtest/gtest.h>
 
+#include "platform/gui/edit.h"
+#include "platform/gui/window.h"
 #include "tests/html/view/view_util.h"
 
 using folio_test::ViewerTest;
@@ -215,4 +217,32 @@ TEST_F(ViewerTest, ViewImagesOffRelaysOutKeepingThePosition) {
     viewer->SetViewImages(false);
     EXPECT_FALSE(viewer->Document().ImagesOn);
     EXPECT_EQ(viewer->ViewPosition(), vp);
+}
+
+TEST_F(ViewerTest, TheBorderShowsAsTheStyleSays) {
+    TWindow window;
+    window.SetBounds(0, 0, 500, 400);
+    TEdit other;
+    other.SetParent(&window);
+    viewer->SetParent(&window);
+    window.Show();
+    auto border = [&] { return viewer->BevelOuter() != TBevelCut::bvNone; };
+    viewer->PaintPanel().SetFocus();
+    ASSERT_TRUE(viewer->PaintPanel().Focused());
+    EXPECT_TRUE(border()); // htFocused: while the panel has the focus
+    other.SetFocus();
+    EXPECT_FALSE(border());
+    viewer->SetBorderStyle(htSingle);
+    EXPECT_TRUE(border());
+    viewer->SetBorderStyle(htNone);
+    viewer->PaintPanel().SetFocus();
+    EXPECT_FALSE(border());
+    // The focus events of the viewer itself fire with the panel's.
+    int enters = 0;
+    viewer->OnEnter = [&](TControl&) { ++enters; };
+    other.SetFocus();
+    viewer->PaintPanel().SetFocus();
+    EXPECT_EQ(enters, 1);
+    window.Hide();
+    viewer->SetParent(nullptr);
 }
