@@ -214,6 +214,20 @@ TEST_F(FormXvfbTest, PaintedControlsGetWidgetsAndReportClicks) {
     EXPECT_TRUE(PumpUntil([&] { return !page.Submits.empty(); }));
     ASSERT_EQ(page.Submits.size(), 1u);
     EXPECT_EQ(page.Submits[0].Results, (std::vector<std::string>{"q=text", "r=1", "h=x", "go=Go"}));
+
+    // Typing in the text box and pressing Enter submits without a button pair.
+    TControl* q = page.Named("q")->Widget();
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync",
+                                 std::to_string(40 + q->Left() + q->Width() - 4),
+                                 std::to_string(40 + q->Top() + q->Height() / 2), "click", "1",
+                                 "key", "End", "type", "--delay", "5", "!"}));
+    EXPECT_TRUE(PumpUntil([&] {
+        return page.Get<TEditFormControlObj>("q")->Edit().Text() == "text!";
+    })) << page.Get<TEditFormControlObj>("q")->Edit().Text();
+    ASSERT_TRUE(RunWhilePumping({"xdotool", "key", "Return"}));
+    EXPECT_TRUE(PumpUntil([&] { return page.Submits.size() == 2; }));
+    ASSERT_EQ(page.Submits.size(), 2u);
+    EXPECT_EQ(page.Submits[1].Results, (std::vector<std::string>{"q=text!", "r=1", "h=x"}));
     window.Hide();
 }
 
