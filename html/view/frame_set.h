@@ -14,9 +14,14 @@
 #include "platform/gui/timer.h"
 
 class TFrameViewer;
+struct TFetchedDocument;
 class TFrameSet;
 class TSubFrameSet;
 class THTMLViewer;
+
+// A refresh request's content: the delay before the first ";" (0 becomes 1) and the address
+// after "url=" (empty without one). False when it does not start with a number of at least 0.
+bool ParseRefreshContent(const std::string& content, int32_t& delay, std::string& url);
 
 class TFrameBase : public TPanel, public TObject {
 public:
@@ -67,6 +72,8 @@ public:
     // Loads name (an empty name keeps the source: only the anchor moves) and scrolls to
     // dest; with history, the document left is recorded in the frame's history.
     void frLoadFromFile(const std::string& name, const std::string& dest, bool history);
+    // A refresh the document asked for (the inner viewer's report).
+    void Refresh(int32_t delay, const std::string& url);
     // The frame's own history, newest first.
     void GoBack();
     void GoFwd();
@@ -90,12 +97,15 @@ public:
     // The text of the last failure to load, shown in the frame instead of a document.
     std::string LoadError;
 
-private:
+    // Fetches name and shows it; an error to fetch leaves the frame as it was and propagates.
     void LoadDocument(const std::string& name, const std::string& dest);
+    // Shows a fetched document (a page in the viewer, a frame-set document as a nested set).
+    void ShowDocument(const TFetchedDocument& doc, const std::string& dest);
+
+private:
     void ShowError(const std::string& name, const std::string& message);
     void EnsureViewer();
     void AddFrameHistory(const std::string& oldSource, int32_t oldPos);
-    void Refresh(int32_t delay, const std::string& url);
 
     std::unique_ptr<THTMLViewer> viewer2_;
     std::unique_ptr<TSubFrameSet> frameSet_;
@@ -103,7 +113,11 @@ private:
     int frHistoryIndex_ = 0;
     TTimer refreshTimer_;
     std::string refreshURL_;
-    int depth_ = 0; // frame-set documents inside frame-set documents
+
+public:
+    // Frame-set documents inside frame-set documents, counted from the top set.
+    int Depth = 0;
+    static constexpr int kMaxDocumentDepth = 8;
 };
 
 class TSubFrameSet : public TFrameBase {
@@ -137,8 +151,13 @@ public:
     void BorderMouseDown(TMouseButton button, int32_t x, int32_t y);
     void BorderMouseMove(int32_t x, int32_t y);
     void BorderMouseUp(TMouseButton button, int32_t x, int32_t y);
-    // The cursor the pointer shows over this set.
-    TCursor PanelCursor() const { return panelCursor_; }
+    // What the pointer shows over this set: the viewer's cursor, or a split cursor over a
+    // border that can be dragged.
+    enum class TSplitCursor { scNone, scVSplit, scHSplit };
+    TSplitCursor SplitCursor() const { return splitCursor_; }
+    // The border being dragged and where the drag line is, or -1.
+    int DragBorder() const { return dragBorder_; }
+    int32_t DragPos() const { return dragPos_; }
 
     const std::vector<std::unique_ptr<TFrameBase>>& Children() const { return list_; }
     const std::vector<int16_t>& Dims() const { return dims_; }
@@ -152,11 +171,23 @@ public:
     int32_t RefreshDelay = 0;
     std::string RefreshURL;
     void StartRefresh();
+    // Frame-set documents this set lies inside (0 for the top set's own document).
+    int DocDepth = 0;
+    // The frame whose document this set is (a frame-set document inside a frame), or null.
+    TfvFrame* OwnerFrame = nullptr;
+    // The number of frames below, nested sets included.
+    int FrameCount() const;
+    // Limits against hostile documents.
+    static constexpr int kMaxChildren = 64;
 
 protected:
     void BoundsChanged() override;
-    // The bevel width at each end of the client rectangle.
-    int32_t Inset() const;
+    // Lays the children out from the stored entries at the client rectangle's size.
+    void LayOut();
+    void PlaceChildren();
+    // The coordinate of (x, y) along the set's dimension.
+    int32_t Along(int32_t x, int32_t y) const { return rows_ ? y : x; }
+    bool NearEdge(int32_t x, int32_t y) const;
 
     std::vector<std::unique_ptr<TFrameBase>> list_;
     std::vector<int16_t> dims_;
@@ -165,8 +196,10 @@ protected:
     int32_t layoutTotal_ = 0;        // their sum
     std::vector<int32_t> positions_; // 0 and each border k at the start of child k
     std::vector<bool> fixed_;        // per border
-    TCursor panelCursor_ = TCursor::crDefault;
+    TSplitCursor splitCursor_ = TSplitCursor::scNone;
+    int hoverBorder_ = -1;
     int dragBorder_ = -1;
+    int32_t dragPos_ = 0;
     bool placing_ = false;
     TTimer refreshTimer_;
 };

@@ -71,6 +71,17 @@ using TFVDragDropEvent =
 using TFVDragOverEvent =
     std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y, bool& accept)>;
 
+// A document as the owner or the file system gave it.
+struct TFetchedDocument {
+    std::string Name; // the source name: as given when the owner answered, else the full file
+    std::string Text; // what the owner handed over
+    std::string File; // or the file to read
+    THtmlFileType Type = HTMLType;
+    THtmlSource Source() const {
+        return File.empty() ? THtmlSource::Text(Text) : THtmlSource::File(File);
+    }
+};
+
 // A frame document that cannot be obtained or examined: "Can't load: " and the name.
 class EfvLoadError : public Exception {
     using Exception::Exception;
@@ -130,6 +141,9 @@ public:
     virtual std::vector<THTMLViewer*> Viewers() const = 0;
 
 protected:
+    // fvOptions changed (the frame viewer redraws its borders).
+    virtual void OptionsChanged() {}
+
     bool viewImages_ = true;
     int32_t imageCacheCount_ = 5;
     bool noSelect_ = false;
@@ -247,7 +261,13 @@ public:
     // Asks the owner for a document, in the order strings, stream, buffer, file; true with
     // a source when one answered (the text is copied into text, so the owner may reuse its
     // stream at once). fileName gets a file the owner named.
-    bool RequestDocument(const std::string& name, std::string& text, std::string& fileName);
+    bool RequestDocument(TObject* sender, const std::string& name, std::string& text,
+                         std::string& fileName);
+    // Gets a document: from the owner's request events, else as a file (EInOutError "Can't
+    // locate file: " when it is missing). Whatever the owner's handler raises propagates.
+    TFetchedDocument FetchDocument(TObject* sender, const std::string& name);
+    // Reads a frame-set document into set through the frame operations.
+    void ReadFrameSet(TSubFrameSet& set, const THtmlSource& source);
     // Makes and wires an inner viewer for a frame.
     std::unique_ptr<THTMLViewer> MakeViewer(TfvFrame& frame);
     void SetActiveViewer(THTMLViewer* viewer) { activeViewer_ = viewer; }
@@ -261,11 +281,9 @@ public:
     // Shows an error message where a page could not be loaded (an empty page naming it).
     static std::string ErrorPage(const std::string& title, const std::string& message);
 
-    std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
-
 protected:
     void BoundsChanged() override;
-    void PaintSelf(TCanvas& canvas, int x, int y) const override;
+    void OptionsChanged() override;
 
 private:
     friend class TFrameSet;
@@ -292,6 +310,9 @@ private:
     THTMLViewer* activeViewer_ = nullptr;
     bool processing_ = false;
     int processingDepth_ = 0;
-    // The set being read by the frame-set reader (its callbacks' outermost owner).
-    TFrameSet* reading_ = nullptr;
+    // Frames made while reading one frame-set document, against hostile documents.
+    int readFrames_ = 0;
+    static constexpr int kMaxFrames = 256;
+    // The text of the last style sheet the owner served (the reader reads it at once).
+    TMemoryStream styleStream_;
 };
