@@ -7,6 +7,7 @@
 
 #include "html/image/bitmap_cache.h"
 #include "html/image/gif_image.h"
+#include "html/reader/MapItem.h"
 #include "platform/base/files.h"
 #include "tests/html/doc/text_util.h"
 
@@ -285,6 +286,24 @@ TEST(TextImage, StandInIsFramedSunken) {
     EXPECT_EQ(d.Canvas.GetPixel(img->DrawX, img->DrawY - d.Doc.ScrollTop), clBtnShadow);
     EXPECT_EQ(d.Canvas.GetPixel(img->DrawX + 30, img->DrawY), clBtnShadow);
     EXPECT_EQ(d.Canvas.GetPixel(img->DrawX, img->DrawY + 30), clBtnShadow);
+}
+
+TEST(TextImage, ClientSideMapGivesTheAreaLink) {
+    TImageDoc d;
+    auto map = std::make_unique<TMapItem>();
+    map->MapName = "NAV";
+    map->AddArea(Attrs({{"HREF", "left.html"}, {"COORDS", "0,0,100,50"}}));
+    map->AddArea(Attrs({{"HREF", "right.html"}, {"COORDS", "100,0,200,50"}}));
+    d.Doc.MapList.Add(std::move(map));
+    TImageObj* img = d.One(Attrs({{"SRC", "wide-200x50.bmp"}, {"USEMAP", "#nav"}}));
+    d.Paint();
+    TUrlTarget target;
+    TImageFormControlObj* button = nullptr;
+    ASSERT_TRUE(d.Section->FindLink(d.Canvas, img->DrawX + 150, img->DrawY + 10, target, button));
+    EXPECT_EQ(target.URL, "right.html");
+    ASSERT_TRUE(d.Section->FindLink(d.Canvas, img->DrawX + 20, img->DrawY + 10, target, button));
+    EXPECT_EQ(target.URL, "left.html");
+    EXPECT_FALSE(d.Section->FindLink(d.Canvas, img->DrawX + 20, img->DrawY + 60, target, button));
 }
 
 } // namespace

@@ -194,4 +194,23 @@ TEST(TextQuery, SelectedTextIsPaintedInverted) {
     EXPECT_EQ(d.Canvas.GetPixel(WidthIn(FontOf(*s), "MMMM") + 5, mid), clWhite);
 }
 
+TEST(TextQuery, PointingAtOneRunHighlightsTheWholeLinkThroughTheDocument) {
+    TLinkDoc l;
+    l.D.Doc.HoverEnabled = true;
+    TUrlTarget target;
+    TImageFormControlObj* button = nullptr;
+    const int32_t y = l.S->Lines[0].DrawY + 3;
+    ASSERT_TRUE(l.D.Doc.FindLink(l.D.Canvas, l.MiddleOf("see ", "one"), y, target, button));
+    auto& links = l.D.Doc.Links;
+    EXPECT_TRUE(links[0]->Hover);
+    EXPECT_TRUE(links[1]->Hover);
+    EXPECT_FALSE(links[2]->Hover);
+    // Moving to the other link moves the highlight.
+    ASSERT_TRUE(
+        l.D.Doc.FindLink(l.D.Canvas, l.MiddleOf("see one two ", "three"), y, target, button));
+    EXPECT_FALSE(links[0]->Hover);
+    EXPECT_FALSE(links[1]->Hover);
+    EXPECT_TRUE(links[2]->Hover);
+}
+
 } // namespace
