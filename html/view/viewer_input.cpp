@@ -49,22 +49,25 @@ int32_t THTMLViewer::CharAtPoint(int32_t x, int32_t y) {
     return -1;
 }
 
+// A word never leaves the text section it starts in: sections follow one another without a
+// separating character, so the last word of one paragraph would run into the next.
 std::string THTMLViewer::WordAt(int32_t index, int32_t& start, int32_t& end) {
     start = end = index;
     char ch = 0;
     TSectionBase* section = nullptr;
-    if (index < 0 || !doc_->CharAt(index, ch, section) || !IsWordChar(ch))
+    if (index < 0 || !doc_->CharAt(index, ch, section) || !section || !IsWordChar(ch))
         return {};
-    std::string word(1, ch);
-    while (start > 0 && doc_->CharAt(start - 1, ch, section) && IsWordChar(ch)) {
+    TSectionBase* s = nullptr;
+    while (start > 0 && section->CharAt(start - 1, ch, s) && IsWordChar(ch))
         --start;
-        word.insert(word.begin(), ch);
-    }
     end = index + 1;
-    while (end < charCount_ && doc_->CharAt(end, ch, section) && IsWordChar(ch)) {
+    while (end < charCount_ && section->CharAt(end, ch, s) && IsWordChar(ch))
         ++end;
-        word += ch;
-    }
+    std::string word;
+    word.reserve(static_cast<size_t>(end - start));
+    for (int32_t i = start; i < end; ++i)
+        if (section->CharAt(i, ch, s))
+            word += ch;
     return word;
 }
 

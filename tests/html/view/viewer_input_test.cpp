@@ -325,3 +325,23 @@ TEST_F(ViewerTest, ALeftPressWhilePanningEndsItAndStartsASelection) {
     p.MouseUp(TMouseButton::mbLeft, 0, to.X, to.Y);
     EXPECT_EQ(viewer->SelText(), "alpha");
 }
+
+TEST_F(ViewerTest, AWordEndsWithItsParagraphAndALongOneIsReadInLinearTime) {
+    // Half a million letters in one word after many paragraphs ending in digits.
+    const std::string word(500000, 'w');
+    viewer->ShowHtmlString(Paragraphs(2000) + "<p>" + word + " end</p>");
+    std::string got;
+    viewer->OnRightClick = [&](TObject*, const TRightClickParameters& p) { got = p.ClickWord; };
+    TCanvas canvas(1, 1);
+    int32_t x = 0, y = 0;
+    const int32_t index = viewer->CharCount() - 500000; // inside the long word
+    Paint();
+    ASSERT_TRUE(viewer->Document().CaretPoint(canvas, index, x, y));
+    viewer->SetPixelPosition(y - 10);
+    Paint();
+    ASSERT_TRUE(viewer->Document().CaretPoint(canvas, index, x, y));
+    const int py = y - viewer->PixelPosition() + 4;
+    viewer->PaintPanel().MouseDown(TMouseButton::mbRight, ssRight, x + 2, py);
+    viewer->PaintPanel().MouseUp(TMouseButton::mbRight, 0, x + 2, py);
+    EXPECT_EQ(got, word);
+}
