@@ -2,6 +2,7 @@
 // text and the dump.
 #include <gtest/gtest.h>
 
+#include "html/doc/form_kinds.h"
 #include "tests/html/doc/text_util.h"
 
 namespace {
@@ -367,6 +368,42 @@ TEST(TextLayout, RandomSectionsKeepTheirInvariants) {
         EXPECT_GE(mn, 0);
         EXPECT_GE(mx, 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(TextLayout, FormControlsStandInTheLine) {
+    TTextDoc d;
+    auto sec = d.Make();
+    ThtmlForm* form = nullptr;
+    sec->AddText(Tok("Name "), false);
+    TAttributeList edit = Attrs({{"TYPE", "text"}, {"NAME", "n"}});
+    TFormControlObj* ctl = sec->AddFormControl(InputSym, form, edit, d.Top(), 5, false);
+    TAttributeList hidden = Attrs({{"TYPE", "hidden"}, {"NAME", "h"}});
+    sec->AddFormControl(InputSym, form, hidden, d.Top(), 6, false);
+    TAttributeList image =
+        Attrs({{"TYPE", "image"}, {"NAME", "go"}, {"WIDTH", "20"}, {"HEIGHT", "10"}});
+    TFormControlObj* button = sec->AddFormControl(InputSym, form, image, d.Top(), 7, false);
+    ASSERT_NE(ctl, nullptr);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(sec->Text(), "Name \x02\x04"); // the hidden field takes no place
+    ASSERT_EQ(sec->InlineObjects.Count(), 1);
+    auto* picture = dynamic_cast<TImageObj*>(sec->InlineObjects[0]);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->FormControl, button);
+    TSection* s = d.Add(std::move(sec));
+    d.LayOut();
+    ASSERT_GT(ctl->Height(), 0);
+    const LineRec& line = s->Lines[0];
+    // A bottom-aligned control stands on the line's bottom.
+    EXPECT_GE(line.SpaceBefore, ctl->Height() - line.TextHeight);
+    EXPECT_EQ(line.TextWidth, s->TextWidth(0, 5, false) + ctl->Width() + ctl->SpaceLeft +
+                                  ctl->SpaceRight + picture->FullWidth());
+    EXPECT_EQ(ctl->DocY, 0);
+    d.Paint();
+    EXPECT_TRUE(ctl->Shown);
 }
 
 } // namespace
