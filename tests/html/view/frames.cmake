@@ -1,4 +1,6 @@
-#The frame viewer headless : frame - set sizes and layout, targets, failures, history, the
-#order of the owner's requests, border dragging, refresh; timers on the test clock.
-folio_test(frame_tests SOURCES ${CMAKE_CURRENT_LIST_DIR} /
-           frame_layout_test.cpp ${CMAKE_CURRENT_LIST_DIR} / frame_viewer_test.cpp LIBS folio_view)
+# The frame viewer headless: frame-set sizes and layout, targets, failures, history, the
+# order of the owner's requests, border dragging, refresh; timers on the test clock.
+folio_test(frame_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_layout_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/frame_viewer_test.cpp
+  LIBS folio_view)
