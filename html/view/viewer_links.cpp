@@ -47,6 +47,9 @@ std::string THTMLViewer::ExpandName(const std::string& link) const {
     if (s[0] == '/')
         return ExpandFileName(s);
     const std::string& base = Base();
+    // Under a web base a relative link is a web address too; there is no file for it.
+    if (IsRemote(base))
+        return CombineUrl(UrlBase(base), trimmed);
     if (SameText(base, "DosPath"))
         return ExpandFileName(s);
     if (!base.empty()) {
@@ -109,6 +112,8 @@ void THTMLViewer::FollowLink() {
     const std::string name = url_.substr(0, hash);
     const std::string anchor = hash == std::string::npos ? std::string() : url_.substr(hash + 1);
     const std::string full = ExpandName(name);
+    if (IsRemote(full))
+        return;
     const std::string ext = UpperCase(ExtractFileExt(full)).substr(0, 5);
     if (ext == ".HTM" || ext == ".HTML") {
         const std::string withAnchor = anchor.empty() ? full : full + "#" + anchor;

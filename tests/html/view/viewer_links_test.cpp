@@ -270,6 +270,11 @@ TEST_F(ViewerTest, LinksExpandAgainstTheFileTheBaseAndTheServerRoot) {
     viewer->SetBase("DOSPATH");
     EXPECT_EQ(viewer->ExpandName("/q/../r.html"), "/r.html");
     EXPECT_EQ(viewer->ExpandName("http://example.com/a.html"), "http://example.com/a.html");
+    viewer->SetBase("http://example.com/dir/page.html");
+    EXPECT_EQ(viewer->ExpandName("x.html"), "http://example.com/dir/x.html");
+    viewer->SetURL("x.html");
+    viewer->FollowLink(); // a web address: nothing to open
+    EXPECT_EQ(viewer->CurrentFile(), a);
     // The document's own base element wins over one given from outside.
     viewer->ShowHtmlString("<base href=\"file:///doc/base/\"><p>x</p>");
     EXPECT_EQ(viewer->ExpandName("z.html"), "/doc/base/z.html");
