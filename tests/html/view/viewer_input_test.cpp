@@ -345,3 +345,17 @@ TEST_F(ViewerTest, AWordEndsWithItsParagraphAndALongOneIsReadInLinearTime) {
     viewer->PaintPanel().MouseUp(TMouseButton::mbRight, 0, x + 2, py);
     EXPECT_EQ(got, word);
 }
+
+TEST_F(ViewerTest, CopiedTextReachesTheInstalledClipboardPort) {
+    struct TRecordingPort : TClipboardPort {
+        std::vector<std::string> texts;
+        void SetText(const std::string& utf8) override { texts.push_back(utf8); }
+    } port;
+    TClipboardPort* previous = SetClipboardPort(&port);
+    viewer->ShowHtmlString("<p>one two</p>");
+    viewer->SetSelection(4, 7);
+    viewer->CopyToClipboard();
+    SetClipboardPort(previous);
+    EXPECT_EQ(port.texts, (std::vector<std::string>{"two"}));
+    EXPECT_EQ(ClipboardText(), "two");
+}
