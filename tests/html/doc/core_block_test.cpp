@@ -309,3 +309,55 @@ TEST(BlockLayoutTest, TheBodyFillsTheWidthAndReportsWhatItNeeds) {
 }
 
 } // namespace
+
+namespace {
+
+// Random trees of blocks with random, partly hostile box styles: layout and painting must
+// neither crash nor depend on how often they ran.
+TEST(BlockLayoutTest, RandomTreesLayOutTheSameTwiceAndPaintSafely) {
+    const char* const values[] = {"0",    "5px",  "-7px",  "auto",  "50%", "2em",
+                                  "120%", "-3em", "1e9px", "300px", "1px", "-900000000px"};
+    const char* const props[] = {"margin-top",   "margin-bottom",    "margin-left",
+                                 "margin-right", "padding-top",      "padding-left",
+                                 "width",        "height",           "top",
+                                 "left",         "border-left-width"};
+    const char* const extras[] = {"float: left",         "float: right",
+                                  "position: absolute",  "position: relative",
+                                  "clear: both",         "visibility: hidden",
+                                  "border-style: solid", "background-color: #808080",
+                                  "z-index: 3",          ""};
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 60; ++round) {
+        TCoreDoc d;
+        TBodyBlock* body = d.Body("margin: 3px");
+        std::vector<TCellBasic*> cells{body->Content.get()};
+        for (int i = 0; i < 25; ++i) {
+            std::string style;
+            for (int k = 0; k < 4; ++k)
+                style += std::string(props[next(std::size(props))]) + ": " +
+                         values[next(std::size(values))] + "; ";
+            style += extras[next(std::size(extras))];
+            TCellBasic* cell = cells[next(static_cast<uint32_t>(cells.size()))];
+            TBlock* b = d.Block(*cell, next(5) == 0 ? "p" : "div", style);
+            b->IsListBlock = next(6) == 0;
+            if (next(3) == 0)
+                d.Add<TFixed>(*b->Content, static_cast<int32_t>(next(40)))->Width =
+                    static_cast<int32_t>(next(900));
+            cells.push_back(b->Content.get());
+        }
+        const int32_t h1 = d.LayOut();
+        const std::string dump1 = d.Dump();
+        const int32_t h2 = d.LayOut();
+        ASSERT_EQ(h1, h2) << "round " << round;
+        ASSERT_EQ(dump1, d.Dump()) << "round " << round;
+        d.Paint();
+        d.Doc.ScrollTo(std::max(0, h1 / 2));
+        d.Paint();
+    }
+}
+
+} // namespace
