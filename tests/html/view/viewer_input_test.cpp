@@ -352,7 +352,7 @@ TEST_F(ViewerTest, CopiedTextReachesTheInstalledClipboardPort) {
         void SetText(const std::string& utf8) override { texts.push_back(utf8); }
     } port;
     TClipboardPort* previous = SetClipboardPort(&port);
-    viewer->ShowHtmlString("<p>one two</p>");
+    viewer->ShowHtmlString("<p>one two three</p>");
     viewer->SetSelection(4, 7);
     viewer->CopyToClipboard();
     SetClipboardPort(previous);
