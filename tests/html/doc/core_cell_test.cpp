@@ -201,3 +201,66 @@ TEST(DumpTest, TextLinesAreQuotedAndEscaped) {
 }
 
 } // namespace
+
+namespace {
+
+// Answers searches with a fixed value and records that it was asked.
+class TSearchable : public TFixed {
+public:
+    TSearchable(TSectionList* doc, TCellBasic* cell, int32_t height, int32_t answer,
+                std::vector<int>* log, int id)
+        : TFixed(doc, cell, height), answer_(answer), log_(log), id_(id) {}
+    int32_t FindText(int32_t, const std::string&, bool) override { return Ask(); }
+    int32_t ToSourcePos(int32_t) override { return Ask(); }
+    int32_t FromSourcePos(int32_t, bool) override { return Ask(); }
+    void CopySelection() override {
+        log_->push_back(id_);
+        Document->ClipBuffer += std::to_string(id_);
+    }
+
+private:
+    int32_t Ask() {
+        log_->push_back(id_);
+        return answer_;
+    }
+    int32_t answer_;
+    std::vector<int>* log_;
+    int id_;
+};
+
+TEST(CellTest, SearchesStopAtTheFirstAnswerInTheirDirection) {
+    TCoreDoc d;
+    std::vector<int> log;
+    TBodyBlock* body = d.Body();
+    d.Add<TSearchable>(*body->Content, 10, -1, &log, 1);
+    d.Add<TSearchable>(*body->Content, 10, 7, &log, 2);
+    d.Add<TSearchable>(*body->Content, 10, 9, &log, 3);
+    d.LayOut();
+    EXPECT_EQ(d.Doc.FindText(0, "x", false), 7);
+    EXPECT_EQ(log, (std::vector<int>{1, 2}));
+    log.clear();
+    EXPECT_EQ(d.Doc.ToSourcePos(0), 7);
+    log.clear();
+    EXPECT_EQ(d.Doc.FromSourcePos(0, true), 9);
+    EXPECT_EQ(log, (std::vector<int>{3})) << "backwards starts at the last";
+    TCoreDoc empty;
+    EXPECT_EQ(empty.Doc.FindText(0, "x", false), -1);
+}
+
+TEST(CellTest, CopySelectionAsksTheChildrenItOverlaps) {
+    TCoreDoc d;
+    std::vector<int> log;
+    TBodyBlock* body = d.Body();
+    for (int i = 1; i <= 4; ++i)
+        d.Add<TSearchable>(*body->Content, 10, -1, &log, i); // characters 0-9, 10-19, ...
+    d.LayOut();
+    d.Doc.CopySelection();
+    EXPECT_TRUE(log.empty()) << "nothing selected";
+    d.Doc.SelectionStart = 12;
+    d.Doc.SelectionEnd = 25;
+    d.Doc.CopySelection();
+    EXPECT_EQ(log, (std::vector<int>{2, 3}));
+    EXPECT_EQ(d.Doc.ClipBuffer, "23");
+}
+
+} // namespace
