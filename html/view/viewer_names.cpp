@@ -15,7 +15,7 @@ std::string CurrentDir() {
 
 } // namespace
 
-std::string ExpandFileName(const std::string& path) {
+std::string viewer_names::ExpandFileName(const std::string& path) {
     if (path.empty())
         return {};
     const std::string full = path[0] == '/' ? path : CurrentDir() + "/" + path;
