@@ -288,14 +288,15 @@ void PrintFolioBuilderUsage(std::FILE* to) {
                  "                          [--icon ICO] -o BOOK [--force]\n"
                  "       foliobuilder list BOOK\n"
                  "       foliobuilder extract BOOK DIR\n"
-                 "       foliobuilder render PAGE -o OUT.png [--width N] [--dump]\n"
+                 "       foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]\n"
                  "       foliobuilder --help | --version\n"
                  "build packs every page, style sheet, image and sound below SRC into BOOK, a\n"
                  "program that shows them, opening at PAGE (a file below SRC). The password may\n"
                  "also come from the environment variable FOLIO_PASSWORD.\n"
                  "render lays PAGE (HTML, text or a picture) out at N pixels wide (default 800,\n"
                  "at most 10000) and writes its picture as a PNG file; with --dump it writes the\n"
-                 "layout as text instead, to OUT or to standard output.\n");
+                 "layout as text instead, to OUT or to standard output. A frame-set PAGE is\n"
+                 "drawn whole in a window N pixels high (--height, default 600, at most 4000).\n");
 }
 
 int RunFolioBuilderCommandLine(const std::vector<std::string>& args,

@@ -4,21 +4,26 @@
 #include <cstring>
 #include <optional>
 
+#include "app/render_frame_set.h"
 #include "html/load/headless_page.h"
 
 namespace {
 
 constexpr int kDefaultWidth = 800;
 constexpr int kMaxWidth = 10000;
+// A frame set is drawn as a window of this height (the frames fill it; nothing scrolls).
+constexpr int kDefaultFrameSetHeight = 600;
+constexpr int kMaxHeight = 4000;
 
 struct TRenderOptions {
     std::string Page, Output;
     int Width = kDefaultWidth;
+    int Height = 0; // 0: the page's height, or kDefaultFrameSetHeight for a frame set
     bool Dump = false;
 };
 
-// A whole decimal number from 1 to kMaxWidth.
-std::optional<int> ParseWidth(const std::string& text) {
+// A whole decimal number from 1 to max.
+std::optional<int> ParseWidth(const std::string& text, int max = kMaxWidth) {
     if (text.empty() || text.size() > 6)
         return std::nullopt;
     int v = 0;
@@ -27,7 +32,7 @@ std::optional<int> ParseWidth(const std::string& text) {
             return std::nullopt;
         v = v * 10 + (c - '0');
     }
-    if (v < 1 || v > kMaxWidth)
+    if (v < 1 || v > max)
         return std::nullopt;
     return v;
 }
@@ -62,6 +67,15 @@ std::optional<std::string> ParseRender(const std::vector<std::string>& args, TRe
                 return "--width must be a whole number from 1 to " + std::to_string(kMaxWidth) +
                        ", not " + w;
             o.Width = *width;
+        } else if (a == "--height") {
+            std::string h;
+            if (!value(h))
+                return "--height needs a number";
+            const auto height = ParseWidth(h, kMaxHeight);
+            if (!height)
+                return "--height must be a whole number from 1 to " + std::to_string(kMaxHeight) +
+                       ", not " + h;
+            o.Height = *height;
         } else if (a == "--dump" && !inlineValue) {
             o.Dump = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -88,8 +102,21 @@ int RunRenderCommand(const std::vector<std::string>& args, const TCommandLineEnv
         PrintFolioBuilderUsage(env.Err);
         return kExitUsage;
     }
-    THeadlessPage page;
     std::string error;
+    if (IsFrameSetFile(o.Page)) {
+        if (o.Dump) {
+            std::fprintf(env.Err, "foliobuilder: %s is a frame set; --dump shows pages only\n",
+                         o.Page.c_str());
+            return kExitFailed;
+        }
+        const int height = o.Height > 0 ? o.Height : kDefaultFrameSetHeight;
+        if (!RenderFrameSet(o.Page, o.Width, height, o.Output, error)) {
+            std::fprintf(env.Err, "foliobuilder: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    THeadlessPage page;
     if (!page.LoadFile(o.Page, error)) {
         std::fprintf(env.Err, "foliobuilder: %s\n", error.c_str());
         return kExitFailed;

@@ -173,8 +173,9 @@ TEST_F(RenderTest, HelpNamesRender) {
     env.Out = out.File();
     env.Err = err.File();
     EXPECT_EQ(RunFolioBuilderCommandLine({"--help"}, env), kExitOk);
-    EXPECT_NE(out.Text().find("foliobuilder render PAGE -o OUT.png [--width N] [--dump]"),
-              std::string::npos);
+    EXPECT_NE(
+        out.Text().find("foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]"),
+        std::string::npos);
 }
 
 } // namespace

@@ -4,3 +4,7 @@ folio_test(frame_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_layout_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/frame_viewer_test.cpp
   LIBS folio_view)
+# foliobuilder render of a frame-set page: the whole set painted into one picture.
+folio_test(frame_render_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_render_test.cpp
+  LIBS folio_app)
