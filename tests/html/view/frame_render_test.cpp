@@ -2,13 +2,19 @@
 // one picture of the given width and height.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cairo.h>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/resource_loader.h"
+#include "html/view/frame_viewer.h"
+#include "platform/graphics/canvas.h"
+#include "platform/gui/application.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/temp_dir.h"
@@ -94,6 +100,52 @@ TEST_F(FrameRenderTest, DumpsAndBadHeightsAreRefused) {
     EXPECT_NE(err.Text().find("is a frame set"), std::string::npos);
     EXPECT_EQ(Run({dir / "fs.html", "-o", dir / "x.png", "--height", "0"}), kExitUsage);
     EXPECT_EQ(Run({dir / "fs.html", "-o", dir / "x.png", "--height", "40000"}), kExitUsage);
+}
+
+// The builder's own pages, served from its resources as its main window serves them.
+TEST(BuiltinFramePages, TheHelpPageArrivesWithItsStyleSheetAndPictures) {
+    TMemoryStream pageStream, imageStream;
+    TBuiltinPages builtin(pageStream, imageStream);
+    std::vector<std::string> asked;
+    TFrameViewer fv;
+    fv.SetBounds(0, 0, 800, 600);
+    fv.OnStreamRequest = [&](TObject* sender, const std::string& src, TMemoryStream*& stream) {
+        asked.push_back("page:" + src);
+        builtin.viewerStreamRequest(sender, src, stream);
+    };
+    fv.OnImageRequest = [&](TObject* sender, const std::string& src, TMemoryStream*& stream) {
+        asked.push_back("image:" + src);
+        builtin.viewerImageRequest(sender, src, stream);
+    };
+    fv.OpenDocument("help.html");
+    EXPECT_EQ(fv.DocumentTitle(), "FolioBuilder 3 help");
+    ASSERT_GE(asked.size(), 3u);
+    EXPECT_EQ(asked[0], "page:help.html");
+    EXPECT_EQ(asked[1], "page:styles.css");
+    EXPECT_NE(std::find(asked.begin(), asked.end(), "image:logo.jpg"), asked.end());
+
+    // A page the program does not have: the error reaches the application's handler and the
+    // help page stays.
+    std::vector<std::string> errors;
+    Application().OnException = [&](TApplication&, const std::exception& e) {
+        errors.push_back(e.what());
+    };
+    THTMLViewer* v = fv.ActiveViewer();
+    ASSERT_NE(v, nullptr);
+    v->SetURL("nothing.html");
+    v->FollowLink();
+    Application().OnException = nullptr;
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Can't load resource: ", 0), 0u) << errors[0];
+    EXPECT_EQ(fv.CurrentFile(), "help.html");
+
+    // What it looks like, for a person to check.
+    const char* out = std::getenv("FOLIO_BINARY_DIR");
+    if (out) {
+        TCanvas canvas(800, 600);
+        fv.PaintTo(canvas, 0, 0);
+        canvas.SaveToPNG(std::string(out) + "/builtin_help_frames.png");
+    }
 }
 
 } // namespace
