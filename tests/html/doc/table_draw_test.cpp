@@ -171,6 +171,31 @@ TEST(TableHostileTest, TwoThousandRowsLayEachCellOutTwice) {
     d.Paint();
 }
 
+TEST(TableHostileTest, HugeSizesStayInRange) {
+    TTableDoc d;
+    ThtmlTable* t = d.Table(Attrs({{HeightSym, "99999999"}, {WidthSym, "2147483647"}}));
+    TCellList* r = d.Row(t);
+    TCellObj* a = d.Cell(r, Attrs({{WidthSym, "2147483647"}, {HeightSym, "2147483647"}}),
+                         "padding: 99999999px", 10, 10, 10);
+    d.Cell(r, Attrs({{ColSpanSym, "2147483647"}}), {}, 10, 10, 10);
+    d.Cell(d.Row(t), Attrs({{RowSpanSym, "2147483647"}}), "width: 99999999px", 10, 10, 10);
+    d.LayOut();
+    ASSERT_EQ(d.Errors.size(), 1u) << "the column span";
+    EXPECT_EQ(d.Body->Content->Count(), 0);
+    // The same table without the span lays out with every size held in range.
+    TTableDoc e;
+    ThtmlTable* u = e.Table(Attrs({{HeightSym, "99999999"}, {WidthSym, "2147483647"}}));
+    TCellList* r2 = e.Row(u);
+    a = e.Cell(r2, Attrs({{WidthSym, "2147483647"}, {HeightSym, "2147483647"}}),
+               "padding: 99999999px", 10, 10, 10);
+    e.Cell(e.Row(u), Attrs({{RowSpanSym, "2147483647"}}), "width: 99999999px", 10, 10, 10);
+    e.LayOut();
+    EXPECT_TRUE(e.Errors.empty());
+    EXPECT_GT(u->FlowHeight, 0);
+    EXPECT_GT(a->Wd, 0);
+    e.Paint();
+}
+
 TEST(TableHostileTest, AThousandNestedTables) {
     TTableDoc d;
     TCellBasic* owner = d.Body->Content.get();
