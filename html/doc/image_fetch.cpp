@@ -8,6 +8,7 @@
 #include "html/image/gif_image.h"
 #include "html/image/image_kind.h"
 #include "html/image/image_loader.h"
+#include "platform/base/exceptions.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
 
@@ -80,7 +81,14 @@ TBitmapItem* TSectionList::FetchImage(const std::string& name, TTransparency& tr
     if (OnBitmapRequest) {
         std::unique_ptr<TBitmap> bitmap;
         TColor color = static_cast<TColor>(-1);
-        OnBitmapRequest(Viewer, name, bitmap, color);
+        // A host that cannot serve the name (the builder's resource loader raises for a
+        // picture it does not hold) gives no picture: the page shows the error image
+        // instead of losing the rest of its layout.
+        try {
+            OnBitmapRequest(Viewer, name, bitmap, color);
+        } catch (const Exception&) {
+            bitmap.reset();
+        }
         if (bitmap && !bitmap->Empty()) {
             std::unique_ptr<TBitmap> mask;
             TTransparency transp = NotTransp;
@@ -97,7 +105,11 @@ TBitmapItem* TSectionList::FetchImage(const std::string& name, TTransparency& tr
         }
     } else if (OnImageRequest) {
         TMemoryStream* stream = nullptr;
-        OnImageRequest(Viewer, name, stream);
+        try {
+            OnImageRequest(Viewer, name, stream);
+        } catch (const Exception&) {
+            stream = nullptr;
+        }
         if (stream == WaitStream()) {
             wait = true; // the host supplies the picture later
         } else if (stream != nullptr && stream->Size() > 0) {

@@ -8,6 +8,7 @@
 #include "html/image/bitmap_cache.h"
 #include "html/image/gif_image.h"
 #include "html/reader/MapItem.h"
+#include "platform/base/exceptions.h"
 #include "platform/base/files.h"
 #include "tests/html/doc/text_util.h"
 
@@ -169,6 +170,24 @@ TEST(TextImage, PicturesComeThroughTheStreamEvent) {
     TImageObj* later = d.One(Attrs({{"SRC", "later.bmp"}}));
     EXPECT_TRUE(later->IsWaitingImage());
     EXPECT_GE(d.Doc.PendingImages.IndexOf("LATER.BMP"), 0);
+}
+
+// A host that raises for a name it cannot serve (the builder's resource loader does) leaves
+// the error image in the page; the next image still comes.
+TEST(TextImage, AHostThatRaisesGivesTheErrorImage) {
+    TImageDoc d;
+    TMemoryStream data;
+    data.LoadFromFile(DataDir() + "wide-200x50.bmp");
+    d.Doc.OnImageRequest = [&](TObject*, const std::string& src, TMemoryStream*& stream) {
+        if (src == "gone.bmp")
+            throw Exception("Can't load resource: gone");
+        stream = &data;
+    };
+    TImageObj* gone = d.One(Attrs({{"SRC", "gone.bmp"}}));
+    EXPECT_TRUE(gone->IsErrorImage());
+    TImageObj* there = d.One(Attrs({{"SRC", "wide-200x50.bmp"}}));
+    EXPECT_FALSE(there->IsErrorImage());
+    EXPECT_EQ(there->ObjWidth, 200);
 }
 
 TEST(TextImage, TheCacheHoldsOneEntryPerPicture) {
