@@ -130,9 +130,11 @@ TEST(TagSoup, IsReadLaidOutAndPaintedWithoutFault) {
         page.Paint(band, page.DocHeight() / 2);
         EXPECT_EQ(page.Dump().rfind("document ", 0), 0u);
         TSectionList& doc = page.Document();
-        for (int i = 0; i < doc.NamedPositions.Count(); ++i)
-            if (TIDObject* o = doc.NamedPositions.Objects(i))
+        for (int i = 0; i < doc.NamedPositions.Count(); ++i) {
+            if (TIDObject* o = doc.NamedPositions.Objects(i)) {
                 EXPECT_GE(o->YPosition(), -100000) << html;
+            }
+        }
     }
 }
 
