@@ -132,7 +132,7 @@ void TfvFrame::ReadAttributes(TAttributeList& attrs, const std::string& fileName
 }
 
 void TfvFrame::EnsureViewer() {
-    frameSet_.reset();
+    viewer_.Retire(std::move(frameSet_));
     if (viewer2_)
         return;
     viewer2_ = viewer_.MakeViewer(*this);
@@ -160,7 +160,8 @@ void TfvFrame::ShowDocument(const TFetchedDocument& doc, const std::string& dest
             ShowError(doc.Name, "Frame sets nested too deeply");
             return;
         }
-        viewer2_.reset();
+        viewer_.Retire(std::move(viewer2_));
+        viewer_.Retire(std::move(frameSet_));
         frameSet_ = std::make_unique<TSubFrameSet>(viewer_, top_, nullptr);
         frameSet_->OwnerFrame = this;
         frameSet_->DocDepth = Depth + 1;
@@ -219,6 +220,19 @@ void TfvFrame::ReloadFiles(int32_t pos) {
     LoadFiles();
     if (viewer2_ && pos > 0 && LoadError.empty())
         viewer2_->SetViewPosition(pos);
+}
+
+void TfvFrame::Detach() {
+    if (top_) {
+        const int i = top_->FrameNames.IndexOfObject(this);
+        if (i >= 0)
+            top_->FrameNames.Delete(i);
+        if (top_->ActiveFrame == this)
+            top_->ActiveFrame = nullptr;
+    }
+    top_ = nullptr;
+    if (frameSet_)
+        frameSet_->Detach();
 }
 
 void TfvFrame::InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) {

@@ -6,7 +6,8 @@
 
 void TFrameViewer::AddHistory(std::unique_ptr<TFrameSet> old, int32_t pos) {
     if (historyMaxCount_ <= 0) {
-        return; // no history: the old set goes at once
+        Retire(std::move(old)); // no history: the old set goes at once
+        return;
     }
     historySets_.resize(static_cast<size_t>(history_.Count()));
     if (history_.Count() > 0) {

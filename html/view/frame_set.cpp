@@ -148,10 +148,20 @@ int TSubFrameSet::FrameCount() const {
     return n;
 }
 
+void TSubFrameSet::Detach() {
+    refreshTimer_.SetEnabled(false);
+    for (auto& child : list_)
+        child->Detach();
+    if (top_ != this)
+        top_ = nullptr;
+}
+
 void TSubFrameSet::Clear() {
     refreshTimer_.SetEnabled(false);
     RefreshDelay = 0;
     RefreshURL.clear();
+    for (auto& child : list_)
+        viewer_.Retire(std::move(child));
     list_.clear();
     dims_.clear();
     lines_.clear();

@@ -38,6 +38,8 @@ public:
     virtual void InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) = 0;
     // Every inner viewer below, in order.
     virtual void CollectViewers(std::vector<THTMLViewer*>& out) const = 0;
+    // The panel leaves its top set: its frames' names are taken out of the top set's list.
+    virtual void Detach() = 0;
 
     TFrameViewer& Viewer() const { return viewer_; }
     TFrameSet* TopSet() const { return top_; }
@@ -68,6 +70,7 @@ public:
     void ReloadFiles(int32_t pos) override;
     void InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) override;
     void CollectViewers(std::vector<THTMLViewer*>& out) const override;
+    void Detach() override;
 
     // Loads name (an empty name keeps the source: only the anchor moves) and scrolls to
     // dest; with history, the document left is recorded in the frame's history.
@@ -143,6 +146,7 @@ public:
     void ReloadFiles(int32_t pos) override;
     void InitializeDimensions(int32_t x, int32_t y, int32_t w, int32_t h) override;
     void CollectViewers(std::vector<THTMLViewer*>& out) const override;
+    void Detach() override;
     // Lays the children out at the client rectangle's size in proportion to their lengths.
     void PlaceInProportion();
 

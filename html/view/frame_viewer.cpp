@@ -41,7 +41,9 @@ TFrameViewer::TFrameViewer() : cache_(std::make_unique<TStringBitmapList>()) {
 }
 
 TFrameViewer::~TFrameViewer() {
+    *alive_ = false;
     // The sets (and their viewers) go before the image cache they share.
+    retired_.clear();
     historySets_.clear();
     curFrameSet_.reset();
 }
@@ -50,6 +52,29 @@ void TFrameViewer::BoundsChanged() {
     TFVBase::BoundsChanged();
     if (curFrameSet_)
         PlaceTop(*curFrameSet_);
+}
+
+void TFrameViewer::Retire(std::unique_ptr<TControl> control) {
+    if (!control)
+        return;
+    if (auto* panel = dynamic_cast<TFrameBase*>(control.get()))
+        panel->Detach();
+    control->Hide();
+    control->SetParent(nullptr);
+    retired_.push_back(std::move(control));
+    if (retirePosted_)
+        return;
+    retirePosted_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    Application().QueueCall([this, alive] {
+        if (auto a = alive.lock(); !a || !*a)
+            return;
+        retirePosted_ = false;
+        // Released in the order they left; each has already left its top set's names.
+        std::vector<std::unique_ptr<TControl>> gone = std::move(retired_);
+        retired_.clear();
+        gone.clear();
+    });
 }
 
 void TFrameViewer::PlaceTop(TFrameSet& set) {
@@ -438,7 +463,7 @@ void TFrameViewer::Clear() {
     auto fresh = std::make_unique<TFrameSet>(*this);
     fresh->SetParent(this);
     PlaceTop(*fresh);
-    curFrameSet_->SetParent(nullptr);
+    Retire(std::move(curFrameSet_));
     curFrameSet_ = std::move(fresh);
     historySets_.clear();
     history_.Clear();

@@ -278,6 +278,9 @@ public:
     // Processing reported by an inner viewer or by a load.
     void SetProcessing(bool value);
     TStringBitmapList& ImageCache() { return *cache_; }
+    // Takes a panel or viewer off the screen and releases it once the current event is
+    // over: a link click may replace the very viewer whose click handler is still running.
+    void Retire(std::unique_ptr<TControl> control);
     // Shows an error message where a page could not be loaded (an empty page naming it).
     static std::string ErrorPage(const std::string& title, const std::string& message);
 
@@ -310,6 +313,9 @@ private:
     THTMLViewer* activeViewer_ = nullptr;
     bool processing_ = false;
     int processingDepth_ = 0;
+    std::vector<std::unique_ptr<TControl>> retired_;
+    bool retirePosted_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Frames made while reading one frame-set document, against hostile documents.
     int readFrames_ = 0;
     static constexpr int kMaxFrames = 256;

@@ -13,6 +13,10 @@ struct TDimsCase {
     std::vector<int16_t> dims;
 };
 
+void PrintTo(const TDimsCase& c, std::ostream* os) {
+    *os << '"' << c.value << '"';
+}
+
 class DimsTest : public ::testing::TestWithParam<TDimsCase> {};
 
 TEST_P(DimsTest, EntriesAreStoredAsOneNumberEach) {
@@ -33,6 +37,10 @@ struct TLengthCase {
     int32_t length;
     std::vector<int32_t> lengths;
 };
+
+void PrintTo(const TLengthCase& c, std::ostream* os) {
+    *os << c.dims.size() << " entries at " << c.length;
+}
 
 class LengthTest : public ::testing::TestWithParam<TLengthCase> {};
 

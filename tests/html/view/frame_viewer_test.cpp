@@ -4,6 +4,7 @@
 
 #include "html/doc/font_obj.h"
 #include "html/doc/image_obj.h"
+#include "platform/graphics/canvas.h"
 #include "tests/html/view/frame_util.h"
 
 using folio_test::FrameTest;
@@ -417,4 +418,26 @@ TEST_F(FrameTest, ClicksWhileProcessingAreSwallowed) {
     fv->SetProcessing(false);
     EXPECT_TRUE(handled);
     EXPECT_EQ(fv->CurrentFile(), "a.html");
+}
+
+TEST_F(FrameTest, AClickThatReplacesItsOwnViewerLeavesItAliveUntilTheEventIsOver) {
+    pages["a.html"] = Page("A", "<a href=b.html>LINK LINK LINK</a>");
+    pages["b.html"] = Page("B");
+    fv->Load("a.html");
+    THTMLViewer* old = Frame("");
+    TCanvas canvas(600, 400);
+    fv->PaintTo(canvas, 0, 0);
+    // Press and release on the link, through the paint panel as the pointer does.
+    TPaintPanel& panel = old->PaintPanel();
+    panel.MouseMove(0, 30, 14);
+    panel.MouseDown(TMouseButton::mbLeft, ssLeft, 30, 14);
+    panel.MouseUp(TMouseButton::mbLeft, 0, 30, 14);
+    EXPECT_EQ(fv->CurrentFile(), "b.html");
+    EXPECT_EQ(Title(""), "B");
+    EXPECT_NE(Frame(""), old);
+    // Off the screen, and released with the next messages.
+    const std::vector<THTMLViewer*> shown = fv->Viewers();
+    EXPECT_EQ(std::find(shown.begin(), shown.end(), old), shown.end());
+    Application().ProcessMessages();
+    EXPECT_EQ(fv->Viewers().size(), 1u);
 }
