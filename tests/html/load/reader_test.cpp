@@ -248,6 +248,30 @@ TEST_F(ReaderTest, PreKeepsLinesAndSpaces) {
     EXPECT_FALSE(Font("e").Bold);
 }
 
+TEST_F(ReaderTest, PreEndsAtTheEndOfItsTableCell) {
+    TSectionList& doc = Load("<table><tr><td><pre>a\nb</td><td>c</table>");
+    auto tables = All<TTableBlock>(doc);
+    ASSERT_EQ(tables.size(), 1u);
+    ASSERT_EQ(tables[0]->Table->Rows.size(), 1u);
+    EXPECT_EQ(tables[0]->Table->Rows[0]->Count(), 2);
+    auto pres = All<TPreFormated>(doc);
+    ASSERT_EQ(pres.size(), 2u);
+    EXPECT_EQ(pres[1]->Text(), "b");
+    EXPECT_EQ(dynamic_cast<TPreFormated*>(SectionWith(doc, "c")), nullptr);
+}
+
+TEST_F(ReaderTest, ParagraphAndFormInsidePre) {
+    TSectionList& doc = Load("<pre>x<p>\ny</p>z<form action=f><input name=i></form>w</pre>");
+    ASSERT_EQ(doc.Forms.Count(), 1);
+    EXPECT_EQ(doc.Forms[0]->Action, "f");
+    ASSERT_EQ(doc.Controls.size(), 1u);
+    EXPECT_EQ(doc.Controls[0]->Form, doc.Forms[0]);
+    std::string texts;
+    for (TPreFormated* p : All<TPreFormated>(doc))
+        texts += "[" + p->Text() + "]";
+    EXPECT_EQ(texts, "[x][y][z][\x02][w]");
+}
+
 TEST_F(ReaderTest, PlainTextIsPreformattedLineByLine) {
     page.LoadText("one <b>\r\ntwo &amp;\n");
     auto pres = All<TPreFormated>(page.Document());
