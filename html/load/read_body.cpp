@@ -167,9 +167,6 @@ void THtmlReader::DoBody(const TSymSet& term) {
                 DoMeta();
             Next();
             break;
-        case StyleSym:
-            DoStyle();
-            break;
         default:
             if (CommonSet().test(lex_.Sy))
                 DoCommon();

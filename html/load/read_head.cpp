@@ -136,7 +136,7 @@ void THtmlReader::LoadStyleSheet(const std::string& href) {
     ParseStyleText(doc_.StyleSheet, NormaliseLineEnds(text), base);
 }
 
-void THtmlReader::DoStyle() {
+void THtmlReader::ReadStyleElement() {
     // The style sheet parser reads the element's text straight from the character layer,
     // starting at the ">" of the STYLE tag, and stops at the "<" of what follows.
     char ch = lex_.LCh;
@@ -146,7 +146,6 @@ void THtmlReader::DoStyle() {
                         return lex_.LCh;
                     },
                     {});
-    Next();
 }
 
 void THtmlReader::DoSound() {

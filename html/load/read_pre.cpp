@@ -195,6 +195,10 @@ void THtmlReader::DoPre() {
                 PopLevel("font");
                 FontChanged();
                 break;
+            case StyleSym:
+                flush();
+                ReadStyleElement();
+                break;
             case PreEndSym:
             case TDEndSym:
             case THEndSym:

@@ -66,8 +66,12 @@ private:
     // ---- set-up and state (html_reader.cpp)
     void Begin();
     void Finish();
+    // Reads the next symbol. A STYLE element's text is never content: whichever routine
+    // passes over its start tag, the sheet is read first.
     void Next() {
         ++reads_;
+        if (lex_.Sy == StyleSym)
+            ReadStyleElement();
         lex_.ReadSymbol();
     }
     bool BodyEmpty() const;
@@ -134,7 +138,8 @@ private:
     void DoBase();
     void DoMeta();
     void DoLink();
-    void DoStyle();
+    // The text of a STYLE element, its start tag's ">" current; stops at the "<" after it.
+    void ReadStyleElement();
     void DoSound();
     void DoMap(bool readNext);
     void LoadStyleSheet(const std::string& href);

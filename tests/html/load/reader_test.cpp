@@ -344,6 +344,19 @@ TEST_F(ReaderTest, ScriptAndStyleTextIsNotContent) {
     EXPECT_EQ(s->Text(), "shown");
 }
 
+TEST_F(ReaderTest, StyleElementsAnywhereAreSheetsNotText) {
+    TSectionList& doc = Load("<ul><style>em { color: #ff0000 }</style><li>one</ul>"
+                             "<table><style>b { color: #00ff00 }</style><tr><td><em>red</em>"
+                             "<b>green</b></table><pre>x<style>i {}</style>y</pre>");
+    EXPECT_EQ(SectionWith(doc, "color"), nullptr);
+    EXPECT_EQ(Font("red").Color & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(Font("green").Color & 0xFFFFFF, 0x00FF00u);
+    std::string texts;
+    for (TPreFormated* p : All<TPreFormated>(doc))
+        texts += "[" + p->Text() + "]";
+    EXPECT_EQ(texts, "[xy]");
+}
+
 TEST_F(ReaderTest, MetaAndSoundEventsReachTheHost) {
     std::string meta, sound;
     int loop = 0;
