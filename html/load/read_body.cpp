@@ -344,8 +344,7 @@ void THtmlReader::DoCommon() {
             cell_->Add(std::make_unique<TPage>(&doc_));
         Next();
         break;
-    case ScriptSym:
-        lex_.ReadScript(host_.OnScript);
+    case ScriptSym: // Next reads the script
         Next();
         break;
     case NoBrSym:

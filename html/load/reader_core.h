@@ -66,12 +66,14 @@ private:
     // ---- set-up and state (html_reader.cpp)
     void Begin();
     void Finish();
-    // Reads the next symbol. A STYLE element's text is never content: whichever routine
-    // passes over its start tag, the sheet is read first.
+    // Reads the next symbol. The text of STYLE and SCRIPT elements is never content:
+    // whichever routine passes over their start tag, the sheet or script is read first.
     void Next() {
         ++reads_;
         if (lex_.Sy == StyleSym)
             ReadStyleElement();
+        else if (lex_.Sy == ScriptSym)
+            lex_.ReadScript(host_.OnScript);
         lex_.ReadSymbol();
     }
     bool BodyEmpty() const;

@@ -355,6 +355,7 @@ TEST_F(ReaderTest, StyleElementsAnywhereAreSheetsNotText) {
     for (TPreFormated* p : All<TPreFormated>(doc))
         texts += "[" + p->Text() + "]";
     EXPECT_EQ(texts, "[xy]");
+    EXPECT_EQ(SectionWith(Load("<table><script>var a;</script><tr><td>x</table>"), "var"), nullptr);
 }
 
 TEST_F(ReaderTest, MetaAndSoundEventsReachTheHost) {
