@@ -67,7 +67,11 @@ TfvFrame::TfvFrame(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* parentSet
     refreshTimer_.OnTimer = [this](TTimer& t) {
         t.SetEnabled(false);
         try {
-            frLoadFromFile(refreshURL_, {}, false);
+            // A page shown whole is replaced whole.
+            if (top_ && top_->SingleFrame() == this)
+                viewer_.Load(refreshURL_);
+            else
+                frLoadFromFile(refreshURL_, {}, false);
         } catch (const std::exception& e) {
             Application().HandleException(e);
         }

@@ -140,10 +140,13 @@ TSubFrameSet::~TSubFrameSet() {
 int TSubFrameSet::FrameCount() const {
     int n = 0;
     for (const auto& child : list_) {
-        if (const auto* set = dynamic_cast<const TSubFrameSet*>(child.get()))
+        if (const auto* set = dynamic_cast<const TSubFrameSet*>(child.get())) {
             n += set->FrameCount();
-        else
+        } else {
             ++n;
+            if (const auto* f = dynamic_cast<const TfvFrame*>(child.get()); f && f->FrameSet())
+                n += f->FrameSet()->FrameCount();
+        }
     }
     return n;
 }
@@ -227,11 +230,13 @@ void TSubFrameSet::EndFrameSet() {
     // Extra frames share what is left; missing frames are empty ones.
     while (dims_.size() < list_.size())
         dims_.push_back(-1);
-    while (list_.size() < dims_.size()) {
+    while (list_.size() < dims_.size() &&
+           (!top_ || top_->FrameCount() < TFrameViewer::kMaxFrames)) {
         auto frame = std::make_unique<TfvFrame>(viewer_, top_, this);
         frame->SetParent(this);
         list_.push_back(std::move(frame));
     }
+    dims_.resize(list_.size()); // what the bound on frames left out takes no room
     FBase = viewer_.Base;
     BaseTarget = viewer_.BaseTarget;
     fixed_.assign(list_.size() + 1, false);

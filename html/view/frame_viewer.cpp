@@ -204,12 +204,22 @@ void TFrameViewer::ReadFrameSet(TSubFrameSet& set, const THtmlSource& source) {
         Base = saved.base;
         BaseTarget = saved.baseTarget;
     }
-    // A refresh without an address reloads the set's own document.
-    if (set.RefreshDelay > 0 && set.RefreshURL.empty()) {
+    if (set.RefreshDelay > 0) {
+        // The set's own document: the default address, and the folder of a relative one.
+        std::string own;
         if (set.OwnerFrame)
-            set.RefreshURL = set.OwnerFrame->Source;
+            own = set.OwnerFrame->Source;
         else if (auto* top = dynamic_cast<TFrameSet*>(&set))
-            set.RefreshURL = top->CurrentFile;
+            own = top->CurrentFile;
+        if (set.RefreshURL.empty())
+            set.RefreshURL = own;
+        if (!Requested() && !set.RefreshURL.empty()) {
+            // Only a file that is there is worth coming back for.
+            const std::string& url = set.RefreshURL;
+            set.RefreshURL = ExpandFileName(url[0] == '/' ? url : ExtractFilePath(own) + url);
+            if (!FileExists(set.RefreshURL))
+                set.RefreshDelay = 0;
+        }
     }
 }
 
@@ -222,6 +232,9 @@ TSubFrameSet* TFrameViewer::SetOf(TObject* owner) const {
 void TFrameViewer::AddFrame(TObject* owner, TAttributeList& attrs, const std::string& fileName) {
     TSubFrameSet* set = SetOf(owner);
     if (!set || readFrames_ >= kMaxFrames)
+        return;
+    // Frame-set documents inside frames multiply: the whole tree of one top set is bounded.
+    if (set->TopSet() && set->TopSet()->FrameCount() >= kMaxFrames)
         return;
     if (set->AddFrame(attrs, fileName))
         ++readFrames_;

@@ -224,6 +224,9 @@ public:
         return OnStringsRequest || OnStreamRequest || OnBufferRequest || OnFileRequest;
     }
 
+    // The most frames one top set holds, nested frame-set documents included.
+    static constexpr int kMaxFrames = 256;
+
     // ---- events ----
     THotSpotTargetEvent OnHotSpotTargetCovered;
     THotSpotTargetClickEvent OnHotSpotTargetClick;
@@ -318,7 +321,6 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Frames made while reading one frame-set document, against hostile documents.
     int readFrames_ = 0;
-    static constexpr int kMaxFrames = 256;
     // The text of the last style sheet the owner served (the reader reads it at once).
     TMemoryStream styleStream_;
 };

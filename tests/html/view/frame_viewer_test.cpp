@@ -441,3 +441,27 @@ TEST_F(FrameTest, AClickThatReplacesItsOwnViewerLeavesItAliveUntilTheEventIsOver
     Application().ProcessMessages();
     EXPECT_EQ(fv->Viewers().size(), 1u);
 }
+
+TEST_F(FrameTest, FrameSetsThatMultiplyAreBounded) {
+    // Every frame holds the document again: without a bound, 20 to the power of the depth.
+    std::string set = "<frameset cols=\"*,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*,*\">";
+    for (int i = 0; i < 20; ++i)
+        set += "<frame src=many.html>";
+    pages["many.html"] = set + "</frameset>";
+    fv->Load("many.html");
+    EXPECT_LE(fv->CurFrameSet().FrameCount(), 256);
+    EXPECT_GE(fv->CurFrameSet().FrameCount(), 20);
+}
+
+TEST_F(FrameTest, AFrameSetsRefreshReloadsTheWholeSet) {
+    pages["fs.html"] = "<head><meta http-equiv=refresh content=\"1;url=b.html\"></head>"
+                       "<frameset cols=\"*,*\"><frame src=a.html><frame src=a.html></frameset>";
+    pages["a.html"] = Page("A");
+    pages["b.html"] = Page("B");
+    fv->SetfvOptions(TFrameViewerOptions{fvMetaRefresh});
+    fv->Load("fs.html");
+    EXPECT_EQ(fv->CurFrameSet().RefreshURL, "b.html");
+    clock.Advance(1000);
+    Application().ProcessMessages();
+    EXPECT_EQ(fv->CurrentFile(), "b.html");
+}
