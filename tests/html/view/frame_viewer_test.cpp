@@ -5,7 +5,11 @@
 #include "html/doc/font_obj.h"
 #include "html/doc/image_obj.h"
 #include "platform/graphics/canvas.h"
+#include "tests/support/temp_dir.h"
+
 #include "tests/html/view/frame_util.h"
+#include <filesystem>
+#include <fstream>
 
 using folio_test::FrameTest;
 
@@ -464,4 +468,61 @@ TEST_F(FrameTest, AFrameSetsRefreshReloadsTheWholeSet) {
     clock.Advance(1000);
     Application().ProcessMessages();
     EXPECT_EQ(fv->CurrentFile(), "b.html");
+}
+
+TEST(FrameFiles, WithoutRequestEventsFramesAreFilesBesideTheirFrameSet) {
+    folio_test::TempDir dir;
+    const auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+    };
+    std::filesystem::create_directory(dir / "pages");
+    write("fs.html", "<frameset cols=\"*,*,*\"><frame name=a src=\"pages/a.html\">"
+                     "<frame name=t src=notes.txt><frame name=i src=\"pic%20one.gif\"></frameset>");
+    write("based.html", "<head><base href=\"file://" + dir.Path() +
+                            "/pages/\"></head><frameset cols=\"*\"><frame name=a src=a.html>"
+                            "</frameset>");
+    write("pages/a.html", "<title>A</title><a href=\"b.html\">to b</a>");
+    write("pages/b.html", "<title>B</title>");
+    write("notes.txt", "plain <text>");
+    write("pic one.gif", std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00"
+                                     "!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01"
+                                     "\x00\x00\x02\x02D\x01\x00;",
+                                     43));
+    TFrameViewer fv;
+    fv.SetBounds(0, 0, 600, 300);
+    fv.Load(dir / "fs.html");
+    EXPECT_EQ(fv.CurrentFile(), dir / "fs.html");
+    ASSERT_NE(fv.FrameByName("a"), nullptr);
+    EXPECT_EQ(fv.FrameByName("a")->Source, dir / "pages/a.html");
+    EXPECT_EQ(fv.FrameByName("t")->HtmlViewer()->CurrentFileType(), TextType);
+    EXPECT_EQ(fv.FrameByName("i")->HtmlViewer()->CurrentFileType(), ImgType);
+    EXPECT_EQ(fv.FrameByName("i")->Source, dir / "pic one.gif");
+
+    // A link resolves against the page's own folder.
+    THTMLViewer* a = fv.FrameByName("a")->HtmlViewer();
+    a->SetURL("b.html");
+    a->FollowLink();
+    EXPECT_EQ(fv.FrameByName("a")->HtmlViewer()->DocumentTitle(), "B");
+    EXPECT_EQ(fv.Visited()[0], dir / "pages/b.html");
+
+    // The frame set's base element places its frames' sources.
+    fv.Load(dir / "based.html");
+    EXPECT_EQ(fv.FrameByName("a")->Source, dir / "pages/a.html");
+    EXPECT_EQ(fv.FrameByName("a")->HtmlViewer()->DocumentTitle(), "A");
+}
+
+TEST_F(FrameTest, ObjectClicksReachTheOwnerFromTheInnerViewer) {
+    pages["a.html"] = Page("A");
+    TObject* from = nullptr;
+    std::string said;
+    fv->OnObjectClick = [&](TObject* sender, TFormControlObj*, const std::string& onClick) {
+        from = sender;
+        said = onClick;
+    };
+    fv->Load("a.html");
+    THTMLViewer* v = Frame("");
+    ASSERT_TRUE(v->OnObjectClick);
+    v->OnObjectClick(v, nullptr, "create");
+    EXPECT_EQ(from, v);
+    EXPECT_EQ(said, "create");
 }
