@@ -27,19 +27,6 @@ std::string ChainBase(const TfvFrame& frame) {
     return {};
 }
 
-class TProcessingScope {
-public:
-    explicit TProcessingScope(TFrameViewer& viewer) : viewer_(viewer) {
-        viewer_.SetProcessing(true);
-    }
-    ~TProcessingScope() { viewer_.SetProcessing(false); }
-    TProcessingScope(const TProcessingScope&) = delete;
-    TProcessingScope& operator=(const TProcessingScope&) = delete;
-
-private:
-    TFrameViewer& viewer_;
-};
-
 } // namespace
 
 std::string TFrameViewer::ExpandName(const std::string& link) const {
@@ -138,7 +125,7 @@ void TFrameViewer::LinkClick(THTMLViewer* viewer, const std::string& url, bool& 
         loadTop = true;
 
     try {
-        TProcessingScope processing(*this);
+        TFVProcessingScope processing(*this);
         if (loadTop) {
             if (name.empty()) {
                 if (TfvFrame* only = curFrameSet_->SingleFrame())

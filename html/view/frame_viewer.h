@@ -324,3 +324,17 @@ private:
     // The text of the last style sheet the owner served (the reader reads it at once).
     TMemoryStream styleStream_;
 };
+
+// Processing on for the length of a scope, however it ends.
+class TFVProcessingScope {
+public:
+    explicit TFVProcessingScope(TFrameViewer& viewer) : viewer_(viewer) {
+        viewer_.SetProcessing(true);
+    }
+    ~TFVProcessingScope() { viewer_.SetProcessing(false); }
+    TFVProcessingScope(const TFVProcessingScope&) = delete;
+    TFVProcessingScope& operator=(const TFVProcessingScope&) = delete;
+
+private:
+    TFrameViewer& viewer_;
+};
