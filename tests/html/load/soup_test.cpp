@@ -3,6 +3,7 @@
 // (named positions, controls, sections dropped or moved) as well as crashes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -111,11 +112,18 @@ const std::vector<std::string>& Pieces() {
     return pieces;
 }
 
+// FOLIO_SOUP_ROUNDS and FOLIO_SOUP_SEED run a longer or another soup by hand.
+int EnvNumber(const char* name, int fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::atoi(v) : fallback;
+}
+
 TEST(TagSoup, IsReadLaidOutAndPaintedWithoutFault) {
-    std::mt19937 random(20261208);
+    std::mt19937 random(static_cast<unsigned>(EnvNumber("FOLIO_SOUP_SEED", 20261208)));
     const auto& pieces = Pieces();
     THeadlessPage page;
-    for (int round = 0; round < 150; ++round) {
+    const int rounds = EnvNumber("FOLIO_SOUP_ROUNDS", 150);
+    for (int round = 0; round < rounds; ++round) {
         std::string html;
         const int count = 20 + static_cast<int>(random() % 300);
         for (int i = 0; i < count; ++i)
