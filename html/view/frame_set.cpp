@@ -153,6 +153,9 @@ int TSubFrameSet::FrameCount() const {
 
 void TSubFrameSet::Detach() {
     refreshTimer_.SetEnabled(false);
+    if (top_ && top_->DraggingSet == this)
+        top_->DraggingSet = nullptr;
+    dragBorder_ = -1;
     for (auto& child : list_)
         child->Detach();
     if (top_ != this)
