@@ -1,6 +1,7 @@
 #pragma once
-// foliobuilder render PAGE -o OUT.png [--width N] [--dump]: lays a page (HTML, text or a
-// picture) out with the document engine, headless, and writes its picture or its layout dump.
+// foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]: lays a page (HTML,
+// text or a picture) out with the document engine, headless, and writes its picture or its
+// layout dump. A frame-set page is drawn whole by the frame viewer at N x --height pixels.
 #include <string>
 #include <vector>
 

@@ -33,9 +33,10 @@ protected:
             stream = &pageStream;
         };
         fv->OnImageRequest = [this](TObject*, const std::string& src, TMemoryStream*& stream) {
+            // The builder's loader raises for a picture it does not have.
             requests.push_back("image:" + src);
-            throw Exception("Can't load resource: " + src);
             stream = nullptr;
+            throw Exception("Can't load resource: " + src);
         };
     }
     void TearDown() override {
