@@ -10,6 +10,7 @@
 #include "html/doc/dump.h"
 #include "html/image/bitmap_cache.h"
 #include "html/load/html_reader.h"
+#include "html/load/page_background.h"
 #include "html/load/png_band_writer.h"
 #include "html/reader/UrlSubs.h"
 #include "platform/base/files.h"
@@ -174,38 +175,10 @@ std::string THeadlessPage::Dump() const {
     return out.Text();
 }
 
-void THeadlessPage::PaintBackground(TCanvas& canvas, int32_t top) {
-    const TRect all{0, 0, canvas.Width(), canvas.Height()};
-    canvas.Brush.Color = doc_->Background;
-    canvas.Brush.Style = bsSolid;
-    canvas.FillRect(all);
-    const TBitmap* image = doc_->ImagesOn ? doc_->BackImage() : nullptr;
-    if (!image || image->Empty())
-        return;
-    const TBitmap* mask = doc_->BackgroundMask;
-    const int bw = image->Width(), bh = image->Height();
-    // Small pictures are first repeated into a larger tile, so that painting a band takes a
-    // bounded number of blits whatever the picture's size.
-    const int tw = bw * std::max(1, 256 / bw), th = bh * std::max(1, 256 / bh);
-    TCanvas tile(tw, th);
-    tile.Brush.Color = doc_->Background;
-    tile.FillRect(TRect{0, 0, tw, th});
-    for (int y = 0; y < th; y += bh) {
-        for (int x = 0; x < tw; x += bw) {
-            if (mask && mask->Width() == bw && mask->Height() == bh)
-                tile.DrawMasked(TRect{x, y, x + bw, y + bh}, *image, *mask);
-            else
-                tile.Draw(x, y, *image);
-        }
-    }
-    // Tiles are aligned to the document: the grid moves with the scroll position.
-    for (int y = -(top % th); y < canvas.Height(); y += th)
-        for (int x = 0; x < canvas.Width(); x += tw)
-            canvas.CopyRect(TRect{x, y, x + tw, y + th}, tile, TRect{0, 0, tw, th});
-}
-
 void THeadlessPage::Paint(TCanvas& canvas, int32_t top) {
-    PaintBackground(canvas, top);
+    // The viewer's own background painting: colour, or the picture tiled from the document's
+    // origin.
+    PaintPageBackground(canvas, TRect{0, 0, canvas.Width(), canvas.Height()}, *doc_, 0, top);
     doc_->ScrollTo(top);
     const TRect clip{0, 0, canvas.Width(), canvas.Height()};
     doc_->DrawCell(canvas, clip, canvas.Width(), 0, top, 0, 0);

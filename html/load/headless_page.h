@@ -55,7 +55,6 @@ private:
     // Clears the document and gives it the viewer's defaults; names resolve against baseDir.
     void Prepare(const std::string& baseDir);
     std::string ExpandName(const std::string& name) const;
-    void PaintBackground(TCanvas& canvas, int32_t top);
 
     std::unique_ptr<TStringBitmapList> cache_;
     std::unique_ptr<TSectionList> doc_;
