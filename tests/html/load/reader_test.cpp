@@ -358,6 +358,29 @@ TEST_F(ReaderTest, StyleElementsAnywhereAreSheetsNotText) {
     EXPECT_EQ(SectionWith(Load("<table><script>var a;</script><tr><td>x</table>"), "var"), nullptr);
 }
 
+TEST_F(ReaderTest, IncludesAreReadInPlace) {
+    TReaderHost host;
+    std::string command;
+    host.OnInclude = [&](TObject*, const std::string& cmd, std::unique_ptr<TStringList> params,
+                         std::string& text) {
+        command = cmd + " " + (params && params->Count() ? params->Strings(0) : "");
+        text = "<b>included</b>";
+    };
+    page.LoadHtml("", "");
+    ParseHTMLDocument(page.Document(), THtmlSource::Text("before <!--#insert file=\"x\" --> after"),
+                      host);
+    EXPECT_EQ(command, "insert FILE=\"x\"");
+    EXPECT_TRUE(Font("included").Bold);
+    EXPECT_EQ(SectionWith(page.Document(), "before")->Text(), "before included after");
+}
+
+TEST_F(ReaderTest, ControlsOutsideAFormShareAnImplicitOne) {
+    TSectionList& doc = Load("<input name=a><p><input type=checkbox name=b></p>");
+    ASSERT_EQ(doc.Controls.size(), 2u);
+    ASSERT_EQ(doc.Forms.Count(), 1);
+    EXPECT_EQ(doc.Controls[0]->Form, doc.Controls[1]->Form);
+}
+
 TEST_F(ReaderTest, MetaAndSoundEventsReachTheHost) {
     std::string meta, sound;
     int loop = 0;
