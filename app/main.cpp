@@ -1,11 +1,37 @@
-// foliobuilder: the site book builder.
+// foliobuilder: the site book builder. Without arguments it opens the builder's window; with a
+// subcommand it works on the command line, headless.
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "app/command_line.h"
+#include "app/main_window.h"
 #include "app/settings/settings_dir.h"
 #include "platform/base/files.h"
+#include "platform/fltk/fltk_gui.h"
+
+namespace {
+
+int RunWindow() {
+    TBuilderWindowEnvironment env;
+    env.BuilderDir = ProgramDir();
+    env.SettingsDir = SettingsDirectory();
+    env.IniFileName = IniFileName();
+    try {
+        TFltkGui gui;
+        return RunBuilderWindow(env);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "foliobuilder: %s\n", e.what());
+        std::fprintf(stderr, "Without a display, use the commands (foliobuilder --help).\n");
+        return 1;
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (argc <= 1)
+        return RunWindow();
     TCommandLineEnvironment env;
     env.BuilderDir = ProgramDir();
     env.SettingsDir = SettingsDirectory();
