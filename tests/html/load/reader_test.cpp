@@ -358,6 +358,30 @@ TEST_F(ReaderTest, StyleElementsAnywhereAreSheetsNotText) {
     EXPECT_EQ(SectionWith(Load("<table><script>var a;</script><tr><td>x</table>"), "var"), nullptr);
 }
 
+TEST_F(ReaderTest, EverySourceKind) {
+    folio_test::TempDir dir;
+    const std::string file = dir.Path() + "/p.html";
+    std::ofstream(file) << "<p>from a file";
+    TStringList list;
+    list.Add("<p>from");
+    list.Add("a list");
+    TMemoryStream stream;
+    const std::string text = "<p>from a stream";
+    stream.Write(text.data(), static_cast<int64_t>(text.size()));
+    const std::string buffer = "<p>from a buffer";
+    TReaderHost host;
+    for (const THtmlSource& source :
+         {THtmlSource::File(file), THtmlSource::Strings(&list), THtmlSource::Stream(&stream),
+          THtmlSource::Buffer(buffer.data(), buffer.size())}) {
+        page.LoadHtml("", "");
+        ParseHTMLDocument(page.Document(), source, host);
+        EXPECT_NE(SectionWith(page.Document(), "from"), nullptr);
+    }
+    page.LoadHtml("<p>kept", "");
+    ParseHTMLDocument(page.Document(), THtmlSource::File(dir.Path() + "/none.html"), host);
+    EXPECT_NE(SectionWith(page.Document(), "kept"), nullptr) << "an unreadable file adds nothing";
+}
+
 TEST_F(ReaderTest, IncludesAreReadInPlace) {
     TReaderHost host;
     std::string command;
