@@ -168,6 +168,27 @@ TEST_F(RenderTest, TallPagesArePaintedInBandsIntoOnePicture) {
     EXPECT_GT(red, 10);
 }
 
+TEST_F(RenderTest, PicturesOfVeryTallPagesAreCutWithAMessage) {
+    std::string html = "<body bgcolor=white>";
+    for (int i = 0; i < 14000; ++i)
+        html += "x<br>";
+    const std::string page = Write("huge.html", html);
+    const std::string png = dir.Path() + "/huge.png";
+    ASSERT_EQ(Run({page, "--width", "20", "-o", png}), kExitOk) << err.Text();
+    // Cairo reads no picture this tall; the header says its size.
+    std::ifstream in(png, std::ios::binary);
+    unsigned char head[24] = {};
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    const auto be32 = [&](int at) {
+        return (head[at] << 24) | (head[at + 1] << 16) | (head[at + 2] << 8) | head[at + 3];
+    };
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(head + 12), 4), "IHDR");
+    EXPECT_EQ(be32(16), 20);
+    EXPECT_EQ(be32(20), 262144);
+    EXPECT_NE(err.Text().find("the picture shows its first 262144 rows"), std::string::npos)
+        << err.Text();
+}
+
 TEST_F(RenderTest, HelpNamesRender) {
     TCommandLineEnvironment env;
     env.Out = out.File();
