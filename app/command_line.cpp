@@ -302,8 +302,8 @@ void PrintFolioBuilderUsage(std::FILE* to) {
 int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
                                const TCommandLineEnvironment& env) {
     if (args.empty()) {
-        std::fprintf(env.Err, "foliobuilder: the builder's window is not part of this build yet; "
-                              "use the commands below.\n");
+        std::fprintf(env.Err, "foliobuilder: the builder's window needs a display (is DISPLAY "
+                              "set?); without one, use the commands below.\n");
         PrintFolioBuilderUsage(env.Err);
         return kExitUsage;
     }

@@ -32,8 +32,8 @@ enum : int {
     kExitUsage = 2,
 };
 
-// args excludes the program name. No arguments is for the window, which this entry does not
-// open: it prints a note and the usage and returns kExitUsage.
+// args excludes the program name. No arguments is for the window, which main opens when there
+// is a display; here it prints a note and the usage and returns kExitUsage.
 int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
                                const TCommandLineEnvironment& env);
 

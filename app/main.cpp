@@ -12,6 +12,7 @@
 
 namespace {
 
+// The window, when a display can be opened; the caller falls back to the command line's note.
 int RunWindow() {
     TBuilderWindowEnvironment env;
     env.BuilderDir = ProgramDir();
@@ -22,7 +23,6 @@ int RunWindow() {
         return RunBuilderWindow(env);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "foliobuilder: %s\n", e.what());
-        std::fprintf(stderr, "Without a display, use the commands (foliobuilder --help).\n");
         return 1;
     }
 }
@@ -30,7 +30,7 @@ int RunWindow() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc <= 1)
+    if (argc <= 1 && TFltkGui::DisplayAvailable())
         return RunWindow();
     TCommandLineEnvironment env;
     env.BuilderDir = ProgramDir();

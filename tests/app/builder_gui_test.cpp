@@ -317,3 +317,21 @@ TEST_F(BuilderWindowTest, PlacementAndLastDirComeBackNextTime) {
     EXPECT_NE(ini.find("[FolioerF]"), std::string::npos) << ini;
     EXPECT_NE(ini.find("lastDir=" + tmp.Path()), std::string::npos) << ini;
 }
+
+// The program itself: without arguments and with a display it opens the builder's window.
+TEST_F(BuilderWindowTest, FoliobuilderWithoutArgumentsOpensItsWindow) {
+    const char* binary = std::getenv("FOLIO_BINARY_DIR");
+    if (!binary)
+        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
+    window->SetCaption("The test's own window"); // so the search finds the program's only
+    const std::string bin = tmp.Path() + "/bin";
+    fs::create_directories(bin);
+    for (const char* program : {"foliobuilder", "Folio3.bin"})
+        fs::copy_file(std::string(binary) + "/bin/" + program, bin + "/" + program);
+    xvfb::TBackground program({bin + "/foliobuilder"});
+    ASSERT_TRUE(program.Started());
+    EXPECT_TRUE(
+        Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Vants FolioBuilder 3$"}, 10000));
+    // Still running: the window waits for its user.
+    EXPECT_FALSE(program.Reap(100));
+}
