@@ -195,6 +195,10 @@ TEST_F(BuilderWindowTest, MakesABookThroughTheWindow) {
         }
     EXPECT_GT(cellPixels, 200) << "the button row is not on the screen";
     EXPECT_GT(whitePixels, shot.Width() * shot.Height() / 4) << "the page is not on the screen";
+    // Panel2's border frames the page.
+    for (const TPoint p : {TPoint{5, 150}, TPoint{shot.Width() - 5, 150}, TPoint{200, 5},
+                           TPoint{200, shot.Height() - 5}})
+        EXPECT_NE(shot.GetPixel(p.X, p.Y), clWhite) << p.X << "," << p.Y;
 
     const std::string site = tmp.Path() + "/site";
     const char* source = std::getenv("FOLIO_SOURCE_DIR");
@@ -268,6 +272,9 @@ TEST_F(BuilderWindowTest, CancelStopsALargeBuildAndLeavesNoBook) {
         if (steps++ > 0)
             return;
         EXPECT_TRUE(w.ProgressShown());
+        PumpUntil([] { return false; }, 100); // let the strip paint for the picture
+        TCanvas shot(w.Width(), w.Height());
+        EXPECT_TRUE(SaveScreenshot(w, ScreensDir() + "/builder-progress.png", shot));
         askedBefore = dialogs.Asked().size();
         const bool keySent = AltKey('3');
         PumpUntil([] { return false; }, 50); // give a wrongly unlocked command its chance
