@@ -4,9 +4,57 @@
 
 #include "html/doc/floating_obj.h"
 
+void TIndentIndex::Clear() {
+    done_ = 0;
+    floats_.clear();
+    byMaker_.clear();
+}
+
+void TIndentIndex::Sync(const std::vector<IndentRec>& list) {
+    if (list.size() < done_)
+        Clear(); // the list was emptied behind our back
+    for (; done_ < list.size(); ++done_) {
+        const IndentRec& r = list[done_];
+        if (r.Maker == nullptr)
+            floats_.push_back(static_cast<int>(done_));
+        else
+            byMaker_[r.Maker].push_back(static_cast<int>(done_));
+    }
+}
+
+const std::vector<int>* TIndentIndex::Made(const void* maker) const {
+    if (maker == nullptr)
+        return nullptr;
+    auto it = byMaker_.find(maker);
+    return it == byMaker_.end() ? nullptr : &it->second;
+}
+
+const TIndentIndex& IndentManagerBasic::IndexOf(const std::vector<IndentRec>& list) const {
+    TIndentIndex& index = &list == &L ? leftIndex_ : rightIndex_;
+    index.Sync(list);
+    return index;
+}
+
+template <class F> void IndentManagerBasic::ForSeen(const std::vector<IndentRec>& list, F f) const {
+    const TIndentIndex& index = IndexOf(list);
+    for (int i : index.Floats())
+        f(list[static_cast<size_t>(i)]);
+    if (const std::vector<int>* own = index.Made(Current))
+        for (int i : *own)
+            f(list[static_cast<size_t>(i)]);
+}
+
+template <class F>
+void IndentManagerBasic::ForFloats(const std::vector<IndentRec>& list, F f) const {
+    for (int i : IndexOf(list).Floats())
+        f(list[static_cast<size_t>(i)]);
+}
+
 void IndentManagerBasic::Reset() {
     L.clear();
     R.clear();
+    leftIndex_.Clear();
+    rightIndex_.Clear();
     Current = nullptr;
 }
 
@@ -23,24 +71,24 @@ static bool Covers(const IndentRec& r, int32_t y) {
 int32_t IndentManagerBasic::LeftLimit(int32_t y) const {
     bool found = false;
     int32_t best = 0;
-    for (const IndentRec& r : L)
-        if (Covers(r, y) && (r.Maker == nullptr || r.Maker == Current) &&
-            (!found || r.Edge > best)) {
+    ForSeen(L, [&](const IndentRec& r) {
+        if (Covers(r, y) && (!found || r.Edge > best)) {
             best = r.Edge;
             found = true;
         }
+    });
     return found ? best + LeftEdge : LeftEdge;
 }
 
 int32_t IndentManagerBasic::RightLimit(int32_t y) const {
     bool found = false;
     int32_t best = 0;
-    for (const IndentRec& r : R)
-        if (Covers(r, y) && (r.Maker == nullptr || r.Maker == Current) &&
-            (!found || r.Edge < best)) {
+    ForSeen(R, [&](const IndentRec& r) {
+        if (Covers(r, y) && (!found || r.Edge < best)) {
             best = r.Edge;
             found = true;
         }
+    });
     return found ? best + LeftEdge : RightEdge;
 }
 
@@ -64,28 +112,24 @@ void IndentManagerBasic::EndRight(int index, int32_t y) {
         R[static_cast<size_t>(index)].ToY = y - 1;
 }
 
-bool IndentManager::Seen(const IndentRec& r, int32_t y) const {
-    return Covers(r, y) && (r.Maker == nullptr || r.Maker == Current);
-}
-
 int32_t IndentManager::FloatsBottom() const {
     int32_t bottom = 0;
-    for (const auto* list : {&L, &R})
-        for (const IndentRec& r : *list)
-            if (r.Maker == nullptr)
-                bottom = std::max(bottom, r.ToY);
+    auto take = [&](const IndentRec& r) { bottom = std::max(bottom, r.ToY); };
+    ForFloats(L, take);
+    ForFloats(R, take);
     return bottom;
 }
 
 void IndentManager::ClearLevels(int32_t& left, int32_t& right) const {
-    auto level = [](const std::vector<IndentRec>& list) {
+    auto level = [this](const std::vector<IndentRec>& list) {
         bool found = false;
         int32_t v = 0;
-        for (const IndentRec& r : list)
-            if (r.Maker == nullptr && (!found || r.ToY > v)) {
+        ForFloats(list, [&](const IndentRec& r) {
+            if (!found || r.ToY > v) {
                 v = r.ToY;
                 found = true;
             }
+        });
         return found ? v + 1 : 0;
     };
     left = level(L);
@@ -105,47 +149,52 @@ int32_t IndentManager::LeftLimitInsideRight(int32_t y) const {
     // Only left records that lie left of the nearest right float count.
     int32_t limit = RightEdge;
     bool foundRight = false;
-    for (const IndentRec& r : R)
-        if (r.Maker == nullptr && Covers(r, y) && (!foundRight || r.Edge + LeftEdge < limit)) {
+    ForFloats(R, [&](const IndentRec& r) {
+        if (Covers(r, y) && (!foundRight || r.Edge + LeftEdge < limit)) {
             limit = r.Edge + LeftEdge;
             foundRight = true;
         }
+    });
     bool found = false;
     int32_t best = 0;
-    for (const IndentRec& r : L)
-        if (Seen(r, y) && r.Edge + LeftEdge < limit && (!found || r.Edge > best)) {
+    ForSeen(L, [&](const IndentRec& r) {
+        if (Covers(r, y) && r.Edge + LeftEdge < limit && (!found || r.Edge > best)) {
             best = r.Edge;
             found = true;
         }
+    });
     return found ? best + LeftEdge : LeftEdge;
 }
 
 int32_t IndentManager::RightLimitInsideLeft(int32_t y) const {
     int32_t limit = LeftEdge;
     bool foundLeft = false;
-    for (const IndentRec& r : L)
-        if (r.Maker == nullptr && Covers(r, y) && (!foundLeft || r.Edge + LeftEdge > limit)) {
+    ForFloats(L, [&](const IndentRec& r) {
+        if (Covers(r, y) && (!foundLeft || r.Edge + LeftEdge > limit)) {
             limit = r.Edge + LeftEdge;
             foundLeft = true;
         }
+    });
     bool found = false;
     int32_t best = 0;
-    for (const IndentRec& r : R)
-        if (Seen(r, y) && r.Edge + LeftEdge > limit && (!found || r.Edge < best)) {
+    ForSeen(R, [&](const IndentRec& r) {
+        if (Covers(r, y) && r.Edge + LeftEdge > limit && (!found || r.Edge < best)) {
             best = r.Edge;
             found = true;
         }
+    });
     return found ? best + LeftEdge : RightEdge;
 }
 
 int32_t IndentManager::NextWiderY(int32_t y) const {
-    auto next = [y](const std::vector<IndentRec>& list, bool& found) {
+    auto next = [this, y](const std::vector<IndentRec>& list, bool& found) {
         int32_t v = 0;
-        for (const IndentRec& r : list)
-            if (r.Maker == nullptr && r.ToY > y && (!found || r.ToY < v)) {
+        ForFloats(list, [&](const IndentRec& r) {
+            if (r.ToY > y && (!found || r.ToY < v)) {
                 v = r.ToY;
                 found = true;
             }
+        });
         return v;
     };
     bool fl = false, fr = false;

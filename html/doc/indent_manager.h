@@ -4,7 +4,9 @@
 // FromY <= y < ToY; an open record (ToY = OpenEnd) covers every y from FromY down. A record
 // made for a block (Maker set) is seen only while that block is Current; records without a
 // Maker (floats) are seen by everyone.
+#include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class TSectionBase;
@@ -18,6 +20,25 @@ struct IndentRec {
     // (which is not a section) can make records too.
     const void* Maker = nullptr;
     bool BlockFloat = false; // made by a floating block
+};
+
+// Which records of one side a query has to look at: the floats, and the records of the maker
+// that is Current. Every block pushes records that stay in the lists after it ends, so a scan
+// of the whole list per query would make a long page quadratic; the index keeps a query to the
+// floats and the current block's own records. Records appended to the lists directly are
+// picked up at the next query.
+class TIndentIndex {
+public:
+    void Clear();
+    void Sync(const std::vector<IndentRec>& list);
+    const std::vector<int>& Floats() const { return floats_; }
+    // Indices of the records made by maker (none for a null maker).
+    const std::vector<int>* Made(const void* maker) const;
+
+private:
+    size_t done_ = 0;
+    std::vector<int> floats_;
+    std::unordered_map<const void*, std::vector<int>> byMaker_;
 };
 
 class IndentManagerBasic {
@@ -40,6 +61,16 @@ public:
     int PushRight(int32_t x, int32_t y);
     void EndLeft(int index, int32_t y);
     void EndRight(int index, int32_t y);
+
+protected:
+    // Calls f for every record of a side that the current maker sees (floats and its own).
+    template <class F> void ForSeen(const std::vector<IndentRec>& list, F f) const;
+    // Calls f for every float record of a side (no maker).
+    template <class F> void ForFloats(const std::vector<IndentRec>& list, F f) const;
+    const TIndentIndex& IndexOf(const std::vector<IndentRec>& list) const;
+
+private:
+    mutable TIndentIndex leftIndex_, rightIndex_;
 };
 
 class IndentManager : public IndentManagerBasic {
@@ -55,7 +86,4 @@ public:
     // The next y below y where a float ends (the free width may grow there); y itself when
     // none does.
     int32_t NextWiderY(int32_t y) const;
-
-private:
-    bool Seen(const IndentRec& r, int32_t y) const;
 };

@@ -1,4 +1,6 @@
 // The indent manager: which records a y sees, floats, clear levels and where floats end.
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "html/doc/floating_obj.h"
@@ -115,3 +117,33 @@ TEST(IndentManagerTest, ObjectFloatsPlaceThemselves) {
 }
 
 } // namespace
+
+// Queries look only at the floats and the current block's own records: many ended blocks of a
+// long page change nothing for the block laid out now, records appended to the lists directly
+// count from the next query on, and a reset forgets everything.
+TEST(IndentManagerIndexTest, ManyEndedBlocksLeaveTheCurrentOneAlone) {
+    IndentManager im;
+    im.SetEdges(0, 600);
+    std::vector<int> makers(2000);
+    for (int i = 0; i < 2000; ++i) {
+        im.Current = &makers[static_cast<size_t>(i)];
+        const int l = im.PushLeft(10 + i % 7, i * 10);
+        const int r = im.PushRight(590 - i % 5, i * 10);
+        EXPECT_EQ(im.LeftLimit(i * 10), 10 + i % 7);
+        im.EndLeft(l, i * 10 + 10);
+        im.EndRight(r, i * 10 + 10);
+    }
+    im.Current = A;
+    EXPECT_EQ(im.LeftLimit(500), 0);
+    EXPECT_EQ(im.RightLimit(500), 600);
+    im.L.push_back(IndentRec{70, 400, 600, nullptr, false}); // a float, appended directly
+    EXPECT_EQ(im.LeftLimit(500), 70);
+    EXPECT_EQ(im.FloatsBottom(), 600);
+    im.Current = &makers[50];
+    EXPECT_EQ(im.LeftLimit(505), 70) << "the float beats the block's own 11";
+    EXPECT_EQ(im.RightLimit(505), 590);
+    im.Reset();
+    EXPECT_EQ(im.LeftLimit(500), 0);
+    im.L.push_back(IndentRec{30, 0, 100, nullptr, false});
+    EXPECT_EQ(im.LeftLimit(50), 30) << "the index starts afresh after a reset";
+}
