@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
 #include <mutex>
 #include <unordered_map>
 
@@ -125,6 +126,48 @@ void DoneFace(void* face) {
     FT_Done_Face(static_cast<FT_Face>(face));
 }
 const cairo_user_data_key_t kFaceKey{};
+
+// The faces of one font file, shared by every resolved font made from it: resolved fonts are
+// cached per description, and a page can ask for thousands of descriptions (every unknown
+// FACE name falls back to the same file), so each must not carry a FreeType face of its own.
+// Measuring sets the size on Measure; drawing goes through Draw, a separate face that only
+// cairo sizes, so the two never disturb each other. Kept for the life of the process: their
+// number is bounded by the font files installed.
+struct TFaceFile {
+    FT_Face Measure = nullptr;
+    cairo_font_face_t* Draw = nullptr;
+};
+
+std::mutex& FaceMutex() {
+    static std::mutex m;
+    return m;
+}
+
+// The faces of a file, opened on first use; raises EOutOfMemory when the file cannot be read.
+TFaceFile& FaceFileFor(const std::string& file, int index) {
+    static std::map<std::pair<std::string, int>, TFaceFile> files;
+    TFaceFile& f = files[{file, index}];
+    if (f.Measure == nullptr && FT_New_Face(Library(), file.c_str(), index, &f.Measure) != 0) {
+        f.Measure = nullptr;
+        throw EOutOfMemory("Cannot open font " + file);
+    }
+    if (f.Draw == nullptr) {
+        FT_Face drawFace = nullptr;
+        if (FT_New_Face(Library(), file.c_str(), index, &drawFace) != 0)
+            throw EOutOfMemory("Cannot open font " + file);
+        // The cairo face owns its FreeType face from here on.
+        cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(drawFace, FT_LOAD_DEFAULT);
+        if (cairo_font_face_status(cf) != CAIRO_STATUS_SUCCESS ||
+            cairo_font_face_set_user_data(cf, &kFaceKey, drawFace, DoneFace) !=
+                CAIRO_STATUS_SUCCESS) {
+            cairo_font_face_destroy(cf);
+            FT_Done_Face(drawFace);
+            throw EOutOfMemory("Cannot make a cairo font face");
+        }
+        f.Draw = cf;
+    }
+    return f;
+}
 
 std::string FcString(FcPattern* p, const char* object, int id) {
     FcChar8* s = nullptr;
@@ -244,9 +287,11 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     font->found_ = !requested.empty() && (!exactName.empty() || standIn);
     font->face_name_ = !exactName.empty() ? exactName : font->found_ ? requested : font->family_;
 
-    FT_Face face = nullptr;
-    if (font->file_.empty() || FT_New_Face(Library(), font->file_.c_str(), index, &face) != 0)
+    if (font->file_.empty())
         throw EOutOfMemory("Cannot open font " + font->file_);
+    std::lock_guard<std::mutex> faceLock(FaceMutex());
+    TFaceFile& faces = FaceFileFor(font->file_, index);
+    FT_Face face = faces.Measure;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(font->em_));
 
     // Metrics of the GDI screen model.
@@ -303,15 +348,7 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
         font->strike_pos_ = -m.Ascent / 3;
     }
 
-    // The cairo face owns the FreeType face from here on.
-    cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_DEFAULT);
-    if (cairo_font_face_status(cf) != CAIRO_STATUS_SUCCESS ||
-        cairo_font_face_set_user_data(cf, &kFaceKey, face, DoneFace) != CAIRO_STATUS_SUCCESS) {
-        cairo_font_face_destroy(cf);
-        FT_Done_Face(face);
-        throw EOutOfMemory("Cannot make a cairo font face");
-    }
-    font->cairo_face_ = cf;
+    font->cairo_face_ = cairo_font_face_reference(faces.Draw);
     return font;
 }
 

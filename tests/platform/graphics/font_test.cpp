@@ -169,6 +169,25 @@ TEST(FontCache, EqualDescriptionsShareOneFont) {
     EXPECT_NE(a.Resolve().get(), b.Resolve().get());
 }
 
+// A page may ask for thousands of family names it does not have; each falls back to the same
+// file, and the resolved fonts share that file's faces instead of opening it again, so such a
+// page costs a few kilobytes per name, not a FreeType face each. Sizes share them too.
+TEST(FontCache, FontsOfOneFileShareItsFaces) {
+    std::vector<std::shared_ptr<const TResolvedFont>> fonts;
+    for (int i = 0; i < 200; ++i) {
+        TFont f;
+        f.Name = "NoSuchFamily" + std::to_string(i);
+        f.Size = 8 + i % 5;
+        fonts.push_back(f.Resolve());
+    }
+    for (const auto& font : fonts) {
+        EXPECT_EQ(font->FilePath(), fonts[0]->FilePath());
+        EXPECT_EQ(font->CairoFace(), fonts[0]->CairoFace());
+    }
+    // The sizes still measure as their own.
+    EXPECT_LT(fonts[0]->Metrics().Height, fonts[4]->Metrics().Height);
+}
+
 TEST(TextExtent, WholePixelAdvancesAddUp) {
     const auto font = Serif12().Resolve();
     const std::string s = "The quick brown fox jumps over the lazy dog.";
