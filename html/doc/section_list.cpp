@@ -263,7 +263,9 @@ void TSectionList::HideUnshownControls() {
     for (TFormControlObj* control : Controls) {
         if (control->Shown)
             continue;
-        TControl* w = control->FocusWidget();
+        // The outer widget: a radio button sits in a frame panel of its own, and hiding only
+        // the button would leave the frame standing where the control was last painted.
+        TControl* w = control->Widget();
         if (w == nullptr)
             continue;
         if (focusInside) {

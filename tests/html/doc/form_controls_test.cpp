@@ -376,6 +376,23 @@ TEST(FormFocus, EnteringKeepsUnshownControlsReachable) {
     EXPECT_FALSE(p.Named("c")->Widget()->Visible());
 }
 
+// A radio button scrolled out of view hides with its frame, not only the button inside it.
+TEST(FormFocus, AnUnshownRadioButtonHidesItsFrame) {
+    TWindow window;
+    TPanel panel;
+    panel.SetParent(&window);
+    TFormPage p(&panel);
+    p.Read("<input type=radio name=r>");
+    window.Show();
+    TCanvas canvas(10, 10);
+    auto* radio = p.Get<TRadioButtonFormControlObj>("r");
+    radio->DrawAt(canvas, 5, 5);
+    EXPECT_TRUE(radio->Frame().Visible());
+    p.Doc.ScrollTo(500); // nothing is drawn at the new place
+    p.Doc.HideUnshownControls();
+    EXPECT_FALSE(radio->Frame().Visible());
+}
+
 TEST(FormAccessKey, CaptionMarksTheKeyAndAltPressesTheButton) {
     TWindow window;
     TPanel panel;
