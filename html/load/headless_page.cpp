@@ -80,6 +80,7 @@ void THeadlessPage::Prepare(const std::string& baseDir) {
     baseDir_ = baseDir;
     if (!baseDir_.empty() && baseDir_.back() != '/')
         baseDir_ += '/';
+    siteFiles_.reset();
     doc_->HtmlExpandFilename = [this](const std::string& name) { return ExpandName(name); };
     width_ = height_ = neededWidth_ = 0;
 }
@@ -102,9 +103,43 @@ std::string THeadlessPage::ExpandName(const std::string& name) const {
     std::replace(path.begin(), path.end(), '\\', '/');
     if (path.empty())
         return {};
-    if (path[0] != '/')
-        path = baseDir_ + path;
+    if (path[0] != '/') {
+        const std::string beside = baseDir_ + path;
+        // A site book serves every member by its file name alone, as if all lay in one
+        // folder, so a site may name a picture kept in a sub-folder without its folder. The
+        // page is drawn as its book would show it.
+        if (path.find('/') == std::string::npos && !FileExists(beside)) {
+            std::string found = FindInSite(path);
+            if (!found.empty())
+                return found;
+        }
+        path = beside;
+    }
     return path;
+}
+
+std::string THeadlessPage::FindInSite(const std::string& fileName) const {
+    if (!siteFiles_) {
+        siteFiles_ = std::make_unique<std::unordered_map<std::string, std::string>>();
+        // Breadth first from the page's folder, hidden entries and linked folders left out
+        // (FindFiles never reports a link as a directory), bounded so that a page lying in a
+        // large folder such as a home directory costs little.
+        constexpr size_t kMaxFolders = 500, kMaxFiles = 20000;
+        std::vector<std::string> folders{baseDir_};
+        for (size_t i = 0; i < folders.size() && i < kMaxFolders; ++i) {
+            for (const TSearchRec& e : FindFiles(folders[i], faAnyFile & ~(faHidden | faSysFile))) {
+                if (e.Name == "." || e.Name == ".." || e.Name.empty() || e.Name[0] == '.')
+                    continue;
+                if (e.Attr & faDirectory) {
+                    folders.push_back(folders[i] + e.Name + "/");
+                } else if (siteFiles_->size() < kMaxFiles) {
+                    siteFiles_->emplace(LowerCase(e.Name), folders[i] + e.Name);
+                }
+            }
+        }
+    }
+    auto it = siteFiles_->find(LowerCase(fileName));
+    return it == siteFiles_->end() ? std::string() : it->second;
 }
 
 bool THeadlessPage::LoadFile(const std::string& path, std::string& error) {

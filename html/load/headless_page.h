@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "html/doc/section_list.h"
 
@@ -55,8 +56,12 @@ private:
     // Clears the document and gives it the viewer's defaults; names resolve against baseDir.
     void Prepare(const std::string& baseDir);
     std::string ExpandName(const std::string& name) const;
+    // A bare file name missing beside the page, looked up in the page's folder tree.
+    std::string FindInSite(const std::string& fileName) const;
 
     std::unique_ptr<TStringBitmapList> cache_;
+    // Lower-cased file names below baseDir_ and their paths, gathered on the first miss.
+    mutable std::unique_ptr<std::unordered_map<std::string, std::string>> siteFiles_;
     std::unique_ptr<TSectionList> doc_;
     std::string baseDir_;
     int32_t width_ = 0;

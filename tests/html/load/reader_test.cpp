@@ -1,4 +1,6 @@
 // The document reader: what it builds from small pages.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -499,3 +501,22 @@ TEST_F(ReaderTest, DeepNestingIsReadFlatPastTheLimit) {
 }
 
 } // namespace
+
+// A book serves members by file name alone, so a bare name missing beside the page is found in
+// the page's folder tree, as the book would find it; a name with a folder part, or one that
+// is nowhere, is not.
+TEST_F(ReaderTest, BareNamesAreFoundInTheSiteAsTheBookFindsThem) {
+    folio_test::TempDir dir;
+    ::mkdir((dir / "images").c_str(), 0755);
+    ::mkdir((dir / ".hidden").c_str(), 0755);
+    std::ofstream(dir / "images/Pic.BMP") << "x";
+    std::ofstream(dir / ".hidden/secret.bmp") << "x";
+    std::ofstream(dir / "here.bmp") << "x";
+    page.LoadHtml("", dir.Path());
+    auto expand = page.Document().HtmlExpandFilename;
+    EXPECT_EQ(expand("pic.bmp"), dir / "images/Pic.BMP");
+    EXPECT_EQ(expand("here.bmp"), dir / "here.bmp");
+    EXPECT_EQ(expand("secret.bmp"), dir / "secret.bmp") << "hidden folders are not searched";
+    EXPECT_EQ(expand("other/pic.bmp"), dir / "other/pic.bmp");
+    EXPECT_EQ(expand("none.bmp"), dir / "none.bmp");
+}
