@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "html/doc/background_place.h"
 #include "html/doc/dump.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/list_rule.h"
@@ -435,30 +436,8 @@ void TBlock::DrawBackgroundImage(TCanvas& canvas, const TRect& box, const TRect&
     const int iw = tile_->Width(), ih = tile_->Height();
     if (iw <= 0 || ih <= 0)
         return;
-    auto place = [](const TBgAxis& axis, int32_t areaSize, int32_t size) -> int64_t {
-        int64_t p = 0;
-        switch (axis.Kind) {
-        case bpCenter:
-            p = (int64_t{areaSize} - size) / 2;
-            break;
-        case bpBottom:
-        case bpRight:
-            p = int64_t{areaSize} - size;
-            break;
-        case bpPercent:
-            p = (int64_t{areaSize} - size) * axis.Value / 100;
-            break;
-        case bpLength:
-            p = axis.Value;
-            break;
-        default:
-            p = 0;
-            break;
-        }
-        return std::clamp<int64_t>(p, -int64_t{size}, areaSize);
-    };
-    const int64_t px = place(BackgroundPlace.Horizontal, box.Width(), imageW_);
-    const int64_t py = place(BackgroundPlace.Vertical, box.Height(), imageH_);
+    const int64_t px = PlaceBackgroundAxis(BackgroundPlace.Horizontal, box.Width(), imageW_);
+    const int64_t py = PlaceBackgroundAxis(BackgroundPlace.Vertical, box.Height(), imageH_);
     // A repeating axis starts at the last whole tile at or before the box's start.
     auto firstTile = [](int64_t pos, int size) {
         if (pos <= 0)

@@ -2,6 +2,7 @@
 // bordered table and the border colour between the cells.
 #include <algorithm>
 
+#include "html/doc/background_place.h"
 #include "html/doc/html_table.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/section_list.h"
@@ -44,30 +45,6 @@ void Frame3D(TCanvas& canvas, const TRect& r, bool sunken) {
     Fill(canvas, TRect{r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, rb);
 }
 
-// Where a picture goes along one axis of an area, held between -size and the area's end.
-int64_t PlaceAxis(const TBgAxis& axis, int32_t area, int32_t size) {
-    int64_t p = 0;
-    switch (axis.Kind) {
-    case bpCenter:
-        p = (int64_t{area} - size) / 2;
-        break;
-    case bpBottom:
-    case bpRight:
-        p = int64_t{area} - size;
-        break;
-    case bpPercent:
-        p = (int64_t{area} - size) * axis.Value / 100;
-        break;
-    case bpLength:
-        p = axis.Value;
-        break;
-    default:
-        p = 0;
-        break;
-    }
-    return std::clamp<int64_t>(p, -int64_t{size}, std::max<int64_t>(area, 0));
-}
-
 } // namespace
 
 // The picture is copied once into a tile at least 32 pixels along each repeating axis (the
@@ -100,8 +77,8 @@ void TCellObj::DrawBackground(TCanvas& canvas, const TRect& box, const TRect& ar
     // Along an axis that does not repeat the tile is the picture itself.
     const int tw = tiled_->Width();
     const int th = tiled_->Height();
-    const int64_t px = PlaceAxis(BgPos.Horizontal, box.Width(), iw);
-    const int64_t py = PlaceAxis(BgPos.Vertical, box.Height(), ih);
+    const int64_t px = PlaceBackgroundAxis(BgPos.Horizontal, box.Width(), iw);
+    const int64_t py = PlaceBackgroundAxis(BgPos.Vertical, box.Height(), ih);
     // A repeating axis starts at the last whole picture at or before the box's start.
     auto first = [](int64_t pos, int size) {
         return pos <= 0 ? pos : pos - ((pos + size - 1) / size) * size;
