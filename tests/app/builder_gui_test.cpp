@@ -18,8 +18,8 @@
 #include "platform/graphics/canvas.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "tests/app/temp_dir.h"
-#include "tests/app/xvfb_session.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/xvfb_session.h"
 
 namespace fs = std::filesystem;
 using xvfb::PumpUntil;

@@ -2,21 +2,15 @@
 // not installed) and drives the window with xdotool.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/fltk/fltk_dialogs.h"
-#include "platform/fltk/fltk_gui.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/application.h"
 #include "platform/gui/buttons.h"
@@ -28,136 +22,16 @@
 #include "platform/gui/scroll_bar.h"
 #include "platform/gui/timer.h"
 #include "platform/gui/window.h"
-
-extern char** environ;
+#include "tests/support/xvfb_session.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using xvfb::Clock;
+using xvfb::PumpUntil;
+using xvfb::Spawn;
+using xvfb::Xdotool;
 
-bool InPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string p = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= p.size()) {
-        size_t colon = p.find(':', start);
-        std::string dir =
-            p.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        if (colon == std::string::npos)
-            break;
-        start = colon + 1;
-    }
-    return false;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    if (outFd >= 0)
-        posix_spawn_file_actions_adddup2(&fa, outFd, 3);
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&fa);
-    return pid;
-}
-
-// Runs the application's loop until done() or the time is up.
-template <class F> bool PumpUntil(F done, int ms = 3000) {
-    auto end = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < end) {
-        Application().ProcessMessages();
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
-}
-
-// Runs a command (xdotool) while the loop keeps running, so the window answers the X server.
-bool RunWhilePumping(const std::vector<std::string>& args, int ms = 4000) {
-    pid_t pid = Spawn(args);
-    if (pid < 0)
-        return false;
-    int status = 0;
-    bool finished = PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, ms);
-    if (!finished) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-class XvfbTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        if (!InPath("Xvfb") || !InPath("xdotool"))
-            return;
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        // Xvfb picks a free display itself and writes its number to fd 3. Without -noreset
-        // the server resets when the probing connection closes, and FLTK's connection made
-        // meanwhile is refused (FLTK then ends the program).
-        server = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                        "-noreset"},
-                       fds[1]);
-        close(fds[1]);
-        std::string number;
-        char c;
-        auto end = Clock::now() + std::chrono::seconds(5);
-        fcntl(fds[0], F_SETFL, O_NONBLOCK);
-        while (Clock::now() < end) {
-            ssize_t n = read(fds[0], &c, 1);
-            if (n == 1) {
-                if (c == '\n')
-                    break;
-                number += c;
-            } else if (n == 0) {
-                break;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-        }
-        close(fds[0]);
-        if (number.empty())
-            return;
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        if (TFltkGui::DisplayAvailable())
-            gui = new TFltkGui();
-    }
-    static void TearDownTestSuite() {
-        delete gui;
-        gui = nullptr;
-        if (server > 0) {
-            kill(server, SIGTERM);
-            int status;
-            waitpid(server, &status, 0);
-            server = -1;
-        }
-    }
-    void SetUp() override {
-        if (!InPath("Xvfb") || !InPath("xdotool"))
-            GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        if (!gui)
-            GTEST_SKIP() << "Xvfb did not start";
-    }
-
-    static pid_t server;
-    static TFltkGui* gui;
-};
-pid_t XvfbTest::server = -1;
-TFltkGui* XvfbTest::gui = nullptr;
+using XvfbTest = xvfb::TSuiteTest;
 
 struct TTestWindow : TWindow {
     TButton go;
@@ -224,50 +98,49 @@ TEST_F(XvfbTest, ClicksKeysAndTypingReachTheControls) {
     w.Show();
     ASSERT_NE(w.Peer(), nullptr);
     ASSERT_NE(w.go.Peer(), nullptr);
-    ASSERT_TRUE(RunWhilePumping(
-        {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Folio GUI test$"}))
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Folio GUI test$"}))
         << "the window was not mapped";
 
     // A click on the button (no window manager: the window sits exactly where it was put).
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "100", "62", "click", "1"}));
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "100", "62", "click", "1"}));
     EXPECT_TRUE(PumpUntil([&] { return w.clicks == 1; })) << "clicks: " << w.clicks;
 
     // A click on the first item, then Shift+click further down selects the range.
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "90", "98", "click", "1"}));
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "90", "98", "click", "1"}));
     EXPECT_TRUE(PumpUntil([&] { return w.listClicks == 1; }));
     EXPECT_EQ(w.list.ItemIndex(), 0);
     EXPECT_TRUE(w.list.Focused());
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "90", "160", "keydown", "shift",
-                                 "click", "1", "keyup", "shift"}));
+    ASSERT_TRUE(Xdotool(
+        {"mousemove", "--sync", "90", "160", "keydown", "shift", "click", "1", "keyup", "shift"}));
     EXPECT_TRUE(PumpUntil([&] { return w.listClicks == 2; }));
     EXPECT_GT(w.list.ItemIndex(), 0);
     EXPECT_EQ(w.list.SelCount(), w.list.ItemIndex() + 1);
 
     // Alt+G presses the button through its access key.
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "key", "alt+g"}));
+    ASSERT_TRUE(Xdotool({"key", "alt+g"}));
     EXPECT_TRUE(PumpUntil([&] { return w.clicks == 2; })) << "clicks: " << w.clicks;
 
     // Typing into the edit box stops at its maximum length.
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "80", "242", "click", "1",
-                                 "type", "--delay", "5", "abcd"}));
+    ASSERT_TRUE(Xdotool(
+        {"mousemove", "--sync", "80", "242", "click", "1", "type", "--delay", "5", "abcd"}));
     EXPECT_TRUE(PumpUntil([&] { return w.edit.Text() == "abc"; })) << w.edit.Text();
     PumpUntil([] { return false; }, 50);
     EXPECT_EQ(w.edit.Text(), "abc");
 
     // The paint box was drawn through its handler and reports clicks in its own coordinates.
     EXPECT_GT(w.paints, 0);
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "215", "57", "click", "1"}));
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "215", "57", "click", "1"}));
     EXPECT_TRUE(PumpUntil([&] { return !w.downs.empty(); }));
     ASSERT_EQ(w.downs.size(), 1u);
     EXPECT_EQ(w.downs[0], Point(5, 7));
 
     // The check box toggles, the memo takes typed lines, the scroll bar's arrow scrolls.
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "218", "110", "click", "1"}));
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "218", "110", "click", "1"}));
     EXPECT_TRUE(PumpUntil([&] { return w.check.Checked(); }));
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "230", "150", "click", "1",
-                                 "type", "--delay", "5", "hi"}));
+    ASSERT_TRUE(
+        Xdotool({"mousemove", "--sync", "230", "150", "click", "1", "type", "--delay", "5", "hi"}));
     EXPECT_TRUE(PumpUntil([&] { return w.memo.Lines() == std::vector<std::string>{"hi"}; }));
-    ASSERT_TRUE(RunWhilePumping({"xdotool", "mousemove", "--sync", "318", "192", "click", "1"}));
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "318", "192", "click", "1"}));
     EXPECT_TRUE(PumpUntil([&] { return w.bar.Position() > 0; }));
     EXPECT_LE(w.bar.Position(), w.bar.MaxPosition());
 

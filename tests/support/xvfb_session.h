@@ -3,6 +3,8 @@
 // drives the windows with xdotool while the application's loop keeps running. Every wait has a
 // deadline, so a window that never shows or a click that never lands fails the test instead of
 // hanging it.
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -25,6 +27,23 @@ extern char** environ;
 namespace xvfb {
 
 using Clock = std::chrono::steady_clock;
+
+// Whether program is an executable in one of PATH's folders (where Spawn looks for it).
+inline bool InPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    const std::string p = path ? path : "/usr/bin:/bin";
+    for (size_t start = 0; start <= p.size();) {
+        const size_t colon = p.find(':', start);
+        const std::string dir =
+            p.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    return false;
+}
 
 inline pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
     posix_spawn_file_actions_t fa;
@@ -106,14 +125,17 @@ inline bool ClickAt(TPoint p) {
     return Xdotool({"mousemove", "--sync", std::to_string(p.X), std::to_string(p.Y), "click", "1"});
 }
 
-// Starts Xvfb; answers its display number ("" when it cannot).
-inline std::string StartXvfb(pid_t& server) {
+// Starts Xvfb with a screen of the given geometry (width x height x depth); answers its display
+// number ("" when it cannot). Xvfb picks a free display itself and writes its number to fd 3;
+// -noreset keeps it up when the probing connection closes (otherwise FLTK's connection made
+// meanwhile is refused and FLTK ends the program).
+inline std::string StartXvfb(pid_t& server, const std::string& screen = "1024x768x24") {
     int fds[2];
     if (pipe(fds) != 0)
         return {};
-    server = Spawn(
-        {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
-        fds[1]);
+    server =
+        Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+              fds[1]);
     close(fds[1]);
     std::string number;
     char c = 0;
@@ -134,13 +156,14 @@ inline std::string StartXvfb(pid_t& server) {
     return number;
 }
 
-// One X server and the FLTK GUI for a whole test suite.
+// One X server and the FLTK GUI for a whole test suite (or program). Not Up() when Xvfb or
+// xdotool is missing or the server does not start.
 class TSession {
 public:
-    TSession() {
-        if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xdotool", X_OK) != 0)
+    explicit TSession(const std::string& screen = "1024x768x24") {
+        if (!InPath("Xvfb") || !InPath("xdotool"))
             return;
-        const std::string number = StartXvfb(server_);
+        const std::string number = StartXvfb(server_, screen);
         if (number.empty())
             return;
         setenv("DISPLAY", (":" + number).c_str(), 1);
@@ -162,6 +185,23 @@ public:
 private:
     pid_t server_ = -1;
     TFltkGui* gui_ = nullptr;
+};
+
+// A test suite with its own X server on an 800 x 600 screen (window positions and the
+// maximised size in the tests rely on it); its tests are skipped when the server is not up.
+class TSuiteTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { session = new TSession("800x600x24"); }
+    static void TearDownTestSuite() {
+        delete session;
+        session = nullptr;
+    }
+    void SetUp() override {
+        if (!session || !session->Up())
+            GTEST_SKIP() << "no Xvfb with xdotool";
+    }
+
+    inline static TSession* session = nullptr;
 };
 
 } // namespace xvfb
