@@ -57,8 +57,7 @@ public:
     virtual bool FindLink(TCanvas& canvas, int32_t x, int32_t y, TUrlTarget& target,
                           TImageFormControlObj*& formControl);
     // The image under a point and the point's offset inside it.
-    virtual bool ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside,
-                          int32_t& yInside);
+    virtual bool ObjectAt(int32_t x, int32_t y, TObject*& obj, int32_t& xInside, int32_t& yInside);
     // The character index at a point, or -1; caret position and height; whether the point
     // lies over text.
     virtual int32_t FindCursor(TCanvas& canvas, int32_t x, int32_t y, int32_t& caretX,
