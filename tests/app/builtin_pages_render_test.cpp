@@ -13,6 +13,7 @@
 #include "html/load/headless_page.h"
 #include "platform/graphics/canvas.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/picture_compare.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -91,6 +92,27 @@ TEST_F(StartPageRender, ShowsTheBannerAndTheButtonCellsSideBySide) {
         runCounts.insert(runs);
     }
     EXPECT_EQ(runCounts, (std::set<int>{0, 6, 12}));
+}
+
+// The whole start page against a stored picture of it (tests/data/app/start-page.png),
+// within a tolerance for font rasterisation; FOLIO_UPDATE_LAYOUT=1 writes the picture anew
+// after a deliberate change (look at it before committing it).
+TEST_F(StartPageRender, LooksLikeItsStoredPicture) {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    const std::string png =
+        std::string(src != nullptr && *src != '\0' ? src : ".") + "/tests/data/app/start-page.png";
+    const char* update = std::getenv("FOLIO_UPDATE_LAYOUT");
+    std::string error;
+    if (update != nullptr && std::string(update) == "1") {
+        ASSERT_TRUE(page_.SavePNG(png, error)) << error;
+        return;
+    }
+    TCanvas canvas(kWidth, page_.DocHeight());
+    page_.Paint(canvas, 0);
+    const auto diff = folio_test::ComparePicture(png, canvas, 48);
+    ASSERT_TRUE(diff.Comparable) << diff.Why;
+    EXPECT_LE(diff.Different, diff.Total / 100)
+        << diff.Different << " of " << diff.Total << " pixels differ";
 }
 
 } // namespace

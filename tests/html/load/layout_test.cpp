@@ -23,6 +23,7 @@
 #include "html/load/headless_page.h"
 #include "platform/graphics/canvas.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/picture_compare.h"
 
 namespace fs = std::filesystem;
 
@@ -234,35 +235,10 @@ TEST_P(StoredPicture, MatchesWithinTolerance) {
     std::string error;
     auto actual = Paint(page, error);
     ASSERT_TRUE(actual) << error;
-    cairo_surface_t* s = cairo_image_surface_create_from_png(png.string().c_str());
-    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << png;
-    const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
-    EXPECT_EQ(w, actual->Width());
-    EXPECT_EQ(h, actual->Height());
-    if (w == actual->Width() && h == actual->Height()) {
-        cairo_surface_flush(s);
-        const unsigned char* data = cairo_image_surface_get_data(s);
-        const int stride = cairo_image_surface_get_stride(s);
-        actual->Flush();
-        int64_t different = 0;
-        for (int y = 0; y < h; ++y) {
-            const auto* want = reinterpret_cast<const uint32_t*>(data + y * stride);
-            const uint32_t* got = actual->Row(y);
-            for (int x = 0; x < w; ++x) {
-                for (int shift : {0, 8, 16}) {
-                    const int d = static_cast<int>((want[x] >> shift) & 0xFF) -
-                                  static_cast<int>((got[x] >> shift) & 0xFF);
-                    if (d > kChannelTolerance || d < -kChannelTolerance) {
-                        ++different;
-                        break;
-                    }
-                }
-            }
-        }
-        EXPECT_LE(different, static_cast<int64_t>(kPixelShare * w * h))
-            << different << " of " << w * h << " pixels differ";
-    }
-    cairo_surface_destroy(s);
+    const auto diff = folio_test::ComparePicture(png.string(), *actual, kChannelTolerance);
+    ASSERT_TRUE(diff.Comparable) << diff.Why;
+    EXPECT_LE(diff.Different, static_cast<int64_t>(kPixelShare * diff.Total))
+        << diff.Different << " of " << diff.Total << " pixels differ";
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, StoredPicture,
