@@ -2,8 +2,10 @@
 // TFloatingObj: what images and OBJECT panels share as inline objects of a text section: the
 // box they take, their alignment in the line (or to the left or right) and their spacing.
 #include <cstdint>
+#include <string>
 
 #include "html/reader/IDNameList.h"
+#include "platform/base/strings.h"
 
 class TFloatingObj : public TIDObject {
 public:
@@ -20,6 +22,19 @@ public:
     bool Placed = false; // placed as a float in the current layout
 
     bool Floats() const { return ObjAlign == 5 || ObjAlign == 6; }
+    // An ALIGN attribute of IMG or OBJECT, compared in upper case: TOP, MIDDLE or ABSMIDDLE,
+    // LEFT, RIGHT; anything else keeps the alignment the object has.
+    void ApplyAlignAttribute(const std::string& value) {
+        const std::string s = UpperCase(value);
+        if (s == "TOP")
+            ObjAlign = 1;
+        else if (s == "MIDDLE" || s == "ABSMIDDLE")
+            ObjAlign = 2;
+        else if (s == "LEFT")
+            ObjAlign = 5;
+        else if (s == "RIGHT")
+            ObjAlign = 6;
+    }
     int32_t YPosition() override { return DrawY; }
     // The full box with the spaces around it.
     int32_t FullWidth() const { return ImageWidth + SpaceLeft + SpaceRight; }

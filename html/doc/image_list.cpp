@@ -58,18 +58,9 @@ TPanelObj::TPanelObj(TSectionList* document, TAttributeList& attrs, int32_t posi
         case AltSym:
             Alt = a.Str;
             break;
-        case AlignSym: {
-            const std::string s = UpperCase(a.Str);
-            if (s == "TOP")
-                ObjAlign = 1;
-            else if (s == "MIDDLE" || s == "ABSMIDDLE")
-                ObjAlign = 2;
-            else if (s == "LEFT")
-                ObjAlign = 5;
-            else if (s == "RIGHT")
-                ObjAlign = 6;
+        case AlignSym:
+            ApplyAlignAttribute(a.Str);
             break;
-        }
         case WidthSym:
             width = std::clamp<int32_t>(a.Value, 0, 32767);
             break;

@@ -91,18 +91,9 @@ TImageObj::TImageObj(TSectionList* document, TAttributeList& attrs, int32_t posi
         case AltSym:
             Alt = a.Str;
             break;
-        case AlignSym: {
-            const std::string s = UpperCase(a.Str);
-            if (s == "TOP")
-                ObjAlign = 1;
-            else if (s == "MIDDLE" || s == "ABSMIDDLE")
-                ObjAlign = 2;
-            else if (s == "LEFT")
-                ObjAlign = 5;
-            else if (s == "RIGHT")
-                ObjAlign = 6;
+        case AlignSym:
+            ApplyAlignAttribute(a.Str);
             break;
-        }
         case BorderSym:
             NoBorder = a.Value == 0;
             break;
