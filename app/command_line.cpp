@@ -8,6 +8,7 @@
 #include "app/command_line_dialogs.h"
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
+#include "app/option_reader.h"
 #include "app/progress_bar.h"
 #include "app/render_command.h"
 #include "bookreader/book_commands.h"
@@ -48,56 +49,41 @@ int Fail(const TCommandLineEnvironment& env, const std::string& problem) {
 // Parses the options after "build"; returns a usage problem or nothing.
 std::optional<std::string> ParseBuild(const std::vector<std::string>& args, TBuildOptions& o) {
     bool passwordGiven = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        std::string a = args[i];
-        std::optional<std::string> inlineValue;
-        if (a.rfind("--", 0) == 0 && a.find('=') != std::string::npos) {
-            inlineValue = a.substr(a.find('=') + 1);
-            a = a.substr(0, a.find('='));
-        }
-        const auto value = [&](std::string& into) -> bool {
-            if (inlineValue) {
-                into = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                return false;
-            }
-            into = args[++i];
-            return true;
-        };
+    TOptionReader r(args);
+    while (r.Next()) {
+        const std::string& a = r.Name();
         std::string v;
         if (a == "--home") {
-            if (!value(o.Home)) {
+            if (!r.Value(o.Home)) {
                 return "--home needs a page";
             }
         } else if (a == "--title") {
-            if (!value(v)) {
+            if (!r.Value(v)) {
                 return "--title needs a text";
             }
             o.Title = v;
         } else if (a == "--password") {
-            if (!value(v)) {
+            if (!r.Value(v)) {
                 return "--password needs a text";
             }
             o.Password = v;
             passwordGiven = true;
         } else if (a == "--password-file") {
-            if (!value(o.PasswordFile)) {
+            if (!r.Value(o.PasswordFile)) {
                 return "--password-file needs a file";
             }
         } else if (a == "--icon") {
-            if (!value(o.Icon)) {
+            if (!r.Value(o.Icon)) {
                 return "--icon needs a file";
             }
         } else if (a == "-o" || a == "--output") {
-            if (!value(o.Output)) {
+            if (!r.Value(o.Output)) {
                 return "-o needs the book's file name";
             }
-        } else if (a == "--force" && !inlineValue) {
+        } else if (a == "--force" && !r.HasInlineValue()) {
             o.Force = true;
         } else if (!a.empty() && a[0] == '-') {
-            return "unknown option " + args[i];
+            return "unknown option " + r.Raw();
         } else if (o.Source.empty()) {
             o.Source = a;
         } else {

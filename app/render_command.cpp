@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "app/option_reader.h"
 #include "app/render_frame_set.h"
 #include "html/load/headless_page.h"
 
@@ -38,29 +39,15 @@ std::optional<int> ParseWidth(const std::string& text, int max = kMaxWidth) {
 }
 
 std::optional<std::string> ParseRender(const std::vector<std::string>& args, TRenderOptions& o) {
-    for (size_t i = 1; i < args.size(); ++i) {
-        std::string a = args[i];
-        std::optional<std::string> inlineValue;
-        if (a.rfind("--", 0) == 0 && a.find('=') != std::string::npos) {
-            inlineValue = a.substr(a.find('=') + 1);
-            a = a.substr(0, a.find('='));
-        }
-        const auto value = [&](std::string& into) -> bool {
-            if (inlineValue) {
-                into = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
+    TOptionReader r(args);
+    while (r.Next()) {
+        const std::string& a = r.Name();
         if (a == "-o" || a == "--output") {
-            if (!value(o.Output))
+            if (!r.Value(o.Output))
                 return "-o needs a file name";
         } else if (a == "--width") {
             std::string w;
-            if (!value(w))
+            if (!r.Value(w))
                 return "--width needs a number";
             const auto width = ParseWidth(w);
             if (!width)
@@ -69,17 +56,17 @@ std::optional<std::string> ParseRender(const std::vector<std::string>& args, TRe
             o.Width = *width;
         } else if (a == "--height") {
             std::string h;
-            if (!value(h))
+            if (!r.Value(h))
                 return "--height needs a number";
             const auto height = ParseWidth(h, kMaxHeight);
             if (!height)
                 return "--height must be a whole number from 1 to " + std::to_string(kMaxHeight) +
                        ", not " + h;
             o.Height = *height;
-        } else if (a == "--dump" && !inlineValue) {
+        } else if (a == "--dump" && !r.HasInlineValue()) {
             o.Dump = true;
         } else if (!a.empty() && a[0] == '-') {
-            return "unknown option " + args[i];
+            return "unknown option " + r.Raw();
         } else if (o.Page.empty()) {
             o.Page = a;
         } else {
