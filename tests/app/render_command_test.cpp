@@ -10,27 +10,12 @@
 #include "app/command_line.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/render_command_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct RenderTest : ::testing::Test {
-    folio_test::TempDir dir;
-    TCapture out, err;
-
-    int Run(std::vector<std::string> args) {
-        TCommandLineEnvironment env;
-        env.Out = out.File();
-        env.Err = err.File();
-        env.GetEnv = [](const char*) -> const char* { return nullptr; };
-        args.insert(args.begin(), "render");
-        return RunFolioBuilderCommandLine(args, env);
-    }
-    std::string Write(const std::string& name, const std::string& text) {
-        const std::string path = dir.Path() + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
+struct RenderTest : RenderCommandFixture {
     // Width and height of a PNG file; {0, 0} when it does not load.
     std::pair<int, int> PngSize(const std::string& path) {
         cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());

@@ -17,26 +17,12 @@
 #include "platform/gui/application.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/render_command_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct FrameRenderTest : ::testing::Test {
-    folio_test::TempDir dir;
-    TCapture out, err;
-
-    int Run(std::vector<std::string> args) {
-        TCommandLineEnvironment env;
-        env.Out = out.File();
-        env.Err = err.File();
-        env.GetEnv = [](const char*) -> const char* { return nullptr; };
-        args.insert(args.begin(), "render");
-        return RunFolioBuilderCommandLine(args, env);
-    }
-    std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return dir / name;
-    }
+struct FrameRenderTest : RenderCommandFixture {
     void WriteSet() {
         Write("fs.html", "<html><head><title>Frames</title></head>"
                          "<frameset rows=\"80,*\"><frame name=banner src=banner.html>"
