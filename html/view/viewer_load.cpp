@@ -138,6 +138,14 @@ void THTMLViewer::ParseDocument(const THtmlSource& source, THtmlFileType type,
         break;
     }
     }
+    // The document's form widgets and panels were just added to the border panel after the
+    // scroll bars; the bars go back on top, so a widget at the edge of the view is drawn under
+    // them and a click where the two meet reaches the bar.
+    if (!doc_->Controls.empty() || !doc_->Panels.empty())
+        for (TScrollBar* bar : {&vBar_, &hBar_}) {
+            bar->SetParent(nullptr);
+            bar->SetParent(&borderPanel_);
+        }
 }
 
 void THTMLViewer::LoadFile(const std::string& fileName, THtmlFileType type) {

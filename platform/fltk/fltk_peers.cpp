@@ -405,6 +405,9 @@ public:
         w_->end();
         w_->Peer = this;
         w_->resizable(nullptr);
+        // A child is clipped to its panel, as the toolkit model the engine assumes has it: a
+        // page's form widget at the edge of a viewer never draws over the window beyond it.
+        w_->clip_children(1);
         Attach();
         Sync();
     }

@@ -89,12 +89,22 @@ protected:
         THTMLViewer* v = window->Viewer().ActiveViewer();
         if (!b || !v)
             return false;
+        // Scrolled into view as a person would: the scroll bars lie over anything outside it.
         const int below = b->Top() + b->Height() + 8 - v->PaintPanel().Height();
         if (below > 0 || b->Top() < 0) {
             v->SetPixelPosition(v->PixelPosition() + (b->Top() < 0 ? b->Top() - 8 : below));
             if (!PumpUntil([&] {
                     return b->Showing() && b->Top() >= 0 &&
                            b->Top() + b->Height() <= v->PaintPanel().Height();
+                }))
+                return false;
+        }
+        const int right = b->Left() + b->Width() + 8 - v->PaintPanel().Width();
+        if (right > 0 || b->Left() < 0) {
+            v->SetHScrollPosition(v->HScrollPosition() + (b->Left() < 0 ? b->Left() - 8 : right));
+            if (!PumpUntil([&] {
+                    return b->Showing() && b->Left() >= 0 &&
+                           b->Left() + b->Width() <= v->PaintPanel().Width();
                 }))
                 return false;
         }
