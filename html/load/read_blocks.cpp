@@ -141,10 +141,8 @@ void THtmlReader::DoBreakBlock() {
 
 // OL, UL, DIR, MENU, DL, ADDRESS and BLOCKQUOTE.
 void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
-    if (TooDeep()) {
-        Next();
+    if (SkipTooDeep())
         return;
-    }
     TNestGuard guard(*this);
     int32_t number = 1;
     char type = '1';
@@ -248,10 +246,8 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
 
 void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t number, bool plain, char type,
                              const TSymSet& term) {
-    if (TooDeep()) {
-        Next();
+    if (SkipTooDeep())
         return;
-    }
     TNestGuard guard(*this);
     CloseSection();
     const std::string tag = StartTagName(itemSym);

@@ -443,10 +443,8 @@ void THtmlReader::DoFontTag(bool fixedPitch) {
 }
 
 void THtmlReader::DoCenter(const TSymSet& term) {
-    if (TooDeep()) {
-        Next();
+    if (SkipTooDeep())
         return;
-    }
     TNestGuard guard(*this);
     CloseSection();
     const TElemStyle style = Capture();
@@ -460,10 +458,8 @@ void THtmlReader::DoCenter(const TSymSet& term) {
 }
 
 void THtmlReader::DoDiv(const TSymSet& term) {
-    if (TooDeep()) {
-        Next();
+    if (SkipTooDeep())
         return;
-    }
     TNestGuard guard(*this);
     CloseSection();
     const TElemStyle style = Capture();

@@ -20,10 +20,8 @@ ThtmlForm* THtmlReader::MakeForm(const TAttributeList& attrs) {
 }
 
 void THtmlReader::DoForm(const TSymSet& term) {
-    if (TooDeep()) {
-        Next();
+    if (SkipTooDeep())
         return;
-    }
     TNestGuard guard(*this);
     do {
         CloseSection();

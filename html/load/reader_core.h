@@ -104,6 +104,14 @@ private:
     void LeaveBlock(TCellBasic* outer);
     void CloseLink();
     bool TooDeep() const { return nesting_ >= kMaxNesting; }
+    // At the nesting limit a container tag is passed over unread (its content then reads at
+    // the outer level); returns true when it did so.
+    bool SkipTooDeep() {
+        if (!TooDeep())
+            return false;
+        Next();
+        return true;
+    }
 
     // ---- body and common symbols (read_body.cpp)
     void DoBody(const TSymSet& term);
