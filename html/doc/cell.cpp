@@ -25,49 +25,20 @@ int32_t SumClamp(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
 }
 
-} // namespace
-
-int32_t TCellBasic::LayOut(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight,
-                           int32_t& neededWidth, int32_t& charIndex) {
-    CellTop = y;
-    FirstChar = charIndex;
+// Lays the cell's children out one below the other, starting at y; `placed` sees each child
+// that laid out. A child that fails is reported and removed, and the rest carry on.
+template <typename Placed>
+int32_t LayOutChildren(TCellBasic& cell, TCanvas& canvas, int32_t x, int32_t y, int32_t refX,
+                       int32_t refY, int32_t availWidth, int32_t availHeight, int32_t& neededWidth,
+                       int32_t& charIndex, Placed placed) {
+    cell.CellTop = y;
+    cell.FirstChar = charIndex;
     neededWidth = 0;
     int32_t total = 0;
     IndentManager spare;
-    IndentManager& indents = Indents != nullptr ? *Indents : spare;
-    for (int i = 0; i < Count();) {
-        TSectionBase* child = Items(i);
-        int32_t childWidth = 0;
-        try {
-            const int32_t h =
-                child->LayOut(canvas, 0, SumClamp(int64_t{y} + total), 1000, 1000, availWidth,
-                              availHeight, indents, childWidth, charIndex);
-            total = SumClamp(int64_t{total} + h);
-            neededWidth = std::max(neededWidth, childWidth);
-            ++i;
-        } catch (const EProcessError& e) {
-            ReportLayoutError(Document, e.Message());
-            Delete(i);
-        }
-    }
-    CharCount = charIndex - FirstChar;
-    return total;
-}
-
-int32_t TCellBasic::DoLayoutChildren(TCanvas& canvas, int32_t x, int32_t y, int32_t refX,
-                                     int32_t refY, int32_t availWidth, int32_t availHeight,
-                                     int32_t& neededWidth, int32_t& charIndex) {
-    CellTop = y;
-    FirstChar = charIndex;
-    neededWidth = 0;
-    FlowBottom = 0;
-    PaintTop = 990000;
-    PaintBottom = 0;
-    int32_t total = 0;
-    IndentManager spare;
-    IndentManager& indents = Indents != nullptr ? *Indents : spare;
-    for (int i = 0; i < Count();) {
-        TSectionBase* child = Items(i);
+    IndentManager& indents = cell.Indents != nullptr ? *cell.Indents : spare;
+    for (int i = 0; i < cell.Count();) {
+        TSectionBase* child = cell.Items(i);
         int32_t childWidth = 0;
         try {
             const int32_t h =
@@ -75,19 +46,39 @@ int32_t TCellBasic::DoLayoutChildren(TCanvas& canvas, int32_t x, int32_t y, int3
                               availHeight, indents, childWidth, charIndex);
             total = SumClamp(int64_t{total} + h);
             neededWidth = std::max(neededWidth, childWidth);
-            // An absolutely placed child lies outside the flow; it still paints.
-            if (!child->IsAbsolute())
-                FlowBottom = std::max(FlowBottom, child->FlowBottom);
-            PaintTop = std::min(PaintTop, child->PaintTop);
-            PaintBottom = std::max(PaintBottom, child->PaintBottom);
+            placed(*child);
             ++i;
         } catch (const EProcessError& e) {
-            ReportLayoutError(Document, e.Message());
-            Delete(i);
+            ReportLayoutError(cell.Document, e.Message());
+            cell.Delete(i);
         }
     }
-    CharCount = charIndex - FirstChar;
+    cell.CharCount = charIndex - cell.FirstChar;
     return total;
+}
+
+} // namespace
+
+int32_t TCellBasic::LayOut(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight,
+                           int32_t& neededWidth, int32_t& charIndex) {
+    return LayOutChildren(*this, canvas, 0, y, 1000, 1000, availWidth, availHeight, neededWidth,
+                          charIndex, [](const TSectionBase&) {});
+}
+
+int32_t TCellBasic::DoLayoutChildren(TCanvas& canvas, int32_t x, int32_t y, int32_t refX,
+                                     int32_t refY, int32_t availWidth, int32_t availHeight,
+                                     int32_t& neededWidth, int32_t& charIndex) {
+    FlowBottom = 0;
+    PaintTop = 990000;
+    PaintBottom = 0;
+    return LayOutChildren(*this, canvas, x, y, refX, refY, availWidth, availHeight, neededWidth,
+                          charIndex, [this](const TSectionBase& child) {
+                              // An absolutely placed child lies outside the flow; it still paints.
+                              if (!child.IsAbsolute())
+                                  FlowBottom = std::max(FlowBottom, child.FlowBottom);
+                              PaintTop = std::min(PaintTop, child.PaintTop);
+                              PaintBottom = std::max(PaintBottom, child.PaintBottom);
+                          });
 }
 
 void TCellBasic::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
