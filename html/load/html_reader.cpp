@@ -224,6 +224,16 @@ void THtmlReader::FontChanged() {
         section_->ChangeFont(Top(), scriptKind_);
 }
 
+void THtmlReader::OpenStyle(Symbol start) {
+    PushInline(StartTagName(start), Capture());
+    FontChanged();
+}
+
+void THtmlReader::CloseStyle(Symbol end) {
+    PopLevel(EndTagName(end));
+    FontChanged();
+}
+
 void THtmlReader::NewSection(TAttributeList* attrs) {
     CloseSection();
     DropSection();

@@ -257,14 +257,12 @@ void THtmlReader::DoBodyTag() {
 void THtmlReader::DoCommon() {
     const Symbol sy = lex_.Sy;
     if (IsStyleTag(sy)) {
-        PushInline(StartTagName(sy), Capture());
-        FontChanged();
+        OpenStyle(sy);
         Next();
         return;
     }
     if (IsStyleEndTag(sy)) {
-        PopLevel(EndTagName(sy));
-        FontChanged();
+        CloseStyle(sy);
         Next();
         return;
     }

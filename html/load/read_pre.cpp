@@ -125,8 +125,7 @@ void THtmlReader::DoPre() {
             case StrikeSym:
             case SpanSym:
                 flush();
-                PushInline(StartTagName(sy), Capture());
-                FontChanged();
+                OpenStyle(sy);
                 break;
             case BEndSym:
             case IEndSym:
@@ -139,8 +138,7 @@ void THtmlReader::DoPre() {
             case StrikeEndSym:
             case SpanEndSym:
                 flush();
-                PopLevel(EndTagName(sy));
-                FontChanged();
+                CloseStyle(sy);
                 break;
             case BRSym:
                 newLine();

@@ -88,6 +88,9 @@ private:
     TProperties& Top() { return stack_.Last(); }
     void SetAlign(const TAttributeList& attrs);
     void FontChanged();
+    // A font-style element (B, I, SPAN...): its level, then the section's font.
+    void OpenStyle(Symbol start);
+    void CloseStyle(Symbol end);
     void EnsureSection();
     void NewSection(TAttributeList* attrs);
     void CloseSection();
