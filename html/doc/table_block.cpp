@@ -11,15 +11,8 @@
 #include "platform/base/strings.h"
 
 using table_detail::Clamp32;
+using table_detail::ReadLengthAttr;
 using table_detail::TPassScope;
-
-namespace {
-
-bool HasPercent(const std::string& s) {
-    return s.find('%') != std::string::npos;
-}
-
-} // namespace
 
 TTableBlock::TTableBlock(TSectionList* document, TCellBasic* owner, const TProperties& props,
                          std::unique_ptr<ThtmlTable> table, TAttributeList& attrs)
@@ -56,26 +49,10 @@ TTableBlock::TTableBlock(TSectionList* document, TCellBasic* owner, const TPrope
             }
             break;
         case WidthSym:
-            if (HasPercent(a.Str)) {
-                if (a.Value >= 1 && a.Value <= 100) {
-                    WidthAttr = a.Value * 10;
-                    WidthPercent = true;
-                }
-            } else if (a.Value > 0) {
-                WidthAttr = std::min(a.Value, 1000000);
-                WidthPercent = false;
-            }
+            ReadLengthAttr(a, 100, WidthAttr, WidthPercent);
             break;
         case HeightSym:
-            if (HasPercent(a.Str)) {
-                if (a.Value >= 1 && a.Value <= 110) {
-                    HeightAttr = a.Value * 10;
-                    HeightPercent = true;
-                }
-            } else if (a.Value > 0) {
-                HeightAttr = std::min(a.Value, 1000000);
-                HeightPercent = false;
-            }
+            ReadLengthAttr(a, 110, HeightAttr, HeightPercent);
             break;
         case HSpaceSym:
             HSpace = std::min(std::abs(std::max(a.Value, -1000000)), 40);

@@ -45,15 +45,7 @@ TCellObj::TCellObj(TSectionList* document, TAttributeList& attrs, const TPropert
                 RowSpan = a.Value;
             break;
         case WidthSym:
-            if (HasPercent(a.Str)) {
-                if (a.Value >= 1 && a.Value <= 100) {
-                    SpecWd = a.Value * 10;
-                    WdPercent = true;
-                }
-            } else if (a.Value > 0) {
-                SpecWd = std::min(a.Value, 1000000);
-                WdPercent = false;
-            }
+            table_detail::ReadLengthAttr(a, 100, SpecWd, WdPercent);
             break;
         case HeightSym:
             SpecHt = std::clamp(a.Value, 0, 1000000);

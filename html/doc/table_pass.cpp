@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "html/reader/Attributes.h"
+
 namespace table_detail {
 
 namespace {
@@ -29,6 +31,18 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
 
 int32_t Clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
+}
+
+void ReadLengthAttr(const TAttribute& a, int32_t maxPercent, int32_t& length, bool& percent) {
+    if (a.Str.find('%') != std::string::npos) {
+        if (a.Value >= 1 && a.Value <= maxPercent) {
+            length = a.Value * 10;
+            percent = true;
+        }
+    } else if (a.Value > 0) {
+        length = std::min(a.Value, 1000000);
+        percent = false;
+    }
 }
 
 TPassScope::TPassScope() {

@@ -1,6 +1,9 @@
 #pragma once
-// Helpers shared by the table files: the toolkit's MulDiv and the layout pass counter.
+// Helpers shared by the table files: the toolkit's MulDiv, the reading of length attributes
+// and the layout pass counter.
 #include <cstdint>
+
+struct TAttribute;
 
 namespace table_detail {
 
@@ -10,6 +13,10 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c);
 
 // Keeps a sum of untrusted lengths inside a range that later sums cannot overflow.
 int32_t Clamp32(int64_t v);
+
+// Reads a WIDTH or HEIGHT attribute: "N%" with N from 1 to maxPercent is kept in tenths of a
+// percent, a positive pixel length is held to a million; anything else leaves both unchanged.
+void ReadLengthAttr(const TAttribute& a, int32_t maxPercent, int32_t& length, bool& percent);
 
 // One pass over the tables of a document: everything laid out or measured below the outermost
 // table call belongs to the same pass, so measurements taken in it stay valid until it ends.
