@@ -38,15 +38,7 @@ void THtmlReader::DoParagraph(const TSymSet& term) {
     if (!align.empty())
         Top().SetIfUnset(TPropValue(align), piTextAlign);
     TCellBasic* outer = OpenBlock();
-    while (!term.test(lex_.Sy) && InlineSet().test(lex_.Sy)) {
-        const uint64_t before = reads_;
-        if (lex_.Sy == UnknownTagSym)
-            Next();
-        else
-            DoCommon();
-        if (reads_ == before)
-            Next();
-    }
+    ReadInlineRun(term);
     CloseSection();
     PopLevel("p");
     LeaveBlock(outer);
@@ -124,19 +116,23 @@ void THtmlReader::DoBreakBlock() {
     if (lineOfItsOwn)
         section_->AddChar(8, tagStart, lex_.NoBreak);
     Next();
-    static const TSymSet breakSet = InlineSet() & ~Syms({BRSym});
-    while (breakSet.test(lex_.Sy)) {
+    static const TSymSet brSet = Syms({BRSym});
+    ReadInlineRun(brSet);
+    CloseSection();
+    PopLevel("br");
+    LeaveBlock(outer);
+}
+
+void THtmlReader::ReadInlineRun(const TSymSet& stop) {
+    while (!stop.test(lex_.Sy) && InlineSet().test(lex_.Sy)) {
         const uint64_t before = reads_;
         if (lex_.Sy == UnknownTagSym)
             Next();
         else
             DoCommon();
-        if (reads_ == before)
+        if (reads_ == before) // never stall on a symbol nothing consumed
             Next();
     }
-    CloseSection();
-    PopLevel("br");
-    LeaveBlock(outer);
 }
 
 // OL, UL, DIR, MENU, DL, ADDRESS and BLOCKQUOTE.

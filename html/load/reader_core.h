@@ -91,6 +91,8 @@ private:
     // A font-style element (B, I, SPAN...): its level, then the section's font.
     void OpenStyle(Symbol start);
     void CloseStyle(Symbol end);
+    // Reads inline symbols up to one in stop or the first that is not inline.
+    void ReadInlineRun(const TSymSet& stop);
     void EnsureSection();
     void NewSection(TAttributeList* attrs);
     void CloseSection();
