@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/homepage_picker.h"
-#include "app/settings/kqFormIni.h"
+#include "app/settings/form_ini.h"
 #include "archive/backup_file.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"

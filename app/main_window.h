@@ -9,7 +9,7 @@
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
 #include "app/resource_loader.h"
-#include "app/settings/kqFormIni.h"
+#include "app/settings/form_ini.h"
 #include "app/settings/placement_window.h"
 #include "html/view/frame_viewer.h"
 #include "platform/gui/buttons.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 
 namespace {
 

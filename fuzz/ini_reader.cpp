@@ -6,7 +6,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/settings/IniFiles32.h"
+#include "app/settings/ini_files.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"

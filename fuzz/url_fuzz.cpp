@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/MapItem.h"
-#include "html/reader/UrlSubs.h"
+#include "html/reader/map_item.h"
+#include "html/reader/url_subs.h"
 
 namespace {
 void Check(bool ok) {

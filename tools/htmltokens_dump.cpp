@@ -1,6 +1,6 @@
 #include "tools/htmltokens_dump.h"
 
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 #include "platform/base/exceptions.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "html/doc/dump.h"
 #include "html/doc/section_list.h"
-#include "html/reader/UrlTarget.h"
+#include "html/reader/url_target.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/strings.h"
 #include "platform/gui/dialogs.h"

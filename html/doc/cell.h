@@ -8,7 +8,7 @@
 
 #include "html/doc/indent_manager.h"
 #include "html/doc/section_base.h"
-#include "html/reader/FreeList.h"
+#include "html/reader/free_list.h"
 
 class TCellBasic : public TFreeList<TSectionBase> {
 public:

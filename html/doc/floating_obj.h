@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "html/reader/IDNameList.h"
+#include "html/reader/id_name_list.h"
 #include "platform/base/strings.h"
 
 class TFloatingObj : public TIDObject {

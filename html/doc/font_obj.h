@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/UrlTarget.h"
+#include "html/reader/url_target.h"
 #include "html/style/my_font.h"
 #include "platform/base/string_list.h"
 

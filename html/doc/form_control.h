@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/Attributes.h"
-#include "html/reader/IDNameList.h"
-#include "html/reader/Symbols.h"
+#include "html/reader/attributes.h"
+#include "html/reader/id_name_list.h"
+#include "html/reader/symbols.h"
 #include "platform/graphics/color.h"
 
 class TCanvas;

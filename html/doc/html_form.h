@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "html/reader/Attributes.h"
-#include "html/reader/FreeList.h"
+#include "html/reader/attributes.h"
+#include "html/reader/free_list.h"
 #include "platform/base/string_list.h"
 
 class TCanvas;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "html/doc/cell.h"
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "html/style/background.h"
 #include "html/style/box_convert.h"
 #include "platform/graphics/color.h"

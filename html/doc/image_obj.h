@@ -11,7 +11,7 @@
 
 #include "html/doc/floating_obj.h"
 #include "html/image/image_kind.h"
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "platform/gui/panel.h"
 
 class TSectionList;

@@ -7,7 +7,7 @@
 #include "html/doc/dump.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/section_list.h"
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "html/style/color_text.h"
 #include "html/style/properties.h"
 #include "platform/base/strings.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "html/doc/block.h"
-#include "html/reader/Symbols.h"
+#include "html/reader/symbols.h"
 #include "html/style/my_font.h"
 
 class TBlockLI : public TBlock {

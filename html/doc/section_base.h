@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "html/reader/IDNameList.h"
+#include "html/reader/id_name_list.h"
 #include "platform/graphics/geometry.h"
 
 class TCanvas;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 
 namespace table_detail {
 

@@ -6,7 +6,7 @@
 #include "html/doc/form_kinds.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
-#include "html/reader/MapItem.h"
+#include "html/reader/map_item.h"
 #include "platform/base/strings.h"
 #include "platform/graphics/font.h"
 

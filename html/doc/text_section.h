@@ -16,10 +16,10 @@
 #include "html/doc/form_control.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/section_base.h"
-#include "html/reader/Attributes.h"
-#include "html/reader/Symbols.h"
-#include "html/reader/TokenObj.h"
-#include "html/reader/UrlTarget.h"
+#include "html/reader/attributes.h"
+#include "html/reader/symbols.h"
+#include "html/reader/token_obj.h"
+#include "html/reader/url_target.h"
 #include "html/style/my_font.h"
 
 class TProperties;

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "html/reader/Attributes.h"
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/attributes.h"
+#include "html/reader/html_lexer.h"
 #include "platform/base/string_list.h"
 #include "platform/gui/panel.h"
 

@@ -12,7 +12,7 @@
 #include "html/load/html_reader.h"
 #include "html/load/page_background.h"
 #include "html/load/png_band_writer.h"
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "html/load/frame_viewer_base.h"
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"
 

@@ -2,7 +2,7 @@
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/load/reader_core.h"
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 #include "html/style/style_parser.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/files.h"

@@ -4,7 +4,7 @@
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/load/reader_core.h"
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "html/load/html_reader.h"
-#include "html/reader/HtmlLexer.h"
-#include "html/reader/UrlTarget.h"
+#include "html/reader/html_lexer.h"
+#include "html/reader/url_target.h"
 #include "html/style/prop_stack.h"
 
 class TSectionList;

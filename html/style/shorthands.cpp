@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 #include "html/style/color_text.h"
 #include "html/style/prop_index.h"
 #include "html/style/value_convert.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "html/style/shorthands.h"
 #include "platform/base/strings.h"
 

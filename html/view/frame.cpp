@@ -2,7 +2,7 @@
 // frame set when its document is a frame-set document. It keeps its own history.
 #include <algorithm>
 
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 #include "html/view/frame_set.h"
 #include "html/view/frame_viewer.h"
 #include "html/view/viewer_names.h"

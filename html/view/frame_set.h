@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "platform/base/string_list.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "html/doc/font_obj.h"
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 #include "html/view/html_viewer.h"
 #include "html/view/viewer_names.h"
 #include "platform/base/files.h"

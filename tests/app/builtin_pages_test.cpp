@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/resource_loader.h"
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 #include "html/style/prop_index.h"
 
 namespace {

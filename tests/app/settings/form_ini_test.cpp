@@ -4,7 +4,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/settings/kqFormIni.h"
+#include "app/settings/form_ini.h"
 #include "app/settings/settings_dir.h"
 #include "ini_test_util.h"
 #include "platform/base/exceptions.h"

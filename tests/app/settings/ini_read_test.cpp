@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "app/settings/IniFiles32.h"
+#include "app/settings/ini_files.h"
 #include "ini_test_util.h"
 #include "tests/support/temp_dir.h"
 

@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/settings/IniFiles32.h"
+#include "app/settings/ini_files.h"
 #include "ini_test_util.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // List items and their markers, horizontal rules, page marks.
 #include <gtest/gtest.h>
 
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "tests/html/doc/core_util.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "html/reader/UrlTarget.h"
+#include "html/reader/url_target.h"
 
 #include "html/doc/block.h"
 #include "html/doc/dump.h"

@@ -11,7 +11,7 @@
 #include "html/doc/form_kinds.h"
 #include "html/doc/html_form.h"
 #include "html/doc/section_list.h"
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 #include "platform/base/strings.h"
 
 struct TSubmitted {

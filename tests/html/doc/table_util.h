@@ -15,7 +15,7 @@
 #include "html/doc/section_list.h"
 #include "html/doc/table_block.h"
 #include "html/doc/text_section.h"
-#include "html/reader/UrlTarget.h"
+#include "html/reader/url_target.h"
 #include "html/style/prop_stack.h"
 #include "html/style/style_dump.h"
 #include "html/style/style_parser.h"

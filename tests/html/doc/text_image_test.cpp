@@ -7,7 +7,7 @@
 
 #include "html/image/bitmap_cache.h"
 #include "html/image/gif_image.h"
-#include "html/reader/MapItem.h"
+#include "html/reader/map_item.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/files.h"
 #include "tests/html/doc/text_util.h"

@@ -9,7 +9,7 @@
 #include "html/doc/dump.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
-#include "html/reader/TokenObj.h"
+#include "html/reader/token_obj.h"
 #include "html/style/prop_stack.h"
 #include "html/style/style_dump.h"
 #include "html/style/style_parser.h"

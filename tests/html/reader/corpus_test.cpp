@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "html/reader/HtmlLexer.h"
-#include "html/reader/IDNameList.h"
+#include "html/reader/html_lexer.h"
+#include "html/reader/id_name_list.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/string_list.h"
 

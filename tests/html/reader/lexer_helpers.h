@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 
 struct LexedSymbol {
     Symbol Sy;

@@ -1,7 +1,7 @@
 // Tags and attributes: the tables, headings, value forms and unknown names.
 #include <gtest/gtest.h>
 
-#include "html/reader/IDNameList.h"
+#include "html/reader/id_name_list.h"
 #include "lexer_helpers.h"
 
 namespace {

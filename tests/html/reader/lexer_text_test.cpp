@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "html/reader/IDNameList.h"
+#include "html/reader/id_name_list.h"
 #include "lexer_helpers.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"

@@ -1,10 +1,10 @@
 // Image maps (COORDS, shapes, hit tests), URL targets and the named-position list.
 #include <gtest/gtest.h>
 
-#include "html/reader/FreeList.h"
-#include "html/reader/HtmlLexer.h"
-#include "html/reader/IDNameList.h"
-#include "html/reader/MapItem.h"
+#include "html/reader/free_list.h"
+#include "html/reader/html_lexer.h"
+#include "html/reader/id_name_list.h"
+#include "html/reader/map_item.h"
 
 namespace {
 // The attributes of one tag as the lexer reads them.

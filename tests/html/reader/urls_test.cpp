@@ -1,7 +1,7 @@
 // URL base, combining, full-URL test, trimming and the conversion to local paths.
 #include <gtest/gtest.h>
 
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 
 TEST(UrlBase, CutsAtTheLastSlashAfterTheHost) {
     EXPECT_EQ(UrlBase("http://host/dir/page.htm?x=/y"), "http://host/dir/");

@@ -2,7 +2,7 @@
 // stops, and the style attribute.
 #include <gtest/gtest.h>
 
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 #include "tests/html/style/style_test_util.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "app/settings/kqFormIni.h"
+#include "app/settings/form_ini.h"
 
-#include "app/settings/IniFiles32.h"
+#include "app/settings/ini_files.h"
 #include "app/settings/settings_dir.h"
 
 TkqFormIni::TkqFormIni() : fileName_(::IniFileName()) {}

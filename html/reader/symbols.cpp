@@ -1,9 +1,9 @@
-#include "html/reader/Symbols.h"
+#include "html/reader/symbols.h"
 
 #include <array>
 #include <cstring>
 
-#include "html/reader/NameTable.h"
+#include "html/reader/name_table.h"
 
 namespace {
 

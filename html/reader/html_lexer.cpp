@@ -1,12 +1,12 @@
-#include "html/reader/HtmlLexer.h"
+#include "html/reader/html_lexer.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "html/reader/Entities.h"
-#include "html/reader/IDNameList.h"
-#include "html/reader/UrlSubs.h"
+#include "html/reader/entities.h"
+#include "html/reader/id_name_list.h"
+#include "html/reader/url_subs.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"

@@ -1,7 +1,7 @@
 // TIniFile32: reads by scanning the kept lines; writes edit the lines and save them whole,
 // through a temporary file renamed over the old one so that no reader and no crash ever sees
 // half a settings file.
-#include "app/settings/IniFiles32.h"
+#include "app/settings/ini_files.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "html/reader/IDNameList.h"
+#include "html/reader/id_name_list.h"
 
 int32_t TChPosObj::YPosition() {
     int32_t y = 0;

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/Attributes.h"
-#include "html/reader/UrlTarget.h"
+#include "html/reader/attributes.h"
+#include "html/reader/url_target.h"
 #include "platform/base/string_list.h"
 #include "platform/graphics/region.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "html/reader/Symbols.h"
+#include "html/reader/symbols.h"
 
 class TProperties; // the style property set (html/style)
 

@@ -1,9 +1,9 @@
-#include "html/reader/Entities.h"
+#include "html/reader/entities.h"
 
 #include <iterator>
 #include <string>
 
-#include "html/reader/NameTable.h"
+#include "html/reader/name_table.h"
 
 namespace {
 

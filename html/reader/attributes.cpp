@@ -1,4 +1,4 @@
-#include "html/reader/Attributes.h"
+#include "html/reader/attributes.h"
 
 #include "platform/base/strings.h"
 

@@ -1,4 +1,4 @@
-#include "html/reader/UrlTarget.h"
+#include "html/reader/url_target.h"
 
 #include <limits>
 

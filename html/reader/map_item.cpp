@@ -1,9 +1,9 @@
-#include "html/reader/MapItem.h"
+#include "html/reader/map_item.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 #include "platform/base/strings.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "html/reader/UrlSubs.h"
+#include "html/reader/url_subs.h"
 
 #include "platform/base/strings.h"
 

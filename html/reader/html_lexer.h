@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "html/reader/Attributes.h"
-#include "html/reader/Symbols.h"
-#include "html/reader/TokenObj.h"
+#include "html/reader/attributes.h"
+#include "html/reader/symbols.h"
+#include "html/reader/token_obj.h"
 #include "platform/base/string_list.h"
 #include "platform/base/strings.h"
 
