@@ -14,7 +14,8 @@ packages=(
   libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
   lynx-common
   clang libclang-rt-14-dev
-  zip
+  zip pigz
+  libssl-dev
 )
 
 missing=()
