@@ -4,6 +4,11 @@
 #include "archive/archive_reader.h"
 #include "archive/little_endian.h"
 #include "archive_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -40,10 +45,10 @@ public:
 };
 
 std::string Pack(const std::vector<std::pair<std::string, std::string>>& files,
-                 std::vector<std::string>* paths, TScratchDir& dir) {
+                 std::vector<std::string>* paths, TempDir& dir) {
     for (const auto& [name, data] : files) {
         paths->push_back(dir / name);
-        WriteFileBytes(paths->back(), data);
+        WriteFile(paths->back(), data);
     }
     TBackupFile b;
     b.BackupTitle = "Folio";
@@ -65,7 +70,7 @@ void ReadAll(const std::string& bytes) {
 }
 
 TEST(ArchiveReader, IndexesWithoutDecompressingAndFindsByName) {
-    TScratchDir dir;
+    TempDir dir;
     std::vector<std::string> paths;
     const std::string a = Pack({{"Index.html", TextBytes(40000, 1)},
                                 {"logo.gif", RandomBytes(20000, 2)},
@@ -127,7 +132,7 @@ TEST(ArchiveReader, DoesNotTrustTheFileCount) {
 }
 
 TEST(ArchiveReader, EveryTruncationIsAnError) {
-    TScratchDir dir;
+    TempDir dir;
     std::vector<std::string> paths;
     const std::string a =
         Pack({{"a.html", TextBytes(17000, 3)}, {"e", ""}, {"r", RandomBytes(300, 4)}}, &paths, dir);
@@ -137,7 +142,7 @@ TEST(ArchiveReader, EveryTruncationIsAnError) {
 }
 
 TEST(ArchiveReader, CorruptedBytesNeverCrash) {
-    TScratchDir dir;
+    TempDir dir;
     std::vector<std::string> paths;
     const std::string a =
         Pack({{"a.html", TextBytes(1500, 5)}, {"r", RandomBytes(100, 6)}}, &paths, dir);

@@ -1,49 +1,27 @@
 #pragma once
-// Shared helpers of the archive tests: a scratch folder, file writing, deterministic data, and a
-// plain walk over an archive's bytes that does not use the reader under test.
+// Shared helpers of the archive tests: deterministic data, and a plain walk over an archive's
+// bytes that does not use the reader under test. Scratch folders and file reading come from
+// tests/support.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "archive/backup_file.h"
 #include "platform/base/files.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
-class TScratchDir {
-public:
-    TScratchDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/archive-test-XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back(0);
-        if (!mkdtemp(buf.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = buf.data();
-    }
-    ~TScratchDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
+// Old names, kept while tests written against them are moved over.
+using TScratchDir = folio_test::TempDir;
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    folio_test::WriteFile(path, bytes);
 }
-
-inline std::string ReadFileBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
+inline std::string ReadFileBytes(const std::string& path) { return folio_test::ReadFile(path); }
 
 // Bytes that deflate cannot shrink.
 inline std::string RandomBytes(size_t n, uint32_t seed) {

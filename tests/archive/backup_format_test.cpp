@@ -8,6 +8,11 @@
 #include "archive/archive_reader.h"
 #include "archive/block_compressor.h"
 #include "archive_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -35,8 +40,8 @@ TEST(BackupFormat, EmptyListWritesHeaderAndEndMarkerOnly) {
 }
 
 TEST(BackupFormat, WritesIntoTheStreamFromItsPositionAndLeavesItThere) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a.txt", "hello");
+    TempDir dir;
+    WriteFile(dir / "a.txt", "hello");
     TMemoryStream out;
     out.WriteString("TEMPLATE");
     TBackupFile b;
@@ -56,10 +61,10 @@ TEST(BackupFormat, NullStreamGivesFalse) {
 }
 
 TEST(BackupFormat, MemberRecordHoldsLowerCasedAbsoluteNameDateAndOneBlock) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string path = dir / "Index.HTML";
     const std::string text = TextBytes(5000, 1);
-    WriteFileBytes(path, text);
+    WriteFile(path, text);
     TBackupFile b;
     b.BackupTitle = "T";
     b.CompressionLevel = clMax;
@@ -87,9 +92,9 @@ TEST(BackupFormat, MemberRecordHoldsLowerCasedAbsoluteNameDateAndOneBlock) {
 }
 
 TEST(BackupFormat, EmptyFileHasNoDataSection) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "empty", "");
-    WriteFileBytes(dir / "next", "x");
+    TempDir dir;
+    WriteFile(dir / "empty", "");
+    WriteFile(dir / "next", "x");
     TBackupFile b;
     const std::string a = PackToMemory(b, {dir / "empty", dir / "next"});
     const TWalkedArchive w = WalkArchive(a);
@@ -103,9 +108,9 @@ TEST(BackupFormat, EmptyFileHasNoDataSection) {
 }
 
 TEST(BackupFormat, BlockBoundaryAt16384Bytes) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", TextBytes(16384, 2));
-    WriteFileBytes(dir / "b", TextBytes(16385, 3));
+    TempDir dir;
+    WriteFile(dir / "a", TextBytes(16384, 2));
+    WriteFile(dir / "b", TextBytes(16385, 3));
     TBackupFile b;
     const TWalkedArchive w = WalkArchive(PackToMemory(b, {dir / "a", dir / "b"}));
     ASSERT_EQ(w.members.size(), 2u);
@@ -117,9 +122,9 @@ TEST(BackupFormat, BlockBoundaryAt16384Bytes) {
 }
 
 TEST(BackupFormat, IncompressibleBlockIsStoredRaw) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string data = RandomBytes(16384 + 1000, 7);
-    WriteFileBytes(dir / "r", data);
+    WriteFile(dir / "r", data);
     TBackupFile b;
     b.CompressionLevel = clMax;
     const std::string a = PackToMemory(b, {dir / "r"});
@@ -133,7 +138,7 @@ TEST(BackupFormat, IncompressibleBlockIsStoredRaw) {
     // The overhead is below 1% here, which truncates to a rate of 0.
     EXPECT_EQ(b.CompressionRate(), 0);
     // Overhead of 1% or more makes the rate negative.
-    WriteFileBytes(dir / "small", RandomBytes(1000, 8));
+    WriteFile(dir / "small", RandomBytes(1000, 8));
     TBackupFile c;
     PackToMemory(c, {dir / "small"});
     EXPECT_GT(c.CompressedSize(), 1010);
@@ -142,8 +147,8 @@ TEST(BackupFormat, IncompressibleBlockIsStoredRaw) {
 }
 
 TEST(BackupFormat, LevelNoneStoresEveryFullBlockRaw) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "t", TextBytes(3 * 16384 + 10, 4));
+    TempDir dir;
+    WriteFile(dir / "t", TextBytes(3 * 16384 + 10, 4));
     TBackupFile b;
     b.CompressionLevel = clNone;
     const TWalkedArchive w = WalkArchive(PackToMemory(b, {dir / "t"}));
@@ -160,8 +165,8 @@ TEST(BackupFormat, LevelsMapToZlibLevels) {
     EXPECT_EQ(BackupZlibLevel(clDefault), -1);
     EXPECT_EQ(BackupZlibLevel(clMax), 9);
     // Higher levels pack this text smaller.
-    TScratchDir dir;
-    WriteFileBytes(dir / "t", TextBytes(16384, 5));
+    TempDir dir;
+    WriteFile(dir / "t", TextBytes(16384, 5));
     TBackupFile fast, max;
     fast.CompressionLevel = clFastest;
     max.CompressionLevel = clMax;
@@ -171,8 +176,8 @@ TEST(BackupFormat, LevelsMapToZlibLevels) {
 }
 
 TEST(BackupFormat, SameFileTwiceOrInOtherCapitalsIsPackedOnce) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "Page.html", "<p>x</p>");
+    TempDir dir;
+    WriteFile(dir / "Page.html", "<p>x</p>");
     TBackupFile b;
     const TWalkedArchive w =
         WalkArchive(PackToMemory(b, {dir / "Page.html", dir / "Page.html", dir / "PAGE.HTML"}));
@@ -189,9 +194,9 @@ TEST(BackupFormat, TitleFolioGivesLengthFive) {
 }
 
 TEST(BackupFormat, CompressionRateRoundsTowardZeroAndGoesNegative) {
-    TScratchDir dir;
+    TempDir dir;
     // 1000 bytes of text: the rate is 100 - counted * 100 / 1000, truncated.
-    WriteFileBytes(dir / "t", TextBytes(1000, 6));
+    WriteFile(dir / "t", TextBytes(1000, 6));
     TBackupFile b;
     b.CompressionLevel = clMax;
     PackToMemory(b, {dir / "t"});
@@ -199,7 +204,7 @@ TEST(BackupFormat, CompressionRateRoundsTowardZeroAndGoesNegative) {
     EXPECT_EQ(b.CompressionRate(), 100 - int32_t(counted * 100 / 1000));
     EXPECT_GT(b.CompressionRate(), 0);
     // One byte costs marker, length and a whole zlib stream: far more than it holds.
-    WriteFileBytes(dir / "one", "z");
+    WriteFile(dir / "one", "z");
     TBackupFile c;
     PackToMemory(c, {dir / "one"});
     EXPECT_EQ(c.CompressedSize(), 4 + 4 + 9);
@@ -209,7 +214,7 @@ TEST(BackupFormat, CompressionRateRoundsTowardZeroAndGoesNegative) {
 TEST(BackupFormat, CompressionRateUses64BitFigures) {
     // 22 MB stored raw: CompressedSize * 100 passes 2^31, which a 32-bit figure would wrap.
     // A sparse file of zeros at level 0 is quick to make and to pack.
-    TScratchDir dir;
+    TempDir dir;
     const size_t n = 22u * 1000 * 1000;
     const int fd = ::open((dir / "big").c_str(), O_CREAT | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
@@ -226,7 +231,7 @@ TEST(BackupFormat, CompressionRateUses64BitFigures) {
 }
 
 TEST(BackupFormat, TotalSizeFieldSaturatesPast2GiB) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string path = dir / "sparse";
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
@@ -264,14 +269,14 @@ TEST(BackupFormat, ErrorTexts) {
 }
 
 TEST(BackupFormat, RoundTripThroughTheReader) {
-    TScratchDir dir;
+    TempDir dir;
     std::vector<std::string> paths;
     std::vector<std::string> contents = {"", TextBytes(16384, 1), TextBytes(16385, 2),
                                          RandomBytes(40000, 3),
                                          TextBytes(100000, 4) + RandomBytes(5, 5)};
     for (size_t i = 0; i < contents.size(); ++i) {
         paths.push_back(dir / ("f" + std::to_string(i)));
-        WriteFileBytes(paths.back(), contents[i]);
+        WriteFile(paths.back(), contents[i]);
     }
     for (TCompressionLevel level : {clFastest, clNone, clDefault, clMax}) {
         TBackupFile b;

@@ -5,6 +5,12 @@
 #include "archive/archive_reader.h"
 #include "archive_test_util.h"
 #include "platform/base/strings.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::ReadFile;
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -20,9 +26,9 @@ struct TProgressLog {
 };
 
 TEST(BackupProgress, StartsAtZeroEndsAtHundredAndReportsEveryBlock) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", TextBytes(16384 * 2 + 5, 1)); // 3 blocks
-    WriteFileBytes(dir / "b", TextBytes(100, 2));           // 1 block
+    TempDir dir;
+    WriteFile(dir / "a", TextBytes(16384 * 2 + 5, 1)); // 3 blocks
+    WriteFile(dir / "b", TextBytes(100, 2));           // 1 block
     TBackupFile b;
     TProgressLog log;
     b.OnProgress = log.Handler();
@@ -43,9 +49,9 @@ TEST(BackupProgress, StartsAtZeroEndsAtHundredAndReportsEveryBlock) {
 }
 
 TEST(BackupProgress, ClearingContinueStopsWithoutEndMarkerOrError) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", TextBytes(16384 * 3, 1));
-    WriteFileBytes(dir / "b", TextBytes(100, 2));
+    TempDir dir;
+    WriteFile(dir / "a", TextBytes(16384 * 3, 1));
+    WriteFile(dir / "b", TextBytes(100, 2));
     TBackupFile b;
     TProgressLog log;
     b.OnProgress = log.Handler(1); // stop at the first block
@@ -70,8 +76,8 @@ TEST(BackupProgress, ClearingContinueStopsWithoutEndMarkerOrError) {
 }
 
 TEST(BackupProgress, StopFromProcessMessagesHook) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", TextBytes(16384 * 4, 1));
+    TempDir dir;
+    WriteFile(dir / "a", TextBytes(16384 * 4, 1));
     TBackupFile b;
     int blocks = 0;
     b.ProcessMessages = [&] {
@@ -87,8 +93,8 @@ TEST(BackupProgress, StopFromProcessMessagesHook) {
 TEST(BackupErrors, UnreadableFileGivesCode1ThroughOnError) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every file";
-    TScratchDir dir;
-    WriteFileBytes(dir / "locked", "secret");
+    TempDir dir;
+    WriteFile(dir / "locked", "secret");
     ::chmod((dir / "locked").c_str(), 0);
     TBackupFile b;
     std::vector<std::pair<int, std::string>> errors;
@@ -105,8 +111,8 @@ TEST(BackupErrors, UnreadableFileGivesCode1ThroughOnError) {
 }
 
 TEST(BackupErrors, MissingFileAddsNothingAndReportsNothing) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "here", "x");
+    TempDir dir;
+    WriteFile(dir / "here", "x");
     TBackupFile b;
     int errors = 0;
     b.OnError = [&](TObject*, int32_t, const std::string&) { ++errors; };
@@ -118,8 +124,8 @@ TEST(BackupErrors, MissingFileAddsNothingAndReportsNothing) {
 }
 
 TEST(BackupErrors, ArchiveThatCannotBeCreatedGivesCode4AndTheErrorBoxWithoutOnError) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", "x");
+    TempDir dir;
+    WriteFile(dir / "a", "x");
     TBackupFile b;
     std::vector<std::string> boxes;
     b.ShowErrorBox = [&](const std::string& text) { boxes.push_back(text); };
@@ -143,8 +149,8 @@ private:
 };
 
 TEST(BackupErrors, FailingWritesGiveCode4WhereverTheyHappen) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", RandomBytes(40000, 1));
+    TempDir dir;
+    WriteFile(dir / "a", RandomBytes(40000, 1));
     TBackupFile probe;
     probe.CompressionLevel = clNone;
     const size_t full = PackToMemory(probe, {dir / "a"}).size();
@@ -167,8 +173,8 @@ TEST(BackupErrors, FailingWritesGiveCode4WhereverTheyHappen) {
 }
 
 TEST(BackupErrors, DateThatCannotBeWrittenGivesCode1) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", "x");
+    TempDir dir;
+    WriteFile(dir / "a", "x");
     const std::string name = LowerAscii(dir / "a");
     TBackupFile b;
     TFailingStream out{int64_t(12 + 4 + name.size())}; // header and name fit, the date not
@@ -178,8 +184,8 @@ TEST(BackupErrors, DateThatCannotBeWrittenGivesCode1) {
 }
 
 TEST(BackupErrors, FileIDListWithoutTemporaryFolderGivesCode7) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", "x");
+    TempDir dir;
+    WriteFile(dir / "a", "x");
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old ? old : "";
     setenv("TMPDIR", (dir / "missing").c_str(), 1);
@@ -198,13 +204,13 @@ TEST(BackupErrors, FileIDListWithoutTemporaryFolderGivesCode7) {
 }
 
 TEST(BackupFileIDs, ListIsTheFirstMemberAndCountedInTotalNotInCount) {
-    TScratchDir dir;
-    TScratchDir temp;
+    TempDir dir;
+    TempDir temp;
     const char* old = std::getenv("TMPDIR");
     const std::string saved = old ? old : "";
     setenv("TMPDIR", temp.Path().c_str(), 1);
-    WriteFileBytes(dir / "a.html", "<p>a</p>");
-    WriteFileBytes(dir / "b.gif", "GIF89a");
+    WriteFile(dir / "a.html", "<p>a</p>");
+    WriteFile(dir / "b.gif", "GIF89a");
     TBackupFile b;
     b.SaveFileID = true;
     TMemoryStream out;
@@ -241,9 +247,9 @@ TEST(BackupIncremental, SettingItAlsoSetsTheArchiveFlagOption) {
 }
 
 TEST(BackupIncremental, PacksOnlyMarkedFilesAndClearsTheMark) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "old", "old");
-    WriteFileBytes(dir / "new", "new");
+    TempDir dir;
+    WriteFile(dir / "old", "old");
+    WriteFile(dir / "new", "new");
     if (!(FileGetAttr(dir / "old") & faArchive))
         GTEST_SKIP() << "new files carry no archive attribute here";
     FileSetAttr(dir / "old", FileGetAttr(dir / "old") & ~faArchive);
@@ -260,9 +266,9 @@ TEST(BackupIncremental, PacksOnlyMarkedFilesAndClearsTheMark) {
 }
 
 TEST(BackupIncremental, StoppedRunKeepsTheMarks) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", "a");
-    WriteFileBytes(dir / "b", TextBytes(20000, 1));
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    WriteFile(dir / "b", TextBytes(20000, 1));
     if (!(FileGetAttr(dir / "a") & faArchive))
         GTEST_SKIP() << "new files carry no archive attribute here";
     TBackupFile b;
@@ -284,7 +290,7 @@ std::string VolumeName(const std::string& first, int v) {
 std::string JoinVolumes(const std::string& first, int count) {
     std::string all;
     for (int v = 1; v <= count; ++v) {
-        std::string part = ReadFileBytes(v == 1 ? first : VolumeName(first, v));
+        std::string part = ReadFile(v == 1 ? first : VolumeName(first, v));
         if (v < count) {
             const std::string next = std::string("\x0c\0\0\0NEXT:DISK", 13);
             EXPECT_EQ(part.substr(part.size() - 16, 13), next);
@@ -296,10 +302,10 @@ std::string JoinVolumes(const std::string& first, int count) {
 }
 
 TEST(BackupVolumes, FullVolumeContinuesInTheNextFile) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string data = RandomBytes(5 * 16384 + 77, 2);
-    WriteFileBytes(dir / "a", data);
-    WriteFileBytes(dir / "b", "after");
+    WriteFile(dir / "a", data);
+    WriteFile(dir / "b", "after");
     TBackupFile b;
     b.MaxSize = 40000;
     std::vector<int> disks;
@@ -327,13 +333,13 @@ TEST(BackupVolumes, FullVolumeContinuesInTheNextFile) {
     EXPECT_EQ(r.ExtractToString(1), "after");
     // The reader refuses a lone first volume with a clear message.
     TMemoryStream first;
-    first.WriteString(ReadFileBytes(arc));
+    first.WriteString(ReadFile(arc));
     EXPECT_THROW(TArchiveReader lone(first), EArchiveError);
 }
 
 TEST(BackupVolumes, TinyMaxSizeStillProgresses) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", TextBytes(3 * 16384, 3));
+    TempDir dir;
+    WriteFile(dir / "a", TextBytes(3 * 16384, 3));
     TBackupFile b;
     b.MaxSize = 10;
     int asked = 0;
@@ -343,8 +349,8 @@ TEST(BackupVolumes, TinyMaxSizeStillProgresses) {
 }
 
 TEST(BackupVolumes, CancelledDiskStopsWithoutError) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", RandomBytes(4 * 16384, 4));
+    TempDir dir;
+    WriteFile(dir / "a", RandomBytes(4 * 16384, 4));
     TBackupFile b;
     b.MaxSize = 20000;
     std::vector<std::string> asked;
@@ -361,8 +367,8 @@ TEST(BackupVolumes, CancelledDiskStopsWithoutError) {
 }
 
 TEST(BackupVolumes, StreamsNeverSplit) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", RandomBytes(4 * 16384, 5));
+    TempDir dir;
+    WriteFile(dir / "a", RandomBytes(4 * 16384, 5));
     TBackupFile b;
     b.MaxSize = 20000;
     TMemoryStream out;
@@ -372,10 +378,10 @@ TEST(BackupVolumes, StreamsNeverSplit) {
 }
 
 TEST(BackupChanges, FileThatShrinksEndsItsSection) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string path = dir / "shrinks";
     const std::string data = TextBytes(50000, 6);
-    WriteFileBytes(path, data);
+    WriteFile(path, data);
     TBackupFile b;
     b.MaxThreads = 1; // the shrink must land before the next block is read
     int calls = 0;
@@ -392,9 +398,9 @@ TEST(BackupChanges, FileThatShrinksEndsItsSection) {
 }
 
 TEST(BackupChanges, TargetFileIsNeverPackedIntoItself) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "page.html", "<p>x</p>");
-    WriteFileBytes(dir / "book", "TEMPLATE");
+    TempDir dir;
+    WriteFile(dir / "page.html", "<p>x</p>");
+    WriteFile(dir / "book", "TEMPLATE");
     TFileStream target(dir / "book", fmOpenReadWrite);
     target.Seek(0, soEnd);
     TBackupFile b;
@@ -403,8 +409,8 @@ TEST(BackupChanges, TargetFileIsNeverPackedIntoItself) {
 }
 
 TEST(BackupChanges, SecondRunWhileBusyIsRefused) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", TextBytes(16384 * 2, 7));
+    TempDir dir;
+    WriteFile(dir / "a", TextBytes(16384 * 2, 7));
     TBackupFile b;
     bool inner = true;
     b.ProcessMessages = [&] {
@@ -418,8 +424,8 @@ TEST(BackupChanges, SecondRunWhileBusyIsRefused) {
 }
 
 TEST(BackupChanges, ExceptionFromAHandlerGivesFalseAndLeavesTheComponentReusable) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", "x");
+    TempDir dir;
+    WriteFile(dir / "a", "x");
     TBackupFile b;
     b.OnProgress = [](TObject*, const std::string&, TPercentage p, bool&) {
         if (p == 0)

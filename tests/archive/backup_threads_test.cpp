@@ -1,5 +1,10 @@
 // Worker threads change nothing that can be seen: the same bytes, events and stops as one thread.
 #include "archive_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -33,7 +38,7 @@ protected:
         int i = 0;
         auto add = [&](const std::string& data) {
             paths.push_back(dir / ("f" + std::to_string(i++)));
-            WriteFileBytes(paths.back(), data);
+            WriteFile(paths.back(), data);
         };
         for (int k = 0; k < 12; ++k)
             add(TextBytes(300 + 977 * size_t(k), uint32_t(k)));
@@ -44,7 +49,7 @@ protected:
         add(TextBytes(9 * 16384 + 100, 4) + RandomBytes(20000, 5));
         add("");
     }
-    TScratchDir dir;
+    TempDir dir;
     std::vector<std::string> paths;
 };
 

@@ -1,11 +1,16 @@
 // The site book trailer and finding the archive inside a book.
 #include "archive/book_file.h"
 #include "archive_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
-std::string Book(const std::string& templ, TScratchDir& dir) {
-    WriteFileBytes(dir / "home.html", "<p>home</p>");
+std::string Book(const std::string& templ, TempDir& dir) {
+    WriteFile(dir / "home.html", "<p>home</p>");
     TMemoryStream out;
     out.WriteString(templ);
     TBackupFile b;
@@ -23,7 +28,7 @@ TMemoryStream StreamOf(const std::string& bytes) {
 }
 
 TEST(BookFile, TrailerHoldsTheTemplateSize) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string book = Book(std::string(1234, '\x7f'), dir);
     EXPECT_EQ(Int32At(book, book.size() - 4), 1234);
     TMemoryStream s = StreamOf(book);
@@ -47,8 +52,8 @@ TEST(BookFile, SmallBookUnderTestDataOpens) {
 }
 
 TEST(BookFile, OpensFromAFileStream) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "book", Book(std::string(4096, 'T'), dir));
+    TempDir dir;
+    WriteFile(dir / "book", Book(std::string(4096, 'T'), dir));
     TFileStream s(dir / "book", fmOpenRead | fmShareDenyNone);
     auto r = OpenBookArchive(s);
     EXPECT_EQ(r->StartOffset(), 4096);
@@ -56,7 +61,7 @@ TEST(BookFile, OpensFromAFileStream) {
 }
 
 TEST(BookFile, EmptyTemplateStartsTheArchiveAtZero) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string book = Book("", dir);
     EXPECT_EQ(Int32At(book, book.size() - 4), 0);
     TMemoryStream s = StreamOf(book);
@@ -74,7 +79,7 @@ TEST(BookFile, TrailerThatPointsOutsideIsNoArchive) {
 }
 
 TEST(BookFile, StrayBytesBeforeTheTrailerAreDamage) {
-    TScratchDir dir;
+    TempDir dir;
     std::string book = Book("TEMPLATE", dir);
     book.insert(book.size() - 4, "xx");
     TMemoryStream s = StreamOf(book);
@@ -89,7 +94,7 @@ TEST(BookFile, StrayBytesBeforeTheTrailerAreDamage) {
 }
 
 TEST(BookFile, EveryTruncatedBookIsAnErrorNeverACrash) {
-    TScratchDir dir;
+    TempDir dir;
     const std::string book = Book("TEMPLATE", dir);
     for (size_t n = 0; n < book.size(); ++n) {
         TMemoryStream s = StreamOf(book.substr(0, n));

@@ -5,6 +5,11 @@
 
 #include "archive/file_pattern.h"
 #include "archive_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -35,15 +40,15 @@ TEST(FileSpec, ExpandFileNameMakesAbsolutePaths) {
 }
 
 TEST(FileSpec, RecursionOnlyByTrailingSwitch) {
-    TScratchDir dir;
+    TempDir dir;
     // A folder whose path holds "/s" must not read as a recursion request.
     ASSERT_EQ(::mkdir((dir / "site").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((dir / "site/sub").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((dir / "site/.hidden").c_str(), 0755), 0);
-    WriteFileBytes(dir / "site/a.html", "a");
-    WriteFileBytes(dir / "site/sub/b.html", "b");
-    WriteFileBytes(dir / "site/sub/c.gif", "c");
-    WriteFileBytes(dir / "site/.hidden/d.html", "d");
+    WriteFile(dir / "site/a.html", "a");
+    WriteFile(dir / "site/sub/b.html", "b");
+    WriteFile(dir / "site/sub/c.gif", "c");
+    WriteFile(dir / "site/.hidden/d.html", "d");
     {
         TFileSpecExpander e({});
         e.Expand(dir / "site/*.html");
@@ -60,9 +65,9 @@ TEST(FileSpec, RecursionOnlyByTrailingSwitch) {
 }
 
 TEST(FileSpec, ArchiveItselfAndNonRegularFilesAreLeftOut) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "a", "a");
-    WriteFileBytes(dir / "Out.arc", "old");
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    WriteFile(dir / "Out.arc", "old");
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
     TExpandOptions o;
     o.ArchiveLower = LowerAscii(dir / "out.arc");
@@ -72,8 +77,8 @@ TEST(FileSpec, ArchiveItselfAndNonRegularFilesAreLeftOut) {
 }
 
 TEST(FileSpec, PathsKeepTheirCapitalsForOpeningAndNamesAreLowerCased) {
-    TScratchDir dir;
-    WriteFileBytes(dir / "MiXed.Html", "m");
+    TempDir dir;
+    WriteFile(dir / "MiXed.Html", "m");
     TFileSpecExpander e({});
     e.Expand("  " + dir / "MIXED.HTML" + "  ");
     ASSERT_EQ(e.Files().size(), 1u);
@@ -82,7 +87,7 @@ TEST(FileSpec, PathsKeepTheirCapitalsForOpeningAndNamesAreLowerCased) {
 }
 
 TEST(FileSpec, NothingMatchedAddsNothing) {
-    TScratchDir dir;
+    TempDir dir;
     TFileSpecExpander e({});
     e.Expand(dir / "*.none");
     e.Expand(dir / "missing/x.html");
