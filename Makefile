@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 
 CMAKE_COMMON = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan test test-release test-asan demo bench fuzz install clean format
+.PHONY: all deps build build-asan test test-release test-asan demo bench fuzz install deb clean format
 
 all: build
 
@@ -52,6 +52,11 @@ fuzz: deps $(FUZZ_BUILD)/build.ninja
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# A Debian package of the programs, the menu entry and the icon, in $(BUILD)/package/.
+deb: build
+	cd $(BUILD) && cpack -G DEB -B package
+	@ls $(BUILD)/package/*.deb
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
