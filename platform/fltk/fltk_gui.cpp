@@ -25,6 +25,14 @@ public:
         Fl::copy(utf8.c_str(), n, 0);
     }
 };
+
+// Every key press passes the window's shortcuts first, whichever widget has the focus: FLTK
+// itself offers a key to the window only when no widget wanted it.
+int DispatchEvent(int event, Fl_Window* window) {
+    if (event == FL_KEYBOARD && window && PreviewShortcut(window))
+        return 1;
+    return Fl::handle_(event, window);
+}
 } // namespace
 
 struct TFltkGui::TImpl {
@@ -59,10 +67,12 @@ TFltkGui::TFltkGui() {
     impl_->PreviousClipboard = SetClipboardPort(&impl_->Clipboard);
     Application().SetEventLoop(&impl_->Loop);
     Application().OnScreenCursorChange = [](TCursor c) { ShowScreenCursor(c); };
+    Fl::event_dispatch(&DispatchEvent);
 }
 
 TFltkGui::~TFltkGui() {
     Application().OnScreenCursorChange = nullptr;
+    Fl::event_dispatch(nullptr);
     impl_->Loop.Schedule(-1);
     Application().SetEventLoop(nullptr);
     SetClipboardPort(impl_->PreviousClipboard);

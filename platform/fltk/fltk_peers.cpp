@@ -68,6 +68,16 @@ int VirtualKeyOf(int k) {
     default:
         break;
     }
+    if (k > FL_F && k <= FL_F + 12)
+        return VK_F1 + (k - FL_F - 1);
+    if (k == FL_KP + '+')
+        return VK_ADD;
+    if (k == FL_KP + '-')
+        return VK_SUBTRACT;
+    if (k == '=' || k == '+')
+        return VK_OEM_PLUS;
+    if (k == '-')
+        return VK_OEM_MINUS;
     if (k >= 'a' && k <= 'z')
         return k - 'a' + 'A';
     if ((k >= '0' && k <= '9') || k == ' ')
@@ -345,6 +355,15 @@ public:
                 return 1;
         }
         return w_->Fl_Double_Window::handle(e);
+    }
+
+    // A key pressed anywhere in the window, before its widgets see it; true when the window's
+    // shortcuts took it (or closed the window meanwhile).
+    bool Preview(int vk, TShiftState shift) {
+        bool taken = false;
+        if (!Call([&] { taken = c_.PreviewKey(vk, shift); }))
+            return true;
+        return taken;
     }
 
     void Resized(int x, int y, int w, int h) {
@@ -927,6 +946,14 @@ private:
 };
 
 } // namespace
+
+bool PreviewShortcut(Fl_Window* window) {
+    auto* w = dynamic_cast<TFlWindow*>(window);
+    if (!w || !w->Peer)
+        return false;
+    const int vk = VirtualKeyOf(Fl::event_key());
+    return vk && w->Peer->Preview(vk, CurrentShiftState());
+}
 
 void ShowScreenCursor(TCursor cursor) {
     for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w))

@@ -4,6 +4,8 @@
 // (exceptions from handlers go to the application's error handler, never through FLTK).
 #include "platform/gui/peer.h"
 
+class Fl_Window;
+
 class TFltkPeerFactory final : public TPeerFactory {
 public:
     std::unique_ptr<TControlPeer> CreateWindow(TWindow& control) override;
@@ -26,3 +28,6 @@ int VirtualKeyOf(int fltkKey);
 TShiftState CurrentShiftState();
 // Shows cursor over every window at once (the application's screen cursor).
 void ShowScreenCursor(TCursor cursor);
+// Offers the key of the current FL_KEYBOARD event to the shortcuts of the window it is for
+// (TWindow::OnShortcut) before any widget sees it; true when they took it.
+bool PreviewShortcut(Fl_Window* window);

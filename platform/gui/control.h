@@ -46,6 +46,10 @@ constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 
 constexpr int VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33,
               VK_NEXT = 34, VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39,
               VK_DOWN = 40, VK_DELETE = 46;
+// Keys the window-wide shortcuts use: function keys, and plus and minus on the main keyboard
+// (the "=" key counts as plus, as browsers take Ctrl+= for Ctrl++) and on the keypad.
+constexpr int VK_F1 = 112, VK_F5 = 116, VK_F12 = 123, VK_ADD = 107, VK_SUBTRACT = 109,
+              VK_OEM_PLUS = 187, VK_OEM_MINUS = 189;
 
 class TControl {
 public:

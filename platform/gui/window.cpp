@@ -129,7 +129,16 @@ TControl* TWindow::FindAccessKey(char ch) const {
     return FindKey(*this, ch);
 }
 
+bool TWindow::PreviewKey(int key, TShiftState shift) {
+    if (!OnShortcut)
+        return false;
+    OnShortcut(*this, key, shift);
+    return key == 0;
+}
+
 bool TWindow::DispatchKey(int key, TShiftState shift) {
+    if (PreviewKey(key, shift))
+        return true;
     if ((shift & ssAlt) && key > ' ' && key < 127) {
         if (TControl* c = FindAccessKey(static_cast<char>(key))) {
             if (c->CanFocus())

@@ -59,8 +59,16 @@ public:
     // Moves the focus: OnExit of the old control, then OnEnter of the new one.
     void SetActiveControl(TControl* control);
 
-    // A key the window receives: Alt+key presses the control whose caption marks that access
-    // key; other keys go to the focused control. Returns true when something handled it.
+    // Keys of the whole window (a reader's Ctrl+Q, F5, Alt+Left): sees every key pressed in the
+    // window before the focused control does. A handler that acts on a key sets it to 0, and
+    // the key goes no further.
+    std::function<void(TWindow& sender, int& key, TShiftState shift)> OnShortcut;
+    // Runs OnShortcut; true when it took the key.
+    bool PreviewKey(int key, TShiftState shift);
+
+    // A key the window receives: OnShortcut first; then Alt+key presses the control whose
+    // caption marks that access key; other keys go to the focused control. Returns true when
+    // something handled it.
     bool DispatchKey(int key, TShiftState shift);
     // The first showing, enabled control whose access key is ch (any case), or nullptr.
     TControl* FindAccessKey(char ch) const;

@@ -169,6 +169,39 @@ TEST_F(XvfbTest, ClicksKeysAndTypingReachTheControls) {
     w.Hide();
 }
 
+// The window's shortcuts see keys before the focused widget, whichever it is; keys they leave
+// go on as before.
+TEST_F(XvfbTest, ShortcutsReachTheWindowBeforeTheFocusedControl) {
+    TTestWindow w;
+    std::vector<std::pair<int, TShiftState>> seen;
+    w.OnShortcut = [&](TWindow&, int& key, TShiftState shift) {
+        if (key == VK_F5 || key == VK_OEM_PLUS || key == VK_OEM_MINUS || key == VK_LEFT ||
+            (key == 'Q' && (shift & ssCtrl))) {
+            seen.emplace_back(key, shift & (ssCtrl | ssAlt));
+            key = 0;
+        }
+    };
+    w.Show();
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Folio GUI test$"}));
+    // Focus in the edit box: typed letters still reach it, the shortcuts do not.
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "80", "242", "click", "1", "type", "ab"}));
+    ASSERT_TRUE(PumpUntil([&] { return w.edit.Text() == "ab"; })) << w.edit.Text();
+    ASSERT_TRUE(Xdotool({"key", "F5", "ctrl+equal", "ctrl+minus", "alt+Left", "ctrl+q"}));
+    const std::vector<std::pair<int, TShiftState>> want{
+        {VK_F5, 0}, {VK_OEM_PLUS, ssCtrl}, {VK_OEM_MINUS, ssCtrl}, {VK_LEFT, ssAlt}, {'Q', ssCtrl}};
+    EXPECT_TRUE(PumpUntil([&] { return seen.size() >= want.size(); }));
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(w.edit.Text(), "ab");
+    // Focus on the paint box (the viewer's kind of widget): the same.
+    seen.clear();
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", "215", "57", "click", "1", "key", "F5"}));
+    EXPECT_TRUE(PumpUntil([&] { return seen.size() == 1; }));
+    // Alt+G, which the shortcuts leave, still presses the button.
+    ASSERT_TRUE(Xdotool({"key", "alt+g"}));
+    EXPECT_TRUE(PumpUntil([&] { return w.clicks == 1; }));
+    w.Hide();
+}
+
 TEST_F(XvfbTest, EscapeEndsAModalLoopWithCancel) {
     TTestWindow w;
     w.SetCaption("Folio modal test");

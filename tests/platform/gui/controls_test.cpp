@@ -84,6 +84,26 @@ TEST(AccessKey, AltKeyPressesTheMarkedControl) {
     f.Hide();
 }
 
+TEST(AccessKey, WindowShortcutsComeBeforeAccessKeysAndTheFocusedControl) {
+    TAltKeyForm f;
+    f.Show();
+    std::vector<int> taken;
+    f.OnShortcut = [&](TWindow&, int& key, TShiftState shift) {
+        if (key == VK_F5 || (key == '1' && (shift & ssAlt))) {
+            taken.push_back(key);
+            key = 0;
+        }
+    };
+    EXPECT_TRUE(f.DispatchKey('1', ssAlt)); // taken before the access key
+    EXPECT_TRUE(f.DispatchKey(VK_F5, 0));
+    EXPECT_TRUE(f.clicks.empty());
+    EXPECT_EQ(taken, (std::vector<int>{'1', VK_F5}));
+    EXPECT_TRUE(f.DispatchKey('C', ssAlt)); // left alone: the access key still works
+    EXPECT_EQ(f.clicks, std::vector<std::string>{"create"});
+    EXPECT_FALSE(f.PreviewKey('C', ssAlt));
+    f.Hide();
+}
+
 TEST(Focus, EnterAndExitFollowTheFocus) {
     TWindow w;
     TEdit a, b;
