@@ -10,8 +10,9 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/types.h>
 #include <vector>
+
+#include <sys/types.h>
 
 class TObject;
 class TTimer;
@@ -75,7 +76,7 @@ private:
     TSoundPlayer playerCommand_;
     std::string dir_, file_;
     pid_t player_ = -1;
-    int32_t loopsLeft_ = 0; // -1: for ever
+    int32_t loops_ = 1; // plays wanted; -1: for ever
     int plays_ = 0;
     int quickEnds_ = 0; // plays in a row that ended at once (a player handing off elsewhere)
     uint64_t startedMs_ = 0;

@@ -2,9 +2,9 @@
 // Reads Windows icon files (.ico) for a window icon: the directory is read, the entry nearest
 // the preferred size is chosen (the largest from 32 pixels up to the preferred size, else the
 // smallest larger one, else the largest smaller one; more colour bits break a tie), and decoded
-// with its AND mask
-// into straight (not premultiplied) RGBA. Entries hold BMP-style pictures of 1, 4, 8, 24 or
-// 32 bits per pixel; PNG entries are skipped (a file holding only PNG entries gives none).
+// with its AND mask into straight (not premultiplied) RGBA. Entries hold BMP-style pictures of
+// 1, 4, 8, 24 or 32 bits per pixel; PNG entries are skipped (a file holding only PNG entries
+// gives none).
 // Every offset and size is checked against the bytes that are there before anything is read
 // or allocated.
 #include <cstddef>

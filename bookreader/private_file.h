@@ -1,0 +1,12 @@
+#pragma once
+// The reader's own small files under $XDG_STATE_HOME: private to the user, and replaced whole,
+// so that a crash or a full disk never leaves half a file behind.
+#include <string>
+
+// Creates dir (mode 0700) and any missing parents. True when it exists as a directory.
+bool MakePrivateDirectory(const std::string& dir);
+
+// Replaces path's contents with data: written to a fresh temporary file beside it (mode 0600,
+// never through a link) that is then renamed over it. False, with path unchanged, when any
+// step fails.
+bool ReplaceFileContents(const std::string& path, const std::string& data);
