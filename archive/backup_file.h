@@ -15,8 +15,14 @@
 // Decisions beyond the plain format, kept here so callers know them:
 // - Sizes are counted in 64 bits; only the header's total-size field is 32-bit, and it is
 //   saturated at 2147483647 for larger sets. CompressionRate uses the 64-bit figures.
-// - A file that shrinks while it is packed ends its data section at the bytes that could be read
-//   (the section stays well-formed); no error is reported and the run goes on.
+// - A file's size, date and identity are taken once, by one stat when the list is expanded.
+//   A file whose size then changes before or while it is packed is packed as far as that
+//   size reaches: one that shrank ends its data section at the bytes that could be read, one
+//   that grew is cut at the size counted in the header. Either way the archive stays
+//   well-formed, the run goes on, and the file is listed in ChangedFiles for the caller to
+//   warn about (it is no error: the rest of the book is sound).
+// - Every write goes through a buffer, so a write the target refuses is seen when the buffer
+//   is handed on; it is reported as code 4 wherever it falls (also on a record's date).
 // - Recursion in a specification is asked for by a trailing " /s" only: "/" separates paths
 //   here, so "/s" inside a path such as "/srv/x" is part of the path.
 // - Blocks may be compressed by several worker threads; the bytes written, the progress events
@@ -24,8 +30,9 @@
 //   volumes (MaxSize > 0) always run on one thread because each block depends on the position.
 // - A volume always takes at least one block, so a MaxSize smaller than a block cannot make the
 //   run ask for disks forever; a negative MaxSize means no limit, like 0.
-// - A target stream that is a file is never packed into itself; only regular files are packed
-//   (a named pipe or a device would block or never end).
+// - A target stream that is a file is never packed into itself (it is recognised by device and
+//   inode, under whatever name or link it is listed); only regular files are packed (a named
+//   pipe or a device would block or never end).
 // - Archive attributes (SetArchiveFlag) are cleared once the archive is complete, so a stopped
 //   or failed run leaves every file marked for the next incremental run.
 // - A run never interleaves with another: Backup and BackupToStream return false at once while
@@ -36,6 +43,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"
@@ -141,6 +149,9 @@ public:
     int64_t CompressedSize() const { return compressedSize_; }
     const std::string& CurrentFile() const { return currentFile_; }
     TStream* TargetStream() const { return targetStream_; }
+    // The files (paths as listed) whose size changed between the list's expansion and the end
+    // of their packing, in the order they were packed; cleared when a run starts.
+    const std::vector<std::string>& ChangedFiles() const { return changedFiles_; }
 
 private:
     class Run;
@@ -156,4 +167,5 @@ private:
     int64_t compressedSize_ = 0;
     std::string currentFile_;
     TStream* targetStream_ = nullptr;
+    std::vector<std::string> changedFiles_;
 };

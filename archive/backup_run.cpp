@@ -7,6 +7,11 @@
 // reads a bounded window of blocks ahead while the workers compress them; the steps are still
 // carried out in order on the calling thread, which fires the events and processes messages, so
 // the bytes, the events and the errors are those of a one-thread run.
+//
+// The run is also frugal with the system: each file is looked at once (one stat when the list
+// is expanded gives its size, date and identity), opened, read and closed; everything written
+// goes through one buffer; and the workers are handed batches of blocks that may span many
+// small files, so a site of thousands of small pages is not a thousand thread hand-offs.
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -17,9 +22,11 @@
 
 #include "archive/backup_file.h"
 #include "archive/block_compressor.h"
+#include "archive/buffered_output.h"
 #include "archive/compression_pool.h"
 #include "archive/file_pattern.h"
 #include "archive/little_endian.h"
+#include "archive/source_file.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
 
@@ -28,32 +35,22 @@ namespace {
 constexpr int64_t kVolumeReserve = BackupBlockSize + 100;
 constexpr uint8_t kSectionMarker[4] = {'E', 'C', '2', 0};
 constexpr size_t kMaxQueuedSteps = 4096;
+constexpr size_t kOutputBuffer = 256 * 1024;
+// A batch for the workers closes at this many bytes of input: a few full blocks, or the
+// blocks of a dozen small pages.
+constexpr int64_t kBatchBytes = 64 * 1024;
+// Blocks in flight per worker thread: enough for two batches each to be compressed while the
+// writer reads ahead.
+constexpr int kBlocksPerThread = 16;
 
 struct Step {
     enum Kind { Name, OpenFailed, ReadFailed, Date, SectionStart, Block, SectionEnd, Packed };
     Kind kind;
     std::string text;    // Name: the record's name
     std::string current; // Name: CurrentFile once the record is written; Packed: the path
-    int32_t value = 0;   // Date
+    int32_t value = 0;   // Date; Packed: 1 when the file's size changed while it was read
     TPendingBlock* block = nullptr;
 };
-
-int64_t ReadFully(TStream& s, uint8_t* buffer, int64_t count) {
-    int64_t done = 0;
-    while (done < count) {
-        const int64_t n = s.Read(buffer + done, count - done);
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
-}
-
-void WriteInt32(TStream& s, int32_t v) {
-    uint8_t b[4];
-    PutInt32LE(b, v);
-    s.WriteBuffer(b, 4);
-}
 
 std::string TempDirectory() {
     const char* dir = std::getenv("TMPDIR");
@@ -65,7 +62,8 @@ std::string TempDirectory() {
 class TBackupFile::Run {
 public:
     Run(TBackupFile& owner, const std::string& archiveName)
-        : o_(owner), archiveName_(archiveName), isStream_(archiveName == BackupStreamName) {}
+        : o_(owner), archiveName_(archiveName), isStream_(archiveName == BackupStreamName),
+          output_(kOutputBuffer) {}
 
     ~Run() {
         pool_.reset(); // joins the workers before their blocks go
@@ -82,6 +80,8 @@ private:
         std::string path;   // to open
         std::string record; // name written into the record
         std::string current;
+        TSourceStat stat;
+        bool exists = true;
     };
 
     void SetError(int32_t code) {
@@ -104,14 +104,16 @@ private:
     void CountSizes(TStringList* ids);
     void SaveFileIDs(TStringList& ids);
     void OpenArchive();
+    void FlushOutput();
     void StartPipeline();
     void PackFile(const Entry& e);
-    void WriteSection(TStream& src, int64_t& remaining);
+    void WriteSection(TSourceReader& src, int64_t& remaining, bool& changed);
     bool VolumeHasRoom();
     void NextVolume();
 
     void Emit(Step step);
     TPendingBlock* AcquireBlock();
+    void Submit(TPendingBlock* block);
     void PerformFront();
     void Perform(Step& step);
     void Flush() {
@@ -126,7 +128,7 @@ private:
     bool idsInserted_ = false;
     std::string tempName_;
     std::unique_ptr<TFileStream> ownedFile_;
-    TStream* out_ = nullptr;
+    TBufferedOutput output_;
     int volume_ = 1;
     bool volumeHasBlock_ = false;
     bool sectionOpen_ = false;
@@ -138,6 +140,8 @@ private:
     std::vector<TPendingBlock*> freeBlocks_;
     std::unique_ptr<TBlockCompressor> compressor_; // one-thread runs
     std::unique_ptr<TCompressionPool> pool_;
+    std::vector<TPendingBlock*> batch_; // read, not yet handed to the workers
+    int64_t batchBytes_ = 0;
     std::deque<Step> steps_;
 };
 
@@ -151,6 +155,7 @@ bool TBackupFile::Backup(const TStringList& list, const std::string& archiveName
 bool TBackupFile::Run::Execute(const TStringList& list) {
     o_.errorCode_ = 0;
     o_.busy_ = true;
+    o_.changedFiles_.clear();
     Expand(list);
 
     o_.continue_ = true;
@@ -167,10 +172,10 @@ bool TBackupFile::Run::Execute(const TStringList& list) {
     o_.compressedSize_ = 0;
     try {
         OpenArchive();
-        WriteInt32(*out_, static_cast<int32_t>(o_.BackupTitle.size()));
-        out_->WriteString(o_.BackupTitle);
-        WriteInt32(*out_, static_cast<int32_t>(std::min<int64_t>(o_.totalSize_, INT32_MAX)));
-        WriteInt32(*out_, o_.fileCount_);
+        output_.WriteInt32(static_cast<int32_t>(o_.BackupTitle.size()));
+        output_.Write(o_.BackupTitle.data(), o_.BackupTitle.size());
+        output_.WriteInt32(static_cast<int32_t>(std::min<int64_t>(o_.totalSize_, INT32_MAX)));
+        output_.WriteInt32(o_.fileCount_);
     } catch (const std::exception&) {
         SetError(beCannotWriteArchive);
     }
@@ -179,20 +184,23 @@ bool TBackupFile::Run::Execute(const TStringList& list) {
     for (const Entry& e : entries_) {
         if (!o_.continue_ || producerStopped_)
             break;
-        if (!FileExists(e.path))
-            continue; // vanished since the list was made: no record, no error
+        if (!e.exists)
+            continue; // listed, but nothing to read: no record, no error
         PackFile(e);
     }
     Flush();
 
     bool result = false;
-    if (o_.continue_ && out_) {
+    if (o_.continue_ && output_.Attached()) {
         try {
-            WriteInt32(*out_, 0);
+            output_.WriteInt32(0);
+            output_.Flush();
             result = true;
         } catch (const std::exception&) {
             SetError(beCannotWriteArchive);
         }
+    } else {
+        FlushOutput(); // a stopped run leaves what it wrote, as it always has
     }
     // Archive attributes are cleared only once the archive is complete: a file whose archive
     // was never finished must stay marked for the next incremental run.
@@ -205,8 +213,8 @@ bool TBackupFile::Run::Execute(const TStringList& list) {
     }
 
     pool_.reset();
+    output_.Detach();
     ownedFile_.reset();
-    out_ = nullptr;
     if (!tempName_.empty()) {
         DeleteFile(tempName_);
         tempName_.clear();
@@ -223,30 +231,30 @@ void TBackupFile::Run::Expand(const TStringList& list) {
     options.OnlyArchiveFlag = o_.backupMode_ == bmIncremental;
     options.ArchiveLower = LowerCase(isStream_ ? archiveName_ : ExpandFileName(archiveName_));
     if (isStream_) {
-        if (auto* file = dynamic_cast<TFileStream*>(o_.targetStream_))
-            options.TargetRealPath = RealPath(file->FileName());
+        // The target is known by its identity, taken once: no file of the list is compared by
+        // resolving its path.
+        struct stat st {};
+        if (auto* file = dynamic_cast<TFileStream*>(o_.targetStream_);
+            file && ::stat(file->FileName().c_str(), &st) == 0)
+            options.Target = TSourceStat::Of(st);
     }
     TFileSpecExpander expander(options);
     for (int i = 0; i < list.Count(); ++i)
         expander.Expand(list[i]);
     for (auto& f : expander.Files())
-        entries_.push_back({f.Path, f.Name, f.Name});
+        entries_.push_back({f.Path, f.Name, f.Name, f.Stat, f.Exists});
 }
 
 void TBackupFile::Run::CountSizes(TStringList* ids) {
+    // The sizes and dates the expansion saw: a file is not opened twice.
     o_.totalSize_ = 0;
     for (const Entry& e : entries_) {
-        if (!FileExists(e.path))
+        if (!e.exists)
             continue;
-        try {
-            TFileStream file(e.path, fmOpenRead | fmShareDenyNone);
-            const int64_t size = file.Size();
-            o_.totalSize_ += size;
-            if (ids)
-                ids->Add(e.record + "\t" + IntToStr(FileAge(e.path)) + "=" + IntToStr(size));
-        } catch (const std::exception&) {
-            // Packing it will fail to open it too and report that.
-        }
+        o_.totalSize_ += e.stat.Size;
+        if (ids)
+            ids->Add(e.record + "\t" + IntToStr(PackedLocalTime(e.stat.ModTime)) + "=" +
+                     IntToStr(e.stat.Size));
     }
 }
 
@@ -256,7 +264,11 @@ void TBackupFile::Run::SaveFileIDs(TStringList& ids) {
         if (tempName_.empty())
             throw Exception("no temporary name");
         ids.SaveToFile(tempName_);
-        entries_.insert(entries_.begin(), Entry{tempName_, BackupFileListName, Trim(tempName_)});
+        struct stat st {};
+        if (::stat(tempName_.c_str(), &st) != 0)
+            throw Exception("the list is gone");
+        entries_.insert(entries_.begin(), Entry{tempName_, BackupFileListName, Trim(tempName_),
+                                                TSourceStat::Of(st), true});
         idsInserted_ = true;
         o_.totalSize_ += static_cast<int64_t>(ids.Text().size());
     } catch (const std::exception&) {
@@ -266,12 +278,24 @@ void TBackupFile::Run::SaveFileIDs(TStringList& ids) {
 
 void TBackupFile::Run::OpenArchive() {
     if (isStream_) {
-        out_ = o_.targetStream_;
-        if (!out_)
+        if (!o_.targetStream_)
             throw Exception("no target stream");
+        output_.Attach(o_.targetStream_);
     } else {
         ownedFile_ = std::make_unique<TFileStream>(archiveName_, fmCreate);
-        out_ = ownedFile_.get();
+        output_.Attach(ownedFile_.get());
+    }
+}
+
+void TBackupFile::Run::FlushOutput() {
+    if (!output_.Attached())
+        return;
+    try {
+        output_.Flush();
+    } catch (const std::exception&) {
+        if (o_.errorCode_ == 0)
+            o_.errorCode_ = beCannotWriteArchive;
+        o_.continue_ = false;
     }
 }
 
@@ -282,7 +306,7 @@ void TBackupFile::Run::StartPipeline() {
     // Volumes decide each block by the position the previous one left: one thread.
     if (VolumeLimit() > 0)
         threads = 1;
-    const int window = threads > 1 ? 4 * threads : 1;
+    const int window = threads > 1 ? kBlocksPerThread * threads : 1;
     for (int i = 0; i < window; ++i) {
         blocks_.push_back(std::make_unique<TPendingBlock>());
         freeBlocks_.push_back(blocks_.back().get());
@@ -294,36 +318,33 @@ void TBackupFile::Run::StartPipeline() {
 }
 
 void TBackupFile::Run::PackFile(const Entry& e) {
+    TSourceReader src;
+    const TSourceReader::TOpenResult opened = src.Open(e.path);
+    if (opened == TSourceReader::orVanished)
+        return; // gone since the list was made: no record, no error
     Emit({Step::Name, e.record, e.current});
-    std::unique_ptr<TFileStream> src;
-    try {
-        src = std::make_unique<TFileStream>(e.path, fmOpenRead | fmShareDenyNone);
-    } catch (const std::exception&) {
+    if (opened == TSourceReader::orFailed) {
         Emit({Step::OpenFailed, {}, {}});
         producerStopped_ = true;
         return;
     }
     Step date{Step::Date, {}, {}};
-    date.value = FileAge(e.path);
+    date.value = PackedLocalTime(e.stat.ModTime);
     Emit(date);
-    int64_t remaining = 0;
-    try {
-        remaining = src->Size();
-    } catch (const std::exception&) {
-        Emit({Step::ReadFailed, {}, {}});
-        producerStopped_ = true;
-        return;
-    }
+    int64_t remaining = e.stat.Size;
+    bool changed = false;
     while (remaining > 0 && o_.continue_ && !producerStopped_) {
-        WriteSection(*src, remaining);
+        WriteSection(src, remaining, changed);
         if (remaining > 0 && o_.continue_ && !producerStopped_)
             NextVolume();
     }
-    src.reset();
-    Emit({Step::Packed, {}, e.path});
+    src.Close();
+    Step packed{Step::Packed, {}, e.path};
+    packed.value = changed ? 1 : 0;
+    Emit(packed);
 }
 
-void TBackupFile::Run::WriteSection(TStream& src, int64_t& remaining) {
+void TBackupFile::Run::WriteSection(TSourceReader& src, int64_t& remaining, bool& changed) {
     Emit({Step::SectionStart, {}, {}});
     while (remaining > 0 && o_.continue_ && !producerStopped_ && VolumeHasRoom()) {
         TPendingBlock* block = AcquireBlock();
@@ -332,27 +353,27 @@ void TBackupFile::Run::WriteSection(TStream& src, int64_t& remaining) {
             break;
         }
         const int32_t want = static_cast<int32_t>(std::min<int64_t>(remaining, BackupBlockSize));
-        int64_t n = 0;
-        try {
-            n = ReadFully(src, block->In, want);
-        } catch (const std::exception&) {
+        // The file's last block asks for one byte more, which is there only if the file grew.
+        const bool last = remaining <= BackupBlockSize;
+        const int64_t n = src.Read(block->In, last ? want + 1 : want, want);
+        if (n < 0) {
             freeBlocks_.push_back(block);
             Emit({Step::ReadFailed, {}, {}});
             producerStopped_ = true;
             break;
         }
-        // A file that shrank since it was opened ends here; the section stays well-formed.
-        if (n < want)
-            remaining = 0;
-        else
-            remaining -= n;
-        if (n == 0) {
+        // A file that shrank since its size was taken ends here, and one that grew ends at
+        // that size: either way the section stays well-formed, and the run says which file.
+        if (n != want)
+            changed = true;
+        const int32_t taken = static_cast<int32_t>(std::min<int64_t>(n, want));
+        remaining = taken < want ? 0 : remaining - taken;
+        if (taken == 0) {
             freeBlocks_.push_back(block);
             break;
         }
-        block->InLength = static_cast<int32_t>(n);
-        if (pool_)
-            pool_->Submit(block);
+        block->InLength = taken;
+        Submit(block);
         Step step{Step::Block, {}, {}};
         step.block = block;
         Emit(step);
@@ -364,7 +385,7 @@ bool TBackupFile::Run::VolumeHasRoom() {
     const int64_t limit = VolumeLimit();
     if (limit == 0 || !volumeHasBlock_)
         return true; // every volume takes at least one block, so the run always progresses
-    return out_ && out_->Position() < limit - kVolumeReserve;
+    return output_.Attached() && output_.Position() < limit - kVolumeReserve;
 }
 
 void TBackupFile::Run::NextVolume() {
@@ -374,14 +395,16 @@ void TBackupFile::Run::NextVolume() {
     const std::string number = "00" + IntToStr(volume_);
     const std::string suffix = number.substr(number.size() - 3);
     try {
-        WriteInt32(*out_, 12);
-        out_->WriteString("NEXT:DISK" + suffix);
+        const std::string next = "NEXT:DISK" + suffix;
+        output_.WriteInt32(12);
+        output_.Write(next.data(), next.size());
+        output_.Flush();
     } catch (const std::exception&) {
         SetError(beCannotWriteArchive);
         return;
     }
+    output_.Detach();
     ownedFile_.reset();
-    out_ = nullptr;
     if (o_.OnNeedDisk)
         o_.OnNeedDisk(&o_, static_cast<uint16_t>(volume_), o_.continue_);
     else
@@ -392,7 +415,7 @@ void TBackupFile::Run::NextVolume() {
     try {
         ownedFile_ =
             std::make_unique<TFileStream>(ChangeFileExt(archiveName_, "." + suffix), fmCreate);
-        out_ = ownedFile_.get();
+        output_.Attach(ownedFile_.get());
         volumeHasBlock_ = false;
     } catch (const std::exception&) {
         SetError(beCannotWriteArchive);
@@ -413,11 +436,28 @@ TPendingBlock* TBackupFile::Run::AcquireBlock() {
     return block;
 }
 
+void TBackupFile::Run::Submit(TPendingBlock* block) {
+    if (!pool_)
+        return; // compressed when its step is carried out
+    batch_.push_back(block);
+    batchBytes_ += block->InLength;
+    if (batchBytes_ >= kBatchBytes) {
+        pool_->Submit(batch_);
+        batchBytes_ = 0;
+    }
+}
+
 void TBackupFile::Run::PerformFront() {
     Step step = std::move(steps_.front());
     steps_.pop_front();
-    if (step.block && pool_)
+    if (step.block && pool_) {
+        // The block may still wait in the batch being gathered.
+        if (!batch_.empty()) {
+            pool_->Submit(batch_);
+            batchBytes_ = 0;
+        }
         pool_->Wait(step.block);
+    }
     Perform(step);
     if (step.block)
         freeBlocks_.push_back(step.block);
@@ -426,93 +466,82 @@ void TBackupFile::Run::PerformFront() {
 void TBackupFile::Run::Perform(Step& step) {
     if (!o_.continue_) {
         // Stopped: the one thing still written is the end of a section already begun.
-        if (step.kind == Step::SectionEnd && sectionOpen_ && out_) {
+        if (step.kind == Step::SectionEnd && sectionOpen_ && output_.Attached()) {
             sectionOpen_ = false;
             try {
-                WriteInt32(*out_, 0);
+                output_.WriteInt32(0);
             } catch (const std::exception&) {
                 o_.errorCode_ = beCannotWriteArchive;
             }
         }
         return;
     }
-    switch (step.kind) {
-    case Step::Name:
-        o_.currentFile_ = step.text;
-        try {
-            WriteInt32(*out_, static_cast<int32_t>(step.text.size()));
-            out_->WriteString(step.text);
-        } catch (const std::exception&) {
-            SetError(beCannotWriteArchive);
-        }
-        o_.currentFile_ = step.current;
-        break;
-    case Step::OpenFailed:
-        SetError(beCannotReadFile);
-        break;
-    case Step::ReadFailed:
-        SetError(beCannotWriteArchive);
-        break;
-    case Step::Date:
-        try {
-            WriteInt32(*out_, step.value);
-        } catch (const std::exception&) {
+    // Every write goes through the buffer, so a refused write can surface at any step; each
+    // is reported as what it is, a failure to write the archive. The events after a block run
+    // outside, so what a handler raises still ends the run as it always has.
+    bool blockWritten = false;
+    try {
+        switch (step.kind) {
+        case Step::Name:
+            o_.currentFile_ = step.text;
+            output_.WriteInt32(static_cast<int32_t>(step.text.size()));
+            output_.Write(step.text.data(), step.text.size());
+            o_.currentFile_ = step.current;
+            break;
+        case Step::OpenFailed:
             SetError(beCannotReadFile);
-        }
-        break;
-    case Step::SectionStart:
-        try {
-            out_->WriteBuffer(kSectionMarker, 4);
+            break;
+        case Step::ReadFailed:
+            SetError(beCannotWriteArchive);
+            break;
+        case Step::Date:
+            output_.WriteInt32(step.value);
+            break;
+        case Step::SectionStart:
+            output_.Write(kSectionMarker, 4);
             o_.compressedSize_ += 4;
             sectionOpen_ = true;
-        } catch (const std::exception&) {
-            SetError(beCannotWriteArchive);
-        }
-        break;
-    case Step::Block: {
-        TPendingBlock* b = step.block;
-        if (!pool_)
-            b->Result = compressor_->Compress(b->In, b->InLength, b->Out + 4, b->OutLength);
-        o_.bytesRead_ += b->InLength;
-        if (b->Result == TBlockCompressor::Failed) {
-            SetError(beCompressionError);
             break;
-        }
-        const uint8_t* payload = b->Out + 4;
-        int32_t length = b->OutLength;
-        if (b->Result == TBlockCompressor::StoreRaw) {
-            payload = b->In;
-            length = b->InLength;
-        }
-        try {
+        case Step::Block: {
+            TPendingBlock* b = step.block;
+            if (!pool_)
+                b->Result = compressor_->Compress(b->In, b->InLength, b->Out + 4, b->OutLength);
+            o_.bytesRead_ += b->InLength;
+            if (b->Result == TBlockCompressor::Failed) {
+                SetError(beCompressionError);
+                break;
+            }
+            int32_t length = b->OutLength;
             if (b->Result == TBlockCompressor::Compressed) {
                 PutInt32LE(b->Out, length);
-                out_->WriteBuffer(b->Out, 4 + int64_t(length));
+                output_.Write(b->Out, 4 + size_t(length));
             } else {
-                WriteInt32(*out_, -length);
-                out_->WriteBuffer(payload, length);
+                length = b->InLength;
+                output_.WriteInt32(-length);
+                output_.Write(b->In, size_t(length));
             }
-        } catch (const std::exception&) {
-            SetError(beCannotWriteArchive);
+            o_.compressedSize_ += 4 + int64_t(length);
+            volumeHasBlock_ = true;
+            blockWritten = true;
             break;
         }
-        o_.compressedSize_ += 4 + int64_t(length);
-        volumeHasBlock_ = true;
+        case Step::SectionEnd:
+            sectionOpen_ = false;
+            output_.WriteInt32(0);
+            break;
+        case Step::Packed:
+            packed_.push_back(step.current);
+            if (step.value)
+                o_.changedFiles_.push_back(step.current);
+            break;
+        }
+    } catch (const std::exception&) {
+        SetError(beCannotWriteArchive);
+        return;
+    }
+    if (blockWritten) {
         if (o_.ProcessMessages)
             o_.ProcessMessages();
         Progress(o_.currentFile_, Percent());
-        break;
-    }
-    case Step::SectionEnd:
-        sectionOpen_ = false;
-        try {
-            WriteInt32(*out_, 0);
-        } catch (const std::exception&) {
-            SetError(beCannotWriteArchive);
-        }
-        break;
-    case Step::Packed:
-        packed_.push_back(step.current);
-        break;
     }
 }

@@ -16,12 +16,16 @@ TCompressionPool::~TCompressionPool() {
         t.join();
 }
 
-void TCompressionPool::Submit(TPendingBlock* block) {
+void TCompressionPool::Submit(std::vector<TPendingBlock*>& batch) {
+    if (batch.empty())
+        return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        block->Done = false;
-        jobs_.push_back(block);
+        for (TPendingBlock* block : batch)
+            block->Done = false;
+        jobs_.push_back(std::move(batch));
     }
+    batch.clear();
     jobReady_.notify_one();
 }
 
@@ -39,13 +43,15 @@ void TCompressionPool::Work() {
         jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty())
             return; // stopping with nothing left to do
-        TPendingBlock* block = jobs_.front();
+        std::vector<TPendingBlock*> batch = std::move(jobs_.front());
         jobs_.pop_front();
         lock.unlock();
-        block->Result =
-            compressor.Compress(block->In, block->InLength, block->Out + 4, block->OutLength);
+        for (TPendingBlock* block : batch)
+            block->Result =
+                compressor.Compress(block->In, block->InLength, block->Out + 4, block->OutLength);
         lock.lock();
-        block->Done = true;
+        for (TPendingBlock* block : batch)
+            block->Done = true;
         jobDone_.notify_all();
     }
 }

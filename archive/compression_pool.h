@@ -1,8 +1,9 @@
 #pragma once
-// Worker threads that compress archive blocks ahead of the writer. The caller submits blocks in
-// file order and waits for them in the same order, so what it writes does not depend on which
-// worker finished first. The caller bounds the blocks in flight; the pool keeps no more than it
-// is given.
+// Worker threads that compress archive blocks ahead of the writer. The caller hands over blocks
+// in batches, in file order, and waits for them in the same order, so what it writes does not
+// depend on which worker finished first. A batch gathers the blocks of several small files, so
+// a site of many small pages costs one hand-off per batch rather than one per page. The caller
+// bounds the blocks in flight; the pool keeps no more than it is given.
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -14,7 +15,8 @@
 #include "archive/block_compressor.h"
 
 struct TPendingBlock {
-    uint8_t In[BackupBlockSize];
+    // One byte more than a block: the reader asks for it to see a file that grew.
+    uint8_t In[BackupBlockSize + 1];
     uint8_t Out[4 + BackupBlockSize]; // room for the block's length field before the payload
     int32_t InLength = 0;
     int32_t OutLength = 0;
@@ -29,7 +31,9 @@ public:
     TCompressionPool(const TCompressionPool&) = delete;
     TCompressionPool& operator=(const TCompressionPool&) = delete;
 
-    void Submit(TPendingBlock* block);
+    // Queues the blocks as one job; batch is left empty.
+    void Submit(std::vector<TPendingBlock*>& batch);
+    // Waits until block, submitted earlier, is compressed.
     void Wait(TPendingBlock* block);
 
 private:
@@ -39,7 +43,7 @@ private:
     std::mutex mutex_;
     std::condition_variable jobReady_;
     std::condition_variable jobDone_;
-    std::deque<TPendingBlock*> jobs_;
+    std::deque<std::vector<TPendingBlock*>> jobs_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

@@ -103,17 +103,24 @@ void TFileSpecExpander::Expand(const std::string& entryIn) {
         return;
 
     // A plain name that exists as given needs no directory scan (the builder hands over long
-    // lists of plain paths); otherwise scan, matching ignoring case as the original file
-    // system did.
+    // lists of plain paths, and one stat tells all the run needs of each); otherwise scan,
+    // matching ignoring case as the original file system did.
     if (!HasWildcard(pattern) && pattern != "." && pattern != "..") {
-        const int32_t attr = FileGetAttr(full);
-        if (attr >= 0) {
-            if (attr & faDirectory) {
-                if (recursive)
+        struct stat st {};
+        if (::stat(full.c_str(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) {
+                // A link to a folder is never walked (walks must not loop).
+                struct stat lst {};
+                if (recursive && ::lstat(full.c_str(), &lst) == 0 && S_ISDIR(lst.st_mode))
                     Expand(full + "/" + pattern + " /s");
             } else {
-                Add(full, attr);
+                Add(full, st);
             }
+            return;
+        }
+        struct stat lst {};
+        if (::lstat(full.c_str(), &lst) == 0) {
+            AddMissing(full); // a dangling link
             return;
         }
     }
@@ -124,24 +131,41 @@ void TFileSpecExpander::Expand(const std::string& entryIn) {
             if (recursive)
                 Expand(ExpandFileName(dir + rec.Name + "/" + pattern) + " /s");
         } else {
-            Add(dir + rec.Name, rec.Attr);
+            struct stat st {};
+            if (::stat((dir + rec.Name).c_str(), &st) == 0)
+                Add(dir + rec.Name, st);
+            else
+                AddMissing(dir + rec.Name);
         }
     }
 }
 
-void TFileSpecExpander::Add(const std::string& path, int32_t attr) {
+void TFileSpecExpander::Add(const std::string& path, const struct stat& st) {
+    // Only regular files (or links to them): opening a named pipe or a device would block or
+    // never end.
+    if (!S_ISREG(st.st_mode))
+        return;
+    const TSourceStat identity = TSourceStat::Of(st);
+    if (options_.Target && identity.SameFile(*options_.Target))
+        return;
     std::string lower = LowerCase(path);
     if (seen_.count(lower) || lower == options_.ArchiveLower)
         return;
-    if (options_.OnlyArchiveFlag && !(attr & faArchive))
-        return;
-    if (!options_.TargetRealPath.empty() && RealPath(path) == options_.TargetRealPath)
-        return;
-    // Only regular files (or links to them): opening a named pipe or a device would block or
-    // never end.
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    if (options_.OnlyArchiveFlag) {
+        const int32_t attr = FileGetAttr(path);
+        if (attr < 0 || !(attr & faArchive))
+            return;
+    }
+    seen_.insert(lower);
+    files_.push_back({path, Trim(lower), identity, true});
+}
+
+void TFileSpecExpander::AddMissing(const std::string& path) {
+    // Listed, so counted in the header like a file that vanishes before it is packed, but
+    // nothing to pack; incremental runs take only what carries the archive attribute.
+    std::string lower = LowerCase(path);
+    if (options_.OnlyArchiveFlag || seen_.count(lower) || lower == options_.ArchiveLower)
         return;
     seen_.insert(lower);
-    files_.push_back({path, Trim(lower)});
+    files_.push_back({path, Trim(lower), {}, false});
 }

@@ -2,19 +2,24 @@
 // Expansion of the file specifications handed to the archive writer into the list of files to
 // pack: wildcards in the file-name part, recursion on request, duplicates dropped ignoring case.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "archive/source_file.h"
+
 struct TExpandedFile {
-    std::string Path; // as found on disk, used to open the file
-    std::string Name; // lower-cased and trimmed: the member name
+    std::string Path;   // as found on disk, used to open the file
+    std::string Name;   // lower-cased and trimmed: the member name
+    TSourceStat Stat;   // the one stat taken of it (links followed)
+    bool Exists = true; // false: a dangling link, listed but with nothing to pack
 };
 
 struct TExpandOptions {
-    bool OnlyArchiveFlag = false; // incremental: only entries whose archive attribute is set
-    std::string ArchiveLower;     // lower-cased absolute archive name, never packed
-    std::string TargetRealPath;   // the resolved target file, never packed; empty for none
+    bool OnlyArchiveFlag = false;      // incremental: only entries whose archive attribute is set
+    std::string ArchiveLower;          // lower-cased absolute archive name, never packed
+    std::optional<TSourceStat> Target; // the target file, never packed (compared by identity)
 };
 
 class TFileSpecExpander {
@@ -26,7 +31,8 @@ public:
     std::vector<TExpandedFile>& Files() { return files_; }
 
 private:
-    void Add(const std::string& path, int32_t attr);
+    void Add(const std::string& path, const struct stat& st);
+    void AddMissing(const std::string& path);
 
     TExpandOptions options_;
     std::vector<TExpandedFile> files_;
