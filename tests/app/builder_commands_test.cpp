@@ -3,6 +3,9 @@
 
 #include "platform/gui/launcher.h"
 #include "tests/app/builder_fixture.h"
+#include "tests/support/files.h"
+
+using folio_test::WriteFile;
 
 namespace {
 
@@ -70,7 +73,7 @@ TEST_F(BuilderTest, NewDirectoryReplacesFilesButKeepsHomePagePasswordIconAndTitl
     builder.Caption = "Title";
 
     const std::string other = tmp.Path() + "/other";
-    WriteTextFile(other + "/only.txt", "text");
+    WriteFile(other + "/only.txt", "text");
     ChooseDirectory(other);
     ASSERT_EQ(builder.FileList.Count(), 1);
     EXPECT_EQ(builder.FileList[0], other + "/only.txt");

@@ -7,6 +7,8 @@
 #include "app/homepage_picker.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "tests/app/temp_dir.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 class BuilderTest : public ::testing::Test {
 protected:
@@ -18,9 +20,9 @@ protected:
     // A source tree with a few pages; returns its directory (without a trailing "/").
     std::string MakeSite() {
         const std::string src = tmp.Path() + "/site";
-        WriteTextFile(src + "/index.html", "<html><body>home</body></html>");
-        WriteTextFile(src + "/page.htm", "<p>page</p>");
-        WriteTextFile(src + "/img/pic.gif", std::string("GIF89a") + std::string(100, '\1'));
+        folio_test::WriteFile(src + "/index.html", "<html><body>home</body></html>");
+        folio_test::WriteFile(src + "/page.htm", "<p>page</p>");
+        folio_test::WriteFile(src + "/img/pic.gif", std::string("GIF89a") + std::string(100, '\1'));
         return src;
     }
     // Chooses the source directory through the directory command.
@@ -29,7 +31,7 @@ protected:
         builder.seldirClick();
     }
 
-    TTempDir tmp;
+    folio_test::TempDir tmp;
     TScriptedDialogs dialogs;
 
 private:

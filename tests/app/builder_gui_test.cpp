@@ -17,9 +17,14 @@
 #include "platform/base/files.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/scripted_dialogs.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/xvfb_session.h"
+
+using folio_test::ReadFile;
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace fs = std::filesystem;
 using xvfb::PumpUntil;
@@ -48,8 +53,8 @@ protected:
             GTEST_SKIP() << "no Xvfb with xdotool";
         Application().Title = "FolioBuilder2";
         // A stand-in reader template: the window only copies it in front of the archive.
-        WriteTextFile(tmp.Sub("builder/Folio3.bin"),
-                      "#!/bin/sh\necho reader template\n" + std::string(2000, 'T'));
+        WriteFile(tmp.Sub("builder/Folio3.bin"),
+                  "#!/bin/sh\necho reader template\n" + std::string(2000, 'T'));
         TBuilderWindowEnvironment env;
         env.BuilderDir = tmp.Path() + "/builder/";
         env.SettingsDir = tmp.Path() + "/builder/";
@@ -115,7 +120,7 @@ protected:
 
     TFolioBuilder& Builder() { return window->Builder(); }
 
-    TTempDir tmp;
+    TempDir tmp;
     TScriptedDialogs dialogs;
     TDialogProviderScope scope{dialogs};
     std::unique_ptr<TFolioerF> window;
@@ -271,9 +276,9 @@ TEST_F(BuilderWindowTest, CancelStopsALargeBuildAndLeavesNoBook) {
         std::string bytes(1 << 20, '\0');
         for (char& c : bytes)
             c = static_cast<char>(random());
-        WriteTextFile(tmp.Sub("big/sound" + std::to_string(f) + ".wav"), bytes);
+        WriteFile(tmp.Sub("big/sound" + std::to_string(f) + ".wav"), bytes);
     }
-    WriteTextFile(tmp.Sub("big/index.html"), "<p>Large book</p>");
+    WriteFile(tmp.Sub("big/index.html"), "<p>Large book</p>");
     dialogs.AnswerDirectory(tmp.Path() + "/big");
     ASSERT_TRUE(Press("directory"));
     ASSERT_TRUE(PumpUntil([&] { return Builder().FileList.Count() == 7; }));
@@ -336,7 +341,7 @@ TEST_F(BuilderWindowTest, PlacementAndLastDirComeBackNextTime) {
     window = std::make_unique<TFolioerF>(env);
     EXPECT_EQ(window->BoundsRect(), Bounds(50, 60, 500, 400));
     EXPECT_EQ(Builder().LastDir, tmp.Path());
-    const std::string ini = ReadWholeFile(env.IniFileName);
+    const std::string ini = ReadFile(env.IniFileName);
     EXPECT_NE(ini.find("[FolioerF]"), std::string::npos) << ini;
     EXPECT_NE(ini.find("lastDir=" + tmp.Path()), std::string::npos) << ini;
 }
@@ -368,8 +373,8 @@ protected:
         BuilderWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        WriteTextFile(tmp.Sub("two/a.html"), "a");
-        WriteTextFile(tmp.Sub("two/b.html"), "b");
+        WriteFile(tmp.Sub("two/a.html"), "a");
+        WriteFile(tmp.Sub("two/b.html"), "b");
         dialogs.AnswerDirectory(tmp.Path() + "/two");
         ASSERT_TRUE(Press("directory"));
         ASSERT_TRUE(PumpUntil([&] { return Builder().FileList.Count() == 2; }));

@@ -7,18 +7,25 @@
 
 #include "app/progress_bar.h"
 #include "bookreader/site_book.h"
-#include "tests/app/temp_dir.h"
+#include "platform/base/files.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::ReadFile;
+using folio_test::TempDir;
+using folio_test::TrailerOf;
+using folio_test::WriteFile;
 
 namespace {
 
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest() {
-        WriteTextFile(tmp.Sub("bin/Folio3.bin"), std::string(2000, 'R'));
-        WriteTextFile(tmp.Sub("site/index.html"), "<p>home</p>");
-        WriteTextFile(tmp.Sub("site/docs/guide.htm"), "<p>guide</p>");
-        WriteTextFile(tmp.Sub("site/docs/style.css"), "body { color: red }");
+        WriteFile(tmp.Sub("bin/Folio3.bin"), std::string(2000, 'R'));
+        WriteFile(tmp.Sub("site/index.html"), "<p>home</p>");
+        WriteFile(tmp.Sub("site/docs/guide.htm"), "<p>guide</p>");
+        WriteFile(tmp.Sub("site/docs/style.css"), "body { color: red }");
         env.BuilderDir = tmp.Path() + "/bin/";
         env.SettingsDir = tmp.Path() + "/bin/";
         env.GetEnv = [this](const char* name) -> const char* {
@@ -29,9 +36,9 @@ protected:
         env.Err = err.File();
     }
     int Run(std::vector<std::string> args) { return RunFolioBuilderCommandLine(args, env); }
-    std::string Config() const { return ReadWholeFile(tmp.Path() + "/bin/folioauthor.html"); }
+    std::string Config() const { return ReadFile(tmp.Path() + "/bin/folioauthor.html"); }
 
-    TTempDir tmp;
+    TempDir tmp;
     TCapture out;
     TCapture err;
     std::map<std::string, std::string> environment;
@@ -95,7 +102,7 @@ TEST_F(CommandLineTest, WithoutATitleTheBookTakesTheBuildersCaption) {
 }
 
 TEST_F(CommandLineTest, AHomePageOutsideTheCollectedFilesIsAnError) {
-    WriteTextFile(tmp.Sub("site/script.js"), "x");
+    WriteFile(tmp.Sub("site/script.js"), "x");
     EXPECT_EQ(
         Run({"build", tmp.Path() + "/site", "--home", "script.js", "-o", tmp.Path() + "/book"}),
         kExitFailed);
@@ -124,11 +131,11 @@ TEST_F(CommandLineTest, MissingSourcesIconsAndTemplatesAreErrors) {
 
 TEST_F(CommandLineTest, AnExistingBookIsReplacedOnlyWithForce) {
     const std::string book = tmp.Path() + "/book";
-    WriteTextFile(book, "precious");
+    WriteFile(book, "precious");
     EXPECT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "-o", book}),
               kExitFailed);
     EXPECT_NE(err.Text().find("give --force"), std::string::npos);
-    EXPECT_EQ(ReadWholeFile(book), "precious");
+    EXPECT_EQ(ReadFile(book), "precious");
     EXPECT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "-o", book, "--force"}),
               kExitOk);
     EXPECT_EQ(TrailerOf(book), 2000);
@@ -142,7 +149,7 @@ TEST_F(CommandLineTest, TheBuilderRefusesToOverwriteItself) {
     EXPECT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "-o",
                    tmp.Path() + "/bin/Folio3.bin", "--force"}),
               kExitFailed);
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/bin/Folio3.bin"), std::string(2000, 'R'));
+    EXPECT_EQ(ReadFile(tmp.Path() + "/bin/Folio3.bin"), std::string(2000, 'R'));
 }
 
 TEST_F(CommandLineTest, ThePasswordComesFromTheOptionTheFileOrTheEnvironment) {
@@ -156,7 +163,7 @@ TEST_F(CommandLineTest, ThePasswordComesFromTheOptionTheFileOrTheEnvironment) {
               kExitOk);
     EXPECT_NE(Config().find("\r\npassword=from-option\r\n"), std::string::npos);
 
-    WriteTextFile(tmp.Path() + "/pw.txt", "from-file\r\nsecond line\n");
+    WriteFile(tmp.Path() + "/pw.txt", "from-file\r\nsecond line\n");
     ASSERT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "--password-file",
                    tmp.Path() + "/pw.txt", "-o", book, "--force"}),
               kExitOk);
@@ -184,8 +191,8 @@ TEST_F(CommandLineTest, ListAndExtractCheckThePasswordAndServeTheFilesFlat) {
         EXPECT_NE(listing.find(name), std::string::npos) << name;
     }
     ASSERT_EQ(Run({"extract", book, tmp.Path() + "/x"}), kExitOk);
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/x/guide.htm"), "<p>guide</p>");
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/x/style.css"), "body { color: red }");
+    EXPECT_EQ(ReadFile(tmp.Path() + "/x/guide.htm"), "<p>guide</p>");
+    EXPECT_EQ(ReadFile(tmp.Path() + "/x/style.css"), "body { color: red }");
 }
 
 TEST_F(CommandLineTest, ListingSomethingThatIsNoBookFails) {

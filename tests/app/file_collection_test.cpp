@@ -4,7 +4,11 @@
 #include <unistd.h>
 
 #include "platform/base/files.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -37,10 +41,10 @@ void ExpectedWalk(const std::string& dir, std::vector<std::string>& out) {
 }
 
 TEST(CollectFiles, WalksDepthFirstListingSubdirectoriesWhereTheyAreMet) {
-    TTempDir tmp;
+    TempDir tmp;
     for (const char* f : {"a.html", "b.gif", "m.txt", "z.css", "sub/one.htm", "sub/two.jpg",
                           "sub/deeper/three.wav", "other/four.mid", "skip.png"}) {
-        WriteTextFile(tmp.Sub(f), f);
+        WriteFile(tmp.Sub(f), f);
     }
     TStringList files;
     CollectFiles(tmp.Path(), files);
@@ -64,8 +68,8 @@ TEST(CollectFiles, WalksDepthFirstListingSubdirectoriesWhereTheyAreMet) {
 }
 
 TEST(CollectFiles, JoinsWithOneSeparatorSoATrailingOneDoubles) {
-    TTempDir tmp;
-    WriteTextFile(tmp.Sub("page.html"), "x");
+    TempDir tmp;
+    WriteFile(tmp.Sub("page.html"), "x");
     TStringList files;
     CollectFiles(tmp.Path() + "/", files);
     ASSERT_EQ(files.Count(), 1);
@@ -73,10 +77,10 @@ TEST(CollectFiles, JoinsWithOneSeparatorSoATrailingOneDoubles) {
 }
 
 TEST(CollectFiles, SkipsHiddenEntriesAndNeverFollowsDirectoryLinks) {
-    TTempDir tmp;
-    WriteTextFile(tmp.Sub(".hidden.html"), "x");
-    WriteTextFile(tmp.Sub(".git/inside.html"), "x");
-    WriteTextFile(tmp.Sub("real/page.html"), "x");
+    TempDir tmp;
+    WriteFile(tmp.Sub(".hidden.html"), "x");
+    WriteFile(tmp.Sub(".git/inside.html"), "x");
+    WriteFile(tmp.Sub("real/page.html"), "x");
     ASSERT_EQ(::symlink((tmp.Path() + "/real").c_str(), (tmp.Path() + "/loop").c_str()), 0);
     ASSERT_EQ(::symlink(tmp.Path().c_str(), (tmp.Path() + "/real/up").c_str()), 0);
     TStringList files;

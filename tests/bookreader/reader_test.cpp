@@ -6,9 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/app/temp_dir.h"
-#include "tests/support/captured_output.h"
+#include "platform/base/files.h"
 #include "tests/bookreader/archive_builder.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::ReadFile;
+using folio_test::TempDir;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -26,7 +32,7 @@ protected:
         env.Err = err.File();
     }
     void WriteBook(const TArchiveBytes& archive) {
-        WriteTextFile(env.SelfPath, archive.Book("ELF-TEMPLATE-BYTES"));
+        WriteFile(env.SelfPath, archive.Book("ELF-TEMPLATE-BYTES"));
     }
     TArchiveBytes SimpleBook(const std::string& password = "") {
         TArchiveBytes a;
@@ -39,7 +45,7 @@ protected:
     }
     int Run(std::vector<std::string> args) { return RunBookReader(args, env); }
 
-    TTempDir tmp;
+    TempDir tmp;
     TCapture out;
     TCapture err;
     TReaderEnvironment env;
@@ -58,13 +64,13 @@ TEST_F(ReaderTest, HelpAndVersion) {
 }
 
 TEST_F(ReaderTest, ABareTemplateSaysWhatItIs) {
-    WriteTextFile(env.SelfPath, std::string(5000, '\x7f'));
+    WriteFile(env.SelfPath, std::string(5000, '\x7f'));
     EXPECT_EQ(Run({"--list"}), kReaderNoArchive);
     EXPECT_NE(err.Text().find("reader template of FolioBuilder"), std::string::npos);
-    WriteTextFile(env.SelfPath, "ab");
+    WriteFile(env.SelfPath, "ab");
     EXPECT_EQ(Run({}), kReaderNoArchive);
     // Last four bytes that happen to point inside the file are no archive either.
-    WriteTextFile(env.SelfPath, std::string(100, 'x') + std::string("\x10\0\0\0", 4));
+    WriteFile(env.SelfPath, std::string(100, 'x') + std::string("\x10\0\0\0", 4));
     EXPECT_EQ(Run({"--list"}), kReaderNoArchive);
 }
 
@@ -83,12 +89,11 @@ TEST_F(ReaderTest, ExtractsEverythingIntoOneDirectory) {
     WriteBook(SimpleBook());
     const std::string dir = tmp.Path() + "/out/new";
     ASSERT_EQ(Run({"--extract", dir}), kReaderOk) << err.Text();
-    EXPECT_EQ(ReadWholeFile(dir + "/index.html"), "<p>home</p>");
-    EXPECT_EQ(ReadWholeFile(dir + "/pic.gif"), "GIF89a....");
+    EXPECT_EQ(ReadFile(dir + "/index.html"), "<p>home</p>");
+    EXPECT_EQ(ReadFile(dir + "/pic.gif"), "GIF89a....");
     EXPECT_TRUE(FileExists(dir + "/empty.txt"));
     EXPECT_FALSE(DirectoryExists(dir + "/sub"));
-    EXPECT_NE(ReadWholeFile(dir + "/folioauthor.html").find("caption=Test book"),
-              std::string::npos);
+    EXPECT_NE(ReadFile(dir + "/folioauthor.html").find("caption=Test book"), std::string::npos);
 }
 
 TEST_F(ReaderTest, ExtractedFilesKeepTheirDates) {
@@ -125,7 +130,7 @@ TEST_F(ReaderTest, APasswordIsAskedOnceThenRememberedAsAHash) {
     EXPECT_EQ(Run({"--list"}), kReaderOk);
     EXPECT_EQ(asked, 3);
     ASSERT_TRUE(FileExists(env.PasswordFile));
-    EXPECT_EQ(ReadWholeFile(env.PasswordFile).find("s3cret"), std::string::npos);
+    EXPECT_EQ(ReadFile(env.PasswordFile).find("s3cret"), std::string::npos);
 
     answer = "not asked";
     EXPECT_EQ(Run({"--extract", tmp.Path() + "/x"}), kReaderOk);
@@ -156,8 +161,8 @@ TEST_F(ReaderTest, HostileNamesAreRefusedAndNothingLeavesTheDirectory) {
     a.Member("/b/folioauthor.html", ConfigText("/s/ok.html")).End();
     WriteBook(a);
     ASSERT_EQ(Run({"--extract", tmp.Path() + "/x/y"}), kReaderOk) << err.Text();
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/x/y/escaped.html"), "climb");
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/x/y/dos.htm"), "dos");
+    EXPECT_EQ(ReadFile(tmp.Path() + "/x/y/escaped.html"), "climb");
+    EXPECT_EQ(ReadFile(tmp.Path() + "/x/y/dos.htm"), "dos");
     EXPECT_FALSE(FileExists(tmp.Path() + "/escaped.html"));
 }
 
@@ -165,10 +170,10 @@ TEST_F(ReaderTest, ALinkPlantedInTheDirectoryIsNotWrittenThrough) {
     WriteBook(SimpleBook());
     const std::string dir = tmp.Path() + "/x";
     std::filesystem::create_directories(dir);
-    WriteTextFile(tmp.Path() + "/victim", "keep me");
+    WriteFile(tmp.Path() + "/victim", "keep me");
     ASSERT_EQ(::symlink((tmp.Path() + "/victim").c_str(), (dir + "/index.html").c_str()), 0);
     EXPECT_EQ(Run({"--extract", dir}), kReaderFailed);
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/victim"), "keep me");
+    EXPECT_EQ(ReadFile(tmp.Path() + "/victim"), "keep me");
 }
 
 TEST_F(ReaderTest, TheLaterOfTwoMembersWithOneNameIsServed) {
@@ -180,10 +185,9 @@ TEST_F(ReaderTest, TheLaterOfTwoMembersWithOneNameIsServed) {
         .End();
     WriteBook(a);
     ASSERT_EQ(Run({"--extract", tmp.Path() + "/x"}), kReaderOk) << err.Text();
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/x/INDEX.html"), "second"); // as stored
+    EXPECT_EQ(ReadFile(tmp.Path() + "/x/INDEX.html"), "second"); // as stored
     EXPECT_FALSE(FileExists(tmp.Path() + "/x/index.html"));
-    EXPECT_NE(ReadWholeFile(tmp.Path() + "/x/folioauthor.html").find("homepage="),
-              std::string::npos);
+    EXPECT_NE(ReadFile(tmp.Path() + "/x/folioauthor.html").find("homepage="), std::string::npos);
     EXPECT_NE(err.Text().find("Skipped /s/a/index.html"), std::string::npos);
 }
 
@@ -218,14 +222,14 @@ TEST_F(ReaderTest, DamagedBooksGiveAClearMessageNeverACrash) {
     }
     // Every truncation and every single-byte change of the archive: never a crash.
     for (size_t cut = archiveStart; cut < good.size(); cut += 11) {
-        WriteTextFile(env.SelfPath, good.substr(0, cut) + good.substr(good.size() - 4));
+        WriteFile(env.SelfPath, good.substr(0, cut) + good.substr(good.size() - 4));
         const int rc = Run({"--list"});
         EXPECT_TRUE(rc == kReaderFailed || rc == kReaderNoArchive || rc == kReaderOk) << cut;
     }
     for (size_t i = archiveStart; i + 4 < good.size(); i += 5) {
         std::string bad = good;
         bad[i] = static_cast<char>(bad[i] ^ 0x5A);
-        WriteTextFile(env.SelfPath, bad);
+        WriteFile(env.SelfPath, bad);
         const int rc = Run({"--extract", tmp.Path() + "/fuzz"});
         EXPECT_TRUE(rc == kReaderFailed || rc == kReaderNoArchive || rc == kReaderOk) << i;
     }

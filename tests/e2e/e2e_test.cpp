@@ -12,7 +12,13 @@
 #include "app/file_collection.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
-#include "tests/app/temp_dir.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+using folio_test::ReadFile;
+using folio_test::TempDir;
+using folio_test::TrailerOf;
+using folio_test::WriteFile;
 
 namespace fs = std::filesystem;
 
@@ -38,15 +44,15 @@ protected:
     // Runs a shell command line with the scratch state directory; returns the exit status.
     int Run(const std::string& command, const std::string& input = "") {
         const std::string in = tmp.Path() + "/stdin";
-        WriteTextFile(in, input);
+        WriteFile(in, input);
         const std::string line = "cd '" + tmp.Path() + "' && XDG_STATE_HOME='" + tmp.Path() +
                                  "/state' " + command + " <'" + in + "' >'" + tmp.Path() +
                                  "/stdout' 2>'" + tmp.Path() + "/stderr'";
         const int status = std::system(line.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    std::string Out() const { return ReadWholeFile(tmp.Path() + "/stdout"); }
-    std::string Err() const { return ReadWholeFile(tmp.Path() + "/stderr"); }
+    std::string Out() const { return ReadFile(tmp.Path() + "/stdout"); }
+    std::string Err() const { return ReadFile(tmp.Path() + "/stderr"); }
 
     // The files the builder should pack, by the name the book serves them under.
     std::map<std::string, std::string> ExpectedFiles() const {
@@ -59,7 +65,7 @@ protected:
         return expected;
     }
 
-    TTempDir tmp;
+    TempDir tmp;
     std::string fixture;
     std::string bin;
 };
@@ -91,13 +97,13 @@ TEST_F(EndToEndTest, ABookGivesBackEveryFileByteForByte) {
     for (const auto& entry : fs::directory_iterator(tmp.Path() + "/out")) {
         const std::string name = entry.path().filename().string();
         if (name == "folioauthor.html") {
-            EXPECT_EQ(ReadWholeFile(entry.path().string()),
+            EXPECT_EQ(ReadFile(entry.path().string()),
                       "homepage=" + fixture +
                           "/index.html\r\ncaption=End to end\r\npassword=\r\niconfile=\r\n");
             continue;
         }
         ASSERT_EQ(expected.count(name), 1u) << "unexpected file " << name;
-        EXPECT_EQ(ReadWholeFile(entry.path().string()), ReadWholeFile(expected.at(name))) << name;
+        EXPECT_EQ(ReadFile(entry.path().string()), ReadFile(expected.at(name))) << name;
         ++count;
     }
     EXPECT_EQ(count, expected.size());
@@ -106,8 +112,7 @@ TEST_F(EndToEndTest, ABookGivesBackEveryFileByteForByte) {
     ASSERT_EQ(Run("bin/foliobuilder list book"), 0) << Err();
     EXPECT_EQ(Out(), listing);
     ASSERT_EQ(Run("bin/foliobuilder extract book out2"), 0) << Err();
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/out2/noise.wav"),
-              ReadWholeFile(fixture + "/big/noise.wav"));
+    EXPECT_EQ(ReadFile(tmp.Path() + "/out2/noise.wav"), ReadFile(fixture + "/big/noise.wav"));
 }
 
 TEST_F(EndToEndTest, APasswordIsAskedOnStandardInputAndThenRemembered) {
@@ -122,11 +127,11 @@ TEST_F(EndToEndTest, APasswordIsAskedOnStandardInputAndThenRemembered) {
     EXPECT_FALSE(DirectoryExists(tmp.Path() + "/out"));
 
     ASSERT_EQ(Run("./locked --extract out", "garden\n"), 0) << Err();
-    EXPECT_EQ(ReadWholeFile(tmp.Path() + "/out/about.htm"), ReadWholeFile(fixture + "/about.htm"));
+    EXPECT_EQ(ReadFile(tmp.Path() + "/out/about.htm"), ReadFile(fixture + "/about.htm"));
     // Remembered: no answer needed any more, and the password is not in the reader's file.
     ASSERT_EQ(Run("./locked --list"), 0) << Err();
     EXPECT_NE(Out().find("about.htm"), std::string::npos);
-    const std::string remembered = ReadWholeFile(tmp.Path() + "/state/folio3/passwords");
+    const std::string remembered = ReadFile(tmp.Path() + "/state/folio3/passwords");
     EXPECT_FALSE(remembered.empty());
     EXPECT_EQ(remembered.find("garden"), std::string::npos);
 }
@@ -149,9 +154,9 @@ TEST_F(EndToEndTest, FailuresExitNonZeroWithTheMessage) {
     EXPECT_EQ(Run("bin/foliobuilder build '" + fixture + "' --home index.html -o book"), 1);
     EXPECT_NE(Err().find("--force"), std::string::npos);
     // A damaged book: its archive cut short in the middle.
-    const std::string book = ReadWholeFile(tmp.Path() + "/book");
-    WriteTextFile(tmp.Path() + "/cut",
-                  book.substr(0, book.size() - 30000) + book.substr(book.size() - 4));
+    const std::string book = ReadFile(tmp.Path() + "/book");
+    WriteFile(tmp.Path() + "/cut",
+              book.substr(0, book.size() - 30000) + book.substr(book.size() - 4));
     fs::permissions(tmp.Path() + "/cut", fs::perms::owner_all);
     EXPECT_EQ(Run("./cut --list"), 1);
     EXPECT_NE(Err().find("damaged"), std::string::npos);
