@@ -217,6 +217,8 @@ const ReverseTable& ReverseOf(TCodePage cp) {
     return r1252;
 }
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -282,8 +284,6 @@ int32_t DecodeUtf8(std::string_view s, size_t& i) {
     }
     return static_cast<int32_t>(c);
 }
-
-} // namespace
 
 TCodePage CodePageOfCharset(int charset) {
     switch (charset) {

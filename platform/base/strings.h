@@ -28,6 +28,11 @@ uint8_t UnicodeToCodePage(char32_t ch, TCodePage cp = TCodePage::cp1252);
 std::string ToUtf8(std::string_view ansi, TCodePage cp = TCodePage::cp1252);
 // Invalid UTF-8 sequences and unmappable characters become '?'.
 std::string FromUtf8(std::string_view utf8, TCodePage cp = TCodePage::cp1252);
+// One code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+// Decodes the UTF-8 sequence at s[i] and advances i past it; an ill-formed sequence gives -1
+// and skips what belongs to it, so one fault counts once.
+int32_t DecodeUtf8(std::string_view s, size_t& i);
 
 // ASCII-only case mapping: bytes above 127 are left alone so UTF-8 names stay intact.
 char AsciiUpper(char c);

@@ -1,0 +1,194 @@
+#include "bookreader/book_index.h"
+
+#include <algorithm>
+#include <zlib.h>
+
+#include "bookreader/site_book.h"
+
+namespace {
+
+void PutVarint(std::vector<uint8_t>& out, uint64_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<uint8_t>(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<uint8_t>(v));
+}
+
+// Reads a number PutVarint wrote, never past end (a number cut short ends there).
+uint64_t GetVarint(const uint8_t*& p, const uint8_t* end) {
+    uint64_t v = 0;
+    for (int shift = 0; p < end && shift < 64; shift += 7) {
+        const uint8_t b = *p++;
+        v |= uint64_t{b & 0x7Fu} << shift;
+        if (b < 0x80)
+            break;
+    }
+    return v;
+}
+
+// The text, then each run as its distance from the one before and its code page number. The
+// fastest zlib level: page text packs to about a third, and building the index is what the
+// first search waits for.
+std::vector<uint8_t> Pack(const TPageText& page, uint32_t& rawSize) {
+    std::vector<uint8_t> raw(page.Text.begin(), page.Text.end());
+    int32_t start = 0;
+    for (const TCodeRun& run : page.Runs) {
+        PutVarint(raw, static_cast<uint32_t>(run.Start - start));
+        PutVarint(raw, static_cast<uint16_t>(run.CodePage));
+        start = run.Start;
+    }
+    rawSize = static_cast<uint32_t>(raw.size());
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> packed(size);
+    if (compress2(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 1) != Z_OK)
+        throw std::bad_alloc(); // zlib fails only for want of memory
+    packed.resize(size);
+    packed.shrink_to_fit();
+    return packed;
+}
+
+} // namespace
+
+TBookIndex::TBookIndex(const TSiteBook& book) : book_(book) {
+    for (int member : book.Served()) {
+        const std::string name = TSiteBook::ServedName(book.Archive().Member(member).Name);
+        if (PageKindOf(name) != TPageKind::pkNone && !SameText(name, TSiteBook::kConfigName))
+            candidates_.push_back(member);
+    }
+}
+
+bool TBookIndex::Step(int maxPages) {
+    for (int n = std::max(1, maxPages); n > 0 && !Ready(); --n) {
+        const int member = candidates_[next_++];
+        const std::string name = TSiteBook::ServedName(book_.Archive().Member(member).Name);
+        std::string bytes;
+        try {
+            bytes = book_.Archive().ExtractToString(member);
+        } catch (const Exception& e) {
+            failures_.push_back(name + ": " + e.what());
+            continue;
+        }
+        AddPage(member, name, reader_.Read(bytes, PageKindOf(name)));
+    }
+    if (Ready()) {
+        for (TPostings& p : postings_)
+            p.Bytes.shrink_to_fit();
+        pages_.shrink_to_fit();
+    }
+    return Ready();
+}
+
+void TBookIndex::AddPage(int member, const std::string& name, TPageText text) {
+    // The viewer counts characters in 32-bit integers; what lies beyond is never shown.
+    if (text.Text.size() > INT32_MAX)
+        text.Text.resize(INT32_MAX);
+    const auto page = static_cast<uint32_t>(pages_.size());
+    uint32_t word = 0;
+    TWordReader reader(text.Text, text.Runs);
+    for (TTextWord w; reader.Next(w); ++word) {
+        auto [it, added] = words_.try_emplace(w.Folded, static_cast<uint32_t>(postings_.size()));
+        if (added)
+            postings_.emplace_back();
+        Add(it->second, page, word);
+    }
+    TPage p;
+    p.Member = member;
+    p.Name = name;
+    p.Title = std::move(text.Title);
+    p.TextLength = static_cast<uint32_t>(text.Text.size());
+    p.Packed = Pack(text, p.RawSize);
+    pages_.push_back(std::move(p));
+}
+
+// An occurrence in the same page as the one before: the word-number gap, doubled. In a new
+// page: the word number, doubled plus one, then the page gap.
+void TBookIndex::Add(uint32_t id, uint32_t page, uint32_t word) {
+    TPostings& p = postings_[id];
+    if (p.Any && p.LastPage == page) {
+        PutVarint(p.Bytes, uint64_t{word - p.LastWord} << 1);
+    } else {
+        PutVarint(p.Bytes, (uint64_t{word} << 1) | 1);
+        PutVarint(p.Bytes, page - p.LastPage);
+    }
+    p.Any = true;
+    p.LastPage = page;
+    p.LastWord = word;
+}
+
+std::vector<TWordMatch> TBookIndex::Occurrences(const std::string& word) const {
+    std::vector<TWordMatch> out;
+    const auto it = words_.find(word);
+    if (it == words_.end())
+        return out;
+    const std::vector<uint8_t>& bytes = postings_[it->second].Bytes;
+    const uint8_t* p = bytes.data();
+    const uint8_t* end = p + bytes.size();
+    TWordMatch m;
+    while (p < end) {
+        const uint64_t v = GetVarint(p, end);
+        if ((v & 1) != 0) {
+            m.Word = static_cast<uint32_t>(v >> 1);
+            m.Page += static_cast<uint32_t>(GetVarint(p, end));
+        } else {
+            m.Word += static_cast<uint32_t>(v >> 1);
+        }
+        out.push_back(m);
+    }
+    return out;
+}
+
+std::vector<TWordMatch> TBookIndex::FindPhrase(const std::vector<std::string>& words) const {
+    if (words.empty())
+        return {};
+    std::vector<TWordMatch> found = Occurrences(words[0]);
+    // Keep the starts whose k-th next word is words[k]: both lists are in book order, so one
+    // merge walk per word.
+    for (size_t k = 1; k < words.size() && !found.empty(); ++k) {
+        const std::vector<TWordMatch> next = Occurrences(words[k]);
+        std::vector<TWordMatch> kept;
+        size_t j = 0;
+        for (const TWordMatch& m : found) {
+            const uint64_t want = uint64_t{m.Word} + k;
+            while (j < next.size() &&
+                   (next[j].Page < m.Page || (next[j].Page == m.Page && next[j].Word < want)))
+                ++j;
+            if (j < next.size() && next[j].Page == m.Page && next[j].Word == want)
+                kept.push_back(m);
+        }
+        found = std::move(kept);
+    }
+    return found;
+}
+
+TPageText TBookIndex::Text(uint32_t page) const {
+    const TPage& p = pages_[page];
+    std::vector<uint8_t> raw(p.RawSize);
+    uLongf size = p.RawSize;
+    if (p.RawSize > 0 && (uncompress(raw.data(), &size, p.Packed.data(),
+                                     static_cast<uLong>(p.Packed.size())) != Z_OK ||
+                          size != p.RawSize || p.TextLength > p.RawSize))
+        throw EArchiveError("The search index of " + p.Name + " is damaged");
+    TPageText text;
+    text.Text.assign(raw.begin(), raw.begin() + p.TextLength);
+    const uint8_t* at = raw.data() + p.TextLength;
+    const uint8_t* end = raw.data() + raw.size();
+    int32_t start = 0;
+    while (at < end) {
+        start += static_cast<int32_t>(GetVarint(at, end));
+        text.Runs.push_back({start, static_cast<TCodePage>(GetVarint(at, end))});
+    }
+    return text;
+}
+
+size_t TBookIndex::MemoryUsed() const {
+    size_t bytes = pages_.capacity() * sizeof(TPage) + postings_.capacity() * sizeof(TPostings);
+    for (const TPage& p : pages_)
+        bytes += p.Name.capacity() + p.Title.capacity() + p.Packed.capacity();
+    for (const TPostings& p : postings_)
+        bytes += p.Bytes.capacity();
+    // Each entry of the word table: its node, its bucket and the word's characters.
+    for (const auto& [word, id] : words_)
+        bytes += sizeof(void*) * 3 + sizeof(word) + sizeof(id) + word.capacity();
+    return bytes;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The word index of a site book, kept in memory: for every folded word, where it occurs (page
+// and word number in the page), delta-coded in a few bytes an occurrence; for every page its
+// name, title and its text and runs compressed, so that hits can show their context and their place
+// in the page without reading the page again. Phrases are words at consecutive word numbers.
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "bookreader/page_text.h"
+
+class TSiteBook;
+
+// An occurrence: the page (its number in the index) and the word number in the page.
+struct TWordMatch {
+    uint32_t Page = 0;
+    uint32_t Word = 0;
+};
+
+class TBookIndex {
+public:
+    explicit TBookIndex(const TSiteBook& book);
+
+    bool Step(int maxPages);
+    bool Ready() const { return next_ >= candidates_.size(); }
+    int PagesDone() const { return static_cast<int>(next_); }
+    int PagesTotal() const { return static_cast<int>(candidates_.size()); }
+    const std::vector<std::string>& Failures() const { return failures_; }
+    size_t MemoryUsed() const;
+
+    // Where the words follow each other (one word: where it occurs), in book order: by page,
+    // then by word number.
+    std::vector<TWordMatch> FindPhrase(const std::vector<std::string>& words) const;
+
+    struct TPage {
+        int Member = -1;
+        std::string Name;
+        std::string Title; // UTF-8, may be empty
+        uint32_t TextLength = 0;
+        uint32_t RawSize = 0;        // of the text and its runs before packing
+        std::vector<uint8_t> Packed; // the 8-bit text, then its runs, compressed
+    };
+    const TPage& Page(uint32_t page) const { return pages_[page]; }
+    // The page's text and runs (its title is in Page()).
+    TPageText Text(uint32_t page) const;
+
+private:
+    struct TPostings {
+        std::vector<uint8_t> Bytes;
+        uint32_t LastPage = 0; // of the last occurrence added
+        uint32_t LastWord = 0;
+        bool Any = false;
+    };
+    void AddPage(int member, const std::string& name, TPageText text);
+    void Add(uint32_t id, uint32_t page, uint32_t word);
+    std::vector<TWordMatch> Occurrences(const std::string& word) const;
+
+    const TSiteBook& book_;
+    std::vector<int> candidates_; // members that are pages, in book order
+    size_t next_ = 0;
+    std::vector<std::string> failures_;
+    TPageTextReader reader_;
+    std::vector<TPage> pages_;
+    std::unordered_map<std::string, uint32_t> words_;
+    std::vector<TPostings> postings_;
+};

@@ -1,0 +1,237 @@
+// Search across a book: the fixture site under tests/data/bookreader/search/site packed into a
+// book, the queries and the output expected for each in queries.txt; the hits' places checked
+// against the page as the viewer lays it out; a generated book of 5,000 pages.
+#include "bookreader/book_search.h"
+
+#include <gtest/gtest.h>
+
+#include "bookreader/page_text.h"
+#include "bookreader/site_book.h"
+#include "html/doc/text_section.h"
+#include "html/load/headless_page.h"
+#include "tests/bookreader/archive_builder.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/files.h"
+#include "tests/support/fonts_env.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string DataDir() {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    return std::string(src != nullptr && *src != '\0' ? src : ".") +
+           "/tests/data/bookreader/search";
+}
+
+// The fixture's members in the order the book holds them.
+const char* const kSiteFiles[] = {"index.html", "sub/two.html", "cyr.html",
+                                  "notes.txt",  "frames.html",  "style.css"};
+
+class BookSearchTest : public ::testing::Test {
+protected:
+    // A book of the fixture site; extra members are packed after it.
+    TSiteBook& FixtureBook(const std::vector<std::pair<std::string, std::string>>& extra = {}) {
+        TArchiveBytes a;
+        for (const char* name : kSiteFiles)
+            a.Member(std::string("/site/") + name,
+                     folio_test::ReadFile(DataDir() + "/site/" + name));
+        for (const auto& [name, content] : extra)
+            a.Member(name, content);
+        a.Member("/b/folioauthor.html", ConfigText("/site/index.html")).End();
+        return Open(a);
+    }
+    TSiteBook& Open(const TArchiveBytes& a) {
+        folio_test::WriteFile(tmp / "book", a.Book("TEMPLATE"));
+        book = std::make_unique<TSiteBook>(tmp / "book");
+        return *book;
+    }
+    TBookSearchResult Find(const std::string& query, size_t maxHits = 1000) {
+        TBookSearch search(*book);
+        search.BuildAll();
+        return search.Search(query, maxHits);
+    }
+
+    folio_test::TempDir tmp;
+    std::unique_ptr<TSiteBook> book;
+};
+
+// queries.txt: "$ QUERY" starts a case; the lines up to the next case are what --search
+// prints for it.
+TEST_F(BookSearchTest, PrintsTheHitsOfEachQueryInBookOrder) {
+    const std::string cases = folio_test::ReadFile(DataDir() + "/queries.txt");
+    TSiteBook& b = FixtureBook();
+    size_t at = cases.find("$ ");
+    ASSERT_NE(at, std::string::npos);
+    int checked = 0;
+    while (at != std::string::npos) {
+        const size_t eol = cases.find('\n', at);
+        const std::string query = cases.substr(at + 2, eol - at - 2);
+        const size_t next = cases.find("\n$ ", eol);
+        const std::string expected =
+            cases.substr(eol + 1, next == std::string::npos ? std::string::npos : next - eol);
+        TCapture out, err;
+        const int status = PrintBookSearch(b, query, out.File(), err.File());
+        EXPECT_EQ(out.Text(), expected) << "query: " << query;
+        EXPECT_EQ(status, expected.rfind("No page holds", 0) == 0 ? 1 : 0) << query;
+        EXPECT_EQ(err.Text(), "") << query;
+        ++checked;
+        at = next == std::string::npos ? next : next + 1;
+    }
+    EXPECT_GE(checked, 10);
+}
+
+// The characters a hit names in the page as the viewer lays it out, folded: the query's words.
+std::vector<std::string> WordsAt(THeadlessPage& page, int32_t start, int32_t end) {
+    std::string text;
+    std::vector<TCodeRun> runs;
+    for (int32_t i = start; i < end; ++i) {
+        char ch = 0;
+        TSectionBase* section = nullptr;
+        if (!page.Document().CharAt(i, ch, section))
+            return {"no character at " + std::to_string(i)};
+        const auto* s = dynamic_cast<TSection*>(section);
+        const TCodePage cp = CodePageOfCharset(s != nullptr ? s->BaseFont.Charset : 0);
+        if (runs.empty() || runs.back().CodePage != cp)
+            runs.push_back({static_cast<int32_t>(text.size()), cp});
+        text += ch;
+    }
+    std::vector<std::string> words;
+    TWordReader reader(text, runs);
+    for (TTextWord w; reader.Next(w);)
+        words.push_back(w.Folded);
+    return words;
+}
+
+TEST_F(BookSearchTest, AHitNamesTheCharactersTheViewerSelects) {
+    TSiteBook& b = FixtureBook();
+    for (const char* query :
+         {"garden", "rose garden", "GARDEN HOURS", "walk", "closed", "second garden", "pre text",
+          "café", "über", "москва", "ёлка", "b not a tag"}) {
+        const TBookSearchResult r = Find(query);
+        ASSERT_FALSE(r.Hits.empty()) << query;
+        for (const TBookSearchHit& hit : r.Hits) {
+            SCOPED_TRACE(std::string(query) + " in " + hit.Page);
+            const std::string bytes = b.Archive().ExtractToString(hit.Member);
+            THeadlessPage page;
+            if (PageKindOf(hit.Page) == TPageKind::pkText)
+                page.LoadText(bytes);
+            else
+                page.LoadHtml(bytes, "");
+            page.LayOut(300);
+            EXPECT_EQ(WordsAt(page, hit.TextStart, hit.TextEnd), QueryWords(query));
+            // The context shows the hit where it says.
+            EXPECT_EQ(QueryWords(hit.Context.substr(hit.ContextStart, hit.ContextLength)),
+                      QueryWords(query));
+        }
+    }
+}
+
+TEST_F(BookSearchTest, FoldsCaseOfLatinGreekAndCyrillicLetters) {
+    // Each line: capitals, then the same words in small letters.
+    const std::pair<const char*, const char*> cases[] = {
+        {"ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏ", "àáâãäåæçèéêëìíîï"},
+        {"ÐÑÒÓÔÕÖØÙÚÛÜÝÞ ß", "ðñòóôõöøùúûüýþ ß"},
+        {"ŠŒŽŸ ĄĆĘŁŃŚŹŻ ŐŰ ŞŢ İ", "šœžÿ ąćęłńśźż őű şţ i"},
+        {"ĀČĒĢĪĶĻŅŌŖŪ", "āčēģīķļņōŗū"},
+        {"ΑΒΓΔΣΩ ΆΈΉΊΌΎΏ ΪΫ ΤΕΛΟΣ", "αβγδσω άέήίόύώ ϊϋ τελοσ"},
+        {"τελος", "τελοσ"},
+        {"АБВГДЕЖЗИЙ ЮЯ ЁЂЃЄЅІЇЈЉЊЋЌЎЏ Ґ", "абвгдежзий юя ёђѓєѕіїјљњћќўџ ґ"},
+        {"A1 b2-C3,d4;e5 — f6", "a1 b2 c3 d4 e5 f6"},
+    };
+    for (const auto& [upper, lower] : cases)
+        EXPECT_EQ(QueryWords(upper), QueryWords(lower)) << upper;
+    EXPECT_EQ(QueryWords("Rosé\xff garden"), (std::vector<std::string>{"rosé", "garden"}));
+    EXPECT_EQ(QueryWords("×÷ ¡¿ … « » €"), std::vector<std::string>{});
+}
+
+TEST_F(BookSearchTest, QueriesWithoutWordsFindNothing) {
+    FixtureBook();
+    for (const char* query : {"", "   ", "&", "—", "\xff\xfe"}) {
+        const TBookSearchResult r = Find(query);
+        EXPECT_TRUE(r.Hits.empty()) << query;
+        EXPECT_EQ(r.Total, 0u);
+    }
+    TCapture out, err;
+    EXPECT_EQ(PrintBookSearch(*book, " - ", out.File(), err.File()), 1);
+    EXPECT_EQ(err.Text(), "Nothing to search for in \" - \": give a word or a phrase.\n");
+}
+
+TEST_F(BookSearchTest, ADamagedPageIsReportedAndTheOthersAreSearched) {
+    TArchiveBytes a;
+    // Between two good pages, one whose only block claims five compressed bytes that are no
+    // zlib stream.
+    a.Member("/site/a.html", "<p>first garden</p>")
+        .Member("/site/broken.html", "")
+        .Raw(std::string("EC2\0", 4))
+        .Int(5)
+        .Raw("junk!")
+        .Int(0)
+        .Member("/site/c.html", "<p>last garden</p>")
+        .Member("/b/folioauthor.html", ConfigText("/site/a.html"))
+        .End();
+    Open(a);
+    TBookSearch search(*book);
+    search.BuildAll();
+    ASSERT_EQ(search.Failures().size(), 1u);
+    EXPECT_EQ(search.Failures()[0].rfind("broken.html: ", 0), 0u) << search.Failures()[0];
+    const TBookSearchResult r = search.Search("garden");
+    ASSERT_EQ(r.Hits.size(), 2u);
+    EXPECT_EQ(r.Hits[0].Page, "a.html");
+    EXPECT_EQ(r.Hits[1].Page, "c.html");
+    TCapture out, err;
+    EXPECT_EQ(PrintBookSearch(*book, "garden", out.File(), err.File()), 0);
+    EXPECT_EQ(err.Text().rfind("Not searched, the page is damaged: broken.html: ", 0), 0u)
+        << err.Text();
+}
+
+// 5,000 small pages, packed raw so the test spends its time on the index: every page has
+// its own word, every tenth a phrase, and all of them one common word.
+TEST_F(BookSearchTest, ABookOfFiveThousandPages) {
+    constexpr int kPages = 5000;
+    TArchiveBytes a;
+    for (int i = 0; i < kPages; ++i) {
+        const std::string n = std::to_string(i);
+        std::string page = "<html><head><title>Page " + n + "</title></head><body><h2>Chapter " +
+                           n + "</h2><p>Every page holds the word folio and its own word w" + n +
+                           ".</p>";
+        if (i % 10 == 0)
+            page += "<p>Here the <b>old</b> <i>library</i> stands.</p>";
+        a.Member("/big/p" + n + ".html", page + "</body></html>");
+    }
+    a.Member("/b/folioauthor.html", ConfigText("/big/p0.html")).End();
+    Open(a);
+
+    TBookSearch search(*book);
+    EXPECT_EQ(search.PagesTotal(), kPages);
+    EXPECT_FALSE(search.Step(100));
+    EXPECT_EQ(search.PagesDone(), 100);
+    // Searching a partial index finds what was indexed so far, and says so.
+    TBookSearchResult partial = search.Search("folio");
+    EXPECT_FALSE(partial.Complete);
+    EXPECT_EQ(partial.Total, 100u);
+    search.BuildAll();
+    EXPECT_TRUE(search.Ready());
+    EXPECT_EQ(search.PagesDone(), kPages);
+
+    const TBookSearchResult all = search.Search("FOLIO", 300);
+    EXPECT_TRUE(all.Complete);
+    EXPECT_EQ(all.Total, size_t{kPages});
+    ASSERT_EQ(all.Hits.size(), 300u);
+    for (size_t i = 0; i < all.Hits.size(); ++i)
+        ASSERT_EQ(all.Hits[i].Page, "p" + std::to_string(i) + ".html");
+    EXPECT_EQ(all.Hits[7].Title, "Page 7");
+    EXPECT_EQ(all.Hits[7].Context,
+              "Chapter 7 Every page holds the word folio and its own word w7.");
+
+    const TBookSearchResult one = search.Search("w4321");
+    ASSERT_EQ(one.Hits.size(), 1u);
+    EXPECT_EQ(one.Hits[0].Page, "p4321.html");
+
+    const TBookSearchResult phrase = search.Search("the old library");
+    EXPECT_EQ(phrase.Total, size_t{kPages / 10});
+    ASSERT_FALSE(phrase.Hits.empty());
+    EXPECT_EQ(phrase.Hits.back().Page, "p4990.html");
+    EXPECT_TRUE(search.Search("old the library").Hits.empty());
+}
+
+} // namespace
