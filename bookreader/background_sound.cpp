@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "bookreader/book_page_source.h"
+#include "bookreader/private_file.h"
 #include "platform/base/strings.h"
 #include "platform/gui/timer.h"
 
@@ -220,17 +221,8 @@ bool WriteNewFile(const std::string& path, const std::string& bytes) {
     if (fd < 0) {
         return false;
     }
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<size_t>(n) : 0;
-    }
-    return ::close(fd) == 0 && ok;
+    const bool written = WriteAll(fd, bytes);
+    return ::close(fd) == 0 && written;
 }
 
 } // namespace
@@ -327,7 +319,13 @@ TSoundPlayer FindSoundPlayer(const std::string& mimeType) {
     return player;
 }
 
-TBackgroundSound::TBackgroundSound(TBookPageSource& source) : source_(source) {
+TBackgroundSound::TBackgroundSound(TBookPageSource& source)
+    : source_(source), timer_(std::make_unique<TTimer>()) {
+    // The timer made the application object first, so the exit handler registered now runs
+    // before that object goes (handlers and statics end in the reverse order of their making).
+    timer_->SetEnabled(false);
+    timer_->SetInterval(kPollMs);
+    timer_->OnTimer = [this](TTimer&) { Poll(); };
     static const bool registered = std::atexit(StopLiveSounds) == 0;
     (void)registered;
     LiveSounds().insert(this);
@@ -418,11 +416,6 @@ bool TBackgroundSound::Start() {
     }
     player_ = pid;
     startedMs_ = NowMs();
-    if (!timer_) {
-        timer_ = std::make_unique<TTimer>();
-        timer_->SetInterval(kPollMs);
-        timer_->OnTimer = [this](TTimer&) { Poll(); };
-    }
     timer_->SetEnabled(true);
     return true;
 }
@@ -450,9 +443,7 @@ void TBackgroundSound::Poll() {
 }
 
 void TBackgroundSound::Stop() {
-    if (timer_) {
-        timer_->SetEnabled(false);
-    }
+    timer_->SetEnabled(false);
     if (player_ > 0) {
         // The player is our unreaped child, so its process id (and group) cannot have been
         // handed to another process yet.

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 
 bool MakePrivateDirectory(const std::string& dir) {
     if (dir.empty()) {
@@ -25,22 +27,48 @@ bool MakePrivateDirectory(const std::string& dir) {
 
 namespace {
 
-bool WriteAll(int fd, const std::string& data) {
+// Moves size bytes with step(done) (a read or a write of what remains from done on), going on
+// after short transfers and interruptions. Returns the bytes moved before an error or an end.
+size_t TransferAll(size_t size, const std::function<ssize_t(size_t done)>& step) {
     size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    while (done < size) {
+        const ssize_t n = step(done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            return false;
+            break;
         }
         done += static_cast<size_t>(n);
     }
-    return true;
+    return done;
 }
 
 } // namespace
+
+bool WriteAll(int fd, std::string_view data) {
+    return TransferAll(data.size(), [&](size_t done) {
+               return ::write(fd, data.data() + done, data.size() - done);
+           }) == data.size();
+}
+
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+                    static_cast<uint64_t>(st.st_size) <= maxBytes;
+    if (ok) {
+        text.assign(static_cast<size_t>(st.st_size), '\0');
+        text.resize(TransferAll(text.size(), [&](size_t done) {
+            return ::read(fd, text.data() + done, text.size() - done);
+        }));
+    }
+    ::close(fd);
+    return ok;
+}
 
 bool ReplaceFileContents(const std::string& path, const std::string& data) {
     if (path.empty()) {

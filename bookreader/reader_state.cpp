@@ -1,10 +1,5 @@
 #include "bookreader/reader_state.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <sstream>
@@ -55,35 +50,6 @@ bool ParseNumbers(std::string_view text, int* out, int count) {
     return p == end;
 }
 
-// The file's bytes when it is a regular file of sane size; nothing otherwise. O_NONBLOCK keeps
-// a FIFO planted under the name from stalling the reader.
-bool ReadSmallFile(const std::string& path, std::string& text) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-              st.st_size <= static_cast<off_t>(TReaderStateStore::kMaxFileBytes);
-    if (ok) {
-        text.assign(static_cast<size_t>(st.st_size), '\0');
-        size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            done += static_cast<size_t>(n);
-        }
-        text.resize(done);
-    }
-    ::close(fd);
-    return ok;
-}
-
 } // namespace
 
 bool TWindowPlacement::Valid() const {
@@ -119,7 +85,7 @@ TReaderState TReaderStateStore::Load(const std::string& bookKey) const {
     TReaderState state;
     const std::string path = FileFor(bookKey);
     std::string text;
-    if (path.empty() || !ReadSmallFile(path, text)) {
+    if (path.empty() || !ReadRegularFile(path, kMaxFileBytes, text)) {
         return state;
     }
     bool seenPage = false, seenPlacement = false, seenFont = false;
