@@ -9,9 +9,12 @@
 
 #include "app/command_line.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/render_command_fixture.h"
 #include "tests/support/temp_dir.h"
+
+using folio_test::ReadFile;
 
 namespace {
 
@@ -94,10 +97,7 @@ TEST_F(RenderTest, DumpGoesToStandardOutputOrTheOutputFile) {
     EXPECT_NE(dump.find("\"Hello dump\""), std::string::npos) << dump;
     const std::string file = dir.Path() + "/dump.txt";
     ASSERT_EQ(Run({page, "--dump", "--width", "500", "-o", file}), kExitOk);
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), dump);
+    EXPECT_EQ(ReadFile(file), dump);
 }
 
 TEST_F(RenderTest, TextFilesArePreformattedAndPicturesShownAlone) {

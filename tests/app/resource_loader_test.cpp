@@ -6,20 +6,15 @@
 #include <sstream>
 
 #include "app/resource_loader.h"
+#include "tests/support/files.h"
+
+using folio_test::ReadFile;
 
 namespace {
 
 std::string SourceDir() {
     const char* dir = std::getenv("FOLIO_SOURCE_DIR");
     return dir ? dir : ".";
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Entries that only this test registers; their names cannot clash with a file's.

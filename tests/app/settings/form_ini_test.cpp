@@ -6,13 +6,13 @@
 
 #include "app/settings/form_ini.h"
 #include "app/settings/settings_dir.h"
-#include "ini_test_util.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/files.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
-using folio_test::ReadText;
-using folio_test::WriteText;
+using folio_test::ReadFile;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -87,7 +87,7 @@ TEST_F(FormIni, FirstRunWritesTheDocumentedFile) {
     w.height = 434;
     ini.SavePlacement(w);
     ini.WriteSetting("Settings", "lastDir", "/home/ann/site");
-    EXPECT_EQ(ReadText(Path()), "\r\n[FolioerF]\r\nState=0\r\nLeft=94\r\nTop=169\r\nWidth=646\r\n"
+    EXPECT_EQ(ReadFile(Path()), "\r\n[FolioerF]\r\nState=0\r\nLeft=94\r\nTop=169\r\nWidth=646\r\n"
                                 "Height=434\r\n\r\n[Settings]\r\nlastDir=/home/ann/site\r\n");
 }
 
@@ -99,12 +99,12 @@ TEST_F(FormIni, MaximisedSaveKeepsTheEarlierPlacement) {
     w.left = 0;
     w.width = 1920;
     ini.SavePlacement(w);
-    EXPECT_EQ(ReadText(Path()),
+    EXPECT_EQ(ReadFile(Path()),
               "\r\n[FolioerF]\r\nState=1\r\nLeft=10\r\nTop=20\r\nWidth=300\r\nHeight=200\r\n");
 }
 
 TEST_F(FormIni, LoadRestoresBounds) {
-    WriteText(Path(), "\r\n[FolioerF]\r\nState=0\r\nLeft=94\r\nTop=169\r\nWidth=0x200\r\n"
+    WriteFile(Path(), "\r\n[FolioerF]\r\nState=0\r\nLeft=94\r\nTop=169\r\nWidth=0x200\r\n"
                       "Height=434\r\n");
     FakeWindow w;
     TkqFormIni(Path()).LoadPlacement(w);
@@ -117,7 +117,7 @@ TEST_F(FormIni, LoadRestoresBounds) {
 }
 
 TEST_F(FormIni, LoadKeepsCurrentValuesWhereNothingUsableIsStored) {
-    WriteText(Path(), "[FolioerF]\r\nLeft=  120 \r\nWidth=abc\r\nheight=5\r\n");
+    WriteFile(Path(), "[FolioerF]\r\nLeft=  120 \r\nWidth=abc\r\nheight=5\r\n");
     FakeWindow w;
     TkqFormIni(Path()).LoadPlacement(w);
     EXPECT_EQ(w.left, 120);
@@ -127,7 +127,7 @@ TEST_F(FormIni, LoadKeepsCurrentValuesWhereNothingUsableIsStored) {
 }
 
 TEST_F(FormIni, LoadMaximisesAndSetsNothingElse) {
-    WriteText(Path(), "[FolioerF]\r\nState=1\r\nLeft=5\r\n");
+    WriteFile(Path(), "[FolioerF]\r\nState=1\r\nLeft=5\r\n");
     FakeWindow w;
     TkqFormIni(Path()).LoadPlacement(w);
     EXPECT_EQ(w.maximizeCalls, 1);
@@ -151,10 +151,10 @@ TEST_F(FormIni, ReadSettingKeepsTheValueWhenNoneIsStored) {
     std::string lastDir = "/start";
     ini.ReadSetting("Settings", "lastDir", lastDir);
     EXPECT_EQ(lastDir, "/start");
-    WriteText(Path(), "[Settings]\r\nlastDir=\r\n");
+    WriteFile(Path(), "[Settings]\r\nlastDir=\r\n");
     ini.ReadSetting("Settings", "lastDir", lastDir);
     EXPECT_EQ(lastDir, "/start");
-    WriteText(Path(), "[Settings]\r\nlastDir= /srv/site \r\n");
+    WriteFile(Path(), "[Settings]\r\nlastDir= /srv/site \r\n");
     ini.ReadSetting("Settings", "lastDir", lastDir);
     EXPECT_EQ(lastDir, "/srv/site");
 }
@@ -163,7 +163,7 @@ TEST_F(FormIni, EveryCallReadsTheFileAnew) {
     TkqFormIni ini(Path());
     ini.WriteSetting("Settings", "lastDir", "/one");
     // Another program changes the file between two calls; the next write must not undo it.
-    WriteText(Path(), ReadText(Path()) + "\r\n[Other]\r\nkept=yes\r\n");
+    WriteFile(Path(), ReadFile(Path()) + "\r\n[Other]\r\nkept=yes\r\n");
     ini.WriteSetting("Settings", "lastDir", "/two");
     std::string v;
     ini.ReadSetting("Other", "kept", v);

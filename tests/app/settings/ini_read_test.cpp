@@ -2,17 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "app/settings/ini_files.h"
-#include "ini_test_util.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
-using folio_test::WriteText;
+using folio_test::WriteFile;
 
 namespace {
 
 class IniRead : public ::testing::Test {
 protected:
     TIniFile32 Load(const std::string& text) {
-        WriteText(dir / "t.ini", text);
+        WriteFile(dir / "t.ini", text);
         return TIniFile32(dir / "t.ini");
     }
     folio_test::TempDir dir;

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "platform/base/files.h"
+#include "tests/support/files.h"
 
 std::string DataPath(const std::string& name) {
     const char* src = std::getenv("FOLIO_SOURCE_DIR");
@@ -22,8 +23,8 @@ std::string CorpusPath(const std::string& sub) {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+    const std::string bytes = folio_test::ReadFile(path);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 bool ReadPng(const std::string& path, TPngImage& out) {

@@ -22,8 +22,12 @@
 
 #include "html/load/headless_page.h"
 #include "platform/graphics/canvas.h"
+#include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/picture_compare.h"
+
+using folio_test::ReadFile;
+using folio_test::WriteFile;
 
 namespace fs = std::filesystem;
 
@@ -37,18 +41,6 @@ std::string SourceDir() {
 bool Updating() {
     const char* u = std::getenv("FOLIO_UPDATE_LAYOUT");
     return u && std::string(u) == "1";
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteFile(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
 }
 
 // The width asked for by a leading "<!-- width: N -->", else 800.

@@ -11,16 +11,13 @@
 #include "html/reader/id_name_list.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/string_list.h"
+#include "tests/support/files.h"
+
+using folio_test::ReadFile;
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Reads the whole text; true when it ended at EofSym, false on the open-comment error.
 bool LexAll(const std::string& text, int64_t& symbols) {
@@ -60,7 +57,7 @@ void LexFolder(const fs::path& dir, int minFiles) {
         if (!entry.is_regular_file() || entry.path().filename() == "LICENSE")
             continue;
         ++files;
-        if (LexAll(ReadAll(entry.path()), symbols))
+        if (LexAll(ReadFile(entry.path()), symbols))
             ++complete;
     }
     EXPECT_GE(files, minFiles);

@@ -9,17 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/files.h"
 #include "tools/htmltokens_dump.h"
+
+using folio_test::ReadFile;
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -45,7 +42,7 @@ TEST(LexerFixtures, DumpsMatchExpected) {
         options.Pre = EndsWith(name, ".pre.html");
         options.NoBreak = EndsWith(name, ".nobr.html");
         options.Positions = EndsWith(name, ".pos.html");
-        const std::string got = DumpHtmlTokens(ReadAll(entry.path()), options);
+        const std::string got = DumpHtmlTokens(ReadFile(entry.path()), options);
         fs::path expected = entry.path();
         expected.replace_extension(".txt");
         if (update) {
@@ -53,7 +50,7 @@ TEST(LexerFixtures, DumpsMatchExpected) {
             continue;
         }
         ASSERT_TRUE(fs::exists(expected)) << expected << " is missing";
-        EXPECT_EQ(got, ReadAll(expected)) << "fixture " << name;
+        EXPECT_EQ(got, ReadFile(expected)) << "fixture " << name;
         ++checked;
     }
     if (!update) {

@@ -12,6 +12,9 @@
 #include <sstream>
 
 #include "tests/html/style/style_test_util.h"
+#include "tests/support/files.h"
+
+using folio_test::ReadFile;
 
 namespace fs = std::filesystem;
 
@@ -20,13 +23,6 @@ namespace {
 fs::path DataDir() {
     const char* src = std::getenv("FOLIO_SOURCE_DIR");
     return fs::path(src && *src ? src : ".") / "tests" / "data" / "style";
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 std::vector<fs::path> Sheets(const fs::path& dir) {

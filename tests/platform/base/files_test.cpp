@@ -12,19 +12,13 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
+using folio_test::ReadFile;
+using folio_test::WriteFile;
+
 namespace {
-
-void WriteFile(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << data;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 std::map<std::string, TSearchRec> ByName(const std::vector<TSearchRec>& recs) {
     std::map<std::string, TSearchRec> out;

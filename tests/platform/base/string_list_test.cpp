@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/base/strings.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -248,9 +249,7 @@ TEST(StringListText, FileRoundTrip) {
     l.Add("first");
     l.Add("caf\xE9");
     l.SaveToFile(dir / "list.txt");
-    std::ifstream in(dir / "list.txt", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes, "first\r\ncaf\xE9\r\n");
+    EXPECT_EQ(folio_test::ReadFile(dir / "list.txt"), "first\r\ncaf\xE9\r\n");
     TStringList back;
     back.LoadFromFile(dir / "list.txt");
     EXPECT_EQ(All(back), All(l));

@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include "platform/gui/launcher.h"
+#include "tests/support/files.h"
+
+using folio_test::ReadFile;
 
 namespace fs = std::filesystem;
 
@@ -41,11 +44,8 @@ TEST(Launcher, SpawnsProgramWithTargetAndNullStreams) {
     for (int i = 0; i < 200 && !fs::exists(out); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(fs::exists(out));
-    std::ifstream in(out);
-    std::stringstream ss;
-    ss << in.rdbuf();
     // A leading "-" is never passed as an option; stdin is empty (/dev/null).
-    EXPECT_EQ(ss.str(), "./-rf name\n");
+    EXPECT_EQ(ReadFile(out), "./-rf name\n");
     EXPECT_FALSE(SpawnDetached((dir / "missing").string(), "x"));
     fs::remove_all(dir);
 }
