@@ -1,18 +1,24 @@
 #include "app/command_line.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <optional>
 
+#include "app/book_config_file.h"
 #include "app/command_line_dialogs.h"
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
-#include "app/option_reader.h"
+#include "app/interrupt_cleanup.h"
 #include "app/progress_bar.h"
 #include "app/render_command.h"
 #include "bookreader/book_commands.h"
 #include "platform/base/files.h"
+#include "platform/base/option_parser.h"
+#include "platform/base/printable_name.h"
 
 #ifndef FOLIO_VERSION
 #define FOLIO_VERSION "unknown"
@@ -20,10 +26,15 @@
 
 namespace {
 
+// Groups of clashing names the build lists before "and N more"; --verbose lists them all.
+constexpr size_t kClashGroupsShown = 5;
+
 struct TBuildOptions {
     std::string Source, Home, Output, Icon, PasswordFile;
     std::optional<std::string> Title, Password;
+    TCompressionLevel Level = clFastest; // the builder's stored default
     bool Force = false;
+    bool Verbose = false;
 };
 
 // Absolute, with "." and ".." pieces resolved and no trailing "/" (except the root itself).
@@ -35,61 +46,43 @@ std::string AbsolutePath(const std::string& path) {
     return p;
 }
 
-int Usage(const TCommandLineEnvironment& env, const std::string& problem) {
-    std::fprintf(env.Err, "foliobuilder: %s\n", problem.c_str());
-    PrintFolioBuilderUsage(env.Err);
-    return kExitUsage;
-}
-
 int Fail(const TCommandLineEnvironment& env, const std::string& problem) {
     std::fprintf(env.Err, "foliobuilder: %s\n", problem.c_str());
     return kExitFailed;
 }
 
-// Parses the options after "build"; returns a usage problem or nothing.
-std::optional<std::string> ParseBuild(const std::vector<std::string>& args, TBuildOptions& o) {
-    bool passwordGiven = false;
-    TOptionReader r(args);
-    while (r.Next()) {
-        const std::string& a = r.Name();
-        std::string v;
-        if (a == "--home") {
-            if (!r.Value(o.Home)) {
-                return "--home needs a page";
-            }
-        } else if (a == "--title") {
-            if (!r.Value(v)) {
-                return "--title needs a text";
-            }
-            o.Title = v;
-        } else if (a == "--password") {
-            if (!r.Value(v)) {
-                return "--password needs a text";
-            }
-            o.Password = v;
-            passwordGiven = true;
-        } else if (a == "--password-file") {
-            if (!r.Value(o.PasswordFile)) {
-                return "--password-file needs a file";
-            }
-        } else if (a == "--icon") {
-            if (!r.Value(o.Icon)) {
-                return "--icon needs a file";
-            }
-        } else if (a == "-o" || a == "--output") {
-            if (!r.Value(o.Output)) {
-                return "-o needs the book's file name";
-            }
-        } else if (a == "--force" && !r.HasInlineValue()) {
-            o.Force = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option " + r.Raw();
-        } else if (o.Source.empty()) {
-            o.Source = a;
-        } else {
-            return "more than one source directory: " + a;
-        }
-    }
+const char* const kBuildUsage =
+    "Usage: foliobuilder build SRC --home PAGE -o BOOK [OPTIONS]\n"
+    "Packs every page, style sheet, image and sound below SRC (.htm .html .txt .css .bmp\n"
+    ".gif .jpg .wav .mid .mp3) into BOOK, a program that shows them, opening at PAGE (a\n"
+    "file below SRC, given relative to SRC or as a path). The password may also come from\n"
+    "the environment variable FOLIO_PASSWORD, since arguments are visible to other users.\n";
+
+void DeclareBuildOptions(TOptionParser& p, TBuildOptions& o, bool& passwordGiven) {
+    p.Value("--home", "PAGE", "the page the book opens at", o.Home);
+    p.Value("-o, --output", "BOOK", "the book to write", o.Output);
+    p.Value("--title", "TEXT", "the book's window title", [&o](const std::string& v) {
+        o.Title = v;
+        return TOptionParser::TRefusal();
+    });
+    p.Value("--password", "TEXT", "the password the book asks for", [&](const std::string& v) {
+        o.Password = v;
+        passwordGiven = true;
+        return TOptionParser::TRefusal();
+    });
+    p.Value("--password-file", "FILE", "the password: the first line of FILE", o.PasswordFile);
+    p.Value("--icon", "FILE", "an icon to pack with the book", o.Icon);
+    p.Choice("--level", {"fastest", "normal", "max"}, "how hard to compress (default fastest)",
+             [&o](size_t i) {
+                 static const TCompressionLevel kLevels[] = {clFastest, clDefault, clMax};
+                 o.Level = kLevels[i];
+             });
+    p.Flag("--force", "replace BOOK when it exists", [&o] { o.Force = true; });
+    p.Flag("-v, --verbose", "list every clashing file name", [&o] { o.Verbose = true; });
+}
+
+// Checks what the options cannot check one by one; returns a problem or nothing.
+std::optional<std::string> CheckBuild(const TBuildOptions& o, bool passwordGiven) {
     if (passwordGiven && !o.PasswordFile.empty()) {
         return "give either --password or --password-file, not both";
     }
@@ -105,10 +98,12 @@ std::optional<std::string> ParseBuild(const std::vector<std::string>& args, TBui
     return std::nullopt;
 }
 
-// The first line of a file, without its line end.
-std::optional<std::string> ReadFirstLine(const std::string& path) {
+// The password file's first line, without its line end; a reason when there is none.
+std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& reason) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
+        reason =
+            "cannot read the password file " + PrintableName(path) + ": " + std::strerror(errno);
         return std::nullopt;
     }
     std::string line;
@@ -116,26 +111,51 @@ std::optional<std::string> ReadFirstLine(const std::string& path) {
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();
     }
+    // An empty first line would silently build a book that anyone can open.
+    if (line.empty()) {
+        reason = "the password file " + PrintableName(path) + " holds no password";
+        return std::nullopt;
+    }
     return line;
 }
 
 int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment& env) {
     TBuildOptions o;
-    if (const auto problem = ParseBuild(args, o)) {
-        return Usage(env, *problem);
+    bool passwordGiven = false;
+    TOptionParser parser;
+    DeclareBuildOptions(parser, o, passwordGiven);
+    if (const auto status = ParseSubcommand(parser, args, "build", kBuildUsage, env)) {
+        return *status;
+    }
+    if (parser.Operands().size() > 1) {
+        return CommandLineProblem(
+            env, "build", "more than one source directory: " + PrintableName(parser.Operands()[1]));
+    }
+    if (!parser.Operands().empty()) {
+        o.Source = parser.Operands()[0];
+    }
+    if (const auto problem = CheckBuild(o, passwordGiven)) {
+        return CommandLineProblem(env, "build", *problem);
     }
     if (!o.PasswordFile.empty()) {
-        o.Password = ReadFirstLine(o.PasswordFile);
+        std::string reason;
+        o.Password = ReadPasswordFile(o.PasswordFile, reason);
         if (!o.Password) {
-            return Fail(env, "cannot read the password file " + o.PasswordFile);
+            return Fail(env, reason);
         }
     } else if (!o.Password && env.GetEnv) {
         if (const char* fromEnv = env.GetEnv("FOLIO_PASSWORD"); fromEnv && *fromEnv) {
             o.Password = std::string(fromEnv);
         }
     }
+    // Checked before any command runs: the title and password commands would refuse such a
+    // value and go on with the old one, building a book without the title or the password.
+    if (const auto problem =
+            BookConfigProblem("", o.Title.value_or(""), o.Password.value_or(""), "")) {
+        return Fail(env, *problem);
+    }
     if (!DirectoryExists(o.Source)) {
-        return Fail(env, "the source directory " + o.Source + " does not exist");
+        return Fail(env, "the source directory " + PrintableName(o.Source) + " does not exist");
     }
 
     TCommandLineDialogs dialogs;
@@ -147,14 +167,20 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
     dialogs.WarningsTo = env.Err;
     if (!o.Icon.empty()) {
         if (!FileExists(o.Icon)) {
-            return Fail(env, "the icon file " + o.Icon + " does not exist");
+            return Fail(env, "the icon file " + PrintableName(o.Icon) + " does not exist");
         }
         dialogs.Icon = AbsolutePath(o.Icon);
     }
     TDialogProviderScope scope(dialogs);
+    // Ctrl-C or a TERM signal must not leave half a book (or the configuration) behind.
+    InstallInterruptCleanup();
 
     TFixedHomePagePicker picker("");
     TFolioBuilder builder(env.BuilderDir, env.SettingsDir, picker);
+    builder.CreateLevel = o.Level;
+    builder.NameClashGroupsShown =
+        o.Verbose ? std::numeric_limits<size_t>::max() : kClashGroupsShown;
+    builder.NameClashMoreHint = " (--verbose lists them all)";
     TProgressBar progress(env.Err);
     dialogs.OnBeforeWarning = [&progress] { progress.Clear(); };
     builder.BackupFile1.OnProgress = [&progress](TObject*, const std::string& file,
@@ -163,7 +189,7 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
 
     builder.seldirClick();
     if (builder.FileList.Count() == 0) {
-        return Fail(env, "no files to pack in " + dialogs.SourceDir +
+        return Fail(env, "no files to pack in " + PrintableName(dialogs.SourceDir) +
                              " (a book takes .htm .html .txt .css .bmp .gif .jpg .wav .mid "
                              ".mp3 files)");
     }
@@ -178,8 +204,9 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
         }
     }
     if (home.empty()) {
-        return Fail(env, "the home page " + o.Home + " is not among the files collected from " +
-                             dialogs.SourceDir);
+        return Fail(env, "the home page " + PrintableName(o.Home) +
+                             " is not among the files collected from " +
+                             PrintableName(dialogs.SourceDir));
     }
     picker.Choice = home;
     builder.btnhomepageclick();
@@ -191,13 +218,18 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
 
     const bool created = outcome == TCreateOutcome::coCreated;
     for (const std::string& message : dialogs.Messages()) {
-        std::fprintf(created ? env.Out : env.Err, "%s\n", message.c_str());
+        if (created) {
+            std::fprintf(env.Out, "%s\n", message.c_str());
+        } else {
+            Fail(env, message);
+        }
     }
     if (created) {
-        return kExitOk;
+        return builder.BackupFile1.ChangedFiles().empty() ? kExitOk : kExitFilesChanged;
     }
     if (outcome == TCreateOutcome::coNotOverwritten) {
-        return Fail(env, dialogs.Target + " already exists; give --force to overwrite it");
+        return Fail(env, PrintableName(dialogs.Target) + " already exists; give --force to " +
+                             "overwrite it");
     }
     if (dialogs.Messages().empty()) {
         return Fail(env, "the book was not created");
@@ -208,13 +240,14 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
 // Opens BOOK for list and extract, with the password check; nothing after reporting.
 std::unique_ptr<TSiteBook> OpenBook(const std::string& path, const TCommandLineEnvironment& env) {
     std::unique_ptr<TSiteBook> book;
+    const std::string shown = PrintableName(path);
     try {
         book = std::make_unique<TSiteBook>(path);
     } catch (const ENotABook&) {
-        Fail(env, path + " is not a site book (it carries no book archive)");
+        Fail(env, shown + " is not a site book (it carries no book archive)");
         return nullptr;
     } catch (const EArchiveError& e) {
-        Fail(env, path + " is damaged: " + e.Message());
+        Fail(env, shown + " is damaged: " + e.Message());
         return nullptr;
     } catch (const Exception& e) {
         Fail(env, e.Message());
@@ -234,55 +267,92 @@ std::unique_ptr<TSiteBook> OpenBook(const std::string& path, const TCommandLineE
 }
 
 int RunList(const std::vector<std::string>& args, const TCommandLineEnvironment& env) {
-    if (args.size() != 2) {
-        return Usage(env, "list needs exactly one book");
+    TOptionParser parser;
+    if (const auto status = ParseSubcommand(parser, args, "list",
+                                            "Usage: foliobuilder list BOOK\n"
+                                            "Lists the files BOOK holds: size, date and name.\n",
+                                            env)) {
+        return *status;
     }
-    const auto book = OpenBook(args[1], env);
+    if (parser.Operands().size() != 1) {
+        return CommandLineProblem(env, "list", "list needs exactly one book");
+    }
+    const std::string& path = parser.Operands()[0];
+    const auto book = OpenBook(path, env);
     if (!book) {
         return kExitFailed;
     }
     try {
         ListBook(*book, env.Out);
     } catch (const Exception& e) {
-        return Fail(env, args[1] + " is damaged: " + e.Message());
+        return Fail(env, PrintableName(path) + " is damaged: " + e.Message());
     }
     return kExitOk;
 }
 
 int RunExtract(const std::vector<std::string>& args, const TCommandLineEnvironment& env) {
-    if (args.size() != 3) {
-        return Usage(env, "extract needs a book and a directory");
+    TOptionParser parser;
+    if (const auto status =
+            ParseSubcommand(parser, args, "extract",
+                            "Usage: foliobuilder extract BOOK DIR\n"
+                            "Writes the files BOOK holds into DIR (created when missing), all in\n"
+                            "that one directory, as the book serves them.\n",
+                            env)) {
+        return *status;
     }
-    const auto book = OpenBook(args[1], env);
+    if (parser.Operands().size() != 2) {
+        return CommandLineProblem(env, "extract", "extract needs a book and a directory");
+    }
+    const auto book = OpenBook(parser.Operands()[0], env);
     if (!book) {
         return kExitFailed;
     }
-    const int count = ExtractBook(*book, args[2], env.Err);
+    const std::string& dir = parser.Operands()[1];
+    const int count = ExtractBook(*book, dir, env.Err);
     if (count < 0) {
         return kExitFailed;
     }
-    std::fprintf(env.Out, "%d files written to %s\n", count, args[2].c_str());
+    std::fprintf(env.Out, "%d files written to %s\n", count, PrintableName(dir).c_str());
     return kExitOk;
 }
 
 } // namespace
 
+// A command line that cannot be run: what is wrong, and where the help is.
+int CommandLineProblem(const TCommandLineEnvironment& env, const std::string& command,
+                       const std::string& problem) {
+    std::fprintf(env.Err, "foliobuilder: %s\nTry 'foliobuilder %s--help' for more.\n",
+                 problem.c_str(), command.empty() ? "" : (command + " ").c_str());
+    return kExitUsage;
+}
+
+// Parses a subcommand's arguments. Returns an exit status when the command ends here (its
+// help was asked for, or the command line is wrong), nothing when it goes on.
+std::optional<int> ParseSubcommand(TOptionParser& parser, const std::vector<std::string>& args,
+                                   const std::string& command, const std::string& usage,
+                                   const TCommandLineEnvironment& env) {
+    if (!parser.Parse(args, 1)) {
+        return CommandLineProblem(env, command, parser.Problem());
+    }
+    if (parser.HelpAsked()) {
+        std::fprintf(env.Out, "%sOptions:\n%s", usage.c_str(), parser.Table().c_str());
+        return kExitOk;
+    }
+    return std::nullopt;
+}
+
 void PrintFolioBuilderUsage(std::FILE* to) {
     std::fprintf(to,
-                 "Usage: foliobuilder build SRC --home PAGE [--title T] [--password P | "
-                 "--password-file F]\n"
-                 "                          [--icon ICO] -o BOOK [--force]\n"
+                 "Usage: foliobuilder build SRC --home PAGE -o BOOK [--title T] [--password P |\n"
+                 "                          --password-file F] [--icon ICO] [--level L] [--force]\n"
                  "       foliobuilder list BOOK\n"
                  "       foliobuilder extract BOOK DIR\n"
                  "       foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]\n"
                  "       foliobuilder --help | --version\n"
                  "build packs every page, style sheet, image and sound below SRC into BOOK, a\n"
-                 "program that shows them, opening at PAGE (a file below SRC). The password may\n"
-                 "also come from the environment variable FOLIO_PASSWORD.\n"
-                 "render lays PAGE (HTML, text or a picture) out at N pixels wide (default 800,\n"
-                 "at most 10000) and writes its picture as a PNG file; with --dump it writes the\n"
-                 "layout as text instead, to OUT or to standard output. A frame-set PAGE is\n"
-                 "drawn whole in a window N pixels high (--height, default 600, at most 4000).\n");
+                 "program that shows them, opening at PAGE (a file below SRC).\n"
+                 "list and extract show and unpack a book; render draws a page as a PNG file.\n"
+                 "'foliobuilder COMMAND --help' describes each command and its options.\n");
 }
 
 int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
@@ -314,5 +384,8 @@ int RunFolioBuilderCommandLine(const std::vector<std::string>& args,
     if (command == "render") {
         return RunRenderCommand(args, env);
     }
-    return Usage(env, "unknown command " + command);
+    return CommandLineProblem(
+        env, "",
+        (command.size() > 1 && command[0] == '-' ? "unknown option " : "unknown command ") +
+            PrintableName(command));
 }

@@ -29,7 +29,7 @@ void TCommandLineDialogs::ShowMessage(const std::string& text, TMsgKind kind) {
         if (OnBeforeWarning) {
             OnBeforeWarning();
         }
-        std::fprintf(WarningsTo, "Warning: %s\n", text.c_str());
+        std::fprintf(WarningsTo, "foliobuilder: warning: %s\n", text.c_str());
         return;
     }
     messages_.push_back(text);

@@ -1,17 +1,24 @@
-// The Create command: writes the book configuration, copies the reader template to the chosen
-// target and appends the archive of every collected file, then the four-byte trailer that tells
-// the reader where its archive starts.
+// The Create command: checks the choices, copies the reader template to the chosen target and
+// appends the archive of every collected file and of this build's configuration, then the
+// four-byte trailer that tells the reader where its archive starts.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "app/book_config_file.h"
 #include "app/folio_builder.h"
+#include "app/interrupt_cleanup.h"
 #include "app/name_clashes.h"
 #include "archive/book_file.h"
 #include "platform/base/files.h"
+#include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 #include "platform/gui/dialogs.h"
 
@@ -26,6 +33,23 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
+// Files that changed while they were packed are in the book as far as their size when the
+// list was made, or as far as they could be read: the book is sound, but may not hold what
+// the user expects.
+void WarnAboutChangedFiles(const std::vector<std::string>& changed) {
+    constexpr size_t kShown = 10;
+    std::string text = IntToStr(static_cast<int64_t>(changed.size())) +
+                       " file(s) changed while they were packed; the book holds them as they "
+                       "were read, which may be cut short:";
+    for (size_t i = 0; i < changed.size() && i < kShown; ++i) {
+        text += "\n  " + PrintableName(changed[i]);
+    }
+    if (changed.size() > kShown) {
+        text += "\n  and " + IntToStr(static_cast<int64_t>(changed.size() - kShown)) + " more";
+    }
+    Dialogs().ShowMessage(text, TMsgKind::Warning);
+}
+
 class TCreatingGuard {
 public:
     explicit TCreatingGuard(bool& flag) : flag_(flag) { flag_ = true; }
@@ -36,6 +60,29 @@ public:
 private:
     bool& flag_;
 };
+
+// Why a file cannot be packed, found by trying it again: the writer keeps only its error code.
+std::string ReadFailureReason(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular ? "it could not be read to its end" : "it is not a regular file";
+}
+
+// Why the book could not be written: a full disk is by far the likeliest and worth naming.
+std::string WriteFailureReason(const std::string& target) {
+    struct statvfs fs {};
+    if (::statvfs(ExtractFileDir(target).empty() ? "." : ExtractFileDir(target).c_str(), &fs) ==
+            0 &&
+        static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < 65536) {
+        return "the disk is full";
+    }
+    return "a write to it failed";
+}
 
 } // namespace
 
@@ -49,27 +96,76 @@ TCreateOutcome TFolioBuilder::Create1Click() {
     return CreateBook();
 }
 
-bool TFolioBuilder::CheckTarget(const std::string& target, const std::string& templatePath) {
+TStringList TFolioBuilder::PackList(const std::string& configPath) const {
+    const std::string leftover = SettingsDir + kConfigName;
+    TStringList list;
+    for (int i = 0; i < FileList.Count(); ++i) {
+        // An older builder's configuration (with its password in clear) is no page of the
+        // book; the build packs its own.
+        if (!SameText(FileList[i], leftover)) {
+            list.Add(FileList[i]);
+        }
+    }
+    if (!configPath.empty()) {
+        list.Add(configPath);
+    }
+    if (!IconFile.empty() && FileExists(IconFile)) {
+        list.Add(IconFile);
+    }
+    return list;
+}
+
+bool TFolioBuilder::CheckTarget(const std::string& target, const std::string& templatePath,
+                                const TStringList& packed) {
     // A target that does not exist yet cannot be any of these files.
     if (SameFile(target, templatePath)) {
         Dialogs().ShowMessage("You cannot overwrite the template \"Folio3.bin\"!");
         return false;
     }
-    for (int i = 0; i < FileList.Count(); ++i) {
-        if (SameFile(target, FileList[i])) {
+    // One stat of the target, and one of each file, compared by device and inode.
+    struct stat targetStat {};
+    if (::stat(target.c_str(), &targetStat) != 0) {
+        return true;
+    }
+    for (int i = 0; i < packed.Count(); ++i) {
+        struct stat st {};
+        if (::stat(packed[i].c_str(), &st) == 0 && st.st_dev == targetStat.st_dev &&
+            st.st_ino == targetStat.st_ino) {
             Dialogs().ShowMessage("You cannot overwrite a file that goes into the book: " +
-                                  FileList[i]);
+                                  PrintableName(packed[i]));
             return false;
         }
     }
     return true;
 }
 
-void TFolioBuilder::WarnAboutNameClashes() {
-    const std::string warning = NameClashWarning(FindNameClashes(FileList));
+void TFolioBuilder::WarnAboutNameClashes(const TStringList& packed) {
+    const std::string warning =
+        NameClashWarning(FindNameClashes(packed), NameClashGroupsShown, NameClashMoreHint);
     if (!warning.empty()) {
         Dialogs().ShowMessage(warning, TMsgKind::Warning);
     }
+}
+
+std::string TFolioBuilder::WriterErrorText(int32_t code) const {
+    const std::string text = BackupErrorText(code);
+    if (code == beCannotReadFile) {
+        // The writer names its member in lower case; the file on disk may have capitals.
+        std::string path = BackupFile1.CurrentFile();
+        for (int i = 0; i < packing_.Count(); ++i) {
+            if (SameText(packing_[i], path)) {
+                path = packing_[i];
+                break;
+            }
+        }
+        if (!path.empty()) {
+            return text + " " + PrintableName(path) + ": " + ReadFailureReason(path);
+        }
+    }
+    if (code == beCannotWriteArchive && !target_.empty()) {
+        return text + " " + PrintableName(target_) + ": " + WriteFailureReason(target_);
+    }
+    return text;
 }
 
 TCreateOutcome TFolioBuilder::CreateBook() {
@@ -80,17 +176,18 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         Dialogs().ShowMessage("You did not select a Home page");
         return TCreateOutcome::coNoHomePage;
     }
-
-    const std::string configPath = SettingsDir + kConfigName;
-    if (!WriteBookConfig(configPath, BookConfigText(HomePage, Caption, Password, IconFile))) {
-        Dialogs().ShowMessage("Cannot write the book configuration " + configPath, TMsgKind::Error);
-        return TCreateOutcome::coConfigFailed;
+    // The packer takes regular files only, so a book opening at a pipe or a device could never
+    // show its home page.
+    struct stat home {};
+    if (::stat(HomePage.c_str(), &home) != 0 || !S_ISREG(home.st_mode)) {
+        Dialogs().ShowMessage("The home page " + PrintableName(HomePage) +
+                                  " is not a regular file, so the book could not show it",
+                              TMsgKind::Error);
+        return TCreateOutcome::coBadHomePage;
     }
-    if (FileList.IndexOf(configPath) < 0) {
-        FileList.Add(configPath);
-    }
-    if (!IconFile.empty() && FileExists(IconFile)) {
-        FileList.Add(IconFile);
+    if (const auto problem = BookConfigProblem(HomePage, Caption, Password, IconFile)) {
+        Dialogs().ShowMessage(*problem, TMsgKind::Error);
+        return TCreateOutcome::coLineBreak;
     }
 
     TFileDialogOptions options;
@@ -115,7 +212,7 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         Dialogs().ShowMessage("You cannot overwrite FolioBuilder!");
         return TCreateOutcome::coRefusedName;
     }
-    if (!CheckTarget(target, templatePath)) {
+    if (!CheckTarget(target, templatePath, PackList(""))) {
         return TCreateOutcome::coRefusedTarget;
     }
     if (FileExists(target) &&
@@ -123,7 +220,26 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         return TCreateOutcome::coNotOverwritten;
     }
 
-    WarnAboutNameClashes();
+    WarnAboutNameClashes(PackList(""));
+    const TCreateOutcome outcome = PackBook(target, templatePath);
+    packing_.Clear();
+    target_.clear();
+    return outcome;
+}
+
+TCreateOutcome TFolioBuilder::PackBook(const std::string& target, const std::string& templatePath) {
+    // This build's own configuration, gone again whatever the outcome.
+    std::unique_ptr<TPrivateBookConfig> config;
+    try {
+        config = std::make_unique<TPrivateBookConfig>(
+            BookConfigText(HomePage, Caption, Password, IconFile));
+    } catch (const Exception& e) {
+        Dialogs().ShowMessage("Cannot write the book configuration: " + std::string(e.what()),
+                              TMsgKind::Error);
+        return TCreateOutcome::coConfigFailed;
+    }
+    packing_ = PackList(config->Path());
+    target_ = target;
 
     // The target is opened exclusively before anything is written to it: a target that
     // another program holds is left as it is. The template is then copied into it, and a copy
@@ -135,9 +251,12 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         file = std::make_unique<TFileStream>(target, fmCreate | fmShareExclusive);
     } catch (const Exception&) {
         // As the toolkit's default handler would show it; nothing cleared.
-        Dialogs().ShowMessage("Cannot open file " + target, TMsgKind::Error);
+        Dialogs().ShowMessage("Cannot open file " + PrintableName(target), TMsgKind::Error);
         return TCreateOutcome::coOpenFailed;
     }
+    // From here the target is half a book until its trailer is written: an interrupted run
+    // must not leave it behind.
+    TInterruptCleanup halfMade(target, TInterruptCleanup::File);
     const auto copyFailed = [&](const std::string& why) {
         file.reset();
         DeleteFile(target);
@@ -156,15 +275,15 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         copied = -1;
     }
     if (copied != templateSize || file->Size() != templateSize) {
-        return copyFailed("Cannot copy the template \"Folio3.bin\" to " + target);
+        return copyFailed("Cannot copy the template \"Folio3.bin\" to " + PrintableName(target));
     }
     const int64_t templateEnd = templateSize;
     file->Seek(templateEnd, soBeginning);
 
     BackupFile1.BackupTitle = "Folio";
     BackupFile1.SetBackupMode(bmAll);
-    BackupFile1.CompressionLevel = clMax;
-    bool ok = BackupFile1.BackupToStream(FileList, file.get());
+    BackupFile1.CompressionLevel = CreateLevel;
+    bool ok = BackupFile1.BackupToStream(packing_, file.get());
     int32_t rate = 0;
     if (ok) {
         try {
@@ -176,10 +295,15 @@ TCreateOutcome TFolioBuilder::CreateBook() {
     }
     file.reset();
 
+    if (ok && !BackupFile1.ChangedFiles().empty()) {
+        WarnAboutChangedFiles(BackupFile1.ChangedFiles());
+    }
     if (ok) {
+        halfMade.Release();
         ::chmod(target.c_str(), 0755); // a book is a program
-        Dialogs().ShowMessage(
-            targetName + " was successfully created. Compression rate = " + IntToStr(rate) + " %");
+        Dialogs().ShowMessage(ExtractFileName(target) +
+                              " was successfully created. Compression rate = " + IntToStr(rate) +
+                              " %");
     } else {
         DeleteFile(target);
         Dialogs().ShowMessage("Creation of self extracting EXE failed or aborted");

@@ -1,5 +1,6 @@
 #include "app/folio_builder.h"
 
+#include "app/book_config_file.h"
 #include "app/file_collection.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
@@ -28,9 +29,13 @@ TFolioBuilder::TFolioBuilder(std::string builderDir, std::string settingsDir,
     };
     // Between blocks the window repaints and the progress shows; commands stay locked meanwhile.
     BackupFile1.ProcessMessages = [] { Application().ProcessMessages(); };
-    // The writer's own error box comes before the builder's failure message.
+    // The writer's own error box comes before the builder's failure message. It names the
+    // file and the reason, which the writer's code alone does not.
     BackupFile1.ShowErrorBox = [](const std::string& text) {
         Dialogs().ShowMessage(text, TMsgKind::Error);
+    };
+    BackupFile1.OnError = [this](TObject*, int32_t code, const std::string&) {
+        Dialogs().ShowMessage(WriterErrorText(code), TMsgKind::Error);
     };
 }
 
@@ -113,6 +118,11 @@ void TFolioBuilder::btntitleclick() {
         return;
     }
     if (const auto title = Dialogs().InputQuery("FolioBuilder", "Enter book title:", "")) {
+        // A line break would start a line of its own in the book's configuration.
+        if (const auto problem = BookConfigProblem("", *title, "", "")) {
+            Dialogs().ShowMessage(*problem, TMsgKind::Error);
+            return;
+        }
         SetCaption(*title); // even an empty title is taken
     }
 }
@@ -123,6 +133,12 @@ void TFolioBuilder::btnpwclick() {
     }
     // Cancel is how a password is removed.
     const auto password = Dialogs().InputQuery("FolioBuilder", "Enter password:", "");
+    // Only the text before a line break would be checked by the book; refused, it stays as it
+    // was.
+    if (const auto problem = password ? BookConfigProblem("", "", *password, "") : std::nullopt) {
+        Dialogs().ShowMessage(*problem, TMsgKind::Error);
+        return;
+    }
     Password = password ? *password : std::string();
 }
 

@@ -29,6 +29,8 @@ enum class TCreateOutcome {
     coCreated,        // the book was written
     coBusy,           // a Create was already running
     coConfigFailed,   // the book configuration could not be written
+    coBadHomePage,    // the home page is not a regular file (a pipe, a device, gone)
+    coLineBreak,      // a value of the configuration holds a line break
 };
 
 class TFolioBuilder {
@@ -46,7 +48,9 @@ public:
     TFolioBuilder& operator=(const TFolioBuilder&) = delete;
 
     // Builder state.
-    std::string BuilderDir;  // with trailing separator
+    std::string BuilderDir; // with trailing separator
+    // Where older builders left "folioauthor.html"; each build now writes its configuration
+    // to a private temporary file, and a leftover here is never packed.
     std::string SettingsDir; // with trailing separator
     std::string LastDir;     // the source directory last chosen
     TStringList FileList;    // full paths of the files to pack, in the order found
@@ -57,6 +61,12 @@ public:
     TMemoryStream PageStream;  // pages served to the viewer
     TMemoryStream ImageStream; // images served to the viewer
     TBackupFile BackupFile1;
+    // The level Create packs with: the window packs at the maximum; the command line chooses.
+    TCompressionLevel CreateLevel = clMax;
+    // The name-clash warning lists this many groups and counts the rest, adding the hint
+    // (how to see them all, when the host has a way).
+    size_t NameClashGroupsShown = 10;
+    std::string NameClashMoreHint;
 
     // Called whenever Caption changes, so a hosting window can retitle itself.
     std::function<void(TFolioBuilder& sender)> OnCaptionChange;
@@ -87,6 +97,10 @@ public:
     // home page (the title and the icon carry over).
     void ClearBuilderState();
 
+    // Every file a Create packs: the collected files (without a leftover configuration), then
+    // the configuration at configPath, then the icon when it exists.
+    TStringList PackList(const std::string& configPath) const;
+
     // Copies the open template into the open target and returns the bytes copied; it may
     // raise the stream errors. Tests replace it to simulate a copy that fails or comes out
     // short.
@@ -95,9 +109,15 @@ public:
 private:
     void SetCaption(const std::string& caption);
     TCreateOutcome CreateBook();
-    bool CheckTarget(const std::string& target, const std::string& templatePath);
-    void WarnAboutNameClashes();
+    bool CheckTarget(const std::string& target, const std::string& templatePath,
+                     const TStringList& packed);
+    void WarnAboutNameClashes(const TStringList& packed);
+    TCreateOutcome PackBook(const std::string& target, const std::string& templatePath);
+    // The writer's error as the user should read it: which file, and why.
+    std::string WriterErrorText(int32_t code) const;
 
     THomePagePicker& picker_;
     bool creating_ = false;
+    std::string target_;  // the book being written, for error messages
+    TStringList packing_; // the files being packed, for error messages
 };

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/command_line.h"
+#include "app/interrupt_cleanup.h"
 #include "app/main_window.h"
 #include "app/settings/settings_dir.h"
 #include "platform/base/files.h"
@@ -18,6 +19,8 @@ int RunWindow() {
     env.BuilderDir = ProgramDir();
     env.SettingsDir = SettingsDirectory();
     env.IniFileName = IniFileName();
+    // A book being written when the window is killed is removed, as on the command line.
+    InstallInterruptCleanup();
     try {
         TFltkGui gui;
         return RunBuilderWindow(env);

@@ -1,8 +1,10 @@
 #include "app/name_clashes.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/base/files.h"
+#include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 
 std::vector<std::vector<std::string>> FindNameClashes(const TStringList& files) {
@@ -17,9 +19,11 @@ std::vector<std::vector<std::string>> FindNameClashes(const TStringList& files) 
             continue;
         }
         std::vector<std::string>& group = groups[it->second];
+        // Only the very same path is the same file: paths that differ in capitals name two
+        // files here, and the archive would drop the second without a word.
         bool samePath = false;
         for (const std::string& other : group) {
-            samePath = samePath || SameText(other, path); // the archive packs it once
+            samePath = samePath || other == path;
         }
         if (!samePath) {
             group.push_back(path);
@@ -34,18 +38,27 @@ std::vector<std::vector<std::string>> FindNameClashes(const TStringList& files) 
     return clashes;
 }
 
-std::string NameClashWarning(const std::vector<std::vector<std::string>>& clashes) {
+std::string NameClashWarning(const std::vector<std::vector<std::string>>& clashes, size_t shown,
+                             const std::string& moreHint) {
     if (clashes.empty()) {
         return {};
     }
-    std::string text = "A book shows all its files as if they lay in one directory, so only one "
-                       "file of each of these names can be reached (names are compared ignoring "
-                       "case):";
-    for (const auto& group : clashes) {
+    std::string text = clashes.size() == 1 ? std::string("1 file name occurs more than once")
+                                           : IntToStr(static_cast<int64_t>(clashes.size())) +
+                                                 " file names occur more than once";
+    text += " (ignoring case). A book shows all its files as if they lay in one directory, so "
+            "only one file of each name can be reached; of names in one folder that differ only "
+            "in capitals, only the first is packed:";
+    const size_t count = std::min(shown, clashes.size());
+    for (size_t g = 0; g < count; ++g) {
         text += "\n";
-        for (size_t i = 0; i < group.size(); ++i) {
-            text += (i ? ", " : "  ") + group[i];
+        for (size_t i = 0; i < clashes[g].size(); ++i) {
+            text += (i ? ", " : "  ") + PrintableName(clashes[g][i]);
         }
+    }
+    if (count < clashes.size()) {
+        text += "\n  and " + IntToStr(static_cast<int64_t>(clashes.size() - count)) + " more" +
+                moreHint;
     }
     return text;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/base/files.h"
+#include "platform/base/printable_name.h"
 
 TProgressBar::TProgressBar(std::FILE* to) : to_(to), active_(::isatty(::fileno(to)) != 0) {
     winsize size{};
@@ -22,8 +23,9 @@ std::string TProgressBar::Line(const std::string& file, int percent, int columns
     char number[8];
     std::snprintf(number, sizeof number, "%3d%% ", percent);
     line += number;
-    // The file name, cut from the left so the end of the path stays visible.
-    std::string name = ExtractFileName(file);
+    // The file name, never raw (an escape or a newline in it would garble the terminal),
+    // cut from the left so its end stays visible.
+    std::string name = PrintableName(ExtractFileName(file));
     const int room = columns - 1 - static_cast<int>(line.size());
     if (room <= 0) {
         name.clear();

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <optional>
 
-#include "app/option_reader.h"
 #include "app/render_frame_set.h"
 #include "html/load/headless_page.h"
+#include "platform/base/option_parser.h"
 
 namespace {
 
@@ -38,43 +38,43 @@ std::optional<int> ParseWidth(const std::string& text, int max = kMaxWidth) {
     return v;
 }
 
-std::optional<std::string> ParseRender(const std::vector<std::string>& args, TRenderOptions& o) {
-    TOptionReader r(args);
-    while (r.Next()) {
-        const std::string& a = r.Name();
-        if (a == "-o" || a == "--output") {
-            if (!r.Value(o.Output))
-                return "-o needs a file name";
-        } else if (a == "--width") {
-            std::string w;
-            if (!r.Value(w))
-                return "--width needs a number";
-            const auto width = ParseWidth(w);
-            if (!width)
-                return "--width must be a whole number from 1 to " + std::to_string(kMaxWidth) +
-                       ", not " + w;
-            o.Width = *width;
-        } else if (a == "--height") {
-            std::string h;
-            if (!r.Value(h))
-                return "--height needs a number";
-            const auto height = ParseWidth(h, kMaxHeight);
-            if (!height)
-                return "--height must be a whole number from 1 to " + std::to_string(kMaxHeight) +
-                       ", not " + h;
-            o.Height = *height;
-        } else if (a == "--dump" && !r.HasInlineValue()) {
-            o.Dump = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option " + r.Raw();
-        } else if (o.Page.empty()) {
-            o.Page = a;
-        } else {
-            return "more than one page: " + a;
-        }
-    }
-    if (o.Page.empty())
+void DeclareRenderOptions(TOptionParser& p, TRenderOptions& o) {
+    p.Value("-o, --output", "OUT", "the PNG file (or, with --dump, the text file) to write",
+            o.Output);
+    p.Value("--width", "N", "the width to lay the page out at (default 800)",
+            [&o](const std::string& w) -> TOptionParser::TRefusal {
+                const auto width = ParseWidth(w);
+                if (!width)
+                    return "must be a whole number from 1 to " + std::to_string(kMaxWidth) +
+                           ", not " + w;
+                o.Width = *width;
+                return std::nullopt;
+            });
+    p.Value("--height", "N", "the window height a frame set fills (default 600)",
+            [&o](const std::string& h) -> TOptionParser::TRefusal {
+                const auto height = ParseWidth(h, kMaxHeight);
+                if (!height)
+                    return "must be a whole number from 1 to " + std::to_string(kMaxHeight) +
+                           ", not " + h;
+                o.Height = *height;
+                return std::nullopt;
+            });
+    p.Flag("--dump", "write the laid-out tree as text instead", [&o] { o.Dump = true; });
+}
+
+const char* const kRenderUsage =
+    "Usage: foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]\n"
+    "Lays PAGE (HTML, text or a picture) out with the real engine and writes the whole\n"
+    "page as one PNG picture, or with --dump its layout as text (to OUT or standard\n"
+    "output). A frame-set PAGE is drawn whole in a window N pixels high.\n";
+
+// A usage problem, or nothing.
+std::optional<std::string> CheckRender(const TOptionParser& p, TRenderOptions& o) {
+    if (p.Operands().size() > 1)
+        return "more than one page: " + p.Operands()[1];
+    if (p.Operands().empty())
         return "render needs a page";
+    o.Page = p.Operands()[0];
     if (o.Output.empty() && !o.Dump)
         return "render needs -o OUT.png (or --dump)";
     return std::nullopt;
@@ -84,11 +84,12 @@ std::optional<std::string> ParseRender(const std::vector<std::string>& args, TRe
 
 int RunRenderCommand(const std::vector<std::string>& args, const TCommandLineEnvironment& env) {
     TRenderOptions o;
-    if (const auto problem = ParseRender(args, o)) {
-        std::fprintf(env.Err, "foliobuilder: %s\n", problem->c_str());
-        PrintFolioBuilderUsage(env.Err);
-        return kExitUsage;
-    }
+    TOptionParser parser;
+    DeclareRenderOptions(parser, o);
+    if (const auto status = ParseSubcommand(parser, args, "render", kRenderUsage, env))
+        return *status;
+    if (const auto problem = CheckRender(parser, o))
+        return CommandLineProblem(env, "render", *problem);
     std::string error;
     if (IsFrameSetFile(o.Page)) {
         if (o.Dump) {

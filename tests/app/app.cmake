@@ -5,4 +5,6 @@ folio_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/name_clashes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/option_parser_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/printable_name_test.cpp
   LIBS folio_app)

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <map>
 
 #include "app/progress_bar.h"
@@ -36,7 +39,18 @@ protected:
         env.Err = err.File();
     }
     int Run(std::vector<std::string> args) { return RunFolioBuilderCommandLine(args, env); }
-    std::string Config() const { return ReadFile(tmp.Path() + "/bin/folioauthor.html"); }
+    // The configuration packed into a book.
+    static std::string Config(const std::string& book) {
+        TSiteBook opened(book);
+        return opened.Archive().ExtractToString(opened.Find("folioauthor.html"));
+    }
+    // A build of the fixture site into BOOK with extra arguments.
+    int Build(const std::vector<std::string>& extra, const std::string& home = "index.html") {
+        std::vector<std::string> args = {"build", tmp.Path() + "/site", "--home", home,
+                                         "-o",    tmp.Path() + "/book"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args);
+    }
 
     TempDir tmp;
     TCapture out;
@@ -84,9 +98,9 @@ TEST_F(CommandLineTest, BuildRunsTheCreateCommandWithTheOptionsAsAnswers) {
         << err.Text();
     EXPECT_NE(out.Text().find("guide-book was successfully created. Compression rate = "),
               std::string::npos);
-    EXPECT_EQ(Config(), "homepage=" + tmp.Path() +
-                            "/site/docs/guide.htm\r\n"
-                            "caption=The Guide\r\npassword=\r\niconfile=\r\n");
+    EXPECT_EQ(Config(book), "homepage=" + tmp.Path() +
+                                "/site/docs/guide.htm\r\n"
+                                "caption=The Guide\r\npassword=\r\niconfile=\r\n");
     EXPECT_EQ(TrailerOf(book), 2000);
     TSiteBook opened(book);
     EXPECT_EQ(opened.Archive().Count(), 4);
@@ -98,7 +112,8 @@ TEST_F(CommandLineTest, WithoutATitleTheBookTakesTheBuildersCaption) {
                    tmp.Path() + "/book"}),
               kExitOk)
         << err.Text();
-    EXPECT_NE(Config().find("\r\ncaption=Vants FolioBuilder 3\r\n"), std::string::npos);
+    EXPECT_NE(Config(tmp.Path() + "/book").find("\r\ncaption=Vants FolioBuilder 3\r\n"),
+              std::string::npos);
 }
 
 TEST_F(CommandLineTest, AHomePageOutsideTheCollectedFilesIsAnError) {
@@ -156,22 +171,65 @@ TEST_F(CommandLineTest, ThePasswordComesFromTheOptionTheFileOrTheEnvironment) {
     const std::string book = tmp.Path() + "/book";
     environment["FOLIO_PASSWORD"] = "from-env";
     ASSERT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "-o", book}), kExitOk);
-    EXPECT_NE(Config().find("\r\npassword=from-env\r\n"), std::string::npos);
+    EXPECT_NE(Config(book).find("\r\npassword=from-env\r\n"), std::string::npos);
 
     ASSERT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "--password",
                    "from-option", "-o", book, "--force"}),
               kExitOk);
-    EXPECT_NE(Config().find("\r\npassword=from-option\r\n"), std::string::npos);
+    EXPECT_NE(Config(book).find("\r\npassword=from-option\r\n"), std::string::npos);
 
     WriteFile(tmp.Path() + "/pw.txt", "from-file\r\nsecond line\n");
     ASSERT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "--password-file",
                    tmp.Path() + "/pw.txt", "-o", book, "--force"}),
               kExitOk);
-    EXPECT_NE(Config().find("\r\npassword=from-file\r\n"), std::string::npos);
+    EXPECT_NE(Config(book).find("\r\npassword=from-file\r\n"), std::string::npos);
 
     EXPECT_EQ(Run({"build", tmp.Path() + "/site", "--home", "index.html", "--password-file",
                    tmp.Path() + "/no-such-file", "-o", book, "--force"}),
               kExitFailed);
+    EXPECT_NE(err.Text().find("foliobuilder: cannot read the password file " + tmp.Path() +
+                              "/no-such-file: No such file or directory\n"),
+              std::string::npos)
+        << err.Text();
+}
+
+TEST_F(CommandLineTest, AnEmptyPasswordFileIsAnErrorNotABookWithoutPassword) {
+    for (const char* content : {"", "\n", "\r\nsecond line\n"}) {
+        WriteFile(tmp.Path() + "/pw.txt", content);
+        EXPECT_EQ(Build({"--password-file", tmp.Path() + "/pw.txt"}), kExitFailed);
+        EXPECT_FALSE(FileExists(tmp.Path() + "/book"));
+    }
+    EXPECT_NE(err.Text().find("foliobuilder: the password file " + tmp.Path() +
+                              "/pw.txt holds no password\n"),
+              std::string::npos)
+        << err.Text();
+}
+
+// A line break would add a line of its own to the configuration: a title could move the home
+// page, and only "ab" of the password "ab\ncd" would be checked.
+TEST_F(CommandLineTest, LineBreaksInTheTitleOrThePasswordAreRefused) {
+    const struct {
+        std::vector<std::string> Args;
+        const char* Environment;
+        const char* Message;
+    } cases[] = {
+        {{"--title", "Nice\nhomepage=/x/zzz.html"}, nullptr, "A book title cannot hold"},
+        {{"--title", "carriage\rreturn"}, nullptr, "A book title cannot hold"},
+        {{"--password", "ab\ncd"}, nullptr, "A password cannot hold"},
+        {{}, "ab\ncd", "A password cannot hold"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        environment.erase("FOLIO_PASSWORD");
+        if (c.Environment) {
+            environment["FOLIO_PASSWORD"] = c.Environment;
+        }
+        const size_t before = err.Text().size();
+        EXPECT_EQ(Build(c.Args), kExitFailed);
+        EXPECT_EQ(err.Text().substr(before).rfind(std::string("foliobuilder: ") + c.Message, 0), 0u)
+            << err.Text().substr(before);
+        EXPECT_FALSE(FileExists(tmp.Path() + "/book"));
+    }
 }
 
 TEST_F(CommandLineTest, ListAndExtractCheckThePasswordAndServeTheFilesFlat) {
@@ -201,6 +259,126 @@ TEST_F(CommandLineTest, ListingSomethingThatIsNoBookFails) {
     EXPECT_EQ(Run({"list", tmp.Path() + "/missing"}), kExitFailed);
 }
 
+TEST_F(CommandLineTest, EveryCommandAnswersHelpOnStandardOutput) {
+    for (const std::string command : {"build", "list", "extract", "render"}) {
+        SCOPED_TRACE(command);
+        const size_t before = out.Text().size();
+        // Other arguments do not matter: list does not go looking for a book named --help.
+        EXPECT_EQ(Run({command, "some-argument", "--help"}), kExitOk);
+        const std::string help = out.Text().substr(before);
+        EXPECT_EQ(help.rfind("Usage: foliobuilder " + command + " ", 0), 0u) << help;
+        EXPECT_NE(help.find("-h, --help"), std::string::npos) << help;
+    }
+    EXPECT_TRUE(err.Text().empty()) << err.Text();
+    EXPECT_NE(out.Text().find("--level fastest|normal|max"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, AnUnknownOptionNamesItselfAndPointsAtTheHelp) {
+    EXPECT_EQ(Build({"--bogus"}), kExitUsage);
+    EXPECT_EQ(Run({"list", "--bogus=1", "book"}), kExitUsage);
+    EXPECT_EQ(Run({"--bogus"}), kExitUsage);
+    EXPECT_EQ(err.Text(), "foliobuilder: unknown option --bogus\n"
+                          "Try 'foliobuilder build --help' for more.\n"
+                          "foliobuilder: unknown option --bogus\n"
+                          "Try 'foliobuilder list --help' for more.\n"
+                          "foliobuilder: unknown option --bogus\n"
+                          "Try 'foliobuilder --help' for more.\n");
+}
+
+TEST_F(CommandLineTest, DoubleDashEndsTheOptionsSoNamesMayStartWithADash) {
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(tmp.Path());
+    WriteFile(tmp.Path() + "/-site/index.html", "<p>dashed</p>");
+    const int built = Run({"build", "--home", "index.html", "-o", "book", "--", "-site"});
+    const int listed = Run({"list", "--", "-book"});
+    const int extracted = Run({"extract", "book", "--", "-out"});
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(built, kExitOk) << err.Text();
+    EXPECT_EQ(listed, kExitFailed); // no such book, but it was looked for
+    EXPECT_NE(err.Text().find("-book"), std::string::npos);
+    EXPECT_EQ(extracted, kExitOk) << err.Text();
+    EXPECT_EQ(ReadFile(tmp.Path() + "/-out/index.html"), "<p>dashed</p>");
+}
+
+TEST_F(CommandLineTest, LevelChoosesHowHardTheBuildCompressesFastestByDefault) {
+    // Text that the higher levels pack tighter.
+    std::string text;
+    for (uint32_t i = 0, x = 1; i < 40000; ++i) {
+        x = x * 1103515245 + 12345;
+        text += "word" + std::to_string((x >> 16) % 500) + " ";
+    }
+    WriteFile(tmp.Path() + "/site/long.txt", text);
+    std::map<std::string, int64_t> sizes;
+    for (const std::string level : {"", "fastest", "normal", "max"}) {
+        ASSERT_EQ(Build(level.empty() ? std::vector<std::string>{"--force"}
+                                      : std::vector<std::string>{"--force", "--level", level}),
+                  kExitOk)
+            << err.Text();
+        sizes[level] = FileSizeOf(tmp.Path() + "/book");
+        TSiteBook opened(tmp.Path() + "/book");
+        EXPECT_EQ(opened.Archive().ExtractToString(opened.Find("long.txt")), text);
+    }
+    EXPECT_EQ(sizes[""], sizes["fastest"]);
+    EXPECT_LT(sizes["normal"], sizes["fastest"]);
+    EXPECT_LE(sizes["max"], sizes["normal"]);
+    EXPECT_EQ(Build({"--force", "--level", "best"}), kExitUsage);
+    EXPECT_NE(err.Text().find("option --level must be one of fastest|normal|max, not \"best\""),
+              std::string::npos);
+}
+
+TEST_F(CommandLineTest, ANamedPipeIsRefusedAsTheHomePage) {
+    ASSERT_EQ(::mkfifo((tmp.Path() + "/site/pipe.html").c_str(), 0600), 0);
+    EXPECT_EQ(Build({}, "pipe.html"), kExitFailed);
+    EXPECT_NE(err.Text().find("foliobuilder: The home page " + tmp.Path() +
+                              "/site/pipe.html is not a regular file"),
+              std::string::npos)
+        << err.Text();
+    EXPECT_FALSE(FileExists(tmp.Path() + "/book"));
+}
+
+TEST_F(CommandLineTest, NamesThatDifferOnlyInCapitalsAreWarnedAbout) {
+    WriteFile(tmp.Path() + "/site/Index.html", "<p>two</p>");
+    WriteFile(tmp.Path() + "/site/INDEX.HTML", "<p>three</p>");
+    ASSERT_EQ(Build({}), kExitOk) << err.Text();
+    const std::string site = tmp.Path() + "/site/";
+    for (const char* name : {"index.html", "Index.html", "INDEX.HTML"}) {
+        EXPECT_NE(err.Text().find(site + name), std::string::npos) << name << err.Text();
+    }
+    EXPECT_EQ(err.Text().rfind("foliobuilder: warning: 1 file name occurs more than once", 0), 0u)
+        << err.Text();
+}
+
+TEST_F(CommandLineTest, ManyClashingNamesAreCountedAndListedInFullOnlyWhenVerbose) {
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "/page" + std::to_string(i) + ".html";
+        WriteFile(tmp.Path() + "/site/copy1" + name, "1");
+        WriteFile(tmp.Path() + "/site/copy2" + name, "2");
+    }
+    ASSERT_EQ(Build({}), kExitOk) << err.Text();
+    const std::string brief = err.Text();
+    EXPECT_NE(brief.find("8 file names occur more than once"), std::string::npos) << brief;
+    EXPECT_NE(brief.find("\n  and 3 more (--verbose lists them all)\n"), std::string::npos)
+        << brief;
+    EXPECT_EQ(std::count(brief.begin(), brief.end(), '\n'), 7); // the head, 5 groups, the rest
+
+    ASSERT_EQ(Build({"--force", "--verbose"}), kExitOk);
+    const std::string full = err.Text().substr(brief.size());
+    EXPECT_EQ(std::count(full.begin(), full.end(), '\n'), 9) << full;
+    EXPECT_EQ(full.find("\n  and "), std::string::npos);
+}
+
+TEST_F(CommandLineTest, ControlCharactersInNamesNeverReachTheTerminalRaw) {
+    WriteFile(tmp.Path() + "/site/red\x1b[31m.html", "<p>esc</p>");
+    WriteFile(tmp.Path() + "/site/two\nlines.htm", "<p>newline</p>");
+    ASSERT_EQ(Build({}), kExitOk) << err.Text();
+    const size_t before = out.Text().size();
+    ASSERT_EQ(Run({"list", tmp.Path() + "/book"}), kExitOk);
+    const std::string listing = out.Text().substr(before);
+    EXPECT_EQ(listing.find('\x1b'), std::string::npos);
+    EXPECT_NE(listing.find("  red\\x1b[31m.html\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("  two\\nlines.htm\n"), std::string::npos) << listing;
+}
+
 TEST(ProgressBar, ShowsTheBarThePercentageAndTheFileName) {
     EXPECT_EQ(TProgressBar::Line("/a/b/page.html", 50, 80),
               "[###############...............]  50% page.html");
@@ -210,6 +388,9 @@ TEST(ProgressBar, ShowsTheBarThePercentageAndTheFileName) {
     // A name too long for the line keeps its end.
     EXPECT_EQ(TProgressBar::Line("/p/abcdefghij.html", 0, 44),
               "[..............................]   0% .html");
+    // Control characters are shown escaped.
+    EXPECT_EQ(TProgressBar::Line("/p/a\x1b[2J\n.html", 10, 80),
+              "[###...........................]  10% a\\x1b[2J\\n.html");
 }
 
 } // namespace

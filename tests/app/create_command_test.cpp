@@ -2,11 +2,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <functional>
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "bookreader/site_book.h"
+#include "platform/base/files.h"
 #include "platform/base/streams.h"
+#include "platform/base/strings.h"
 #include "tests/app/builder_fixture.h"
+#include "tests/support/files.h"
+
+using folio_test::ReadFile;
+using folio_test::TrailerOf;
+using folio_test::WriteFile;
 
 namespace {
 
@@ -14,10 +25,36 @@ class CreateTest : public BuilderTest {
 protected:
     CreateTest() {
         templateBytes = "#!/bin/sh\necho reader template\n" + std::string(3000, 'T');
-        WriteTextFile(TemplatePath(), templateBytes);
+        WriteFile(TemplatePath(), templateBytes);
+        // Each build's configuration goes to the temporary directory: this test's own, so it
+        // can see what is left there.
+        if (const char* old = std::getenv("TMPDIR")) {
+            oldTmpDir = old;
+        }
+        std::filesystem::create_directories(tmp.Path() + "/tmp");
+        ::setenv("TMPDIR", (tmp.Path() + "/tmp").c_str(), 1);
+    }
+    ~CreateTest() override {
+        if (oldTmpDir) {
+            ::setenv("TMPDIR", oldTmpDir->c_str(), 1);
+        } else {
+            ::unsetenv("TMPDIR");
+        }
     }
     std::string TemplatePath() const { return builder.BuilderDir + "Folio3.bin"; }
-    std::string ConfigPath() const { return builder.SettingsDir + "folioauthor.html"; }
+    // Where builders used to leave the configuration; nothing is written there any more.
+    std::string LeftoverConfigPath() const { return builder.SettingsDir + "folioauthor.html"; }
+    // No configuration stays behind, neither beside the builder nor in the temporary folder.
+    void ExpectNoConfigurationLeft() {
+        EXPECT_FALSE(FileExists(LeftoverConfigPath()));
+        EXPECT_TRUE(std::filesystem::is_empty(tmp.Path() + "/tmp"));
+    }
+    // The configuration packed into a book.
+    static std::string ConfigOf(const std::string& book) {
+        TSiteBook opened(book);
+        const int config = opened.Find("folioauthor.html");
+        return config < 0 ? std::string() : opened.Archive().ExtractToString(config);
+    }
 
     // Directory, home page (the first file), and a password, as a user would set them.
     void Prepare() {
@@ -36,7 +73,7 @@ protected:
         EXPECT_TRUE(builder.HomePage.empty());
     }
     void ExpectUntouched() {
-        EXPECT_EQ(builder.FileList.Count(), 4); // the three pages and the configuration
+        EXPECT_EQ(builder.FileList.Count(), 3); // the three pages
         EXPECT_EQ(builder.Password, "pw");
         EXPECT_EQ(builder.HomePage, site + "/index.html");
     }
@@ -50,12 +87,13 @@ protected:
 
     std::string templateBytes;
     std::string site;
+    std::optional<std::string> oldTmpDir;
 };
 
 TEST_F(CreateTest, AnEmptyFileListDoesNothingAtAll) {
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNothingToPack);
     EXPECT_TRUE(dialogs.Asked().empty());
-    EXPECT_FALSE(FileExists(ConfigPath()));
+    ExpectNoConfigurationLeft();
 }
 
 TEST_F(CreateTest, WithoutAHomePageItSaysSoAndClearsNothing) {
@@ -66,10 +104,10 @@ TEST_F(CreateTest, WithoutAHomePageItSaysSoAndClearsNothing) {
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"You did not select a Home page"});
     EXPECT_EQ(builder.FileList.Count(), 3);
     EXPECT_EQ(builder.Password, "pw");
-    EXPECT_FALSE(FileExists(ConfigPath()));
+    ExpectNoConfigurationLeft();
 }
 
-TEST_F(CreateTest, AMissingTemplateIsReportedAfterTheConfigurationIsWritten) {
+TEST_F(CreateTest, AMissingTemplateIsReportedAndNoConfigurationIsLeft) {
     Prepare();
     builder.IconFile = "/no/such.ico";
     builder.Caption = "Kept title";
@@ -77,7 +115,7 @@ TEST_F(CreateTest, AMissingTemplateIsReportedAfterTheConfigurationIsWritten) {
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNoTemplate);
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot find the template \"Folio3.bin\""});
     EXPECT_EQ(dialogs.Asked().size(), 1u); // no save dialog
-    EXPECT_TRUE(FileExists(ConfigPath()));
+    ExpectNoConfigurationLeft();
     ExpectCleared();
     EXPECT_EQ(builder.IconFile, "/no/such.ico");
     EXPECT_EQ(builder.Caption, "Kept title");
@@ -91,7 +129,7 @@ TEST_F(CreateTest, CancellingTheSaveDialogClearsTheStateSilently) {
     EXPECT_EQ(dialogs.Asked()[0].Kind, TDialogKind::SaveFile);
     EXPECT_EQ(dialogs.Asked()[0].InitialDir, builder.BuilderDir);
     EXPECT_TRUE(dialogs.Messages().empty());
-    EXPECT_TRUE(FileExists(ConfigPath()));
+    ExpectNoConfigurationLeft();
     ExpectCleared();
 }
 
@@ -141,55 +179,58 @@ TEST_F(CreateTest, TheTemplateItselfIsRefusedThroughLinksAndRelativePieces) {
         ExpectUntouched();
         dialogs.Clear();
     }
-    EXPECT_EQ(ReadWholeFile(TemplatePath()), templateBytes);
+    EXPECT_EQ(ReadFile(TemplatePath()), templateBytes);
 }
 
 TEST_F(CreateTest, AFileBeingPackedIsRefused) {
     Prepare();
     const std::string page = site + "/page.htm";
-    const std::string before = ReadWholeFile(page);
+    const std::string before = ReadFile(page);
     dialogs.AnswerSave(site + "/img/../page.htm");
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedTarget);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_NE(dialogs.Messages()[0].Text.find(page), std::string::npos);
     ExpectUntouched();
-    EXPECT_EQ(ReadWholeFile(page), before);
+    EXPECT_EQ(ReadFile(page), before);
 
     dialogs.Clear();
-    dialogs.AnswerSave(ConfigPath()); // the configuration is packed too
+    builder.IconFile = tmp.Path() + "/book.ico";
+    WriteFile(builder.IconFile, "icon");
+    dialogs.AnswerSave(builder.IconFile); // the icon is packed too
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coRefusedTarget);
+    EXPECT_EQ(ReadFile(builder.IconFile), "icon");
     ExpectUntouched();
 }
 
 TEST_F(CreateTest, AnExistingTargetIsOverwrittenOnlyOnYes) {
     Prepare();
     const std::string target = tmp.Path() + "/book";
-    WriteTextFile(target, "old contents");
+    WriteFile(target, "old contents");
     dialogs.AnswerSave(target);
     dialogs.AnswerConfirm(false);
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNotOverwritten);
     EXPECT_EQ(dialogs.Asked().back().Text,
               "Target file does already exist - do you want to overwrite it?");
     EXPECT_TRUE(dialogs.Messages().empty());
-    EXPECT_EQ(ReadWholeFile(target), "old contents");
+    EXPECT_EQ(ReadFile(target), "old contents");
     ExpectUntouched();
 
     dialogs.AnswerSave(target);
     dialogs.AnswerConfirm(true);
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
-    EXPECT_EQ(ReadWholeFile(target).substr(0, templateBytes.size()), templateBytes);
+    EXPECT_EQ(ReadFile(target).substr(0, templateBytes.size()), templateBytes);
 }
 
 TEST_F(CreateTest, ATargetHeldExclusivelyElsewhereIsLeftAloneAndNothingCleared) {
     Prepare();
     const std::string target = tmp.Path() + "/held";
-    WriteTextFile(target, "held by another program");
+    WriteFile(target, "held by another program");
     TFileStream holder(target, fmOpenReadWrite | fmShareExclusive);
     dialogs.AnswerSave(target);
     dialogs.AnswerConfirm(true);
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coOpenFailed);
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot open file " + target});
-    EXPECT_EQ(ReadWholeFile(target), "held by another program");
+    EXPECT_EQ(ReadFile(target), "held by another program");
     ExpectUntouched();
 }
 
@@ -216,7 +257,7 @@ TEST_F(CreateTest, AFailingTemplateCopyIsAFailureToo) {
         throw EStreamError("Stream write error");
     };
     const std::string target = tmp.Path() + "/failed-book";
-    WriteTextFile(target, "previous");
+    WriteFile(target, "previous");
     dialogs.AnswerSave(target);
     dialogs.AnswerConfirm(true);
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCopyFailed);
@@ -250,13 +291,13 @@ TEST_F(CreateTest, TheWritersOwnErrorBoxGoesThroughTheDialogs) {
 TEST_F(CreateTest, ASuccessfulBuildWritesTemplateArchiveAndTrailer) {
     Prepare();
     builder.IconFile = tmp.Path() + "/book.ico";
-    WriteTextFile(builder.IconFile, std::string(300, '\x7f'));
+    WriteFile(builder.IconFile, std::string(300, '\x7f'));
     const std::string target = tmp.Path() + "/out/MyBook";
     std::filesystem::create_directories(tmp.Path() + "/out");
     dialogs.AnswerSave(target);
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
 
-    const std::string book = ReadWholeFile(target);
+    const std::string book = ReadFile(target);
     ASSERT_GT(book.size(), templateBytes.size() + 4);
     EXPECT_EQ(book.substr(0, templateBytes.size()), templateBytes);
     EXPECT_EQ(TrailerOf(target), static_cast<int64_t>(templateBytes.size()));
@@ -272,21 +313,21 @@ TEST_F(CreateTest, ASuccessfulBuildWritesTemplateArchiveAndTrailer) {
     EXPECT_EQ(builder.IconFile, tmp.Path() + "/book.ico");
     EXPECT_EQ(builder.Caption, "Vants FolioBuilder 3");
 
-    EXPECT_EQ(ReadWholeFile(ConfigPath()), "homepage=" + site +
-                                               "/index.html\r\n"
-                                               "caption=Vants FolioBuilder 3\r\n"
-                                               "password=pw\r\n"
-                                               "iconfile=" +
-                                               tmp.Path() + "/book.ico\r\n");
+    ExpectNoConfigurationLeft();
+    EXPECT_EQ(ConfigOf(target), "homepage=" + site +
+                                    "/index.html\r\n"
+                                    "caption=Vants FolioBuilder 3\r\n"
+                                    "password=pw\r\n"
+                                    "iconfile=" +
+                                    tmp.Path() + "/book.ico\r\n");
     TSiteBook opened(target);
     EXPECT_EQ(opened.Archive().Title(), "Folio");
     EXPECT_EQ(opened.Archive().Count(), 5); // three pages, the configuration, the icon
-    EXPECT_GE(opened.Archive().IndexOf(LowerCase(ConfigPath())), 0);
     EXPECT_EQ(opened.Config().Password, "pw");
     EXPECT_EQ(opened.HomePageName(), "index.html");
     const int pic = opened.Find("PIC.GIF");
     ASSERT_GE(pic, 0);
-    EXPECT_EQ(opened.Archive().ExtractToString(pic), ReadWholeFile(site + "/img/pic.gif"));
+    EXPECT_EQ(opened.Archive().ExtractToString(pic), ReadFile(site + "/img/pic.gif"));
     EXPECT_GE(opened.Find("book.ico"), 0);
 }
 
@@ -298,7 +339,7 @@ TEST_F(CreateTest, AnEmptyTitleAndARemovedPasswordGiveEmptyLines) {
     builder.btnpwclick();
     dialogs.AnswerSave(tmp.Path() + "/book");
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
-    EXPECT_EQ(ReadWholeFile(ConfigPath()),
+    EXPECT_EQ(ConfigOf(tmp.Path() + "/book"),
               "homepage=" + site + "/index.html\r\ncaption=\r\npassword=\r\niconfile=\r\n");
 }
 
@@ -307,16 +348,17 @@ TEST_F(CreateTest, AnIconDeletedBeforeCreateIsNamedButNotPacked) {
     builder.IconFile = tmp.Path() + "/gone.ico";
     dialogs.AnswerSave(tmp.Path() + "/book");
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
-    EXPECT_NE(ReadWholeFile(ConfigPath()).find("iconfile=" + tmp.Path() + "/gone.ico\r\n"),
+    EXPECT_NE(ConfigOf(tmp.Path() + "/book").find("iconfile=" + tmp.Path() + "/gone.ico\r\n"),
               std::string::npos);
     TSiteBook opened(tmp.Path() + "/book");
     EXPECT_EQ(opened.Archive().Count(), 4);
     EXPECT_LT(opened.Find("gone.ico"), 0);
 }
 
-TEST_F(CreateTest, TheConfigurationIsPackedOnceWhenTheSourceIsTheBuildersDirectory) {
-    WriteTextFile(ConfigPath(), "homepage=stale\r\n");
-    WriteTextFile(builder.BuilderDir + "start.html", "<p>start</p>");
+TEST_F(CreateTest, AnOldConfigurationBesideTheBuilderIsNeverPacked) {
+    // An older builder left its configuration (and its password) here.
+    WriteFile(LeftoverConfigPath(), "homepage=stale\r\npassword=old secret\r\n");
+    WriteFile(builder.BuilderDir + "start.html", "<p>start</p>");
     ChooseDirectory(tmp.Path() + "/builder");
     ASSERT_EQ(builder.FileList.Count(), 2);
     picker.Select(builder.FileList.IndexOf(builder.BuilderDir + "start.html"));
@@ -326,15 +368,16 @@ TEST_F(CreateTest, TheConfigurationIsPackedOnceWhenTheSourceIsTheBuildersDirecto
     TSiteBook opened(tmp.Path() + "/book");
     EXPECT_EQ(opened.Archive().Count(), 2);
     EXPECT_EQ(opened.Config().HomePage, builder.BuilderDir + "start.html");
+    EXPECT_EQ(ConfigOf(tmp.Path() + "/book").find("old secret"), std::string::npos);
 }
 
 TEST_F(CreateTest, AZeroByteTemplateGivesATrailerOfZero) {
-    WriteTextFile(TemplatePath(), "");
+    WriteFile(TemplatePath(), "");
     Prepare();
     dialogs.AnswerSave(tmp.Path() + "/bare-book");
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
     EXPECT_EQ(TrailerOf(tmp.Path() + "/bare-book"), 0);
-    const std::string book = ReadWholeFile(tmp.Path() + "/bare-book");
+    const std::string book = ReadFile(tmp.Path() + "/bare-book");
     EXPECT_EQ(book.substr(0, 9), std::string("\x05\0\0\0Folio", 9)); // the archive at offset 0
     TSiteBook opened(tmp.Path() + "/bare-book");
     EXPECT_EQ(opened.Archive().StartOffset(), 0);
@@ -342,7 +385,7 @@ TEST_F(CreateTest, AZeroByteTemplateGivesATrailerOfZero) {
 
 TEST_F(CreateTest, FilesWhoseNamesClashIgnoringCaseAreWarnedAboutButTheBookIsBuilt) {
     Prepare();
-    WriteTextFile(site + "/img/INDEX.HTML", "<p>other index</p>");
+    WriteFile(site + "/img/INDEX.HTML", "<p>other index</p>");
     ChooseDirectory(site);
     dialogs.Clear();
     dialogs.AnswerSave(tmp.Path() + "/book");
@@ -375,6 +418,109 @@ TEST_F(CreateTest, NoCommandRunsWhileABookIsBeingWritten) {
     EXPECT_TRUE(checked);
     EXPECT_EQ(inner, TCreateOutcome::coBusy);
     EXPECT_FALSE(builder.Creating());
+}
+
+// A value with a line break would add a line of its own to the configuration ("homepage=..."
+// inside a title moves the home page; only "ab" of the password "ab\ncd" is checked).
+struct LineBreakCase {
+    const char* Name;
+    std::function<void(TFolioBuilder&, const std::string& site)> Set;
+    std::string Message; // the start of the message
+};
+
+class CreateLineBreakTest : public CreateTest,
+                            public ::testing::WithParamInterface<LineBreakCase> {};
+
+TEST_P(CreateLineBreakTest, IsRefusedBeforeAnythingIsWritten) {
+    Prepare();
+    GetParam().Set(builder, site);
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coLineBreak);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].Text.rfind(GetParam().Message, 0), 0u)
+        << dialogs.Messages()[0].Text;
+    EXPECT_FALSE(FileExists(tmp.Path() + "/book"));
+    ExpectNoConfigurationLeft();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CreateLineBreakTest,
+    ::testing::Values(LineBreakCase{"Title",
+                                    [](TFolioBuilder& b, const std::string&) {
+                                        b.Caption = "Nice\nhomepage=/x/zzz.html";
+                                    },
+                                    "A book title cannot hold a line break."},
+                      LineBreakCase{
+                          "Password",
+                          [](TFolioBuilder& b, const std::string&) { b.Password = "ab\r\ncd"; },
+                          "A password cannot hold a line break."},
+                      LineBreakCase{"HomePage",
+                                    [](TFolioBuilder& b, const std::string& site) {
+                                        b.HomePage = site + "/two\nlines.html";
+                                        WriteFile(b.HomePage, "<p>odd name</p>");
+                                    },
+                                    "The home page's path cannot hold a line break: "},
+                      LineBreakCase{"Icon",
+                                    [](TFolioBuilder& b, const std::string& site) {
+                                        b.IconFile = site + "/odd\r.ico";
+                                    },
+                                    "The icon's path cannot hold a line break: "}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(CreateTest, TheTitleAndPasswordCommandsRefuseALineBreak) {
+    Prepare();
+    builder.Caption = "Kept";
+    dialogs.AnswerInput("Nice\nhomepage=/x/zzz.html");
+    builder.btntitleclick();
+    dialogs.AnswerInput("ab\ncd");
+    builder.btnpwclick();
+    EXPECT_EQ(builder.Caption, "Kept");
+    EXPECT_EQ(builder.Password, "pw");
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"A book title cannot hold a line break.",
+                                                        "A password cannot hold a line break."}));
+}
+
+TEST_F(CreateTest, AHomePageThatIsNoRegularFileIsRefused) {
+    Prepare();
+    // A named pipe passes the name filter, but the packer skips it: the book could not open.
+    const std::string pipe = site + "/pipe.html";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ChooseDirectory(site);
+    picker.Select(builder.FileList.IndexOf(pipe));
+    builder.btnhomepageclick();
+    ASSERT_EQ(builder.HomePage, pipe);
+    dialogs.Clear();
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coBadHomePage);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The home page " + pipe +
+                                                       " is not a regular file, so the book "
+                                                       "could not show it"});
+    EXPECT_FALSE(FileExists(tmp.Path() + "/book"));
+    EXPECT_EQ(builder.HomePage, pipe); // nothing cleared: another page can be chosen
+}
+
+TEST_F(CreateTest, TheWritersReadErrorNamesTheFileAndTheReason) {
+    Prepare();
+    // The writer keeps only an error code; the builder adds the file (with its capitals, not
+    // the member's lower-cased name) and why it cannot be read.
+    const std::string page = site + "/Page.htm";
+    ASSERT_TRUE(RenameFile(site + "/page.htm", page));
+    ChooseDirectory(site);
+    picker.Select(builder.FileList.IndexOf(site + "/index.html"));
+    builder.btnhomepageclick();
+    dialogs.Clear();
+    builder.BackupFile1.OnProgress = [&](TObject*, const std::string& file, TPercentage, bool&) {
+        if (SameText(file, page) && FileExists(page)) {
+            DeleteFile(page);
+            builder.BackupFile1.ReportError(beCannotReadFile);
+        }
+    };
+    dialogs.AnswerSave(tmp.Path() + "/book");
+    builder.Create1Click();
+    ASSERT_FALSE(dialogs.Messages().empty());
+    EXPECT_EQ(dialogs.Messages()[0].Text,
+              "Cannot read file " + page + ": No such file or directory");
+    EXPECT_EQ(dialogs.Messages()[0].MsgKind, TMsgKind::Error);
 }
 
 } // namespace

@@ -1,0 +1,199 @@
+// The real foliobuilder run as a child process: two builds at once, and builds interrupted by
+// a signal. The programs are placed in a scratch directory, and each child gets a temporary
+// directory of its own, so the test sees every file a build leaves behind.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "bookreader/site_book.h"
+#include "platform/base/files.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using folio_test::ReadFile;
+using folio_test::WriteFile;
+
+namespace {
+
+class BuildProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* binary = std::getenv("FOLIO_BINARY_DIR");
+        ASSERT_NE(binary, nullptr) << "FOLIO_BINARY_DIR is set by CTest";
+        fs::create_directories(tmp / "bin");
+        fs::create_directories(tmp / "tmp");
+        for (const char* program : {"foliobuilder", "Folio3.bin"}) {
+            const fs::path from = fs::path(binary) / "bin" / program;
+            std::error_code ec;
+            fs::create_hard_link(from, tmp / ("bin/" + std::string(program)), ec);
+            if (ec) {
+                fs::copy_file(from, tmp / ("bin/" + std::string(program)));
+            }
+        }
+        templateSize = FileSizeOf(tmp / "bin/Folio3.bin");
+    }
+
+    // A site that takes the builder a while at the highest level: incompressible sounds.
+    std::string MakeBigSite(const std::string& name) {
+        uint64_t state = 0x9E3779B97F4A7C15ull;
+        std::string bytes(8 << 20, '\0');
+        for (int f = 0; f < 5; ++f) {
+            for (size_t i = 0; i < bytes.size(); i += 8) {
+                state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+                std::memcpy(&bytes[i], &state, 8);
+            }
+            WriteFile(tmp / (name + "/sound" + std::to_string(f) + ".wav"), bytes);
+        }
+        WriteFile(tmp / (name + "/index.html"), "<p>" + name + "</p>");
+        return tmp / name;
+    }
+
+    // Starts foliobuilder with args; its output goes to NAME.out and NAME.err.
+    pid_t Start(const std::string& name, std::vector<std::string> args) {
+        args.insert(args.begin(), tmp / "bin/foliobuilder");
+        std::vector<std::string> env = {"TMPDIR=" + (tmp / "tmp")};
+        for (char** e = environ; *e; ++e) {
+            if (std::strncmp(*e, "TMPDIR=", 7) != 0 &&
+                std::strncmp(*e, "FOLIO_PASSWORD=", 15) != 0) {
+                env.emplace_back(*e);
+            }
+        }
+        std::vector<char*> argv, envp;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        for (std::string& e : env) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string out = tmp / (name + ".out"), err = tmp / (name + ".err");
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        pid_t pid = -1;
+        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0 ? pid : -1;
+    }
+
+    // The child's wait status once it has ended.
+    static int Wait(pid_t pid) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return status;
+    }
+
+    // Waits until the book has grown past the template (the archive is being written); false
+    // when the child ended first.
+    bool WaitUntilPacking(pid_t pid, const std::string& book) {
+        for (int i = 0; i < 30000; ++i) {
+            if (FileSizeOf(book) > templateSize) {
+                return true;
+            }
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+    std::vector<std::string> LeftInTmp() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(tmp / "tmp")) {
+            names.push_back(entry.path().string());
+        }
+        return names;
+    }
+
+    folio_test::TempDir tmp;
+    int64_t templateSize = 0;
+};
+
+TEST_F(BuildProcessTest, TwoBuildsAtOnceMakeTwoCorrectBooksAndLeaveNoConfiguration) {
+    const std::string bigSite = MakeBigSite("big");
+    WriteFile(tmp / "small/start.html", "<p>small</p>");
+    const std::string bookA = tmp / "a-book", bookB = tmp / "b-book";
+
+    const pid_t a = Start("a", {"build", bigSite, "--home", "index.html", "--title", "Book A",
+                                "--password", "secret-a", "--level", "max", "-o", bookA});
+    ASSERT_GT(a, 0);
+    ASSERT_TRUE(WaitUntilPacking(a, bookA)) << ReadFile(tmp / "a.err");
+    // Held while the second build runs from start to end: A's configuration must not change.
+    ASSERT_EQ(::kill(a, SIGSTOP), 0);
+
+    // Meanwhile A's configuration is private: a folder and a file only its owner can read.
+    const auto held = LeftInTmp();
+    ASSERT_EQ(held.size(), 2u);
+    struct stat st {};
+    for (const std::string& path : held) {
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, S_ISDIR(st.st_mode) ? 0700u : 0600u) << path;
+    }
+
+    const pid_t b = Start("b", {"build", tmp / "small", "--home", "start.html", "--title", "Book B",
+                                "--password", "secret-b", "-o", bookB});
+    ASSERT_GT(b, 0);
+    const int statusB = Wait(b);
+    ::kill(a, SIGCONT);
+    const int statusA = Wait(a);
+    ASSERT_TRUE(WIFEXITED(statusB) && WEXITSTATUS(statusB) == 0) << ReadFile(tmp / "b.err");
+    ASSERT_TRUE(WIFEXITED(statusA) && WEXITSTATUS(statusA) == 0) << ReadFile(tmp / "a.err");
+
+    const TSiteBook openedA(bookA), openedB(bookB);
+    EXPECT_EQ(openedA.Config().Caption, "Book A");
+    EXPECT_EQ(openedA.Config().Password, "secret-a");
+    EXPECT_EQ(openedA.Config().HomePage, bigSite + "/index.html");
+    EXPECT_EQ(openedB.Config().Caption, "Book B");
+    EXPECT_EQ(openedB.Config().Password, "secret-b");
+    EXPECT_EQ(openedB.HomePageName(), "start.html");
+    EXPECT_GE(openedA.Find("sound4.wav"), 0);
+    EXPECT_LT(openedB.Find("sound4.wav"), 0);
+
+    EXPECT_TRUE(LeftInTmp().empty());
+    EXPECT_FALSE(fs::exists(tmp / "bin/folioauthor.html"));
+}
+
+class InterruptedBuildTest : public BuildProcessTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InterruptedBuildTest, LeavesNoHalfMadeBookAndNoConfiguration) {
+    const int sig = GetParam();
+    const std::string book = tmp / "book";
+    const pid_t child = Start("build", {"build", MakeBigSite("big"), "--home", "index.html",
+                                        "--password", "pw", "--level", "max", "-o", book});
+    ASSERT_GT(child, 0);
+    ASSERT_TRUE(WaitUntilPacking(child, book)) << ReadFile(tmp / "build.err");
+    ASSERT_EQ(::kill(child, sig), 0);
+    const int status = Wait(child);
+    // The signal still ends the program, so a shell sees it was interrupted.
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+    EXPECT_FALSE(fs::exists(book));
+    EXPECT_TRUE(LeftInTmp().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedBuildTest, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) {
+                             return std::string(info.param == SIGINT ? "SIGINT" : "SIGTERM");
+                         });
+
+} // namespace
