@@ -1,16 +1,19 @@
 #include "bookreader/password_store.h"
 
 #include <fcntl.h>
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <sys/random.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <optional>
 #include <sstream>
 #include <vector>
 
-#include "bookreader/sha256.h"
 #include "platform/base/files.h"
 
 namespace {
@@ -36,25 +39,85 @@ std::vector<TEntry> ReadEntries(const std::string& path) {
     return entries;
 }
 
-std::string RandomSalt() {
+// Sixteen bytes from the kernel's random source. Nothing when it cannot give them: a weak salt
+// is worse than not remembering the password.
+std::optional<std::string> RandomSalt() {
     std::string salt(16, '\0');
-    const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
-    bool filled = false;
-    if (fd >= 0) {
-        filled = ::read(fd, salt.data(), salt.size()) == static_cast<ssize_t>(salt.size());
-        ::close(fd);
-    }
-    if (!filled) {
-        std::random_device device;
-        for (char& c : salt) {
-            c = static_cast<char>(device());
+    size_t filled = 0;
+    while (filled < salt.size()) {
+        const ssize_t n = ::getrandom(salt.data() + filled, salt.size() - filled, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
+        if (n <= 0) {
+            return std::nullopt;
+        }
+        filled += static_cast<size_t>(n);
     }
     return salt;
 }
 
+std::string HexOf(const unsigned char* bytes, size_t size) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(size * 2);
+    for (size_t i = 0; i < size; ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    return hex;
+}
+
+std::string HexOf(const std::string& bytes) {
+    return HexOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Nothing on odd length or a character that is no hex digit.
+std::optional<std::string> FromHex(const std::string& hex) {
+    if (hex.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        const int hi = HexDigit(hex[i]);
+        const int lo = HexDigit(hex[i + 1]);
+        if (hi < 0 || lo < 0) {
+            return std::nullopt;
+        }
+        bytes += static_cast<char>(hi * 16 + lo);
+    }
+    return bytes;
+}
+
+// PBKDF2-HMAC-SHA-256 of the password, 32 bytes, in hex; empty when the library fails.
 std::string HashHex(const std::string& password, const std::string& salt, unsigned iterations) {
-    return HexOf(Pbkdf2Sha256(password, salt, iterations, 32));
+    unsigned char key[32];
+    if (iterations == 0 || iterations > TPasswordStore::kMaxIterations ||
+        PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
+                          reinterpret_cast<const unsigned char*>(salt.data()),
+                          static_cast<int>(salt.size()), static_cast<int>(iterations), EVP_sha256(),
+                          sizeof key, key) != 1) {
+        return {};
+    }
+    return HexOf(key, sizeof key);
+}
+
+// Compares in time that does not depend on where the texts differ.
+bool SameHash(const std::string& a, const std::string& b) {
+    return !a.empty() && a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 } // namespace
@@ -76,17 +139,29 @@ std::string TPasswordStore::BookKey(const std::string& bookPath) {
     if (resolved.empty()) {
         resolved = bookPath;
     }
-    return HexOf(Sha256("folio3 book:" + resolved));
+    const std::string text = "folio3 book:" + resolved;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (EVP_Digest(text.data(), text.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
+        // Without a key nothing is remembered; the reader asks every time.
+        return {};
+    }
+    return HexOf(digest, size);
 }
 
 bool TPasswordStore::Remembers(const std::string& bookKey, const std::string& password) const {
     if (path_.empty()) {
         return false;
     }
+    if (bookKey.empty()) {
+        return false;
+    }
     for (const TEntry& e : ReadEntries(path_)) {
-        std::string salt;
-        if (e.Key == bookKey && FromHex(e.Salt, salt) &&
-            HashHex(password, salt, e.Iterations) == e.Hash) {
+        if (e.Key != bookKey) {
+            continue;
+        }
+        if (const auto salt = FromHex(e.Salt);
+            salt && SameHash(HashHex(password, *salt, e.Iterations), e.Hash)) {
             return true;
         }
     }
@@ -94,7 +169,9 @@ bool TPasswordStore::Remembers(const std::string& bookKey, const std::string& pa
 }
 
 bool TPasswordStore::Remember(const std::string& bookKey, const std::string& password) const {
-    if (path_.empty()) {
+    const auto salt = RandomSalt();
+    const std::string hash = salt ? HashHex(password, *salt, iterations_) : std::string();
+    if (path_.empty() || bookKey.empty() || hash.empty()) {
         return false;
     }
     std::error_code ec;
@@ -105,9 +182,7 @@ bool TPasswordStore::Remember(const std::string& bookKey, const std::string& pas
             text << e.Key << ' ' << e.Iterations << ' ' << e.Salt << ' ' << e.Hash << '\n';
         }
     }
-    const std::string salt = RandomSalt();
-    text << bookKey << ' ' << iterations_ << ' ' << HexOf(salt) << ' '
-         << HashHex(password, salt, iterations_) << '\n';
+    text << bookKey << ' ' << iterations_ << ' ' << HexOf(*salt) << ' ' << hash << '\n';
 
     const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
     {
