@@ -1,7 +1,10 @@
 #include "app/file_collection.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "platform/base/files.h"
 #include "tests/support/files.h"
@@ -87,6 +90,27 @@ TEST(CollectFiles, SkipsHiddenEntriesAndNeverFollowsDirectoryLinks) {
     CollectFiles(tmp.Path(), files);
     ASSERT_EQ(files.Count(), 1);
     EXPECT_EQ(files[0], tmp.Path() + "/real/page.html");
+}
+
+TEST(CollectFiles, ListsByNameAloneAndLeavesWhatAnEntryIsToThePacker) {
+    // The walk asks nothing of a file; only directories are told apart (without following
+    // links), so a folder named like a page is walked and a pipe named like one is listed.
+    TempDir tmp;
+    WriteFile(tmp.Sub("target.txt"), "t");
+    WriteFile(tmp.Sub("folder.html/inner.htm"), "i");
+    ASSERT_EQ(::symlink((tmp.Path() + "/target.txt").c_str(), (tmp.Path() + "/link.html").c_str()),
+              0);
+    ASSERT_EQ(::mkfifo((tmp.Path() + "/pipe.html").c_str(), 0644), 0);
+    TStringList files;
+    CollectFiles(tmp.Path(), files);
+    std::vector<std::string> got;
+    for (int i = 0; i < files.Count(); ++i) {
+        got.push_back(files[i]);
+    }
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (std::vector<std::string>{tmp.Path() + "/folder.html/inner.htm",
+                                             tmp.Path() + "/link.html", tmp.Path() + "/pipe.html",
+                                             tmp.Path() + "/target.txt"}));
 }
 
 TEST(CollectFiles, AnUnreadableDirectoryAddsNothing) {
