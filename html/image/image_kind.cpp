@@ -37,7 +37,9 @@ TImageKind KindOfImage(const uint8_t* data, size_t size) {
     }
     if (data[0] == 137 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G')
         return ikPNG;
-    if (data[0] == 255 && data[1] == 216 && data[2] == 255 && data[3] == 224)
+    // Start of image and the first marker's lead byte. What follows varies: JFIF (E0), Exif
+    // from cameras and phones (E1), or a table straight away (DB, C4, ...).
+    if (data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
         return ikJPEG;
     return ikUnknown;
 }

@@ -55,8 +55,10 @@ TEST(ImageKind, FromTheFirstBytes) {
     EXPECT_EQ(kind({'G', 'I', 'F', '8', '7', 'a'}), ikGIF87);
     EXPECT_EQ(kind({'G', 'I', 'F', '8', '9', 'a'}), ikGIF89);
     EXPECT_EQ(kind({137, 'P', 'N', 'G'}), ikPNG);
-    EXPECT_EQ(kind({255, 216, 255, 224}), ikJPEG);
-    EXPECT_EQ(kind({255, 216, 255, 225}), ikUnknown); // no JFIF marker: not recognised
+    EXPECT_EQ(kind({255, 216, 255, 224}), ikJPEG); // JFIF
+    EXPECT_EQ(kind({255, 216, 255, 225}), ikJPEG); // Exif, as cameras write it
+    EXPECT_EQ(kind({255, 216, 255, 219}), ikJPEG); // a table straight after the start
+    EXPECT_EQ(kind({255, 216, 0, 224}), ikUnknown);
     EXPECT_EQ(kind({'G', 'I'}), ikUnknown);
     EXPECT_EQ(KindOfImageFile(DataPath("holes.gif")), ikGIF89);
     EXPECT_EQ(KindOfImageFile(DataPath("smooth.jpg")), ikJPEG);
@@ -176,6 +178,42 @@ TEST(Loader, FilesOfEachKind) {
     EXPECT_EQ(jpg->Width(), 48);
     EXPECT_FALSE(GetImageFromFile(DataPath("holes.png")));
     EXPECT_FALSE(GetImageFromFile(DataPath("no-such.bmp")));
+}
+
+namespace {
+// smooth.jpg with its JFIF segment replaced: by an Exif segment (cameras and phones), or by
+// nothing, so that a table follows the start marker directly.
+std::vector<uint8_t> JpegWithoutJfif(bool exif) {
+    std::vector<uint8_t> b = ReadFileBytes(DataPath("smooth.jpg"));
+    const size_t app0 = 4 + (static_cast<size_t>(b[4]) << 8 | b[5]);
+    std::vector<uint8_t> out(b.begin(), b.begin() + 2);
+    if (exif)
+        out.insert(out.end(), {0xFF, 0xE1, 0, 8, 'E', 'x', 'i', 'f', 0, 0});
+    out.insert(out.end(), b.begin() + static_cast<long>(app0), b.end());
+    return out;
+}
+} // namespace
+
+TEST(Loader, JpegsWithoutTheJfifSegmentLoad) {
+    auto reference = GetImageFromFile(DataPath("smooth.jpg"));
+    ASSERT_TRUE(reference);
+    for (bool exif : {true, false}) {
+        const std::vector<uint8_t> bytes = JpegWithoutJfif(exif);
+        ASSERT_EQ(bytes[3], exif ? 0xE1 : 0xDB);
+        const std::string path = TempCopy(bytes, exif ? "exif.jpg" : "bare.jpg");
+        auto fromFile = GetImageFromFile(path);
+        std::remove(path.c_str());
+        ASSERT_TRUE(fromFile) << exif;
+        EXPECT_EQ(fromFile->Width(), reference->Width());
+        EXPECT_EQ(fromFile->ScanLine(7)[30], reference->ScanLine(7)[30]);
+        TMemoryStream stream;
+        stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        TTransparency t = NotTransp;
+        std::unique_ptr<TBitmap> mask;
+        auto fromStream = GetImageAndMaskFromStream(&stream, t, mask);
+        ASSERT_TRUE(fromStream) << exif;
+        EXPECT_EQ(fromStream->Height(), reference->Height());
+    }
 }
 
 TEST(Loader, KindComesFromTheBytesNotTheName) {
