@@ -20,6 +20,23 @@ bool IsNameChar(char c) {
     return c == '-' || IsDigit(c) || IsLetter(c);
 }
 
+// A declaration's (lower-case) value without a closing "!important". Full CSS gives such a
+// declaration more weight; this cascade has no weights, but the value in front still counts as
+// written.
+std::string WithoutImportant(const std::string& trimmed) {
+    constexpr std::string_view kWord = "important";
+    std::string_view v = trimmed;
+    if (v.size() < kWord.size() || v.substr(v.size() - kWord.size()) != kWord)
+        return trimmed;
+    v.remove_suffix(kWord.size());
+    while (!v.empty() && static_cast<uint8_t>(v.back()) <= ' ')
+        v.remove_suffix(1);
+    if (v.empty() || v.back() != '!')
+        return trimmed;
+    v.remove_suffix(1);
+    return Trim(v);
+}
+
 // The key of one selector: the text itself, or for a contextual selector the subject, a
 // blank, the ancestor count and a sequence number, then the ancestors nearest first, each
 // followed by a blank.
@@ -178,7 +195,7 @@ private:
                     value += ch_;
                     Next();
                 }
-                const std::string trimmed = LowerCase(Trim(value));
+                const std::string trimmed = WithoutImportant(LowerCase(Trim(value)));
                 dispatcher_.Dispatch(name, trimmed, Unquote(trimmed));
             }
             SkipBlanks();
@@ -251,7 +268,7 @@ void ParseStyleAttribute(std::string_view text, TProperties& props) {
                 value += cur();
                 ++pos;
             }
-            const std::string trimmed = Trim(value);
+            const std::string trimmed = WithoutImportant(Trim(value));
             dispatcher.Dispatch(name, trimmed, Unquote(trimmed));
         }
         skipBlanks();

@@ -83,6 +83,23 @@ TEST(DeclarationTest, BrokenDeclarationsAreSkipped) {
     EXPECT_EQ(r->Values[piWidth], TPropValue("5px"));
 }
 
+TEST(DeclarationTest, ImportantSuffixIsLeftOff) {
+    TParsed p(
+        "p { color: red !important; margin-top: 1px!IMPORTANT; font-family: 'a b' ! important;"
+        " border: 2px solid #ff0000 !important } h1 { color: green ! important }");
+    EXPECT_EQ(p.Value("p", piColor), kRed);
+    EXPECT_EQ(p.Value("p", piMarginTop), TPropValue("1px"));
+    EXPECT_EQ(p.Value("p", piFontFamily), TPropValue("a b"));
+    EXPECT_EQ(p.Value("p", piBorderColor),
+              TPropValue(static_cast<int32_t>(0x020000FF))); // from hex
+    EXPECT_EQ(p.Value("p", piBorderLeftWidth), TPropValue("2px"));
+    EXPECT_EQ(p.Value("h1", piColor), TPropValue(static_cast<int32_t>(0x008000)));
+    // Only a whole "!important" at the end is the suffix.
+    TParsed q("p { font-family: unimportant; margin-top: 1px important }");
+    EXPECT_EQ(q.Value("p", piFontFamily), TPropValue("unimportant"));
+    EXPECT_EQ(q.Value("p", piMarginTop), TPropValue("1px important"));
+}
+
 TEST(DeclarationTest, RuleWithoutBraceAddsNothing) {
     TParsed p("p color: red; h1 { color: red }");
     // ":" is a selector character, so the selector text runs up to the ";" and the
@@ -179,6 +196,13 @@ TEST(StyleAttributeTest, ShorthandsAndUrlsStayAsWritten) {
     EXPECT_EQ(p.Values[piFontWeight], TPropValue("bold"));
     EXPECT_EQ(p.Values[piFontSize], TPropValue("9pt"));
     EXPECT_EQ(p.Values[piFontFamily], TPropValue("'arial'"));
+}
+
+TEST(StyleAttributeTest, ImportantSuffixIsLeftOff) {
+    TProperties p;
+    ParseStyleAttribute("color: red !important; margin-left: 5px !Important", p);
+    EXPECT_EQ(p.Values[piColor], kRed);
+    EXPECT_EQ(p.Values[piMarginLeft], TPropValue("5px"));
 }
 
 TEST(StyleAttributeTest, JunkIsSkipped) {
