@@ -43,16 +43,16 @@ struct TChannel {
     }
 };
 
-// Run-length data: fills `indices` (width x height, bottom-up rows as stored). Stops quietly at
-// the end of the data or of the picture; pixels not reached stay 0.
-void DecodeRle(const uint8_t* p, size_t size, bool four, int width, int height,
-               std::vector<uint8_t>& indices) {
+// Run-length data, written straight into the (zeroed) 8-bit bitmap; stored rows run bottom-up
+// unless `topDown`. Stops quietly at the end of the data or of the picture; pixels not reached
+// stay 0.
+void DecodeRle(const uint8_t* p, size_t size, bool four, bool topDown, TBitmap& bmp) {
+    const int width = bmp.Width(), height = bmp.Height();
     size_t i = 0;
     int64_t x = 0, y = 0;
     auto put = [&](uint8_t v) {
         if (x < width && y < height)
-            indices[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                v;
+            bmp.ScanLine(topDown ? static_cast<int>(y) : height - 1 - static_cast<int>(y))[x] = v;
         ++x;
     };
     while (i + 1 < size && y < height) {
@@ -148,6 +148,23 @@ std::unique_ptr<TBitmap> ReadBMP(const uint8_t* data, size_t size) {
     if (!indexed && bits != 16 && bits != 24 && bits != 32)
         return nullptr;
 
+    // The pixel data is checked against the file before anything of the claimed size is
+    // made: a few header bytes must not cost a picture's worth of memory.
+    if (bitsOffset >= size)
+        return nullptr;
+    const uint8_t* px = data + bitsOffset;
+    const size_t avail = size - bitsOffset;
+    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+    const int64_t rowBytes = (static_cast<int64_t>(bits) * width + 31) / 32 * 4;
+    if (rle) {
+        // Plausibility: runs give at most 255 pixels per two bytes; skips and early ends may
+        // leave more untouched, but not without limit.
+        if (width * height > static_cast<int64_t>(avail) * 256 + 65536)
+            return nullptr;
+    } else if (rowBytes * height > static_cast<int64_t>(avail)) {
+        return nullptr; // cut short
+    }
+
     std::unique_ptr<TBitmap> bmp;
     if (indexed) {
         uint32_t declared = colorsUsed ? colorsUsed : 1u << bits;
@@ -167,27 +184,11 @@ std::unique_ptr<TBitmap> ReadBMP(const uint8_t* data, size_t size) {
     const int w = static_cast<int>(width), hgt = static_cast<int>(height);
     auto rowOf = [&](int stored) { return topDown ? stored : hgt - 1 - stored; };
 
-    if (bitsOffset >= size)
-        return nullptr;
-    const uint8_t* px = data + bitsOffset;
-    const size_t avail = size - bitsOffset;
-
-    if (compression == BI_RLE8 || compression == BI_RLE4) {
-        // Plausibility: runs give at most 255 pixels per two bytes; skips and early ends may
-        // leave more untouched, but not without limit.
-        if (width * height > static_cast<int64_t>(avail) * 256 + 65536)
-            return nullptr;
-        std::vector<uint8_t> indices(static_cast<size_t>(width * height), 0);
-        DecodeRle(px, avail, compression == BI_RLE4, w, hgt, indices);
-        for (int y = 0; y < hgt; ++y)
-            std::memcpy(bmp->ScanLine(rowOf(y)), indices.data() + static_cast<size_t>(y) * w,
-                        static_cast<size_t>(w));
+    if (rle) {
+        DecodeRle(px, avail, compression == BI_RLE4, topDown, *bmp);
         return bmp;
     }
 
-    const int64_t rowBytes = (static_cast<int64_t>(bits) * width + 31) / 32 * 4;
-    if (rowBytes * height > static_cast<int64_t>(avail))
-        return nullptr; // cut short
     const TChannel r(masks[0]), g(masks[1]), b(masks[2]);
     for (int y = 0; y < hgt; ++y) {
         const uint8_t* s = px + static_cast<size_t>(rowBytes) * static_cast<size_t>(y);

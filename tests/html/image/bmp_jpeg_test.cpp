@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "html/image/bmp_reader.h"
 #include "html/image/display.h"
@@ -39,6 +41,23 @@ std::vector<uint8_t> MakeBmp(int w, int h, int bits, uint32_t compression,
     b.insert(b.end(), pixels.begin(), pixels.end());
     le32(2, static_cast<uint32_t>(b.size()));
     return b;
+}
+
+// The most the process held at once while `read` ran, beyond what it held before, in KiB (0
+// where the kernel does not keep the figure).
+template <class F> long PeakGrowthKb(F read) {
+    auto kb = [](const char* key) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind(key, 0) == 0)
+                return std::stol(line.substr(line.find(':') + 1));
+        return 0L;
+    };
+    { std::ofstream("/proc/self/clear_refs") << "5"; } // the peak starts again from now
+    const long before = kb("VmRSS:");
+    read();
+    return kb("VmHWM:") - before;
 }
 
 } // namespace
@@ -136,6 +155,31 @@ TEST(Bmp, DamagedFilesGiveNone) {
     auto sp = ReadBMP(shortPal.data(), shortPal.size());
     ASSERT_TRUE(sp);
     EXPECT_EQ(sp->GetPixel(1, 0), clBlack);
+}
+
+TEST(Bmp, PixelDataIsCheckedBeforeThePictureIsMade) {
+    // A header that claims 8192 x 8192 at 24 bits, with 100 bytes of pixels: 154 bytes.
+    const auto big = MakeBmp(8192, 8192, 24, 0, {}, std::vector<uint8_t>(100, 7));
+    ASSERT_EQ(big.size(), 154u);
+    // Run-length data of 1,100 bytes for the same size at 8 bits.
+    std::vector<uint8_t> runs;
+    for (int i = 0; i < 550; ++i)
+        runs.insert(runs.end(), {255, 1});
+    const auto rle = MakeBmp(8192, 8192, 8, 1, {0, 0xFFFFFF}, runs);
+    for (const auto* bytes : {&big, &rle}) {
+        std::unique_ptr<TBitmap> result;
+        const long grown = PeakGrowthKb([&] { result = ReadBMP(bytes->data(), bytes->size()); });
+        EXPECT_FALSE(result);
+        EXPECT_LT(grown, 8 * 1024) << "KiB held for a " << bytes->size() << "-byte file";
+    }
+    // Runs that fit the data still decode, into the right rows.
+    const auto small = MakeBmp(600, 2, 8, 1, {0, 0xFFFFFF}, {255, 1, 0, 0, 3, 1, 0, 1});
+    auto ok = ReadBMP(small.data(), small.size());
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->GetPixel(0, 1), clWhite); // the first stored row is the bottom one
+    EXPECT_EQ(ok->GetPixel(255, 1), clBlack);
+    EXPECT_EQ(ok->GetPixel(2, 0), clWhite);
+    EXPECT_EQ(ok->GetPixel(3, 0), clBlack);
 }
 
 TEST(Jpeg, DecodesCloseToTheSource) {
