@@ -78,6 +78,9 @@ std::vector<int> RowOrder(int height, bool interlaced) {
     return order;
 }
 
+// How reading one frame went.
+enum class TFrameRead { frOk, frOverBudget, frBroken };
+
 struct TPendingControl {
     bool present = false;
     uint8_t packed = 0;
@@ -98,11 +101,13 @@ public:
 
     bool Has(size_t n) const { return size_ - pos_ >= n; }
 
-    // Reads the frame at pos_ (the "," separator). False when it cannot be read.
-    bool ReadFrame(TgfFrame& f, const TPendingControl& control,
-                   const std::array<uint8_t, 768>& global, bool ownPalette, int64_t& pixelBudget) {
+    // Reads the frame at pos_ (the "," separator). Both passes charge the frame to the pixel
+    // budget, so they agree on how many frames fit.
+    TFrameRead ReadFrame(TgfFrame& f, const TPendingControl& control,
+                         const std::array<uint8_t, 768>& global, bool ownPalette,
+                         int64_t& pixelBudget) {
         if (!Has(10))
-            return false;
+            return TFrameRead::frBroken;
         const uint8_t* d = data_ + pos_;
         f.Left = Le16(d + 1);
         f.Top = Le16(d + 3);
@@ -115,7 +120,7 @@ public:
             f.Bits = (packed & 7) + 1;
             size_t bytes = 3u << f.Bits;
             if (!Has(bytes))
-                return false;
+                return TFrameRead::frBroken;
             f.ColorTable.fill(0);
             if (!headerOnly_)
                 std::memcpy(f.ColorTable.data(), data_ + pos_, bytes);
@@ -136,21 +141,23 @@ public:
         f.OwnPalette = ownPalette;
 
         if (!Has(1))
-            return false;
+            return TFrameRead::frBroken;
         int minCodeSize = data_[pos_++];
         std::vector<uint8_t> codes;
         ReadSubBlocks(data_, size_, pos_, headerOnly_ ? nullptr : &codes);
         while (pos_ < size_ && data_[pos_] == 0)
             ++pos_;
-        if (headerOnly_)
-            return true;
 
         const int64_t pixels = static_cast<int64_t>(f.Width) * f.Height;
         if (pixels == 0)
-            return true; // nothing to decode; the caller drops such frames
-        if (pixels > pixelBudget || pixels > static_cast<int64_t>(size_) * kPixelsPerByte)
-            return false;
+            return TFrameRead::frOk; // nothing to decode; the caller drops such frames
+        if (pixels > static_cast<int64_t>(size_) * kPixelsPerByte)
+            return TFrameRead::frBroken;
+        if (pixels > pixelBudget)
+            return TFrameRead::frOverBudget;
         pixelBudget -= pixels;
+        if (headerOnly_)
+            return TFrameRead::frOk;
 
         // Colours: the GIF table, or its nearest entries of the shared palette. The frame is
         // kept as indices with these colours; the transparent index shows black.
@@ -221,7 +228,7 @@ public:
             f.SavedImage = std::make_unique<TBitmap>(f.Width, f.Height, pf24bit);
             f.SavedMask = std::make_unique<TBitmap>(f.Width, f.Height, pf1bit);
         }
-        return true;
+        return TFrameRead::frOk;
     }
 };
 
@@ -374,7 +381,12 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
                 if (frames_.size() >= kMaxFrames)
                     break;
                 auto f = std::make_unique<TgfFrame>();
-                if (!p.ReadFrame(*f, control, globalTable_, ownPalette_, budget)) {
+                const TFrameRead read = p.ReadFrame(*f, control, globalTable_, ownPalette_, budget);
+                // A long animation keeps the frames that fit, as it keeps the first 256; only a
+                // first frame too large for any picture makes the file unreadable.
+                if (read == TFrameRead::frOverBudget && !frames_.empty())
+                    break;
+                if (read != TFrameRead::frOk) {
                     Reset();
                     return false;
                 }

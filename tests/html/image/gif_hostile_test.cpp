@@ -180,6 +180,30 @@ TEST(GifHostile, AtMost256FramesAreKept) {
     EXPECT_EQ(g.NumFrames(), 256);
 }
 
+TEST(GifHostile, LongAnimationsKeepTheFramesThatFitThePixelBudget) {
+    // 219 frames of 640 x 480 hold more pixels than one picture may (64 Mi); 218 fit. Each
+    // frame's data ends after its first pixel, so the test decodes little.
+    TGifWriter gw(640, 480, 1, {0, 0xFFFFFF});
+    gw.Loop(0);
+    for (int i = 0; i < 219; ++i)
+        gw.RawFrame(0, 0, 640, 480, 2, {4, i & 1, 5}, 3);
+    gw.Trailer();
+    TGIFImage header;
+    ASSERT_TRUE(header.LoadHeaderFromMemory(gw.Bytes.data(), gw.Bytes.size()));
+    EXPECT_EQ(header.NumFrames(), 218); // both passes agree on what fits
+    TGIFImage g;
+    ASSERT_TRUE(Load(g, gw.Bytes));
+    EXPECT_EQ(g.NumFrames(), 218);
+    EXPECT_EQ(g.Width(), 640);
+    g.SetCurrentFrame(218);
+    EXPECT_EQ(g.Composition()->GetPixel(0, 0), clWhite); // frame 218 starts with colour 1
+    // A first frame beyond any picture's size still makes the file unreadable.
+    TGifWriter huge(10, 10, 1, {0, 0xFFFFFF});
+    huge.RawFrame(0, 0, 16385, 4097, 2, {4, 1, 5}, 3);
+    huge.Bytes.resize(huge.Bytes.size() + 20000, 0); // enough bytes to be plausible
+    EXPECT_FALSE(Load(g, huge.Bytes));
+}
+
 TEST(GifHostile, UnknownBlocksEndTheFileKeepingEarlierFrames) {
     TGifWriter gw(1, 1, 1, {0, 0xFFFFFF});
     gw.Frame(0, 0, 1, 1, {1}, 2);
