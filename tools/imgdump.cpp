@@ -8,11 +8,12 @@
 // --colors 8 prepares the pictures as for an 8-bit display (the shared palette path).
 #include <cairo.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "html/image/display.h"
@@ -22,13 +23,19 @@
 
 namespace {
 
-// Writes a picture as ARGB32 PNG; pixels where `mask` is set are fully transparent.
-bool WritePng(const std::string& path, const TBitmap& bitmap, const TBitmap* mask) {
+// Writes a picture as ARGB32 PNG; pixels where `mask` is set are fully transparent. On failure
+// `why` says what went wrong.
+bool WritePng(const std::string& path, const TBitmap& bitmap, const TBitmap* mask,
+              std::string& why) {
     const int w = bitmap.Width(), h = bitmap.Height();
-    if (w <= 0 || h <= 0)
+    if (w <= 0 || h <= 0) {
+        why = "the picture is empty";
         return false;
+    }
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    if (const cairo_status_t st = cairo_surface_status(s); st != CAIRO_STATUS_SUCCESS) {
+        why = std::to_string(w) + "x" + std::to_string(h) + " is more than a PNG canvas holds (" +
+              cairo_status_to_string(st) + ")";
         cairo_surface_destroy(s);
         return false;
     }
@@ -48,10 +55,47 @@ bool WritePng(const std::string& path, const TBitmap& bitmap, const TBitmap* mas
         }
     }
     cairo_surface_mark_dirty(s);
-    bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    const cairo_status_t st = cairo_surface_write_to_png(s, path.c_str());
     cairo_surface_destroy(s);
-    return ok;
+    if (st != CAIRO_STATUS_SUCCESS) {
+        why = cairo_status_to_string(st);
+        return false;
+    }
+    return true;
 }
+
+// Every output file goes through here: the first that cannot be written ends the run.
+class TOutput {
+public:
+    explicit TOutput(std::string dir) : dir_(std::move(dir)) {}
+
+    bool Png(const std::string& name, const TBitmap& bitmap, const TBitmap* mask) {
+        std::string why;
+        if (WritePng(dir_ + name, bitmap, mask, why))
+            return true;
+        std::fprintf(stderr, "imgdump: cannot write %s%s: %s\n", dir_.c_str(), name.c_str(),
+                     why.c_str());
+        return false;
+    }
+
+    bool Text(const std::string& name, const std::string& text) {
+        const std::string path = dir_ + name;
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        int err = ok ? 0 : errno;
+        if (f && std::fclose(f) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok)
+            std::fprintf(stderr, "imgdump: cannot write %s: %s\n", path.c_str(),
+                         std::strerror(err));
+        return ok;
+    }
+
+private:
+    std::string dir_;
+};
 
 const char* KindName(TImageKind k) {
     switch (k) {
@@ -105,8 +149,9 @@ int main(int argc, char** argv) {
     }
     out += "/";
 
+    TOutput output(out);
     const TImageKind kind = KindOfImageFile(file);
-    std::ofstream info(out + "info.txt");
+    std::ostringstream info;
     info << "kind " << KindName(kind) << "\n";
 
     if (kind == ikGIF87 || kind == ikGIF89) {
@@ -125,15 +170,18 @@ int main(int argc, char** argv) {
                  << (f.Transparent ? " transparent" : "") << (f.Interlaced ? " interlaced" : "")
                  << "\n";
         }
+        if (!output.Text("info.txt", info.str()))
+            return 1;
         for (int n = 1; n <= gif->NumFrames(); ++n) {
             if (n > 1)
                 gif->SetCurrentFrame(n);
-            WritePng(out + "frame-" + std::to_string(n) + ".png", *gif->Composition(),
-                     gif->CompositionMask());
+            if (!output.Png("frame-" + std::to_string(n) + ".png", *gif->Composition(),
+                            gif->CompositionMask()))
+                return 1;
         }
         auto still = gif->StillBitmap();
-        if (still)
-            WritePng(out + "still.png", *still, nullptr);
+        if (still && !output.Png("still.png", *still, nullptr))
+            return 1;
         return 0;
     }
 
@@ -146,7 +194,8 @@ int main(int argc, char** argv) {
     info << "loop 1\n";
     info << "frame 1 pos 0,0 size " << bitmap->Width() << "x" << bitmap->Height()
          << " delay 0 disposal 0\n";
-    WritePng(out + "frame-1.png", *bitmap, nullptr);
-    WritePng(out + "still.png", *bitmap, nullptr);
-    return 0;
+    const bool ok = output.Text("info.txt", info.str()) &&
+                    output.Png("frame-1.png", *bitmap, nullptr) &&
+                    output.Png("still.png", *bitmap, nullptr);
+    return ok ? 0 : 1;
 }
