@@ -347,6 +347,34 @@ TEST_F(SoundTest, TheVariableNamesThePlayer) {
     EXPECT_EQ(FindSoundPlayer("audio/mpeg").Command, (std::vector<std::string>{player, "%f"}));
 }
 
+// The desktop's choice through xdg-mime and the desktop entry it names; a choice whose program
+// is missing falls back to a common player on PATH.
+TEST_F(SoundTest, TheDesktopsDefaultPlayerThenACommonOne) {
+    const std::string bin = dir / "bin";
+    std::filesystem::create_directories(bin);
+    auto script = [&](const std::string& name, const std::string& body) {
+        WriteFile(bin + "/" + name, "#!/bin/sh\n" + body + "\n");
+        ::chmod((bin + "/" + name).c_str(), 0700);
+    };
+    script("xdg-mime", "[ \"$3\" = audio/x-wav ] && echo tuner.desktop || echo gone.desktop");
+    script("tuner", "exit 0");
+    script("mpg123", "exit 0");
+    WriteFile(dir / "data/applications/tuner.desktop",
+              "[Desktop Entry]\nName=Tuner\nExec=tuner --play %U\n[Desktop Action x]\nExec=no\n");
+    WriteFile(dir / "data/applications/gone.desktop", "[Desktop Entry]\nExec=/nowhere/gone %f\n");
+    const char* path = std::getenv("PATH");
+    const std::string savedPath = path ? path : "";
+    ::setenv("PATH", bin.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    ::unsetenv("FOLIO3_SOUND_PLAYER");
+    using V = std::vector<std::string>;
+    EXPECT_EQ(FindSoundPlayer("audio/x-wav").Command, (V{"tuner", "--play", "%f"}));
+    EXPECT_EQ(FindSoundPlayer("audio/mpeg").Command, (V{"mpg123", "-q", "%f"}));
+    EXPECT_TRUE(FindSoundPlayer("audio/midi").Empty());
+    ::setenv("PATH", savedPath.c_str(), 1);
+    ::unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(SoundTest, PlaysAPrivateCopyAndRemovesItWhenStopped) {
     TBackgroundSound sound(*source);
     ASSERT_TRUE(sound.Play("../music/TUNE.wav", 1));
