@@ -1,5 +1,5 @@
 // Every damaged file of the fuzzing corpora loads without a crash (read in place from the
-// shared corpus; skipped when it is absent).
+// optional shared corpus; each test skips, naming the folder, when it is absent).
 #include <gtest/gtest.h>
 
 #include "html/image/bmp_reader.h"
@@ -8,6 +8,7 @@
 #include "html/image/jpeg_mod.h"
 #include "platform/base/files.h"
 #include "test_util.h"
+#include "tests/support/data_paths.h"
 
 namespace {
 
@@ -53,19 +54,28 @@ int LoadFolder(const std::string& dir) {
 class FuzzCorpus : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(FuzzCorpus, EveryFileLoadsWithoutACrash) {
-    const std::string dir = CorpusPath(std::string("fuzz-seeds/") + GetParam());
+    const std::string sub = std::string("fuzz-seeds/") + GetParam();
+    const std::string dir = folio_test::OptionalCorpus(sub).string();
     if (dir.empty())
-        GTEST_SKIP() << GetParam() << " not present";
+        GTEST_SKIP() << folio_test::CorpusAbsent(sub);
     EXPECT_GT(LoadFolder(dir), 10);
 }
 
+// Named after the folder (gif_afl, ...) so that each corpus can be run and reported on its own.
 INSTANTIATE_TEST_SUITE_P(Seeds, FuzzCorpus,
-                         ::testing::Values("gif-afl", "gif-gofuzz", "bmp-gofuzz", "jpeg-gofuzz"));
+                         ::testing::Values("gif-afl", "gif-gofuzz", "bmp-gofuzz", "jpeg-gofuzz"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });
 
 TEST(FuzzCorpus, SomeGoodFilesInTheCorporaDecode) {
-    const std::string dir = CorpusPath("fuzz-seeds/gif-gofuzz");
+    const std::string dir = folio_test::OptionalCorpus("fuzz-seeds/gif-gofuzz").string();
     if (dir.empty())
-        GTEST_SKIP() << "gif-gofuzz not present";
+        GTEST_SKIP() << folio_test::CorpusAbsent("fuzz-seeds/gif-gofuzz");
     int decoded = 0;
     for (const TSearchRec& r : FindFiles(dir, faAnyFile)) {
         if (r.Attr & faDirectory)

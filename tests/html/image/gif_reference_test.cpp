@@ -1,15 +1,16 @@
-// The public GIF test suite (../shared/corpus/gif-reference), compared frame by frame with its
-// expected PNGs. Skipped when the corpus is absent.
+// The public GIF test suite (gif-reference in the optional shared corpus), compared frame by
+// frame with its expected PNGs. Skipped, naming the folder, when the corpus is absent.
 #include <gtest/gtest.h>
 
 #include "html/image/gif_image.h"
 #include "platform/base/files.h"
 #include "test_util.h"
+#include "tests/support/data_paths.h"
 
 TEST(GifReferenceSuite, EveryFrameMatchesTheExpectedPicture) {
-    const std::string dir = CorpusPath("gif-reference/gifs");
+    const std::string dir = folio_test::OptionalCorpus("gif-reference/gifs").string();
     if (dir.empty())
-        GTEST_SKIP() << "gif-reference corpus not present";
+        GTEST_SKIP() << folio_test::CorpusAbsent("gif-reference/gifs");
     int compared = 0;
     for (const TSearchRec& r : FindFiles(dir, faAnyFile)) {
         if (ExtractFileExt(r.Name) != ".gif")

@@ -14,14 +14,6 @@ std::string DataPath(const std::string& name) {
     return std::string(src ? src : ".") + "/tests/data/image/" + name;
 }
 
-std::string CorpusPath(const std::string& sub) {
-    const char* c = std::getenv("FOLIO_CORPUS_DIR");
-    if (!c)
-        return "";
-    std::string p = std::string(c) + "/" + sub;
-    return DirectoryExists(p) ? p : "";
-}
-
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     const std::string bytes = folio_test::ReadFile(path);
     return std::vector<uint8_t>(bytes.begin(), bytes.end());

@@ -8,8 +8,7 @@
 
 #include "platform/graphics/bitmap.h"
 
-std::string DataPath(const std::string& name);  // tests/data/image/NAME
-std::string CorpusPath(const std::string& sub); // "" when the corpus is absent
+std::string DataPath(const std::string& name); // tests/data/image/NAME
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
 struct TPngImage {

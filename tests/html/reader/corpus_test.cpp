@@ -11,6 +11,7 @@
 #include "html/reader/id_name_list.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/string_list.h"
+#include "tests/support/data_paths.h"
 #include "tests/support/files.h"
 
 using folio_test::ReadFile;
@@ -67,18 +68,13 @@ void LexFolder(const fs::path& dir, int minFiles) {
 } // namespace
 
 TEST(LexerCorpus, Html5libTokenizerInputs) {
-    const char* corpus = std::getenv("FOLIO_CORPUS_DIR");
-    const fs::path dir =
-        fs::path(corpus ? corpus : "../shared/corpus") / "fuzz-seeds" / "html-html5lib";
-    if (!fs::is_directory(dir))
-        GTEST_SKIP() << dir << " is not there";
+    const fs::path dir = folio_test::OptionalCorpus("fuzz-seeds/html-html5lib");
+    if (dir.empty())
+        GTEST_SKIP() << folio_test::CorpusAbsent("fuzz-seeds/html-html5lib");
     LexFolder(dir, 1000);
 }
 
+// The hostile inputs kept with the project; they must be there.
 TEST(LexerCorpus, FuzzFindings) {
-    const char* src = std::getenv("FOLIO_SOURCE_DIR");
-    const fs::path dir = fs::path(src ? src : ".") / "tests" / "data" / "reader" / "fuzz";
-    if (!fs::is_directory(dir))
-        GTEST_SKIP() << "no fuzz findings kept";
-    LexFolder(dir, 1);
+    LexFolder(folio_test::ProjectData("reader/fuzz"), 8);
 }
