@@ -4,6 +4,7 @@
 #include "archive/archive_reader.h"
 #include "archive/little_endian.h"
 #include "archive_test_util.h"
+#include "tests/support/data_paths.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -244,12 +245,8 @@ TEST(ArchiveReader, CompressedBlockMustBeOneStreamThatFitsABlock) {
 }
 
 TEST(ArchiveReader, SmallArchivesUnderTestDataReadBack) {
-    const char* src = std::getenv("FOLIO_SOURCE_DIR");
-    const std::string base = std::string(src ? src : ".") + "/tests/data/archive/";
-    if (!FileExists(base + "three-members.arc"))
-        GTEST_SKIP() << "no fixtures at " << base;
     TMemoryStream s;
-    s.LoadFromFile(base + "three-members.arc");
+    s.LoadFromFile(folio_test::ProjectData("archive/three-members.arc").string());
     TArchiveReader r(s);
     ASSERT_EQ(r.Count(), 3);
     EXPECT_EQ(r.ExtractToString(r.IndexOfFileName("hello.txt")), "Hello, folio!\n");
@@ -258,14 +255,14 @@ TEST(ArchiveReader, SmallArchivesUnderTestDataReadBack) {
     EXPECT_EQ(r.Member(0).Name, "/tmp/folio/site/hello.txt");
 
     TMemoryStream raw;
-    raw.LoadFromFile(base + "raw-blocks.arc");
+    raw.LoadFromFile(folio_test::ProjectData("archive/raw-blocks.arc").string());
     TArchiveReader rr(raw);
     ASSERT_EQ(rr.Count(), 2);
     EXPECT_TRUE(rr.Member(0).Blocks[0].Raw);
     EXPECT_EQ(rr.ExtractToString(0).size(), 16384u);
 
     TMemoryStream ids;
-    ids.LoadFromFile(base + "file-list.arc");
+    ids.LoadFromFile(folio_test::ProjectData("archive/file-list.arc").string());
     TArchiveReader ri(ids);
     ASSERT_EQ(ri.Count(), 2);
     EXPECT_EQ(ri.Member(0).Name, "FILE:LIST");

@@ -1,6 +1,7 @@
 // The site book trailer and finding the archive inside a book.
 #include "archive/book_file.h"
 #include "archive_test_util.h"
+#include "tests/support/data_paths.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -39,12 +40,8 @@ TEST(BookFile, TrailerHoldsTheTemplateSize) {
 }
 
 TEST(BookFile, SmallBookUnderTestDataOpens) {
-    const char* src = std::getenv("FOLIO_SOURCE_DIR");
-    const std::string path = std::string(src ? src : ".") + "/tests/data/archive/small.book";
-    if (!FileExists(path))
-        GTEST_SKIP() << "no fixture " << path;
     TMemoryStream s;
-    s.LoadFromFile(path);
+    s.LoadFromFile(folio_test::ProjectData("archive/small.book").string());
     auto r = OpenBookArchive(s);
     EXPECT_EQ(r->StartOffset(), 31); // the little shell script in front
     ASSERT_EQ(r->Count(), 2);
