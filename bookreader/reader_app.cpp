@@ -77,9 +77,12 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
         return kReaderFailed;
     }
 
+    // Showing pages in the window, which asks for the password in a dialog of its own. Every
+    // other mode (each new option too) must leave this false, or it would skip the password.
+    const bool window = !list && !extract && env.ShowBook;
     const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
-    if (!CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store, env.AskPassword,
-                           env.Err)) {
+    if (!window && !CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store,
+                                      env.AskPassword, env.Err)) {
         return kReaderFailed;
     }
 
@@ -106,8 +109,11 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
         std::fprintf(env.Err, "%s: the book has no page \"%s\"\n", program.c_str(), first.c_str());
         return kReaderFailed;
     }
+    if (window)
+        return env.ShowBook(*book, first);
     std::fprintf(env.Err,
-                 "%s: \"%s\" would open at %s, but this build has no page viewer yet.\n"
+                 "%s: \"%s\" opens at %s, but its pages need a display to be shown (is DISPLAY "
+                 "set?).\n"
                  "Use --list to see the book's files or --extract DIR to write them out.\n",
                  program.c_str(), book->Config().Caption.c_str(), first.c_str());
     return kReaderNoViewer;

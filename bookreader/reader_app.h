@@ -7,6 +7,7 @@
 //   Folio3.bin --extract DIR     write the book's files into DIR, all in that one directory
 //   Folio3.bin --help | --version
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct TReaderEnvironment {
     unsigned PasswordIterations = TPasswordStore::kIterations; // cost of a remembered hash
     std::FILE* Out = stdout;
     std::FILE* Err = stderr;
+    // Shows the book's pages in a window from page (already checked to be in the book) and
+    // answers the exit status; it asks for the password itself. Unset (no display, tests) the
+    // reader says it cannot show pages here.
+    std::function<int(const TSiteBook& book, const std::string& page)> ShowBook;
 };
 
 // Exit statuses.
@@ -27,7 +32,7 @@ enum : int {
     kReaderFailed = 1,    // a damaged book, a wrong password, a failed extraction
     kReaderUsage = 2,     // a bad command line
     kReaderNoArchive = 3, // the bare template: no book appended
-    kReaderNoViewer = 4,  // showing pages needs the page viewer, not in this build
+    kReaderNoViewer = 4,  // showing pages needs a display, and there is none
 };
 
 int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment& env);

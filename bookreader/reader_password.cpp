@@ -1,0 +1,106 @@
+#include "bookreader/reader_password.h"
+
+#include "bookreader/password_store.h"
+#include "bookreader/site_book.h"
+#include "platform/base/strings.h"
+#include "platform/graphics/canvas.h"
+
+namespace {
+constexpr int kWidth = 340, kHeight = 150;
+constexpr int kButtonWidth = 80, kButtonHeight = 26;
+} // namespace
+
+TReaderPasswordDialog::TReaderPasswordDialog() {
+    SetCaption("Book password");
+    SetBounds(200, 200, kWidth, kHeight);
+    Prompt.SetParent(this);
+    Prompt.SetBounds(12, 10, kWidth - 24, 50);
+    Prompt.OnPaint = [this](TPaintBox& box, TCanvas& canvas, const TRect&) {
+        canvas.Brush.Style = bsSolid;
+        canvas.Brush.Color = clSilver;
+        canvas.FillRect(Rect(0, 0, box.Width(), box.Height()));
+        canvas.Font.Name = "Arial";
+        canvas.Font.Size = 9;
+        canvas.Font.Color = clBlack;
+        canvas.Brush.Style = bsClear;
+        int y = 2;
+        size_t start = 0;
+        while (start <= message_.size()) {
+            const size_t end = message_.find('\n', start);
+            const std::string line =
+                message_.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            canvas.TextOut(0, y, line);
+            y += canvas.TextHeight("Xg") + 2;
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+    };
+    Answer.SetParent(this);
+    Answer.SetBounds(12, 64, kWidth - 24, 24);
+    Answer.SetPasswordChar('*');
+    Answer.OnKeyDown = [this](TControl&, int& key, TShiftState) {
+        if (key == VK_RETURN) {
+            key = 0;
+            ModalResult = mrOk;
+        } else if (key == VK_ESCAPE) {
+            key = 0;
+            ModalResult = mrCancel;
+        }
+    };
+    OkButton.SetParent(this);
+    OkButton.SetCaption("OK");
+    OkButton.ModalResult = mrOk;
+    OkButton.SetBounds(kWidth - 2 * kButtonWidth - 20, kHeight - kButtonHeight - 12, kButtonWidth,
+                       kButtonHeight);
+    CancelButton.SetParent(this);
+    CancelButton.SetCaption("Cancel");
+    CancelButton.ModalResult = mrCancel;
+    CancelButton.SetBounds(kWidth - kButtonWidth - 12, kHeight - kButtonHeight - 12, kButtonWidth,
+                           kButtonHeight);
+}
+
+std::optional<std::string> TReaderPasswordDialog::Ask(const std::string& message) {
+    message_ = message;
+    Answer.SetText({});
+    Prompt.Invalidate();
+    SetActiveControl(&Answer);
+    // The box takes the keyboard as soon as the dialog shows.
+    OnShow = [this](TControl&) { Answer.SetFocus(); };
+    if (ShowModal() != mrOk)
+        return std::nullopt;
+    return Answer.Text();
+}
+
+TPasswordOutcome CheckPasswordInWindow(const TSiteBook& book, const TPasswordStore* store,
+                                       const TPasswordAsker& ask) {
+    if (!book.HasPassword())
+        return TPasswordOutcome::poOpen;
+    const std::string& password = book.Config().Password;
+    const std::string key = TPasswordStore::BookKey(book.Path());
+    if (store && store->Remembers(key, password))
+        return TPasswordOutcome::poOpen;
+    std::string message = "This book is protected by a password.\nPassword:";
+    for (int tries = kPasswordTries; tries > 0; --tries) {
+        const std::optional<std::string> answer = ask(message);
+        if (!answer)
+            return TPasswordOutcome::poCancelled;
+        // The box holds 8-bit text; the password was most likely typed as UTF-8 on the
+        // builder's side, so both spellings of the answer count.
+        if (*answer == password || ToUtf8(*answer) == password) {
+            if (store)
+                store->Remember(key, password);
+            return TPasswordOutcome::poOpen;
+        }
+        message = tries - 1 == 1
+                      ? "Wrong password. One try left.\nPassword:"
+                      : "Wrong password. " + IntToStr(tries - 1) + " tries left.\nPassword:";
+    }
+    return TPasswordOutcome::poRefused;
+}
+
+TPasswordOutcome AskBookPassword(const TSiteBook& book, const TPasswordStore* store) {
+    TReaderPasswordDialog dialog;
+    return CheckPasswordInWindow(book, store,
+                                 [&](const std::string& message) { return dialog.Ask(message); });
+}

@@ -1,0 +1,400 @@
+#include "bookreader/reader_window.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "bookreader/password_store.h"
+#include "bookreader/reader_app.h"
+#include "bookreader/reader_password.h"
+#include "bookreader/reader_zoom.h"
+#include "bookreader/site_book.h"
+#include "html/image/ico_reader.h"
+#include "platform/base/files.h"
+#include "platform/base/strings.h"
+#include "platform/gui/application.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/launcher.h"
+
+namespace {
+
+constexpr int kToolBarHeight = 36;
+constexpr int kResultsHeight = 150;
+constexpr int kSearchSliceMs = 40; // index building per timer tick; the window stays lively
+constexpr uint32_t kSearchTickMs = 1;
+
+// Every failure reaches the reader twice: a book started from a file manager has no terminal,
+// and one started from a terminal may be scripted.
+void ReportError(const std::string& program, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", program.c_str(), text.c_str());
+    std::fflush(stderr);
+    Dialogs().ShowMessage(text, TMsgKind::Error);
+}
+
+} // namespace
+
+TReaderWindow::TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironment& env)
+    : book_(book), env_(env), states_(env.StateDir), pages_(book), sound_(pages_),
+      home_(book.HomePageName()) {
+    const std::string& caption = book.Config().Caption;
+    SetCaption(caption.empty() ? ExtractFileName(book.Path()) : caption);
+    SetBounds(40, 30, 760, 540);
+
+    ToolBar.SetParent(this);
+    ToolBar.SetAlign(TAlign::alTop);
+    ToolBar.SetHeight(kToolBarHeight);
+    ToolBar.SetBevels(TBevelCut::bvNone, TBevelCut::bvRaised, 4);
+    const struct {
+        TButton& Button;
+        const char* Caption;
+        int Width;
+        TAlign Align;
+    } buttons[] = {{BackButton, "< Back", 80, TAlign::alLeft},
+                   {HomeButton, "Home", 70, TAlign::alLeft},
+                   {ForwardButton, "Forward >", 90, TAlign::alLeft},
+                   {SearchButton, "Search", 80, TAlign::alRight}};
+    for (const auto& b : buttons) {
+        b.Button.SetParent(&ToolBar);
+        b.Button.SetCaption(b.Caption);
+        b.Button.SetWidth(b.Width);
+        b.Button.SetAlign(b.Align);
+    }
+    BackButton.OnClick = [this](TControl&) { GoBack(); };
+    HomeButton.OnClick = [this](TControl&) { GoHome(); };
+    ForwardButton.OnClick = [this](TControl&) { GoForward(); };
+    SearchButton.OnClick = [this](TControl&) { StartSearch(SearchEdit.Text()); };
+    SearchEdit.SetParent(&ToolBar);
+    SearchEdit.SetWidth(220);
+    SearchEdit.SetAlign(TAlign::alRight);
+    SearchEdit.OnKeyDown = [this](TControl&, int& key, TShiftState) {
+        if (key == VK_RETURN) {
+            key = 0;
+            StartSearch(SearchEdit.Text());
+        }
+    };
+
+    Results.SetParent(this);
+    Results.SetAlign(TAlign::alBottom);
+    Results.SetHeight(kResultsHeight);
+    Results.SetExtendedSelect(false);
+    Results.SetVisible(false);
+    Results.OnClick = [this](TControl&) { OpenHit(Results.ItemIndex() - 1); };
+
+    ViewerPanel.SetParent(this);
+    ViewerPanel.SetAlign(TAlign::alClient);
+    ViewerPanel.SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+    viewer.SetParent(&ViewerPanel);
+    viewer.SetAlign(TAlign::alClient);
+    viewer.SetDefBackground(clWhite);
+    viewer.SetHistoryMaxCount(50);
+    viewer.SetfvOptions({fvMetaRefresh, fvPrintTableBackground});
+    pages_.Attach(viewer);
+    viewer.OnHotSpotTargetClick = [this](TObject*, const std::string& target,
+                                         const std::string& url,
+                                         bool& handled) { LinkClick(target, url, handled); };
+    viewer.OnSoundRequest = [this](TObject* sender, const std::string& src, int32_t loop,
+                                   bool terminate) {
+        sound_.SoundRequest(sender, src, loop, terminate);
+    };
+    viewer.OnHistoryChange = [this](TObject*) { UpdateButtons(); };
+    viewer.OnProcessing = [this](TObject*, bool on) {
+        if (!on)
+            UpdateButtons();
+    };
+
+    searchTimer_.SetEnabled(false);
+    searchTimer_.SetInterval(kSearchTickMs);
+    searchTimer_.OnTimer = [this](TTimer&) { SearchTick(); };
+
+    OnShortcut = [this](TWindow&, int& key, TShiftState shift) { Shortcut(key, shift); };
+    OnClose = [this](TControl&, TCloseAction&) { SaveState(); };
+
+    const TReaderState state = states_.Load(StateKey());
+    RestorePlacement(state);
+    if (state.FontSize > 0)
+        viewer.SetDefFontSize(state.FontSize);
+    LoadIcon();
+    UpdateButtons();
+}
+
+TReaderWindow::~TReaderWindow() {
+    SaveState();
+    searchTimer_.SetEnabled(false);
+    Hide();
+    sound_.Stop();
+}
+
+std::string TReaderWindow::StateKey() const {
+    return TPasswordStore::BookKey(book_.Path());
+}
+
+template <class F> void TReaderWindow::Guard(F&& f) {
+    Application().Protect(std::forward<F>(f));
+    UpdateButtons();
+}
+
+void TReaderWindow::OpenFirstPage(const std::string& page) {
+    std::string first = page;
+    if (first.empty()) {
+        const std::string last = states_.Load(StateKey()).LastPage;
+        const std::string lastName = last.substr(0, last.find('#'));
+        if (!lastName.empty() && pages_.Find(lastName) >= 0)
+            first = last;
+    }
+    if (first.empty())
+        first = home_;
+    Guard([&] { viewer.Load(first); });
+}
+
+void TReaderWindow::GoBack() {
+    Guard([&] { viewer.GoBack(); });
+}
+
+void TReaderWindow::GoForward() {
+    Guard([&] { viewer.GoFwd(); });
+}
+
+void TReaderWindow::GoHome() {
+    Guard([&] { viewer.Load(home_); });
+}
+
+void TReaderWindow::ReloadPage() {
+    Guard([&] { viewer.Reload(); });
+}
+
+void TReaderWindow::Zoom(int direction) {
+    const int32_t size = direction == 0 ? kDefaultZoom : ZoomStep(viewer.DefFontSize(), direction);
+    if (size == viewer.DefFontSize())
+        return;
+    Guard([&] { ApplyZoom(viewer, size); });
+}
+
+void TReaderWindow::CopySelection() {
+    for (THTMLViewer* v : viewer.Viewers())
+        if (v->SelLength() > 0) {
+            v->CopyToClipboard();
+            return;
+        }
+}
+
+void TReaderWindow::UpdateButtons() {
+    BackButton.SetEnabled(viewer.BackButtonEnabled());
+    ForwardButton.SetEnabled(viewer.FwdButtonEnabled());
+}
+
+void TReaderWindow::Shortcut(int& key, TShiftState shift) {
+    const TShiftState mods = shift & (ssCtrl | ssAlt | ssShift);
+    const bool ctrl = mods == ssCtrl || mods == (ssCtrl | ssShift);
+    const bool alt = mods == ssAlt;
+    bool taken = true;
+    if (alt && key == VK_LEFT)
+        GoBack();
+    else if (alt && key == VK_RIGHT)
+        GoForward();
+    else if (alt && key == VK_HOME)
+        GoHome();
+    else if (mods == 0 && key == VK_F5)
+        ReloadPage();
+    else if (ctrl && (key == VK_OEM_PLUS || key == VK_ADD))
+        Zoom(1);
+    else if (ctrl && (key == VK_OEM_MINUS || key == VK_SUBTRACT))
+        Zoom(-1);
+    else if (ctrl && key == '0')
+        Zoom(0);
+    else if (ctrl && key == 'F')
+        SearchEdit.SetFocus();
+    else if (ctrl && key == 'Q')
+        Close();
+    else if (ctrl && key == 'C' && ActiveControl() != &SearchEdit)
+        CopySelection(); // in the search box the box copies its own text
+    else
+        taken = false;
+    if (taken)
+        key = 0;
+}
+
+void TReaderWindow::LinkClick(const std::string&, const std::string& url, bool& handled) {
+    if (!IsOutsideLink(url))
+        return;
+    ShellOpen(Trim(url));
+    handled = true;
+}
+
+// ---- search ----
+
+void TReaderWindow::StartSearch(const std::string& query) {
+    const std::string utf8 = ToUtf8(Trim(query));
+    if (utf8.empty())
+        return;
+    pendingQuery_ = utf8;
+    if (!search_)
+        search_ = std::make_unique<TBookSearch>(book_);
+    if (search_->Ready()) {
+        SearchTick();
+        return;
+    }
+    Results.SetItems({"Reading the book for the search..."});
+    Results.SetVisible(true);
+    searchTimer_.SetEnabled(true);
+}
+
+void TReaderWindow::SearchTick() {
+    if (!search_ || pendingQuery_.empty()) {
+        searchTimer_.SetEnabled(false);
+        return;
+    }
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSearchSliceMs);
+    bool ready = search_->Ready();
+    while (!ready && std::chrono::steady_clock::now() < until)
+        ready = search_->Step(4);
+    if (!ready) {
+        Results.SetItems({"Reading the book for the search: " + IntToStr(search_->PagesDone()) +
+                          " of " + IntToStr(search_->PagesTotal()) + " pages..."});
+        return;
+    }
+    searchTimer_.SetEnabled(false);
+    result_ = search_->Search(pendingQuery_);
+    ShowResults();
+    pendingQuery_.clear();
+}
+
+void TReaderWindow::ShowResults() {
+    std::vector<std::string> items;
+    const std::string quoted = "\"" + FromUtf8(pendingQuery_) + "\"";
+    if (result_.Total == 0)
+        items.push_back("No page holds " + quoted + ".");
+    else if (result_.Total == 1)
+        items.push_back("1 hit for " + quoted + ":");
+    else if (result_.Hits.size() < result_.Total)
+        items.push_back(IntToStr(static_cast<int64_t>(result_.Total)) + " hits for " + quoted +
+                        "; the first " + IntToStr(static_cast<int64_t>(result_.Hits.size())) +
+                        " are listed:");
+    else
+        items.push_back(IntToStr(static_cast<int64_t>(result_.Total)) + " hits for " + quoted +
+                        ":");
+    for (const TBookSearchHit& hit : result_.Hits)
+        items.push_back(FromUtf8(hit.Title + "  -  " + hit.Context));
+    Results.SetItems(std::move(items));
+    Results.SetVisible(true);
+}
+
+void TReaderWindow::OpenHit(int i) {
+    if (i < 0 || static_cast<size_t>(i) >= result_.Hits.size())
+        return;
+    const TBookSearchHit hit = result_.Hits[static_cast<size_t>(i)];
+    Guard([&] {
+        if (!SameText(viewer.CurrentFile(), hit.Page) || viewer.Viewers().size() != 1)
+            viewer.Load(hit.Page);
+        THTMLViewer* v = viewer.ActiveViewer();
+        if (!v)
+            return;
+        v->SetSelection(hit.TextStart, hit.TextEnd);
+        // The hit's line comes a third of the way down, with some of what leads to it above.
+        int32_t y = 0;
+        if (CharacterY(*v, hit.TextStart, y))
+            v->SetPixelPosition(y - v->PaintPanel().Height() / 3);
+    });
+}
+
+// ---- what is remembered ----
+
+void TReaderWindow::SaveState() {
+    if (saved_)
+        return;
+    saved_ = true;
+    TReaderState state = states_.Load(StateKey());
+    const std::string page = viewer.CurrentFile();
+    if (!page.empty() && pages_.Find(page) >= 0)
+        state.LastPage = page;
+    const TRect r = NormalBounds();
+    state.Placement = {r.Left, r.Top, r.Width(), r.Height(),
+                       WindowState() == TWindowState::wsMaximized};
+    state.HasPlacement = state.Placement.Valid();
+    state.FontSize = viewer.DefFontSize();
+    if (!states_.Directory().empty() && !states_.Save(StateKey(), state))
+        std::fprintf(stderr, "%s: could not remember the page shown in %s\n",
+                     ExtractFileName(book_.Path()).c_str(), states_.Directory().c_str());
+}
+
+void TReaderWindow::RestorePlacement(const TReaderState& state) {
+    if (!state.HasPlacement || !state.Placement.Valid())
+        return;
+    const TWindowPlacement& p = state.Placement;
+    SetNormalBounds(Bounds(p.Left, p.Top, p.Width, p.Height));
+    if (p.Maximized)
+        SetWindowState(TWindowState::wsMaximized);
+}
+
+void TReaderWindow::LoadIcon() {
+    const std::string name = ExtractFileName(book_.Config().IconFile);
+    if (name.empty())
+        return;
+    try {
+        const auto bytes = pages_.Fetch(name);
+        if (!bytes)
+            return;
+        const TIconImage icon =
+            ReadIco(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
+        if (icon.Empty())
+            return;
+        // The window's icon has no transparency: see-through pixels take the tool bar's grey.
+        auto bitmap = std::make_shared<TBitmap>(icon.Width, icon.Height, pf24bit);
+        const TColor back = clSilver;
+        for (int y = 0; y < icon.Height; ++y)
+            for (int x = 0; x < icon.Width; ++x) {
+                const uint8_t* p =
+                    &icon.Rgba[(static_cast<size_t>(y) * static_cast<size_t>(icon.Width) +
+                                static_cast<size_t>(x)) *
+                               4];
+                auto mix = [&](int c, int b) { return (c * p[3] + b * (255 - p[3]) + 127) / 255; };
+                bitmap->SetPixel(x, y,
+                                 RGB(mix(p[0], GetRValue(back)), mix(p[1], GetGValue(back)),
+                                     mix(p[2], GetBValue(back))));
+            }
+        SetIcon(bitmap);
+    } catch (const std::exception& e) {
+        // A damaged icon costs the book its icon, nothing more.
+        std::fprintf(stderr, "%s: the book's icon cannot be read: %s\n",
+                     ExtractFileName(book_.Path()).c_str(), e.what());
+    }
+}
+
+// ---- the program ----
+
+int RunReaderWindow(const TSiteBook& book, const std::string& page,
+                    const TReaderWindowEnvironment& env) {
+    TApplication& app = Application();
+    const std::string program = ExtractFileName(book.Path());
+    app.Title = book.Config().Caption.empty() ? program : book.Config().Caption;
+    auto previousHandler = app.OnException;
+    app.OnException = [program](TApplication&, const std::exception& e) {
+        ReportError(program, e.what());
+    };
+    struct TRestore {
+        TApplication& App;
+        std::function<void(TApplication&, const std::exception&)> Handler;
+        ~TRestore() { App.OnException = std::move(Handler); }
+    } restore{app, std::move(previousHandler)};
+
+    const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
+    switch (AskBookPassword(book, env.PasswordFile.empty() ? nullptr : &store)) {
+    case TPasswordOutcome::poOpen:
+        break;
+    case TPasswordOutcome::poCancelled:
+        std::fprintf(stderr, "%s: no password was given; the book stays closed.\n",
+                     program.c_str());
+        return kReaderFailed;
+    case TPasswordOutcome::poRefused:
+        ReportError(program, "Wrong password, " + IntToStr(kPasswordTries) +
+                                 " times. The book stays closed.");
+        return kReaderFailed;
+    }
+
+    TReaderWindow window(book, env);
+    app.MainForm = &window;
+    window.Show();
+    window.OpenFirstPage(page);
+    app.Run();
+    app.MainForm = nullptr;
+    app.ClearTerminated();
+    return kReaderOk;
+}

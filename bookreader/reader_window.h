@@ -1,0 +1,110 @@
+#pragma once
+// The site book's window: the book's caption as title and its packed icon, a tool bar with
+// Back, Home and Forward (greyed when there is nowhere to go) and a search box, a frame viewer
+// that gets every page, style sheet and picture from the archive, and the list of search hits.
+// Web and mail links go to the desktop's programs, background sounds to its player. The page
+// shown last, the window's placement and the zoom are remembered per book.
+//
+// Keys: Alt+Left, Alt+Right and Alt+Home move through the history; F5 reads the page again;
+// Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom; Ctrl+F goes to the search box; Ctrl+C copies the
+// selected text; Ctrl+Q ends the reader.
+//
+// Nothing here sees the toolkit: the window and its controls get their widgets when shown.
+#include <memory>
+#include <string>
+
+#include "bookreader/background_sound.h"
+#include "bookreader/book_page_source.h"
+#include "bookreader/book_search.h"
+#include "bookreader/reader_state.h"
+#include "html/view/frame_viewer.h"
+#include "platform/gui/buttons.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/list_box.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/timer.h"
+#include "platform/gui/window.h"
+
+class TSiteBook;
+
+struct TReaderWindowEnvironment {
+    std::string PasswordFile; // the password store; empty: remember nothing
+    unsigned PasswordIterations = 20000;
+    std::string StateDir; // where the last page, placement and zoom are kept; empty: nowhere
+};
+
+class TReaderWindow final : public TWindow {
+public:
+    // The book must outlive the window.
+    TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironment& env);
+    ~TReaderWindow() override;
+
+    // The first page: page when given, else the page shown last time (when the book still has
+    // it), else the home page. An error is reported and the window stays.
+    void OpenFirstPage(const std::string& page);
+
+    // ---- the commands of the buttons and keys ----
+    void GoBack();
+    void GoHome();
+    void GoForward();
+    void ReloadPage();
+    // One zoom step up (direction > 0), down (< 0), or back to the default size (0).
+    void Zoom(int direction);
+    int32_t ZoomSize() const { return viewer.DefFontSize(); }
+    // Copies the selection of the frame that has it.
+    void CopySelection();
+    // Starts a search for query (8-bit text, as the box holds it); the hits arrive in the list
+    // once the index is built (in steps from the loop, so the window stays responsive).
+    void StartSearch(const std::string& query);
+    bool Searching() const { return !pendingQuery_.empty(); }
+    const TBookSearchResult& SearchResult() const { return result_; }
+    // Loads the page of hit i of the last search, selects the words and scrolls to them.
+    void OpenHit(int i);
+    // Saves the last page, the placement and the zoom; runs once (the destructor calls it too).
+    void SaveState();
+
+    TFrameViewer& Viewer() { return viewer; }
+    TBookPageSource& Pages() { return pages_; }
+    TBackgroundSound& Sound() { return sound_; }
+    const std::string& HomePage() const { return home_; }
+    std::string StateKey() const;
+
+    TPanel ToolBar;
+    TButton BackButton;
+    TButton HomeButton;
+    TButton ForwardButton;
+    TEdit SearchEdit;
+    TButton SearchButton;
+    TListBox Results;
+    TPanel ViewerPanel;
+    TFrameViewer viewer;
+
+private:
+    void UpdateButtons();
+    void Shortcut(int& key, TShiftState shift);
+    void LinkClick(const std::string& target, const std::string& url, bool& handled);
+    void SearchTick();
+    void ShowResults();
+    void LoadIcon();
+    void RestorePlacement(const TReaderState& state);
+    // Runs a command that may fail; a failure is reported and the window stays.
+    template <class F> void Guard(F&& f);
+
+    const TSiteBook& book_;
+    TReaderWindowEnvironment env_;
+    TReaderStateStore states_;
+    TBookPageSource pages_;
+    TBackgroundSound sound_;
+    std::string home_;
+    std::unique_ptr<TBookSearch> search_;
+    TTimer searchTimer_;
+    std::string pendingQuery_; // UTF-8; waits for the index
+    TBookSearchResult result_;
+    bool saved_ = false;
+};
+
+// Shows the book until its window is closed: asks for the password first when the book has
+// one. The GUI toolkit must be up. Errors are shown in a dialog and on standard error. Returns
+// the program's exit status.
+int RunReaderWindow(const TSiteBook& book, const std::string& page,
+                    const TReaderWindowEnvironment& env);

@@ -1,0 +1,507 @@
+// The reader's window in a real X server: a book with frames, pictures, a style sheet and
+// links is built in the test and shown; Back, Home and Forward, the keys, zoom, search, the
+// password dialog and the remembered page; the real Folio3.bin opens a built book. Skipped when
+// Xvfb or xdotool is missing.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "bookreader/password_store.h"
+#include "bookreader/reader_app.h"
+#include "bookreader/reader_password.h"
+#include "bookreader/reader_window.h"
+#include "bookreader/reader_zoom.h"
+#include "bookreader/site_book.h"
+#include "platform/graphics/canvas.h"
+#include "platform/gui/clipboard.h"
+#include "platform/gui/launcher.h"
+#include "platform/gui/scripted_dialogs.h"
+#include "tests/bookreader/archive_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/fonts_env.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/xvfb_session.h"
+
+namespace fs = std::filesystem;
+using xvfb::PumpUntil;
+using xvfb::Xdotool;
+
+namespace {
+
+xvfb::TSession* session = nullptr;
+
+// One X server for the whole program: FLTK keeps its display connection to the end.
+class TXvfbEnvironment : public testing::Environment {
+public:
+    void SetUp() override { session = new xvfb::TSession(); }
+    void TearDown() override {
+        delete session;
+        session = nullptr;
+    }
+};
+[[maybe_unused]] testing::Environment* const xvfbEnvironment =
+    testing::AddGlobalTestEnvironment(new TXvfbEnvironment);
+
+std::string Le(uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i)
+        s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+// A 16 x 16 BMP of four coloured squares.
+std::string Bmp() {
+    std::string pixels;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            pixels += (x < 8) == (y < 8) ? std::string("\x20\x40\xD0", 3) : "\x30\xC0\x30";
+    return "BM" + Le(54 + 768, 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) + Le(16, 4) + Le(16, 4) +
+           Le(1, 2) + Le(24, 2) + Le(0, 24) + pixels;
+}
+
+// A 32 x 32 icon, 24 bits, all opaque.
+std::string Ico() {
+    std::string image = Le(40, 4) + Le(32, 4) + Le(64, 4) + Le(1, 2) + Le(24, 2) + Le(0, 24);
+    for (int i = 0; i < 32 * 32; ++i)
+        image += "\x10\x80\xF0";
+    image += std::string(32 * 4, '\0'); // the AND mask: every pixel shows
+    return Le(0, 2) + Le(1, 2) + Le(1, 2) + std::string("\x20\x20\x00\x00", 4) + Le(1, 2) +
+           Le(24, 2) + Le(static_cast<uint32_t>(image.size()), 4) + Le(22, 4) + image;
+}
+
+std::string LongText() {
+    std::string text;
+    for (int i = 1; i <= 60; ++i)
+        text += "<p>Paragraph " + std::to_string(i) +
+                " of the garden notes: the beds are dug, the seeds are sown and the paths are "
+                "raked before the rain comes in from the west.</p>\n";
+    return text;
+}
+
+// The archive of the test book; the template bytes in front vary.
+TArchiveBytes GardenArchive(const std::string& password = "") {
+    TArchiveBytes a;
+    a.Member("/site/index.html",
+             "<html><head><title>Garden home</title><link rel=stylesheet href=style.css></head>"
+             "<body><h1>The garden book</h1><p><img src=\"pics/square.bmp\" width=32 height=32> "
+             "<a href=\"page2.html\">Second page</a> | <a href=\"frames.html\">Frames</a> | "
+             "<a href=\"missing.html\">Missing</a> | <a href=\"http://example.org/\">Web</a> | "
+             "<a href=\"mailto:gardener@example.org\">Mail</a></p>" +
+                 LongText() + "</body></html>")
+        .Member("/site/style.css", "h1 { color: #206020 } p { color: #202060 }")
+        .Member("/site/page2.html",
+                "<html><head><title>Second</title></head><body><h1>Second page</h1>"
+                "<p>The compost heap warms in spring.</p><a href=index.html>Home</a></body></html>")
+        .Member("/site/frames.html", "<html><head><title>Framed</title></head>"
+                                     "<frameset cols=\"35%,*\"><frame src=left.html name=left>"
+                                     "<frame src=right.html name=right></frameset></html>")
+        .Member("/site/left.html", "<body><p>Left frame <a href=page2.html target=right>two</a>"
+                                   "</p></body>")
+        .Member("/site/right.html", "<body><p>Right frame, with a picture</p>"
+                                    "<img src=square.bmp></body>")
+        .Member("/site/pics/square.bmp", Bmp())
+        .Member("/site/garden.ico", Ico())
+        .Member("/builder/folioauthor.html",
+                "homepage=/site/index.html\r\ncaption=Garden book\r\npassword=" + password +
+                    "\r\niconfile=/site/garden.ico\r\n")
+        .End();
+    return a;
+}
+
+std::vector<std::string> MessageTexts(const TScriptedDialogs& d) {
+    std::vector<std::string> out;
+    for (const auto& m : d.Messages())
+        out.push_back(m.Text);
+    return out;
+}
+
+class ReaderWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!session || !session->Up())
+            GTEST_SKIP() << "no Xvfb with xdotool";
+        env.StateDir = tmp.Path() + "/state/folio3";
+        env.PasswordFile = tmp.Path() + "/state/folio3/passwords";
+        env.PasswordIterations = 50;
+        WriteBook(GardenArchive());
+    }
+    void TearDown() override {
+        Close();
+        Application().ProcessMessages();
+    }
+    void WriteBook(const TArchiveBytes& archive) {
+        folio_test::WriteFile(bookPath, archive.Book("TEMPLATE-BYTES"));
+        book = std::make_unique<TSiteBook>(bookPath);
+    }
+    // Opens the window and waits until it shows its first page.
+    void Open(const std::string& page = {}) {
+        window = std::make_unique<TReaderWindow>(*book, env);
+        window->Show();
+        ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Garden book$"}))
+            << "the window was not mapped";
+        window->OpenFirstPage(page);
+        PumpUntil([] { return false; }, 100); // the first paint
+    }
+    void Close() {
+        if (window)
+            window->Hide();
+        window.reset();
+    }
+    THTMLViewer& Active() { return *window->Viewer().ActiveViewer(); }
+    std::string Shown() { return window->Viewer().CurrentFile(); }
+    // A link followed as a click on it is: through the frame viewer's link handling.
+    void Follow(const std::string& url) {
+        window->Viewer().HotSpotClick(window->Viewer().ActiveViewer(), url, {});
+    }
+    // Keys go to the window under the pointer (there is no window manager).
+    bool Keys(std::vector<std::string> keys) {
+        // No --sync: it waits for a move that never comes when the pointer is there already.
+        const TPoint p = xvfb::ScreenCentre(window->ViewerPanel);
+        keys.insert(keys.begin(), {"mousemove", std::to_string(p.X), std::to_string(p.Y), "key"});
+        return Xdotool(keys);
+    }
+    bool Screenshot(const std::string& name, TCanvas& shot) {
+        PumpUntil([] { return false; }, 150); // let the last expose events paint
+        return folio_test::SaveScreenshot(*window, folio_test::ScreensDir() + "/" + name, shot);
+    }
+
+    folio_test::TempDir tmp;
+    std::string bookPath = tmp.Path() + "/garden";
+    std::unique_ptr<TSiteBook> book;
+    TReaderWindowEnvironment env;
+    TScriptedDialogs dialogs;
+    TDialogProviderScope scope{dialogs};
+    std::unique_ptr<TReaderWindow> window;
+};
+
+TEST_F(ReaderWindowTest, ShowsTheHomePageWithTheBooksTitleAndIcon) {
+    Open();
+    EXPECT_EQ(window->Caption(), "Garden book");
+    ASSERT_NE(window->Icon(), nullptr);
+    EXPECT_EQ(window->Icon()->Width(), 32);
+    EXPECT_EQ(window->Icon()->GetPixel(5, 5), RGB(0xF0, 0x80, 0x10));
+    EXPECT_EQ(Shown(), "index.html");
+    EXPECT_EQ(window->Viewer().DocumentTitle(), "Garden home");
+    EXPECT_EQ(window->Viewer().HistoryMaxCount(), 50);
+    EXPECT_FALSE(window->BackButton.Enabled());
+    EXPECT_FALSE(window->ForwardButton.Enabled());
+    EXPECT_TRUE(window->HomeButton.Enabled());
+    EXPECT_FALSE(window->Results.Visible());
+
+    TCanvas shot(window->Width(), window->Height());
+    ASSERT_TRUE(Screenshot("reader-home.png", shot));
+    int white = 0, heading = 0, picture = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x) {
+            const TColor c = shot.GetPixel(x, y);
+            white += c == clWhite;
+            heading += c == RGB(0x20, 0x60, 0x20); // the style sheet's colour for H1
+            picture += c == RGB(0xD0, 0x40, 0x20); // the picture's blue-red square
+        }
+    EXPECT_GT(white, shot.Width() * shot.Height() / 3) << "the page is not on the screen";
+    EXPECT_GT(heading, 50) << "the style sheet did not reach the heading";
+    EXPECT_GT(picture, 50) << "the picture in pics/ was not served";
+}
+
+TEST_F(ReaderWindowTest, BackHomeAndForwardMoveThroughTheHistory) {
+    Open();
+    Follow("page2.html");
+    EXPECT_EQ(Shown(), "page2.html");
+    EXPECT_TRUE(window->BackButton.Enabled());
+    EXPECT_FALSE(window->ForwardButton.Enabled());
+
+    ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(window->BackButton)));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "index.html"; })) << Shown();
+    EXPECT_FALSE(window->BackButton.Enabled());
+    EXPECT_TRUE(window->ForwardButton.Enabled());
+
+    ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(window->ForwardButton)));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "page2.html"; })) << Shown();
+
+    ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(window->HomeButton)));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "index.html"; })) << Shown();
+    EXPECT_TRUE(window->BackButton.Enabled());
+
+    // The same moves from the keyboard.
+    ASSERT_TRUE(Keys({"alt+Left"}));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "page2.html"; })) << Shown();
+    ASSERT_TRUE(Keys({"alt+Right"}));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "index.html"; })) << Shown();
+    Follow("page2.html");
+    ASSERT_TRUE(Keys({"alt+Home"}));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "index.html"; })) << Shown();
+    EXPECT_TRUE(MessageTexts(dialogs).empty());
+}
+
+TEST_F(ReaderWindowTest, AFrameSetShowsEachFrameFromTheBook) {
+    Open("frames.html");
+    EXPECT_EQ(Shown(), "frames.html");
+    const std::vector<THTMLViewer*> frames = window->Viewer().Viewers();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0]->CurrentFile(), "left.html");
+    EXPECT_EQ(frames[1]->CurrentFile(), "right.html");
+    // A link aimed at the other frame loads there; Back brings the frame's page back.
+    window->Viewer().HotSpotClick(frames[0], "page2.html", "right");
+    EXPECT_EQ(window->Viewer().Viewers()[1]->CurrentFile(), "page2.html");
+    EXPECT_TRUE(window->BackButton.Enabled());
+    window->GoBack();
+    EXPECT_EQ(window->Viewer().Viewers()[1]->CurrentFile(), "right.html");
+    TCanvas shot(window->Width(), window->Height());
+    ASSERT_TRUE(Screenshot("reader-frames.png", shot));
+    int picture = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = shot.Width() / 3; x < shot.Width(); ++x)
+            picture += shot.GetPixel(x, y) == RGB(0x30, 0xC0, 0x30);
+    EXPECT_GT(picture, 30) << "the right frame's picture is not on the screen";
+    EXPECT_TRUE(MessageTexts(dialogs).empty());
+}
+
+TEST_F(ReaderWindowTest, ALinkToAMissingPageShowsTheViewersMessage) {
+    Open();
+    Follow("missing.html");
+    EXPECT_EQ(Shown(), "index.html"); // the page stays
+    EXPECT_EQ(MessageTexts(dialogs), std::vector<std::string>{"Can't locate file: missing.html"});
+    EXPECT_TRUE(window->Shown());
+    Follow("page2.html"); // and the window goes on working
+    EXPECT_EQ(Shown(), "page2.html");
+}
+
+TEST_F(ReaderWindowTest, WebAndMailLinksGoToTheDesktop) {
+    std::vector<std::string> launched;
+    const TLaunchHook previous =
+        SetLaunchHook([&](const std::string& target) { launched.push_back(target); });
+    Open();
+    Follow("http://example.org/");
+    Follow("mailto:gardener@example.org");
+    SetLaunchHook(previous);
+    EXPECT_EQ(launched,
+              (std::vector<std::string>{"http://example.org/", "mailto:gardener@example.org"}));
+    EXPECT_EQ(Shown(), "index.html");
+    EXPECT_TRUE(MessageTexts(dialogs).empty());
+}
+
+TEST_F(ReaderWindowTest, ZoomKeepsTheSameTextAtTheTop) {
+    Open();
+    THTMLViewer* v = &Active();
+    v->SetPixelPosition(v->DocHeight() / 2);
+    const TTopText before = TopText(*v);
+    ASSERT_GE(before.Index, 0);
+    const int32_t oldY = v->PixelPosition();
+
+    ASSERT_TRUE(Keys({"ctrl+equal"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->ZoomSize() == 14; })) << window->ZoomSize();
+    v = &Active();
+    int32_t y = 0;
+    ASSERT_TRUE(CharacterY(*v, before.Index, y));
+    // Larger type moved the text far down the page; the window followed it.
+    EXPECT_GT(y, oldY + 100);
+    EXPECT_NEAR(y - v->PixelPosition(), before.Offset, 2);
+
+    ASSERT_TRUE(Keys({"ctrl+minus", "ctrl+minus"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->ZoomSize() == 11; })) << window->ZoomSize();
+    v = &Active();
+    ASSERT_TRUE(CharacterY(*v, before.Index, y));
+    EXPECT_NEAR(y - v->PixelPosition(), before.Offset, 2);
+    TCanvas shot(window->Width(), window->Height());
+    EXPECT_TRUE(Screenshot("reader-zoomed.png", shot));
+    ASSERT_TRUE(Keys({"ctrl+0"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->ZoomSize() == kDefaultZoom; }));
+}
+
+TEST_F(ReaderWindowTest, ReloadCopyAndTheSearchBoxKeys) {
+    Open();
+    THTMLViewer& v = Active();
+    v.SetSelection(0, 15);
+    ASSERT_TRUE(Keys({"ctrl+c"}));
+    // The heading, with the line break that ends its block.
+    ASSERT_TRUE(PumpUntil([] { return ClipboardText().rfind("The garden book", 0) == 0; }))
+        << ClipboardText();
+    ASSERT_TRUE(Keys({"F5"}));
+    ASSERT_TRUE(PumpUntil([&] { return Active().SelLength() == 0; })); // read again
+    EXPECT_EQ(Shown(), "index.html");
+    ASSERT_TRUE(Keys({"ctrl+f"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->SearchEdit.Focused(); }));
+}
+
+TEST_F(ReaderWindowTest, SearchListsHitsAndOpensThemSelected) {
+    Open();
+    window->SearchEdit.SetText("compost");
+    ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(window->SearchButton)));
+    ASSERT_TRUE(PumpUntil([&] { return window->Results.Visible() && !window->Searching(); }));
+    ASSERT_EQ(window->SearchResult().Hits.size(), 1u);
+    ASSERT_EQ(window->Results.Count(), 2);
+    EXPECT_EQ(window->Results.Items()[0], "1 hit for \"compost\":");
+    EXPECT_NE(window->Results.Items()[1].find("compost heap"), std::string::npos);
+    TCanvas shot(window->Width(), window->Height());
+    EXPECT_TRUE(Screenshot("reader-search.png", shot));
+    window->Results.ClickItem(1);
+    EXPECT_EQ(Shown(), "page2.html");
+    EXPECT_EQ(Active().SelText(), "compost");
+
+    // A word on a long page: the hit is scrolled into view.
+    window->StartSearch("Paragraph 55");
+    ASSERT_TRUE(PumpUntil([&] { return !window->Searching(); }));
+    ASSERT_EQ(window->SearchResult().Hits.size(), 1u);
+    window->OpenHit(0);
+    EXPECT_EQ(Shown(), "index.html");
+    EXPECT_EQ(Active().SelText(), "Paragraph 55");
+    int32_t y = 0;
+    ASSERT_TRUE(CharacterY(Active(), Active().SelStart(), y));
+    EXPECT_GE(y, Active().PixelPosition());
+    EXPECT_LT(y, Active().PixelPosition() + Active().PaintPanel().Height());
+}
+
+TEST_F(ReaderWindowTest, TheLastPagePlacementAndZoomComeBackOnTheNextStart) {
+    Open();
+    Follow("page2.html");
+    window->Zoom(1);
+    window->SetBounds(60, 50, 640, 480);
+    Close(); // saves
+
+    Open();
+    EXPECT_EQ(Shown(), "page2.html");
+    EXPECT_EQ(window->ZoomSize(), 14);
+    EXPECT_EQ(window->BoundsRect(), Bounds(60, 50, 640, 480));
+    Close();
+    // A page named on the command line opens first.
+    Open("frames.html");
+    EXPECT_EQ(Shown(), "frames.html");
+}
+
+TEST_F(ReaderWindowTest, ABackgroundSoundStopsAtTheNextPage) {
+    TArchiveBytes a;
+    a.Member("/s/index.html", "<bgsound src=tune.wav loop=2><p>Music</p><a href=b.html>b</a>")
+        .Member("/s/b.html", "<p>Quiet</p>")
+        .Member("/s/tune.wav", "RIFF....WAVEfmt ")
+        .Member("/b/folioauthor.html",
+                "homepage=/s/index.html\r\ncaption=Garden book\r\npassword=\r\niconfile=\r\n")
+        .End();
+    WriteBook(a);
+    window = std::make_unique<TReaderWindow>(*book, env);
+    window->Sound().FindPlayer = [](const std::string&) { return TSoundPlayer{{"sleep", "30"}}; };
+    window->Show();
+    window->OpenFirstPage({});
+    EXPECT_TRUE(window->Sound().Playing());
+    const std::string file = window->Sound().TempFile();
+    ASSERT_FALSE(file.empty());
+    EXPECT_TRUE(fs::exists(file));
+    Follow("b.html");
+    EXPECT_FALSE(window->Sound().Playing());
+    EXPECT_FALSE(fs::exists(file));
+}
+
+// The password asked in the real dialog, answered wrong three times by typing.
+TEST_F(ReaderWindowTest, ThreeWrongPasswordsEndTheReaderWithAFailure) {
+    WriteBook(GardenArchive("s3cret"));
+    const char* script = "prev=''; for i in 1 2 3; do id=''; n=0;"
+                         " while [ -z \"$id\" ] || [ \"$id\" = \"$prev\" ]; do"
+                         "  n=$((n+1)); [ $n -gt 200 ] && exit 1;"
+                         "  id=$(xdotool search --onlyvisible --name '^Book password$' | head -1);"
+                         "  sleep 0.05; done;"
+                         " prev=$id;"
+                         " xdotool mousemove --window $id 60 76 sleep 0.1 type --delay 5 wrong$i;"
+                         " xdotool key Return; done";
+    xvfb::TBackground typist({"sh", "-c", script});
+    ASSERT_TRUE(typist.Started());
+    // Should the typing go astray, the loop still ends (as a cancel, which the test rejects).
+    TTimer safety;
+    safety.SetInterval(20000);
+    safety.OnTimer = [](TTimer&) { Application().Terminate(); };
+    const int status = RunReaderWindow(*book, "index.html", env);
+    Application().ClearTerminated();
+    EXPECT_TRUE(typist.Reap());
+    EXPECT_EQ(status, kReaderFailed);
+    EXPECT_EQ(MessageTexts(dialogs),
+              std::vector<std::string>{"Wrong password, 3 times. The book stays closed."});
+    EXPECT_FALSE(fs::exists(env.PasswordFile));
+}
+
+} // namespace
+
+// The password rules without a window: the asker stands for the dialog.
+TEST(ReaderPassword, ARightAnswerWithinThreeTriesOpensAndIsRemembered) {
+    folio_test::TempDir tmp;
+    folio_test::WriteFile(tmp.Path() + "/book", GardenArchive("caf\xC3\xA9").Book("T"));
+    const TSiteBook book(tmp.Path() + "/book");
+    const TPasswordStore store(tmp.Path() + "/passwords", 50);
+    std::vector<std::string> asked;
+    std::vector<std::optional<std::string>> answers{"wrong", "caf\xE9"}; // the box holds 8 bits
+    auto ask = [&](const std::string& message) -> std::optional<std::string> {
+        asked.push_back(message);
+        const auto a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    };
+    EXPECT_EQ(CheckPasswordInWindow(book, &store, ask), TPasswordOutcome::poOpen);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], "Wrong password. 2 tries left.\nPassword:");
+    // Remembered: the next start asks nothing.
+    EXPECT_EQ(CheckPasswordInWindow(book, &store, ask), TPasswordOutcome::poOpen);
+    EXPECT_EQ(asked.size(), 2u);
+
+    // Without a store every start asks; Cancel gives up at once.
+    answers = {std::nullopt};
+    EXPECT_EQ(CheckPasswordInWindow(book, nullptr, ask), TPasswordOutcome::poCancelled);
+    answers = {"a", "b", "c", "never asked"};
+    EXPECT_EQ(CheckPasswordInWindow(book, nullptr, ask), TPasswordOutcome::poRefused);
+    EXPECT_EQ(answers.size(), 1u);
+    EXPECT_EQ(asked.back(), "Wrong password. One try left.\nPassword:");
+}
+
+TEST(ReaderZoom, StepsUpAndDownStopAtTheEnds) {
+    EXPECT_EQ(ZoomStep(12, 1), 14);
+    EXPECT_EQ(ZoomStep(12, -1), 11);
+    EXPECT_EQ(ZoomStep(13, 1), 14); // between steps: to the next one that way
+    EXPECT_EQ(ZoomStep(13, -1), 12);
+    EXPECT_EQ(ZoomStep(ZoomSteps().back(), 1), ZoomSteps().back());
+    EXPECT_EQ(ZoomStep(ZoomSteps().front(), -1), ZoomSteps().front());
+}
+
+// The real program: a book made of the built Folio3.bin opens its home page in a window when run
+// without arguments, and Ctrl+Q ends it with success after remembering the page.
+TEST(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
+    if (!session || !session->Up())
+        GTEST_SKIP() << "no Xvfb with xdotool";
+    const char* binary = std::getenv("FOLIO_BINARY_DIR");
+    if (!binary)
+        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
+    folio_test::TempDir tmp;
+    const std::string bookPath = tmp.Path() + "/garden";
+    folio_test::WriteFile(bookPath, GardenArchive().Book(folio_test::ReadFile(std::string(binary) +
+                                                                              "/bin/Folio3.bin")));
+    fs::permissions(bookPath, fs::perms::owner_all);
+    setenv("XDG_STATE_HOME", (tmp.Path() + "/state").c_str(), 1);
+    xvfb::TBackground program({bookPath});
+    unsetenv("XDG_STATE_HOME");
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Garden book$"}, 10000));
+    EXPECT_FALSE(program.Reap(300)) << "the reader ended by itself";
+}
+
+TEST(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
+    if (!session || !session->Up())
+        GTEST_SKIP() << "no Xvfb with xdotool";
+    const char* binary = std::getenv("FOLIO_BINARY_DIR");
+    if (!binary)
+        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
+    folio_test::TempDir tmp;
+    const std::string bookPath = tmp.Path() + "/garden";
+    folio_test::WriteFile(bookPath, GardenArchive().Book(folio_test::ReadFile(std::string(binary) +
+                                                                              "/bin/Folio3.bin")));
+    fs::permissions(bookPath, fs::perms::owner_all);
+    setenv("XDG_STATE_HOME", (tmp.Path() + "/state").c_str(), 1);
+    xvfb::TBackground program({bookPath, "page2.html"});
+    unsetenv("XDG_STATE_HOME");
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Garden book$"}, 10000));
+    ASSERT_TRUE(Xdotool({"mousemove", "300", "300", "key", "ctrl+q"}));
+    EXPECT_TRUE(program.Reap(5000)) << "the reader did not end with success";
+    const TReaderStateStore states(tmp.Path() + "/state/folio3");
+    EXPECT_EQ(states.Load(TPasswordStore::BookKey(bookPath)).LastPage, "page2.html");
+}
