@@ -1,6 +1,8 @@
 #include "html/style/style_list.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 #include "html/style/color_text.h"
 #include "platform/base/strings.h"
@@ -80,9 +82,15 @@ TStyleList::~TStyleList() {
     Clear();
 }
 
+const TStyleList::Entry& TStyleList::At(int index) const {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("style sheet index " + std::to_string(index));
+    return *entries_.At(index);
+}
+
 bool TStyleList::Find(std::string_view key, int& index) const {
     index = LowerBound(key);
-    return index < Count() && CompareStyleKeys(entries_[static_cast<size_t>(index)]->Key, key) == 0;
+    return index < Count() && CompareStyleKeys(entries_.At(index)->Key, key) == 0;
 }
 
 int TStyleList::IndexOf(std::string_view key) const {
@@ -91,15 +99,12 @@ int TStyleList::IndexOf(std::string_view key) const {
 }
 
 int TStyleList::LowerBound(std::string_view key) const {
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                     [](const std::unique_ptr<Entry>& e, std::string_view k) {
-                                         return CompareStyleKeys(e->Key, k) < 0;
-                                     });
-    return static_cast<int>(it - entries_.begin());
+    return entries_.PartitionPoint(
+        [key](const std::unique_ptr<Entry>& e) { return CompareStyleKeys(e->Key, key) < 0; });
 }
 
 void TStyleList::Clear() {
-    entries_.clear();
+    entries_.Clear();
     DefaultProps = nullptr;
     ContextCounter = 10;
     LinkColorSet = false;
@@ -111,13 +116,14 @@ TProperties& TStyleList::AddEntry(std::string_view key, std::unique_ptr<TPropert
     if (!props)
         props = std::make_unique<TProperties>();
     props->ElemTag = key;
-    const auto it = std::upper_bound(entries_.begin(), entries_.end(), key,
-                                     [](std::string_view k, const std::unique_ptr<Entry>& e) {
-                                         return CompareStyleKeys(k, e->Key) < 0;
-                                     });
+    // After any equal keys, so rules of one selector merge in the order they were read.
+    const int at = entries_.PartitionPoint(
+        [key](const std::unique_ptr<Entry>& e) { return CompareStyleKeys(key, e->Key) >= 0; });
     auto e =
         std::make_unique<Entry>(Entry{std::string(key), std::move(props), SplitSelectorParts(key)});
-    return *(*entries_.insert(it, std::move(e)))->Props;
+    TProperties& added = *e->Props;
+    entries_.InsertAt(at, std::move(e));
+    return added;
 }
 
 TProperties& TStyleList::AddCopy(std::string_view key, const TProperties& props) {
@@ -139,7 +145,7 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
     std::unique_ptr<TProperties> fresh;
     TProperties* props = nullptr;
     if (Find(key, at)) {
-        props = entries_[static_cast<size_t>(at)]->Props.get();
+        props = entries_.At(at)->Props.get();
     } else {
         fresh = std::make_unique<TProperties>();
         props = fresh.get();

@@ -8,7 +8,7 @@
 
 TStringList::TStringList(const TStringList& other)
     : Duplicates(other.Duplicates), CaseSensitive(other.CaseSensitive), items_(other.items_),
-      sorted_(other.sorted_) {
+      tree_(other.tree_), sorted_(other.sorted_) {
     // A copy only refers to the objects; owning them twice would free them twice.
 }
 
@@ -17,6 +17,7 @@ TStringList& TStringList::operator=(const TStringList& other) {
         return *this;
     Clear();
     items_ = other.items_;
+    tree_ = other.tree_;
     sorted_ = other.sorted_;
     Duplicates = other.Duplicates;
     CaseSensitive = other.CaseSensitive;
@@ -48,7 +49,7 @@ int TStringList::Compare(std::string_view a, std::string_view b) const {
 
 const std::string& TStringList::Strings(int i) const {
     CheckIndex(i);
-    return items_[static_cast<size_t>(i)].str;
+    return ItemAt(i).str;
 }
 
 void TStringList::SetString(int i, const std::string& s) {
@@ -60,12 +61,12 @@ void TStringList::SetString(int i, const std::string& s) {
 
 TObject* TStringList::Objects(int i) const {
     CheckIndex(i);
-    return items_[static_cast<size_t>(i)].obj;
+    return ItemAt(i).obj;
 }
 
 void TStringList::SetObject(int i, TObject* obj) {
     CheckIndex(i);
-    TObject*& slot = items_[static_cast<size_t>(i)].obj;
+    TObject*& slot = ItemAt(i).obj;
     if (slot != obj) {
         FreeObject(slot); // an owning list must not lose the object it replaces
         slot = obj;
@@ -86,8 +87,27 @@ int TStringList::AddObject(const std::string& s, TObject* obj) {
                 throw Exception("String list does not allow duplicates");
         }
     }
-    items_.insert(items_.begin() + index, Item{s, obj});
+    InsertItem(index, Item{s, obj});
     return index;
+}
+
+void TStringList::InsertItem(int index, Item item) {
+    if (sorted_)
+        tree_.InsertAt(index, std::move(item));
+    else
+        items_.insert(items_.begin() + index, std::move(item));
+}
+
+std::vector<TStringList::Item> TStringList::TakeItems() {
+    std::vector<Item> out;
+    if (sorted_) {
+        out.reserve(static_cast<size_t>(tree_.Count()));
+        tree_.ForEach([&out](const Item& item) { out.push_back(item); });
+        tree_.Clear();
+    } else {
+        out.swap(items_);
+    }
+    return out;
 }
 
 void TStringList::Insert(int index, const std::string& s, TObject* obj) {
@@ -100,26 +120,33 @@ void TStringList::Insert(int index, const std::string& s, TObject* obj) {
 
 void TStringList::Delete(int index) {
     CheckIndex(index);
-    TObject* obj = items_[static_cast<size_t>(index)].obj;
-    items_.erase(items_.begin() + index);
+    TObject* obj = nullptr;
+    if (sorted_) {
+        obj = tree_.EraseAt(index).obj;
+    } else {
+        obj = items_[static_cast<size_t>(index)].obj;
+        items_.erase(items_.begin() + index);
+    }
     FreeObject(obj);
 }
 
 void TStringList::Clear() {
-    std::vector<Item> old;
-    old.swap(items_);
-    for (Item& item : old)
+    for (Item& item : TakeItems())
         FreeObject(item.obj);
 }
 
 void TStringList::Exchange(int a, int b) {
     CheckIndex(a);
     CheckIndex(b);
-    std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]);
+    std::swap(ItemAt(a), ItemAt(b));
 }
 
 bool TStringList::Find(std::string_view s, int& index) const {
     // Lower bound: with duplicates the first equal entry is the one reported.
+    if (sorted_) {
+        index = tree_.PartitionPoint([&](const Item& item) { return Compare(item.str, s) < 0; });
+        return index < Count() && Compare(tree_.At(index).str, s) == 0;
+    }
     int lo = 0;
     int hi = Count() - 1;
     bool found = false;
@@ -151,34 +178,45 @@ int TStringList::IndexOf(std::string_view s) const {
 }
 
 int TStringList::IndexOfObject(const TObject* obj) const {
-    for (int i = 0; i < Count(); ++i) {
-        if (items_[static_cast<size_t>(i)].obj == obj)
-            return i;
-    }
-    return -1;
+    int i = 0, found = -1;
+    EachItem([&](const Item& item) {
+        if (found < 0 && item.obj == obj)
+            found = i;
+        ++i;
+    });
+    return found;
 }
 
 void TStringList::SetSorted(bool sorted) {
-    if (sorted && !sorted_)
-        Sort();
+    if (sorted == sorted_)
+        return;
+    std::vector<Item> items = TakeItems();
+    if (sorted)
+        std::stable_sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {
+            return Compare(a.str, b.str) < 0;
+        });
     sorted_ = sorted;
+    for (Item& item : items)
+        InsertItem(Count(), std::move(item));
 }
 
 void TStringList::Sort() {
-    std::stable_sort(items_.begin(), items_.end(),
+    std::vector<Item> items = TakeItems();
+    std::stable_sort(items.begin(), items.end(),
                      [this](const Item& a, const Item& b) { return Compare(a.str, b.str) < 0; });
+    for (Item& item : items)
+        InsertItem(Count(), std::move(item));
 }
 
 std::string TStringList::Text() const {
     size_t total = 0;
-    for (const Item& item : items_)
-        total += item.str.size() + 2;
+    EachItem([&total](const Item& item) { total += item.str.size() + 2; });
     std::string out;
     out.reserve(total);
-    for (const Item& item : items_) {
+    EachItem([&out](const Item& item) {
         out += item.str;
         out += "\r\n";
-    }
+    });
     return out;
 }
 
@@ -222,19 +260,21 @@ std::string TStringList::Names(int i) const {
 }
 
 int TStringList::IndexOfName(std::string_view name) const {
-    for (int i = 0; i < Count(); ++i) {
-        const std::string& s = items_[static_cast<size_t>(i)].str;
-        const size_t eq = s.find('=');
-        if (eq != std::string::npos && Compare(std::string_view(s).substr(0, eq), name) == 0)
-            return i;
-    }
-    return -1;
+    int i = 0, found = -1;
+    EachItem([&](const Item& item) {
+        const size_t eq = item.str.find('=');
+        if (found < 0 && eq != std::string::npos &&
+            Compare(std::string_view(item.str).substr(0, eq), name) == 0)
+            found = i;
+        ++i;
+    });
+    return found;
 }
 
 std::string TStringList::Values(std::string_view name) const {
     const int i = IndexOfName(name);
     if (i < 0)
         return std::string();
-    const std::string& s = items_[static_cast<size_t>(i)].str;
+    const std::string& s = ItemAt(i).str;
     return s.substr(s.find('=') + 1);
 }

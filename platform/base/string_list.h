@@ -1,12 +1,15 @@
 #pragma once
 // TStringList: an ordered list of strings, each with an optional attached object. Sorted lists
-// keep their order by a case-insensitive compare and find with a binary search.
+// keep their order by a case-insensitive compare and find with a binary search; they hold their
+// entries in an order-statistic tree, so an insert costs O(log n) and not a move of half the
+// list, while positions stay what callers see.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/base/exceptions.h"
+#include "platform/base/order_stat_tree.h"
 
 // Root of everything that can be attached to a list entry. The list never owns it unless
 // OwnsObjects is set.
@@ -24,7 +27,7 @@ public:
     TStringList& operator=(const TStringList& other);
     ~TStringList();
 
-    int Count() const { return static_cast<int>(items_.size()); }
+    int Count() const { return sorted_ ? tree_.Count() : static_cast<int>(items_.size()); }
     const std::string& operator[](int i) const { return Strings(i); }
     const std::string& Strings(int i) const;
     void SetString(int i, const std::string& s); // not allowed on a sorted list
@@ -58,7 +61,7 @@ public:
     std::string Text() const;
     // Splits at CR LF, LF or CR; a last line without an end is kept.
     void SetText(std::string_view text);
-    void LoadFromFile(const std::string& path); // raises EFOpenError
+    void LoadFromFile(const std::string& path);     // raises EFOpenError
     void SaveToFile(const std::string& path) const; // raises EFCreateError
 
     // Name=value helpers.
@@ -75,6 +78,23 @@ private:
     void CheckIndex(int i) const;
     void FreeObject(TObject* obj);
 
-    std::vector<Item> items_;
+    // The entries wherever they are held: the vector of an unsorted list, the tree of a
+    // sorted one.
+    Item& ItemAt(int i) { return sorted_ ? tree_.At(i) : items_[static_cast<size_t>(i)]; }
+    const Item& ItemAt(int i) const {
+        return sorted_ ? tree_.At(i) : items_[static_cast<size_t>(i)];
+    }
+    template <class Fn> void EachItem(Fn fn) const {
+        if (sorted_)
+            tree_.ForEach(fn);
+        else
+            for (const Item& item : items_)
+                fn(item);
+    }
+    void InsertItem(int index, Item item);
+    std::vector<Item> TakeItems(); // empties the list without freeing objects
+
+    std::vector<Item> items_;   // unsorted lists
+    TOrderStatTree<Item> tree_; // sorted lists
     bool sorted_ = false;
 };

@@ -270,3 +270,95 @@ TEST(StringList, NamesAndValues) {
     EXPECT_EQ(l.IndexOfName("TITLE"), 2);
     EXPECT_EQ(l.IndexOfName("none"), -1);
 }
+
+namespace {
+
+// The sorted list as a plain vector: find the first entry not less than the string (ignoring
+// case) and insert there, so a new duplicate goes before the equal ones. The list must give
+// the same positions whatever it keeps its entries in.
+struct TSortedModel {
+    std::vector<std::pair<std::string, TObject*>> Items;
+    TDuplicates Duplicates = dupIgnore;
+
+    bool Find(const std::string& s, int& index) const {
+        const auto it = std::lower_bound(
+            Items.begin(), Items.end(), s,
+            [](const auto& item, const std::string& k) { return CompareText(item.first, k) < 0; });
+        index = static_cast<int>(it - Items.begin());
+        return it != Items.end() && CompareText(it->first, s) == 0;
+    }
+    int Add(const std::string& s, TObject* obj) { // -2 for a refused duplicate
+        int index = 0;
+        if (Find(s, index) && Duplicates != dupAccept)
+            return Duplicates == dupIgnore ? -1 : -2;
+        Items.insert(Items.begin() + index, {s, obj});
+        return index;
+    }
+};
+
+void ExpectSame(const TStringList& list, const TSortedModel& model) {
+    ASSERT_EQ(list.Count(), static_cast<int>(model.Items.size()));
+    for (int i = 0; i < list.Count(); ++i) {
+        ASSERT_EQ(list[i], model.Items[static_cast<size_t>(i)].first) << i;
+        ASSERT_EQ(list.Objects(i), model.Items[static_cast<size_t>(i)].second) << i;
+    }
+}
+
+} // namespace
+
+TEST(SortedStringList, PositionsMatchAPlainSortedVectorUnderEveryOperation) {
+    std::mt19937 rng(7);
+    // Few distinct names in mixed case, so equal names (ignoring case) are common.
+    auto name = [&] {
+        std::string s = "n" + std::to_string(rng() % 40);
+        for (char& c : s)
+            if (rng() % 2)
+                c = AsciiUpper(c);
+        return s;
+    };
+    std::vector<std::unique_ptr<TObject>> objects;
+    for (TDuplicates dup : {dupIgnore, dupAccept, dupError}) {
+        TStringList list;
+        list.SetSorted(true);
+        list.Duplicates = dup;
+        TSortedModel model;
+        model.Duplicates = dup;
+        for (int step = 0; step < 3000; ++step) {
+            const int op = static_cast<int>(rng() % 10);
+            const std::string s = name();
+            if (op < 5) {
+                objects.push_back(std::make_unique<TObject>());
+                const int expected = model.Add(s, objects.back().get());
+                if (expected == -2) {
+                    EXPECT_THROW(list.AddObject(s, objects.back().get()), Exception);
+                } else {
+                    ASSERT_EQ(list.AddObject(s, objects.back().get()), expected) << s;
+                }
+            } else if (op < 7) {
+                int got = -1, want = -1;
+                ASSERT_EQ(list.Find(s, got), model.Find(s, want)) << s;
+                ASSERT_EQ(got, want) << s;
+                ASSERT_EQ(list.IndexOf(s), model.Find(s, want) ? want : -1);
+            } else if (op < 9 && list.Count() > 0) {
+                const int i = static_cast<int>(rng() % static_cast<unsigned>(list.Count()));
+                list.Delete(i);
+                model.Items.erase(model.Items.begin() + i);
+            } else if (list.Count() > 0) {
+                // Unsorting keeps the order; sorting again keeps it too, as it is sorted.
+                list.SetSorted(false);
+                ASSERT_FALSE(list.Sorted());
+                list.SetSorted(true);
+            }
+            if (step % 500 == 0)
+                ExpectSame(list, model);
+        }
+        ExpectSame(list, model);
+        const int i = list.Count() / 2;
+        TObject* before = list.Objects(i);
+        EXPECT_EQ(list.IndexOfObject(before), i);
+        list.Exchange(0, i);
+        EXPECT_EQ(list.Objects(0), before);
+        const TStringList copy(list);
+        EXPECT_EQ(copy.Text(), list.Text());
+    }
+}
