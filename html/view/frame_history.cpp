@@ -13,7 +13,7 @@ void TFrameViewer::AddHistory(std::unique_ptr<TFrameSet> old, int32_t pos) {
     if (history_.Count() > 0) {
         const int i = std::clamp(historyIndex_, 0, history_.Count() - 1);
         history_.SetString(i, old->CurrentFile);
-        titleHistory_.SetString(i, old->FTitle);
+        titleHistory_.SetString(i, old->Title);
         posHistory_[static_cast<size_t>(i)] = pos;
         historySets_[static_cast<size_t>(i)] = std::move(old);
         // What lay ahead of the entry shown is released.
@@ -25,13 +25,13 @@ void TFrameViewer::AddHistory(std::unique_ptr<TFrameSet> old, int32_t pos) {
         }
     } else if (!old->CurrentFile.empty()) {
         history_.Insert(0, old->CurrentFile);
-        titleHistory_.Insert(0, old->FTitle);
+        titleHistory_.Insert(0, old->Title);
         posHistory_.insert(posHistory_.begin(), pos);
         historySets_.insert(historySets_.begin(), std::move(old));
     }
     historyIndex_ = 0;
     history_.Insert(0, curFrameSet_->CurrentFile);
-    titleHistory_.Insert(0, curFrameSet_->FTitle);
+    titleHistory_.Insert(0, curFrameSet_->Title);
     posHistory_.insert(posHistory_.begin(), 0);
     historySets_.insert(historySets_.begin(), nullptr); // the shown set is curFrameSet_
     while (history_.Count() > historyMaxCount_) {

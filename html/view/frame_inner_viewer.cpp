@@ -41,8 +41,8 @@ std::unique_ptr<THTMLViewer> TFrameViewer::MakeViewer(TfvFrame& frame) {
     // Links resolve against the nearest base element of the sets around the frame (a
     // document's own base still wins).
     for (TSubFrameSet* s = frame.ParentSet(); s;) {
-        if (!s->FBase.empty()) {
-            p->SetBase(s->FBase);
+        if (!s->Base.empty()) {
+            p->SetBase(s->Base);
             break;
         }
         s = s->ParentSet() ? s->ParentSet()

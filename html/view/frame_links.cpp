@@ -22,8 +22,8 @@ TSubFrameSet* Enclosing(const TSubFrameSet* s) {
 // The nearest base element along the chain of sets around a frame.
 std::string ChainBase(const TfvFrame& frame) {
     for (TSubFrameSet* s = frame.ParentSet(); s; s = Enclosing(s))
-        if (!s->FBase.empty())
-            return s->FBase;
+        if (!s->Base.empty())
+            return s->Base;
     return {};
 }
 
@@ -33,7 +33,7 @@ std::string TFrameViewer::ExpandName(const std::string& link) const {
     const std::string trimmed = HtmlTrim(link);
     THTMLViewer* v = ActiveViewer();
     TfvFrame* frame = FrameOf(v);
-    const std::string base = frame ? ChainBase(*frame) : curFrameSet_->FBase;
+    const std::string base = frame ? ChainBase(*frame) : curFrameSet_->Base;
     if (!base.empty() && !IsFullUrl(trimmed)) {
         if (SameText(base, "DosPath"))
             return ExpandFileName(trimmed);

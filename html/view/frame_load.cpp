@@ -147,7 +147,7 @@ void TFrameSet::LoadFromFile(const std::string& name, const std::string& dest) {
     const THtmlSource source = doc.Source();
     if (doc.Type == HTMLType && IsFrameSetDocument(source)) {
         viewer_.ReadFrameSet(*this, source);
-        FTitle = viewer_.Title;
+        Title = viewer_.Title;
         LayOut();
         LoadFiles();
         StartRefresh();
@@ -163,7 +163,7 @@ void TFrameSet::LoadFromFile(const std::string& name, const std::string& dest) {
     LayOut();
     f->ShowDocument(doc, dest);
     if (THTMLViewer* v = f->HtmlViewer()) {
-        FTitle = v->DocumentTitle();
+        Title = v->DocumentTitle();
         BaseTarget = v->BaseTarget();
     }
 }

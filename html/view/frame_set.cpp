@@ -240,7 +240,7 @@ void TSubFrameSet::EndFrameSet() {
         list_.push_back(std::move(frame));
     }
     dims_.resize(list_.size()); // what the bound on frames left out takes no room
-    FBase = viewer_.Base;
+    Base = viewer_.Base;
     BaseTarget = viewer_.BaseTarget;
     fixed_.assign(list_.size() + 1, false);
     for (size_t i = 0; i < list_.size(); ++i)
@@ -364,9 +364,9 @@ void TFrameSet::Clear() {
     ActiveFrame = nullptr;
     DraggingSet = nullptr;
     TSubFrameSet::Clear();
-    FTitle.clear();
+    Title.clear();
     BaseTarget.clear();
-    FBase.clear();
+    Base.clear();
     if (!viewer_.fvOptions().Contains(fvNoBorder)) {
         BorderSize = 2;
         SetBevels(TBevelCut::bvNone, TBevelCut::bvLowered, 0, 2);

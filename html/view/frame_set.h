@@ -170,7 +170,7 @@ public:
     bool Rows() const { return rows_; }
     int32_t BorderSize = 2;
     std::string BaseTarget;
-    std::string FBase;
+    std::string Base;
     // A pending refresh: delay in seconds and the document to load.
     int32_t RefreshDelay = 0;
     std::string RefreshURL;
@@ -221,7 +221,7 @@ public:
     // Upper-cased frame names, each with its TfvFrame.
     TStringList FrameNames;
     std::string CurrentFile;
-    std::string FTitle;
+    std::string Title;
     // Nested sets report the set being dragged here.
     TSubFrameSet* DraggingSet = nullptr;
     // The frame whose viewer had the focus last.

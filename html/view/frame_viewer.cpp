@@ -148,5 +148,5 @@ const std::string& TFrameViewer::CurrentFile() const {
 }
 
 const std::string& TFrameViewer::DocumentTitle() const {
-    return curFrameSet_->FTitle;
+    return curFrameSet_->Title;
 }
