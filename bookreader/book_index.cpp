@@ -1,6 +1,7 @@
 #include "bookreader/book_index.h"
 
 #include <algorithm>
+#include <malloc.h>
 #include <zlib.h>
 
 #include "bookreader/site_book.h"
@@ -75,6 +76,10 @@ bool TBookIndex::Step(int maxPages) {
         for (TPostings& p : postings_)
             p.Bytes.shrink_to_fit();
         pages_.shrink_to_fit();
+        words_.Shrink();
+        // Reading thousands of pages leaves the heap full of freed documents; hand what is free
+        // back to the system, so the reader's size is that of what it keeps.
+        malloc_trim(0);
     }
     return Ready();
 }
@@ -87,10 +92,11 @@ void TBookIndex::AddPage(int member, const std::string& name, TPageText text) {
     uint32_t word = 0;
     TWordReader reader(text.Text, text.Runs);
     for (TTextWord w; reader.Next(w); ++word) {
-        auto [it, added] = words_.try_emplace(w.Folded, static_cast<uint32_t>(postings_.size()));
+        bool added = false;
+        const uint32_t id = words_.Insert(w.Folded, added);
         if (added)
             postings_.emplace_back();
-        Add(it->second, page, word);
+        Add(id, page, word);
     }
     TPage p;
     p.Member = member;
@@ -118,10 +124,10 @@ void TBookIndex::Add(uint32_t id, uint32_t page, uint32_t word) {
 
 std::vector<TWordMatch> TBookIndex::Occurrences(const std::string& word) const {
     std::vector<TWordMatch> out;
-    const auto it = words_.find(word);
-    if (it == words_.end())
+    const uint32_t id = words_.Find(word);
+    if (id == TWordTable::kNone)
         return out;
-    const std::vector<uint8_t>& bytes = postings_[it->second].Bytes;
+    const std::vector<uint8_t>& bytes = postings_[id].Bytes;
     const uint8_t* p = bytes.data();
     const uint8_t* end = p + bytes.size();
     TWordMatch m;
@@ -187,8 +193,6 @@ size_t TBookIndex::MemoryUsed() const {
         bytes += p.Name.capacity() + p.Title.capacity() + p.Packed.capacity();
     for (const TPostings& p : postings_)
         bytes += p.Bytes.capacity();
-    // Each entry of the word table: its node, its bucket and the word's characters.
-    for (const auto& [word, id] : words_)
-        bytes += sizeof(void*) * 3 + sizeof(word) + sizeof(id) + word.capacity();
+    bytes += words_.MemoryUsed();
     return bytes;
 }

@@ -5,10 +5,10 @@
 // in the page without reading the page again. Phrases are words at consecutive word numbers.
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "bookreader/page_text.h"
+#include "bookreader/word_table.h"
 
 class TSiteBook;
 
@@ -62,6 +62,6 @@ private:
     std::vector<std::string> failures_;
     TPageTextReader reader_;
     std::vector<TPage> pages_;
-    std::unordered_map<std::string, uint32_t> words_;
+    TWordTable words_;
     std::vector<TPostings> postings_;
 };

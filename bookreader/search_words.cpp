@@ -1,5 +1,8 @@
 #include "bookreader/search_words.h"
 
+#include <algorithm>
+#include <array>
+
 char32_t FoldLetter(char32_t c) {
     if (c < 0x80)
         return c >= 'A' && c <= 'Z' ? c + 32 : c;
@@ -87,20 +90,80 @@ bool TWordReader::StartsRun(int32_t pos) const {
     return runs_[run_].Start == pos;
 }
 
+namespace {
+
+// A byte of a code page as words see it: its folded form in UTF-8 (Length 0: it separates
+// words). One table a code page, made on first use, so reading a page costs a look-up a byte.
+struct TFoldEntry {
+    uint8_t Length = 0;
+    char Bytes[3] = {};
+};
+using TFoldTable = std::array<TFoldEntry, 256>;
+
+TFoldTable MakeFoldTable(TCodePage cp) {
+    TFoldTable table;
+    for (int b = 0; b < 256; ++b) {
+        const char32_t c = CodePageToUnicode(static_cast<uint8_t>(b), cp);
+        if (!IsWordChar(c))
+            continue;
+        std::string utf8;
+        AppendUtf8(utf8, FoldLetter(c));
+        // Every letter of the engine's code pages lies below U+10000: three bytes at most.
+        table[b].Length = static_cast<uint8_t>(std::min<size_t>(utf8.size(), 3));
+        utf8.copy(table[b].Bytes, table[b].Length);
+    }
+    return table;
+}
+
+const TFoldTable& FoldTableOf(TCodePage cp) {
+    static const TFoldTable t1250 = MakeFoldTable(TCodePage::cp1250);
+    static const TFoldTable t1251 = MakeFoldTable(TCodePage::cp1251);
+    static const TFoldTable t1252 = MakeFoldTable(TCodePage::cp1252);
+    static const TFoldTable t1253 = MakeFoldTable(TCodePage::cp1253);
+    static const TFoldTable t1254 = MakeFoldTable(TCodePage::cp1254);
+    static const TFoldTable t1257 = MakeFoldTable(TCodePage::cp1257);
+    switch (cp) {
+    case TCodePage::cp1250:
+        return t1250;
+    case TCodePage::cp1251:
+        return t1251;
+    case TCodePage::cp1253:
+        return t1253;
+    case TCodePage::cp1254:
+        return t1254;
+    case TCodePage::cp1257:
+        return t1257;
+    case TCodePage::cp1252:
+        break;
+    }
+    return t1252;
+}
+
+} // namespace
+
 bool TWordReader::Next(TTextWord& word) {
     const auto size = static_cast<int32_t>(text_.size());
-    while (pos_ < size && !IsWordChar(CharAt(pos_)))
-        ++pos_;
-    if (pos_ >= size)
-        return false;
-    word.Start = pos_;
-    word.Folded.clear();
-    for (char32_t c;
-         pos_ < size && IsWordChar(c = CharAt(pos_)) && (pos_ == word.Start || !StartsRun(pos_));
-         ++pos_)
-        AppendUtf8(word.Folded, FoldLetter(c));
-    word.End = pos_;
-    return true;
+    while (pos_ < size) {
+        // Within one run: its code page's table, and no word goes on past its end.
+        const TFoldTable& table = FoldTableOf(CodePageAt(pos_));
+        const int32_t runEnd = run_ + 1 < runs_.size() ? runs_[run_ + 1].Start : size;
+        const auto byteAt = [this](int32_t i) {
+            return static_cast<uint8_t>(text_[static_cast<size_t>(i)]);
+        };
+        while (pos_ < runEnd && table[byteAt(pos_)].Length == 0)
+            ++pos_;
+        if (pos_ >= runEnd)
+            continue;
+        word.Start = pos_;
+        word.Folded.clear();
+        for (; pos_ < runEnd && table[byteAt(pos_)].Length != 0; ++pos_) {
+            const TFoldEntry& e = table[byteAt(pos_)];
+            word.Folded.append(e.Bytes, e.Length);
+        }
+        word.End = pos_;
+        return true;
+    }
+    return false;
 }
 
 std::vector<std::string> QueryWords(std::string_view utf8) {

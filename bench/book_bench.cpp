@@ -1,0 +1,442 @@
+// A large site book as its reader meets it: 5,000 generated pages (about 40 MB of HTML) packed
+// by the archive writer into a book, as the builder packs them.
+//
+//   first paint     from starting a fresh process to the home page painted: the book opened
+//                   (trailer, archive index, configuration), the home page decompressed by
+//                   the reader's page source, read, laid out at 800 pixels and its first
+//                   800x600 band painted headless; the same again inside one process;
+//   memory          the resident size of that fresh process once the page is painted, and
+//                   again once the search index is built;
+//   first search    the index built over every page, then the query answered;
+//   later searches  queries against the built index: a rare word, a common word, a phrase.
+//
+// Beside the searches: what building the index cannot do without (every page decompressed and
+// read by the document reader), and the least a search without an index must do (every page
+// decompressed and scanned for the word, ignoring ASCII case). Times are processor times, so
+// that other work on the machine does not count; the fresh process's wall time is a counter.
+// Goals: first paint under 0.3 s, memory under 50 MB, first search under 2 s, later searches
+// under 50 ms.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "archive/backup_file.h"
+#include "archive/book_file.h"
+#include "bookreader/book_page_source.h"
+#include "bookreader/book_search.h"
+#include "bookreader/page_text.h"
+#include "bookreader/site_book.h"
+#include "html/load/headless_page.h"
+#include "platform/base/strings.h"
+#include "platform/graphics/canvas.h"
+#include "render_pages.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPages = 5000;
+constexpr size_t kPageBytes = 8000;
+const char* const kRareQuery = "uniq4321";
+const char* const kFirstQuery = "garden";
+const char* const kPhraseQuery = "the old library";
+
+uint64_t g_seed = 0x2545F4914F6CDD1Dull;
+uint32_t Next() {
+    g_seed ^= g_seed << 13;
+    g_seed ^= g_seed >> 7;
+    g_seed ^= g_seed << 17;
+    return static_cast<uint32_t>(g_seed >> 16);
+}
+
+// Four thousand made-up words of one to four syllables; low numbers are picked far more often,
+// as in prose.
+const std::vector<std::string>& Vocabulary() {
+    static const std::vector<std::string> words = [] {
+        static const char* const syl[] = {"ka", "lo", "mi", "ne", "ru",  "sa", "te", "vo",
+                                          "an", "el", "is", "or", "un",  "ba", "di", "fu",
+                                          "go", "he", "ji", "po", "qua", "ri", "st", "zy"};
+        std::vector<std::string> w = {"the", "of", "and", "a", "to", "in", "is", "garden"};
+        while (w.size() < 4000) {
+            std::string s;
+            for (uint32_t n = 1 + Next() % 4; n > 0; --n)
+                s += syl[Next() % 24];
+            w.push_back(s);
+        }
+        return w;
+    }();
+    return words;
+}
+
+const std::string& Word() {
+    const double u = (Next() % 1000000) / 1e6;
+    const auto& v = Vocabulary();
+    return v[std::min(v.size() - 1, static_cast<size_t>(u * u * u * double(v.size())))];
+}
+
+std::string Words(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0)
+            s += ' ';
+        s += Word();
+    }
+    return s;
+}
+
+std::string Page(int index) {
+    const std::string n = std::to_string(index);
+    std::string s = "<html><head><title>Chapter " + n + ": " + Words(3) +
+                    "</title></head>\r\n<body bgcolor=\"#FFFFF0\">\r\n<h1>Chapter " + n +
+                    "</h1>\r\n";
+    s += "<p>This chapter names uniq" + n + " once.</p>\r\n";
+    while (s.size() < kPageBytes) {
+        switch (Next() % 10) {
+        case 0:
+            s += "<h2>" + Words(3) + "</h2>\r\n";
+            break;
+        case 1:
+            s += "<table border=1 cellpadding=2>";
+            for (int r = 0; r < 3; ++r)
+                s += "<tr><td>" + Words(2) + "</td><td>" + std::to_string(Next() % 1000) +
+                     "</td></tr>";
+            s += "</table>\r\n";
+            break;
+        case 2:
+            s += "<ul><li>" + Words(4) + "<li>" + Words(5) + "<li>" + Words(3) + "</ul>\r\n";
+            break;
+        case 3:
+            s += "<p>See <a href=\"p" + std::to_string(Next() % kPages) + ".html\">" + Words(2) +
+                 "</a> and the old library of " + Words(6) + ".</p>\r\n";
+            break;
+        default:
+            s += "<p>" + Words(12) + ", <b>" + Words(2) + "</b> " + Words(10) + " &amp; " +
+                 Words(14) + ".</p>\r\n";
+            break;
+        }
+    }
+    return s + "</body></html>\r\n";
+}
+
+// The book, built once per run in a temporary folder: pages written, packed by TBackupFile
+// after a stand-in template, the trailer added.
+const std::string& BookPath() {
+    static render_bench::TPageFolder folder;
+    static const std::string path = [] {
+        TStringList files;
+        files.Add(folder.Write("index.html", Page(0)));
+        for (int i = 1; i < kPages; ++i)
+            files.Add(folder.Write("p" + std::to_string(i) + ".html", Page(i)));
+        files.Add(folder.Write("folioauthor.html", "homepage=/site/index.html\r\ncaption=Big "
+                                                   "book\r\npassword=\r\niconfile=\r\n"));
+        const std::string book = folder.Write("book", "");
+        TFileStream out(book, fmCreate);
+        const std::string stand(64 * 1024, '\x7f');
+        out.Write(stand.data(), static_cast<int64_t>(stand.size()));
+        TBackupFile packer;
+        packer.BackupTitle = "Folio";
+        if (!packer.BackupToStream(files, &out)) {
+            std::fprintf(stderr, "book_bench: cannot pack the book\n");
+            std::exit(1);
+        }
+        WriteBookTrailer(out, static_cast<int64_t>(stand.size()));
+        return book;
+    }();
+    return path;
+}
+
+long ResidentKB() {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+// What the reader does to show its home page, headless.
+void OpenAndPaint(const std::string& path) {
+    TSiteBook book(path);
+    TBookPageSource source(book);
+    const auto bytes = source.Fetch(book.HomePageName());
+    if (!bytes) {
+        std::fprintf(stderr, "book_bench: the book has no home page\n");
+        std::exit(1);
+    }
+    THeadlessPage page;
+    page.LoadHtml(*bytes, "");
+    page.LayOut(800);
+    TCanvas canvas(800, 600);
+    page.Paint(canvas, 0);
+    benchmark::DoNotOptimize(canvas.Width());
+}
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The fresh process: opens and paints, reports its processor time (loading the program and
+// its libraries included) and size, builds the index, reports again.
+int ChildMain(const std::string& path) {
+    OpenAndPaint(path);
+    std::printf("painted %ld %.6f\n", ResidentKB(), CpuSeconds());
+    std::fflush(stdout);
+    TSiteBook book(path);
+    TBookSearch search(book);
+    search.BuildAll();
+    benchmark::DoNotOptimize(search.Search(kFirstQuery).Total);
+    std::printf("indexed %ld %zu\n", ResidentKB(), search.MemoryUsed());
+    std::fflush(stdout);
+    return 0;
+}
+
+// ---- the benchmarks ----
+
+struct TChildFigures {
+    double PaintSeconds = -1; // processor time
+    double WallSeconds = -1;
+    long PaintKB = -1, IndexKB = -1;
+    size_t IndexBytes = 0;
+};
+TChildFigures g_child;
+
+void ColdStart(benchmark::State& state) {
+    const std::string book = BookPath();
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) {
+        state.SkipWithError("cannot find the benchmark program");
+        return;
+    }
+    self[n] = '\0';
+    for (auto _ : state) {
+        int out[2];
+        if (pipe(out) != 0) {
+            state.SkipWithError("no pipe");
+            return;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::string flag = "--open-book", arg = book;
+        char* argv[] = {self, flag.data(), arg.data(), nullptr};
+        pid_t pid = 0;
+        const auto start = Clock::now();
+        const int rc = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (rc != 0) {
+            close(out[0]);
+            state.SkipWithError("cannot start the child");
+            return;
+        }
+        FILE* in = fdopen(out[0], "r");
+        char line[128];
+        TChildFigures f;
+        if (std::fgets(line, sizeof line, in) != nullptr &&
+            std::sscanf(line, "painted %ld %lf", &f.PaintKB, &f.PaintSeconds) == 2)
+            f.WallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (std::fgets(line, sizeof line, in) != nullptr)
+            std::sscanf(line, "indexed %ld %zu", &f.IndexKB, &f.IndexBytes);
+        std::fclose(in);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (f.WallSeconds < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the child failed");
+            return;
+        }
+        state.SetIterationTime(f.PaintSeconds);
+        g_child = f;
+    }
+    state.counters["wall_ms"] = g_child.WallSeconds * 1000;
+    state.counters["rss_MB"] = double(g_child.PaintKB) / 1024;
+    state.counters["rss_indexed_MB"] = double(g_child.IndexKB) / 1024;
+    state.counters["index_MB"] = double(g_child.IndexBytes) / (1 << 20);
+}
+
+void WarmStart(benchmark::State& state) {
+    const std::string book = BookPath();
+    for (auto _ : state)
+        OpenAndPaint(book);
+}
+
+void FirstSearch(benchmark::State& state) {
+    TSiteBook book(BookPath());
+    size_t hits = 0, bytes = 0;
+    for (auto _ : state) {
+        TBookSearch search(book);
+        search.BuildAll();
+        hits = search.Search(kFirstQuery).Total;
+        bytes = search.MemoryUsed();
+    }
+    state.counters["hits"] = double(hits);
+    state.counters["index_MB"] = double(bytes) / (1 << 20);
+    state.counters["pages/s"] = benchmark::Counter(double(kPages) * double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+
+// What the index cannot do without: every page decompressed and read by the document reader.
+void ReadPages(benchmark::State& state) {
+    TSiteBook book(BookPath());
+    for (auto _ : state) {
+        TPageTextReader reader;
+        for (int member : book.Served()) {
+            const std::string name = TSiteBook::ServedName(book.Archive().Member(member).Name);
+            if (PageKindOf(name) == TPageKind::pkHtml && !SameText(name, TSiteBook::kConfigName))
+                benchmark::DoNotOptimize(
+                    reader.Read(book.Archive().ExtractToString(member), TPageKind::pkHtml));
+        }
+    }
+}
+
+const TBookSearch& BuiltSearch() {
+    static TSiteBook book(BookPath());
+    static TBookSearch search(book);
+    search.BuildAll();
+    return search;
+}
+
+void LaterSearch(benchmark::State& state, const char* query) {
+    const TBookSearch& search = BuiltSearch();
+    size_t hits = 0, shown = 0;
+    for (auto _ : state) {
+        const TBookSearchResult r = search.Search(query);
+        hits = r.Total;
+        shown = r.Hits.size();
+    }
+    state.counters["hits"] = double(hits);
+    state.counters["listed"] = double(shown);
+}
+
+// The peer: no index, every page decompressed and scanned.
+void ScanSearch(benchmark::State& state) {
+    TSiteBook book(BookPath());
+    size_t pages = 0;
+    for (auto _ : state) {
+        pages = 0;
+        for (int member : book.Served())
+            if (ContainsText(book.Archive().ExtractToString(member), kRareQuery))
+                ++pages;
+    }
+    state.counters["hits"] = double(pages);
+}
+
+// ---- summary ----
+
+class TSummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (!r.error_occurred)
+                seconds[r.benchmark_name()] =
+                    (r.run_name.time_type == "manual_time" ? r.GetAdjustedRealTime()
+                                                           : r.GetAdjustedCPUTime()) /
+                    benchmark::GetTimeUnitMultiplier(r.time_unit);
+    }
+    double Get(const std::string& name) const {
+        for (const auto& [n, s] : seconds)
+            if (n.compare(0, name.size(), name) == 0)
+                return s;
+        return -1;
+    }
+    std::map<std::string, double> seconds;
+};
+
+std::string Fmt(double v, const char* unit) {
+    if (v < 0)
+        return "-";
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.1f %s", v, unit);
+    return buf;
+}
+
+const char* Verdict(double v, double goal) {
+    return v < 0 ? "not run" : (v < goal ? "met" : "missed");
+}
+
+void PrintSummary(const TSummaryReporter& rep) {
+    const double cold = rep.Get("book/first_paint/fresh_process");
+    const double warm = rep.Get("book/first_paint/in_process");
+    const double first = rep.Get("book/first_search");
+    double later = -1;
+    for (const char* q :
+         {"book/later_search/rare", "book/later_search/common", "book/later_search/phrase"})
+        later = std::max(later, rep.Get(q));
+    const double scan = rep.Get("book/scan_search");
+    const double rssMB = g_child.PaintKB < 0 ? -1 : double(g_child.PaintKB) / 1024;
+    const double rssIndexMB = g_child.IndexKB < 0 ? -1 : double(g_child.IndexKB) / 1024;
+    std::printf("\n%-44s %14s %14s\n", "figure (5,000 pages, 40 MB)", "ours", "goal");
+    std::printf("%-44s %14s %14s\n", "first paint of the home page, fresh process",
+                Fmt(cold * 1000, "ms").c_str(), "300 ms");
+    std::printf("%-44s %14s %14s\n", "first paint of the home page, in process",
+                Fmt(warm * 1000, "ms").c_str(), "-");
+    std::printf("%-44s %14s %14s\n", "memory after opening (RSS)", Fmt(rssMB, "MB").c_str(),
+                "50 MB");
+    std::printf("%-44s %14s %14s\n", "memory with the search index (RSS)",
+                Fmt(rssIndexMB, "MB").c_str(), "-");
+    std::printf("%-44s %14s %14s\n", "first search (index built)", Fmt(first * 1000, "ms").c_str(),
+                "2000 ms");
+    std::printf("%-44s %14s %14s\n", "  of which reading the pages",
+                Fmt(rep.Get("book/first_search_reading_only") * 1000, "ms").c_str(), "-");
+    std::printf("%-44s %14s %14s\n", "later search, slowest of three",
+                Fmt(later * 1000, "ms").c_str(), "50 ms");
+    std::printf("%-44s %14s %14s\n", "peer: a search without an index (scan)",
+                Fmt(scan * 1000, "ms").c_str(), "-");
+    std::printf("goals: first paint %s; memory %s; first search %s; later searches %s\n",
+                Verdict(cold, 0.3), Verdict(rssMB, 50), Verdict(first, 2.0), Verdict(later, 0.05));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The packaged fonts only, as the tests use.
+    setenv("FONTCONFIG_FILE", FOLIO_SOURCE_DIR "/tests/data/fontconfig/fonts.conf", 0);
+    if (argc == 3 && std::string(argv[1]) == "--open-book")
+        return ChildMain(argv[2]);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RegisterBenchmark("book/first_paint/fresh_process", ColdStart)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("book/first_paint/in_process", WarmStart)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.0);
+    benchmark::RegisterBenchmark("book/first_search", FirstSearch)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("book/first_search_reading_only", ReadPages)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("book/later_search/rare", LaterSearch, kRareQuery)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("book/later_search/common", LaterSearch, kFirstQuery)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("book/later_search/phrase", LaterSearch, kPhraseQuery)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("book/scan_search", ScanSearch)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    TSummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintSummary(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
