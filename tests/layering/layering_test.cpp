@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "include_rules.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 using folio_layering::CheckIncludes;
@@ -129,10 +130,8 @@ TEST(Layering, TheTreeObeysTheTable) {
                 continue;
             const std::string rel = fs::relative(entry.path(), root).generic_string();
             EXPECT_NE(LibraryOf(rel), "") << rel << " lies in no library of the table";
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            for (const auto& v : CheckIncludes(rel, text.str(), ExistsInTree))
+            for (const auto& v :
+                 CheckIncludes(rel, folio_test::ReadFile(entry.path()), ExistsInTree))
                 ADD_FAILURE() << Describe(v);
             ++here;
         }

@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 struct RenderCommandFixture : ::testing::Test {
@@ -26,7 +27,7 @@ struct RenderCommandFixture : ::testing::Test {
     }
     // Writes text to the file name in the scratch folder and returns its path.
     std::string Write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
+        folio_test::WriteFile(dir / name, text);
         return dir / name;
     }
 };

@@ -13,6 +13,7 @@
 #include "html/load/reader_core.h"
 #include "platform/graphics/canvas.h"
 #include "tests/html/load/tree_walk.h"
+#include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/temp_dir.h"
 #include <fstream>
@@ -363,7 +364,7 @@ TEST_F(ReaderTest, StyleElementsAnywhereAreSheetsNotText) {
 TEST_F(ReaderTest, EverySourceKind) {
     folio_test::TempDir dir;
     const std::string file = dir.Path() + "/p.html";
-    std::ofstream(file) << "<p>from a file";
+    folio_test::WriteFile(file, "<p>from a file");
     TStringList list;
     list.Add("<p>from");
     list.Add("a list");
@@ -427,12 +428,13 @@ TEST_F(ReaderTest, MetaAndSoundEventsReachTheHost) {
 
 TEST_F(ReaderTest, LinkedStyleSheetsComeFromThePagesFolder) {
     folio_test::TempDir dir;
-    std::ofstream(dir.Path() + "/site.css") << "p { color: #ff0000 }\r\nem\n{ color: #0000ff }";
-    std::ofstream(dir.Path() + "/page.html")
-        << "<link rel=StyleSheet href=\"site.css\"><link rel=stylesheet href=missing.css>"
-           "<link rel=stylesheet href=\"http://example.org/x.css\"><p>red <em>blue</em>"
-           "<link rel=stylesheet href=late.css>";
-    std::ofstream(dir.Path() + "/late.css") << "p { color: #00ff00 }";
+    folio_test::WriteFile(dir.Path() + "/site.css",
+                          "p { color: #ff0000 }\r\nem\n{ color: #0000ff }");
+    folio_test::WriteFile(dir.Path() + "/page.html",
+                          "<link rel=StyleSheet href=\"site.css\"><link rel=stylesheet "
+                          "href=missing.css><link rel=stylesheet href=\"http://example.org/x.css\">"
+                          "<p>red <em>blue</em><link rel=stylesheet href=late.css>");
+    folio_test::WriteFile(dir.Path() + "/late.css", "p { color: #00ff00 }");
     std::string error;
     ASSERT_TRUE(page.LoadFile(dir.Path() + "/page.html", error)) << error;
     EXPECT_EQ(Font("red").Color & 0xFFFFFF, 0x0000FFu); // red has the low byte
@@ -509,9 +511,9 @@ TEST_F(ReaderTest, BareNamesAreFoundInTheSiteAsTheBookFindsThem) {
     folio_test::TempDir dir;
     ::mkdir((dir / "images").c_str(), 0755);
     ::mkdir((dir / ".hidden").c_str(), 0755);
-    std::ofstream(dir / "images/Pic.BMP") << "x";
-    std::ofstream(dir / ".hidden/secret.bmp") << "x";
-    std::ofstream(dir / "here.bmp") << "x";
+    folio_test::WriteFile(dir / "images/Pic.BMP", "x");
+    folio_test::WriteFile(dir / ".hidden/secret.bmp", "x");
+    folio_test::WriteFile(dir / "here.bmp", "x");
     page.LoadHtml("", dir.Path());
     auto expand = page.Document().HtmlExpandFilename;
     EXPECT_EQ(expand("pic.bmp"), dir / "images/Pic.BMP");

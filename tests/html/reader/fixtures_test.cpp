@@ -46,7 +46,7 @@ TEST(LexerFixtures, DumpsMatchExpected) {
         fs::path expected = entry.path();
         expected.replace_extension(".txt");
         if (update) {
-            std::ofstream(expected, std::ios::binary) << got;
+            folio_test::WriteFile(expected, got);
             continue;
         }
         ASSERT_TRUE(fs::exists(expected)) << expected << " is missing";

@@ -8,6 +8,7 @@
 #include "tests/support/temp_dir.h"
 
 #include "tests/html/view/frame_util.h"
+#include "tests/support/files.h"
 #include <filesystem>
 #include <fstream>
 
@@ -473,7 +474,7 @@ TEST_F(FrameTest, AFrameSetsRefreshReloadsTheWholeSet) {
 TEST(FrameFiles, WithoutRequestEventsFramesAreFilesBesideTheirFrameSet) {
     folio_test::TempDir dir;
     const auto write = [&](const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
+        folio_test::WriteFile(dir / name, text);
     };
     std::filesystem::create_directory(dir / "pages");
     write("fs.html", "<frameset cols=\"*,*,*\"><frame name=a src=\"pages/a.html\">"

@@ -10,6 +10,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/gui/application.h"
 #include "platform/gui/clock.h"
+#include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,7 +32,7 @@ protected:
     // Writes a file into the scratch folder and answers its full name.
     std::string Write(const std::string& name, const std::string& text) {
         const std::string path = dir / name;
-        std::ofstream(path, std::ios::binary) << text;
+        folio_test::WriteFile(path, text);
         return path;
     }
     // Paints what the panel shows, as the screen would.
