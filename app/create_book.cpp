@@ -84,6 +84,18 @@ std::string WriteFailureReason(const std::string& target) {
     return "a write to it failed";
 }
 
+// Why the target could not be opened; err is the errno of the failed open.
+std::string OpenFailureReason(const std::string& target, int err) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        return "it is a directory";
+    }
+    if (err == EWOULDBLOCK) {
+        return "another program holds it open";
+    }
+    return err != 0 ? std::strerror(err) : "it cannot be opened for writing";
+}
+
 } // namespace
 
 TCreateOutcome TFolioBuilder::Create1Click() {
@@ -247,11 +259,15 @@ TCreateOutcome TFolioBuilder::PackBook(const std::string& target, const std::str
     // would point into the wrong place).
     const int64_t templateSize = FileSizeOf(templatePath);
     std::unique_ptr<TFileStream> file;
+    errno = 0;
     try {
         file = std::make_unique<TFileStream>(target, fmCreate | fmShareExclusive);
     } catch (const Exception&) {
-        // As the toolkit's default handler would show it; nothing cleared.
-        Dialogs().ShowMessage("Cannot open file " + PrintableName(target), TMsgKind::Error);
+        // The toolkit's text, with the reason; nothing cleared.
+        const int err = errno;
+        Dialogs().ShowMessage("Cannot open file " + PrintableName(target) + ": " +
+                                  OpenFailureReason(target, err),
+                              TMsgKind::Error);
         return TCreateOutcome::coOpenFailed;
     }
     // From here the target is half a book until its trailer is written: an interrupted run
@@ -275,7 +291,8 @@ TCreateOutcome TFolioBuilder::PackBook(const std::string& target, const std::str
         copied = -1;
     }
     if (copied != templateSize || file->Size() != templateSize) {
-        return copyFailed("Cannot copy the template \"Folio3.bin\" to " + PrintableName(target));
+        return copyFailed("Cannot copy the template \"Folio3.bin\" to " + PrintableName(target) +
+                          (copied < 0 ? ": " + WriteFailureReason(target) : std::string()));
     }
     const int64_t templateEnd = templateSize;
     file->Seek(templateEnd, soBeginning);

@@ -35,7 +35,7 @@ public:
 // Where the window finds its program files and keeps its settings.
 struct TBuilderWindowEnvironment {
     std::string BuilderDir;  // the template Folio3.bin lies here
-    std::string SettingsDir; // the book configuration is written here
+    std::string SettingsDir; // the settings directory
     std::string IniFileName; // placement and last directory
 };
 

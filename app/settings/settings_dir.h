@@ -1,7 +1,8 @@
 #pragma once
 // Where the builder keeps its settings: beside the program when that directory is writable,
-// else in $XDG_CONFIG_HOME/foliobuilder/ (by default ~/.config/foliobuilder/). The INI file and
-// "folioauthor.html" both live there.
+// else in $XDG_CONFIG_HOME/foliobuilder/ (by default ~/.config/foliobuilder/). The INI file
+// lives there (older builders also left "folioauthor.html" there; a build now writes its
+// configuration to a private temporary file).
 #include <string>
 
 // The settings directory for a program file, with a trailing "/". The per-user directory is

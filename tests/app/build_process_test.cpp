@@ -62,9 +62,11 @@ protected:
         return tmp / name;
     }
 
-    // Starts foliobuilder with args; its output goes to NAME.out and NAME.err.
-    pid_t Start(const std::string& name, std::vector<std::string> args) {
-        args.insert(args.begin(), tmp / "bin/foliobuilder");
+    // Starts foliobuilder with args (or another program, looked up in PATH, when program is
+    // given); its output goes to NAME.out and NAME.err.
+    pid_t Start(const std::string& name, std::vector<std::string> args,
+                const std::string& program = "") {
+        args.insert(args.begin(), program.empty() ? tmp / "bin/foliobuilder" : program);
         std::vector<std::string> env = {"TMPDIR=" + (tmp / "tmp")};
         for (char** e = environ; *e; ++e) {
             if (std::strncmp(*e, "TMPDIR=", 7) != 0 &&
@@ -89,7 +91,7 @@ protected:
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         pid_t pid = -1;
-        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         return rc == 0 ? pid : -1;
     }
@@ -172,6 +174,72 @@ TEST_F(BuildProcessTest, TwoBuildsAtOnceMakeTwoCorrectBooksAndLeaveNoConfigurati
 
     EXPECT_TRUE(LeftInTmp().empty());
     EXPECT_FALSE(fs::exists(tmp / "bin/folioauthor.html"));
+}
+
+// A book that does not fit says the disk is full, whether the template copy or the archive runs
+// out of room, and leaves nothing behind. The small file system is mounted in a mount
+// namespace of the child's own, gone when it ends; where that is not allowed the test says so
+// and is skipped.
+TEST_F(BuildProcessTest, AFullDiskIsNamedAsTheReason) {
+    const std::string disk = tmp / "disk";
+    fs::create_directories(disk);
+    // Runs command on a fresh file system of size at disk, then lists what is left there.
+    const auto onSmallDisk = [&](const std::string& name, const std::string& size,
+                                 const std::vector<std::string>& command) {
+        std::vector<std::string> args = {"-m",
+                                         "sh",
+                                         "-c",
+                                         "mount -t tmpfs -o size=" + size +
+                                             " tmpfs \"$1\" || exit 99; disk=$1; shift; "
+                                             "\"$@\"; status=$?; ls -A \"$disk\"; exit $status",
+                                         "sh",
+                                         disk};
+        args.insert(args.end(), command.begin(), command.end());
+        const pid_t pid = Start(name, args, "unshare");
+        return pid > 0 ? Wait(pid) : -1;
+    };
+    const int probe = onSmallDisk("probe", "64k", {"true"});
+    if (!WIFEXITED(probe) || WEXITSTATUS(probe) != 0) {
+        GTEST_SKIP() << "no private mount namespace with a tmpfs here: "
+                     << ReadFile(tmp / "probe.err");
+    }
+    std::string bytes(2 << 20, '\0');
+    uint64_t state = 88172645463325252ull;
+    for (size_t i = 0; i < bytes.size(); i += 8) {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        std::memcpy(&bytes[i], &state, 8);
+    }
+    WriteFile(tmp / "site/noise.wav", bytes);
+    WriteFile(tmp / "site/index.html", "<p>home</p>");
+    const std::vector<std::string> build = {tmp / "bin/foliobuilder",
+                                            "build",
+                                            tmp / "site",
+                                            "--home",
+                                            "index.html",
+                                            "-o",
+                                            disk + "/book"};
+
+    // Too small for the template.
+    const int noTemplate = onSmallDisk("template", "64k", build);
+    EXPECT_TRUE(WIFEXITED(noTemplate) && WEXITSTATUS(noTemplate) == 1) << noTemplate;
+    EXPECT_NE(ReadFile(tmp / "template.err")
+                  .find("foliobuilder: Cannot copy the template \"Folio3.bin\" to " + disk +
+                        "/book: the disk is full\n"),
+              std::string::npos)
+        << ReadFile(tmp / "template.err");
+    EXPECT_EQ(ReadFile(tmp / "template.out"), ""); // nothing left on the disk
+
+    // Room for the template, not for the archive.
+    const std::string room = std::to_string((templateSize + (256 << 10)) / 4096 * 4096);
+    const int noArchive = onSmallDisk("archive", room, build);
+    EXPECT_TRUE(WIFEXITED(noArchive) && WEXITSTATUS(noArchive) == 1) << noArchive;
+    EXPECT_NE(
+        ReadFile(tmp / "archive.err")
+            .find("foliobuilder: Cannot write to archive " + disk + "/book: the disk is full\n"),
+        std::string::npos)
+        << ReadFile(tmp / "archive.err");
+    EXPECT_EQ(ReadFile(tmp / "archive.out"), "");
+    EXPECT_TRUE(LeftInTmp().empty());
 }
 
 class InterruptedBuildTest : public BuildProcessTest, public ::testing::WithParamInterface<int> {};

@@ -229,7 +229,8 @@ TEST_F(CreateTest, ATargetHeldExclusivelyElsewhereIsLeftAloneAndNothingCleared) 
     dialogs.AnswerSave(target);
     dialogs.AnswerConfirm(true);
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coOpenFailed);
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot open file " + target});
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Cannot open file " + target +
+                                                       ": another program holds it open"});
     EXPECT_EQ(ReadFile(target), "held by another program");
     ExpectUntouched();
 }
