@@ -13,6 +13,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -115,13 +116,6 @@ TEST(Distribution, TemplateStaysUnderThreeMegabytesStripped) {
     EXPECT_LT(fs::file_size(stripped), 3u * 1024 * 1024);
 }
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The value of a key of the [Desktop Entry] group.
 std::string DesktopKey(const std::string& entry, const std::string& key) {
     std::smatch m;
@@ -139,7 +133,7 @@ TEST(Distribution, InstallBringsMenuEntryAndIcon) {
     EXPECT_TRUE(fs::exists(prefix / "bin/Folio3.bin"));
     const std::string entryPath = prefix / "share/applications/foliobuilder.desktop";
     ASSERT_TRUE(fs::exists(entryPath));
-    const std::string entry = ReadText(entryPath);
+    const std::string entry = folio_test::ReadFile(entryPath);
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_EQ(DesktopKey(entry, "Type"), "Application");
     // The menu starts the installed program and finds the installed icon by its name.
@@ -148,7 +142,7 @@ TEST(Distribution, InstallBringsMenuEntryAndIcon) {
     ASSERT_FALSE(icon.empty());
     const std::string iconPath = prefix / ("share/icons/hicolor/scalable/apps/" + icon + ".svg");
     ASSERT_TRUE(fs::exists(iconPath));
-    EXPECT_NE(ReadText(iconPath).find("<svg"), std::string::npos);
+    EXPECT_NE(folio_test::ReadFile(iconPath).find("<svg"), std::string::npos);
 }
 
 // The package test changes the system, so it runs only where it may: as root, with apt, and
