@@ -47,16 +47,21 @@ protected:
         templateSize = FileSizeOf(tmp / "bin/Folio3.bin");
     }
 
+    // Bytes no compressor can shrink (xorshift from seed); size is a multiple of 8.
+    static std::string NoiseBytes(size_t size, uint64_t seed) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < bytes.size(); i += 8) {
+            seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+            std::memcpy(&bytes[i], &seed, 8);
+        }
+        return bytes;
+    }
+
     // A site that takes the builder a while at the highest level: incompressible sounds.
     std::string MakeBigSite(const std::string& name) {
-        uint64_t state = 0x9E3779B97F4A7C15ull;
-        std::string bytes(8 << 20, '\0');
         for (int f = 0; f < 5; ++f) {
-            for (size_t i = 0; i < bytes.size(); i += 8) {
-                state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-                std::memcpy(&bytes[i], &state, 8);
-            }
-            WriteFile(tmp / (name + "/sound" + std::to_string(f) + ".wav"), bytes);
+            WriteFile(tmp / (name + "/sound" + std::to_string(f) + ".wav"),
+                      NoiseBytes(8 << 20, 0x9E3779B97F4A7C15ull + f));
         }
         WriteFile(tmp / (name + "/index.html"), "<p>" + name + "</p>");
         return tmp / name;
@@ -203,13 +208,7 @@ TEST_F(BuildProcessTest, AFullDiskIsNamedAsTheReason) {
         GTEST_SKIP() << "no private mount namespace with a tmpfs here: "
                      << ReadFile(tmp / "probe.err");
     }
-    std::string bytes(2 << 20, '\0');
-    uint64_t state = 88172645463325252ull;
-    for (size_t i = 0; i < bytes.size(); i += 8) {
-        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-        std::memcpy(&bytes[i], &state, 8);
-    }
-    WriteFile(tmp / "site/noise.wav", bytes);
+    WriteFile(tmp / "site/noise.wav", NoiseBytes(2 << 20, 88172645463325252ull));
     WriteFile(tmp / "site/index.html", "<p>home</p>");
     const std::vector<std::string> build = {tmp / "bin/foliobuilder",
                                             "build",
