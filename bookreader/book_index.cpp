@@ -8,6 +8,9 @@
 
 namespace {
 
+// Pages of a book share a few style sheets; what they link is kept decompressed, up to this.
+constexpr size_t kSheetCacheBytes = size_t(1) << 20;
+
 void PutVarint(std::vector<uint8_t>& out, uint64_t v) {
     while (v >= 0x80) {
         out.push_back(static_cast<uint8_t>(v | 0x80));
@@ -51,7 +54,7 @@ std::vector<uint8_t> Pack(const TPageText& page, uint32_t& rawSize) {
 
 } // namespace
 
-TBookIndex::TBookIndex(const TSiteBook& book) : book_(book) {
+TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), sheets_(book, kSheetCacheBytes) {
     for (int member : book.Served()) {
         const std::string name = TSiteBook::ServedName(book.Archive().Member(member).Name);
         if (PageKindOf(name) != TPageKind::pkNone && !SameText(name, TSiteBook::kConfigName))
@@ -70,7 +73,11 @@ bool TBookIndex::Step(int maxPages) {
             failures_.push_back(name + ": " + e.what());
             continue;
         }
-        AddPage(member, name, reader_.Read(bytes, PageKindOf(name)));
+        AddPage(member, name,
+                reader_.Read(bytes, PageKindOf(name),
+                             [this](TObject* sender, const std::string& url, TMemoryStream*& s) {
+                                 sheets_.StreamRequest(sender, url, s);
+                             }));
     }
     if (Ready()) {
         for (TPostings& p : postings_)

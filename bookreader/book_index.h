@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bookreader/book_page_source.h"
 #include "bookreader/page_text.h"
 #include "bookreader/word_table.h"
 
@@ -61,6 +62,7 @@ private:
     size_t next_ = 0;
     std::vector<std::string> failures_;
     TPageTextReader reader_;
+    TBookPageSource sheets_; // the pages' linked style sheets, as the window serves them
     std::vector<TPage> pages_;
     TWordTable words_;
     std::vector<TPostings> postings_;

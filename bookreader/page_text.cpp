@@ -4,7 +4,6 @@
 #include "html/doc/html_table.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
-#include "html/load/html_reader.h"
 #include "platform/base/strings.h"
 
 namespace {
@@ -73,7 +72,8 @@ TPageTextReader::TPageTextReader() : doc_(std::make_unique<TSectionList>(nullptr
 
 TPageTextReader::~TPageTextReader() = default;
 
-TPageText TPageTextReader::Read(std::string_view bytes, TPageKind kind) {
+TPageText TPageTextReader::Read(std::string_view bytes, TPageKind kind,
+                                const TStreamRequestEvent& sheets) {
     TPageText page;
     const THtmlSource source = THtmlSource::Buffer(bytes.data(), bytes.size());
     if (kind == TPageKind::pkNone || (kind == TPageKind::pkHtml && IsFrameSetDocument(source)))
@@ -91,6 +91,7 @@ TPageText TPageTextReader::Read(std::string_view bytes, TPageKind kind) {
         TReaderHost host;
         host.MarginWidth = kMarginWidth;
         host.MarginHeight = kMarginHeight;
+        host.OnStreamRequest = sheets;
         ParseHTMLDocument(doc, source, host);
     }
     AddSections(doc, page);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bookreader/search_words.h"
+#include "html/load/html_reader.h"
 
 class TSectionList;
 
@@ -31,8 +32,9 @@ public:
     TPageTextReader(const TPageTextReader&) = delete;
     TPageTextReader& operator=(const TPageTextReader&) = delete;
 
-    // A frame-set document has no text of its own: its frames are pages of their own.
-    TPageText Read(std::string_view bytes, TPageKind kind);
+    // A frame-set document has no text of its own: its frames are pages of their own. Linked
+    // style sheets come through sheets, as the window's viewer gets them (none when unset).
+    TPageText Read(std::string_view bytes, TPageKind kind, const TStreamRequestEvent& sheets = {});
 
 private:
     std::unique_ptr<TSectionList> doc_;
