@@ -13,8 +13,20 @@ namespace {
 
 constexpr uint8_t kSectionMarker[4] = {'E', 'C', '2', 0};
 
-[[noreturn]] void Damaged(const std::string& what, int64_t offset) {
-    throw EArchiveError("Damaged archive: " + what + " at offset " + IntToStr(offset));
+// Damage in the records, with where it lies, so that a salvaged index can say what it kept.
+class EArchiveDamage : public EArchiveError {
+public:
+    EArchiveDamage(const std::string& message, const std::string& what, int64_t offset,
+                   bool truncated)
+        : EArchiveError(message), What(what), Offset(offset), Truncated(truncated) {}
+    std::string What;
+    int64_t Offset;
+    bool Truncated;
+};
+
+[[noreturn]] void Damaged(const std::string& what, int64_t offset, bool truncated = false) {
+    throw EArchiveDamage("Damaged archive: " + what + " at offset " + IntToStr(offset), what,
+                         offset, truncated);
 }
 
 // Sequential reading of one archive's bytes with every length checked against what remains.
@@ -26,15 +38,17 @@ public:
     int64_t Remaining() const { return limit_ - pos_; }
 
     void Read(void* buffer, int64_t count, const char* what) {
-        if (count < 0 || count > Remaining())
-            Damaged(std::string(what) + " runs past the end", pos_);
+        if (count < 0)
+            Damaged(std::string(what) + " has a negative length", pos_);
+        if (count > Remaining())
+            Damaged(std::string(what) + " runs past the end", pos_, true);
         s_.Seek(pos_, soBeginning);
         int64_t done = 0;
         auto* p = static_cast<uint8_t*>(buffer);
         while (done < count) {
             const int64_t n = s_.Read(p + done, count - done);
             if (n <= 0)
-                Damaged(std::string(what) + " cannot be read", pos_ + done);
+                Damaged(std::string(what) + " cannot be read", pos_ + done, true);
             done += n;
         }
         pos_ += count;
@@ -44,9 +58,11 @@ public:
         Read(b, 4, what);
         return GetInt32LE(b);
     }
+    // Whether a data section follows. After a record's date there is always a section, the next
+    // record or the end marker, four bytes at least: fewer mean the archive was cut there.
     bool PeekSectionMarker() {
         if (Remaining() < 4)
-            return false;
+            Damaged("member record (the end marker is missing) runs past the end", pos_, true);
         uint8_t b[4];
         const int64_t at = pos_;
         Read(b, 4, "record");
@@ -54,8 +70,10 @@ public:
         return std::memcmp(b, kSectionMarker, 4) == 0;
     }
     void Skip(int64_t count, const char* what) {
-        if (count < 0 || count > Remaining())
-            Damaged(std::string(what) + " runs past the end", pos_);
+        if (count < 0)
+            Damaged(std::string(what) + " has a negative length", pos_);
+        if (count > Remaining())
+            Damaged(std::string(what) + " runs past the end", pos_, true);
         pos_ += count;
     }
 
@@ -109,19 +127,34 @@ private:
 
 } // namespace
 
-TArchiveReader::TArchiveReader(TStream& stream, int64_t offset, int64_t limit)
+TArchiveReader::TArchiveReader(TStream& stream, int64_t offset, int64_t limit,
+                               TArchiveIndexing indexing)
     : stream_(stream), start_(offset) {
     const int64_t size = stream.Size();
     limit_ = limit < 0 || limit > size ? size : limit;
     if (offset < 0 || offset > limit_)
         throw EArchiveError("Damaged archive: it starts beyond the end of the file");
-    TCursor c(stream, offset, limit_);
+    try {
+        Index(offset);
+    } catch (const EArchiveDamage& e) {
+        if (indexing == aiStrict)
+            throw;
+        damage_.Found = true;
+        damage_.Truncated = e.Truncated;
+        damage_.Offset = e.Offset;
+        damage_.What = e.What;
+        damage_.Message = e.Message();
+        end_ = e.Offset;
+    }
+}
 
+void TArchiveReader::Index(int64_t offset) {
+    TCursor c(stream_, offset, limit_);
     const int32_t titleLength = c.ReadInt32("header");
     if (titleLength < 0)
         Damaged("negative title length", c.Pos() - 4);
     if (titleLength > c.Remaining())
-        Damaged("title runs past the end", c.Pos());
+        Damaged("title runs past the end", c.Pos(), true);
     title_.resize(static_cast<size_t>(titleLength));
     c.Read(title_.data(), titleLength, "title");
     headerTotalSize_ = c.ReadInt32("header");
@@ -135,47 +168,62 @@ TArchiveReader::TArchiveReader(TStream& stream, int64_t offset, int64_t limit)
         if (nameLength < 0)
             Damaged("negative name length", recordAt);
         if (nameLength > c.Remaining())
-            Damaged("member name runs past the end", recordAt);
+            Damaged("member name runs past the end", recordAt, true);
         TArchiveMember m;
         m.RecordOffset = recordAt;
         m.Name.resize(static_cast<size_t>(nameLength));
         c.Read(m.Name.data(), nameLength, "member name");
-        if (nameLength == 12 && m.Name.starts_with("NEXT:DISK"))
-            throw EArchiveError("The archive continues in volume " + m.Name.substr(9) +
-                                "; only single-volume archives can be read");
-        m.Date = c.ReadInt32("member date");
-        // A file of 0 bytes has no data section; a member that spans joined volumes has several.
-        while (c.PeekSectionMarker()) {
-            c.Skip(4, "section marker");
-            for (;;) {
-                const int64_t blockAt = c.Pos();
-                const int32_t length = c.ReadInt32("block length (the section end is missing)");
-                if (length == 0)
-                    break;
-                const int64_t n = length < 0 ? -int64_t(length) : int64_t(length);
-                if (n > BackupBlockSize)
-                    Damaged("block of " + IntToStr(n) + " bytes, more than a block holds", blockAt);
-                if (n > c.Remaining())
-                    Damaged("block runs past the end", blockAt);
-                TArchiveBlock b;
-                b.Offset = c.Pos();
-                b.Length = static_cast<int32_t>(n);
-                b.Raw = length < 0;
-                c.Skip(n, "block");
-                m.PackedSize += n;
-                if (b.Raw)
-                    m.RawBytes += n;
-                else
-                    ++m.CompressedBlocks;
-                m.Blocks.push_back(b);
-            }
+        if (nameLength == 12 && m.Name.starts_with("NEXT:DISK")) {
+            const std::string what = "continues in volume " + m.Name.substr(9) +
+                                     "; only single-volume archives can be read";
+            throw EArchiveDamage("The archive " + what, what, recordAt, false);
         }
-        const int index = static_cast<int>(members_.size());
-        byName_.emplace(LowerCase(m.Name), index);
-        byFileName_.emplace(LowerFileName(m.Name), index);
-        members_.push_back(std::move(m));
+        // A damaged record still names its member, so the reader can say which file is lost.
+        try {
+            m.Date = c.ReadInt32("member date");
+            // A file of 0 bytes has no data section; a member that spans joined volumes has
+            // several.
+            while (c.PeekSectionMarker()) {
+                c.Skip(4, "section marker");
+                for (;;) {
+                    const int64_t blockAt = c.Pos();
+                    const int32_t length = c.ReadInt32("block length (the section end is missing)");
+                    if (length == 0)
+                        break;
+                    const int64_t n = length < 0 ? -int64_t(length) : int64_t(length);
+                    if (n > BackupBlockSize)
+                        Damaged("block of " + IntToStr(n) + " bytes, more than a block holds",
+                                blockAt);
+                    if (n > c.Remaining())
+                        Damaged("block runs past the end", blockAt, true);
+                    TArchiveBlock b;
+                    b.Offset = c.Pos();
+                    b.Length = static_cast<int32_t>(n);
+                    b.Raw = length < 0;
+                    c.Skip(n, "block");
+                    m.PackedSize += n;
+                    if (b.Raw)
+                        m.RawBytes += n;
+                    else
+                        ++m.CompressedBlocks;
+                    m.Blocks.push_back(b);
+                }
+            }
+        } catch (const EArchiveDamage&) {
+            m.Complete = false;
+            Add(std::move(m));
+            throw;
+        }
+        Add(std::move(m));
     }
     end_ = c.Pos();
+}
+
+void TArchiveReader::Add(TArchiveMember&& m) {
+    const int index = static_cast<int>(members_.size());
+    byName_.emplace(LowerCase(m.Name), index);
+    byFileName_.emplace(LowerFileName(m.Name), index);
+    members_.push_back(std::move(m));
 }
 
 const TArchiveMember& TArchiveReader::Member(int index) const {
@@ -194,27 +242,67 @@ int TArchiveReader::IndexOfFileName(std::string_view fileName) const {
     return it == byFileName_.end() ? -1 : it->second;
 }
 
+namespace {
+
+[[noreturn]] void Incomplete(const TArchiveMember& m) {
+    throw EArchiveError("The archive breaks off inside \"" + m.Name +
+                        "\"; its bytes are not all there");
+}
+
+// Reads one block's payload and hands back its bytes: in itself when raw, else inflated into out.
+const uint8_t* BlockBytes(TStream& stream, int64_t limit, const TArchiveBlock& b, uint8_t* in,
+                          uint8_t* out, std::unique_ptr<TInflater>& inflater, int32_t& size) {
+    // The blocks were checked against the limit while indexing; the stream is read again here,
+    // so a short read (a file changed meanwhile) is still caught.
+    TCursor c(stream, b.Offset, limit);
+    c.Read(in, b.Length, "block");
+    if (b.Raw) {
+        size = b.Length;
+        return in;
+    }
+    if (!inflater)
+        inflater = std::make_unique<TInflater>();
+    size = inflater->Inflate(in, b.Length, out, b.Offset - 4);
+    return out;
+}
+
+} // namespace
+
+int64_t TArchiveReader::MemberSize(int index) const {
+    const TArchiveMember& m = Member(index);
+    if (!m.Complete)
+        Incomplete(m);
+    if (m.Blocks.empty())
+        return 0;
+    const TArchiveBlock& last = m.Blocks.back();
+    int32_t lastSize = last.Length;
+    if (!last.Raw) {
+        auto in = std::make_unique<uint8_t[]>(BackupBlockSize);
+        auto out = std::make_unique<uint8_t[]>(BackupBlockSize);
+        std::unique_ptr<TInflater> inflater;
+        BlockBytes(stream_, limit_, last, in.get(), out.get(), inflater, lastSize);
+    }
+    return int64_t(m.Blocks.size() - 1) * BackupBlockSize + lastSize;
+}
+
 int64_t TArchiveReader::ExtractTo(int index,
                                   const std::function<void(const uint8_t*, size_t)>& sink) const {
     const TArchiveMember& m = Member(index);
+    if (!m.Complete)
+        Incomplete(m);
     auto in = std::make_unique<uint8_t[]>(BackupBlockSize);
     auto out = std::make_unique<uint8_t[]>(BackupBlockSize);
     std::unique_ptr<TInflater> inflater;
     int64_t total = 0;
-    for (const TArchiveBlock& b : m.Blocks) {
-        // The blocks were checked against the limit while indexing; the stream is read again
-        // here, so a short read (a file changed meanwhile) is still caught.
-        TCursor c(stream_, b.Offset, limit_);
-        c.Read(in.get(), b.Length, "block");
-        if (b.Raw) {
-            sink(in.get(), static_cast<size_t>(b.Length));
-            total += b.Length;
-            continue;
-        }
-        if (!inflater)
-            inflater = std::make_unique<TInflater>();
-        const int32_t n = inflater->Inflate(in.get(), b.Length, out.get(), b.Offset - 4);
-        sink(out.get(), static_cast<size_t>(n));
+    for (size_t i = 0; i < m.Blocks.size(); ++i) {
+        const TArchiveBlock& b = m.Blocks[i];
+        int32_t n = 0;
+        const uint8_t* bytes = BlockBytes(stream_, limit_, b, in.get(), out.get(), inflater, n);
+        // Sizes are listed from the block table, which holds only if every block but the last
+        // is full; a short one means lost bytes.
+        if (i + 1 < m.Blocks.size() && n != BackupBlockSize)
+            Damaged("block of " + IntToStr(n) + " bytes before the member's last", b.Offset - 4);
+        sink(bytes, static_cast<size_t>(n));
         total += n;
     }
     return total;

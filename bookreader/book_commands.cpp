@@ -2,15 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cinttypes>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
+
+#include "platform/base/printable_name.h"
+#include "platform/base/strings.h"
 
 namespace {
 
@@ -44,31 +44,6 @@ std::string DateText(int32_t packed) {
 
 } // namespace
 
-std::optional<std::string> AskPasswordOnTerminal(const std::string& prompt) {
-    std::fprintf(stderr, "%s", prompt.c_str());
-    std::fflush(stderr);
-    termios saved{};
-    const bool terminal = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (terminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-    }
-    std::string line;
-    const bool got = static_cast<bool>(std::getline(std::cin, line));
-    if (terminal) {
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-        std::fprintf(stderr, "\n");
-    }
-    if (!got) {
-        return std::nullopt;
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return line;
-}
-
 bool CheckBookPassword(const TSiteBook& book, const TPasswordStore* store, const TAskPassword& ask,
                        std::FILE* err) {
     if (!book.HasPassword()) {
@@ -94,11 +69,24 @@ bool CheckBookPassword(const TSiteBook& book, const TPasswordStore* store, const
 }
 
 void ListBook(const TSiteBook& book, std::FILE* out) {
+    std::string unreadable;
+    int failed = 0;
     for (int i : book.Served()) {
         const TArchiveMember& m = book.Archive().Member(i);
-        const int64_t size = book.Archive().ExtractTo(i, [](const uint8_t*, size_t) {});
-        std::fprintf(out, "%10" PRId64 "  %s  %s\n", size, DateText(m.Date).c_str(),
-                     TSiteBook::ServedName(m.Name).c_str());
+        // Never raw on a terminal: a name may hold an escape sequence or a newline.
+        const std::string name = PrintableName(TSiteBook::ServedName(m.Name));
+        std::string size;
+        try {
+            size = IntToStr(book.Archive().MemberSize(i));
+        } catch (const EArchiveError& e) {
+            size = "?";
+            unreadable += (failed++ == 0 ? "" : "; ") + name + " (" + e.Message() + ")";
+        }
+        std::fprintf(out, "%10s  %s  %s\n", size.c_str(), DateText(m.Date).c_str(), name.c_str());
+    }
+    if (failed > 0) {
+        throw EArchiveError(IntToStr(failed) + (failed == 1 ? " file cannot" : " files cannot") +
+                            " be read: " + unreadable);
     }
 }
 
@@ -107,63 +95,129 @@ bool IsSafeMemberFileName(const std::string& name) {
            name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
-int ExtractBook(const TSiteBook& book, const std::string& dir, std::FILE* err) {
+namespace {
+
+// Writes all of data to fd; false with errno set when it cannot.
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A file of its own in the directory for a member's bytes, named so that no member can be meant:
+// created exclusively, it can never be an existing file or link. -1 with errno set when none
+// can be made.
+int CreatePartFile(int dirFd, std::string& partName) {
+    static unsigned serial = 0;
+    for (int tries = 0; tries < 100; ++tries) {
+        partName = ".folio-part-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        const int fd = ::openat(dirFd, partName.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Writes member index of book as name in the directory open at dirFd: into a part file that is
+// renamed over name once complete. Empty when done, else why not (nothing is left behind).
+std::string WriteMember(const TSiteBook& book, int index, int dirFd, const std::string& path) {
+    const TArchiveMember& m = book.Archive().Member(index);
+    const std::string name = TSiteBook::ServedName(m.Name);
+    std::string partName;
+    const int fd = CreatePartFile(dirFd, partName);
+    if (fd < 0) {
+        return "Cannot write " + path + ": " + std::strerror(errno);
+    }
+    std::string problem;
+    try {
+        book.Archive().ExtractTo(index, [&](const uint8_t* data, size_t size) {
+            if (problem.empty() && !WriteAll(fd, data, size)) {
+                problem = "Cannot write " + path + ": " + std::strerror(errno);
+            }
+        });
+    } catch (const EArchiveError& e) {
+        problem = name + " cannot be read: " + e.Message();
+    }
+    if (const time_t t = TimeOfDosDate(m.Date); problem.empty() && t != -1) {
+        const timespec times[2] = {{t, 0}, {t, 0}};
+        ::futimens(fd, times);
+    }
+    if (::close(fd) != 0 && problem.empty()) {
+        problem = "Cannot write " + path + ": " + std::strerror(errno);
+    }
+    if (problem.empty() && ::renameat(dirFd, partName.c_str(), dirFd, name.c_str()) != 0) {
+        problem = "Cannot write " + path + ": " + std::strerror(errno);
+    }
+    if (!problem.empty()) {
+        ::unlinkat(dirFd, partName.c_str(), 0);
+    }
+    return problem;
+}
+
+} // namespace
+
+TExtraction ExtractBookFiles(const TSiteBook& book, const std::string& dir, std::FILE* err) {
+    TExtraction result;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (!std::filesystem::is_directory(dir, ec)) {
-        std::fprintf(err, "Cannot create the directory %s\n", dir.c_str());
-        return -1;
+    // Every file goes in through this one descriptor, so the directory cannot be swapped for a
+    // link elsewhere halfway through.
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        std::fprintf(err, "Cannot create the directory %s: %s\n", dir.c_str(),
+                     std::strerror(ec ? ec.value() : errno));
+        result.NoDirectory = true;
+        return result;
     }
     for (int i : book.Shadowed()) {
         std::fprintf(err, "Skipped %s: a later file of the same name is the one the book shows\n",
                      book.Archive().Member(i).Name.c_str());
     }
-    int written = 0;
     for (int i : book.Served()) {
         const TArchiveMember& m = book.Archive().Member(i);
         const std::string name = TSiteBook::ServedName(m.Name);
+        std::string problem;
         if (!IsSafeMemberFileName(name)) {
-            std::fprintf(err, "Refused the member \"%s\": its name would leave %s\n",
-                         m.Name.c_str(), dir.c_str());
-            return -1;
+            problem = "Refused the member \"" + m.Name + "\": its name would leave " + dir;
+        } else {
+            problem = WriteMember(book, i, dirFd, dir + "/" + name);
         }
-        const std::string path = dir + "/" + name;
-        // O_NOFOLLOW: a link planted in the directory must not redirect the write elsewhere.
-        const int fd =
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            std::fprintf(err, "Cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-            return -1;
+        if (problem.empty()) {
+            ++result.Written;
+        } else {
+            ++result.Failed;
+            std::fprintf(err, "%s\n", problem.c_str());
         }
-        bool ok = true;
-        try {
-            book.Archive().ExtractTo(i, [&](const uint8_t* data, size_t size) {
-                while (ok && size > 0) {
-                    const ssize_t n = ::write(fd, data, size);
-                    if (n <= 0) {
-                        ok = false;
-                        break;
-                    }
-                    data += n;
-                    size -= static_cast<size_t>(n);
-                }
-            });
-        } catch (const Exception& e) {
-            ::close(fd);
-            ::unlink(path.c_str());
-            std::fprintf(err, "%s: %s\n", name.c_str(), e.what());
-            return -1;
-        }
-        if (::close(fd) != 0 || !ok) {
-            ::unlink(path.c_str());
-            std::fprintf(err, "Cannot write %s\n", path.c_str());
-            return -1;
-        }
-        if (const time_t t = TimeOfDosDate(m.Date); t != -1) {
-            const timespec times[2] = {{t, 0}, {t, 0}};
-            ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
-        }
-        ++written;
     }
-    return written;
+    ::close(dirFd);
+    return result;
+}
+
+int ExtractBook(const TSiteBook& book, const std::string& dir, std::FILE* err) {
+    const TExtraction done = ExtractBookFiles(book, dir, err);
+    if (done.NoDirectory) {
+        return -1;
+    }
+    if (done.Failed > 0) {
+        std::fprintf(err, "%d %s written to %s; %d %s not\n", done.Written,
+                     done.Written == 1 ? "file" : "files", dir.c_str(), done.Failed,
+                     done.Failed == 1 ? "was" : "were");
+        return -1;
+    }
+    return done.Written;
 }

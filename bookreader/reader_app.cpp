@@ -72,6 +72,18 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
                      "Build a book with: foliobuilder build SRC --home PAGE -o BOOK\n",
                      program.c_str());
         return kReaderNoArchive;
+    } catch (const EDamagedBook& e) {
+        // The message says what is lost and what is left; what is left can be listed and saved,
+        // but a book with holes is not shown as if it were whole.
+        std::fprintf(env.Err, "%s: %s\n", program.c_str(), e.what());
+        if (!list && !extract) {
+            return kReaderFailed;
+        }
+        try {
+            book = std::make_unique<TSiteBook>(env.SelfPath, boSalvage);
+        } catch (const Exception&) {
+            return kReaderFailed;
+        }
     } catch (const Exception& e) {
         std::fprintf(env.Err, "%s: the book is damaged: %s\n", program.c_str(), e.what());
         return kReaderFailed;
@@ -89,15 +101,19 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
     try {
         if (list) {
             ListBook(*book, env.Out);
-            return kReaderOk;
+            return book->Damaged() ? kReaderFailed : kReaderOk;
         }
         if (extract) {
-            const int count = ExtractBook(*book, extractDir, env.Err);
-            if (count < 0) {
+            const TExtraction done = ExtractBookFiles(*book, extractDir, env.Err);
+            if (done.NoDirectory) {
                 return kReaderFailed;
             }
-            std::fprintf(env.Err, "%d files written to %s\n", count, extractDir.c_str());
-            return kReaderOk;
+            std::fprintf(env.Err, "%d files written to %s\n", done.Written, extractDir.c_str());
+            if (done.Failed > 0) {
+                std::fprintf(env.Err, "%s: %d %s not be written (named above)\n", program.c_str(),
+                             done.Failed, done.Failed == 1 ? "file could" : "files could");
+            }
+            return done.Failed > 0 || book->Damaged() ? kReaderFailed : kReaderOk;
         }
     } catch (const Exception& e) {
         std::fprintf(env.Err, "%s: the book is damaged: %s\n", program.c_str(), e.what());

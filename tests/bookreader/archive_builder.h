@@ -1,6 +1,8 @@
 #pragma once
 // Writes archive bytes by hand, so tests can make books the builder never would: hostile
 // member names, damaged blocks, missing configurations.
+#include <zlib.h>
+
 #include <cstdint>
 #include <string>
 
@@ -15,17 +17,34 @@ public:
     }
     // A member whose data is stored in one raw block (or no section when empty).
     TArchiveBytes& Member(const std::string& name, const std::string& content, int32_t date = -1) {
+        Record(name, date);
+        return content.empty() ? *this : Section().RawBlock(content).EndSection();
+    }
+    // The pieces of a member record, for members of several blocks or with damaged ones.
+    TArchiveBytes& Record(const std::string& name, int32_t date = -1) {
         Int(static_cast<int32_t>(name.size()));
         data_ += name;
-        Int(date);
-        if (!content.empty()) {
-            data_ += std::string("EC2\0", 4);
-            Int(-static_cast<int32_t>(content.size()));
-            data_ += content;
-            Int(0);
-        }
-        return *this;
+        return Int(date);
     }
+    TArchiveBytes& Section() { return Raw(std::string("EC2\0", 4)); }
+    TArchiveBytes& RawBlock(const std::string& bytes) {
+        Int(-static_cast<int32_t>(bytes.size()));
+        return Raw(bytes);
+    }
+    TArchiveBytes& ZlibBlock(const std::string& bytes) {
+        uLongf n = compressBound(bytes.size());
+        std::string out(n, '\0');
+        compress2(reinterpret_cast<Bytef*>(out.data()), &n,
+                  reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 9);
+        out.resize(n);
+        return CompressedBlock(out);
+    }
+    // A block that claims to be zlib data; nonsense in it stands for a damaged block.
+    TArchiveBytes& CompressedBlock(const std::string& payload) {
+        Int(static_cast<int32_t>(payload.size()));
+        return Raw(payload);
+    }
+    TArchiveBytes& EndSection() { return Int(0); }
     TArchiveBytes& Raw(const std::string& bytes) {
         data_ += bytes;
         return *this;

@@ -2,4 +2,6 @@ folio_test(bookreader_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/reader_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/book_pieces_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/damaged_book_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/terminal_prompt_test.cpp
   LIBS folio_bookreader)

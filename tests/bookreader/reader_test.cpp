@@ -166,14 +166,47 @@ TEST_F(ReaderTest, HostileNamesAreRefusedAndNothingLeavesTheDirectory) {
     EXPECT_FALSE(FileExists(tmp.Path() + "/escaped.html"));
 }
 
-TEST_F(ReaderTest, ALinkPlantedInTheDirectoryIsNotWrittenThrough) {
+TEST_F(ReaderTest, ALinkPlantedInTheDirectoryIsReplacedNotWrittenThrough) {
     WriteBook(SimpleBook());
     const std::string dir = tmp.Path() + "/x";
     std::filesystem::create_directories(dir);
     WriteFile(tmp.Path() + "/victim", "keep me");
+    WriteFile(tmp.Path() + "/hard", "keep me too");
     ASSERT_EQ(::symlink((tmp.Path() + "/victim").c_str(), (dir + "/index.html").c_str()), 0);
-    EXPECT_EQ(Run({"--extract", dir}), kReaderFailed);
+    ASSERT_EQ(::link((tmp.Path() + "/hard").c_str(), (dir + "/pic.gif").c_str()), 0);
+    EXPECT_EQ(Run({"--extract", dir}), kReaderOk) << err.Text();
     EXPECT_EQ(ReadFile(tmp.Path() + "/victim"), "keep me");
+    EXPECT_EQ(ReadFile(tmp.Path() + "/hard"), "keep me too");
+    EXPECT_EQ(ReadFile(dir + "/index.html"), "<p>home</p>");
+    EXPECT_EQ(ReadFile(dir + "/pic.gif"), "GIF89a....");
+}
+
+// A book cut short keeps the pages before the cut: the reader says so instead of calling itself
+// the template, lists and saves what is left, and ends with a failure status.
+TEST_F(ReaderTest, ACutBookSaysWhatIsLeftAndSavesIt) {
+    const std::string whole = SimpleBook().Book("ELF-TEMPLATE-BYTES");
+    const size_t cut = whole.find("/src/empty.txt") + 6;
+    // The trailer stays: a cut in the middle, as a broken copy makes.
+    WriteFile(env.SelfPath, whole.substr(0, cut) + whole.substr(whole.size() - 4));
+    EXPECT_EQ(Run({}), kReaderFailed);
+    EXPECT_EQ(err.Text().find("template"), std::string::npos) << err.Text();
+    EXPECT_NE(err.Text().find("book is damaged: it is cut short"), std::string::npos)
+        << err.Text();
+    EXPECT_NE(err.Text().find("2 files can still be read: run \"" + env.SelfPath +
+                              " --extract DIR\" to save them."),
+              std::string::npos)
+        << err.Text();
+
+    EXPECT_EQ(Run({"--list"}), kReaderFailed);
+    EXPECT_NE(out.Text().find("index.html"), std::string::npos);
+    EXPECT_NE(out.Text().find("pic.gif"), std::string::npos);
+
+    const std::string dir = tmp.Path() + "/saved";
+    EXPECT_EQ(Run({"--extract", dir}), kReaderFailed);
+    EXPECT_EQ(ReadFile(dir + "/index.html"), "<p>home</p>");
+    EXPECT_EQ(ReadFile(dir + "/pic.gif"), "GIF89a....");
+    EXPECT_NE(err.Text().find("2 files written to " + dir), std::string::npos) << err.Text();
+    EXPECT_EQ(asked, 0); // the configuration, and with it any password, is lost
 }
 
 TEST_F(ReaderTest, TheLaterOfTwoMembersWithOneNameIsServed) {
