@@ -116,27 +116,18 @@ TFoldTable MakeFoldTable(TCodePage cp) {
 }
 
 const TFoldTable& FoldTableOf(TCodePage cp) {
-    static const TFoldTable t1250 = MakeFoldTable(TCodePage::cp1250);
-    static const TFoldTable t1251 = MakeFoldTable(TCodePage::cp1251);
-    static const TFoldTable t1252 = MakeFoldTable(TCodePage::cp1252);
-    static const TFoldTable t1253 = MakeFoldTable(TCodePage::cp1253);
-    static const TFoldTable t1254 = MakeFoldTable(TCodePage::cp1254);
-    static const TFoldTable t1257 = MakeFoldTable(TCodePage::cp1257);
-    switch (cp) {
-    case TCodePage::cp1250:
-        return t1250;
-    case TCodePage::cp1251:
-        return t1251;
-    case TCodePage::cp1253:
-        return t1253;
-    case TCodePage::cp1254:
-        return t1254;
-    case TCodePage::cp1257:
-        return t1257;
-    case TCodePage::cp1252:
-        break;
-    }
-    return t1252;
+    static constexpr TCodePage kPages[] = {TCodePage::cp1252, TCodePage::cp1250, TCodePage::cp1251,
+                                           TCodePage::cp1253, TCodePage::cp1254, TCodePage::cp1257};
+    static const auto tables = [] {
+        std::array<TFoldTable, std::size(kPages)> t;
+        for (size_t i = 0; i < t.size(); ++i)
+            t[i] = MakeFoldTable(kPages[i]);
+        return t;
+    }();
+    for (size_t i = 1; i < tables.size(); ++i)
+        if (kPages[i] == cp)
+            return tables[i];
+    return tables[0]; // Windows-1252, the default
 }
 
 } // namespace
