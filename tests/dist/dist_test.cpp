@@ -14,38 +14,15 @@
 #include <unistd.h>
 
 #include "tests/support/files.h"
+#include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
+using folio_test::RunShell;
+using folio_test::ShellQuote;
+using folio_test::TShellRun;
 
 namespace {
-
-struct TCommandResult {
-    int Status = -1;
-    std::string Output;
-};
-
-// Runs a shell command, collecting standard output and error together.
-TCommandResult RunShell(const std::string& command) {
-    TCommandResult r;
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (p == nullptr)
-        return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        r.Output.append(buf, n);
-    const int st = ::pclose(p);
-    r.Status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 std::string BinaryDir() {
     const char* d = std::getenv("FOLIO_BINARY_DIR");
@@ -84,9 +61,9 @@ TEST(Distribution, TemplateLinksOnlyWhatAStockDesktopHas) {
     SKIP_IN_SANITIZER_BUILD();
     ASSERT_TRUE(fs::exists(TemplatePath())) << TemplatePath();
     // The direct needs from the ELF header, then everything they pull in, as the loader sees it.
-    const TCommandResult needed = RunShell("readelf -d " + Quote(TemplatePath()));
+    const TShellRun needed = RunShell("readelf -d " + ShellQuote(TemplatePath()));
     ASSERT_EQ(needed.Status, 0) << needed.Output;
-    const TCommandResult ldd = RunShell("ldd " + Quote(TemplatePath()));
+    const TShellRun ldd = RunShell("ldd " + ShellQuote(TemplatePath()));
     ASSERT_EQ(ldd.Status, 0) << ldd.Output;
     std::set<std::string> libs;
     const std::regex neededLine(R"(\(NEEDED\)\s+Shared library: \[([^\]]+)\])");
@@ -111,7 +88,8 @@ TEST(Distribution, TemplateStaysUnderThreeMegabytesStripped) {
     SKIP_IN_SANITIZER_BUILD();
     folio_test::TempDir dir;
     const std::string stripped = dir / "Folio3.bin";
-    const TCommandResult r = RunShell("strip -o " + Quote(stripped) + " " + Quote(TemplatePath()));
+    const TShellRun r =
+        RunShell("strip -o " + ShellQuote(stripped) + " " + ShellQuote(TemplatePath()));
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_LT(fs::file_size(stripped), 3u * 1024 * 1024);
 }
@@ -125,8 +103,8 @@ std::string DesktopKey(const std::string& entry, const std::string& key) {
 
 TEST(Distribution, InstallBringsMenuEntryAndIcon) {
     folio_test::TempDir prefix;
-    const TCommandResult r =
-        RunShell("cmake --install " + Quote(BinaryDir()) + " --prefix " + Quote(prefix.Path()));
+    const TShellRun r = RunShell("cmake --install " + ShellQuote(BinaryDir()) + " --prefix " +
+                                 ShellQuote(prefix.Path()));
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_TRUE(fs::exists(prefix / "bin/foliobuilder"));
     // The builder copies the template from its own folder.
@@ -157,9 +135,9 @@ TEST(Distribution, DebianPackageInstallsAndRemovesCleanly) {
         GTEST_SKIP() << "a foliobuilder package is installed already; leaving it alone";
 
     folio_test::TempDir out;
-    const TCommandResult pack =
-        RunShell("cpack -G DEB --config " + Quote(BinaryDir() + "/CPackConfig.cmake") + " -B " +
-                 Quote(out.Path()));
+    const TShellRun pack =
+        RunShell("cpack -G DEB --config " + ShellQuote(BinaryDir() + "/CPackConfig.cmake") +
+                 " -B " + ShellQuote(out.Path()));
     ASSERT_EQ(pack.Status, 0) << pack.Output;
     std::string deb;
     for (const auto& e : fs::directory_iterator(out.Path()))
@@ -169,19 +147,20 @@ TEST(Distribution, DebianPackageInstallsAndRemovesCleanly) {
     EXPECT_NE(fs::path(deb).filename().string().rfind("foliobuilder_", 0), std::string::npos)
         << deb;
 
-    const TCommandResult contents = RunShell("dpkg-deb -c " + Quote(deb));
+    const TShellRun contents = RunShell("dpkg-deb -c " + ShellQuote(deb));
     ASSERT_EQ(contents.Status, 0) << contents.Output;
     for (const char* f : {"./usr/bin/foliobuilder", "./usr/bin/Folio3.bin",
                           "./usr/share/applications/foliobuilder.desktop",
                           "./usr/share/icons/hicolor/scalable/apps/foliobuilder.svg"})
         EXPECT_NE(contents.Output.find(f), std::string::npos) << f << "\n" << contents.Output;
 
-    const TCommandResult install = RunShell(
-        "DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends " + Quote(deb));
+    const TShellRun install =
+        RunShell("DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends " +
+                 ShellQuote(deb));
     ASSERT_EQ(install.Status, 0) << install.Output;
-    const TCommandResult version = RunShell("/usr/bin/foliobuilder --version");
-    const TCommandResult listed = RunShell("dpkg -L foliobuilder");
-    const TCommandResult remove =
+    const TShellRun version = RunShell("/usr/bin/foliobuilder --version");
+    const TShellRun listed = RunShell("dpkg -L foliobuilder");
+    const TShellRun remove =
         RunShell("DEBIAN_FRONTEND=noninteractive apt-get remove -y --purge foliobuilder");
     EXPECT_EQ(version.Status, 0) << version.Output;
     EXPECT_NE(version.Output.find("3."), std::string::npos) << version.Output;
