@@ -21,6 +21,7 @@
 #include "platform/gui/application.h"
 #include "tests/bookreader/archive_builder.h"
 #include "tests/support/files.h"
+#include "tests/support/fonts_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
