@@ -14,6 +14,7 @@
 #include <sstream>
 #include <vector>
 
+#include "bookreader/private_file.h"
 #include "platform/base/files.h"
 
 namespace {
@@ -184,24 +185,5 @@ bool TPasswordStore::Remember(const std::string& bookKey, const std::string& pas
     }
     text << bookKey << ' ' << iterations_ << ' ' << HexOf(*salt) << ' ' << hash << '\n';
 
-    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
-    {
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            return false;
-        }
-        const std::string data = text.str();
-        const bool written =
-            ::write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
-        const bool closed = ::close(fd) == 0;
-        if (!written || !closed) {
-            ::unlink(temp.c_str());
-            return false;
-        }
-    }
-    if (::rename(temp.c_str(), path_.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFileContents(path_, text.str());
 }
