@@ -299,9 +299,8 @@ void ReadPages(benchmark::State& state) {
         TPageTextReader reader;
         for (int member : book.Served()) {
             const std::string name = TSiteBook::ServedName(book.Archive().Member(member).Name);
-            if (PageKindOf(name) == TPageKind::pkHtml && !SameText(name, TSiteBook::kConfigName))
-                benchmark::DoNotOptimize(
-                    reader.Read(book.Archive().ExtractToString(member), TPageKind::pkHtml));
+            if (IsPageName(name) && !SameText(name, TSiteBook::kConfigName))
+                benchmark::DoNotOptimize(reader.Read(book.Archive().ExtractToString(member)));
         }
     }
 }

@@ -57,7 +57,7 @@ std::vector<uint8_t> Pack(const TPageText& page, uint32_t& rawSize) {
 TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), sheets_(book, kSheetCacheBytes) {
     for (int member : book.Served()) {
         const std::string name = TSiteBook::ServedName(book.Archive().Member(member).Name);
-        if (PageKindOf(name) != TPageKind::pkNone && !SameText(name, TSiteBook::kConfigName))
+        if (IsPageName(name) && !SameText(name, TSiteBook::kConfigName))
             candidates_.push_back(member);
     }
 }
@@ -73,11 +73,11 @@ bool TBookIndex::Step(int maxPages) {
             failures_.push_back(name + ": " + e.what());
             continue;
         }
-        AddPage(member, name,
-                reader_.Read(bytes, PageKindOf(name),
-                             [this](TObject* sender, const std::string& url, TMemoryStream*& s) {
-                                 sheets_.StreamRequest(sender, url, s);
-                             }));
+        AddPage(
+            member, name,
+            reader_.Read(bytes, [this](TObject* sender, const std::string& url, TMemoryStream*& s) {
+                sheets_.StreamRequest(sender, url, s);
+            }));
     }
     if (Ready()) {
         for (TPostings& p : postings_)

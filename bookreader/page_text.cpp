@@ -56,27 +56,22 @@ void AddSections(const TCellBasic& cell, TPageText& out) {
 
 } // namespace
 
-TPageKind PageKindOf(std::string_view fileName) {
+bool IsPageName(std::string_view fileName) {
     const size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos)
-        return TPageKind::pkNone;
+        return false;
     const std::string_view ext = fileName.substr(dot);
-    if (SameText(ext, ".htm") || SameText(ext, ".html"))
-        return TPageKind::pkHtml;
-    if (SameText(ext, ".txt"))
-        return TPageKind::pkText;
-    return TPageKind::pkNone;
+    return SameText(ext, ".htm") || SameText(ext, ".html") || SameText(ext, ".txt");
 }
 
 TPageTextReader::TPageTextReader() : doc_(std::make_unique<TSectionList>(nullptr, nullptr)) {}
 
 TPageTextReader::~TPageTextReader() = default;
 
-TPageText TPageTextReader::Read(std::string_view bytes, TPageKind kind,
-                                const TStreamRequestEvent& sheets) {
+TPageText TPageTextReader::Read(std::string_view bytes, const TStreamRequestEvent& sheets) {
     TPageText page;
     const THtmlSource source = THtmlSource::Buffer(bytes.data(), bytes.size());
-    if (kind == TPageKind::pkNone || (kind == TPageKind::pkHtml && IsFrameSetDocument(source)))
+    if (IsFrameSetDocument(source))
         return page;
     TSectionList& doc = *doc_;
     doc.Clear();
@@ -85,15 +80,11 @@ TPageText TPageTextReader::Read(std::string_view bytes, TPageKind kind,
     doc.BaseTarget.clear();
     doc.SetDefaults("Times New Roman", "Courier New", 12, clBlack, clBlue, clPurple, clBlue, false,
                     clBtnFace, true, kMarginWidth, kMarginHeight, 0);
-    if (kind == TPageKind::pkText) {
-        ParseHTMLText(doc, source);
-    } else {
-        TReaderHost host;
-        host.MarginWidth = kMarginWidth;
-        host.MarginHeight = kMarginHeight;
-        host.OnStreamRequest = sheets;
-        ParseHTMLDocument(doc, source, host);
-    }
+    TReaderHost host;
+    host.MarginWidth = kMarginWidth;
+    host.MarginHeight = kMarginHeight;
+    host.OnStreamRequest = sheets;
+    ParseHTMLDocument(doc, source, host);
     AddSections(doc, page);
     // The title's bytes are in the code page the page declared, which its text took too.
     const TCodePage cp = page.Runs.empty() ? TCodePage::cp1252 : page.Runs.front().CodePage;

@@ -14,9 +14,8 @@
 
 class TSectionList;
 
-// Which members are pages: HTML by its extension, text files shown preformatted.
-enum class TPageKind { pkNone, pkHtml, pkText };
-TPageKind PageKindOf(std::string_view fileName);
+// Whether a member is a page: HTML or a text file, by its extension.
+bool IsPageName(std::string_view fileName);
 
 struct TPageText {
     std::string Text;           // 8-bit characters, one per document character index
@@ -32,9 +31,11 @@ public:
     TPageTextReader(const TPageTextReader&) = delete;
     TPageTextReader& operator=(const TPageTextReader&) = delete;
 
-    // A frame-set document has no text of its own: its frames are pages of their own. Linked
-    // style sheets come through sheets, as the window's viewer gets them (none when unset).
-    TPageText Read(std::string_view bytes, TPageKind kind, const TStreamRequestEvent& sheets = {});
+    // Reads a page as the reader's window reads what the book serves: as HTML, a text file too
+    // (the frame viewer reads every document its owner hands it as HTML), so that a hit lies
+    // where the window shows it. A frame-set document has no text of its own: its frames are
+    // pages of their own. Linked style sheets come through sheets (none when unset).
+    TPageText Read(std::string_view bytes, const TStreamRequestEvent& sheets = {});
 
 private:
     std::unique_ptr<TSectionList> doc_;
