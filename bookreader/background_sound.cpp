@@ -435,9 +435,21 @@ void TBackgroundSound::Poll() {
     player_ = -1;
     ++plays_;
     const bool failed = done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-    quickEnds_ = NowMs() - startedMs_ < kQuickEndMs ? quickEnds_ + 1 : 0;
+    const bool quick = NowMs() - startedMs_ < kQuickEndMs;
+    quickEnds_ = quick ? quickEnds_ + 1 : 0;
     const bool more = loops_ < 0 || plays_ < loops_;
-    if (failed || !more || quickEnds_ >= kMaxQuickEnds || !Start()) {
+    if (failed) {
+        Stop();
+    } else if (more && quickEnds_ < kMaxQuickEnds) {
+        if (!Start()) {
+            Stop();
+        }
+    } else if (quick) {
+        // A player that succeeds at once has handed the file to a program already running
+        // (a desktop player keeps one instance), which reads it after this: the file stays
+        // until the next page or the end of the reader stops the sound.
+        timer_->SetEnabled(false);
+    } else {
         Stop();
     }
 }

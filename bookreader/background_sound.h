@@ -56,7 +56,9 @@ public:
     // Stops the player (its whole process group) and removes the file. Safe to call any time.
     void Stop();
     // Reaps a player that ended and starts it again while loops remain; when none remain the
-    // file is removed. A timer calls it while a sound plays; tests call it directly.
+    // file is removed (unless the player ended at once with success, handing the file to a
+    // running instance: then it stays until Stop). A timer calls it while a sound plays; tests
+    // call it directly.
     void Poll();
 
     bool Playing() const { return player_ > 0; }

@@ -493,6 +493,18 @@ TEST_F(SoundTest, NothingPlaysWithoutASoundOrAPlayer) {
     }
 }
 
+TEST_F(SoundTest, AFileHandedToARunningPlayerStaysUntilTheSoundStops) {
+    ::setenv("FAKE_PLAY_SECONDS", "0", 1);
+    TBackgroundSound sound(*source);
+    ASSERT_TRUE(sound.Play("tune.wav", 1));
+    const std::string file = sound.TempFile();
+    ASSERT_TRUE(WaitForEnd(sound, 10));
+    EXPECT_EQ(sound.Plays(), 1);
+    EXPECT_TRUE(Exists(file));
+    sound.Stop();
+    EXPECT_FALSE(Exists(file));
+}
+
 TEST_F(SoundTest, AFailingPlayerEndsTheLoop) {
     ::setenv("FAKE_PLAY_FAIL", "1", 1);
     TBackgroundSound sound(*source);
