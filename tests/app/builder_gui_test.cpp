@@ -4,9 +4,6 @@
 // that an xdotool waiting beside the test clicks. Skipped when Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -19,6 +16,7 @@
 #include "platform/gui/scripted_dialogs.h"
 #include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/screenshot.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/xvfb_session.h"
 
@@ -133,32 +131,8 @@ std::vector<std::string> MessageTexts(const TScriptedDialogs& d) {
     return out;
 }
 
-// Grabs the window's pixels from the X server and writes them as a PNG file.
-bool SaveScreenshot(const TWindow& w, const std::string& file, TCanvas& canvas) {
-    Display* d = XOpenDisplay(nullptr);
-    if (!d)
-        return false;
-    XImage* img = XGetImage(d, DefaultRootWindow(d), w.Left(), w.Top(), w.Width(), w.Height(),
-                            AllPlanes, ZPixmap);
-    if (!img) {
-        XCloseDisplay(d);
-        return false;
-    }
-    for (int y = 0; y < w.Height(); ++y)
-        for (int x = 0; x < w.Width(); ++x) {
-            const unsigned long p = XGetPixel(img, x, y);
-            canvas.SetPixel(x, y, RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-        }
-    XDestroyImage(img);
-    XCloseDisplay(d);
-    fs::create_directories(fs::path(file).parent_path());
-    return canvas.SaveToPNG(file);
-}
-
-std::string ScreensDir() {
-    const char* bin = std::getenv("FOLIO_BINARY_DIR");
-    return std::string(bin ? bin : fs::temp_directory_path().string()) + "/gui-screens";
-}
+using folio_test::SaveScreenshot;
+using folio_test::ScreensDir;
 
 } // namespace
 

@@ -481,7 +481,53 @@ TEST(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
     unsetenv("XDG_STATE_HOME");
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Garden book$"}, 10000));
-    EXPECT_FALSE(program.Reap(300)) << "the reader ended by itself";
+    // The home page is on the screen (no window manager: the window is where it was put).
+    PumpUntil([] { return false; }, 300);
+    TWindow place;
+    place.SetBounds(40, 30, 760, 540);
+    TCanvas shot(place.Width(), place.Height());
+    ASSERT_TRUE(
+        folio_test::SaveScreenshot(place, folio_test::ScreensDir() + "/reader-program.png", shot));
+    int heading = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x)
+            heading += shot.GetPixel(x, y) == RGB(0x20, 0x60, 0x20);
+    EXPECT_GT(heading, 50) << "the home page's heading is not on the screen";
+    EXPECT_FALSE(program.Reap(100)) << "the reader ended by itself";
+}
+
+// A damaged book started without a terminal still says why it does not open: in a dialog, and
+// the program ends with a failure once it is read.
+TEST(ReaderProgram, ADamagedBookSaysSoInADialog) {
+    if (!session || !session->Up())
+        GTEST_SKIP() << "no Xvfb with xdotool";
+    const char* binary = std::getenv("FOLIO_BINARY_DIR");
+    if (!binary)
+        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
+    folio_test::TempDir tmp;
+    const std::string bookPath = tmp.Path() + "/garden";
+    std::string bytes =
+        GardenArchive().Book(folio_test::ReadFile(std::string(binary) + "/bin/Folio3.bin"));
+    bytes.resize(bytes.size() - 600); // cut short in the middle of its last members
+    folio_test::WriteFile(bookPath, bytes);
+    fs::permissions(bookPath, fs::perms::owner_all);
+    const pid_t pid = xvfb::Spawn({bookPath});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    const bool dialog =
+        Xdotool({"search", "--sync", "--onlyvisible", "--name", "^garden$"}, 10000) &&
+        Xdotool({"search", "--onlyvisible", "--name", "^garden$", "mousemove", "--window", "%1",
+                 "20", "20"});
+    // The key closes the dialog it is sent to, so xdotool's own status is of no interest.
+    Xdotool({"key", "Return"});
+    const bool ended = PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(dialog) << "no dialog named the book";
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kReaderFailed) << status;
 }
 
 TEST(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
