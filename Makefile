@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 
 CMAKE_COMMON = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan test test-release test-asan demo bench fuzz install deb clean format
+.PHONY: all deps build build-asan test test-release test-asan demo bench fuzz fuzz-long install deb clean format
 
 all: build
 
@@ -49,6 +49,11 @@ $(FUZZ_BUILD)/build.ninja:
 fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Every target for FUZZ_SECONDS, one per core at a time, then each target's runs and findings.
+fuzz-long: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@scripts/fuzz_long.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip

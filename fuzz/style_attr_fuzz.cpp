@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TProperties attr;
     ParseStyleAttribute(text, attr);
     ExerciseQueries(attr);
-    TStyleList sheet;
-    LoadDumpDefaults(sheet);
+    const TStyleList& sheet = DefaultSheet();
     TProperties p;
     p.CopyAsDefault(*sheet.DefaultProps);
     p.ApplyStyles(sheet, nullptr, "a", "c", "i", size % 2 ? "hover" : "", &attr);

@@ -3,6 +3,19 @@
 // Fonts are left out: every new family name would be resolved and cached for good.
 #include "html/style/box_convert.h"
 #include "html/style/properties.h"
+#include "html/style/style_dump.h"
+#include "html/style/style_list.h"
+
+// The built-in rules, made once per fuzzer: the targets only read them, and making them was
+// most of the work of one run.
+inline const TStyleList& DefaultSheet() {
+    static TStyleList* const sheet = [] {
+        auto* s = new TStyleList;
+        LoadDumpDefaults(*s);
+        return s;
+    }();
+    return *sheet;
+}
 
 inline void ExerciseQueries(TProperties& p) {
     std::string url;
