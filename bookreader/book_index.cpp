@@ -31,36 +31,57 @@ uint64_t GetVarint(const uint8_t*& p, const uint8_t* end) {
     return v;
 }
 
-// The text, then each run as its distance from the one before and its code page number. The
-// fastest zlib level: page text packs to about a third, and building the index is what the
-// first search waits for.
-std::vector<uint8_t> Pack(const TPageText& page, uint32_t& rawSize) {
-    std::vector<uint8_t> raw(page.Text.begin(), page.Text.end());
-    int32_t start = 0;
-    for (const TCodeRun& run : page.Runs) {
-        PutVarint(raw, static_cast<uint32_t>(run.Start - start));
-        PutVarint(raw, static_cast<uint16_t>(run.CodePage));
-        start = run.Start;
-    }
-    rawSize = static_cast<uint32_t>(raw.size());
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> packed(size);
-    if (compress2(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 1) != Z_OK)
-        throw std::bad_alloc(); // zlib fails only for want of memory
-    packed.resize(size);
-    packed.shrink_to_fit();
-    return packed;
-}
-
 } // namespace
 
-TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), sheets_(book, kSheetCacheBytes) {
+// Packs page texts with one deflater, reset between pages: a fresh one for every page would
+// allocate and clear its quarter megabyte of tables thousands of times. The fastest level:
+// text packs to half its size or less, and building the index is what the first search waits
+// for.
+struct TBookIndex::TPacker {
+    z_stream Z{};
+    TPacker() {
+        if (deflateInit(&Z, 1) != Z_OK)
+            throw std::bad_alloc(); // zlib fails to start only for want of memory
+    }
+    ~TPacker() { deflateEnd(&Z); }
+    TPacker(const TPacker&) = delete;
+    TPacker& operator=(const TPacker&) = delete;
+
+    // The text, then each run as its distance from the one before and its code page number.
+    std::vector<uint8_t> Pack(const TPageText& page, uint32_t& rawSize) {
+        std::vector<uint8_t> raw(page.Text.begin(), page.Text.end());
+        int32_t start = 0;
+        for (const TCodeRun& run : page.Runs) {
+            PutVarint(raw, static_cast<uint32_t>(run.Start - start));
+            PutVarint(raw, static_cast<uint16_t>(run.CodePage));
+            start = run.Start;
+        }
+        rawSize = static_cast<uint32_t>(raw.size());
+        deflateReset(&Z);
+        std::vector<uint8_t> packed(deflateBound(&Z, static_cast<uLong>(raw.size())));
+        Z.next_in = raw.data();
+        Z.avail_in = static_cast<uInt>(raw.size());
+        Z.next_out = packed.data();
+        Z.avail_out = static_cast<uInt>(packed.size());
+        // The output buffer holds the bound, so one call finishes the stream.
+        if (deflate(&Z, Z_FINISH) != Z_STREAM_END)
+            throw std::bad_alloc();
+        packed.resize(Z.total_out);
+        packed.shrink_to_fit();
+        return packed;
+    }
+};
+
+TBookIndex::TBookIndex(const TSiteBook& book)
+    : book_(book), sheets_(book, kSheetCacheBytes), packer_(std::make_unique<TPacker>()) {
     for (int member : book.Served()) {
         const std::string name = TSiteBook::ServedName(book.Archive().Member(member).Name);
         if (IsPageName(name) && !SameText(name, TSiteBook::kConfigName))
             candidates_.push_back(member);
     }
 }
+
+TBookIndex::~TBookIndex() = default;
 
 bool TBookIndex::Step(int maxPages) {
     for (int n = std::max(1, maxPages); n > 0 && !Ready(); --n) {
@@ -110,7 +131,7 @@ void TBookIndex::AddPage(int member, const std::string& name, TPageText text) {
     p.Name = name;
     p.Title = std::move(text.Title);
     p.TextLength = static_cast<uint32_t>(text.Text.size());
-    p.Packed = Pack(text, p.RawSize);
+    p.Packed = packer_->Pack(text, p.RawSize);
     pages_.push_back(std::move(p));
 }
 

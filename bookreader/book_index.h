@@ -4,6 +4,7 @@
 // name, title and its text and runs compressed, so that hits can show their context and their place
 // in the page without reading the page again. Phrases are words at consecutive word numbers.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct TWordMatch {
 class TBookIndex {
 public:
     explicit TBookIndex(const TSiteBook& book);
+    ~TBookIndex();
+    TBookIndex(const TBookIndex&) = delete;
+    TBookIndex& operator=(const TBookIndex&) = delete;
 
     bool Step(int maxPages);
     bool Ready() const { return next_ >= candidates_.size(); }
@@ -63,6 +67,8 @@ private:
     std::vector<std::string> failures_;
     TPageTextReader reader_;
     TBookPageSource sheets_; // the pages' linked style sheets, as the window serves them
+    struct TPacker;
+    std::unique_ptr<TPacker> packer_;
     std::vector<TPage> pages_;
     TWordTable words_;
     std::vector<TPostings> postings_;
