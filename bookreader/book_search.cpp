@@ -5,6 +5,7 @@
 
 #include "bookreader/book_index.h"
 #include "bookreader/site_book.h"
+#include "platform/base/printable_name.h"
 
 namespace {
 
@@ -13,8 +14,9 @@ constexpr int32_t kContextChars = 40;
 
 bool IsBlank(char32_t c) {
     // Spaces, line ends, the no-break space and the engine's codes for images, controls and
-    // breaks all read as one space in a line of context.
-    return c <= 0x20 || c == 0xA0;
+    // breaks all read as one space in a line of context; so do the other control characters,
+    // which would move the cursor or rewrite a terminal the line is printed on.
+    return c <= 0x20 || (c >= 0x7F && c <= 0xA0);
 }
 
 // The line of context around [start, end) of a page's text, with the hit's place in it.
@@ -154,10 +156,13 @@ int PrintBookSearch(const TSiteBook& book, std::string_view query, std::FILE* ou
         if (hit.Member != member) {
             member = hit.Member;
             ++pages;
+            // A member's name may hold any byte; the title and context hold no control
+            // characters.
+            const std::string name = PrintableName(hit.Page);
             if (hit.Title == hit.Page)
-                std::fprintf(out, "%s\n", hit.Page.c_str());
+                std::fprintf(out, "%s\n", name.c_str());
             else
-                std::fprintf(out, "%s: %s\n", hit.Page.c_str(), hit.Title.c_str());
+                std::fprintf(out, "%s: %s\n", name.c_str(), hit.Title.c_str());
         }
         std::fprintf(out, "    %s\n", hit.Context.c_str());
     }

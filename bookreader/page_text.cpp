@@ -86,9 +86,18 @@ TPageText TPageTextReader::Read(std::string_view bytes, const TStreamRequestEven
     host.OnStreamRequest = sheets;
     ParseHTMLDocument(doc, source, host);
     AddSections(doc, page);
-    // The title's bytes are in the code page the page declared, which its text took too.
+    // The title's bytes are in the code page the page declared, which its text took too. It is
+    // shown on one line: line ends and other control characters become single spaces.
     const TCodePage cp = page.Runs.empty() ? TCodePage::cp1252 : page.Runs.front().CodePage;
-    page.Title = ToUtf8(Trim(doc.Title), cp);
+    std::string title;
+    for (const char c : Trim(doc.Title)) {
+        const bool control = static_cast<uint8_t>(c) < 0x20 || c == 0x7F;
+        if (!control)
+            title += c;
+        else if (!title.empty() && title.back() != ' ')
+            title += ' ';
+    }
+    page.Title = ToUtf8(title, cp);
     doc.Clear();
     return page;
 }

@@ -181,6 +181,23 @@ TEST_F(BookSearchTest, ADamagedPageIsReportedAndTheOthersAreSearched) {
         << err.Text();
 }
 
+TEST_F(BookSearchTest, NothingThatReachesTheTerminalHoldsControlCharacters) {
+    TArchiveBytes a;
+    a.Member("/s/evil\x1b[2J.html", "<title>Two\r\nlines\x1b]0;x\x07</title>"
+                                    "<p>rose\x7f garden &#27;[31m red</p>")
+        .Member("/b/folioauthor.html", ConfigText("/s/index.html"))
+        .End();
+    Open(a);
+    TCapture out, err;
+    EXPECT_EQ(PrintBookSearch(*book, "garden", out.File(), err.File()), 0);
+    const std::string text = out.Text();
+    for (const char c : text)
+        EXPECT_TRUE(c == '\n' || (static_cast<uint8_t>(c) >= 0x20 && c != 0x7F))
+            << "control character " << int(c) << " in " << text;
+    EXPECT_EQ(text.rfind("evil\\x1b[2J.html: Two lines", 0), 0u) << text;
+    EXPECT_NE(text.find(" rose garden "), std::string::npos) << text;
+}
+
 // 5,000 small pages, packed raw so the test spends its time on the index: every page has
 // its own word, every tenth a phrase, and all of them one common word.
 TEST_F(BookSearchTest, ABookOfFiveThousandPages) {
