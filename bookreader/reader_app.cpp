@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "bookreader/book_search.h"
 #include "platform/base/files.h"
 
 #ifndef FOLIO_VERSION
@@ -13,14 +14,16 @@ namespace {
 const char* const kUsage = "Usage: %s [PAGE]\n"
                            "       %s --list\n"
                            "       %s --extract DIR\n"
+                           "       %s --search WORDS\n"
                            "       %s --help | --version\n"
-                           "A FolioBuilder site book: shows its pages, lists its files or writes\n"
-                           "them all into one directory. A book with a password asks for it on\n"
-                           "its first run and then remembers that it was answered.\n";
+                           "A FolioBuilder site book: shows its pages, lists its files, writes\n"
+                           "them all into one directory or names the pages that hold a word or\n"
+                           "a phrase. A book with a password asks for it on its first run and\n"
+                           "then remembers that it was answered.\n";
 
 void PrintUsage(std::FILE* to, const std::string& program) {
     const char* p = program.c_str();
-    std::fprintf(to, kUsage, p, p, p, p);
+    std::fprintf(to, kUsage, p, p, p, p, p);
 }
 
 } // namespace
@@ -30,6 +33,8 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
     bool list = false;
     std::string extractDir;
     bool extract = false;
+    bool search = false;
+    std::string searchWords; // UTF-8
     std::string page;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -49,6 +54,12 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
         } else if (a.rfind("--extract=", 0) == 0 && a.size() > 10) {
             extract = true;
             extractDir = a.substr(10);
+        } else if (a == "--search" && i + 1 < args.size()) {
+            search = true;
+            searchWords = args[++i];
+        } else if (a.rfind("--search=", 0) == 0) {
+            search = true;
+            searchWords = a.substr(9);
         } else if (!a.empty() && a[0] != '-' && page.empty()) {
             page = a;
         } else {
@@ -58,7 +69,8 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
             return kReaderUsage;
         }
     }
-    if ((list && extract) || ((list || extract) && !page.empty())) {
+    if (int(list) + int(extract) + int(search) > 1 ||
+        ((list || extract || search) && !page.empty())) {
         PrintUsage(env.Err, program);
         return kReaderUsage;
     }
@@ -91,13 +103,16 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
 
     // Showing pages in the window, which asks for the password in a dialog of its own. Every
     // other mode (each new option too) must leave this false, or it would skip the password.
-    const bool window = !list && !extract && env.ShowBook;
+    const bool window = !list && !extract && !search && env.ShowBook;
     const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
     if (!window && !CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store,
                                       env.AskPassword, env.Err)) {
         return kReaderFailed;
     }
 
+    if (search) {
+        return PrintBookSearch(*book, searchWords, env.Out, env.Err);
+    }
     try {
         if (list) {
             ListBook(*book, env.Out);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bookreader/page_text.h"
+#include "bookreader/reader_app.h"
 #include "bookreader/site_book.h"
 #include "html/doc/text_section.h"
 #include "html/load/headless_page.h"
@@ -78,6 +79,38 @@ TEST_F(BookSearchTest, PrintsTheHitsOfEachQueryInBookOrder) {
         at = next == std::string::npos ? next : next + 1;
     }
     EXPECT_GE(checked, 10);
+}
+
+// The reader program's --search: after the password, the same lines as above.
+TEST_F(BookSearchTest, TheReaderSearchesFromTheCommandLine) {
+    TArchiveBytes a;
+    a.Member("/s/index.html", "<title>Home</title><p>The rose garden.</p>")
+        .Member("/b/folioauthor.html", ConfigText("/s/index.html", "pw"))
+        .End();
+    Open(a);
+    TCapture out, err;
+    TReaderEnvironment env;
+    env.SelfPath = tmp / "book";
+    env.Out = out.File();
+    env.Err = err.File();
+    int asked = 0;
+    std::optional<std::string> answer = "wrong";
+    env.AskPassword = [&](const std::string&) {
+        ++asked;
+        return answer;
+    };
+    EXPECT_EQ(RunBookReader({"--search", "garden"}, env), kReaderFailed);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(out.Text(), "");
+    answer = "pw";
+    EXPECT_EQ(RunBookReader({"--search", "ROSE garden"}, env), kReaderOk) << err.Text();
+    EXPECT_EQ(out.Text(), "index.html: Home\n    The rose garden.\n1 hit in 1 page for \"ROSE "
+                          "garden\".\n");
+    EXPECT_EQ(RunBookReader({"--search", "tulip"}, env), kReaderFailed);
+    EXPECT_NE(out.Text().find("No page holds \"tulip\"."), std::string::npos);
+    EXPECT_EQ(RunBookReader({"--search", "rose", "--list"}, env), kReaderUsage);
+    EXPECT_EQ(RunBookReader({"--search", "rose", "index.html"}, env), kReaderUsage);
+    EXPECT_EQ(RunBookReader({"--search"}, env), kReaderUsage);
 }
 
 // The characters a hit names in the page as the viewer lays it out, folded: the query's words.
