@@ -29,7 +29,6 @@ constexpr const char* kPlayerVariable = "FOLIO3_SOUND_PLAYER";
 constexpr uint32_t kPollMs = 200;
 // A play that ends sooner than this did not play the sound (a player handing the file to a
 // running instance, or one that cannot open the sound device); a few in a row end a loop.
-constexpr uint64_t kQuickEndMs = 150;
 constexpr int kMaxQuickEnds = 3;
 
 uint64_t NowMs() {
@@ -435,7 +434,7 @@ void TBackgroundSound::Poll() {
     player_ = -1;
     ++plays_;
     const bool failed = done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-    const bool quick = NowMs() - startedMs_ < kQuickEndMs;
+    const bool quick = NowMs() - startedMs_ < QuickEndMs;
     quickEnds_ = quick ? quickEnds_ + 1 : 0;
     const bool more = loops_ < 0 || plays_ < loops_;
     if (failed) {
