@@ -100,12 +100,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"--list", "--extract", "DIR"},
              kReaderUsage,
              "",
-             "book: give either --list or --extract, not both\nTry 'book --help' for more.\n"},
+             "book: give one of --list, --extract and --search\nTry 'book --help' for more.\n"},
         Case{{"--list", "index.html"},
              kReaderUsage,
              "",
-             "book: a page is opened only when the book is shown, not with --list or "
-             "--extract\nTry 'book --help' for more.\n"},
+             "book: a page is opened only when the book is shown, not with --list, --extract "
+             "or --search\nTry 'book --help' for more.\n"},
         Case{{"a.html", "b.html"},
              kReaderUsage,
              "",
