@@ -134,7 +134,8 @@ int CreatePartFile(int dirFd, std::string& partName) {
 }
 
 // Writes member index of book as name in the directory open at dirFd: into a part file that is
-// renamed over name once complete. Empty when done, else why not (nothing is left behind).
+// renamed over name once complete. Empty when done, else why not (nothing is left behind); path
+// is the target as messages show it.
 std::string WriteMember(const TSiteBook& book, int index, int dirFd, const std::string& path) {
     const TArchiveMember& m = book.Archive().Member(index);
     const std::string name = TSiteBook::ServedName(m.Name);
@@ -151,7 +152,7 @@ std::string WriteMember(const TSiteBook& book, int index, int dirFd, const std::
             }
         });
     } catch (const EArchiveError& e) {
-        problem = name + " cannot be read: " + e.Message();
+        problem = PrintableName(name) + " cannot be read: " + e.Message();
     }
     if (const time_t t = TimeOfDosDate(m.Date); problem.empty() && t != -1) {
         const timespec times[2] = {{t, 0}, {t, 0}};
@@ -175,27 +176,29 @@ TExtraction ExtractBookFiles(const TSiteBook& book, const std::string& dir, std:
     TExtraction result;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
+    const std::string shownDir = PrintableName(dir);
     // Every file goes in through this one descriptor, so the directory cannot be swapped for a
     // link elsewhere halfway through.
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
-        std::fprintf(err, "Cannot create the directory %s: %s\n", dir.c_str(),
+        std::fprintf(err, "Cannot create the directory %s: %s\n", shownDir.c_str(),
                      std::strerror(ec ? ec.value() : errno));
         result.NoDirectory = true;
         return result;
     }
     for (int i : book.Shadowed()) {
         std::fprintf(err, "Skipped %s: a later file of the same name is the one the book shows\n",
-                     book.Archive().Member(i).Name.c_str());
+                     PrintableName(book.Archive().Member(i).Name).c_str());
     }
     for (int i : book.Served()) {
         const TArchiveMember& m = book.Archive().Member(i);
         const std::string name = TSiteBook::ServedName(m.Name);
         std::string problem;
         if (!IsSafeMemberFileName(name)) {
-            problem = "Refused the member \"" + m.Name + "\": its name would leave " + dir;
+            problem = "Refused the member \"" + PrintableName(m.Name) +
+                      "\": its name would leave " + shownDir;
         } else {
-            problem = WriteMember(book, i, dirFd, dir + "/" + name);
+            problem = WriteMember(book, i, dirFd, shownDir + "/" + PrintableName(name));
         }
         if (problem.empty()) {
             ++result.Written;
@@ -215,7 +218,7 @@ int ExtractBook(const TSiteBook& book, const std::string& dir, std::FILE* err) {
     }
     if (done.Failed > 0) {
         std::fprintf(err, "%d %s written to %s; %d %s not\n", done.Written,
-                     done.Written == 1 ? "file" : "files", dir.c_str(), done.Failed,
+                     done.Written == 1 ? "file" : "files", PrintableName(dir).c_str(), done.Failed,
                      done.Failed == 1 ? "was" : "were");
         return -1;
     }

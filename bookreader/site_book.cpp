@@ -8,6 +8,7 @@
 #include "archive/little_endian.h"
 #include "bookreader/program_image.h"
 #include "platform/base/files.h"
+#include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 
 namespace {
@@ -42,8 +43,9 @@ int64_t Int32At(TStream& file, int64_t offset) {
     return GetInt32LE(b);
 }
 
+// Names come from outside and are shown on terminals: never raw.
 std::string Quoted(const std::string& name) {
-    return "\"" + name + "\"";
+    return "\"" + PrintableName(name) + "\"";
 }
 
 } // namespace
@@ -112,7 +114,7 @@ int TSiteBook::Readable() const {
 void TSiteBook::ReportDamage(const std::string& what) {
     const int readable = Readable();
     const bool allThere = !archive_->Damage().Found;
-    damage_ = ExtractFileName(path_) + " is damaged: " + what + ". ";
+    damage_ = PrintableName(ExtractFileName(path_)) + " is damaged: " + what + ". ";
     if (readable == 0) {
         damage_ += "None of its files can be read.";
         return;
@@ -129,7 +131,7 @@ void TSiteBook::ReportDamage(const std::string& what) {
 // Finds the archive of a book whose trailer does not lead to a whole archive, and indexes what
 // is left of it. Raises ENotABook when there is none, EDamagedBook when none can be read.
 void TSiteBook::OpenDamaged(const std::string& whyNotWhole) {
-    const std::string name = ExtractFileName(path_);
+    const std::string name = PrintableName(ExtractFileName(path_));
     const int64_t size = file_->Size();
     const int64_t programEnd = ProgramImageSize(*file_);
     const int64_t trailer = Int32At(*file_, size - 4);

@@ -329,4 +329,29 @@ TEST_F(DamagedBook, ExtractionReplacesNamesAndNeverWritesThroughLinks) {
     EXPECT_TRUE(std::filesystem::exists(dir + "/empty.txt/inside"));
 }
 
+// A member's name may hold any byte; the messages and the listing show control characters as
+// escapes, never raw on the terminal.
+TEST_F(DamagedBook, NamesReachTheTerminalEscaped) {
+    TArchiveBytes a;
+    a.Member("/s/clear\x1b[2J.html", "x");
+    a.Record("/s/bad\nline.html").Section().CompressedBlock("nonsense").EndSection();
+    a.Member("/b/folioauthor.html", ConfigText("/s/a.html")).End();
+    const std::string bytes = a.Book(kProgram);
+    Write(bytes);
+    TSiteBook book(path);
+    TCapture out, err;
+    EXPECT_THROW(ListBook(book, out.File()), EArchiveError);
+    EXPECT_NE(out.Text().find("clear\\x1b[2J.html"), std::string::npos) << out.Text();
+    EXPECT_NE(out.Text().find("bad\\nline.html"), std::string::npos) << out.Text();
+    EXPECT_EQ(ExtractBook(book, tmp / "out", err.File()), -1);
+    EXPECT_NE(err.Text().find("bad\\nline.html cannot be read"), std::string::npos) << err.Text();
+    for (const std::string& text : {out.Text(), err.Text()}) {
+        EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    }
+    const std::string cut = bytes.substr(0, bytes.find("/s/bad") + 20);
+    const std::string message = DamageOf(cut);
+    EXPECT_NE(message.find("in \"bad\\nline.html\""), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos);
+}
+
 } // namespace
