@@ -191,19 +191,19 @@ void TStringList::SetSorted(bool sorted) {
     if (sorted == sorted_)
         return;
     std::vector<Item> items = TakeItems();
-    if (sorted)
-        std::stable_sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {
-            return Compare(a.str, b.str) < 0;
-        });
     sorted_ = sorted;
-    for (Item& item : items)
-        InsertItem(Count(), std::move(item));
+    Refill(std::move(items), sorted);
 }
 
 void TStringList::Sort() {
-    std::vector<Item> items = TakeItems();
-    std::stable_sort(items.begin(), items.end(),
-                     [this](const Item& a, const Item& b) { return Compare(a.str, b.str) < 0; });
+    Refill(TakeItems(), true);
+}
+
+void TStringList::Refill(std::vector<Item> items, bool sort) {
+    if (sort)
+        std::stable_sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {
+            return Compare(a.str, b.str) < 0;
+        });
     for (Item& item : items)
         InsertItem(Count(), std::move(item));
 }

@@ -92,7 +92,8 @@ private:
                 fn(item);
     }
     void InsertItem(int index, Item item);
-    std::vector<Item> TakeItems(); // empties the list without freeing objects
+    std::vector<Item> TakeItems();                   // empties the list without freeing objects
+    void Refill(std::vector<Item> items, bool sort); // appends them, sorted first if asked
 
     std::vector<Item> items_;   // unsorted lists
     TOrderStatTree<Item> tree_; // sorted lists
