@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "bookreader/private_file.h"
 #include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 
@@ -97,25 +98,6 @@ bool IsSafeMemberFileName(const std::string& name) {
 
 namespace {
 
-// Writes all of data to fd; false with errno set when it cannot.
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // A file of its own in the directory for a member's bytes, named so that no member can be meant:
 // created exclusively, it can never be an existing file or link. -1 with errno set when none
 // can be made.
@@ -147,7 +129,8 @@ std::string WriteMember(const TSiteBook& book, int index, int dirFd, const std::
     std::string problem;
     try {
         book.Archive().ExtractTo(index, [&](const uint8_t* data, size_t size) {
-            if (problem.empty() && !WriteAll(fd, data, size)) {
+            if (problem.empty() &&
+                !WriteAll(fd, std::string_view(reinterpret_cast<const char*>(data), size))) {
                 problem = "Cannot write " + path + ": " + std::strerror(errno);
             }
         });
