@@ -61,14 +61,14 @@ TReaderWindow::TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironme
     BackButton.OnClick = [this](TControl&) { GoBack(); };
     HomeButton.OnClick = [this](TControl&) { GoHome(); };
     ForwardButton.OnClick = [this](TControl&) { GoForward(); };
-    SearchButton.OnClick = [this](TControl&) { StartSearch(SearchEdit.Text()); };
+    SearchButton.OnClick = [this](TControl&) { StartSearch(SearchEdit.Utf8Text()); };
     SearchEdit.SetParent(&ToolBar);
     SearchEdit.SetWidth(220);
     SearchEdit.SetAlign(TAlign::alRight);
     SearchEdit.OnKeyDown = [this](TControl&, int& key, TShiftState) {
         if (key == VK_RETURN) {
             key = 0;
-            StartSearch(SearchEdit.Text());
+            StartSearch(SearchEdit.Utf8Text());
         }
     };
 
@@ -222,7 +222,7 @@ void TReaderWindow::LinkClick(const std::string&, const std::string& url, bool& 
 // ---- search ----
 
 void TReaderWindow::StartSearch(const std::string& query) {
-    const std::string utf8 = ToUtf8(Trim(query));
+    const std::string utf8 = Trim(query);
     if (utf8.empty())
         return;
     pendingQuery_ = utf8;

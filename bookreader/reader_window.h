@@ -53,8 +53,8 @@ public:
     int32_t ZoomSize() const { return viewer.DefFontSize(); }
     // Copies the selection of the frame that has it.
     void CopySelection();
-    // Starts a search for query (8-bit text, as the box holds it); the hits arrive in the list
-    // once the index is built (in steps from the loop, so the window stays responsive).
+    // Starts a search for query (UTF-8, as typed in the box); the hits arrive in the list once
+    // the index is built (in steps from the loop, so the window stays responsive).
     void StartSearch(const std::string& query);
     bool Searching() const { return !pendingQuery_.empty(); }
     const TBookSearchResult& SearchResult() const { return result_; }

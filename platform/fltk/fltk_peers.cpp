@@ -674,9 +674,8 @@ public:
     void Sync() override {
         w_->type(c_.PasswordChar() ? FL_SECRET_INPUT : FL_NORMAL_INPUT);
         w_->readonly(c_.ReadOnly ? 1 : 0);
-        std::string t = ToUtf8(c_.Text());
-        if (t != w_->value())
-            w_->value(t.c_str());
+        if (c_.Utf8Text() != w_->value())
+            w_->value(c_.Utf8Text().c_str());
         w_->textfont(FlFont(c_.Font));
         w_->textsize(FlSize(c_.Font));
         SyncCommon();
@@ -684,8 +683,8 @@ public:
 
 private:
     void Activated() override {
-        std::string t = FromUtf8(w_->value());
-        Call([&] { c_.UserSetText(t); });
+        const std::string t = w_->value();
+        Call([&] { c_.UserSetUtf8Text(t); });
     }
     TEdit& c_;
     THooked<Fl_Input>* w_;

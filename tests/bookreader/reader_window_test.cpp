@@ -105,6 +105,10 @@ TArchiveBytes GardenArchive(const std::string& password = "") {
                                    "</p></body>")
         .Member("/site/right.html", "<body><p>Right frame, with a picture</p>"
                                     "<img src=square.bmp></body>")
+        .Member("/site/russian.html",
+                "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                "charset=windows-1251\"><title>Russian</title></head><body><p>"
+                "\xCA\xED\xE8\xE3\xE0 \xEE \xF1\xE0\xE4\xE5</p></body></html>") // Книга о саде
         .Member("/site/pics/square.bmp", Bmp())
         .Member("/site/garden.ico", Ico())
         .Member("/builder/folioauthor.html",
@@ -355,6 +359,24 @@ TEST_F(ReaderWindowTest, SearchListsHitsAndOpensThemSelected) {
     ASSERT_TRUE(CharacterY(Active(), Active().SelStart(), y));
     EXPECT_GE(y, Active().PixelPosition());
     EXPECT_LT(y, Active().PixelPosition() + Active().PaintPanel().Height());
+}
+
+// Typed in the box in UTF-8, a Cyrillic word finds the page written in code page 1251.
+TEST_F(ReaderWindowTest, ACyrillicWordTypedInTheBoxFindsItsPage) {
+    Open();
+    const TPoint box = xvfb::ScreenCentre(window->SearchEdit);
+    ASSERT_TRUE(
+        Xdotool({"mousemove", "--sync", std::to_string(box.X), std::to_string(box.Y), "click", "1",
+                 "type", "--delay", "20", "\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0"}));
+    ASSERT_TRUE(PumpUntil([&] {
+        return window->SearchEdit.Utf8Text() == "\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";
+    })) << window->SearchEdit.Utf8Text();
+    ASSERT_TRUE(Xdotool({"key", "Return"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->Results.Visible() && !window->Searching(); }));
+    ASSERT_EQ(window->SearchResult().Hits.size(), 1u);
+    window->OpenHit(0);
+    EXPECT_EQ(Shown(), "russian.html");
+    EXPECT_EQ(Active().SelText(), "\xCA\xED\xE8\xE3\xE0"); // the word, selected, in 1251
 }
 
 TEST_F(ReaderWindowTest, TheLastPagePlacementAndZoomComeBackOnTheNextStart) {
