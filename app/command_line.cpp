@@ -18,6 +18,7 @@
 #include "bookreader/book_commands.h"
 #include "platform/base/files.h"
 #include "platform/base/option_parser.h"
+#include "platform/base/prefixed_stream.h"
 #include "platform/base/printable_name.h"
 
 #ifndef FOLIO_VERSION
@@ -237,14 +238,20 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
     return kExitFailed;
 }
 
-// Opens BOOK for list and extract, with the password check; nothing after reporting.
-std::unique_ptr<TSiteBook> OpenBook(const std::string& path, const TCommandLineEnvironment& env) {
+// Opens BOOK for list and extract, with the password check; nothing after reporting. The
+// reader's own messages go to messages, which puts the program's name in front.
+std::unique_ptr<TSiteBook> OpenBook(const std::string& path, const TCommandLineEnvironment& env,
+                                    std::FILE* messages) {
     std::unique_ptr<TSiteBook> book;
     const std::string shown = PrintableName(path);
     try {
         book = std::make_unique<TSiteBook>(path);
     } catch (const ENotABook&) {
         Fail(env, shown + " is not a site book (it carries no book archive)");
+        return nullptr;
+    } catch (const EDamagedBook& e) {
+        // Names the book, says what is damaged and what can still be saved.
+        Fail(env, e.Message());
         return nullptr;
     } catch (const EArchiveError& e) {
         Fail(env, shown + " is damaged: " + e.Message());
@@ -260,7 +267,7 @@ std::unique_ptr<TSiteBook> OpenBook(const std::string& path, const TCommandLineE
             ask = [password](const std::string&) { return std::optional<std::string>(password); };
         }
     }
-    if (!CheckBookPassword(*book, nullptr, ask, env.Err)) {
+    if (!CheckBookPassword(*book, nullptr, ask, messages)) {
         return nullptr;
     }
     return book;
@@ -278,7 +285,8 @@ int RunList(const std::vector<std::string>& args, const TCommandLineEnvironment&
         return CommandLineProblem(env, "list", "list needs exactly one book");
     }
     const std::string& path = parser.Operands()[0];
-    const auto book = OpenBook(path, env);
+    TPrefixedStream messages(env.Err, "foliobuilder: ");
+    const auto book = OpenBook(path, env, messages.File());
     if (!book) {
         return kExitFailed;
     }
@@ -303,12 +311,13 @@ int RunExtract(const std::vector<std::string>& args, const TCommandLineEnvironme
     if (parser.Operands().size() != 2) {
         return CommandLineProblem(env, "extract", "extract needs a book and a directory");
     }
-    const auto book = OpenBook(parser.Operands()[0], env);
+    TPrefixedStream messages(env.Err, "foliobuilder: ");
+    const auto book = OpenBook(parser.Operands()[0], env, messages.File());
     if (!book) {
         return kExitFailed;
     }
     const std::string& dir = parser.Operands()[1];
-    const int count = ExtractBook(*book, dir, env.Err);
+    const int count = ExtractBook(*book, dir, messages.File());
     if (count < 0) {
         return kExitFailed;
     }
