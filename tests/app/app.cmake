@@ -7,5 +7,6 @@ folio_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/option_parser_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/printable_name_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/prefixed_stream_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/reader_options_test.cpp
   LIBS folio_app)
