@@ -1,9 +1,12 @@
 #include "bookreader/reader_app.h"
 
 #include <memory>
+#include <optional>
 
 #include "bookreader/book_search.h"
 #include "platform/base/files.h"
+#include "platform/base/option_parser.h"
+#include "platform/base/printable_name.h"
 
 #ifndef FOLIO_VERSION
 #define FOLIO_VERSION "unknown"
@@ -26,54 +29,86 @@ void PrintUsage(std::FILE* to, const std::string& program) {
     std::fprintf(to, kUsage, p, p, p, p, p);
 }
 
+// What the command line asks for. One more option is one more field here and one more line in
+// DeclareOptions.
+struct TReaderOptions {
+    bool List = false;
+    bool Extract = false;
+    std::string ExtractDir;
+    bool Version = false;
+    bool Search = false;
+    std::string SearchWords; // UTF-8
+    std::string Page;        // the page to open first; empty: the home page
+};
+
+void DeclareOptions(TOptionParser& p, TReaderOptions& o) {
+    p.Flag("--list", "list the book's files: size, date and name", [&o] { o.List = true; });
+    p.Value("--extract", "DIR", "write the book's files into DIR",
+            [&o](const std::string& dir) -> TOptionParser::TRefusal {
+                if (dir.empty()) {
+                    return "needs a directory";
+                }
+                o.Extract = true;
+                o.ExtractDir = dir;
+                return std::nullopt;
+            });
+    p.Value("--search", "WORDS", "print the pages that hold a word or phrase, with context",
+            [&o](const std::string& words) -> TOptionParser::TRefusal {
+                o.Search = true;
+                o.SearchWords = words;
+                return std::nullopt;
+            });
+    p.Flag("--version", "show the reader's version and exit", [&o] { o.Version = true; });
+}
+
+// Takes the operands (at most one page) and checks what goes together; a problem or nothing.
+std::optional<std::string> CheckOptions(const TOptionParser& p, TReaderOptions& o) {
+    if (p.Operands().size() > 1) {
+        return "more than one page: " + PrintableName(p.Operands()[1]);
+    }
+    if (!p.Operands().empty()) {
+        o.Page = p.Operands()[0];
+    }
+    if (int(o.List) + int(o.Extract) + int(o.Search) > 1) {
+        return "give one of --list, --extract and --search";
+    }
+    if ((o.List || o.Extract || o.Search) && !o.Page.empty()) {
+        return "a page is opened only when the book is shown, not with --list, --extract or "
+               "--search";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment& env) {
-    const std::string program = ExtractFileName(env.SelfPath);
-    bool list = false;
-    std::string extractDir;
-    bool extract = false;
-    bool search = false;
-    std::string searchWords; // UTF-8
-    std::string page;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            PrintUsage(env.Out, program);
-            return kReaderOk;
-        }
-        if (a == "--version") {
-            std::fprintf(env.Out, "Folio3.bin (FolioBuilder site book reader) %s\n", FOLIO_VERSION);
-            return kReaderOk;
-        }
-        if (a == "--list") {
-            list = true;
-        } else if (a == "--extract" && i + 1 < args.size()) {
-            extract = true;
-            extractDir = args[++i];
-        } else if (a.rfind("--extract=", 0) == 0 && a.size() > 10) {
-            extract = true;
-            extractDir = a.substr(10);
-        } else if (a == "--search" && i + 1 < args.size()) {
-            search = true;
-            searchWords = args[++i];
-        } else if (a.rfind("--search=", 0) == 0) {
-            search = true;
-            searchWords = a.substr(9);
-        } else if (!a.empty() && a[0] != '-' && page.empty()) {
-            page = a;
-        } else {
-            std::fprintf(env.Err, "%s: unknown or incomplete argument \"%s\"\n", program.c_str(),
-                         a.c_str());
-            PrintUsage(env.Err, program);
-            return kReaderUsage;
-        }
+    // The book's own name, as the user called it (escaped: a file name may hold anything).
+    const std::string program = PrintableName(ExtractFileName(env.SelfPath));
+    TReaderOptions options;
+    TOptionParser parser;
+    DeclareOptions(parser, options);
+    std::optional<std::string> problem;
+    if (!parser.Parse(args)) {
+        problem = parser.Problem();
+    } else if (parser.HelpAsked()) {
+        PrintUsage(env.Out, program);
+        std::fprintf(env.Out, "Options:\n%s", parser.Table().c_str());
+        return kReaderOk;
+    } else if (options.Version) {
+        std::fprintf(env.Out, "Folio3.bin (FolioBuilder site book reader) %s\n", FOLIO_VERSION);
+        return kReaderOk;
+    } else {
+        problem = CheckOptions(parser, options);
     }
-    if (int(list) + int(extract) + int(search) > 1 ||
-        ((list || extract || search) && !page.empty())) {
-        PrintUsage(env.Err, program);
+    if (problem) {
+        std::fprintf(env.Err, "%s: %s\nTry '%s --help' for more.\n", program.c_str(),
+                     problem->c_str(), program.c_str());
         return kReaderUsage;
     }
+    const bool list = options.List;
+    const bool extract = options.Extract;
+    const std::string& extractDir = options.ExtractDir;
+    const std::string& page = options.Page;
 
     std::unique_ptr<TSiteBook> book;
     try {
@@ -103,15 +138,15 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
 
     // Showing pages in the window, which asks for the password in a dialog of its own. Every
     // other mode (each new option too) must leave this false, or it would skip the password.
-    const bool window = !list && !extract && !search && env.ShowBook;
+    const bool window = !list && !extract && !options.Search && env.ShowBook;
     const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
     if (!window && !CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store,
                                       env.AskPassword, env.Err)) {
         return kReaderFailed;
     }
 
-    if (search) {
-        return PrintBookSearch(*book, searchWords, env.Out, env.Err);
+    if (options.Search) {
+        return PrintBookSearch(*book, options.SearchWords, env.Out, env.Err);
     }
     try {
         if (list) {
