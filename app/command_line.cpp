@@ -197,7 +197,13 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
     // --home names a file of the source tree, relative to it or to the current directory.
     std::string home;
     for (const std::string& candidate : {dialogs.SourceDir + "/" + o.Home, AbsolutePath(o.Home)}) {
-        const std::string resolved = RealPath(candidate);
+        // Spelled as the walk spells it, the page is found without resolving every path.
+        for (int i = 0; home.empty() && i < builder.FileList.Count(); ++i) {
+            if (builder.FileList[i] == candidate) {
+                home = builder.FileList[i];
+            }
+        }
+        const std::string resolved = home.empty() ? RealPath(candidate) : std::string();
         for (int i = 0; home.empty() && !resolved.empty() && i < builder.FileList.Count(); ++i) {
             if (RealPath(builder.FileList[i]) == resolved) {
                 home = builder.FileList[i];
