@@ -38,27 +38,24 @@ std::optional<int> ParseWidth(const std::string& text, int max = kMaxWidth) {
     return v;
 }
 
+// The handler of an option that takes a whole number from 1 to max.
+TOptionParser::TValueHandler NumberInto(int& into, int max) {
+    return [&into, max](const std::string& text) -> TOptionParser::TRefusal {
+        const auto value = ParseWidth(text, max);
+        if (!value)
+            return "must be a whole number from 1 to " + std::to_string(max) + ", not " + text;
+        into = *value;
+        return std::nullopt;
+    };
+}
+
 void DeclareRenderOptions(TOptionParser& p, TRenderOptions& o) {
     p.Value("-o, --output", "OUT", "the PNG file (or, with --dump, the text file) to write",
             o.Output);
     p.Value("--width", "N", "the width to lay the page out at (default 800)",
-            [&o](const std::string& w) -> TOptionParser::TRefusal {
-                const auto width = ParseWidth(w);
-                if (!width)
-                    return "must be a whole number from 1 to " + std::to_string(kMaxWidth) +
-                           ", not " + w;
-                o.Width = *width;
-                return std::nullopt;
-            });
+            NumberInto(o.Width, kMaxWidth));
     p.Value("--height", "N", "the window height a frame set fills (default 600)",
-            [&o](const std::string& h) -> TOptionParser::TRefusal {
-                const auto height = ParseWidth(h, kMaxHeight);
-                if (!height)
-                    return "must be a whole number from 1 to " + std::to_string(kMaxHeight) +
-                           ", not " + h;
-                o.Height = *height;
-                return std::nullopt;
-            });
+            NumberInto(o.Height, kMaxHeight));
     p.Flag("--dump", "write the laid-out tree as text instead", [&o] { o.Dump = true; });
 }
 
