@@ -6,7 +6,6 @@
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
 #include "platform/gui/scripted_dialogs.h"
-#include "tests/app/temp_dir.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 

@@ -13,15 +13,6 @@
 #include "platform/base/files.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"
-#include "tests/support/files.h"
-#include "tests/support/temp_dir.h"
-
-// Old names, kept while tests written against them are moved over.
-using TScratchDir = folio_test::TempDir;
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    folio_test::WriteFile(path, bytes);
-}
-inline std::string ReadFileBytes(const std::string& path) { return folio_test::ReadFile(path); }
 
 // Bytes that deflate cannot shrink.
 inline std::string RandomBytes(size_t n, uint32_t seed) {
