@@ -7,6 +7,7 @@
 
 #include "archive/backup_file.h"
 #include "archive/little_endian.h"
+#include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 
 namespace {
@@ -245,7 +246,7 @@ int TArchiveReader::IndexOfFileName(std::string_view fileName) const {
 namespace {
 
 [[noreturn]] void Incomplete(const TArchiveMember& m) {
-    throw EArchiveError("The archive breaks off inside \"" + m.Name +
+    throw EArchiveError("The archive breaks off inside \"" + PrintableName(m.Name) +
                         "\"; its bytes are not all there");
 }
 

@@ -124,7 +124,9 @@ void TSiteBook::ReportDamage(const std::string& what) {
     } else {
         damage_ += readable == 1 ? "Its only file" : "All " + IntToStr(readable) + " of its files";
     }
-    damage_ += " can still be read: run " + Quoted(path_ + " --extract DIR") + " to save " +
+    // A bare name would be looked up in PATH, not in the current directory.
+    const std::string run = path_.find('/') == std::string::npos ? "./" + path_ : path_;
+    damage_ += " can still be read: run " + Quoted(run + " --extract DIR") + " to save " +
                (readable == 1 ? "it." : "them.");
 }
 
