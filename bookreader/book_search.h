@@ -70,7 +70,8 @@ private:
     std::unique_ptr<TBookIndex> index_;
 };
 
-// The reader's `--search WORDS`: builds the index, prints one line per hit ("page: context"
-// under a line naming the page title) on out, and a count at the end; problems go to err.
-// Returns the reader's exit status: 0 with hits, 1 with none or on failure.
+// The reader's `--search WORDS`: builds the index and prints on out, for each page with hits,
+// a line "page: title" and under it the context line of each hit, indented; then a count.
+// Damaged pages and other problems go to err. Returns the reader's exit status: 0 with hits,
+// 1 with none or on failure.
 int PrintBookSearch(const TSiteBook& book, std::string_view query, std::FILE* out, std::FILE* err);
