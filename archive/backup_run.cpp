@@ -39,9 +39,9 @@ constexpr size_t kOutputBuffer = 256 * 1024;
 // A batch for the workers closes at this many bytes of input: a few full blocks, or the
 // blocks of a dozen small pages.
 constexpr int64_t kBatchBytes = 64 * 1024;
-// Blocks in flight per worker thread: enough for two batches each to be compressed while the
-// writer reads ahead.
-constexpr int kBlocksPerThread = 16;
+// Blocks in flight per worker thread: enough for a few batches each to be compressed while
+// the writer reads ahead.
+constexpr int kBlocksPerThread = 32;
 
 struct Step {
     enum Kind { Name, OpenFailed, ReadFailed, Date, SectionStart, Block, SectionEnd, Packed };
@@ -138,7 +138,7 @@ private:
     // Pipeline. blocks_ is declared before pool_ so the workers are joined first.
     std::vector<std::unique_ptr<TPendingBlock>> blocks_;
     std::vector<TPendingBlock*> freeBlocks_;
-    std::unique_ptr<TBlockCompressor> compressor_; // one-thread runs
+    std::unique_ptr<TBlockCompressor> compressor_; // the writer's own
     std::unique_ptr<TCompressionPool> pool_;
     std::vector<TPendingBlock*> batch_; // read, not yet handed to the workers
     int64_t batchBytes_ = 0;
@@ -311,10 +311,11 @@ void TBackupFile::Run::StartPipeline() {
         blocks_.push_back(std::make_unique<TPendingBlock>());
         freeBlocks_.push_back(blocks_.back().get());
     }
+    // The writer's own compressor packs every block of a one-thread run, and helps the
+    // workers while it waits for them.
+    compressor_ = std::make_unique<TBlockCompressor>(level);
     if (threads > 1)
         pool_ = std::make_unique<TCompressionPool>(threads, level);
-    else
-        compressor_ = std::make_unique<TBlockCompressor>(level);
 }
 
 void TBackupFile::Run::PackFile(const Entry& e) {
@@ -456,7 +457,7 @@ void TBackupFile::Run::PerformFront() {
             pool_->Submit(batch_);
             batchBytes_ = 0;
         }
-        pool_->Wait(step.block);
+        pool_->Wait(step.block, *compressor_);
     }
     Perform(step);
     if (step.block)

@@ -29,9 +29,27 @@ void TCompressionPool::Submit(std::vector<TPendingBlock*>& batch) {
     jobReady_.notify_one();
 }
 
-void TCompressionPool::Wait(TPendingBlock* block) {
+void TCompressionPool::Wait(TPendingBlock* block, TBlockCompressor& helper) {
     std::unique_lock<std::mutex> lock(mutex_);
-    jobDone_.wait(lock, [block] { return block->Done; });
+    while (!block->Done) {
+        if (!jobs_.empty())
+            RunFront(lock, helper);
+        else
+            jobDone_.wait(lock);
+    }
+}
+
+void TCompressionPool::RunFront(std::unique_lock<std::mutex>& lock, TBlockCompressor& compressor) {
+    std::vector<TPendingBlock*> batch = std::move(jobs_.front());
+    jobs_.pop_front();
+    lock.unlock();
+    for (TPendingBlock* block : batch)
+        block->Result =
+            compressor.Compress(block->In, block->InLength, block->Out + 4, block->OutLength);
+    lock.lock();
+    for (TPendingBlock* block : batch)
+        block->Done = true;
+    jobDone_.notify_all();
 }
 
 void TCompressionPool::Work() {
@@ -43,15 +61,6 @@ void TCompressionPool::Work() {
         jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty())
             return; // stopping with nothing left to do
-        std::vector<TPendingBlock*> batch = std::move(jobs_.front());
-        jobs_.pop_front();
-        lock.unlock();
-        for (TPendingBlock* block : batch)
-            block->Result =
-                compressor.Compress(block->In, block->InLength, block->Out + 4, block->OutLength);
-        lock.lock();
-        for (TPendingBlock* block : batch)
-            block->Done = true;
-        jobDone_.notify_all();
+        RunFront(lock, compressor);
     }
 }

@@ -33,11 +33,16 @@ public:
 
     // Queues the blocks as one job; batch is left empty.
     void Submit(std::vector<TPendingBlock*>& batch);
-    // Waits until block, submitted earlier, is compressed.
-    void Wait(TPendingBlock* block);
+    // Returns once block, submitted earlier, is compressed. While it is not, the caller does
+    // not sleep if there is work queued: it compresses the next waiting batch itself with
+    // helper. A writer that sleeps and is woken for every batch loses its turn on a busy
+    // machine each time; one that helps keeps it.
+    void Wait(TPendingBlock* block, TBlockCompressor& helper);
 
 private:
     void Work();
+    // Compresses the front batch with compressor; called and returning with the lock held.
+    void RunFront(std::unique_lock<std::mutex>& lock, TBlockCompressor& compressor);
 
     int level_;
     std::mutex mutex_;
