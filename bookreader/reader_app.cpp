@@ -160,7 +160,7 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
             }
             std::fprintf(env.Err, "%d files written to %s\n", done.Written, extractDir.c_str());
             if (done.Failed > 0) {
-                std::fprintf(env.Err, "%s: %d %s not be written (named above)\n", program.c_str(),
+                std::fprintf(env.Err, "%s: %d %s not be saved (named above)\n", program.c_str(),
                              done.Failed, done.Failed == 1 ? "file could" : "files could");
             }
             return done.Failed > 0 || book->Damaged() ? kReaderFailed : kReaderOk;
