@@ -15,6 +15,12 @@
 // pigz from those times (goal: at least 1.5x zip at the same level), our CPU use (user + system
 // over wall time: above 100% means both cores work), and the sizes. FOLIO_BUILD_BENCH_ROUNDS
 // sets the rounds (default 5); FOLIO_BUILD_BENCH_KEEP=1 keeps the sites for runs by hand.
+//
+// The kernel shares the processors between sessions before threads, so while other sessions
+// keep the machine busy a program on two threads gets no more than one on one thread, and the
+// figures show that rather than the programs. On a shared machine, give the bench's session
+// the larger share for the run (as root: echo -15 > /proc/self/autogroup in the shell that
+// starts it); all three programs run in that session alike.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
