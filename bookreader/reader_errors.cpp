@@ -32,8 +32,12 @@ ssize_t TErrorCopy::Write(void* cookie, const char* data, size_t size) {
 }
 
 bool ShowsPages(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (argv[i][0] == '-')
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--")
+            return true; // what follows are page names, whatever they start with
+        if (a.size() > 1 && a[0] == '-')
             return false;
+    }
     return true;
 }

@@ -27,6 +27,6 @@ private:
     std::string kept_;
 };
 
-// Whether a reader run with these arguments shows pages (only page names, or nothing): the
-// runs whose failures a dialog should show too.
+// Whether a reader run with these arguments shows pages (only page names, after "--" names
+// of any kind, or nothing): the runs whose failures a dialog should show too.
 bool ShowsPages(int argc, char** argv);

@@ -13,6 +13,7 @@
 
 #include "bookreader/password_store.h"
 #include "bookreader/reader_app.h"
+#include "bookreader/reader_errors.h"
 #include "bookreader/reader_password.h"
 #include "bookreader/reader_window.h"
 #include "bookreader/reader_zoom.h"
@@ -492,6 +493,22 @@ TEST(ReaderPassword, ARightAnswerWithinThreeTriesOpensAndIsRemembered) {
     EXPECT_EQ(CheckPasswordInWindow(book, nullptr, ask), TPasswordOutcome::poRefused);
     EXPECT_EQ(answers.size(), 1u);
     EXPECT_EQ(asked.back(), "Wrong password. One try left.\nPassword:");
+}
+
+TEST(ReaderErrors, OnlyRunsThatShowPagesAreWindowed) {
+    const auto shows = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "book");
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        return ShowsPages(static_cast<int>(argv.size()), argv.data());
+    };
+    EXPECT_TRUE(shows({}));
+    EXPECT_TRUE(shows({"page2.html"}));
+    EXPECT_TRUE(shows({"--", "-odd-page.html"}));
+    EXPECT_FALSE(shows({"--list"}));
+    EXPECT_FALSE(shows({"--search", "compost"}));
+    EXPECT_FALSE(shows({"page.html", "--extract", "dir"}));
 }
 
 TEST(ReaderZoom, StepsUpAndDownStopAtTheEnds) {
