@@ -6,6 +6,7 @@
 #include "bookreader/book_search.h"
 #include "platform/base/files.h"
 #include "platform/base/option_parser.h"
+#include "platform/base/prefixed_stream.h"
 #include "platform/base/printable_name.h"
 
 #ifndef FOLIO_VERSION
@@ -139,11 +140,15 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
     // Showing pages in the window, which asks for the password in a dialog of its own. Every
     // other mode (each new option too) must leave this false, or it would skip the password.
     const bool window = !list && !extract && !options.Search && env.ShowBook;
+    // The shared book commands print bare sentences; on this program's terminal they begin
+    // with its name, as every other message here does.
+    TPrefixedStream err(env.Err, program + ": ");
     const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
     if (!window && !CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store,
-                                      env.AskPassword, env.Err)) {
+                                      env.AskPassword, err.File())) {
         return kReaderFailed;
     }
+    std::fflush(err.File());
 
     if (options.Search) {
         return PrintBookSearch(*book, options.SearchWords, env.Out, env.Err);
@@ -154,7 +159,8 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
             return book->Damaged() ? kReaderFailed : kReaderOk;
         }
         if (extract) {
-            const TExtraction done = ExtractBookFiles(*book, extractDir, env.Err);
+            const TExtraction done = ExtractBookFiles(*book, extractDir, err.File());
+            std::fflush(err.File());
             if (done.NoDirectory) {
                 return kReaderFailed;
             }

@@ -118,7 +118,7 @@ TEST_F(ReaderTest, APasswordIsAskedOnceThenRememberedAsAHash) {
     WriteBook(SimpleBook("s3cret"));
     answer = "wrong";
     EXPECT_EQ(Run({"--list"}), kReaderFailed);
-    EXPECT_NE(err.Text().find("Wrong password."), std::string::npos);
+    EXPECT_NE(err.Text().find("book: Wrong password.\n"), std::string::npos) << err.Text();
     EXPECT_EQ(out.Text(), "");
     EXPECT_FALSE(FileExists(env.PasswordFile));
 
@@ -190,8 +190,7 @@ TEST_F(ReaderTest, ACutBookSaysWhatIsLeftAndSavesIt) {
     WriteFile(env.SelfPath, whole.substr(0, cut) + whole.substr(whole.size() - 4));
     EXPECT_EQ(Run({}), kReaderFailed);
     EXPECT_EQ(err.Text().find("template"), std::string::npos) << err.Text();
-    EXPECT_NE(err.Text().find("book is damaged: it is cut short"), std::string::npos)
-        << err.Text();
+    EXPECT_NE(err.Text().find("book is damaged: it is cut short"), std::string::npos) << err.Text();
     EXPECT_NE(err.Text().find("2 files can still be read: run \"" + env.SelfPath +
                               " --extract DIR\" to save them."),
               std::string::npos)
