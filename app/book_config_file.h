@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/interrupt_cleanup.h"
+#include "platform/base/interrupt_cleanup.h"
 
 std::string BookConfigText(const std::string& homePage, const std::string& caption,
                            const std::string& password, const std::string& iconFile);

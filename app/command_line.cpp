@@ -12,7 +12,7 @@
 #include "app/command_line_dialogs.h"
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
-#include "app/interrupt_cleanup.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "app/progress_bar.h"
 #include "app/render_command.h"
 #include "bookreader/book_commands.h"

@@ -14,7 +14,7 @@
 
 #include "app/book_config_file.h"
 #include "app/folio_builder.h"
-#include "app/interrupt_cleanup.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "app/name_clashes.h"
 #include "archive/book_file.h"
 #include "platform/base/files.h"

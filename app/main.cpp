@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "app/command_line.h"
-#include "app/interrupt_cleanup.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "app/main_window.h"
 #include "app/settings/settings_dir.h"
 #include "platform/base/files.h"

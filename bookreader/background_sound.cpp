@@ -18,6 +18,7 @@
 
 #include "bookreader/book_page_source.h"
 #include "bookreader/private_file.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "platform/base/strings.h"
 #include "platform/gui/timer.h"
 
@@ -368,8 +369,11 @@ bool TBackgroundSound::Play(const std::string& src, int32_t loop) {
     if (dir_.empty()) {
         return false;
     }
+    InstallInterruptCleanup();
+    dirGuard_ = std::make_unique<TInterruptCleanup>(dir_, TInterruptCleanup::Directory);
     // The file keeps the sound's extension: players pick the decoder by it.
     file_ = dir_ + "/sound" + ExtensionOf(name);
+    fileGuard_ = std::make_unique<TInterruptCleanup>(file_, TInterruptCleanup::File);
     if (!WriteNewFile(file_, *bytes)) {
         RemoveFile();
         return false;
@@ -414,6 +418,7 @@ bool TBackgroundSound::Start() {
         return false;
     }
     player_ = pid;
+    playerGuard_ = std::make_unique<TInterruptCleanup>(pid);
     startedMs_ = NowMs();
     timer_->SetEnabled(true);
     return true;
@@ -432,6 +437,7 @@ void TBackgroundSound::Poll() {
         return; // still playing
     }
     player_ = -1;
+    playerGuard_.reset();
     ++plays_;
     const bool failed = done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
     const bool quick = NowMs() - startedMs_ < QuickEndMs;
@@ -473,11 +479,14 @@ void TBackgroundSound::Stop() {
             }
         }
         player_ = -1;
+        playerGuard_.reset();
     }
     RemoveFile();
 }
 
 void TBackgroundSound::RemoveFile() {
+    fileGuard_.reset();
+    dirGuard_.reset();
     if (!file_.empty()) {
         ::unlink(file_.c_str());
         file_.clear();

@@ -14,6 +14,8 @@
 
 #include <sys/types.h>
 
+class TInterruptCleanup;
+
 class TObject;
 class TTimer;
 class TBookPageSource;
@@ -81,6 +83,9 @@ private:
     TSoundPlayer playerCommand_;
     std::string dir_, file_;
     pid_t player_ = -1;
+    // The folder, the file and the player go on SIGINT, SIGTERM and SIGHUP too, which end the
+    // reader without running any destructor.
+    std::unique_ptr<TInterruptCleanup> dirGuard_, fileGuard_, playerGuard_;
     int32_t loops_ = 1; // plays wanted; -1: for ever
     int plays_ = 0;
     int quickEnds_ = 0; // plays in a row that ended at once (a player handing off elsewhere)

@@ -7,4 +7,5 @@ folio_test(platform_base_tests
     ${CMAKE_CURRENT_LIST_DIR}/streams_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/files_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/clock_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/interrupt_cleanup_test.cpp
   LIBS folio_base)

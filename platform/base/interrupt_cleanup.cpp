@@ -1,4 +1,4 @@
-#include "app/interrupt_cleanup.h"
+#include "platform/base/interrupt_cleanup.h"
 
 #include <limits.h>
 #include <signal.h>
@@ -12,12 +12,14 @@ namespace {
 
 // The handler may only call async-signal-safe functions, so the paths wait in fixed slots it
 // can read without allocating or locking. A build registers three at most (the book, the
-// configuration and its folder); the rest is headroom.
+// configuration and its folder), a book's sound three (its player, file and folder); the rest
+// is headroom.
 constexpr int kSlots = 8;
 
 struct TSlot {
     std::atomic<bool> Used{false};
     bool Directory = false;
+    pid_t Group = 0; // a process group to stop, when Path is empty
     char Path[PATH_MAX] = {};
 };
 
@@ -25,10 +27,16 @@ TSlot slots[kSlots];
 std::mutex slotsLock; // between threads registering; the handler never takes it
 
 extern "C" void RemoveOnSignal(int sig) {
-    // Files first, then the folders they may have emptied.
+    // Processes first, which may hold the files; then files, then the folders they emptied.
+    for (TSlot& slot : slots) {
+        if (slot.Used.load(std::memory_order_acquire) && slot.Group > 0) {
+            ::kill(-slot.Group, SIGTERM);
+        }
+    }
     for (const bool directories : {false, true}) {
         for (TSlot& slot : slots) {
-            if (slot.Used.load(std::memory_order_acquire) && slot.Directory == directories) {
+            if (slot.Used.load(std::memory_order_acquire) && slot.Group == 0 &&
+                slot.Directory == directories) {
                 directories ? ::rmdir(slot.Path) : ::unlink(slot.Path);
             }
         }
@@ -60,19 +68,35 @@ void InstallInterruptCleanup() {
     });
 }
 
-TInterruptCleanup::TInterruptCleanup(const std::string& path, TKind kind) {
-    if (path.empty() || path.size() >= PATH_MAX) {
-        return; // cannot be named to unlink; nothing better to do than keep it
-    }
+namespace {
+
+// Fills a free slot; -1 when all are taken (the thing is then kept, as without the handlers).
+int TakeSlot(const std::string& path, bool directory, pid_t group) {
     std::lock_guard<std::mutex> lock(slotsLock);
     for (int i = 0; i < kSlots; ++i) {
         if (!slots[i].Used.load(std::memory_order_relaxed)) {
             std::memcpy(slots[i].Path, path.c_str(), path.size() + 1);
-            slots[i].Directory = kind == Directory;
+            slots[i].Directory = directory;
+            slots[i].Group = group;
             slots[i].Used.store(true, std::memory_order_release);
-            slot_ = i;
-            return;
+            return i;
         }
+    }
+    return -1;
+}
+
+} // namespace
+
+TInterruptCleanup::TInterruptCleanup(const std::string& path, TKind kind) {
+    if (path.empty() || path.size() >= PATH_MAX) {
+        return; // cannot be named to unlink; nothing better to do than keep it
+    }
+    slot_ = TakeSlot(path, kind == Directory, 0);
+}
+
+TInterruptCleanup::TInterruptCleanup(pid_t processGroup) {
+    if (processGroup > 0) {
+        slot_ = TakeSlot(std::string(), false, processGroup);
     }
 }
 
