@@ -30,24 +30,12 @@ using xvfb::Xdotool;
 
 namespace {
 
-xvfb::TSession* session = nullptr;
-
-// One X server for the whole program: FLTK keeps its display connection to the end.
-class TXvfbEnvironment : public testing::Environment {
-public:
-    void SetUp() override { session = new xvfb::TSession(); }
-    void TearDown() override {
-        delete session;
-        session = nullptr;
-    }
-};
-[[maybe_unused]] testing::Environment* const xvfbEnvironment =
-    testing::AddGlobalTestEnvironment(new TXvfbEnvironment);
+[[maybe_unused]] const bool xvfbForAll = xvfb::UseProgramSession();
 
 class BuilderWindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!session || !session->Up())
+        if (!xvfb::ProgramSessionUp())
             GTEST_SKIP() << "no Xvfb with xdotool";
         Application().Title = "FolioBuilder2";
         // A stand-in reader template: the window only copies it in front of the archive.

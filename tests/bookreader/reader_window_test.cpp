@@ -35,19 +35,7 @@ using xvfb::Xdotool;
 
 namespace {
 
-xvfb::TSession* session = nullptr;
-
-// One X server for the whole program: FLTK keeps its display connection to the end.
-class TXvfbEnvironment : public testing::Environment {
-public:
-    void SetUp() override { session = new xvfb::TSession(); }
-    void TearDown() override {
-        delete session;
-        session = nullptr;
-    }
-};
-[[maybe_unused]] testing::Environment* const xvfbEnvironment =
-    testing::AddGlobalTestEnvironment(new TXvfbEnvironment);
+[[maybe_unused]] const bool xvfbForAll = xvfb::UseProgramSession();
 
 std::string Le(uint32_t v, int bytes) {
     std::string s;
@@ -129,7 +117,7 @@ std::vector<std::string> MessageTexts(const TScriptedDialogs& d) {
 class ReaderWindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!session || !session->Up())
+        if (!xvfb::ProgramSessionUp())
             GTEST_SKIP() << "no Xvfb with xdotool";
         env.StateDir = tmp.Path() + "/state/folio3";
         env.PasswordFile = tmp.Path() + "/state/folio3/passwords";
@@ -523,7 +511,7 @@ TEST(ReaderZoom, StepsUpAndDownStopAtTheEnds) {
 // The real program: a book made of the built Folio3.bin opens its home page in a window when run
 // without arguments, and Ctrl+Q ends it with success after remembering the page.
 TEST(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
-    if (!session || !session->Up())
+    if (!xvfb::ProgramSessionUp())
         GTEST_SKIP() << "no Xvfb with xdotool";
     const char* binary = std::getenv("FOLIO_BINARY_DIR");
     if (!binary)
@@ -555,7 +543,7 @@ TEST(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
 // A damaged book started without a terminal still says why it does not open: in a dialog, and
 // the program ends with a failure once it is read.
 TEST(ReaderProgram, ADamagedBookSaysSoInADialog) {
-    if (!session || !session->Up())
+    if (!xvfb::ProgramSessionUp())
         GTEST_SKIP() << "no Xvfb with xdotool";
     const char* binary = std::getenv("FOLIO_BINARY_DIR");
     if (!binary)
@@ -588,7 +576,7 @@ TEST(ReaderProgram, ADamagedBookSaysSoInADialog) {
 }
 
 TEST(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
-    if (!session || !session->Up())
+    if (!xvfb::ProgramSessionUp())
         GTEST_SKIP() << "no Xvfb with xdotool";
     const char* binary = std::getenv("FOLIO_BINARY_DIR");
     if (!binary)

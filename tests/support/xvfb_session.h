@@ -187,6 +187,34 @@ private:
     TFltkGui* gui_ = nullptr;
 };
 
+// One X server for a whole test program, for programs whose windows must outlive a suite (FLTK
+// keeps its display connection to the end). ProgramSession() is null until the program's
+// tests start; a test program asks for it once at namespace scope:
+//     [[maybe_unused]] const bool xvfbForAll = xvfb::UseProgramSession();
+inline TSession*& ProgramSession() {
+    static TSession* session = nullptr;
+    return session;
+}
+
+class TProgramEnvironment : public testing::Environment {
+public:
+    void SetUp() override { ProgramSession() = new TSession(); }
+    void TearDown() override {
+        delete ProgramSession();
+        ProgramSession() = nullptr;
+    }
+};
+
+inline bool UseProgramSession() {
+    testing::AddGlobalTestEnvironment(new TProgramEnvironment);
+    return true;
+}
+
+// True when the program's X server is up; otherwise the caller skips.
+inline bool ProgramSessionUp() {
+    return ProgramSession() != nullptr && ProgramSession()->Up();
+}
+
 // A test suite with its own X server on an 800 x 600 screen (window positions and the
 // maximised size in the tests rely on it); its tests are skipped when the server is not up.
 class TSuiteTest : public testing::Test {

@@ -2,8 +2,6 @@
 // exits non-zero.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,32 +9,18 @@
 #include <string>
 
 #include "test_util.h"
+#include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Output; // standard output and error together
-};
-
-TRun Imgdump(const std::string& file, const std::string& out) {
+folio_test::TShellRun Imgdump(const std::string& file, const std::string& out) {
     const char* bin = std::getenv("FOLIO_BINARY_DIR");
     EXPECT_NE(bin, nullptr) << "FOLIO_BINARY_DIR is set by CTest";
-    TRun run;
     if (!bin)
-        return run;
-    const std::string cmd = std::string(bin) + "/tools/imgdump '" + file + "' '" + out + "' 2>&1";
-    std::FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p)
-        return run;
-    char buf[512];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        run.Output.append(buf, n);
-    const int st = ::pclose(p);
-    run.Status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return run;
+        return {};
+    return folio_test::RunShell(std::string(bin) + "/tools/imgdump " +
+                                folio_test::ShellQuote(file) + " " + folio_test::ShellQuote(out));
 }
 
 void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -48,7 +32,7 @@ void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 TEST(Imgdump, WritesEveryPicture) {
     folio_test::TempDir tmp;
-    const TRun run = Imgdump(DataPath("anim-none.gif"), tmp / "out");
+    const folio_test::TShellRun run = Imgdump(DataPath("anim-none.gif"), tmp / "out");
     EXPECT_EQ(run.Status, 0) << run.Output;
     for (const char* name : {"info.txt", "frame-1.png", "frame-4.png", "still.png"})
         EXPECT_TRUE(std::filesystem::is_regular_file(tmp / ("out/" + std::string(name)))) << name;
@@ -60,7 +44,7 @@ TEST(Imgdump, APictureTooWideForAPngFailsNamingTheFile) {
     gw.Frame(0, 0, 40000, 1, std::vector<uint8_t>(40000, 1), 2);
     gw.Trailer();
     Save(tmp / "wide.gif", gw.Bytes);
-    const TRun run = Imgdump(tmp / "wide.gif", tmp / "out");
+    const folio_test::TShellRun run = Imgdump(tmp / "wide.gif", tmp / "out");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Output.find("imgdump: cannot write " + (tmp / "out/frame-1.png")),
               std::string::npos)
@@ -74,7 +58,7 @@ TEST(Imgdump, AnOutputThatCannotBeWrittenFails) {
     for (const char* name : {"info.txt", "frame-1.png"}) {
         const std::string out = tmp / name;
         std::filesystem::create_directories(out + "/" + name);
-        const TRun run = Imgdump(DataPath("stripes-24.bmp"), out);
+        const folio_test::TShellRun run = Imgdump(DataPath("stripes-24.bmp"), out);
         EXPECT_EQ(run.Status, 1) << name;
         EXPECT_NE(run.Output.find("cannot write " + out + "/" + name), std::string::npos)
             << run.Output;
