@@ -6,14 +6,6 @@
 
 #include "platform/base/files.h"
 
-int32_t PackedLocalTime(time_t t) {
-    struct tm tm {};
-    if (localtime_r(&t, &tm) == nullptr)
-        return -1;
-    return PackDosDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                           tm.tm_sec);
-}
-
 TSourceReader::TOpenResult TSourceReader::Open(const std::string& path) {
     Close();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);

@@ -27,9 +27,6 @@ struct TSourceStat {
     }
 };
 
-// The packed DOS date and time of t in local time; -1 outside 1980 to 2107.
-int32_t PackedLocalTime(time_t t);
-
 class TSourceReader {
 public:
     enum TOpenResult { orOpened, orVanished, orFailed };

@@ -35,14 +35,6 @@ bool ArchiveFlagSet(const std::string& path, const struct stat& st) {
     return std::string(buf, static_cast<size_t>(n)) != WriteStamp(st);
 }
 
-int32_t PackTime(time_t t) {
-    struct tm tm {};
-    if (localtime_r(&t, &tm) == nullptr)
-        return -1;
-    return PackDosDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                           tm.tm_sec);
-}
-
 bool IsDotOrDotDot(const std::string& name) {
     return name == "." || name == "..";
 }
@@ -53,7 +45,7 @@ void Describe(const std::string& path, const std::string& name, const struct sta
     rec.Name = name;
     rec.Attr = 0;
     rec.Size = 0;
-    rec.Time = PackTime(lst.st_mtime);
+    rec.Time = PackedLocalTime(lst.st_mtime);
     if (!name.empty() && name[0] == '.' && !IsDotOrDotDot(name))
         rec.Attr |= faHidden;
     if (S_ISDIR(lst.st_mode)) {
@@ -68,7 +60,7 @@ void Describe(const std::string& path, const std::string& name, const struct sta
     if (!S_ISREG(st.st_mode))
         return;
     rec.Size = st.st_size;
-    rec.Time = PackTime(st.st_mtime);
+    rec.Time = PackedLocalTime(st.st_mtime);
     if ((st.st_mode & S_IWUSR) == 0)
         rec.Attr |= faReadOnly;
     if (ArchiveFlagSet(path, st))
@@ -82,6 +74,14 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 } // namespace
+
+int32_t PackedLocalTime(time_t t) {
+    struct tm tm {};
+    if (localtime_r(&t, &tm) == nullptr)
+        return -1;
+    return PackDosDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                           tm.tm_sec);
+}
 
 std::vector<TSearchRec> FindFiles(const std::string& dir, int32_t attrFilter) {
     std::vector<TSearchRec> out;
@@ -122,7 +122,7 @@ int32_t FileAge(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return -1;
-    return PackTime(st.st_mtime);
+    return PackedLocalTime(st.st_mtime);
 }
 
 int32_t FileGetAttr(const std::string& path) {

@@ -2,6 +2,7 @@
 // File-system services: enumeration with attributes, file times, copy, temporary names, paths.
 // "/" separates path pieces; names are UTF-8 bytes compared ignoring ASCII case only.
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ std::vector<TSearchRec> FindFiles(const std::string& dir, int32_t attrFilter);
 // Packed DOS date and time: bits 25-31 year-1980, 21-24 month, 16-20 day, 11-15 hour,
 // 5-10 minute, 0-4 seconds/2. Times outside 1980-2107 give -1.
 int32_t PackDosDateTime(int year, int month, int day, int hour, int minute, int second);
+// The packed DOS date and time of t in local time; -1 outside 1980 to 2107.
+int32_t PackedLocalTime(time_t t);
 // Last write time of a file as packed DOS date and time in local time; -1 when unreadable.
 int32_t FileAge(const std::string& path);
 // Attribute bits of a path as FindFiles would report them; -1 when it does not exist.
