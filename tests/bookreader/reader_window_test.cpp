@@ -508,19 +508,33 @@ TEST(ReaderZoom, StepsUpAndDownStopAtTheEnds) {
     EXPECT_EQ(ZoomStep(ZoomSteps().front(), -1), ZoomSteps().front());
 }
 
-// The real program: a book made of the built Folio3.bin opens its home page in a window when run
-// without arguments, and Ctrl+Q ends it with success after remembering the page.
-TEST(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
-    if (!xvfb::ProgramSessionUp())
-        GTEST_SKIP() << "no Xvfb with xdotool";
-    const char* binary = std::getenv("FOLIO_BINARY_DIR");
-    if (!binary)
-        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
+// The real program, run on a book made of the built Folio3.bin in a scratch folder that also
+// holds its state.
+class ReaderProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!xvfb::ProgramSessionUp())
+            GTEST_SKIP() << "no Xvfb with xdotool";
+        if (!std::getenv("FOLIO_BINARY_DIR"))
+            GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
+    }
+    // Writes the garden book, less its last cut bytes, and makes it runnable.
+    void WriteBook(size_t cut = 0) {
+        std::string bytes = GardenArchive().Book(
+            folio_test::ReadFile(std::string(std::getenv("FOLIO_BINARY_DIR")) + "/bin/Folio3.bin"));
+        bytes.resize(bytes.size() - cut);
+        folio_test::WriteFile(bookPath, bytes);
+        fs::permissions(bookPath, fs::perms::owner_all);
+    }
+
     folio_test::TempDir tmp;
     const std::string bookPath = tmp.Path() + "/garden";
-    folio_test::WriteFile(bookPath, GardenArchive().Book(folio_test::ReadFile(std::string(binary) +
-                                                                              "/bin/Folio3.bin")));
-    fs::permissions(bookPath, fs::perms::owner_all);
+};
+
+// The real program: a book made of the built Folio3.bin opens its home page in a window when run
+// without arguments, and Ctrl+Q ends it with success after remembering the page.
+TEST_F(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
+    WriteBook();
     const TProgramEnvironment programEnv(tmp);
     xvfb::TBackground program({bookPath});
     ASSERT_TRUE(program.Started());
@@ -542,19 +556,8 @@ TEST(ReaderProgram, ABookRunWithoutArgumentsShowsItsHomePage) {
 
 // A damaged book started without a terminal still says why it does not open: in a dialog, and
 // the program ends with a failure once it is read.
-TEST(ReaderProgram, ADamagedBookSaysSoInADialog) {
-    if (!xvfb::ProgramSessionUp())
-        GTEST_SKIP() << "no Xvfb with xdotool";
-    const char* binary = std::getenv("FOLIO_BINARY_DIR");
-    if (!binary)
-        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
-    folio_test::TempDir tmp;
-    const std::string bookPath = tmp.Path() + "/garden";
-    std::string bytes =
-        GardenArchive().Book(folio_test::ReadFile(std::string(binary) + "/bin/Folio3.bin"));
-    bytes.resize(bytes.size() - 600); // cut short in the middle of its last members
-    folio_test::WriteFile(bookPath, bytes);
-    fs::permissions(bookPath, fs::perms::owner_all);
+TEST_F(ReaderProgram, ADamagedBookSaysSoInADialog) {
+    WriteBook(600); // cut short in the middle of its last members
     const TProgramEnvironment programEnv(tmp);
     const pid_t pid = xvfb::Spawn({bookPath});
     ASSERT_GT(pid, 0);
@@ -575,17 +578,8 @@ TEST(ReaderProgram, ADamagedBookSaysSoInADialog) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kReaderFailed) << status;
 }
 
-TEST(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
-    if (!xvfb::ProgramSessionUp())
-        GTEST_SKIP() << "no Xvfb with xdotool";
-    const char* binary = std::getenv("FOLIO_BINARY_DIR");
-    if (!binary)
-        GTEST_SKIP() << "FOLIO_BINARY_DIR is set by CTest";
-    folio_test::TempDir tmp;
-    const std::string bookPath = tmp.Path() + "/garden";
-    folio_test::WriteFile(bookPath, GardenArchive().Book(folio_test::ReadFile(std::string(binary) +
-                                                                              "/bin/Folio3.bin")));
-    fs::permissions(bookPath, fs::perms::owner_all);
+TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
+    WriteBook();
     const TProgramEnvironment programEnv(tmp);
     xvfb::TBackground program({bookPath, "page2.html"});
     ASSERT_TRUE(program.Started());
