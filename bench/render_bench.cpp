@@ -29,6 +29,7 @@
 
 #include "html/load/headless_page.h"
 #include "litehtml_container.h"
+#include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"
 #include "render_pages.h"
 
@@ -141,6 +142,11 @@ void MakeCases() {
     c.push_back({"table_1000_rows", {f.Write("table1.html", TablePage(1000))}});
     c.push_back({"table_2000_rows", {f.Write("table2.html", TablePage(2000))}});
     c.push_back({"forms_500", {f.Write("forms.html", FormPage(500))}, false});
+    // One page in Windows-1252 and the same page in UTF-8: decoding must not cost much.
+    const std::string accented = AccentedParagraphPage(256u << 10);
+    c.push_back({"latin_1252", {f.Write("latin1252.html", FromUtf8(accented))}});
+    c.push_back({"latin_utf8", {f.Write("latinutf8.html", accented)}});
+    c.push_back({"cjk_utf8", {f.Write("cjk.html", CjkParagraphPage(256u << 10))}});
 }
 
 std::string Name(const TCase& c, const char* engine) {
@@ -249,6 +255,10 @@ void PrintSummary(const TSummaryReporter& rep) {
         ours ? std::printf(" %10.1f", ours->peakMB) : std::printf(" %10s", "-");
         peer ? std::printf(" %10.1f\n", peer->peakMB) : std::printf(" %10s\n", "-");
     }
+    if (const auto* u = get("render/latin_utf8/folio"), *w = get("render/latin_1252/folio");
+        u && w && w->pagesPerSecond > 0)
+        std::printf("UTF-8 page / its Windows-1252 twin: %.2f of the speed (goal >= 0.90)\n",
+                    u->pagesPerSecond / w->pagesPerSecond);
     std::printf("goal: ours/peer >= 3.00x\n\nlinearity (time of the 2x page / time of the 1x "
                 "page; linear cost gives 2.00):\n");
     const std::pair<const char*, const char*> pairs[] = {{"paragraphs_2MB", "paragraphs_1MB"},

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -90,6 +91,47 @@ std::string ParagraphPage(size_t bytes) {
         }
         s += "</p>\n";
         ++para;
+    }
+    return s + kTail;
+}
+
+std::string AccentedParagraphPage(size_t bytes) {
+    static const std::pair<std::string, std::string> kAccented[] = {
+        {" garden ", " jardín "},   {" summer ", " été "},    {" morning ", " matinée "},
+        {" travel ", " voyagé "},   {" letters ", " Größe "}, {" library ", " bibliothèque "},
+        {" pictures ", " œuvres "}, {" between ", " señor "}, {" written ", " écrit "},
+        {" through ", " über "},    {" the ", " thé "},       {" collection ", " façade "}};
+    std::string page = ParagraphPage(bytes);
+    for (const auto& [plain, accented] : kAccented) {
+        std::string out;
+        out.reserve(page.size() + page.size() / 16);
+        size_t at = 0;
+        for (size_t hit; (hit = page.find(plain, at)) != std::string::npos; at = hit + plain.size())
+            out.append(page, at, hit - at).append(accented);
+        out.append(page, at, std::string::npos);
+        page.swap(out);
+    }
+    return page;
+}
+
+std::string CjkParagraphPage(size_t bytes) {
+    // Common ideographs and kana, three UTF-8 bytes each, and the full stop and comma.
+    static const char* const kChars[] = {"中", "文", "字", "体", "日", "本", "語", "の", "テ",
+                                         "キ", "ス", "ト", "書", "館", "頁", "図", "庭", "夏",
+                                         "朝", "旅", "手", "紙", "東", "京", "は", "を", "に"};
+    TRandom rnd;
+    std::string s = "<html><head><meta charset=\"utf-8\"><title>頁</title></head>\n<body>\n";
+    s.reserve(bytes + 4096);
+    while (s.size() < bytes) {
+        s += "<p>";
+        const int sentences = 3 + int(rnd(6));
+        for (int k = 0; k < sentences; ++k) {
+            const int n = 8 + int(rnd(30));
+            for (int i = 0; i < n; ++i)
+                s += kChars[rnd(sizeof kChars / sizeof kChars[0])];
+            s += rnd(3) == 0 ? "、" : "。";
+        }
+        s += "</p>\n";
     }
     return s + kTail;
 }

@@ -10,6 +10,11 @@ namespace render_bench {
 
 // Paragraphs of prose with links and inline images (with their sizes), about `bytes` long.
 std::string ParagraphPage(size_t bytes);
+// The same prose with accented words of western languages, in UTF-8 without a declaration
+// (the benchmark also writes it in Windows-1252, the page's code-page twin).
+std::string AccentedParagraphPage(size_t bytes);
+// Paragraphs of Chinese and Japanese text (no spaces between words), in UTF-8.
+std::string CjkParagraphPage(size_t bytes);
 // Lists nested `depth` deep, bulleted and numbered in turn, a few items at each level.
 std::string NestedListPage(int depth);
 // A table of `rows` rows and six columns; every tenth row holds a small table in one cell.

@@ -4,7 +4,9 @@
 #include <malloc.h>
 #include <zlib.h>
 
+#include "bookreader/search_words.h"
 #include "bookreader/site_book.h"
+#include "platform/base/strings.h"
 
 namespace {
 
@@ -47,14 +49,16 @@ struct TBookIndex::TPacker {
     TPacker(const TPacker&) = delete;
     TPacker& operator=(const TPacker&) = delete;
 
-    // The text, then each run as its distance from the one before and its code page number.
-    std::vector<uint8_t> Pack(const TPageText& page, uint32_t& rawSize) {
-        std::vector<uint8_t> raw(page.Text.begin(), page.Text.end());
+    // The text in UTF-8 (a quarter of its code points' size, and less to deflate), then each
+    // section start as its distance from the one before.
+    std::vector<uint8_t> Pack(const TPageText& page, uint32_t& textBytes, uint32_t& rawSize) {
+        const std::string utf8 = U32ToUtf8(page.Text);
+        std::vector<uint8_t> raw(utf8.begin(), utf8.end());
+        textBytes = static_cast<uint32_t>(raw.size());
         int32_t start = 0;
-        for (const TCodeRun& run : page.Runs) {
-            PutVarint(raw, static_cast<uint32_t>(run.Start - start));
-            PutVarint(raw, static_cast<uint16_t>(run.CodePage));
-            start = run.Start;
+        for (const int32_t section : page.Sections) {
+            PutVarint(raw, static_cast<uint32_t>(section - start));
+            start = section;
         }
         rawSize = static_cast<uint32_t>(raw.size());
         deflateReset(&Z);
@@ -113,12 +117,18 @@ bool TBookIndex::Step(int maxPages) {
 }
 
 void TBookIndex::AddPage(int member, const std::string& name, TPageText text) {
-    // The viewer counts characters in 32-bit integers; what lies beyond is never shown.
-    if (text.Text.size() > INT32_MAX)
-        text.Text.resize(INT32_MAX);
+    // The viewer counts characters in 32-bit integers; what lies beyond is never shown. Packed,
+    // a character takes at most 4 bytes of UTF-8 and a section start (a section holds one
+    // character or more) 5 bytes of varint, and the whole must stay under 4 GB: some 470
+    // million characters, more than any page holds.
+    constexpr size_t kMaxChars = UINT32_MAX / 9;
+    if (text.Text.size() > kMaxChars) {
+        text.Text.resize(kMaxChars);
+        std::erase_if(text.Sections, [](int32_t s) { return static_cast<size_t>(s) >= kMaxChars; });
+    }
     const auto page = static_cast<uint32_t>(pages_.size());
     uint32_t word = 0;
-    TWordReader reader(text.Text, text.Runs);
+    TWordReader reader(text.Text, text.Sections);
     for (TTextWord w; reader.Next(w); ++word) {
         bool added = false;
         const uint32_t id = words_.Insert(w.Folded, added);
@@ -131,7 +141,7 @@ void TBookIndex::AddPage(int member, const std::string& name, TPageText text) {
     p.Name = name;
     p.Title = std::move(text.Title);
     p.TextLength = static_cast<uint32_t>(text.Text.size());
-    p.Packed = packer_->Pack(text, p.RawSize);
+    p.Packed = packer_->Pack(text, p.TextBytes, p.RawSize);
     pages_.push_back(std::move(p));
 }
 
@@ -197,20 +207,29 @@ std::vector<TWordMatch> TBookIndex::FindPhrase(const std::vector<std::string>& w
 
 TPageText TBookIndex::Text(uint32_t page) const {
     const TPage& p = pages_[page];
+    const auto damaged = [&p] {
+        return EArchiveError("The search index of " + p.Name + " is damaged");
+    };
     std::vector<uint8_t> raw(p.RawSize);
     uLongf size = p.RawSize;
     if (p.RawSize > 0 && (uncompress(raw.data(), &size, p.Packed.data(),
                                      static_cast<uLong>(p.Packed.size())) != Z_OK ||
-                          size != p.RawSize || p.TextLength > p.RawSize))
-        throw EArchiveError("The search index of " + p.Name + " is damaged");
+                          size != p.RawSize))
+        throw damaged();
+    if (p.TextBytes > p.RawSize)
+        throw damaged();
     TPageText text;
-    text.Text.assign(raw.begin(), raw.begin() + p.TextLength);
-    const uint8_t* at = raw.data() + p.TextLength;
+    text.Text = Utf8ToU32(std::string_view(reinterpret_cast<const char*>(raw.data()), p.TextBytes));
+    if (text.Text.size() != p.TextLength)
+        throw damaged();
+    const uint8_t* at = raw.data() + p.TextBytes;
     const uint8_t* end = raw.data() + raw.size();
-    int32_t start = 0;
+    uint64_t start = 0;
     while (at < end) {
-        start += static_cast<int32_t>(GetVarint(at, end));
-        text.Runs.push_back({start, static_cast<TCodePage>(GetVarint(at, end))});
+        start += GetVarint(at, end);
+        if (start > p.TextLength)
+            throw damaged();
+        text.Sections.push_back(static_cast<int32_t>(start));
     }
     return text;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The word index of a site book, kept in memory: for every folded word, where it occurs (page
 // and word number in the page), delta-coded in a few bytes an occurrence; for every page its
-// name, title and its text and runs compressed, so that hits can show their context and their place
-// in the page without reading the page again. Phrases are words at consecutive word numbers.
+// name, title, and its text and section starts compressed, so that hits can show their context
+// and their place in the page without reading the page again. Phrases are words at consecutive
+// word numbers. Nothing of it is written anywhere: it lives as long as the reader's window.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,13 +42,14 @@ public:
     struct TPage {
         int Member = -1;
         std::string Name;
-        std::string Title; // UTF-8, may be empty
-        uint32_t TextLength = 0;
-        uint32_t RawSize = 0;        // of the text and its runs before packing
-        std::vector<uint8_t> Packed; // the 8-bit text, then its runs, compressed
+        std::string Title;           // UTF-8, may be empty
+        uint32_t TextLength = 0;     // in characters
+        uint32_t TextBytes = 0;      // of the text in UTF-8
+        uint32_t RawSize = 0;        // of the text and its section starts before packing
+        std::vector<uint8_t> Packed; // the text in UTF-8, then its section starts, compressed
     };
     const TPage& Page(uint32_t page) const { return pages_[page]; }
-    // The page's text and runs (its title is in Page()).
+    // The page's text and section starts (its title is in Page()).
     TPageText Text(uint32_t page) const;
 
 private:

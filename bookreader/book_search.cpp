@@ -4,8 +4,10 @@
 #include <limits>
 
 #include "bookreader/book_index.h"
+#include "bookreader/search_words.h"
 #include "bookreader/site_book.h"
 #include "platform/base/printable_name.h"
+#include "platform/base/strings.h"
 
 namespace {
 
@@ -14,9 +16,10 @@ constexpr int32_t kContextChars = 40;
 
 bool IsBlank(char32_t c) {
     // Spaces, line ends, the no-break space and the engine's codes for images, controls and
-    // breaks all read as one space in a line of context; so do the other control characters,
-    // which would move the cursor or rewrite a terminal the line is printed on.
-    return c <= 0x20 || (c >= 0x7F && c <= 0xA0);
+    // breaks all read as one space in a line of context; so do the other control characters
+    // (C0, DEL and C1), which would move the cursor or rewrite a terminal the line is printed
+    // on, and the line and paragraph separators.
+    return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x2028 || c == 0x2029;
 }
 
 // The line of context around [start, end) of a page's text, with the hit's place in it.
@@ -24,13 +27,10 @@ void MakeContext(const TWordReader& text, int32_t length, int32_t start, int32_t
                  TBookSearchHit& hit) {
     int32_t from = std::max(0, start - kContextChars);
     int32_t to = std::min(length, end + kContextChars);
-    // Whole words only: a cut word is left out.
-    const auto inWord = [&text](int32_t i) { // i continues the word before it
-        return IsWordChar(text.CharAt(i)) && IsWordChar(text.CharAt(i - 1)) && !text.StartsRun(i);
-    };
-    while (from > 0 && from < start && inWord(from))
+    // Whole words only: a cut word is left out (a character of Chinese or Japanese is a word).
+    while (from > 0 && from < start && text.Joins(from))
         ++from;
-    while (to < length && to > end && inWord(to))
+    while (to < length && to > end && text.Joins(to))
         --to;
     std::string& out = hit.Context;
     bool space = false; // a blank is waiting to be written
@@ -41,7 +41,7 @@ void MakeContext(const TWordReader& text, int32_t length, int32_t start, int32_t
         const char32_t c = text.CharAt(i);
         if (i == end)
             hit.ContextLength = out.size() - hit.ContextStart;
-        if (IsBlank(c) || (i > from && text.StartsRun(i))) // a new block, cell or line too
+        if (IsBlank(c) || (i > from && text.StartsSection(i))) // a new block, cell or line too
             space = true;
         if (IsBlank(c))
             continue;
@@ -50,7 +50,7 @@ void MakeContext(const TWordReader& text, int32_t length, int32_t start, int32_t
         space = false;
         if (i == start)
             hit.ContextStart = out.size();
-        AppendUtf8(out, c);
+        AppendUtf8(out, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? U'\uFFFD' : c);
     }
     if (end >= to)
         hit.ContextLength = out.size() - hit.ContextStart;
@@ -107,8 +107,8 @@ TBookSearchResult TBookSearch::Search(std::string_view query, size_t maxHits) co
         const uint32_t page = matches[i].Page;
         const TBookIndex::TPage& p = index_->Page(page);
         const TPageText text = index_->Text(page);
-        TWordReader reader(text.Text, text.Runs);
-        TWordReader chars(text.Text, text.Runs);
+        TWordReader reader(text.Text, text.Sections);
+        TWordReader chars(text.Text, text.Sections);
         std::vector<TTextWord> spans;
         for (; i < count && matches[i].Page == page; ++i) {
             const size_t last = size_t{matches[i].Word} + words.size() - 1;

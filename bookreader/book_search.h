@@ -1,10 +1,11 @@
 #pragma once
 // Search across a whole site book: every HTML and text page is read with the document reader
-// (entities decoded, tags dropped, the page's own code page honoured), its words are folded to
-// lower case (Latin-1 accents, Greek, Cyrillic and the other code pages' letters included) and
-// kept in a compact index in memory. A query is one word or a phrase (words that follow each
-// other in the page's text, whatever spaces, line breaks or tags lie between them), given in
-// UTF-8 and matched without regard to case.
+// (entities decoded, tags dropped, the page's own encoding honoured), its words are folded by
+// Unicode's rules (case, accents, compatibility forms; see search_words.h) and kept in a compact
+// index in memory. A query is one word or a phrase (words that follow each other in the page's
+// text, whatever spaces, line breaks or tags lie between them), given in UTF-8 and matched
+// without regard to case or accents. In Chinese, Japanese and the other scripts written without
+// spaces every character is a word, so a query in them is found inside a line.
 //
 // The index is built a few pages at a time (Step), so a window can build it from its idle loop
 // and stay responsive, or all at once (BuildAll) on the command line. Searching before the

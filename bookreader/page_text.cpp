@@ -16,13 +16,19 @@ constexpr int32_t kMarginHeight = 5;
 void AddSections(const TCellBasic& cell, TPageText& out);
 
 void AddText(const TSection& section, TPageText& out) {
-    if (section.TextBuf.empty())
+    const std::u32string& text = section.Text();
+    if (text.empty())
         return;
-    // Every section starts a run: words end where a section does, as its text starts a new
-    // block, cell or line in the page.
-    out.Runs.push_back(
-        {static_cast<int32_t>(out.Text.size()), CodePageOfCharset(section.BaseFont.Charset)});
-    out.Text += section.TextBuf;
+    // Words end where a section does: its text starts a new block, cell or line in the page.
+    out.Sections.push_back(static_cast<int32_t>(out.Text.size()));
+    out.Text += text;
+}
+
+// Characters a title line shows as a space: line ends and the other control characters (C0,
+// DEL and C1), which would move the cursor or rewrite a terminal the title is printed on, and
+// the line and paragraph separators.
+bool BreaksTitle(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
 // The order layout hands out character indexes in: a cell's children one after the other,
@@ -86,18 +92,20 @@ TPageText TPageTextReader::Read(std::string_view bytes, const TStreamRequestEven
     host.OnStreamRequest = sheets;
     ParseHTMLDocument(doc, source, host);
     AddSections(doc, page);
-    // The title's bytes are in the code page the page declared, which its text took too. It is
-    // shown on one line: line ends and other control characters become single spaces.
-    const TCodePage cp = page.Runs.empty() ? TCodePage::cp1252 : page.Runs.front().CodePage;
-    std::string title;
-    for (const char c : Trim(doc.Title)) {
-        const bool control = static_cast<uint8_t>(c) < 0x20 || c == 0x7F;
-        if (!control)
-            title += c;
-        else if (!title.empty() && title.back() != ' ')
-            title += ' ';
+    // The title is UTF-8, shown on one line: line ends and other control characters become
+    // single spaces, and a byte that is no UTF-8 becomes U+FFFD.
+    const std::string title = Trim(doc.Title);
+    for (size_t i = 0; i < title.size();) {
+        const int32_t c = DecodeUtf8(title, i);
+        if (c >= 0 && BreaksTitle(static_cast<char32_t>(c))) {
+            if (!page.Title.empty() && page.Title.back() != ' ')
+                page.Title += ' ';
+        } else {
+            AppendUtf8(page.Title, c < 0 ? U'\uFFFD' : static_cast<char32_t>(c));
+        }
     }
-    page.Title = ToUtf8(title, cp);
+    while (!page.Title.empty() && page.Title.back() == ' ')
+        page.Title.pop_back();
     doc.Clear();
     return page;
 }

@@ -4,12 +4,12 @@
 // collapses it), then the characters of its text sections in the order the viewer counts them.
 // A character's position here is its index in the laid-out document, the unit the viewer
 // selects and finds text in, so a word found here can be selected in the window.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "bookreader/search_words.h"
 #include "html/load/html_reader.h"
 
 class TSectionList;
@@ -18,9 +18,12 @@ class TSectionList;
 bool IsPageName(std::string_view fileName);
 
 struct TPageText {
-    std::string Text;           // 8-bit characters, one per document character index
-    std::vector<TCodeRun> Runs; // one for each text section, with its code page
-    std::string Title;          // UTF-8; empty when the page has none
+    std::u32string Text; // one code point per document character index
+    // Where each text section's characters start in Text, ascending: a section is a new block,
+    // cell or line of the page, and no word goes on over its start although no space stands
+    // there in the text.
+    std::vector<int32_t> Sections;
+    std::string Title; // UTF-8 on one line; empty when the page has none
 };
 
 // Reads pages one after the other into one reusable document.

@@ -85,9 +85,11 @@ TPasswordOutcome CheckPasswordInWindow(const TSiteBook& book, const TPasswordSto
         const std::optional<std::string> answer = ask(message);
         if (!answer)
             return TPasswordOutcome::poCancelled;
-        // The box holds 8-bit text; the password was most likely typed as UTF-8 on the
-        // builder's side, so both spellings of the answer count.
-        if (*answer == password || ToUtf8(*answer) == password) {
+        // Answers come in UTF-8. Builders before Unicode stored a password typed with
+        // accents in Windows-1252, so that spelling of the answer counts too when it holds
+        // the same characters.
+        const std::string legacy = FromUtf8(*answer);
+        if (*answer == password || (ToUtf8(legacy) == *answer && legacy == password)) {
             if (store)
                 store->Remember(key, password);
             return TPasswordOutcome::poOpen;

@@ -61,14 +61,14 @@ TReaderWindow::TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironme
     BackButton.OnClick = [this](TControl&) { GoBack(); };
     HomeButton.OnClick = [this](TControl&) { GoHome(); };
     ForwardButton.OnClick = [this](TControl&) { GoForward(); };
-    SearchButton.OnClick = [this](TControl&) { StartSearch(SearchEdit.Utf8Text()); };
+    SearchButton.OnClick = [this](TControl&) { StartSearch(SearchEdit.Text()); };
     SearchEdit.SetParent(&ToolBar);
     SearchEdit.SetWidth(220);
     SearchEdit.SetAlign(TAlign::alRight);
     SearchEdit.OnKeyDown = [this](TControl&, int& key, TShiftState) {
         if (key == VK_RETURN) {
             key = 0;
-            StartSearch(SearchEdit.Utf8Text());
+            StartSearch(SearchEdit.Text());
         }
     };
 
@@ -259,7 +259,7 @@ void TReaderWindow::SearchTick() {
 
 void TReaderWindow::ShowResults() {
     std::vector<std::string> items;
-    const std::string quoted = "\"" + FromUtf8(pendingQuery_) + "\"";
+    const std::string quoted = "\"" + pendingQuery_ + "\"";
     if (result_.Total == 0)
         items.push_back("No page holds " + quoted + ".");
     else if (result_.Total == 1)
@@ -272,7 +272,7 @@ void TReaderWindow::ShowResults() {
         items.push_back(IntToStr(static_cast<int64_t>(result_.Total)) + " hits for " + quoted +
                         ":");
     for (const TBookSearchHit& hit : result_.Hits)
-        items.push_back(FromUtf8(hit.Title + "  -  " + hit.Context));
+        items.push_back(hit.Title + "  -  " + hit.Context);
     Results.SetItems(std::move(items));
     Results.SetVisible(true);
 }

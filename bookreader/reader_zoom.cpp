@@ -27,7 +27,7 @@ int32_t ZoomStep(int32_t size, int direction) {
 
 bool CharacterY(THTMLViewer& viewer, int32_t index, int32_t& y) {
     // From the layout, not from the last painting: a page read again has not been painted yet.
-    char ch = 0;
+    char32_t ch = 0;
     TSectionBase* section = nullptr;
     if (index < 0 || !viewer.Document().CharAt(index, ch, section) || !section)
         return false;

@@ -1,55 +1,66 @@
 #pragma once
-// Words as the book search sees them: runs of letters and digits, folded to lower case so that
-// "Café", "CAFÉ" and "café" are one word, and "МОСКВА" and "москва" too. Pages hold 8-bit text
-// in the code pages the engine knows (Windows-1252 and its Central European, Cyrillic, Greek,
-// Turkish and Baltic siblings); queries come in UTF-8. Both go through the same folding, so a
-// query typed on a UTF-8 desktop finds a page written in Windows-1251.
+// Words as the book search sees them, so that a query finds a word however the page spells its
+// case, accents and compatibility forms:
+// - a word is a run of letters and numbers (Unicode's categories L and N), with the combining
+//   marks and invisible format characters (soft hyphen, zero-width joiners) inside it;
+//   punctuation, symbols, spaces, the no-break space and the engine's object codes (images,
+//   controls, breaks) separate words;
+// - scripts written without spaces between words (Chinese, Japanese kana, Korean syllables,
+//   Thai, Lao, Khmer, Burmese) make every character, with its marks, a word of its own, so a
+//   query in them is a phrase of one-character words and is found wherever it stands in a line;
+// - a word is folded by Unicode's rules: compatibility forms to their plain letters (ligatures,
+//   full-width and half-width forms), case folded ("Straße" and "STRASSE" are one word), and
+//   the accents and other diacritics dropped ("café", "CAFÉ" and "cafe"; "ёлка" and "елка").
+//   Marks that make a different letter rather than accent one stay: the vowel signs and viramas
+//   of the Indic scripts and the kana voicing marks (か and が are different words).
+// Pages and queries go through the same folding, so a query typed on any desktop finds a page in
+// any encoding the engine reads.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/base/strings.h"
-
-// The lower-case form of a letter of the scripts the engine's code pages hold (Latin, Greek,
-// Cyrillic); other code points come back unchanged. A final sigma folds to sigma.
-char32_t FoldLetter(char32_t c);
-// Letters and digits, the characters words are made of. Punctuation, symbols, spaces, the
-// no-break space and the engine's object codes (images, controls, breaks) separate words.
-bool IsWordChar(char32_t c);
-
-// A stretch of a page's text that one text section holds: from Start on, characters are in
-// CodePage. No word goes on over the start of a run.
-struct TCodeRun {
-    int32_t Start = 0;
-    TCodePage CodePage = TCodePage::cp1252;
-};
-
-// One word of a text: [Start, End) in the text, Folded its folded UTF-8 form.
+// One word of a text: [Start, End) in the text, Folded its folded UTF-8 form. Folded may be
+// longer or shorter than the characters it comes from ("ß" folds to "ss", "é" to "e").
 struct TTextWord {
     int32_t Start = 0;
     int32_t End = 0;
     std::string Folded;
 };
 
-// The words of 8-bit text cut into runs (no runs: one run in Windows-1252), in order.
+// The words of a text, in order. The text and the sections must outlive the reader.
 class TWordReader {
 public:
-    TWordReader(std::string_view text, const std::vector<TCodeRun>& runs);
+    // sections: where the text's pieces start (the page's text sections, each a new block, cell
+    // or line), ascending; no word goes on over the start of one.
+    explicit TWordReader(std::u32string_view text, std::span<const int32_t> sections = {});
+    TWordReader(const TWordReader&) = delete;
+    TWordReader& operator=(const TWordReader&) = delete;
+
     // The next word; false at the end of the text.
     bool Next(TTextWord& word);
-    // The Unicode character at a position of the text.
+    // The character at a position of the text; 0 outside it.
     char32_t CharAt(int32_t pos) const;
-    // Whether a run starts at a position (position 0 included).
-    bool StartsRun(int32_t pos) const;
+    // Whether a section starts at a position (position 0 included).
+    bool StartsSection(int32_t pos) const;
+    // Whether the character at pos goes on the word of the character before it, so that a cut
+    // between the two would split a word.
+    bool Joins(int32_t pos) const;
 
 private:
-    TCodePage CodePageAt(int32_t pos) const;
+    // The end of the section holding pos: the next section start, or the end of the text.
+    int32_t SectionEnd(int32_t pos);
+    // Folds [start, end) into word.Folded.
+    void Fold(int32_t start, int32_t end, bool plain, std::string& out);
 
-    std::string_view text_;
-    const std::vector<TCodeRun>& runs_;
+    std::u32string_view text_;
+    std::span<const int32_t> sections_;
     int32_t pos_ = 0;
-    mutable size_t run_ = 0; // the run of the last position looked up (reads go forward)
+    size_t nextSection_ = 0;        // the first section after the last position looked up
+    std::vector<int32_t> buffer_;   // folding's scratch room
+    std::vector<TTextWord> queued_; // words of one character that folds to several
+    size_t nextQueued_ = 0;
 };
 
 // The folded words of a UTF-8 query; bytes that are not valid UTF-8 separate words.

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     THtmlLexer lx;
     lx.IDNames = &names;
     if (modes & 4)
-        lx.CodePage = TCodePage::cp1251;
+        lx.DefaultEncoding = (modes & 64) ? "shift_jis" : "windows-1251";
     if (modes & 8)
         lx.OnInclude = [](TObject*, const std::string& command, std::unique_ptr<TStringList>,
                           std::string& out) { out = "<p a=\"" + command + "\">&amp;<!-- x -->"; };

@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev
   libfltk1.3-dev libxcursor-dev libxinerama-dev libxft-dev libxrender-dev libxfixes-dev libxext-dev libx11-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-droid-fallback
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool
   libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev
   zip pigz
   libssl-dev
+  libutf8proc-dev
 )
 
 missing=()

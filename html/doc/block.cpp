@@ -608,7 +608,7 @@ bool TBlock::CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y) 
     return Content->CaretPoint(canvas, index, x, y);
 }
 
-bool TBlock::CharAt(int32_t index, char& ch, TSectionBase*& section) {
+bool TBlock::CharAt(int32_t index, char32_t& ch, TSectionBase*& section) {
     return Content->CharAt(index, ch, section);
 }
 

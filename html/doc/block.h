@@ -68,7 +68,7 @@ public:
     int32_t ToSourcePos(int32_t docIndex) override;
     int32_t FromSourcePos(int32_t sourcePos, bool backwards) override;
     bool CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y) override;
-    bool CharAt(int32_t index, char& ch, TSectionBase*& section) override;
+    bool CharAt(int32_t index, char32_t& ch, TSectionBase*& section) override;
     void CopySelection() override;
     void RegisterPosition() override;
     bool IsAbsolute() const override { return PlaceMode == 1; }

@@ -17,7 +17,7 @@ void ReportLayoutError(TSectionList* document, const std::string& message) {
     if (document != nullptr && document->OnLayoutError)
         document->OnLayoutError(message);
     else
-        Dialogs().ShowMessage(ToUtf8(message), TMsgKind::Error);
+        Dialogs().ShowMessage(ValidUtf8(message), TMsgKind::Error);
 }
 
 // Keeps running sums of untrusted heights inside the int32 range.
@@ -182,7 +182,7 @@ bool TCellBasic::CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t&
     return false;
 }
 
-bool TCellBasic::CharAt(int32_t index, char& ch, TSectionBase*& section) {
+bool TCellBasic::CharAt(int32_t index, char32_t& ch, TSectionBase*& section) {
     if (index < FirstChar || index > FirstChar + CharCount)
         return false;
     for (const auto& child : *this)

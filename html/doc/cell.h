@@ -52,7 +52,7 @@ public:
     int32_t ToSourcePos(int32_t docIndex);
     int32_t FromSourcePos(int32_t sourcePos, bool backwards);
     bool CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y);
-    bool CharAt(int32_t index, char& ch, TSectionBase*& section);
+    bool CharAt(int32_t index, char32_t& ch, TSectionBase*& section);
     void CopySelection();
     void RegisterPositions();
 

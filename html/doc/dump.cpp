@@ -24,37 +24,24 @@ void TDumpWriter::Box(int depth, std::string_view kind, int32_t x, int32_t y, in
     out_ += '\n';
 }
 
-void TDumpWriter::Line(int depth, int32_t x, int32_t y, int32_t w, int32_t h, std::string_view text,
-                       TCodePage cp) {
+void TDumpWriter::Line(int depth, int32_t x, int32_t y, int32_t w, int32_t h,
+                       std::u32string_view text) {
     Indent(depth);
     char buf[96];
     std::snprintf(buf, sizeof buf, "line x=%d y=%d w=%d h=%d \"", x, y, w, h);
     out_.append(buf);
-    // Escape byte by byte first so that control codes never reach the conversion; printable
-    // runs are converted to UTF-8 together.
-    std::string run;
-    auto flush = [&] {
-        if (!run.empty()) {
-            out_.append(ToUtf8(run, cp));
-            run.clear();
-        }
-    };
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F) {
-            flush();
+    for (char32_t c : text) {
+        if (c < 0x20 || c == 0x7F) {
             char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02X", b);
+            std::snprintf(esc, sizeof esc, "\\x%02X", static_cast<unsigned>(c));
             out_.append(esc);
         } else if (c == '"' || c == '\\') {
-            flush();
             out_ += '\\';
-            out_ += c;
+            out_ += static_cast<char>(c);
         } else {
-            run += c;
+            AppendUtf8(out_, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? U'\uFFFD' : c);
         }
     }
-    flush();
     out_.append("\"\n");
 }
 

@@ -13,11 +13,10 @@ public:
     // "kind x=.. y=.. w=.. h=.." followed by extra text when given.
     void Box(int depth, std::string_view kind, int32_t x, int32_t y, int32_t w, int32_t h,
              std::string_view extra = {});
-    // A text line: its position and size, then the text in double quotes, converted from the
-    // code page to UTF-8; control codes (line breaks, object marks) are written as \xNN and a
-    // quote or backslash is escaped, so the dump stays one line per text line.
-    void Line(int depth, int32_t x, int32_t y, int32_t w, int32_t h, std::string_view text,
-              TCodePage cp = TCodePage::cp1252);
+    // A text line: its position and size, then the text in double quotes as UTF-8; control
+    // codes (line breaks, object marks) are written as \xNN and a quote or backslash is
+    // escaped, so the dump stays one line per text line.
+    void Line(int depth, int32_t x, int32_t y, int32_t w, int32_t h, std::u32string_view text);
     // Any other line, indented.
     void Note(int depth, std::string_view text);
 

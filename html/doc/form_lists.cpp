@@ -51,8 +51,9 @@ TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* document, ThtmlForm
 void TListBoxFormControlObj::AddOption(const std::string& text, const std::string& value,
                                        bool selected) {
     Options.push_back({text, value, selected});
-    WidestOption = std::clamp(static_cast<int32_t>(std::min<size_t>(text.size(), MaxWidestOption)),
-                              WidestOption, MaxWidestOption);
+    WidestOption =
+        std::clamp(static_cast<int32_t>(std::min<size_t>(Utf8Length(text), MaxWidestOption)),
+                   WidestOption, MaxWidestOption);
     if (!list_)
         return;
     // The widget follows as Restore would make it, one option at a time: the first item is

@@ -58,7 +58,7 @@ bool TSectionBase::CaretPoint(TCanvas& /*canvas*/, int32_t /*index*/, int32_t& /
     return false;
 }
 
-bool TSectionBase::CharAt(int32_t /*index*/, char& /*ch*/, TSectionBase*& /*section*/) {
+bool TSectionBase::CharAt(int32_t /*index*/, char32_t& /*ch*/, TSectionBase*& /*section*/) {
     return false;
 }
 

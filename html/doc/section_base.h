@@ -66,7 +66,7 @@ public:
     virtual int32_t ToSourcePos(int32_t docIndex);
     virtual int32_t FromSourcePos(int32_t sourcePos, bool backwards);
     virtual bool CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y);
-    virtual bool CharAt(int32_t index, char& ch, TSectionBase*& section);
+    virtual bool CharAt(int32_t index, char32_t& ch, TSectionBase*& section);
     virtual void MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth);
     virtual void RegisterPosition();
 

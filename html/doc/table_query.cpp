@@ -127,7 +127,7 @@ bool ThtmlTable::CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t&
         [&](TCellContent& c) { return Holds(c, index) && c.CaretPoint(canvas, index, x, y); });
 }
 
-bool ThtmlTable::CharAt(int32_t index, char& ch, TSectionBase*& section) {
+bool ThtmlTable::CharAt(int32_t index, char32_t& ch, TSectionBase*& section) {
     return ForEachContent(
         [&](TCellContent& c) { return Holds(c, index) && c.CharAt(index, ch, section); });
 }

@@ -67,7 +67,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
     const int32_t len = TextLen();
     int32_t i = line.LineStart;
     while (i < end) {
-        const char c = TextBuf[static_cast<size_t>(i)];
+        const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode) {
             ++i;
             continue;
@@ -158,8 +158,9 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 else if (selStart > a)
                     b = std::min(j, selStart);
             }
-            std::string text = TextBuf.substr(static_cast<size_t>(a), static_cast<size_t>(b - a));
-            std::replace(text.begin(), text.end(), NbspCode, ' ');
+            std::u32string text =
+                TextBuf.substr(static_cast<size_t>(a), static_cast<size_t>(b - a));
+            std::replace(text.begin(), text.end(), NbspCode, U' ');
             const int32_t w = face.TextWidth(text) - run->OverhangPx;
 
             const TMyFont& font = *run->ActiveFont;

@@ -2,7 +2,9 @@
 // cell (floating images narrow them), finishing lines with their heights and alignment, and
 // the minimum and maximum widths tables ask for.
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <string_view>
 
 #include "html/doc/indent_manager.h"
 #include "html/doc/section_list.h"
@@ -18,11 +20,60 @@ int32_t Hold(int64_t v) {
 // The longest piece of a run FitCount measures at once.
 constexpr int32_t kStretchPiece = 512;
 
-bool IsStretchEnd(char c) {
+bool IsStretchEnd(char32_t c) {
     return IsObjectCode(c) || c == BreakCode;
 }
 
+// Scripts written without spaces between words: a line may break between any two of their
+// characters.
+bool IsIdeographic(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || // Hangul leading jamo
+           (c >= 0x2E80 && c <= 0x2FFF) || // CJK radicals, Kangxi, description characters
+           (c >= 0x3040 && c <= 0x31FF) || // kana, bopomofo, Hangul compatibility jamo
+           (c >= 0x3400 && c <= 0x4DBF) || // CJK extension A
+           (c >= 0x4E00 && c <= 0x9FFF) || // CJK unified ideographs
+           (c >= 0xA960 && c <= 0xA97F) || // Hangul jamo extended-A
+           (c >= 0xAC00 && c <= 0xD7AF) || // Hangul syllables
+           (c >= 0xF900 && c <= 0xFAFF) || // CJK compatibility ideographs
+           (c >= 0x20000 && c <= 0x3FFFF); // the supplementary ideographic planes
+}
+
+// Characters that never start a line (closing marks, small kana) and that never end one
+// (opening marks), as Japanese and Chinese typesetting keeps them.
+bool NoBreakBefore(char32_t c) {
+    static constexpr std::u32string_view kClosing =
+        U"\u3001\u3002\uFF0C\uFF0E\uFF1A\uFF1B\uFF1F\uFF01\u30FC\u3005\u309D\u309E\u30FD"
+        U"\u30FE\u3009\u300B\u300D\u300F\u3011\u3015\u3017\u3019\u301B\u301E\uFF09\uFF3D"
+        U"\uFF5D\uFF60\u3063\u3041\u3043\u3045\u3047\u3049\u3083\u3085\u3087\u308E\u30C3"
+        U"\u30A1\u30A3\u30A5\u30A7\u30A9\u30E3\u30E5\u30E7\u30EE\u30F5\u30F6"
+        U"\u2019\u201D\u2026";
+    return kClosing.find(c) != std::u32string_view::npos;
+}
+bool NoBreakAfter(char32_t c) {
+    static constexpr std::u32string_view kOpening =
+        U"\u3008\u300A\u300C\u300E\u3010\u3014\u3016\u3018\u301A\u301D\uFF08\uFF3B\uFF5B"
+        U"\uFF5F\u2018\u201C";
+    return kOpening.find(c) != std::u32string_view::npos;
+}
+
 } // namespace
+
+bool TSection::BreaksBetween(int32_t pos) const {
+    if (pos <= 0 || pos >= TextLen())
+        return false;
+    const char32_t before = TextBuf[static_cast<size_t>(pos - 1)];
+    const char32_t after = TextBuf[static_cast<size_t>(pos)];
+    if (!IsIdeographic(before) && !IsIdeographic(after))
+        return false;
+    // Beside spaces, buffer codes and ASCII punctuation the usual rules hold.
+    if ((before < 0x80 && !std::isalnum(static_cast<int>(before))) ||
+        (after < 0x80 && !std::isalnum(static_cast<int>(after))))
+        return false;
+    return !NoBreakBefore(after) && !NoBreakAfter(before) && before != NbspCode &&
+           after != NbspCode;
+}
+
+namespace {} // namespace
 
 // Floats placed while fitting one line: those placed at once (nothing else was in the line)
 // and those queued to be placed below the line.
@@ -32,7 +83,7 @@ struct TSection::FitState {
 };
 
 int32_t TSection::ObjectWidth(int32_t pos) const {
-    const char c = TextBuf[static_cast<size_t>(pos)];
+    const char32_t c = TextBuf[static_cast<size_t>(pos)];
     if (c == ImageCode || c == NoBreakImageCode) {
         const TFloatingObj* obj = ObjectAtPos(pos);
         return obj != nullptr && !obj->Floats() ? obj->FullWidth() : 0;
@@ -56,7 +107,7 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
     int64_t width = 0;
     int32_t i = start;
     while (i < end) {
-        const char c = TextBuf[static_cast<size_t>(i)];
+        const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (IsObjectCode(c)) {
             width += ObjectWidth(i);
             ++i;
@@ -75,7 +126,7 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
             ++k;
         j = std::max(k, i + 1);
         if (run != nullptr)
-            width += run->Face().TextWidth(std::string_view(TextBuf).substr(
+            width += run->Face().TextWidth(std::u32string_view(TextBuf).substr(
                          static_cast<size_t>(i), static_cast<size_t>(j - i))) -
                      run->OverhangPx;
         i = j;
@@ -100,7 +151,7 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
     bool placed = false; // something other than a float is on the line
     int32_t i = start;
     while (i < end) {
-        const char c = TextBuf[static_cast<size_t>(i)];
+        const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode)
             return i + 1 - start; // the line ends after the first break
         if (IsObjectCode(c)) {
@@ -136,8 +187,8 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
             ++k;
         j = std::max(k, i + 1);
         TFontObj* run = FontRuns.RunAt(i);
-        const std::string_view stretch =
-            std::string_view(TextBuf).substr(static_cast<size_t>(i), static_cast<size_t>(j - i));
+        const std::u32string_view stretch =
+            std::u32string_view(TextBuf).substr(static_cast<size_t>(i), static_cast<size_t>(j - i));
         placed = true;
         if (run == nullptr) {
             i = j;
@@ -186,7 +237,7 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     }
 
     for (int32_t i = start; i < end; ++i) {
-        const char c = TextBuf[static_cast<size_t>(i)];
+        const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == ImageCode || c == NoBreakImageCode) {
             TFloatingObj* obj = ObjectAtPos(i);
             if (obj == nullptr || obj->Floats())
@@ -313,8 +364,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
         int32_t n = std::clamp(FitCount(pos, rest, cy, indents, state), 1, rest);
         bool overflow = false;
         if (n < rest) {
-            const char lastFit = TextBuf[static_cast<size_t>(pos + n - 1)];
-            const char next = TextBuf[static_cast<size_t>(pos + n)];
+            const char32_t lastFit = TextBuf[static_cast<size_t>(pos + n - 1)];
+            const char32_t next = TextBuf[static_cast<size_t>(pos + n)];
             if (lastFit == ' ' || lastFit == BreakCode || next == ' ') {
                 // The word fits and only the space after it does not: the line ends after the
                 // word, and the spaces that follow join it (they are not drawn).
@@ -325,8 +376,9 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
             } else {
                 int32_t k = pos + n - 1;
                 for (; k >= pos; --k) {
-                    const char c = TextBuf[static_cast<size_t>(k)];
-                    if ((c == ' ' && k > pos) || c == ControlCode || c == ImageCode)
+                    const char32_t c = TextBuf[static_cast<size_t>(k)];
+                    if ((c == ' ' && k > pos) || c == ControlCode || c == ImageCode ||
+                        BreaksBetween(k + 1))
                         break;
                 }
                 if (k >= pos) {
@@ -335,8 +387,9 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
                     // The first word does not fit: take it whole, with the spaces after it.
                     int32_t j = pos + n;
                     while (j < len) {
-                        const char c = TextBuf[static_cast<size_t>(j)];
-                        if (c == ' ' || c == ControlCode || c == ImageCode)
+                        const char32_t c = TextBuf[static_cast<size_t>(j)];
+                        if (c == ' ' || c == ControlCode || c == ImageCode ||
+                            (j > pos && BreaksBetween(j)))
                             break;
                         ++j;
                         if (c == BreakCode)
@@ -425,14 +478,16 @@ void TSection::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidt
             ++i;
         int32_t j = i;
         while (j < len) {
-            const char c = TextBuf[static_cast<size_t>(j)];
+            const char32_t c = TextBuf[static_cast<size_t>(j)];
             if (c == ' ' || c == ImageCode || c == BreakCode)
                 break;
             ++j;
+            if (BreaksBetween(j))
+                break; // the next word starts right here, with no space to skip
         }
         if (j > i)
             widestWord = std::max(widestWord, TextWidth(i, j - i, false));
-        i = j + 1;
+        i = j < len && BreaksBetween(j) ? j : j + 1;
     }
     minWidth = Hold(std::max<int64_t>({widestObject, widestWord, floats}));
     maxWidth = Hold(floats + WidestLine());

@@ -16,14 +16,14 @@ int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX
     int32_t x = 0;
     int32_t i = line.LineStart;
     while (i < end) {
-        const char c = TextBuf[static_cast<size_t>(i)];
+        const char32_t c = TextBuf[static_cast<size_t>(i)];
         int32_t w = 0;
         if (IsObjectCode(c)) {
             w = ObjectWidth(i);
         } else if (c != BreakCode) {
             const TFontObj* run = FontRuns.RunAt(i);
             if (run != nullptr)
-                w = run->Face().CharWidth(static_cast<uint8_t>(c));
+                w = run->Face().CharWidth(c);
         }
         if (dx < x + w) {
             charX = x;
@@ -93,7 +93,7 @@ bool TSection::FindLink(TCanvas& /*canvas*/, int32_t x, int32_t y, TUrlTarget& t
         const int32_t i = PositionInLine(line, x - line.DrawX, cx, cw);
         if (i >= line.LineStart + line.CharCount)
             return false;
-        const char c = TextBuf[static_cast<size_t>(i)];
+        const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == ImageCode || c == NoBreakImageCode)
             return false;
         TFontObj* run = FontRuns.RunAt(i);
@@ -147,21 +147,23 @@ int32_t TSection::FindText(int32_t from, const std::string& text, bool matchCase
     const int32_t start = std::max(0, from - FirstChar);
     if (start >= len)
         return -1;
-    if (matchCase) {
-        const size_t p = TextBuf.find(text, static_cast<size_t>(start));
-        return p == std::string::npos ? -1 : FirstChar + static_cast<int32_t>(p);
-    }
-    const char lower = AsciiLower(text[0]);
-    const char upper = AsciiUpper(text[0]);
-    const std::string_view buf(TextBuf);
-    for (size_t p = static_cast<size_t>(start); p + text.size() <= buf.size(); ++p) {
-        // Candidates: the first letter in either case.
-        const size_t next = buf.find_first_of(std::string{lower, upper}, p);
-        if (next == std::string_view::npos || next + text.size() > buf.size())
-            return -1;
-        if (SameText(buf.substr(next, text.size()), text))
-            return FirstChar + static_cast<int32_t>(next);
-        p = next;
+    std::u32string wanted = Utf8ToU32(text);
+    std::replace(wanted.begin(), wanted.end(), NbspCode, U' ');
+    if (!matchCase)
+        for (char32_t& c : wanted)
+            c = LowerChar(c);
+    const auto same = [&](char32_t c, char32_t w) {
+        if (c == NbspCode)
+            c = ' '; // drawn and copied as a space, so found as one
+        return (matchCase ? c : LowerChar(c)) == w;
+    };
+    const size_t n = wanted.size();
+    for (size_t p = static_cast<size_t>(start); p + n <= TextBuf.size(); ++p) {
+        size_t k = 0;
+        while (k < n && same(TextBuf[p + k], wanted[k]))
+            ++k;
+        if (k == n)
+            return FirstChar + static_cast<int32_t>(p);
     }
     return -1;
 }
@@ -227,7 +229,7 @@ bool TSection::CaretPoint(TCanvas& /*canvas*/, int32_t index, int32_t& x, int32_
     return true;
 }
 
-bool TSection::CharAt(int32_t index, char& ch, TSectionBase*& section) {
+bool TSection::CharAt(int32_t index, char32_t& ch, TSectionBase*& section) {
     const int32_t i = index - FirstChar;
     if (i < 0 || i >= TextLen())
         return false;
@@ -252,10 +254,10 @@ void TSection::CopySelection() {
         if (selStart <= start)
             out.append(static_cast<size_t>(3 * std::max(0, line.LineIndent / 35)), ' ');
         for (int32_t i = std::max(start, selStart); i < std::min(end, selEnd); ++i) {
-            const char c = TextBuf[static_cast<size_t>(i)];
+            const char32_t c = TextBuf[static_cast<size_t>(i)];
             if (IsObjectCode(c) || c == BreakCode)
                 continue;
-            out.push_back(c == NbspCode ? ' ' : c);
+            AppendUtf8(out, c == NbspCode ? U' ' : c);
         }
         if (selEnd >= end)
             out += "\r\n";
@@ -264,13 +266,13 @@ void TSection::CopySelection() {
 
 void TSection::Dump(TDumpWriter& out, int depth) const {
     out.Box(depth, KindName(), layoutX_, LayoutY, maxWidth_, FlowHeight);
-    const TCodePage cp = CodePageOfCharset(BaseFont.Charset);
     for (const LineRec& line : Lines) {
-        std::string text = TextBuf.substr(static_cast<size_t>(std::min(line.LineStart, TextLen())),
-                                          static_cast<size_t>(line.CharCount));
+        std::u32string text =
+            TextBuf.substr(static_cast<size_t>(std::min(line.LineStart, TextLen())),
+                           static_cast<size_t>(line.CharCount));
         while (!text.empty() && text.back() == ' ')
             text.pop_back();
         out.Line(depth + 1, layoutX_ + line.LineIndent, line.LineY, line.TextWidth, line.Height(),
-                 text, cp);
+                 text);
     }
 }

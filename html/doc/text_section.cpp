@@ -62,12 +62,11 @@ TSection::~TSection() {
 
 // ------------------------------------------------------------------ text
 
-void TSection::Append(const std::string& text, const std::vector<int32_t>& positions) {
+void TSection::Append(const std::u32string& text, const std::vector<int32_t>& positions) {
+    if (SourcePos.capacity() < SourcePos.size() + text.size()) // geometric: long paragraphs
+        SourcePos.reserve(std::max(SourcePos.size() + text.size(), 2 * SourcePos.capacity()));
     for (size_t i = 0; i < text.size(); ++i) {
         TextBuf.push_back(text[i]);
-        // Source positions grow in steps so long sections do not reallocate per token.
-        if (SourcePos.capacity() < TextBuf.size())
-            SourcePos.reserve(TextBuf.size() + 500);
         SourcePos.push_back(i < positions.size() ? positions[i]
                                                  : (positions.empty() ? -1 : positions.back()));
         if (text[i] != ImageCode && text[i] != NoBreakImageCode)
@@ -75,20 +74,42 @@ void TSection::Append(const std::string& text, const std::vector<int32_t>& posit
     }
 }
 
-void TSection::AppendCode(char code, int32_t sourcePos) {
-    Append(std::string(1, code), std::vector<int32_t>{sourcePos});
+void TSection::AppendCode(char32_t code, int32_t sourcePos) {
+    Append(std::u32string(1, code), std::vector<int32_t>{sourcePos});
 }
 
 bool TSection::AllFloatingImages() const {
     return !TextBuf.empty() && onlyFloats_;
 }
 
+namespace {
+
+// A token's UTF-8 text as characters, each with the source position of its first byte.
+void DecodeToken(const TokenObj& token, std::u32string& chars, std::vector<int32_t>& positions) {
+    const std::string& text = token.Text();
+    const std::vector<int32_t>& bytePos = token.Positions();
+    const int32_t lastPos = bytePos.empty() ? -1 : bytePos.back();
+    chars.clear();
+    positions.clear();
+    chars.reserve(text.size());
+    positions.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const int32_t pos = i < bytePos.size() ? bytePos[i] : lastPos;
+        const int32_t c = DecodeUtf8(text, i);
+        chars.push_back(c < 0 ? U'\uFFFD' : static_cast<char32_t>(c));
+        positions.push_back(pos);
+    }
+}
+
+} // namespace
+
 void TSection::AddText(const TokenObj& token, bool noBreak) {
     if (token.Empty())
         return;
-    std::string s = token.Text();
-    std::vector<int32_t> p = token.Positions();
-    p.resize(s.size(), p.empty() ? -1 : p.back());
+    std::u32string s;
+    std::vector<int32_t> p;
+    DecodeToken(token, s, p);
     auto dropFirst = [&] {
         s.erase(0, 1);
         p.erase(p.begin());
@@ -103,7 +124,7 @@ void TSection::AddText(const TokenObj& token, bool noBreak) {
             return;
     }
 
-    const char last = TextBuf.empty() ? '\0' : TextBuf.back();
+    const char32_t last = TextBuf.empty() ? U'\0' : TextBuf.back();
     if (noBreak) {
         if ((TextBuf.empty() || last == NoBreakMark || last == BreakCode || last == ' ' ||
              last == NbspCode) &&
@@ -114,12 +135,12 @@ void TSection::AddText(const TokenObj& token, bool noBreak) {
         }
         // Collapsed white space: one mark per gap, none beside a real space; what is left is
         // a non-breaking space.
-        std::string t;
+        std::u32string t;
         std::vector<int32_t> q;
         for (size_t i = 0; i < s.size(); ++i) {
             if (s[i] == NoBreakMark) {
-                const char next = i + 1 < s.size() ? s[i + 1] : '\0';
-                const char prev = t.empty() ? '\0' : t.back();
+                const char32_t next = i + 1 < s.size() ? s[i + 1] : U'\0';
+                const char32_t prev = t.empty() ? U'\0' : t.back();
                 if (next == ' ' || next == NoBreakMark || prev == ' ')
                     continue;
                 t.push_back(NbspCode);
@@ -134,7 +155,7 @@ void TSection::AddText(const TokenObj& token, bool noBreak) {
             return;
     } else {
         // The mark belongs to no-break runs; anywhere else it is ordinary white space.
-        std::replace(s.begin(), s.end(), NoBreakMark, ' ');
+        std::replace(s.begin(), s.end(), NoBreakMark, U' ');
         if ((TextBuf.empty() || last == BreakCode || last == ' ') && s[0] == ' ') {
             dropFirst();
             if (s.empty())
@@ -151,9 +172,12 @@ void TSection::AddText(const TokenObj& token, bool noBreak) {
     Append(s, p);
 }
 
-void TSection::AddChar(char code, int32_t sourcePos, bool noBreak) {
+void TSection::AddChar(char32_t code, int32_t sourcePos, bool noBreak) {
     TokenObj t;
-    t.AddChar(code, sourcePos);
+    std::string utf8;
+    AppendUtf8(utf8, code);
+    for (char b : utf8)
+        t.AddChar(b, sourcePos);
     AddText(t, noBreak);
 }
 
@@ -301,9 +325,10 @@ void TSection::RegisterID(bool keep) {
 void TPreFormated::AddText(const TokenObj& token, bool /*noBreak*/) {
     if (token.Empty() || TextLen() > MaxLength)
         return;
-    std::vector<int32_t> p = token.Positions();
-    p.resize(token.Text().size(), p.empty() ? -1 : p.back());
-    Append(token.Text(), p);
+    std::u32string s;
+    std::vector<int32_t> p;
+    DecodeToken(token, s, p);
+    Append(s, p);
 }
 
 bool TPreFormated::FinishForAdd() {

@@ -3,10 +3,10 @@
 // and floating images, panels and form controls. The reader fills it in document order; layout
 // breaks it into lines against the indents of the enclosing cell.
 //
-// The text buffer holds printable characters and these codes: 2 a form control, 4 an image or
-// panel (both break opportunities before and after), 6 and 7 the same inside a no-break run
-// (no break), 8 a forced line break (the line ends after it), 32 a space (break after it), 160
-// a non-breaking space (drawn and copied as a space).
+// The text buffer holds Unicode code points, one per character position, and these codes: 2 a form
+// control, 4 an image or panel (both break opportunities before and after), 6 and 7 the same inside
+// a no-break run (no break), 8 a forced line break (the line ends after it), 32 a space (break
+// after it), 160 a non-breaking space (drawn and copied as a space).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,15 +26,15 @@ class TProperties;
 class ThtmlForm;
 
 // Buffer codes.
-constexpr char ControlCode = 2;
-constexpr char ImageCode = 4;
-constexpr char NoBreakMark = 5; // the lexer's collapsed white space in a no-break run
-constexpr char NoBreakControlCode = 6;
-constexpr char NoBreakImageCode = 7;
-constexpr char BreakCode = 8;
-constexpr char NbspCode = static_cast<char>(160);
+constexpr char32_t ControlCode = 2;
+constexpr char32_t ImageCode = 4;
+constexpr char32_t NoBreakMark = 5; // the lexer's collapsed white space in a no-break run
+constexpr char32_t NoBreakControlCode = 6;
+constexpr char32_t NoBreakImageCode = 7;
+constexpr char32_t BreakCode = 8;
+constexpr char32_t NbspCode = 0xA0;
 
-inline bool IsObjectCode(char c) {
+inline bool IsObjectCode(char32_t c) {
     return c == ControlCode || c == ImageCode || c == NoBreakControlCode || c == NoBreakImageCode;
 }
 
@@ -73,7 +73,7 @@ public:
 
     // Building, in document order.
     virtual void AddText(const TokenObj& token, bool noBreak);
-    virtual void AddChar(char code, int32_t sourcePos, bool noBreak);
+    virtual void AddChar(char32_t code, int32_t sourcePos, bool noBreak);
     void EnsureNotEmpty();
     // scriptKind: the reader's sub/superscript state (0 none, 1 sub, 2 super).
     void ChangeFont(const TProperties& props, int scriptKind);
@@ -89,7 +89,7 @@ public:
     void FinishSection();
     bool FinishForAdd() override;
     int32_t TextLen() const { return static_cast<int32_t>(TextBuf.size()); }
-    const std::string& Text() const { return TextBuf; }
+    const std::u32string& Text() const { return TextBuf; }
 
     // The layout protocol.
     void CopySelection() override;
@@ -107,7 +107,7 @@ public:
     int32_t ToSourcePos(int32_t docIndex) override;
     int32_t FromSourcePos(int32_t sourcePos, bool backwards) override;
     bool CaretPoint(TCanvas& canvas, int32_t index, int32_t& x, int32_t& y) override;
-    bool CharAt(int32_t index, char& ch, TSectionBase*& section) override;
+    bool CharAt(int32_t index, char32_t& ch, TSectionBase*& section) override;
     void MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) override;
 
     const char* KindName() const override { return "text"; }
@@ -117,7 +117,7 @@ public:
     // with trim, trailing spaces and line breaks are left out (one character stays).
     int32_t TextWidth(int32_t start, int32_t count, bool trim) const;
 
-    std::string TextBuf;
+    std::u32string TextBuf;
     std::vector<int32_t> SourcePos; // while building; freed by FinishSection
     std::vector<IndexObj> IndexRuns;
     TFontList FontRuns;
@@ -134,11 +134,14 @@ protected:
     // Preformatted text never wraps.
     virtual bool NoWrap() const { return false; }
     // Appends raw characters with their source positions.
-    void Append(const std::string& text, const std::vector<int32_t>& positions);
-    void AppendCode(char code, int32_t sourcePos);
+    void Append(const std::u32string& text, const std::vector<int32_t>& positions);
+    void AppendCode(char32_t code, int32_t sourcePos);
     // The text layout proper (TPreFormated wraps it).
     int32_t LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t availWidth,
                        IndentManager& indents, int32_t& neededWidth, int32_t& charIndex);
+    // Whether a line may break between the characters at pos - 1 and pos although no space
+    // stands there: between ideographs of scripts written without spaces.
+    bool BreaksBetween(int32_t pos) const;
     // The widest stretch between forced line breaks.
     int32_t WidestLine() const;
     // Enters the ID of the opening tag in the named positions once the section is kept.

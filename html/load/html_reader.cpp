@@ -8,6 +8,7 @@
 #include "html/load/reader_core.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/strings.h"
+#include "platform/base/text_encoding.h"
 
 // ---------------------------------------------------------------- sources
 
@@ -98,6 +99,8 @@ void THtmlReader::Begin() {
     auto root = std::make_unique<TProperties>();
     if (doc_.StyleSheet.DefaultProps)
         root->CopyAsDefault(*doc_.StyleSheet.DefaultProps);
+    // Pages that do not say how they are written are read in the viewer's character set.
+    lex_.DefaultEncoding = EncodingOfCharsetCode(root->Charset);
     stack_.Push(std::move(root));
     auto body = std::make_unique<TBodyBlock>(&doc_, &doc_, stack_[0]);
     body_ = body.get();

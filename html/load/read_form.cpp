@@ -80,8 +80,7 @@ void THtmlReader::ReadOptions(TFormControlObj* control) {
             add();
         } else if (lex_.Sy == TextSym && pending && caption.size() < kMaxOptionText) {
             caption += lex_.Token.Text();
-            if (caption.size() > kMaxOptionText)
-                caption.resize(kMaxOptionText);
+            TruncateUtf8(caption, kMaxOptionText);
         }
         Next();
     }

@@ -7,6 +7,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
+#include "platform/base/text_encoding.h"
 
 namespace {
 
@@ -41,20 +42,8 @@ std::string NormaliseLineEnds(std::string_view text) {
 } // namespace
 
 int CharsetFromContent(const std::string& content) {
-    static const struct {
-        const char* Name;
-        int Code;
-    } table[] = {
-        {"1252", 0},     {"8859-1", 0},   {"1253", 161},   {"8859-7", 161}, {"1250", 238},
-        {"8859-2", 238}, {"1251", 204},   {"8859-5", 204}, {"koi8-r", 204}, {"1254", 162},
-        {"8859-3", 162}, {"8859-9", 162}, {"1257", 186},   {"8859-4", 186},
-    };
-    const std::string lower = LowerCase(content);
-    for (const auto& entry : table) {
-        if (lower.find(entry.Name) != std::string::npos)
-            return entry.Code;
-    }
-    return -1;
+    const std::string encoding = EncodingOfContentType(content);
+    return encoding.empty() ? -1 : CharsetCodeOfEncoding(encoding);
 }
 
 void THtmlReader::DoTitle() {
@@ -65,8 +54,7 @@ void THtmlReader::DoTitle() {
             doc_.Title += lex_.Token.Text();
         Next();
     }
-    if (doc_.Title.size() > kMaxTitle)
-        doc_.Title.resize(kMaxTitle);
+    TruncateUtf8(doc_.Title, kMaxTitle);
 }
 
 void THtmlReader::DoBase() {
@@ -83,8 +71,8 @@ void THtmlReader::DoMeta() {
     if (host_.IsDocumentViewer && SameText(httpEquiv, "content-type")) {
         const int charset = CharsetFromContent(content);
         if (charset >= 0) {
+            // The text itself was decoded before reading began; the set stays in the fonts.
             Top().Charset = static_cast<uint8_t>(charset);
-            lex_.CodePage = CodePageOfCharset(charset);
             // The empty section waiting for the first text was made with the old set.
             if (section_ && section_->TextLen() == 0 && !section_->HasAnchor) {
                 DropSection();
@@ -133,7 +121,10 @@ void THtmlReader::LoadStyleSheet(const std::string& href) {
     }
     if (text.size() > kMaxStyleSheet)
         text.resize(kMaxStyleSheet);
-    ParseStyleText(doc_.StyleSheet, NormaliseLineEnds(text), base);
+    // A sheet's own byte-order mark or @charset names its encoding; else it is UTF-8 when it
+    // reads as such, else in the page's encoding.
+    const TEncodingGuess guess = SniffCssEncoding(text, lex_.Encoding);
+    ParseStyleText(doc_.StyleSheet, NormaliseLineEnds(DecodeToUtf8(text, guess.Encoding)), base);
 }
 
 void THtmlReader::ReadStyleElement() {

@@ -1,5 +1,6 @@
 #include "html/reader/html_lexer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -10,13 +11,15 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/streams.h"
 #include "platform/base/string_list.h"
+#include "platform/base/text_encoding.h"
 
 namespace {
 
 constexpr size_t kMaxNameLength = 255; // longer tag and attribute names are cut
 constexpr int kMaxTextRun = 100;       // text arrives in runs of at most this many characters
-constexpr int kMaxEntityDigits = 5;    // "&#" with a sixth digit is literal text
-constexpr int kMaxEntityName = 6;      // "&name" with a seventh character is literal text
+constexpr int kMaxEntityDigits = 7;    // "&#" with an eighth digit is literal text
+constexpr int kMaxEntityHexDigits = 6; // "&#x" with a seventh hexadecimal digit too
+constexpr int kMaxEntityName = 8;      // "&name" with a ninth character is literal text
 constexpr size_t kMaxSource = static_cast<size_t>(std::numeric_limits<int32_t>::max());
 
 inline bool IsUpperLetter(char c) {
@@ -27,6 +30,17 @@ inline bool IsLetter(char c) {
 }
 inline bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+// The source is UTF-8: bytes 0x80..0xBF continue the character their lead byte began.
+inline bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+bool IsAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 
 // Restores a flag when a scope ends, also by an exception.
@@ -119,10 +133,28 @@ void THtmlLexer::ResetState() {
         src_ = src_.substr(0, kMaxSource);
 }
 
-void THtmlLexer::LoadString(std::string text) {
-    buf_ = std::move(text);
-    src_ = buf_;
+void THtmlLexer::UseSource(std::string_view bytes, std::string* owned) {
+    const TEncodingGuess guess = SniffHtmlEncoding(bytes, DefaultEncoding);
+    Encoding = guess.Encoding;
+    const bool utf16 = Encoding == "utf-16le" || Encoding == "utf-16be";
+    // Most pages need no conversion: UTF-8 as it stands, or ASCII in any 8-bit encoding.
+    const std::string_view body = bytes.substr(std::min(bytes.size(), guess.BomLength));
+    const bool asIs = !utf16 && (Encoding == "utf-8" ? IsValidUtf8(body) : IsAscii(body));
+    if (asIs && owned != nullptr && guess.BomLength == 0) {
+        buf_ = std::move(*owned);
+        src_ = buf_;
+    } else if (asIs && owned == nullptr) {
+        buf_.clear();
+        src_ = body;
+    } else {
+        buf_ = asIs ? std::string(body) : DecodeToUtf8(bytes, Encoding);
+        src_ = buf_;
+    }
     ResetState();
+}
+
+void THtmlLexer::LoadString(std::string text) {
+    UseSource(text, &text);
 }
 
 void THtmlLexer::LoadBuffer(const char* data, size_t length) {
@@ -130,9 +162,7 @@ void THtmlLexer::LoadBuffer(const char* data, size_t length) {
 }
 
 void THtmlLexer::LoadView(std::string_view text) {
-    buf_.clear();
-    src_ = text;
-    ResetState();
+    UseSource(text, nullptr);
 }
 
 void THtmlLexer::LoadStringList(const TStringList& list) {
@@ -163,8 +193,10 @@ inline char THtmlLexer::ReadRawChar() {
         includeNext_ = 0;
     }
     if (next_ < src_.size()) {
-        ++Position;
-        return src_[next_++];
+        const char c = src_[next_++];
+        if (!IsContinuationByte(c))
+            ++Position; // positions count characters: a UTF-8 sequence is one
+        return c;
     }
     return EofChar;
 }
@@ -206,7 +238,8 @@ void THtmlLexer::Advance() {
     // general path below does for such a byte.
     if (!inInclude_ && !inIncludeParams_ && next_ < src_.size() && IsSimpleByte(src_[next_])) {
         const char c = src_[next_++];
-        ++Position;
+        if (!IsContinuationByte(c))
+            ++Position;
         lineEnd_ = 0;
         InComment = false;
         LCh = c;
@@ -235,6 +268,11 @@ void THtmlLexer::Advance() {
                 while (LCh != '>') // a declaration such as DOCTYPE
                     ReadFoldedChar();
             }
+        } else if (LCh == '<' && !NoComment && PeekRawChar() == '?') {
+            // A processing instruction such as an XML declaration: never text of the page.
+            InComment = true;
+            while (LCh != '>')
+                ReadFoldedChar();
         }
     } while (InComment);
 }
@@ -419,17 +457,22 @@ void THtmlLexer::ReadEntity(TokenObj& into) {
     raw.AddChar('&', Position);
     Advance();
     bool ok = true;
+    char32_t ch = 0;
     std::string_view text;
-    char single = 0;
     if (LCh == '#') {
         raw.AddChar(LCh, Position);
         Advance();
-        int digits = 0;
-        int32_t value = 0;
-        while (ok && IsDigit(LCh)) {
+        const bool hex = LCh == 'x' || LCh == 'X';
+        if (hex) {
             raw.AddChar(LCh, Position);
-            ok = ++digits <= kMaxEntityDigits;
-            value = value * 10 + (LCh - '0');
+            Advance();
+        }
+        int digits = 0;
+        uint32_t value = 0;
+        while (ok && (hex ? HexDigitValue(LCh) >= 0 : IsDigit(LCh))) {
+            raw.AddChar(LCh, Position);
+            ok = ++digits <= (hex ? kMaxEntityHexDigits : kMaxEntityDigits);
+            value = value * (hex ? 16 : 10) + static_cast<uint32_t>(HexDigitValue(LCh));
             Advance();
         }
         if (ok) {
@@ -439,19 +482,13 @@ void THtmlLexer::ReadEntity(TokenObj& into) {
             }
             if (digits == 0)
                 ok = false;
-            else if (value > 255)
-                // A NUL from a code such as 65536 would end the text for C-string users.
-                ok = (single = static_cast<char>(
-                          UnicodeToCodePage(static_cast<char32_t>(value & 0xFFFF), CodePage))) != 0;
             else if (value == 9)
-                single = ' ';
+                ch = ' ';
             else if (value == 10 || value >= 32)
-                single = static_cast<char>(value);
+                ch = NumericReferenceChar(value);
             else
-                ok = false;
+                ok = false; // other control codes stay the text they were written as
         }
-        if (ok)
-            text = std::string_view(&single, 1);
     } else {
         char name[kMaxEntityName + 1];
         int length = 0;
@@ -463,34 +500,48 @@ void THtmlLexer::ReadEntity(TokenObj& into) {
             Advance();
         }
         if (ok) {
+            bool semicolon = false;
             if (LCh == ';') {
                 raw.AddChar(LCh, Position);
                 Advance();
+                semicolon = true;
             }
-            text = LookupEntity(std::string_view(name, static_cast<size_t>(length)));
-            ok = !text.empty();
+            const TEntityValue entity =
+                LookupEntity(std::string_view(name, static_cast<size_t>(length)));
+            // The names the engine always knew work without their ";" as they always did;
+            // the others need it, so that "&notit" or "&copy2" in running text stays text.
+            ok = !entity.Utf8.empty() && (semicolon || entity.Legacy);
+            text = entity.Utf8;
         }
     }
-    if (ok) {
-        for (size_t i = 0; i < text.size(); ++i)
-            into.AddChar(text[i], start + static_cast<int32_t>(i));
-    } else {
+    if (!ok) {
         into.Append(raw);
+        return;
     }
+    std::string utf8;
+    if (ch != 0) {
+        AppendUtf8(utf8, ch);
+        text = utf8;
+    }
+    // Every byte of the character stands where the "&" stood.
+    for (char c : text)
+        into.AddChar(c, start);
 }
 
 void THtmlLexer::ReadText() {
     auto plain = [this] {
         return (LCh == CrChar || static_cast<unsigned char>(LCh) >= 32) && LCh != '&' && LCh != '<';
     };
+    // A run may pass its length to end the character it is in: tokens never split one.
+    auto room = [this] { return Token.Length() < kMaxTextRun || IsContinuationByte(LCh); };
     if (InPre) {
-        while (Token.Length() < kMaxTextRun && plain()) {
+        while (room() && plain()) {
             Token.AddChar(LCh, Position);
             Advance();
         }
         return;
     }
-    while (Token.Length() < kMaxTextRun && plain()) {
+    while (room() && plain()) {
         if (LCh == ' ' || LCh == CrChar) {
             Token.AddChar(NoBreak ? NoBreakSpace : ' ', Position);
             SkipBlanks();
@@ -499,9 +550,9 @@ void THtmlLexer::ReadText() {
             // The rest of a word straight from the main source: bytes that Advance would take
             // as they are and that the loop would add as they are.
             if (!inInclude_) {
-                const size_t room = static_cast<size_t>(kMaxTextRun - Token.Length());
+                const size_t left = static_cast<size_t>(std::max(0, kMaxTextRun - Token.Length()));
                 size_t n = 0;
-                while (n < room && next_ + n < src_.size()) {
+                while (n < left && next_ + n < src_.size()) {
                     const char c = src_[next_ + n];
                     if (static_cast<unsigned char>(c) <= ' ' || c == '<' || c == '&')
                         break;
@@ -509,7 +560,9 @@ void THtmlLexer::ReadText() {
                 }
                 if (n > 0) {
                     Token.AddRun(src_.data() + next_, n - 1, Position + 1);
-                    Position += static_cast<int32_t>(n);
+                    for (size_t b = 0; b < n; ++b)
+                        if (!IsContinuationByte(src_[next_ + b]))
+                            ++Position;
                     next_ += n;
                     const char c = src_[next_ - 1];
                     lineEnd_ = 0;

@@ -36,10 +36,14 @@ public:
     THtmlLexer(const THtmlLexer&) = delete;
     THtmlLexer& operator=(const THtmlLexer&) = delete;
 
-    // Sources: every kind is read from one buffer in memory.
+    // Sources: every kind is read from one buffer in memory, as UTF-8. The bytes are decoded
+    // from the encoding their byte-order mark, META or XML declaration names, else UTF-8 when
+    // they are valid UTF-8 with something beyond ASCII, else DefaultEncoding; bytes that do
+    // not decode become U+FFFD.
     void LoadBuffer(const char* data, size_t length);
     void LoadString(std::string text);
-    // Reads the text in place: the caller keeps it alive for the whole parse.
+    // Reads the text in place when it needs no decoding: the caller keeps it alive for the
+    // whole parse.
     void LoadView(std::string_view text);
     void LoadStringList(const TStringList& list); // its whole text
     void LoadStream(TStream& stream);             // from its start
@@ -57,7 +61,7 @@ public:
 
     // The character layer, also used by the style sheet reader for STYLE elements.
     void ReadFoldedChar();
-    // The next raw byte, not consumed (EofChar at the end).
+    // The next raw byte of the UTF-8 source, not consumed (EofChar at the end).
     char PeekRawChar() const;
     void Advance();
     void SkipBlanks();
@@ -67,9 +71,9 @@ public:
 
     // State (read by the document reader; the flags are set by it).
     Symbol Sy = EofSym;
-    char LCh = EofChar;           // current character, case as written
+    char LCh = EofChar;           // current byte of the UTF-8 source, case as written
     char LCUpper = EofChar;       // current character, ASCII letters upper-cased
-    int32_t Position = -1;        // source index of LCh; -1 before the first read
+    int32_t Position = -1;        // character index of LCh in the source; -1 before the first read
     int32_t TagStartPosition = 0; // position of the "<" of the last tag
     int HeadingLevel = 0;         // 1..6 for H and end H, else 0
     bool InComment = false;
@@ -79,8 +83,11 @@ public:
     TokenObj Token;
     TAttributeList Attributes;
 
-    TCodePage CodePage = TCodePage::cp1252; // for numeric entities above 255
-    TIDNameList* IDNames = nullptr;         // ID attributes are entered here when set
+    // The encoding of sources that do not name theirs (the viewer's default character set),
+    // and the one the last source was read in.
+    std::string DefaultEncoding = "windows-1252";
+    std::string Encoding;
+    TIDNameList* IDNames = nullptr; // ID attributes are entered here when set
     TIncludeEvent OnInclude;
     TObject* Sender = nullptr; // handed to the events
 
@@ -88,6 +95,7 @@ public:
     std::string_view Source() const { return src_; }
 
 private:
+    void UseSource(std::string_view bytes, std::string* owned);
     char ReadRawChar();
     void SkipComment();
     void DoInclude();

@@ -1,6 +1,7 @@
 #pragma once
-// Text with the source position of every character, so a click or a named position can be
-// mapped back to where the text stood in the document.
+// UTF-8 text with the source position of every byte (all bytes of one character share its
+// position), so a click or a named position can be mapped back to where the text stood in the
+// document.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,11 +19,18 @@ public:
         text_.push_back(c);
         pos_.push_back(position);
     }
-    // Characters that stood one after another in the source, the first at firstPosition.
+    // UTF-8 bytes that stood one after another in the source. Positions count characters: the
+    // first lead (or ASCII) byte is at firstPosition, each further one a character later, and
+    // continuation bytes share their character's position (those at the very start continue
+    // the character before the run).
     void AddRun(const char* chars, size_t count, int32_t firstPosition) {
         text_.append(chars, count);
-        for (size_t i = 0; i < count; ++i)
-            pos_.push_back(firstPosition + static_cast<int32_t>(i));
+        int32_t pos = firstPosition - 1;
+        for (size_t i = 0; i < count; ++i) {
+            if ((static_cast<unsigned char>(chars[i]) & 0xC0) != 0x80)
+                ++pos;
+            pos_.push_back(pos);
+        }
     }
     void Clear() {
         text_.clear();

@@ -151,7 +151,7 @@ public:
     int32_t SelStart() const;
     int32_t SelLength() const;
     void SetSelection(int32_t start, int32_t end);
-    std::string SelText(); // 8-bit text
+    std::string SelText(); // UTF-8 text
     void SelectAll();
     void CopyToClipboard(); // the selection as UTF-8 text
     // Finds text after the selection (or from the start), selects it and scrolls it into

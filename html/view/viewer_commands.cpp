@@ -1,5 +1,6 @@
 // The keyboard commands: copying the selection, selecting everything, finding text.
 #include <algorithm>
+#include <cstdint>
 
 #include "html/view/html_viewer.h"
 #include "platform/base/strings.h"
@@ -20,7 +21,7 @@ std::string THTMLViewer::SelText() {
 void THTMLViewer::CopyToClipboard() {
     const std::string text = SelText();
     if (!text.empty())
-        SetClipboardText(ToUtf8(text, CodePageOfCharset(CharSet)));
+        SetClipboardText(text);
 }
 
 void THTMLViewer::SelectAll() {
@@ -40,11 +41,13 @@ bool THTMLViewer::FindText(const std::string& text, bool matchCase) {
         at = doc_->TCellBasic::FindText(0, text, matchCase);
     if (at < 0)
         return false;
-    const int32_t end = std::min<int32_t>(charCount_, at + static_cast<int32_t>(text.size()));
+    const int32_t length =
+        static_cast<int32_t>(std::min<size_t>(Utf8ToU32(text).size(), INT32_MAX));
+    const int32_t end = static_cast<int32_t>(std::min<int64_t>(charCount_, int64_t{at} + length));
     selAnchor_ = at;
     SetSelection(at, end);
     // The hit's line, or at least its section, comes into view.
-    char ch = 0;
+    char32_t ch = 0;
     TSectionBase* section = nullptr;
     int32_t y = -1;
     if (doc_->CharAt(at, ch, section) && section)
@@ -60,11 +63,10 @@ bool THTMLViewer::FindText(const std::string& text, bool matchCase) {
 }
 
 void THTMLViewer::FindDialog() {
-    const TCodePage cp = CodePageOfCharset(CharSet);
-    const auto answer = Dialogs().InputQuery("Find", "Find what:", ToUtf8(findText_, cp));
+    const auto answer = Dialogs().InputQuery("Find", "Find what:", findText_);
     if (!answer || answer->empty())
         return;
-    findText_ = FromUtf8(*answer, cp);
+    findText_ = *answer;
     if (!FindText(findText_))
         Dialogs().ShowMessage("\"" + *answer + "\" was not found.");
 }

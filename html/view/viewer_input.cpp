@@ -7,14 +7,19 @@
 #include "html/doc/form_kinds.h"
 #include "html/doc/image_obj.h"
 #include "html/view/html_viewer.h"
+#include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"
 
 namespace {
 
-// Characters a double click takes as part of a word.
-bool IsWordChar(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 192;
+// Characters a double click takes as part of a word: ASCII letters and digits, everything
+// from the Latin-1 capitals on in the first 256, and beyond them what Unicode calls letters,
+// digits and marks.
+bool IsWordChar(char32_t c) {
+    if (c < 256)
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+               c >= 192;
+    return IsUnicodeAlnum(c);
 }
 
 // Panning speed for the pointer's distance from the press point (up is negative).
@@ -53,7 +58,7 @@ int32_t THTMLViewer::CharAtPoint(int32_t x, int32_t y) {
 // separating character, so the last word of one paragraph would run into the next.
 std::string THTMLViewer::WordAt(int32_t index, int32_t& start, int32_t& end) {
     start = end = index;
-    char ch = 0;
+    char32_t ch = 0;
     TSectionBase* section = nullptr;
     if (index < 0 || !doc_->CharAt(index, ch, section) || !section || !IsWordChar(ch))
         return {};
@@ -67,7 +72,7 @@ std::string THTMLViewer::WordAt(int32_t index, int32_t& start, int32_t& end) {
     word.reserve(static_cast<size_t>(end - start));
     for (int32_t i = start; i < end; ++i)
         if (section->CharAt(i, ch, s))
-            word += ch;
+            AppendUtf8(word, ch);
     return word;
 }
 

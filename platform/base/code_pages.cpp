@@ -331,6 +331,71 @@ std::string ToUtf8(std::string_view ansi, TCodePage cp) {
     return out;
 }
 
+std::u32string Utf8ToU32(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const int32_t c = DecodeUtf8(utf8, i);
+        out += c < 0 ? U'\uFFFD' : static_cast<char32_t>(c);
+    }
+    return out;
+}
+
+std::string U32ToUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text)
+        AppendUtf8(out, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? U'\uFFFD' : c);
+    return out;
+}
+
+size_t Utf8Length(std::string_view utf8) {
+    size_t n = 0;
+    for (char c : utf8)
+        n += (static_cast<uint8_t>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+void TruncateUtf8(std::string& utf8, size_t maxBytes) {
+    if (utf8.size() <= maxBytes)
+        return;
+    size_t end = maxBytes;
+    while (end > 0 && (static_cast<uint8_t>(utf8[end]) & 0xC0) == 0x80)
+        --end;
+    utf8.resize(end);
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        if (static_cast<uint8_t>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        if (DecodeUtf8(bytes, i) < 0)
+            return false;
+    }
+    return true;
+}
+
+std::string ValidUtf8(std::string_view bytes) {
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + 16);
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const size_t start = i;
+        const int32_t c = DecodeUtf8(bytes, i);
+        if (c < 0)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(bytes.substr(start, i - start));
+    }
+    return out;
+}
+
 std::string FromUtf8(std::string_view utf8, TCodePage cp) {
     std::string out;
     out.reserve(utf8.size());

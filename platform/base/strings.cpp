@@ -3,6 +3,37 @@
 
 #include <limits>
 
+#include <utf8proc.h>
+
+char32_t LowerChar(char32_t c) {
+    if (c < 0x80)
+        return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    if (c > 0x10FFFF)
+        return c;
+    return static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(c)));
+}
+
+bool IsUnicodeAlnum(char32_t c) {
+    if (c > 0x10FFFF)
+        return false;
+    switch (utf8proc_category(static_cast<utf8proc_int32_t>(c))) {
+    case UTF8PROC_CATEGORY_LU:
+    case UTF8PROC_CATEGORY_LL:
+    case UTF8PROC_CATEGORY_LT:
+    case UTF8PROC_CATEGORY_LM:
+    case UTF8PROC_CATEGORY_LO:
+    case UTF8PROC_CATEGORY_MN:
+    case UTF8PROC_CATEGORY_MC:
+    case UTF8PROC_CATEGORY_ME:
+    case UTF8PROC_CATEGORY_ND:
+    case UTF8PROC_CATEGORY_NL:
+    case UTF8PROC_CATEGORY_NO:
+        return true;
+    default:
+        return false;
+    }
+}
+
 char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }

@@ -30,9 +30,25 @@ std::string ToUtf8(std::string_view ansi, TCodePage cp = TCodePage::cp1252);
 std::string FromUtf8(std::string_view utf8, TCodePage cp = TCodePage::cp1252);
 // One code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t c);
+// UTF-8 to code points and back; each ill-formed sequence becomes one U+FFFD.
+std::u32string Utf8ToU32(std::string_view utf8);
+std::string U32ToUtf8(std::u32string_view text);
+// Makes any bytes valid UTF-8: each ill-formed sequence becomes one U+FFFD.
+std::string ValidUtf8(std::string_view bytes);
+// The number of characters of UTF-8 text (bytes that are not continuation bytes).
+size_t Utf8Length(std::string_view utf8);
+// Cuts UTF-8 text to at most maxBytes without splitting a character.
+void TruncateUtf8(std::string& utf8, size_t maxBytes);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or cut sequences).
+bool IsValidUtf8(std::string_view bytes);
 // Decodes the UTF-8 sequence at s[i] and advances i past it; an ill-formed sequence gives -1
 // and skips what belongs to it, so one fault counts once.
 int32_t DecodeUtf8(std::string_view s, size_t& i);
+
+// Unicode's simple lower-case mapping of one character (finding text ignoring case).
+char32_t LowerChar(char32_t c);
+// Whether Unicode counts a character as a letter, a digit or a combining mark.
+bool IsUnicodeAlnum(char32_t c);
 
 // ASCII-only case mapping: bytes above 127 are left alone so UTF-8 names stay intact.
 char AsciiUpper(char c);

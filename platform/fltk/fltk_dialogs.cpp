@@ -45,7 +45,7 @@ std::string FltkFilter(const std::string& filter) {
 
 // The application's title (8-bit) as the dialogs' caption.
 static std::string AppTitle() {
-    return Application().Title.empty() ? "FolioBuilder" : ToUtf8(Application().Title);
+    return Application().Title.empty() ? "FolioBuilder" : ValidUtf8(Application().Title);
 }
 
 static std::optional<std::string> RunChooser(int type, const std::string& title,

@@ -107,8 +107,8 @@ namespace {
 
 // FLTK reads "@" in labels as a symbol and "&" as the access-key mark; captions keep "&" (the
 // same convention) but a literal "@" must be doubled.
-std::string Label(const std::string& ansi, bool keepAmpersand) {
-    std::string utf8 = ToUtf8(ansi);
+std::string Label(const std::string& text, bool keepAmpersand) {
+    const std::string utf8 = ValidUtf8(text);
     std::string out;
     for (char c : utf8) {
         if (c == '@' || (c == '&' && !keepAmpersand))
@@ -674,8 +674,8 @@ public:
     void Sync() override {
         w_->type(c_.PasswordChar() ? FL_SECRET_INPUT : FL_NORMAL_INPUT);
         w_->readonly(c_.ReadOnly ? 1 : 0);
-        if (c_.Utf8Text() != w_->value())
-            w_->value(c_.Utf8Text().c_str());
+        if (c_.Text() != w_->value())
+            w_->value(c_.Text().c_str());
         w_->textfont(FlFont(c_.Font));
         w_->textsize(FlSize(c_.Font));
         SyncCommon();
@@ -684,7 +684,7 @@ public:
 private:
     void Activated() override {
         const std::string t = w_->value();
-        Call([&] { c_.UserSetUtf8Text(t); });
+        Call([&] { c_.UserSetText(t); });
     }
     TEdit& c_;
     THooked<Fl_Input>* w_;
@@ -726,7 +726,7 @@ public:
         for (size_t i = 0; i < c_.Lines().size(); ++i) {
             if (i)
                 t += '\n';
-            t += ToUtf8(c_.Lines()[i]);
+            t += ValidUtf8(c_.Lines()[i]);
         }
         char* cur = buffer_->text();
         bool same = t == cur;
@@ -750,7 +750,7 @@ private:
         if (self->syncing_)
             return;
         char* cur = self->buffer_->text();
-        std::string t = FromUtf8(cur);
+        std::string t = ValidUtf8(cur);
         free(cur);
         TMemo& c = self->c_;
         Application().Protect([&] { c.UserSetText(t); });

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/base/exceptions.h"
+#include "platform/base/strings.h"
 #include "platform/graphics/region.h"
 
 namespace {
@@ -578,10 +579,19 @@ std::shared_ptr<const TResolvedFont> TCanvas::ResolvedFont() const {
 int TCanvas::TextWidth(std::string_view text) const {
     return ResolvedFont()->TextWidth(text);
 }
+int TCanvas::TextWidth(std::u32string_view text) const {
+    return ResolvedFont()->TextWidth(text);
+}
 int TCanvas::TextHeight(std::string_view) const {
     return ResolvedFont()->Metrics().Height;
 }
+int TCanvas::TextHeight(std::u32string_view) const {
+    return ResolvedFont()->Metrics().Height;
+}
 TSize TCanvas::TextExtent(std::string_view text) const {
+    return ResolvedFont()->TextExtent(text);
+}
+TSize TCanvas::TextExtent(std::u32string_view text) const {
     return ResolvedFont()->TextExtent(text);
 }
 TTextMetric TCanvas::TextMetrics() const {
@@ -589,14 +599,20 @@ TTextMetric TCanvas::TextMetrics() const {
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
+    DrawText(x, y, Utf8ToU32(text), nullptr);
+}
+void TCanvas::TextOut(int x, int y, std::u32string_view text) {
     DrawText(x, y, text, nullptr);
 }
 
 void TCanvas::TextRect(const TRect& clip, int x, int y, std::string_view text) {
+    DrawText(x, y, Utf8ToU32(text), &clip);
+}
+void TCanvas::TextRect(const TRect& clip, int x, int y, std::u32string_view text) {
     DrawText(x, y, text, &clip);
 }
 
-void TCanvas::DrawText(int x, int y, std::string_view text, const TRect* clipRect) {
+void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clipRect) {
     const auto font = ResolvedFont();
     const TTextMetric& m = font->Metrics();
     // 64-bit positions: text may be placed anywhere, and only what meets the clip is drawn.
@@ -615,35 +631,71 @@ void TCanvas::DrawText(int x, int y, std::string_view text, const TRect* clipRec
         FillArea(clipRect != nullptr ? clip : ClampedRect(x, top, x + width, top + m.Height),
                  Brush.Color);
 
-    // Glyphs at the font's whole-pixel advances, those near the clip only; control codes take
-    // their width but draw nothing.
+    // Glyphs at the font's whole-pixel advances, those near the clip only, shown in runs of one
+    // face each. Characters that draw nothing take their width; missing ones are boxed below.
+    cairo_t* cr = nullptr;
     std::vector<cairo_glyph_t> glyphs;
+    const void* runFace = nullptr;
+    auto showRun = [&] {
+        if (glyphs.empty())
+            return;
+        if (cr == nullptr) {
+            cr = static_cast<cairo_t*>(Context(clip));
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+            cairo_font_options_t* options = cairo_font_options_create();
+            cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+            cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+            cairo_set_font_options(cr, options);
+            cairo_font_options_destroy(options);
+            SetSource(cr, Font.Color);
+        }
+        cairo_set_font_face(cr, static_cast<cairo_font_face_t*>(const_cast<void*>(runFace)));
+        cairo_set_font_size(cr, font->EmPixels());
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+        glyphs.clear();
+    };
+    struct TBox {
+        int64_t x;
+        int advance;
+    };
+    std::vector<TBox> boxes;
     const int64_t reach = static_cast<int64_t>(m.MaxCharWidth) + m.Height;
     if (baseline + m.Descent > clip.Top && top < clip.Bottom) {
         int64_t pen = x;
-        for (unsigned char c : text) {
-            if (c >= 32 && pen > clip.Left - reach && pen < clip.Right + reach)
-                glyphs.push_back(cairo_glyph_t{font->GlyphOf(c), static_cast<double>(pen),
-                                               static_cast<double>(baseline)});
-            pen += font->CharWidth(c);
+        for (char32_t c : text) {
+            const TGlyphRef g = font->GlyphFor(c);
+            if (pen > clip.Left - reach && pen < clip.Right + reach) {
+                if (g.Face != nullptr) {
+                    if (g.Face != runFace) {
+                        showRun();
+                        runFace = g.Face;
+                    }
+                    glyphs.push_back(cairo_glyph_t{g.Glyph, static_cast<double>(pen),
+                                                   static_cast<double>(baseline)});
+                } else if (g.Missing) {
+                    boxes.push_back(TBox{pen, g.Advance});
+                }
+            }
+            pen += g.Advance;
             if (pen >= clip.Right + reach)
                 break;
         }
     }
-    if (!glyphs.empty()) {
-        cairo_t* cr = static_cast<cairo_t*>(Context(clip));
-        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-        cairo_set_font_face(cr, static_cast<cairo_font_face_t*>(font->CairoFace()));
-        cairo_set_font_size(cr, font->EmPixels());
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-        cairo_set_font_options(cr, options);
-        cairo_font_options_destroy(options);
-        SetSource(cr, Font.Color);
-        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    showRun();
+    if (cr != nullptr)
         Flush();
+    // A character no font has: an empty box standing on the baseline, reaching up to the top
+    // of the em (the em less the descent), one pixel in from each side of its advance.
+    const int boxHeight = std::max(1, m.Ascent - m.InternalLeading);
+    for (const TBox& b : boxes) {
+        const int inset = b.advance > 2 ? 1 : 0;
+        const int64_t l = b.x + inset, r = b.x + b.advance - inset;
+        const int64_t t = baseline - boxHeight, bottom = baseline;
+        FillArea(ClampedRect(l, t, r, t + 1), Font.Color);
+        FillArea(ClampedRect(l, bottom - 1, r, bottom), Font.Color);
+        FillArea(ClampedRect(l, t, l + 1, bottom), Font.Color);
+        FillArea(ClampedRect(r - 1, t, r, bottom), Font.Color);
     }
     if (Font.Underline) {
         const int64_t t = baseline + font->UnderlineOffset();

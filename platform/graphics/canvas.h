@@ -16,10 +16,14 @@
 //     column then; fills that depend on it belong in FillRect).
 // Every operation is clipped to the clip rectangle (the whole surface by default).
 //
-// Text is drawn from 8-bit strings: each byte is mapped through the code page of the font's
-// character set, glyphs are placed at the font's whole-pixel advances (what TextWidth reports),
-// and underline and strike-out are drawn as lines from the font's metrics. The background of
-// text follows the toolkit: opaque in Brush.Color unless Brush.Style is bsClear.
+// Text is Unicode: the text calls take UTF-8 (std::string_view; each ill-formed sequence counts
+// as one U+FFFD) or UTF-32 (std::u32string_view, what the engine holds). Glyphs are placed at
+// the font's whole-pixel advances (what TextWidth reports); a character the font's face lacks
+// is drawn by the face the font chose for it (font.h), one cairo call per run of glyphs of one
+// face; a character no installed font has is drawn as an empty box in the text colour, and
+// control characters draw nothing. Underline and strike-out are drawn as lines from the font's
+// metrics across the whole text. The background of text follows the toolkit: opaque in
+// Brush.Color unless Brush.Style is bsClear.
 //
 // Blits take a TBitmap or another canvas, stretch by nearest pixel (the colour-on-colour
 // stretch mode; rectangles of negative size, which GDI mirrors, draw nothing) and combine through a
@@ -123,13 +127,18 @@ public:
     // PatBlt: the brush colour as the source of a raster operation over the rectangle.
     void PatBlt(const TRect& r, TCopyMode mode);
 
-    // Text with Font, at (x, y) per TextAlign.
+    // Text with Font, at (x, y) per TextAlign. string_view text is UTF-8.
     void TextOut(int x, int y, std::string_view text);
+    void TextOut(int x, int y, std::u32string_view text);
     // TextOut clipped to a rectangle as well (ExtTextOut with clipping).
     void TextRect(const TRect& clip, int x, int y, std::string_view text);
+    void TextRect(const TRect& clip, int x, int y, std::u32string_view text);
     int TextWidth(std::string_view text) const;
+    int TextWidth(std::u32string_view text) const;
     int TextHeight(std::string_view text) const;
+    int TextHeight(std::u32string_view text) const;
     TSize TextExtent(std::string_view text) const;
+    TSize TextExtent(std::u32string_view text) const;
     TTextMetric TextMetrics() const;
     // Font resolved (remembered while Font stays the same).
     std::shared_ptr<const TResolvedFont> ResolvedFont() const;
@@ -169,7 +178,7 @@ private:
     void FillArea(const TRect& r, TColor c); // clipped to clip_
     void ThinLine(int x0, int y0, int x1, int y1);
     void StrokePath(const std::vector<TPoint>& points, bool closed);
-    void DrawText(int x, int y, std::string_view text, const TRect* clip);
+    void DrawText(int x, int y, std::u32string_view text, const TRect* clip);
     template <class Source>
     void Blit(const TRect& dest, const Source& src, const TRect& srcRect, TCopyMode mode);
 

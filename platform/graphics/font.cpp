@@ -85,6 +85,7 @@ int ScaleCeil(long value, int em, int unitsPerEm) {
 // size (no page asks for letters a hundred lines high).
 constexpr int kMaxEmPixels = 2048;
 
+// The character set is left out: text is Unicode, so it changes nothing about the font.
 std::string FoldKey(const TFont& f, int em) {
     std::string key = LowerCase(f.Name);
     key += '\0';
@@ -93,7 +94,6 @@ std::string FoldKey(const TFont& f, int em) {
     key += f.Italic ? 'I' : '-';
     key += f.Underline ? 'U' : '-';
     key += f.StrikeOut ? 'S' : '-';
-    key += std::to_string(static_cast<int>(CodePageOfCharset(f.Charset)));
     return key;
 }
 
@@ -176,7 +176,100 @@ std::string FcString(FcPattern* p, const char* object, int id) {
     return {};
 }
 
+// The fontconfig pattern of a description, with the configuration's substitutions done, as
+// matching and sorting take it. The caller destroys it.
+FcPattern* MakePattern(const TFont& desc, int em) {
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr)
+        throw EOutOfMemory("Cannot make a font pattern");
+    const std::string requested = Trim(desc.Name);
+    if (!requested.empty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(requested.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, desc.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, desc.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, em);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(Config(), pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+// The hinted advance of a glyph in whole pixels at the size set on the face.
+int HintedAdvance(FT_Face face, FT_UInt glyph) {
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0)
+        return 0;
+    return std::max(0, static_cast<int>((face->glyph->advance.x + 32) >> 6));
+}
+
+// Characters that are invisible by definition (Unicode's Default_Ignorable_Code_Point): when
+// the face has no glyph for one, it takes no room instead of showing as missing.
+bool IsDefaultIgnorable(char32_t ch) {
+    static constexpr std::pair<char32_t, char32_t> kRanges[] = {
+        {0x00AD, 0x00AD},   {0x034F, 0x034F}, {0x061C, 0x061C},   {0x115F, 0x1160},
+        {0x17B4, 0x17B5},   {0x180B, 0x180F}, {0x200B, 0x200F},   {0x202A, 0x202E},
+        {0x2060, 0x206F},   {0x3164, 0x3164}, {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},
+        {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFF8}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+        {0xE0000, 0xE0FFF},
+    };
+    for (const auto& [first, last] : kRanges)
+        if (ch >= first && ch <= last)
+            return true;
+    return false;
+}
+
+// The width of the box drawn for a character no installed font has: 0.55 em, rounded.
+int MissingBoxWidth(int em) {
+    return std::max(1, (em * 11 + 10) / 20);
+}
+
+// What the font's own face (sized to the font) does with a character. False when the face
+// lacks a character that others may draw.
+bool FromOwnFace(FT_Face face, const void* drawFace, char32_t ch, TGlyphRef& out) {
+    const FT_UInt glyph = ch <= 0x10FFFF ? FT_Get_Char_Index(face, ch) : 0;
+    if (ch < 0x20) {
+        // Control codes are measured as the face maps them (the missing glyph: fonts have
+        // none for them) and never drawn.
+        out = TGlyphRef{nullptr, glyph, HintedAdvance(face, glyph), false};
+        return true;
+    }
+    if (glyph != 0) {
+        out = TGlyphRef{drawFace, glyph, HintedAdvance(face, glyph), false};
+        return true;
+    }
+    if (ch >= 0x7F && ch <= 0x9F) { // DEL and the C1 controls: the same, when unmapped
+        out = TGlyphRef{nullptr, 0, HintedAdvance(face, 0), false};
+        return true;
+    }
+    if (IsDefaultIgnorable(ch)) {
+        out = TGlyphRef{nullptr, 0, 0, false};
+        return true;
+    }
+    return false;
+}
+
+// A cache that outgrows this many characters (a page of every code point) starts again.
+constexpr size_t kMaxRememberedChars = 1 << 16;
+
 } // namespace
+
+// The fonts that may draw what a font's own face lacks, in fontconfig's order of preference
+// for the font's description, each with the characters it covers.
+struct TFallbackFaces {
+    struct TCandidate {
+        std::string File;
+        int Index = 0;
+        FcCharSet* Chars = nullptr; // a reference of our own
+    };
+    std::vector<TCandidate> Fonts;
+
+    TFallbackFaces() = default;
+    TFallbackFaces(const TFallbackFaces&) = delete;
+    TFallbackFaces& operator=(const TFallbackFaces&) = delete;
+    ~TFallbackFaces() {
+        for (TCandidate& c : Fonts)
+            FcCharSetDestroy(c.Chars);
+    }
+};
 
 int TFont::PixelSize() const {
     const int em = TScreen::PointsToPixels(Size > 0 ? Size : 12);
@@ -196,21 +289,61 @@ TResolvedFont::~TResolvedFont() {
         cairo_font_face_destroy(static_cast<cairo_font_face_t*>(cairo_face_));
 }
 
-int TResolvedFont::TextWidth(std::string_view s) const {
+int TResolvedFont::TextWidth(std::u32string_view s) const {
+    const char32_t limit = table_limit_;
     int64_t w = 0;
-    for (unsigned char c : s)
-        w += advance_[c];
+    const char32_t* p = s.data();
+    const char32_t* const end = p + s.size();
+    while (p != end) {
+        // A stretch of characters the table holds, summed in a tight loop.
+        int64_t sum = 0;
+        while (p != end && *p < limit) {
+            sum += advance_[*p];
+            ++p;
+        }
+        w += sum;
+        if (p != end)
+            w += CharWidth(*p++);
+    }
     return static_cast<int>(std::min<int64_t>(w, INT_MAX)); // megabytes of text stay finite
 }
 
-int TResolvedFont::FitCount(std::string_view s, int maxExtent, std::vector<int>* partials) const {
+int TResolvedFont::TextWidth(std::string_view utf8) const {
+    const unsigned char limit = static_cast<unsigned char>(std::min<char32_t>(table_limit_, 0x80));
+    const auto* const begin = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* const end = begin + utf8.size();
+    const unsigned char* p = begin;
+    int64_t w = 0;
+    while (p != end) {
+        int64_t sum = 0; // a stretch of ASCII the table holds
+        while (p != end && *p < limit) {
+            sum += advance_[*p];
+            ++p;
+        }
+        w += sum;
+        if (p == end)
+            break;
+        if (*p < 0x80) {
+            w += CharWidth(*p++);
+        } else {
+            size_t i = static_cast<size_t>(p - begin);
+            const int32_t c = DecodeUtf8(utf8, i);
+            w += CharWidth(c < 0 ? U'\uFFFD' : static_cast<char32_t>(c));
+            p = begin + i;
+        }
+    }
+    return static_cast<int>(std::min<int64_t>(w, INT_MAX));
+}
+
+int TResolvedFont::FitCount(std::u32string_view s, int maxExtent,
+                            std::vector<int>* partials) const {
     if (partials != nullptr)
         partials->clear();
     int fit = 0;
     int64_t w = 0;
     bool fitting = maxExtent >= 0;
-    for (unsigned char c : s) {
-        w += advance_[c];
+    for (char32_t c : s) {
+        w += CharWidth(c);
         if (fitting && w <= maxExtent)
             ++fit;
         else
@@ -223,8 +356,73 @@ int TResolvedFont::FitCount(std::string_view s, int maxExtent, std::vector<int>*
     return fit;
 }
 
-char32_t TResolvedFont::CharOf(uint8_t ch) const {
-    return CodePageToUnicode(ch, code_page_);
+TGlyphRef TResolvedFont::LookUp(char32_t ch) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = more_.find(ch);
+    if (it != more_.end())
+        return it->second;
+    const TGlyphRef ref = FindGlyph(ch);
+    if (more_.size() >= kMaxRememberedChars)
+        more_.clear();
+    more_.emplace(ch, ref);
+    return ref;
+}
+
+TGlyphRef TResolvedFont::FindGlyph(char32_t ch) const {
+    {
+        std::lock_guard<std::mutex> faceLock(FaceMutex());
+        FT_Face own = FaceFileFor(file_, face_index_).Measure; // opened when the font was made
+        FT_Set_Pixel_Sizes(own, 0, static_cast<FT_UInt>(em_));
+        TGlyphRef ref;
+        if (FromOwnFace(own, cairo_face_, ch, ref))
+            return ref;
+    }
+    if (fallbacks_ == nullptr) {
+        // Sorted once per font, on its first character the face lacks. Fontconfig is asked
+        // under the cache's lock, as the fonts are made.
+        auto faces = std::make_unique<TFallbackFaces>();
+        std::lock_guard<std::mutex> cacheLock(CacheMutex());
+        FcPattern* pattern = MakePattern(desc_, em_);
+        FcResult result = FcResultNoMatch;
+        // Trimmed: a font that covers nothing the fonts before it lack could never be chosen.
+        FcFontSet* set = FcFontSort(Config(), pattern, FcTrue, nullptr, &result);
+        FcPatternDestroy(pattern);
+        for (int i = 0; set != nullptr && i < set->nfont; ++i) {
+            FcPattern* p = set->fonts[i];
+            TFallbackFaces::TCandidate c;
+            c.File = FcString(p, FC_FILE, 0);
+            FcPatternGetInteger(p, FC_INDEX, 0, &c.Index);
+            FcBool scalable = FcTrue;
+            FcPatternGetBool(p, FC_SCALABLE, 0, &scalable);
+            FcCharSet* chars = nullptr;
+            if (c.File.empty() || !scalable ||
+                FcPatternGetCharSet(p, FC_CHARSET, 0, &chars) != FcResultMatch ||
+                chars == nullptr || (c.File == file_ && c.Index == face_index_))
+                continue;
+            c.Chars = FcCharSetCopy(chars);
+            faces->Fonts.push_back(std::move(c));
+        }
+        if (set != nullptr)
+            FcFontSetDestroy(set);
+        fallbacks_ = std::move(faces);
+    }
+    for (const TFallbackFaces::TCandidate& c : fallbacks_->Fonts) {
+        if (ch > 0x10FFFF || !FcCharSetHasChar(c.Chars, ch))
+            continue;
+        std::lock_guard<std::mutex> faceLock(FaceMutex());
+        TFaceFile* faces = nullptr;
+        try {
+            faces = &FaceFileFor(c.File, c.Index);
+        } catch (const Exception&) {
+            continue; // unreadable since fontconfig listed it: the next one may do
+        }
+        if (FT_Set_Pixel_Sizes(faces->Measure, 0, static_cast<FT_UInt>(em_)) != 0)
+            continue;
+        const FT_UInt glyph = FT_Get_Char_Index(faces->Measure, ch);
+        if (glyph != 0)
+            return TGlyphRef{faces->Draw, glyph, HintedAdvance(faces->Measure, glyph), false};
+    }
+    return TGlyphRef{nullptr, 0, MissingBoxWidth(em_), true};
 }
 
 std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
@@ -232,20 +430,11 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     font->desc_ = desc;
     font->desc_.Color = clBlack; // colour is the drawer's business, not the face's
     font->em_ = desc.PixelSize();
-    font->code_page_ = CodePageOfCharset(desc.Charset);
 
     // Ask fontconfig for the family in the wanted style.
     FcConfig* config = Config();
-    FcPattern* pattern = FcPatternCreate();
     const std::string requested = Trim(desc.Name);
-    if (!requested.empty())
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(requested.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, desc.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, desc.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font->em_);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    FcPattern* pattern = MakePattern(desc, font->em_);
 
     // Families the configuration declares equivalent to the requested one.
     std::vector<std::string> sameFamilies;
@@ -269,6 +458,7 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     font->file_ = FcString(match, FC_FILE, 0);
     int index = 0;
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    font->face_index_ = index;
     font->family_ = FcString(match, FC_FAMILY, 0);
     // A font may carry several family names ("DejaVu Sans" and "DejaVu Sans Condensed").
     std::string exactName;
@@ -317,15 +507,17 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     m.MaxCharWidth = ScaleRound(face->max_advance_width, em, upem);
     m.Overhang = 0;
 
-    // Advances of the 256 bytes, hinted, in whole pixels.
-    for (int b = 0; b < 256; ++b) {
-        const char32_t ch = CodePageToUnicode(static_cast<uint8_t>(b), font->code_page_);
-        const FT_UInt glyph = FT_Get_Char_Index(face, ch);
-        font->glyph_[b] = glyph;
-        int adv = 0;
-        if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) == 0)
-            adv = static_cast<int>((face->glyph->advance.x + 32) >> 6);
-        font->advance_[b] = std::max(0, adv);
+    // U+0000..U+00FF from the face, hinted, in whole pixels; what it lacks is left to the
+    // first use (other faces are sorted only when some character needs them).
+    for (char32_t ch = 0; ch < 256; ++ch) {
+        TGlyphRef ref;
+        if (FromOwnFace(face, faces.Draw, ch, ref)) {
+            font->glyph_[ch] = ref.Glyph; // drawn from the face unless a control or glyph 0
+            font->advance_[ch] = ref.Advance;
+        } else {
+            font->advance_[ch] = -1;
+            font->table_limit_ = std::min(font->table_limit_, ch);
+        }
     }
     const long average = WeightedAverageWidth(face);
     if (average > 0)
@@ -333,7 +525,7 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     else if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0)
         m.AveCharWidth = ScaleRound(os2->xAvgCharWidth, em, upem);
     else
-        m.AveCharWidth = font->advance_[static_cast<uint8_t>('x')];
+        m.AveCharWidth = std::max(0, font->advance_[static_cast<uint8_t>('x')]);
 
     // Underline: FreeType gives the centre of the stroke (y up); we keep its top (y down).
     const int uThick = std::max(1, ScaleRound(face->underline_thickness, em, upem));

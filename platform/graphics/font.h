@@ -1,9 +1,25 @@
 #pragma once
 // Fonts. TFont is the description the engine builds and copies (name, size in points, style,
 // colour, character set); TResolvedFont is what a description resolves to through fontconfig:
-// one face file, its metrics at the screen resolution and the whole-pixel advance of every
-// byte of the font's code page. Resolved fonts are immutable and cached by description, so
-// sections that share a style share one object.
+// one face file, its metrics at the screen resolution and, for every Unicode character, the
+// glyph that draws it and its whole-pixel advance. Resolved fonts are immutable to their users
+// and cached by description, so sections that share a style share one object.
+//
+// Text is Unicode: the engine measures UTF-32 (one code point per element), edges pass UTF-8.
+// Each character is drawn by the font's own face when the face has it. When it has not, the
+// first face in fontconfig's order of preference for the description (family, weight, slant,
+// size) that covers the character draws it, at the same pixel size: fontconfig sorts the
+// installed fonts once per resolved font, on the first such character, and each choice is
+// remembered. A character no installed font has is "missing": it takes the width of a box
+// (0.55 em) and the canvas draws an empty rectangle there, so the reader sees that something
+// is not shown instead of a wrong letter. Characters that draw nothing:
+//   - control characters (below U+0020, and DEL and U+0080..U+009F unless the face maps them)
+//     take the advance of the glyph the face maps them to (the missing glyph, as fonts have
+//     none for them) and are never looked up elsewhere;
+//   - default-ignorable characters the face lacks (zero-width space and joiners, direction
+//     marks, variation selectors, the byte-order mark) take no room at all.
+// The font's character set is kept in its description (documents carry it) but has no effect
+// on the face or on what is drawn.
 //
 // Metrics follow the GDI screen model so that Liberation measures like the Windows fonts it is
 // metric-compatible with:
@@ -15,10 +31,16 @@
 //                     hhea descender))) scaled and rounded
 //   advances        = hinted advances in whole pixels, no kerning: extents add up exactly
 //   Overhang        = 0 (real bold and italic faces are used; nothing is synthesised)
+// The metrics are the primary face's whatever other faces draw some characters.
+//
+// Speed: U+0000..U+00FF are looked up when the font is made and measured from a table; other
+// characters go through a per-font cache behind a mutex. Fonts may be used from any thread.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/base/strings.h"
@@ -46,6 +68,9 @@ public:
     bool Underline = false;
     bool StrikeOut = false;
     TColor Color = clBlack; // text colour; not part of the face, drawing uses it
+    // The Windows character-set code the description was made with. Documents carry it; text
+    // is Unicode, so it selects neither the face nor the glyphs, and equal descriptions that
+    // differ only here resolve to the same font.
     uint8_t Charset = ANSI_CHARSET;
 
     bool operator==(const TFont&) const = default;
@@ -74,6 +99,20 @@ struct TTextMetric {
     int Overhang = 0;
 };
 
+// What draws one character: the face (a cairo_font_face_t*, owned by the font machinery and
+// valid for the life of the process), the glyph index in it and the advance in whole pixels.
+// Face is null for a character that draws nothing (a control or default-ignorable character)
+// and for a missing one; Missing marks a character no installed font has, which the canvas
+// draws as an empty box Advance pixels wide.
+struct TGlyphRef {
+    const void* Face = nullptr;
+    unsigned Glyph = 0;
+    int Advance = 0;
+    bool Missing = false;
+};
+
+struct TFallbackFaces; // fontconfig's sorted fonts for a description (font.cpp)
+
 class TResolvedFont {
 public:
     ~TResolvedFont();
@@ -95,23 +134,32 @@ public:
     // Whether the requested family (or a metric-compatible alias) was found.
     bool FamilyFound() const { return found_; }
 
-    TCodePage CodePage() const { return code_page_; }
-    // Advance of one byte of the font's code page, in whole pixels.
-    int CharWidth(uint8_t ch) const { return advance_[ch]; }
-    // Width of an 8-bit string (the sum of the advances; no kerning). Height is the font's.
-    int TextWidth(std::string_view s) const;
-    TSize TextExtent(std::string_view s) const { return TSize{TextWidth(s), metrics_.Height}; }
+    // Advance of one character in whole pixels, whatever face draws it.
+    int CharWidth(char32_t ch) const {
+        return ch < 256 && advance_[ch] >= 0 ? advance_[ch] : GlyphFor(ch).Advance;
+    }
+    // Width of a text (the sum of the advances; no kerning), saturating at INT_MAX. The UTF-8
+    // form counts each ill-formed sequence as one U+FFFD. Height is the font's.
+    int TextWidth(std::u32string_view s) const;
+    int TextWidth(std::string_view utf8) const;
+    TSize TextExtent(std::u32string_view s) const { return TSize{TextWidth(s), metrics_.Height}; }
+    TSize TextExtent(std::string_view utf8) const {
+        return TSize{TextWidth(utf8), metrics_.Height};
+    }
 
     // GetTextExtentExPoint: how many leading characters of s fit in maxExtent pixels (the
     // extent of the prefix is at most maxExtent; a negative maxExtent fits nothing). When
     // partials is given it receives the extent of every prefix (1..s.size() characters) for
     // the whole string, as the toolkit's call does with a fit request.
-    int FitCount(std::string_view s, int maxExtent, std::vector<int>* partials = nullptr) const;
+    int FitCount(std::u32string_view s, int maxExtent, std::vector<int>* partials = nullptr) const;
 
-    // Unicode character drawn for a byte, through the code page.
-    char32_t CharOf(uint8_t ch) const;
-    // Glyph index in the face for a byte (0, the missing glyph, when the face lacks it).
-    unsigned GlyphOf(uint8_t ch) const { return glyph_[ch]; }
+    // The face, glyph and advance that draw a character (see TGlyphRef).
+    TGlyphRef GlyphFor(char32_t ch) const {
+        if (ch < 256 && advance_[ch] >= 0) // in the table, so drawn by the face or not at all
+            return TGlyphRef{ch < 0x20 || glyph_[ch] == 0 ? nullptr : cairo_face_, glyph_[ch],
+                             advance_[ch], false};
+        return LookUp(ch);
+    }
 
     // Underline and strike-out lines, from the face's post and OS/2 tables: offset of the
     // line's top below the baseline (negative: above) and its thickness, at least 1 pixel.
@@ -120,8 +168,9 @@ public:
     int StrikeOutOffset() const { return strike_pos_; }
     int StrikeOutThickness() const { return strike_size_; }
 
-    // The cairo font face for drawing (a cairo_font_face_t*, owned by this object). Kept
-    // untyped so this header stays free of cairo's.
+    // The cairo font face of the font's own file (a cairo_font_face_t*, owned by this
+    // object). Kept untyped so this header stays free of cairo's. Characters the face lacks are
+    // drawn from the faces GlyphFor names.
     void* CairoFace() const { return cairo_face_; }
 
     // Makes a font without the cache (the cache calls this).
@@ -129,17 +178,31 @@ public:
 
 private:
     TResolvedFont() = default;
+    // GlyphFor beyond the table: the cache, or the faces, under mutex_.
+    TGlyphRef LookUp(char32_t ch) const;
+    TGlyphRef FindGlyph(char32_t ch) const; // with mutex_ held
 
     TFont desc_;
     TTextMetric metrics_;
     int em_ = 0;
     std::string face_name_, family_, file_;
+    int face_index_ = 0;
     bool found_ = false;
-    TCodePage code_page_ = TCodePage::cp1252;
+    // U+0000..U+00FF from the face, filled when the font is made. An advance of -1 marks a
+    // character the face lacks, looked up elsewhere on first use (through LookUp, so never from
+    // the table). Every character below table_limit_ is final in the table (the limit is the
+    // first that is not, or 256), so measuring sums those in a tight loop.
     int advance_[256] = {};
     unsigned glyph_[256] = {};
+    char32_t table_limit_ = 256;
     int underline_pos_ = 0, underline_size_ = 1, strike_pos_ = 0, strike_size_ = 1;
     void* cairo_face_ = nullptr;
+
+    // Characters beyond the table, and the faces that may draw what this one lacks (sorted on
+    // first need). Guarded by mutex_.
+    mutable std::mutex mutex_;
+    mutable std::unordered_map<char32_t, TGlyphRef> more_;
+    mutable std::unique_ptr<TFallbackFaces> fallbacks_;
 };
 
 // The cache of resolved fonts keyed by description. Fonts are never evicted while the

@@ -142,5 +142,5 @@ void TApplication::HandleException(const std::exception& e) {
         return;
     }
     // Engine messages are 8-bit text; dialogs take UTF-8.
-    Dialogs().ShowMessage(ToUtf8(e.what()), TMsgKind::Error);
+    Dialogs().ShowMessage(ValidUtf8(e.what()), TMsgKind::Error);
 }

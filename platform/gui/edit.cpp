@@ -11,14 +11,13 @@ TEdit::TEdit() {
 }
 
 void TEdit::SetText(const std::string& text) {
-    Store(text, ToUtf8(text));
+    Store(ValidUtf8(text));
 }
 
-void TEdit::Store(const std::string& text, const std::string& utf8) {
-    if (text == text_ && utf8 == utf8_)
+void TEdit::Store(const std::string& text) {
+    if (text == text_)
         return;
     text_ = text;
-    utf8_ = utf8;
     Changed();
     if (OnChange)
         OnChange(*this);
@@ -35,39 +34,33 @@ void TEdit::SetPasswordChar(char c) {
 }
 
 std::string TEdit::DisplayText() const {
-    return passwordChar_ ? std::string(text_.size(), passwordChar_) : text_;
+    return passwordChar_ ? std::string(Utf8Length(text_), passwordChar_) : text_;
 }
 
 void TEdit::TypeText(const std::string& typed) {
-    UserSetUtf8Text(utf8_ + ToUtf8(typed));
+    UserSetText(text_ + typed);
 }
 
 void TEdit::UserSetText(const std::string& text) {
-    UserSetUtf8Text(ToUtf8(text));
-}
-
-void TEdit::UserSetUtf8Text(const std::string& utf8) {
     if (ReadOnly)
         return;
-    std::string t = FromUtf8(utf8); // one byte per character
-    std::string u = utf8;
+    std::string t = ValidUtf8(text);
     // Text already longer than the limit (set from code) is kept; typing cannot extend it.
-    size_t limit =
-        maxLength_ > 0 ? std::max<size_t>(maxLength_, std::min(text_.size(), t.size())) : t.size();
-    if (t.size() > limit) {
-        t.resize(limit);
-        // The same number of characters of the UTF-8 text: a character starts at every byte
-        // that is not a continuation byte.
+    const size_t count = Utf8Length(t);
+    const size_t limit = maxLength_ > 0 ? std::max<size_t>(static_cast<size_t>(maxLength_),
+                                                           std::min(Utf8Length(text_), count))
+                                        : count;
+    if (count > limit) {
         size_t chars = 0, end = 0;
-        while (end < u.size() && (chars < limit || (static_cast<uint8_t>(u[end]) & 0xC0) == 0x80))
-            chars += (static_cast<uint8_t>(u[end++]) & 0xC0) != 0x80;
-        u.resize(end);
+        while (end < t.size() && (chars < limit || (static_cast<uint8_t>(t[end]) & 0xC0) == 0x80))
+            chars += (static_cast<uint8_t>(t[end++]) & 0xC0) != 0x80;
+        t.resize(end);
     }
-    if (t == text_ && u == utf8_) {
+    if (t == text_) {
         Changed(); // the peer may show more than was accepted
         return;
     }
-    Store(t, u);
+    Store(t);
 }
 
 std::unique_ptr<TControlPeer> TEdit::MakePeer(TPeerFactory& factory) {

@@ -1,6 +1,7 @@
 #pragma once
-// Single-line edit box. Text set from code is taken whole; what the user types is limited to
-// MaxLength characters (0: no limit). A PasswordChar other than 0 is shown for every character.
+// Single-line edit box holding UTF-8 text. Text set from code is taken whole; what the user
+// types is limited to MaxLength characters (0: no limit). A PasswordChar other than 0 is shown
+// for every character.
 #include <functional>
 #include <string>
 
@@ -11,9 +12,6 @@ public:
     TEdit();
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text);
-    // The same text in UTF-8, as the user typed it: characters the 8-bit text cannot hold (a
-    // Cyrillic word in a Windows-1252 box) are kept here. Text set from code is converted.
-    const std::string& Utf8Text() const { return utf8_; }
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int maxLength);
     char PasswordChar() const { return passwordChar_; }
@@ -28,17 +26,14 @@ public:
     // cut to MaxLength, then OnChange when the text changed. Ignored when ReadOnly.
     void TypeText(const std::string& typed);
     void UserSetText(const std::string& text);
-    // The same in UTF-8 (what the peer reports); MaxLength counts characters.
-    void UserSetUtf8Text(const std::string& utf8);
 
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
     void PaintTo(TCanvas& canvas, int x, int y) const override;
 
 private:
-    void Store(const std::string& text, const std::string& utf8);
+    void Store(const std::string& text);
 
     std::string text_;
-    std::string utf8_;
     int maxLength_ = 0;
     char passwordChar_ = 0;
 };

@@ -7,9 +7,11 @@
 
 #include "bookreader/page_text.h"
 #include "bookreader/reader_app.h"
+#include "bookreader/search_words.h"
 #include "bookreader/site_book.h"
 #include "html/doc/text_section.h"
 #include "html/load/headless_page.h"
+#include "platform/base/strings.h"
 #include "tests/bookreader/archive_builder.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/files.h"
@@ -115,24 +117,40 @@ TEST_F(BookSearchTest, TheReaderSearchesFromTheCommandLine) {
 
 // The characters a hit names in the page as the viewer lays it out, folded: the query's words.
 std::vector<std::string> WordsAt(THeadlessPage& page, int32_t start, int32_t end) {
-    std::string text;
-    std::vector<TCodeRun> runs;
+    std::u32string text;
+    std::vector<int32_t> sections;
+    const TSectionBase* last = nullptr;
     for (int32_t i = start; i < end; ++i) {
-        char ch = 0;
+        char32_t ch = 0;
         TSectionBase* section = nullptr;
         if (!page.Document().CharAt(i, ch, section))
             return {"no character at " + std::to_string(i)};
-        const auto* s = dynamic_cast<TSection*>(section);
-        const TCodePage cp = CodePageOfCharset(s != nullptr ? s->BaseFont.Charset : 0);
-        if (runs.empty() || runs.back().CodePage != cp)
-            runs.push_back({static_cast<int32_t>(text.size()), cp});
+        if (section != last)
+            sections.push_back(static_cast<int32_t>(text.size()));
+        last = section;
         text += ch;
     }
     std::vector<std::string> words;
-    TWordReader reader(text, runs);
+    TWordReader reader(text, sections);
     for (TTextWord w; reader.Next(w);)
         words.push_back(w.Folded);
     return words;
+}
+
+// Checks that each hit names the query's words in the page as the window shows it, and that
+// its context marks them.
+void ExpectHitsNameTheQuery(const TSiteBook& b, const TBookSearchResult& r,
+                            const std::string& query) {
+    for (const TBookSearchHit& hit : r.Hits) {
+        SCOPED_TRACE(query + " in " + hit.Page);
+        const std::string bytes = b.Archive().ExtractToString(hit.Member);
+        THeadlessPage page;
+        page.LoadHtml(bytes, ""); // as the window's frame viewer reads what it is served
+        page.LayOut(300);
+        EXPECT_EQ(WordsAt(page, hit.TextStart, hit.TextEnd), QueryWords(query));
+        EXPECT_EQ(QueryWords(hit.Context.substr(hit.ContextStart, hit.ContextLength)),
+                  QueryWords(query));
+    }
 }
 
 TEST_F(BookSearchTest, AHitNamesTheCharactersTheViewerSelects) {
@@ -142,36 +160,85 @@ TEST_F(BookSearchTest, AHitNamesTheCharactersTheViewerSelects) {
           "café", "über", "москва", "ёлка", "tips not a tag"}) {
         const TBookSearchResult r = Find(query);
         ASSERT_FALSE(r.Hits.empty()) << query;
-        for (const TBookSearchHit& hit : r.Hits) {
-            SCOPED_TRACE(std::string(query) + " in " + hit.Page);
-            const std::string bytes = b.Archive().ExtractToString(hit.Member);
-            THeadlessPage page;
-            page.LoadHtml(bytes, ""); // as the window's frame viewer reads what it is served
-            page.LayOut(300);
-            EXPECT_EQ(WordsAt(page, hit.TextStart, hit.TextEnd), QueryWords(query));
-            // The context shows the hit where it says.
-            EXPECT_EQ(QueryWords(hit.Context.substr(hit.ContextStart, hit.ContextLength)),
-                      QueryWords(query));
-        }
+        ExpectHitsNameTheQuery(b, r, query);
     }
 }
 
-TEST_F(BookSearchTest, FoldsCaseOfLatinGreekAndCyrillicLetters) {
-    // Each line: capitals, then the same words in small letters.
-    const std::pair<const char*, const char*> cases[] = {
-        {"ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏ", "àáâãäåæçèéêëìíîï"},
-        {"ÐÑÒÓÔÕÖØÙÚÛÜÝÞ ß", "ðñòóôõöøùúûüýþ ß"},
-        {"ŠŒŽŸ ĄĆĘŁŃŚŹŻ ŐŰ ŞŢ İ", "šœžÿ ąćęłńśźż őű şţ i"},
-        {"ĀČĒĢĪĶĻŅŌŖŪ", "āčēģīķļņōŗū"},
-        {"ΑΒΓΔΣΩ ΆΈΉΊΌΎΏ ΪΫ ΤΕΛΟΣ", "αβγδσω άέήίόύώ ϊϋ τελοσ"},
-        {"τελος", "τελοσ"},
-        {"АБВГДЕЖЗИЙ ЮЯ ЁЂЃЄЅІЇЈЉЊЋЌЎЏ Ґ", "абвгдежзий юя ёђѓєѕіїјљњћќўџ ґ"},
-        {"A1 b2-C3,d4;e5 — f6", "a1 b2 c3 d4 e5 f6"},
+// Pages in UTF-8 (declared or not) beside one in Windows-1252: each query finds its pages by
+// Unicode's case and accent folding, and its hits name the page's own characters.
+TEST_F(BookSearchTest, FindsTheWordsOfEveryScript) {
+    TArchiveBytes a;
+    a.Member("/u/cafe.html", "<meta charset=\"utf-8\"><title>Café</title>"
+                             "<p>Un café noir, s'il vous plaît.</p>")
+        .Member("/u/old.html", "<title>Caf\xe9 cr\xe8me</title><p>Caf\xe9 cr\xe8me.</p>")
+        .Member("/u/strasse.html", "<title>Straße</title>"
+                                   "<p>Die Hauptstraße ist lang. Maße und Straße.</p>")
+        .Member("/u/moskva.html", "<title>Москва</title><p>Улица в москве. Ёлка.</p>")
+        .Member("/u/greek.html", "<p>Ο λόγος και το τέλος.</p>")
+        .Member("/u/zh.html", "<title>中文</title><p>我们在北京大学学习中文。</p>")
+        .Member("/u/ja.html", "<p>これは<b>カタカナ</b>のテストです。</p>")
+        .Member("/b/folioauthor.html", ConfigText("/u/cafe.html"))
+        .End();
+    TSiteBook& b = Open(a);
+    struct TCase {
+        const char* Query;
+        std::vector<std::string> Pages; // hit by hit
     };
-    for (const auto& [upper, lower] : cases)
-        EXPECT_EQ(QueryWords(upper), QueryWords(lower)) << upper;
-    EXPECT_EQ(QueryWords("Rosé\xff garden"), (std::vector<std::string>{"rosé", "garden"}));
-    EXPECT_EQ(QueryWords("×÷ ¡¿ … « » €"), std::vector<std::string>{});
+    const TCase cases[] = {
+        {"cafe", {"cafe.html", "old.html"}},
+        {"CAFÉ", {"cafe.html", "old.html"}},
+        {"café noir", {"cafe.html"}},
+        {"creme", {"old.html"}},
+        {"plait", {"cafe.html"}},
+        {"STRASSE", {"strasse.html"}},
+        {"hauptstrasse", {"strasse.html"}},
+        {"masse und strasse", {"strasse.html"}},
+        {"УЛИЦА В МОСКВЕ", {"moskva.html"}},
+        {"елка", {"moskva.html"}},
+        {"ΛΟΓΟΣ", {"greek.html"}},
+        {"τελος", {"greek.html"}},
+        {"北京大学", {"zh.html"}},
+        {"京大", {"zh.html"}},
+        {"中文", {"zh.html"}},
+        {"北大", {}},
+        {"カタカナ", {"ja.html"}},
+        {"タカ", {"ja.html"}},
+        {"カタカナのテスト", {"ja.html"}},
+        {"テスト", {"ja.html"}},
+    };
+    for (const TCase& c : cases) {
+        const TBookSearchResult r = Find(c.Query);
+        std::vector<std::string> pages;
+        for (const TBookSearchHit& hit : r.Hits)
+            pages.push_back(hit.Page);
+        EXPECT_EQ(pages, c.Pages) << c.Query;
+        ExpectHitsNameTheQuery(b, r, c.Query);
+    }
+    // The hits list shows titles and context in their own script, the hit marked on the page's
+    // own characters: "Straße" where "strasse" was asked, at character places although "ß"
+    // folds to two letters.
+    const TBookSearchResult strasse = Find("strasse");
+    ASSERT_EQ(strasse.Hits.size(), 1u);
+    const TBookSearchHit& s = strasse.Hits[0];
+    EXPECT_EQ(s.Title, "Straße");
+    EXPECT_EQ(s.Context, "Die Hauptstraße ist lang. Maße und Straße.");
+    EXPECT_EQ(s.Context.substr(s.ContextStart, s.ContextLength), "Straße");
+    EXPECT_EQ(s.TextEnd - s.TextStart, 6);
+    const TBookSearchResult und = Find("UND");
+    ASSERT_EQ(und.Hits.size(), 1u);
+    EXPECT_EQ(und.Hits[0].TextStart, s.TextStart - 4);
+    EXPECT_EQ(und.Hits[0].Context.substr(und.Hits[0].ContextStart, und.Hits[0].ContextLength),
+              "und");
+    const TBookSearchResult zh = Find("京大");
+    ASSERT_EQ(zh.Hits.size(), 1u);
+    EXPECT_EQ(zh.Hits[0].Title, "中文");
+    EXPECT_EQ(zh.Hits[0].Context, "我们在北京大学学习中文。");
+    EXPECT_EQ(zh.Hits[0].Context.substr(zh.Hits[0].ContextStart, zh.Hits[0].ContextLength), "京大");
+    EXPECT_EQ(zh.Hits[0].TextEnd - zh.Hits[0].TextStart, 2);
+    const TBookSearchResult old = Find("creme");
+    ASSERT_EQ(old.Hits.size(), 1u);
+    EXPECT_EQ(old.Hits[0].Title, "Café crème");
+    EXPECT_EQ(Find("москве").Hits.at(0).Title, "Москва");
 }
 
 TEST_F(BookSearchTest, QueriesWithoutWordsFindNothing) {
@@ -216,16 +283,19 @@ TEST_F(BookSearchTest, ADamagedPageIsReportedAndTheOthersAreSearched) {
 
 TEST_F(BookSearchTest, NothingThatReachesTheTerminalHoldsControlCharacters) {
     TArchiveBytes a;
-    a.Member("/s/evil\x1b[2J.html", "<title>Two\r\nlines\x1b]0;x\x07</title>"
-                                    "<p>rose\x7f garden &#27;[31m red</p>")
+    // In UTF-8 too: U+009B is the terminals' one-character escape sequence introducer.
+    a.Member("/s/evil\x1b[2J.html", "<title>Two\r\nlines\x1b]0;x\x07\xc2\x9b"
+                                    "2J</title>"
+                                    "<p>rose\x7f garden &#27;[31m red\xc2\x9b"
+                                    "2J</p>")
         .Member("/b/folioauthor.html", ConfigText("/s/index.html"))
         .End();
     Open(a);
     TCapture out, err;
     EXPECT_EQ(PrintBookSearch(*book, "garden", out.File(), err.File()), 0);
     const std::string text = out.Text();
-    for (const char c : text)
-        EXPECT_TRUE(c == '\n' || (static_cast<uint8_t>(c) >= 0x20 && c != 0x7F))
+    for (const char32_t c : Utf8ToU32(text))
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && (c < 0x7F || c > 0x9F)))
             << "control character " << int(c) << " in " << text;
     EXPECT_EQ(text.rfind("evil\\x1b[2J.html: Two lines", 0), 0u) << text;
     EXPECT_NE(text.find(" rose garden "), std::string::npos) << text;

@@ -1,7 +1,8 @@
 #pragma once
 // Include in every test that makes fonts: before main runs (and so before fontconfig starts),
 // it points FONTCONFIG_FILE at tests/data/fontconfig/fonts.conf, which lists only the packaged
-// Liberation and DejaVu fonts with the Windows families aliased to them. Text then measures
+// Liberation and DejaVu fonts with the Windows families aliased to them, and Droid Sans
+// Fallback for the CJK characters they lack. Text then measures
 // and draws the same on every machine. Tests run from the repository root; FOLIO_SOURCE_DIR
 // takes precedence when CTest sets it.
 #include <climits>

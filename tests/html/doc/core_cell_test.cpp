@@ -129,7 +129,7 @@ TEST(CellTest, CharAtAnswersOnlyInsideTheCellsRange) {
     TCoreDoc d;
     d.Add<TFixed>(d.Doc, 10);
     d.LayOut();
-    char ch = 0;
+    char32_t ch = 0;
     TSectionBase* s = nullptr;
     EXPECT_FALSE(d.Doc.CharAt(11, ch, s));
     EXPECT_FALSE(d.Doc.CharAt(-1, ch, s));
@@ -195,9 +195,10 @@ TEST(DumpTest, BoxesAndChildrenOneLevelDeeper) {
 
 TEST(DumpTest, TextLinesAreQuotedAndEscaped) {
     TDumpWriter out;
-    out.Line(1, 2, 3, 4, 5, std::string("a\"b\\c\x0D\xE9"));
+    out.Line(1, 2, 3, 4, 5, U"a\"b\\c\x0D\u00E9\u4E2D");
     out.Note(0, "note");
-    EXPECT_EQ(out.Text(), "  line x=2 y=3 w=4 h=5 \"a\\\"b\\\\c\\x0D\xC3\xA9\"\nnote\n");
+    EXPECT_EQ(out.Text(),
+              "  line x=2 y=3 w=4 h=5 \"a\\\"b\\\\c\\x0D\xC3\xA9\xE4\xB8\xAD\"\nnote\n");
 }
 
 } // namespace

@@ -103,10 +103,10 @@ TEST(TableQueryTest, IndexQueriesGoToTheCellHoldingTheIndex) {
     EXPECT_EQ(t->CharCount, a->Cell->CharCount + b->Cell->CharCount);
     const int32_t at = t->FindText(0, "beta", true);
     EXPECT_EQ(at, b->Cell->FirstChar);
-    char ch = 0;
+    char32_t ch = 0;
     TSectionBase* section = nullptr;
     ASSERT_TRUE(t->CharAt(at + 1, ch, section));
-    EXPECT_EQ(ch, 'e');
+    EXPECT_EQ(ch, U'e');
     EXPECT_EQ(section, b->Cell->Items(0));
     int32_t x = 0, y = 0;
     EXPECT_TRUE(t->CaretPoint(d.Canvas, at, x, y));

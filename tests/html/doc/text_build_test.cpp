@@ -27,16 +27,16 @@ TEST_P(AppendRules, BufferAfterSteps) {
         s->AddText(Tok(step.Text, pos), step.NoBreak);
         pos += static_cast<int32_t>(step.Text.size()) + 5;
     }
-    EXPECT_EQ(s->Text(), GetParam().Expected);
+    EXPECT_EQ(TextOf(*s), GetParam().Expected);
 }
 
-const std::string nb = "\xa0";
+const std::string nb = "\xc2\xa0"; // U+00A0 in UTF-8
 
 INSTANTIATE_TEST_SUITE_P(
     Text, AppendRules,
     ::testing::Values(
         TAppendCase{"SpaceBeforeBreak", {{"Hello "}, {"\x08"}}, "Hello\x08"},
-        TAppendCase{"NbspBeforeBreak", {{"a\xa0"}, {"\x08"}}, "a\x08"},
+        TAppendCase{"NbspBeforeBreak", {{"a\xc2\xa0"}, {"\x08"}}, "a\x08"},
         TAppendCase{"BreakKeepsRestOfToken", {{"a "}, {"\x08z"}}, "a\x08z"},
         TAppendCase{"JoinKeepsOneSpace", {{"one "}, {" two"}}, "one two"},
         TAppendCase{"LeadingSpaceDropped", {{" start"}}, "start"},
@@ -82,14 +82,14 @@ TEST(TextBuild, FloatingImagesOnlyDropNextLeadingSpace) {
     TAttributeList img = Attrs({{"ALIGN", "left"}, {"WIDTH", "10"}, {"HEIGHT", "10"}});
     s->AddImage(img, d.Top(), 0, false);
     s->AddText(Tok(" text"), false);
-    EXPECT_EQ(s->Text(), "\x04text");
+    EXPECT_EQ(TextOf(*s), "\x04text");
 
     // An inline image keeps the space after it.
     auto t = d.Make();
     TAttributeList inl = Attrs({{"WIDTH", "10"}, {"HEIGHT", "10"}});
     t->AddImage(inl, d.Top(), 0, false);
     t->AddText(Tok(" text"), false);
-    EXPECT_EQ(t->Text(), "\x04 text");
+    EXPECT_EQ(TextOf(*t), "\x04 text");
 }
 
 TEST(TextBuild, ObjectsInNoBreakRunsTakeTheirOwnCodes) {
@@ -98,7 +98,7 @@ TEST(TextBuild, ObjectsInNoBreakRunsTakeTheirOwnCodes) {
     TAttributeList img = Attrs({{"WIDTH", "10"}, {"HEIGHT", "10"}});
     s->AddText(Tok("a"), true);
     s->AddImage(img, d.Top(), 1, true);
-    EXPECT_EQ(s->Text(), "a\x07");
+    EXPECT_EQ(TextOf(*s), "a\x07");
     EXPECT_EQ(s->InlineObjects.Count(), 1);
     EXPECT_EQ(s->InlineObjects[0]->CharPos, 1);
 }
@@ -109,14 +109,14 @@ TEST(TextBuild, EmptySectionIsDroppedButEmptyPreIsKept) {
     EXPECT_NE(d.Add(d.Make<TPreFormated>()), nullptr);
     auto s = d.Make();
     s->EnsureNotEmpty();
-    EXPECT_EQ(s->Text(), " ");
+    EXPECT_EQ(TextOf(*s), " ");
 }
 
 TEST(TextBuild, PreKeepsEveryCharacterUpToTheCap) {
     TTextDoc d;
     auto p = d.Make<TPreFormated>();
     p->AddText(Tok("  a  \x05 b "), false);
-    EXPECT_EQ(p->Text(), "  a  \x05 b ");
+    EXPECT_EQ(TextOf(*p), "  a  \x05 b ");
     p->AddText(Tok(std::string(TPreFormated::MaxLength, 'x')), false);
     const int32_t full = p->TextLen();
     p->AddText(Tok("more"), false);
@@ -171,10 +171,10 @@ TEST(TextBuild, CharAtGivesSpacesForNbsp) {
                true);
     TSection* sec = d.Add(std::move(s));
     d.LayOut();
-    char ch = 0;
+    char32_t ch = 0;
     TSectionBase* found = nullptr;
     ASSERT_TRUE(sec->CharAt(1, ch, found));
-    EXPECT_EQ(ch, ' ');
+    EXPECT_EQ(ch, U' ');
     EXPECT_EQ(found, sec);
     EXPECT_FALSE(sec->CharAt(3, ch, found));
 }

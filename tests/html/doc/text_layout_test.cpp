@@ -55,7 +55,7 @@ TEST(TextLayout, BreakEndsTheLine) {
     TSection* s = d.Add(std::move(sec));
     d.LayOut();
     ASSERT_EQ(s->Lines.size(), 2u);
-    EXPECT_EQ(s->Text(), "one\x08two");
+    EXPECT_EQ(TextOf(*s), "one\x08two");
     EXPECT_EQ(s->Lines[0].CharCount, 4);
     EXPECT_EQ(s->Lines[0].TextWidth, WidthIn(FontOf(*s), "one"));
 }
@@ -306,8 +306,17 @@ TEST(TextLayout, RandomSectionsKeepTheirInvariants) {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 8) % n;
     };
-    const char* pieces[] = {"word ", " ",    "\x05", "\x08",   "\xa0", "long-long-long-word",
-                            "\x02",  "\x04", "a",    "  two  "};
+    const char* pieces[] = {"word ",
+                            " ",
+                            "\x05",
+                            "\x08",
+                            "\xc2\xa0",
+                            "long-long-long-word",
+                            "\x02",
+                            "\x04",
+                            "a",
+                            "  two  ",
+                            "\xe4\xb8\xad\xe6\x96\x87"};
     for (int round = 0; round < 60; ++round) {
         TTextDoc d;
         auto s = d.Make();
@@ -388,7 +397,7 @@ TEST(TextLayout, FormControlsStandInTheLine) {
     TFormControlObj* button = sec->AddFormControl(InputSym, form, image, d.Top(), 7, false);
     ASSERT_NE(ctl, nullptr);
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(sec->Text(), "Name \x02\x04"); // the hidden field takes no place
+    EXPECT_EQ(TextOf(*sec), "Name \x02\x04"); // the hidden field takes no place
     ASSERT_EQ(sec->InlineObjects.Count(), 1);
     auto* picture = dynamic_cast<TImageObj*>(sec->InlineObjects[0]);
     ASSERT_NE(picture, nullptr);

@@ -15,6 +15,7 @@
 #include "html/style/style_parser.h"
 #include "platform/graphics/canvas.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/section_text.h"
 
 class TTextDoc {
 public:

@@ -4,7 +4,9 @@
 //   tests/data/ref/NAME-a.html   and NAME-b.html painted and compared pixel for pixel;
 //                                known_failures.txt names the pairs that differ today, each
 //                                with its reason, and a listed pair that matches fails;
-//   tests/data/pictures/NAME.html painted and compared with NAME.png within a tolerance.
+//   tests/data/pictures/NAME.html painted and compared with NAME.png within a tolerance;
+//   tests/data/encodings/GROUP.html, a page in a Windows code page, and GROUP.*.html, the same
+//                                text in other encodings, each painted pixel for pixel alike.
 // With FOLIO_UPDATE_LAYOUT=1 the expected dumps and pictures are written instead.
 #include <gtest/gtest.h>
 
@@ -86,12 +88,13 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
     }
 }
 
-// A page painted whole onto one canvas (fixture pages are short).
-std::unique_ptr<TCanvas> Paint(const fs::path& page, std::string& error) {
+// A page painted whole onto one canvas (fixture pages are short), at its own width unless one
+// is given.
+std::unique_ptr<TCanvas> Paint(const fs::path& page, std::string& error, int32_t width = 0) {
     THeadlessPage p;
     if (!p.LoadFile(page.string(), error))
         return nullptr;
-    p.LayOut(PageWidth(page));
+    p.LayOut(width > 0 ? width : PageWidth(page));
     auto canvas = std::make_unique<TCanvas>(p.Width(), std::clamp(p.DocHeight(), 1, 8000));
     p.Paint(*canvas, 0);
     return canvas;
@@ -200,6 +203,43 @@ TEST(ReferencePairs, EveryPageHasItsPartnerAndEveryKnownFailureExists) {
             << "known_failures.txt names " << name << ", which has no pair";
         EXPECT_FALSE(reason.empty()) << name << " is listed without a reason";
     }
+}
+
+// ---------------------------------------------------------------- encoding twins
+
+class EncodingTwin : public ::testing::TestWithParam<std::string> {};
+
+// GROUP.ENCODING.html draws exactly like GROUP.html. The twin's own width comment may be
+// unreadable as bytes (UTF-16), so the original's width holds for both.
+TEST_P(EncodingTwin, DrawsLikeTheCodePageOriginal) {
+    const fs::path dir = fs::path(SourceDir()) / "tests/data/encodings";
+    const std::string twin = GetParam();
+    const fs::path original = dir / (twin.substr(0, twin.find('.')) + ".html");
+    std::string error;
+    auto a = Paint(original, error);
+    ASSERT_TRUE(a) << error;
+    auto b = Paint(dir / (twin + ".html"), error, PageWidth(original));
+    ASSERT_TRUE(b) << error;
+    EXPECT_EQ(DifferentPixels(*a, *b), 0) << "sizes " << a->Width() << "x" << a->Height() << " and "
+                                          << b->Width() << "x" << b->Height();
+}
+
+std::vector<std::string> Twins() {
+    std::vector<std::string> out;
+    for (const std::string& name : Names("tests/data/encodings", ".html"))
+        if (name.find('.') != std::string::npos)
+            out.push_back(name);
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Twins, EncodingTwin, ::testing::ValuesIn(Twins()), ParamName);
+
+TEST(EncodingTwins, EveryGroupHasItsOriginal) {
+    const auto twins = Twins();
+    EXPECT_GE(twins.size(), 10u);
+    const fs::path dir = fs::path(SourceDir()) / "tests/data/encodings";
+    for (const std::string& twin : twins)
+        EXPECT_TRUE(fs::exists(dir / (twin.substr(0, twin.find('.')) + ".html"))) << twin;
 }
 
 // ---------------------------------------------------------------- stored pictures

@@ -10,6 +10,7 @@
 #include "html/doc/section_list.h"
 #include "html/doc/table_block.h"
 #include "html/doc/text_section.h"
+#include "tests/support/section_text.h"
 
 namespace folio_test {
 
@@ -48,10 +49,10 @@ inline int MaxDepth(const TCellBasic& cell) {
     return deepest;
 }
 
-// The text section holding a text, or nullptr.
+// The text section holding a text (UTF-8), or nullptr.
 inline TSection* SectionWith(const TCellBasic& cell, const std::string& text) {
     for (TSection* s : All<TSection>(cell))
-        if (s->Text().find(text) != std::string::npos)
+        if (TextOf(*s).find(text) != std::string::npos)
             return s;
     return nullptr;
 }
@@ -67,7 +68,7 @@ inline const TMyFont* FontAt(const TSection& s, size_t pos) {
 
 inline const TMyFont* FontOf(const TCellBasic& cell, const std::string& text) {
     const TSection* s = SectionWith(cell, text);
-    return s ? FontAt(*s, s->Text().find(text)) : nullptr;
+    return s ? FontAt(*s, s->Text().find(Utf8ToU32(text))) : nullptr;
 }
 
 } // namespace folio_test

@@ -473,9 +473,10 @@ TEST(CanvasExtremes, HugeCoordinatesDrawWhatIsVisibleOnly) {
 
 TEST(CanvasExtremes, LongTextMeasuresWithoutOverflow) {
     TCanvas c(10, 10);
-    const std::string text(3000000, 'W');
+    const std::u32string text(3000000, U'W');
     c.Font.Size = 1000;
     EXPECT_EQ(c.TextWidth(text), 2147483647);
+    EXPECT_EQ(c.TextWidth(std::string(3000000, 'W')), 2147483647);
     std::vector<int> partials;
     EXPECT_LT(c.ResolvedFont()->FitCount(text, 1000000, &partials), 3000000);
     EXPECT_EQ(partials.back(), 2147483647);

@@ -5,8 +5,12 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/font.h"
@@ -63,7 +67,8 @@ TEST(TestFonts, FontconfigIsPointedAtTheProjectsConfiguration) {
     EXPECT_EQ(file[0], '/'); // fontconfig reads relative names from its own folder
     EXPECT_TRUE(std::filesystem::is_regular_file(file)) << file;
     EXPECT_NE(std::string(file).find("tests/data/fontconfig/fonts.conf"), std::string::npos);
-    // Only the packaged Liberation and DejaVu files are listed.
+    // Liberation and DejaVu stand in for every family; the CJK fallback face is never chosen
+    // for a family, only for the characters the others lack.
     TFont f = Serif12();
     for (const char* name : {"Times New Roman", "Arial", "Courier New", "serif", "Unknown"}) {
         f.Name = name;
@@ -165,6 +170,8 @@ TEST(FontCache, EqualDescriptionsShareOneFont) {
     EXPECT_EQ(a.Resolve().get(), b.Resolve().get());
     b.Name = "LIBERATION SERIF";
     EXPECT_EQ(a.Resolve().get(), b.Resolve().get());
+    b.Charset = RUSSIAN_CHARSET; // text is Unicode: the character set changes nothing
+    EXPECT_EQ(a.Resolve().get(), b.Resolve().get());
     b.Underline = true;
     EXPECT_NE(a.Resolve().get(), b.Resolve().get());
 }
@@ -193,7 +200,7 @@ TEST(TextExtent, WholePixelAdvancesAddUp) {
     const std::string s = "The quick brown fox jumps over the lazy dog.";
     int sum = 0;
     for (char c : s)
-        sum += font->CharWidth(static_cast<uint8_t>(c));
+        sum += font->CharWidth(static_cast<unsigned char>(c));
     EXPECT_EQ(font->TextWidth(s), sum);
     for (size_t cut = 0; cut <= s.size(); ++cut)
         EXPECT_EQ(font->TextWidth(s.substr(0, cut)) + font->TextWidth(s.substr(cut)),
@@ -213,7 +220,7 @@ TEST(TextExtent, MonospacedFontHasEqualAdvances) {
 
 TEST(FitCount, CountsTheCharactersThatFitAndGivesPartialExtents) {
     const auto font = Serif12().Resolve();
-    const std::string s = "Hello, wide world";
+    const std::u32string s = U"Hello, wide world";
     std::vector<int> partials;
     const int total = font->TextWidth(s);
     EXPECT_EQ(font->FitCount(s, total, &partials), static_cast<int>(s.size()));
@@ -221,41 +228,34 @@ TEST(FitCount, CountsTheCharactersThatFitAndGivesPartialExtents) {
     for (size_t i = 0; i < s.size(); ++i)
         EXPECT_EQ(partials[i], font->TextWidth(s.substr(0, i + 1)));
     EXPECT_EQ(font->FitCount(s, total - 1), static_cast<int>(s.size()) - 1);
-    const int five = font->TextWidth("Hello");
+    const int five = font->TextWidth(U"Hello");
     EXPECT_EQ(font->FitCount(s, five), 5);
     EXPECT_EQ(font->FitCount(s, five + font->CharWidth(',') - 1), 5);
     EXPECT_EQ(font->FitCount(s, 0), 0);
     EXPECT_EQ(font->FitCount(s, -10), 0);
-    EXPECT_EQ(font->FitCount("", 100), 0);
+    EXPECT_EQ(font->FitCount(U"", 100), 0);
     // Partial extents cover the whole string even when little fits.
     EXPECT_EQ(font->FitCount(s, five, &partials), 5);
     EXPECT_EQ(partials.size(), s.size());
 }
 
-TEST(CodePages, ByteC0IsALatinOrACyrillicLetterByCharacterSet) {
-    TFont western = Serif12(), cyrillic = Serif12();
-    cyrillic.Charset = RUSSIAN_CHARSET;
-    const auto w = western.Resolve(), c = cyrillic.Resolve();
-    EXPECT_EQ(w->CharOf(0xC0), U'\u00C0');
-    EXPECT_EQ(c->CharOf(0xC0), U'\u0410');
-    EXPECT_NE(w->GlyphOf(0xC0), 0u);
-    EXPECT_NE(c->GlyphOf(0xC0), 0u);
-    EXPECT_NE(w->GlyphOf(0xC0), c->GlyphOf(0xC0));
-    // ASCII is the same in both.
-    EXPECT_EQ(w->GlyphOf('A'), c->GlyphOf('A'));
+TEST(Unicode, LatinAndCyrillicLettersHaveGlyphsOfTheirOwnInOneFont) {
+    const auto font = Serif12().Resolve();
+    const TGlyphRef latin = font->GlyphFor(U'\u00C0'), cyrillic = font->GlyphFor(U'\u0410');
+    EXPECT_NE(latin.Glyph, 0u);
+    EXPECT_NE(cyrillic.Glyph, 0u);
+    EXPECT_NE(latin.Glyph, cyrillic.Glyph);
+    EXPECT_EQ(latin.Face, font->CairoFace());
+    EXPECT_EQ(cyrillic.Face, font->CairoFace());
     TFont greek = Serif12();
     greek.Charset = GREEK_CHARSET;
-    EXPECT_EQ(greek.Resolve()->CharOf(0xC1), U'\u0391');
-    TFont central = Serif12();
-    central.Charset = EASTEUROPE_CHARSET;
-    EXPECT_EQ(central.Resolve()->CharOf(0x8A), U'\u0160');
+    EXPECT_EQ(greek.Resolve().get(), font.get());
 }
 
-TEST(CodePages, DrawnGlyphsDifferBetweenCharacterSets) {
+TEST(Unicode, LatinAndCyrillicTextDrawDifferently) {
     TCanvas a(40, 30), b(40, 30);
-    b.Font.Charset = RUSSIAN_CHARSET;
-    a.TextOut(5, 5, "\xC0\xC6");
-    b.TextOut(5, 5, "\xC0\xC6");
+    a.TextOut(5, 5, U"\u00C0\u00C6");
+    b.TextOut(5, 5, "\u0410\u0416"); // UTF-8
     int differ = 0;
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)
@@ -378,6 +378,292 @@ TEST(TextOut, TextRectClipsTheText) {
     const TRect ink = Ink(c, clWhite);
     ASSERT_FALSE(ink.IsEmpty());
     EXPECT_LE(ink.Right, 30);
+}
+
+std::string SourceDir() {
+    const char* src = std::getenv("FOLIO_SOURCE_DIR");
+    return src != nullptr && *src != '\0' ? src : ".";
+}
+
+TFont Family(const char* name, int size = 12, bool bold = false, bool italic = false) {
+    TFont f;
+    f.Name = name;
+    f.Size = size;
+    f.Bold = bold;
+    f.Italic = italic;
+    return f;
+}
+
+// Every character of the Windows code pages the engine used to keep text in measures and maps
+// to the very glyph it did then, in several families, sizes and styles, so pages in those code
+// pages lay out and draw as before.
+TEST(Unicode, CodePageCharactersKeepTheirAdvancesAndGlyphs) {
+    const std::string file = SourceDir() + "/tests/data/graphics/code_page_advances.txt";
+    std::ifstream in(file);
+    ASSERT_TRUE(in) << file;
+    std::shared_ptr<const TResolvedFont> font;
+    std::string line, name;
+    int fonts = 0, chars = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line.rfind("font ", 0) == 0) {
+            std::istringstream fields(line.substr(5));
+            std::string size, bold, italic;
+            std::getline(fields, name, '|');
+            std::getline(fields, size, '|');
+            std::getline(fields, bold, '|');
+            std::getline(fields, italic, '|');
+            font = Family(name.c_str(), std::stoi(size), bold == "1", italic == "1").Resolve();
+            ++fonts;
+            continue;
+        }
+        ASSERT_NE(font, nullptr) << line;
+        std::istringstream items(line);
+        std::string item;
+        while (items >> item) {
+            unsigned cp = 0, advance = 0, glyph = 0;
+            ASSERT_EQ(std::sscanf(item.c_str(), "%x:%u:%u", &cp, &advance, &glyph), 3) << item;
+            const char32_t ch = cp;
+            const TGlyphRef g = font->GlyphFor(ch);
+            EXPECT_EQ(g.Advance, static_cast<int>(advance)) << name << " " << item;
+            EXPECT_EQ(font->CharWidth(ch), static_cast<int>(advance)) << name << " " << item;
+            EXPECT_EQ(g.Glyph, glyph) << name << " " << item;
+            EXPECT_FALSE(g.Missing) << name << " " << item;
+            if (cp < 32) {
+                EXPECT_EQ(g.Face, nullptr) << name << " " << item; // control codes draw nothing
+            } else if (glyph != 0) {
+                EXPECT_EQ(g.Face, font->CairoFace()) << name << " " << item;
+            }
+            ++chars;
+        }
+    }
+    EXPECT_EQ(fonts, 6);
+    EXPECT_GT(chars, 2900);
+    // Whole sentences, as measured when they were Windows-1252 bytes.
+    const char* sentences[] = {
+        "Caf\u00E9 na\u00EFve fa\u00E7ade \u2014 \u201Cquoted\u201D \u20AC5 "
+        "\u00BD",
+        "\u00C0 \u00E0 la m\u00EAme \u00E9poque, \u00DF\u00FC\u00F1\u00F8\u00E5"};
+    const struct {
+        TFont font;
+        int widths[2];
+    } expected[] = {{Family("Times New Roman"), {222, 170}},
+                    {Family("Arial", 10, true), {227, 181}},
+                    {Family("Courier New", 9), {231, 175}}};
+    for (const auto& e : expected)
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(e.font.Resolve()->TextWidth(sentences[i]), e.widths[i]) << e.font.Name;
+            EXPECT_EQ(e.font.Resolve()->TextWidth(Utf8ToU32(sentences[i])), e.widths[i]);
+        }
+}
+
+TEST(Unicode, Utf8AndUtf32MeasureAndDrawAlike) {
+    const auto font = Serif12().Resolve();
+    EXPECT_EQ(font->TextWidth("Caf\xC3\xA9 \xE4\xB8\xAD\xE2\x87\x92"),
+              font->TextWidth(U"Caf\u00E9 \u4E2D\u21D2"));
+    EXPECT_EQ(font->TextExtent("\xD0\x96").cx, font->CharWidth(U'\u0416'));
+    EXPECT_EQ(font->TextExtent(U"\u0416").cy, font->Metrics().Height);
+    // Ill-formed UTF-8 measures as the base decoder reads it: one U+FFFD per fault.
+    EXPECT_EQ(font->TextWidth("a\xFF"
+                              "b"),
+              font->TextWidth(U"a\uFFFDb"));
+    EXPECT_EQ(font->TextWidth("\xC3"), font->CharWidth(U'\uFFFD'));
+    for (const char* bytes :
+         {"\xC0\xAF", "\xED\xA0\x80x", "\xF4\x90\x80\x80", "\xE4\xB8", "\x80\x80", "\xF0\x9F\x98"})
+        EXPECT_EQ(font->TextWidth(bytes), font->TextWidth(Utf8ToU32(bytes))) << bytes;
+    TCanvas a(120, 30), b(120, 30);
+    a.TextOut(2, 2,
+              "Stra\xC3\x9F"
+              "e \xE4\xB8\xAD \xCD\xB8");
+    b.TextOut(2, 2, U"Stra\u00DFe \u4E2D \u0378");
+    int differ = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 120; ++x)
+            differ += a.GetPixel(x, y) != b.GetPixel(x, y);
+    EXPECT_EQ(differ, 0);
+}
+
+TEST(Fallback, GreekCyrillicAndArrowsComeFromTheFaceOrFromDejaVu) {
+    const auto serif = Serif12().Resolve();
+    const auto dejavu = Family("DejaVu Sans").Resolve();
+    ASSERT_NE(dejavu->FilePath().find("DejaVuSans.ttf"), std::string::npos);
+    // Liberation itself has Greek, Cyrillic and the simple arrows.
+    for (char32_t ch :
+         {U'\u03B1', U'\u03A9', U'\u0416', U'\u044F', U'\u2190', U'\u2192', U'\u2194'}) {
+        const TGlyphRef g = serif->GlyphFor(ch);
+        EXPECT_EQ(g.Face, serif->CairoFace()) << static_cast<unsigned>(ch);
+        EXPECT_NE(g.Glyph, 0u) << static_cast<unsigned>(ch);
+    }
+    // Double arrows, logic and pictographs it lacks are drawn by DejaVu Sans at the same size.
+    for (char32_t ch : {U'\u21D2', U'\u21D4', U'\u2200', U'\u2603', U'\u2713'}) {
+        const TGlyphRef g = serif->GlyphFor(ch);
+        EXPECT_FALSE(g.Missing) << static_cast<unsigned>(ch);
+        EXPECT_EQ(g.Face, dejavu->CairoFace()) << static_cast<unsigned>(ch);
+        EXPECT_EQ(g.Glyph, dejavu->GlyphFor(ch).Glyph) << static_cast<unsigned>(ch);
+        EXPECT_EQ(g.Advance, dejavu->CharWidth(ch)) << static_cast<unsigned>(ch);
+        EXPECT_EQ(serif->CharWidth(ch), g.Advance);
+    }
+    // The metrics stay the font's own.
+    EXPECT_EQ(serif->Metrics().Height, 19);
+}
+
+TEST(Fallback, IdeographsAreDrawnByTheCjkFace) {
+    const auto font = Serif12().Resolve();
+    const auto cjk = Family("Droid Sans Fallback").Resolve();
+    ASSERT_TRUE(cjk->FamilyFound());
+    for (char32_t ch : {U'\u4E2D', U'\u6587', U'\u3042', U'\uD55C'}) {
+        const TGlyphRef g = font->GlyphFor(ch);
+        EXPECT_FALSE(g.Missing) << static_cast<unsigned>(ch);
+        EXPECT_EQ(g.Face, cjk->CairoFace()) << static_cast<unsigned>(ch);
+        EXPECT_NE(g.Glyph, 0u);
+        EXPECT_NEAR(g.Advance, font->EmPixels(), 1) << static_cast<unsigned>(ch);
+    }
+    TCanvas c(80, 40);
+    c.Font = Serif12();
+    c.Brush.Style = bsClear;
+    c.TextOut(10, 10, U"\u4E2D\u6587");
+    const int w1 = c.TextWidth(U"\u4E2D"), w = c.TextWidth(U"\u4E2D\u6587");
+    const int h = c.TextMetrics().Height;
+    const TRect ink = Ink(c, clWhite);
+    ASSERT_FALSE(ink.IsEmpty());
+    EXPECT_GE(ink.Left, 10);
+    EXPECT_LE(ink.Right, 10 + w + 1);
+    EXPECT_GE(ink.Top, 10);
+    EXPECT_LE(ink.Bottom, 10 + h);
+    int first = 0, second = 0;
+    for (int y = 10; y < 10 + h; ++y)
+        for (int x = 10; x < 10 + w; ++x)
+            if (c.GetPixel(x, y) != clWhite)
+                ++(x < 10 + w1 ? first : second);
+    EXPECT_GT(first, 20);
+    EXPECT_GT(second, 20);
+}
+
+// Droid Sans Fallback has no Latin letters: a font of it borrows them from the sans-serif face
+// its family list falls back to, and measures the same character by character and by text.
+TEST(Fallback, AFaceWithoutLatinLettersBorrowsThem) {
+    const auto cjk = Family("Droid Sans Fallback").Resolve();
+    const auto sans = Family("Liberation Sans").Resolve();
+    ASSERT_TRUE(cjk->FamilyFound());
+    const std::u32string text = U"Hello, w\u00F6rld \u4E2D\u6587 \u0416!";
+    int sum = 0;
+    for (char32_t ch : text) {
+        const TGlyphRef g = cjk->GlyphFor(ch);
+        EXPECT_FALSE(g.Missing) << static_cast<unsigned>(ch);
+        if ((ch >= U'A' && ch <= U'z') || ch == U'\u00F6') {
+            EXPECT_EQ(g.Face, sans->CairoFace()) << static_cast<unsigned>(ch);
+            EXPECT_EQ(g.Advance, sans->CharWidth(ch)) << static_cast<unsigned>(ch);
+        } else if (ch == U'\u4E2D') {
+            EXPECT_EQ(g.Face, cjk->CairoFace());
+        }
+        sum += g.Advance;
+    }
+    EXPECT_EQ(cjk->TextWidth(text), sum);
+    EXPECT_EQ(cjk->TextWidth(U32ToUtf8(text)), sum);
+    std::vector<int> partials;
+    EXPECT_EQ(cjk->FitCount(text, sum, &partials), static_cast<int>(text.size()));
+    EXPECT_EQ(partials.back(), sum);
+}
+
+TEST(Fallback, CharactersNoFontHasTakeAndDrawABox) {
+    const auto font = Serif12().Resolve();
+    ASSERT_EQ(font->EmPixels(), 16);
+    const int box = 9; // 0.55 em, rounded
+    // Unassigned, noncharacters, a lone surrogate, beyond Unicode.
+    for (char32_t ch : {U'\u0378', U'\U0010FFFD', U'\uFDD0', U'\uFFFF', char32_t{0xD800},
+                        char32_t{0x110000}, char32_t{0xFFFFFFFF}}) {
+        const TGlyphRef g = font->GlyphFor(ch);
+        EXPECT_TRUE(g.Missing) << static_cast<unsigned>(ch);
+        EXPECT_EQ(g.Face, nullptr);
+        EXPECT_EQ(g.Advance, box);
+    }
+    TCanvas c(60, 40);
+    c.Font = Serif12();
+    c.Font.Color = clRed;
+    c.Brush.Style = bsClear;
+    c.TextOut(10, 5, U"\u0378");
+    EXPECT_EQ(c.PenPos(), Point(10 + box, 5));
+    const TTextMetric m = c.TextMetrics();
+    const int baseline = 5 + m.Ascent, top = baseline - (m.Ascent - m.InternalLeading);
+    // An outline one pixel in from each side of the advance, from the baseline up to the em.
+    const int left = 10 + 1, right = 10 + box - 1;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const bool inside = x >= left && x < right && y >= top && y < baseline;
+            const bool edge =
+                inside && (x == left || x == right - 1 || y == top || y == baseline - 1);
+            EXPECT_EQ(c.GetPixel(x, y), edge ? clRed : clWhite) << x << "," << y;
+        }
+}
+
+TEST(Unicode, ControlAndIgnorableCharactersDrawNothing) {
+    const auto font = Serif12().Resolve();
+    const int control = font->CharWidth(U'\u0001'); // the missing glyph's advance
+    EXPECT_GT(control, 0);
+    EXPECT_EQ(font->CharWidth(U'\u007F'), control);
+    EXPECT_EQ(font->CharWidth(U'\u0085'), control);
+    EXPECT_FALSE(font->GlyphFor(U'\u0085').Missing);
+    // Zero-width characters Liberation lacks take no room.
+    for (char32_t ch : {U'\u200B', U'\u200D', U'\u200E', U'\uFEFF', U'\uFE0F', U'\U000E0001'}) {
+        EXPECT_EQ(font->CharWidth(ch), 0) << static_cast<unsigned>(ch);
+        EXPECT_FALSE(font->GlyphFor(ch).Missing) << static_cast<unsigned>(ch);
+    }
+    EXPECT_EQ(font->TextWidth(U"a\u200Db\uFEFF"), font->TextWidth(U"ab"));
+    TCanvas c(60, 30);
+    c.Font = Serif12();
+    c.Brush.Style = bsClear;
+    c.TextOut(5, 5, U"\u0001\u0085\u007F\u200B\uFEFF\t");
+    EXPECT_TRUE(Ink(c, clWhite).IsEmpty());
+    EXPECT_EQ(c.PenPos(), Point(5 + 3 * control + font->CharWidth(U'\t'), 5));
+}
+
+TEST(FitCount, CountsCharactersWhateverFaceDrawsThem) {
+    const auto font = Serif12().Resolve();
+    const std::u32string s = U"Ab\u4E2D\u21D2\u0378c";
+    std::vector<int> partials;
+    EXPECT_EQ(font->FitCount(s, font->TextWidth(s), &partials), static_cast<int>(s.size()));
+    ASSERT_EQ(partials.size(), s.size());
+    int sum = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        sum += font->CharWidth(s[i]);
+        EXPECT_EQ(partials[i], sum) << i;
+    }
+    EXPECT_EQ(font->FitCount(s, font->TextWidth(s.substr(0, 3))), 3);
+    EXPECT_EQ(font->FitCount(s, font->TextWidth(s.substr(0, 3)) - 1), 2);
+}
+
+// Fonts are shared between threads; characters beyond the table are looked up on first use.
+TEST(FontThreads, ConcurrentLookupsAgree) {
+    std::u32string chars;
+    for (char32_t c = 0x4E00; c < 0x4F00; ++c)
+        chars += c;
+    for (char32_t c = 0x0370; c < 0x0400; ++c) // Greek, with unassigned gaps
+        chars += c;
+    for (char32_t c = 0x2190; c < 0x2200; ++c)
+        chars += c;
+    chars += U"\U0010FFFD\u00E9z";
+    TFont f = Serif12();
+    f.Size = 13; // a font no other test uses, so every thread races to fill it
+    const auto font = f.Resolve();
+    constexpr int kThreads = 4;
+    std::vector<std::vector<int>> widths(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            widths[t].resize(chars.size());
+            const size_t start = t * chars.size() / kThreads; // each starts elsewhere
+            for (size_t i = 0; i < chars.size(); ++i) {
+                const size_t k = (start + i) % chars.size();
+                widths[t][k] = font->CharWidth(chars[k]);
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (int t = 1; t < kThreads; ++t)
+        EXPECT_EQ(widths[t], widths[0]) << t;
+    for (size_t i = 0; i < chars.size(); ++i)
+        EXPECT_EQ(widths[0][i], font->CharWidth(chars[i])) << i;
 }
 
 } // namespace

@@ -138,13 +138,15 @@ TEST(ErrorHandler, ShowsTheExceptionTextInAnErrorBox) {
     EXPECT_EQ(dialogs.Asked()[0].Text, "Cannot open file x.htm");
 }
 
-TEST(ErrorHandler, EngineTextIsConvertedForTheDialog) {
+TEST(ErrorHandler, MessagesReachTheDialogAsValidUtf8) {
     TScriptedDialogs dialogs;
     TDialogProviderScope scope(dialogs);
     TApplication app;
-    app.HandleException(Exception("Caf\xE9"));
-    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    app.HandleException(Exception("Caf\xC3\xA9"));
+    app.HandleException(Exception("Caf\xE9")); // a stray byte never reaches the toolkit
+    ASSERT_EQ(dialogs.Messages().size(), 2u);
     EXPECT_EQ(dialogs.Messages()[0].Text, "Caf\xC3\xA9");
+    EXPECT_EQ(dialogs.Messages()[1].Text, "Caf\xEF\xBF\xBD");
 }
 
 TEST(ErrorHandler, OnExceptionReplacesTheDefault) {

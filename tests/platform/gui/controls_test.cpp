@@ -281,17 +281,20 @@ TEST(Edit, MaxLengthLimitsTypingNotCode) {
     EXPECT_EQ(e.Text(), "short");
 }
 
-TEST(Edit, WhatTheUserTypesIsKeptInUtf8TooWhereEightBitsCannotHoldIt) {
+TEST(Edit, TextIsUtf8AndTheLimitCountsCharacters) {
     TEdit e;
     e.SetMaxLength(4);
-    e.UserSetUtf8Text("\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0"); // "книга"
-    EXPECT_EQ(e.Text(), "????");
-    EXPECT_EQ(e.Utf8Text(), "\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3"); // four characters
-    e.SetText("caf\xE9");                                        // from code, in 8 bits
-    EXPECT_EQ(e.Utf8Text(), "caf\xC3\xA9");
+    e.UserSetText("\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0"); // "книга"
+    EXPECT_EQ(e.Text(), "\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3");   // four characters
+    e.SetText("caf\xC3\xA9");
+    EXPECT_EQ(e.Text(), "caf\xC3\xA9");
     e.SetMaxLength(0);
     e.TypeText("!");
-    EXPECT_EQ(e.Utf8Text(), "caf\xC3\xA9!");
+    EXPECT_EQ(e.Text(), "caf\xC3\xA9!");
+    e.SetPasswordChar('*');
+    EXPECT_EQ(e.DisplayText(), "*****") << "one mark per character, not per byte";
+    e.SetText("bad \xFF byte"); // never invalid UTF-8 towards the toolkit
+    EXPECT_EQ(e.Text(), "bad \xEF\xBF\xBD byte");
 }
 
 TEST(Edit, PasswordCharMasksTheShownText) {

@@ -1,0 +1,954 @@
+// Encoding names, the search for a document's encoding, and decoding to UTF-8.
+//
+// UTF-8 and UTF-16 are decoded here; the Windows pages the engine has always known use the
+// tables of code_pages.cpp; every other encoding goes through the C library's iconv. Single-byte
+// encodings are turned into a 256-entry table once (asking iconv byte by byte), so that they
+// decode as fast as the Windows pages and a byte iconv rejects costs only itself.
+#include "platform/base/text_encoding.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <iconv.h>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/base/strings.h"
+
+namespace {
+
+enum class TKind : uint8_t {
+    Utf8,
+    Utf16Le,
+    Utf16Be,
+    WindowsPage, // one of the engine's own tables
+    SingleByte,  // a table made once through iconv
+    MultiByte,   // iconv on the whole text
+};
+
+struct TEncodingInfo {
+    const char* name; // canonical
+    TKind kind;
+    TCodePage page;    // for WindowsPage
+    const char* iconv; // iconv's names to try, separated by '|'
+    int charset;       // Windows character-set code
+};
+
+constexpr int kDefaultCharset = 1;
+
+constexpr TEncodingInfo kEncodings[] = {
+    {"utf-8", TKind::Utf8, TCodePage::cp1252, "", kDefaultCharset},
+    {"utf-16le", TKind::Utf16Le, TCodePage::cp1252, "", kDefaultCharset},
+    {"utf-16be", TKind::Utf16Be, TCodePage::cp1252, "", kDefaultCharset},
+    {"windows-1250", TKind::WindowsPage, TCodePage::cp1250, "", 238},
+    {"windows-1251", TKind::WindowsPage, TCodePage::cp1251, "", 204},
+    {"windows-1252", TKind::WindowsPage, TCodePage::cp1252, "", 0},
+    {"windows-1253", TKind::WindowsPage, TCodePage::cp1253, "", 161},
+    {"windows-1254", TKind::WindowsPage, TCodePage::cp1254, "", 162},
+    {"windows-1257", TKind::WindowsPage, TCodePage::cp1257, "", 186},
+    {"windows-874", TKind::SingleByte, TCodePage::cp1252, "CP874|WINDOWS-874", kDefaultCharset},
+    {"windows-1255", TKind::SingleByte, TCodePage::cp1252, "CP1255", kDefaultCharset},
+    {"windows-1256", TKind::SingleByte, TCodePage::cp1252, "CP1256", kDefaultCharset},
+    {"windows-1258", TKind::SingleByte, TCodePage::cp1252, "CP1258", kDefaultCharset},
+    {"iso-8859-2", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-2", 238},
+    {"iso-8859-3", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-3", 162},
+    {"iso-8859-4", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-4", 186},
+    {"iso-8859-5", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-5", 204},
+    {"iso-8859-6", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-6", kDefaultCharset},
+    {"iso-8859-7", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-7", 161},
+    {"iso-8859-8", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-8", kDefaultCharset},
+    {"iso-8859-10", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-10", kDefaultCharset},
+    {"iso-8859-13", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-13", 186},
+    {"iso-8859-14", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-14", kDefaultCharset},
+    {"iso-8859-15", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-15", 0},
+    {"iso-8859-16", TKind::SingleByte, TCodePage::cp1252, "ISO-8859-16", kDefaultCharset},
+    {"koi8-r", TKind::SingleByte, TCodePage::cp1252, "KOI8-R", 204},
+    {"koi8-u", TKind::SingleByte, TCodePage::cp1252, "KOI8-U", 204},
+    {"ibm866", TKind::SingleByte, TCodePage::cp1252, "IBM866|CP866", kDefaultCharset},
+    {"macintosh", TKind::SingleByte, TCodePage::cp1252, "MACINTOSH|MAC", kDefaultCharset},
+    {"x-mac-cyrillic", TKind::SingleByte, TCodePage::cp1252, "MAC-CYRILLIC|MACCYRILLIC",
+     kDefaultCharset},
+    // The multi-byte ones decode with the supersets browsers use for these labels: Windows-31J
+    // for Shift_JIS, GBK for GB2312, UHC for EUC-KR, Big5-HKSCS for Big5.
+    {"shift_jis", TKind::MultiByte, TCodePage::cp1252, "CP932|WINDOWS-31J|SHIFT_JIS",
+     kDefaultCharset},
+    {"euc-jp", TKind::MultiByte, TCodePage::cp1252, "EUC-JP", kDefaultCharset},
+    {"iso-2022-jp", TKind::MultiByte, TCodePage::cp1252, "ISO-2022-JP", kDefaultCharset},
+    {"gb2312", TKind::MultiByte, TCodePage::cp1252, "GBK|GB2312", kDefaultCharset},
+    {"gbk", TKind::MultiByte, TCodePage::cp1252, "GBK", kDefaultCharset},
+    {"gb18030", TKind::MultiByte, TCodePage::cp1252, "GB18030", kDefaultCharset},
+    {"big5", TKind::MultiByte, TCodePage::cp1252, "BIG5-HKSCS|BIG5", kDefaultCharset},
+    {"euc-kr", TKind::MultiByte, TCodePage::cp1252, "CP949|UHC|EUC-KR", kDefaultCharset},
+};
+constexpr size_t kEncodingCount = std::size(kEncodings);
+constexpr size_t kWindows1252 = 5; // index of windows-1252 in kEncodings
+static_assert(kEncodings[kWindows1252].page == TCodePage::cp1252 &&
+              kEncodings[kWindows1252].kind == TKind::WindowsPage);
+
+struct TLabel {
+    const char* label;
+    const char* name;
+};
+
+// Aliases in lower case; every canonical name is a label of itself as well.
+constexpr TLabel kLabels[] = {
+    {"unicode-1-1-utf-8", "utf-8"},
+    {"unicode11utf8", "utf-8"},
+    {"unicode20utf8", "utf-8"},
+    {"utf8", "utf-8"},
+    {"x-unicode20utf8", "utf-8"},
+    {"unicodefffe", "utf-16be"},
+    {"csunicode", "utf-16le"},
+    {"iso-10646-ucs-2", "utf-16le"},
+    {"ucs-2", "utf-16le"},
+    {"unicode", "utf-16le"},
+    {"unicodefeff", "utf-16le"},
+    {"utf-16", "utf-16le"},
+    {"866", "ibm866"},
+    {"cp866", "ibm866"},
+    {"csibm866", "ibm866"},
+    {"csisolatin2", "iso-8859-2"},
+    {"iso-ir-101", "iso-8859-2"},
+    {"iso8859-2", "iso-8859-2"},
+    {"iso88592", "iso-8859-2"},
+    {"iso_8859-2", "iso-8859-2"},
+    {"iso_8859-2:1987", "iso-8859-2"},
+    {"8859-2", "iso-8859-2"},
+    {"l2", "iso-8859-2"},
+    {"latin2", "iso-8859-2"},
+    {"csisolatin3", "iso-8859-3"},
+    {"iso-ir-109", "iso-8859-3"},
+    {"iso8859-3", "iso-8859-3"},
+    {"iso88593", "iso-8859-3"},
+    {"iso_8859-3", "iso-8859-3"},
+    {"iso_8859-3:1988", "iso-8859-3"},
+    {"8859-3", "iso-8859-3"},
+    {"l3", "iso-8859-3"},
+    {"latin3", "iso-8859-3"},
+    {"csisolatin4", "iso-8859-4"},
+    {"iso-ir-110", "iso-8859-4"},
+    {"iso8859-4", "iso-8859-4"},
+    {"iso88594", "iso-8859-4"},
+    {"iso_8859-4", "iso-8859-4"},
+    {"iso_8859-4:1988", "iso-8859-4"},
+    {"8859-4", "iso-8859-4"},
+    {"l4", "iso-8859-4"},
+    {"latin4", "iso-8859-4"},
+    {"csisolatincyrillic", "iso-8859-5"},
+    {"cyrillic", "iso-8859-5"},
+    {"iso-ir-144", "iso-8859-5"},
+    {"iso8859-5", "iso-8859-5"},
+    {"iso88595", "iso-8859-5"},
+    {"iso_8859-5", "iso-8859-5"},
+    {"iso_8859-5:1988", "iso-8859-5"},
+    {"8859-5", "iso-8859-5"},
+    {"arabic", "iso-8859-6"},
+    {"asmo-708", "iso-8859-6"},
+    {"csiso88596e", "iso-8859-6"},
+    {"csiso88596i", "iso-8859-6"},
+    {"csisolatinarabic", "iso-8859-6"},
+    {"ecma-114", "iso-8859-6"},
+    {"iso-8859-6-e", "iso-8859-6"},
+    {"iso-8859-6-i", "iso-8859-6"},
+    {"iso-ir-127", "iso-8859-6"},
+    {"iso8859-6", "iso-8859-6"},
+    {"iso88596", "iso-8859-6"},
+    {"iso_8859-6", "iso-8859-6"},
+    {"iso_8859-6:1987", "iso-8859-6"},
+    {"csisolatingreek", "iso-8859-7"},
+    {"ecma-118", "iso-8859-7"},
+    {"elot_928", "iso-8859-7"},
+    {"greek", "iso-8859-7"},
+    {"greek8", "iso-8859-7"},
+    {"iso-ir-126", "iso-8859-7"},
+    {"iso8859-7", "iso-8859-7"},
+    {"iso88597", "iso-8859-7"},
+    {"iso_8859-7", "iso-8859-7"},
+    {"iso_8859-7:1987", "iso-8859-7"},
+    {"8859-7", "iso-8859-7"},
+    {"sun_eu_greek", "iso-8859-7"},
+    {"csiso88598e", "iso-8859-8"},
+    {"csisolatinhebrew", "iso-8859-8"},
+    {"hebrew", "iso-8859-8"},
+    {"iso-8859-8-e", "iso-8859-8"},
+    {"iso-ir-138", "iso-8859-8"},
+    {"iso8859-8", "iso-8859-8"},
+    {"iso88598", "iso-8859-8"},
+    {"iso_8859-8", "iso-8859-8"},
+    {"iso_8859-8:1988", "iso-8859-8"},
+    {"visual", "iso-8859-8"},
+    // Logical order differs from visual only in how the text is laid out, not in the characters.
+    {"csiso88598i", "iso-8859-8"},
+    {"iso-8859-8-i", "iso-8859-8"},
+    {"logical", "iso-8859-8"},
+    {"csisolatin6", "iso-8859-10"},
+    {"iso-ir-157", "iso-8859-10"},
+    {"iso8859-10", "iso-8859-10"},
+    {"iso885910", "iso-8859-10"},
+    {"l6", "iso-8859-10"},
+    {"latin6", "iso-8859-10"},
+    {"iso8859-13", "iso-8859-13"},
+    {"iso885913", "iso-8859-13"},
+    {"iso8859-14", "iso-8859-14"},
+    {"iso885914", "iso-8859-14"},
+    {"csisolatin9", "iso-8859-15"},
+    {"iso8859-15", "iso-8859-15"},
+    {"iso885915", "iso-8859-15"},
+    {"iso_8859-15", "iso-8859-15"},
+    {"l9", "iso-8859-15"},
+    {"latin9", "iso-8859-15"},
+    {"cskoi8r", "koi8-r"},
+    {"koi", "koi8-r"},
+    {"koi8", "koi8-r"},
+    {"koi8_r", "koi8-r"},
+    {"koi8-ru", "koi8-u"},
+    {"csmacintosh", "macintosh"},
+    {"mac", "macintosh"},
+    {"x-mac-roman", "macintosh"},
+    {"x-mac-ukrainian", "x-mac-cyrillic"},
+    {"dos-874", "windows-874"},
+    {"iso-8859-11", "windows-874"},
+    {"iso8859-11", "windows-874"},
+    {"iso885911", "windows-874"},
+    {"tis-620", "windows-874"},
+    {"cp1250", "windows-1250"},
+    {"x-cp1250", "windows-1250"},
+    {"cp1251", "windows-1251"},
+    {"x-cp1251", "windows-1251"},
+    // ASCII and Latin-1 name the Windows page they are subsets of, as in browsers.
+    {"ansi_x3.4-1968", "windows-1252"},
+    {"ascii", "windows-1252"},
+    {"cp1252", "windows-1252"},
+    {"cp819", "windows-1252"},
+    {"csisolatin1", "windows-1252"},
+    {"ibm819", "windows-1252"},
+    {"iso-8859-1", "windows-1252"},
+    {"iso-ir-100", "windows-1252"},
+    {"iso8859-1", "windows-1252"},
+    {"iso88591", "windows-1252"},
+    {"iso_8859-1", "windows-1252"},
+    {"iso_8859-1:1987", "windows-1252"},
+    {"8859-1", "windows-1252"},
+    {"l1", "windows-1252"},
+    {"latin1", "windows-1252"},
+    {"us-ascii", "windows-1252"},
+    {"x-cp1252", "windows-1252"},
+    {"cp1253", "windows-1253"},
+    {"x-cp1253", "windows-1253"},
+    {"cp1254", "windows-1254"},
+    {"csisolatin5", "windows-1254"},
+    {"iso-8859-9", "windows-1254"},
+    {"iso-ir-148", "windows-1254"},
+    {"iso8859-9", "windows-1254"},
+    {"iso88599", "windows-1254"},
+    {"iso_8859-9", "windows-1254"},
+    {"iso_8859-9:1989", "windows-1254"},
+    {"8859-9", "windows-1254"},
+    {"l5", "windows-1254"},
+    {"latin5", "windows-1254"},
+    {"x-cp1254", "windows-1254"},
+    {"cp1255", "windows-1255"},
+    {"x-cp1255", "windows-1255"},
+    {"cp1256", "windows-1256"},
+    {"x-cp1256", "windows-1256"},
+    {"cp1257", "windows-1257"},
+    {"x-cp1257", "windows-1257"},
+    {"cp1258", "windows-1258"},
+    {"x-cp1258", "windows-1258"},
+    {"csshiftjis", "shift_jis"},
+    {"ms932", "shift_jis"},
+    {"cp932", "shift_jis"},
+    {"ms_kanji", "shift_jis"},
+    {"shift-jis", "shift_jis"},
+    {"sjis", "shift_jis"},
+    {"windows-31j", "shift_jis"},
+    {"x-sjis", "shift_jis"},
+    {"cseucpkdfmtjapanese", "euc-jp"},
+    {"x-euc-jp", "euc-jp"},
+    {"csiso2022jp", "iso-2022-jp"},
+    {"chinese", "gb2312"},
+    {"csgb2312", "gb2312"},
+    {"csiso58gb231280", "gb2312"},
+    {"gb_2312", "gb2312"},
+    {"gb_2312-80", "gb2312"},
+    {"iso-ir-58", "gb2312"},
+    {"euc-cn", "gb2312"},
+    {"x-gbk", "gbk"},
+    {"cp936", "gbk"},
+    {"ms936", "gbk"},
+    {"windows-936", "gbk"},
+    {"big5-hkscs", "big5"},
+    {"cn-big5", "big5"},
+    {"csbig5", "big5"},
+    {"x-x-big5", "big5"},
+    {"cp950", "big5"},
+    {"cseuckr", "euc-kr"},
+    {"csksc56011987", "euc-kr"},
+    {"iso-ir-149", "euc-kr"},
+    {"korean", "euc-kr"},
+    {"ks_c_5601-1987", "euc-kr"},
+    {"ks_c_5601-1989", "euc-kr"},
+    {"ksc5601", "euc-kr"},
+    {"ksc_5601", "euc-kr"},
+    {"windows-949", "euc-kr"},
+    {"cp949", "euc-kr"},
+};
+
+// The longest label is far shorter; anything longer is not looked up at all.
+constexpr size_t kMaxLabel = 40;
+
+const std::unordered_map<std::string_view, const TEncodingInfo*>& LabelMap() {
+    static const auto map = [] {
+        std::unordered_map<std::string_view, const TEncodingInfo*> m;
+        for (const TEncodingInfo& e : kEncodings)
+            m.emplace(e.name, &e);
+        for (const TLabel& l : kLabels) {
+            for (const TEncodingInfo& e : kEncodings) {
+                if (std::strcmp(e.name, l.name) == 0)
+                    m.emplace(l.label, &e);
+            }
+        }
+        return m;
+    }();
+    return map;
+}
+
+bool IsAsciiBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsAsciiBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsAsciiBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+const TEncodingInfo* FindEncoding(std::string_view label) {
+    label = TrimBlanks(label);
+    if (label.empty() || label.size() > kMaxLabel)
+        return nullptr;
+    char lower[kMaxLabel];
+    for (size_t i = 0; i < label.size(); ++i)
+        lower[i] = AsciiLower(label[i]);
+    const auto& map = LabelMap();
+    const auto it = map.find(std::string_view(lower, label.size()));
+    return it == map.end() ? nullptr : it->second;
+}
+
+bool IsUtf16(const TEncodingInfo* e) {
+    return e != nullptr && (e->kind == TKind::Utf16Le || e->kind == TKind::Utf16Be);
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
+}
+
+// The encoding a declaration (meta, XML, @charset) names, or null when it names none we know.
+// A document the prescan could read as ASCII is not UTF-16, whatever it says: it is taken as
+// UTF-8, as browsers take it.
+const TEncodingInfo* DeclaredEncoding(const TEncodingInfo* e) {
+    if (IsUtf16(e))
+        return FindEncoding("utf-8");
+    return e;
+}
+
+// ---- Content-Type values -------------------------------------------------------------------
+
+// The value of the first "charset=" parameter of a lower-cased Content-Type value; empty when
+// there is none.
+std::string_view CharsetParameter(std::string_view lower) {
+    size_t pos = 0;
+    while ((pos = lower.find("charset", pos)) != std::string_view::npos) {
+        size_t i = pos + 7;
+        while (i < lower.size() && IsAsciiBlank(lower[i]))
+            ++i;
+        if (i >= lower.size() || lower[i] != '=') {
+            pos = i;
+            continue;
+        }
+        ++i;
+        while (i < lower.size() && IsAsciiBlank(lower[i]))
+            ++i;
+        if (i >= lower.size())
+            return {};
+        if (lower[i] == '"' || lower[i] == '\'') {
+            const size_t close = lower.find(lower[i], i + 1);
+            if (close == std::string_view::npos)
+                return {};
+            return lower.substr(i + 1, close - i - 1);
+        }
+        size_t end = i;
+        while (end < lower.size() && !IsAsciiBlank(lower[end]) && lower[end] != ';')
+            ++end;
+        return lower.substr(i, end - i);
+    }
+    return {};
+}
+
+struct TOldCharsetName {
+    const char* text;
+    const char* encoding; // null: the ISO 8859 part whose number follows "8859-"
+};
+
+// The names older pages were recognised by, searched in this order in the lower-cased value.
+constexpr TOldCharsetName kOldCharsetNames[] = {
+    {"1252", "windows-1252"}, {"8859-1", nullptr},      {"1253", "windows-1253"},
+    {"8859-7", nullptr},      {"1250", "windows-1250"}, {"8859-2", nullptr},
+    {"1251", "windows-1251"}, {"8859-5", nullptr},      {"koi8-r", "koi8-r"},
+    {"1254", "windows-1254"}, {"8859-3", nullptr},      {"8859-9", nullptr},
+    {"1257", "windows-1257"}, {"8859-4", nullptr},
+};
+
+std::string OldCharsetName(std::string_view lower) {
+    for (const TOldCharsetName& n : kOldCharsetNames) {
+        const std::string_view text = n.text;
+        for (size_t pos = lower.find(text); pos != std::string_view::npos;
+             pos = lower.find(text, pos + 1)) {
+            if (n.encoding != nullptr)
+                return n.encoding;
+            // "8859-1" also begins "8859-15": the number is the whole run of digits.
+            size_t end = pos + 5;
+            while (end < lower.size() && end - pos < 8 && lower[end] >= '0' && lower[end] <= '9')
+                ++end;
+            const std::string name =
+                NormalizeEncodingName("iso-" + std::string(lower.substr(pos, end - pos)));
+            if (!name.empty())
+                return name;
+        }
+    }
+    return {};
+}
+
+// ---- the META prescan ----------------------------------------------------------------------
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A tag attribute read the way browsers read one before they know the encoding: the name in
+// lower case, the value (lower-cased when unquoted) without its quotes.
+struct TPrescanAttribute {
+    std::string name;
+    std::string value;
+};
+
+class TPrescan {
+public:
+    explicit TPrescan(std::string_view bytes) : s_(bytes) {}
+
+    const TEncodingInfo* Run() {
+        while (i_ < s_.size()) {
+            const std::string_view rest = s_.substr(i_);
+            if (StartsWith(rest, "<!--")) {
+                i_ = CommentEnd(i_ + 4);
+                if (i_ == std::string_view::npos)
+                    return nullptr;
+            } else if (StartsWithNoCase(rest, "<meta") && rest.size() > 5 &&
+                       (IsAsciiBlank(rest[5]) || rest[5] == '/')) {
+                i_ += 6;
+                if (const TEncodingInfo* e = Meta())
+                    return e;
+            } else if (StartsWithNoCase(rest, "<body") &&
+                       (rest.size() == 5 || IsAsciiBlank(rest[5]) || rest[5] == '/' ||
+                        rest[5] == '>')) {
+                return nullptr;
+            } else if (rest.size() > 1 && rest[0] == '<' &&
+                       (IsAsciiLetter(rest[1]) ||
+                        (rest[1] == '/' && rest.size() > 2 && IsAsciiLetter(rest[2])))) {
+                // Another tag: its attributes are read so that a ">" or "<meta" inside a
+                // quoted value is not taken for markup.
+                i_ += rest[1] == '/' ? 2 : 1;
+                while (i_ < s_.size() && !IsAsciiBlank(s_[i_]) && s_[i_] != '>' && s_[i_] != '/')
+                    ++i_;
+                TPrescanAttribute a;
+                while (Attribute(a)) {
+                }
+            } else if (rest.size() > 1 && rest[0] == '<' &&
+                       (rest[1] == '!' || rest[1] == '/' || rest[1] == '?')) {
+                const size_t end = s_.find('>', i_ + 2);
+                if (end == std::string_view::npos)
+                    return nullptr;
+                i_ = end + 1;
+            } else {
+                ++i_;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    // The position after the comment whose text starts at `from`, or npos. A comment ends as the
+    // lexer ends it, at two or more dashes, optional blanks and ">", so that a META the lexer
+    // takes for commented out is skipped here too.
+    size_t CommentEnd(size_t from) const {
+        for (size_t j = from; (j = s_.find("--", j)) != std::string_view::npos;) {
+            while (j < s_.size() && s_[j] == '-')
+                ++j;
+            while (j < s_.size() &&
+                   (s_[j] == ' ' || s_[j] == '\t' || s_[j] == '\r' || s_[j] == '\n'))
+                ++j;
+            if (j < s_.size() && s_[j] == '>')
+                return j + 1;
+        }
+        return std::string_view::npos;
+    }
+
+    // The attributes of a META tag; the encoding they name, if any.
+    const TEncodingInfo* Meta() {
+        bool gotPragma = false, gotContent = false, gotCharset = false;
+        bool needPragma = false;
+        const TEncodingInfo* found = nullptr;
+        TPrescanAttribute a;
+        while (Attribute(a)) {
+            if (a.name == "http-equiv") {
+                gotPragma = gotPragma || a.value == "content-type";
+            } else if (a.name == "content" && !gotContent) {
+                gotContent = true;
+                if (!gotCharset && found == nullptr) {
+                    const std::string name = EncodingOfContentType(a.value);
+                    found = name.empty() ? nullptr : FindEncoding(name);
+                    needPragma = true;
+                }
+            } else if (a.name == "charset" && !gotCharset) {
+                gotCharset = true;
+                found = FindEncoding(a.value);
+                needPragma = false;
+            }
+        }
+        if (found == nullptr || (needPragma && !gotPragma))
+            return nullptr;
+        return DeclaredEncoding(found);
+    }
+
+    // Reads one attribute at the current position into `a`; false at the end of the tag (the
+    // ">" is consumed) or of the bytes.
+    bool Attribute(TPrescanAttribute& a) {
+        a.name.clear();
+        a.value.clear();
+        while (i_ < s_.size() && (IsAsciiBlank(s_[i_]) || s_[i_] == '/'))
+            ++i_;
+        if (i_ >= s_.size())
+            return false;
+        if (s_[i_] == '>') {
+            ++i_;
+            return false;
+        }
+        // The name: a "=" right at its start belongs to it.
+        do {
+            const char c = s_[i_];
+            if ((c == '=' && !a.name.empty()) || IsAsciiBlank(c))
+                break;
+            if (c == '/' || c == '>')
+                return true;
+            a.name += AsciiLower(c);
+            ++i_;
+        } while (i_ < s_.size());
+        while (i_ < s_.size() && IsAsciiBlank(s_[i_]))
+            ++i_;
+        if (i_ >= s_.size() || s_[i_] != '=')
+            return i_ < s_.size();
+        ++i_;
+        while (i_ < s_.size() && IsAsciiBlank(s_[i_]))
+            ++i_;
+        if (i_ >= s_.size())
+            return false;
+        const char q = s_[i_];
+        if (q == '"' || q == '\'') {
+            const size_t close = s_.find(q, i_ + 1);
+            if (close == std::string_view::npos) {
+                i_ = s_.size();
+                return false;
+            }
+            for (size_t k = i_ + 1; k < close; ++k)
+                a.value += AsciiLower(s_[k]);
+            i_ = close + 1;
+            return true;
+        }
+        while (i_ < s_.size() && !IsAsciiBlank(s_[i_]) && s_[i_] != '>') {
+            a.value += AsciiLower(s_[i_]);
+            ++i_;
+        }
+        return true;
+    }
+
+    std::string_view s_;
+    size_t i_ = 0;
+};
+
+constexpr size_t kPrescanLength = 64 * 1024;
+// An XML declaration or @charset rule longer than this is not one.
+constexpr size_t kDeclarationLength = 1024;
+
+const TEncodingInfo* XmlDeclaration(std::string_view bytes) {
+    if (!StartsWith(bytes, "<?xml") || bytes.size() < 6 || !IsAsciiBlank(bytes[5]))
+        return nullptr;
+    const size_t end = bytes.substr(0, kDeclarationLength).find("?>");
+    if (end == std::string_view::npos)
+        return nullptr;
+    const std::string_view decl = bytes.substr(0, end);
+    size_t i = decl.find("encoding");
+    if (i == std::string_view::npos)
+        return nullptr;
+    i += 8;
+    while (i < decl.size() && IsAsciiBlank(decl[i]))
+        ++i;
+    if (i >= decl.size() || decl[i] != '=')
+        return nullptr;
+    ++i;
+    while (i < decl.size() && IsAsciiBlank(decl[i]))
+        ++i;
+    if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\''))
+        return nullptr;
+    const size_t close = decl.find(decl[i], i + 1);
+    if (close == std::string_view::npos)
+        return nullptr;
+    return DeclaredEncoding(FindEncoding(decl.substr(i + 1, close - i - 1)));
+}
+
+const TEncodingInfo* CssCharsetRule(std::string_view bytes) {
+    constexpr std::string_view kOpen = "@charset \"";
+    if (!StartsWith(bytes, kOpen))
+        return nullptr;
+    const size_t close = bytes.substr(0, kDeclarationLength).find("\";", kOpen.size());
+    if (close == std::string_view::npos)
+        return nullptr;
+    return DeclaredEncoding(FindEncoding(bytes.substr(kOpen.size(), close - kOpen.size())));
+}
+
+bool HasNonAscii(std::string_view bytes) {
+    for (char c : bytes) {
+        if (static_cast<uint8_t>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+// The byte-order mark at the start, if any.
+bool SniffBom(std::string_view bytes, TEncodingGuess& guess) {
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+        guess = {"utf-8", TEncodingSource::Bom, 3};
+    } else if (StartsWith(bytes, "\xFF\xFE")) {
+        guess = {"utf-16le", TEncodingSource::Bom, 2};
+    } else if (StartsWith(bytes, "\xFE\xFF")) {
+        guess = {"utf-16be", TEncodingSource::Bom, 2};
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The last two rules of both searches: UTF-8 content, then the fallback.
+TEncodingGuess ContentOrFallback(std::string_view bytes, std::string_view fallback) {
+    if (HasNonAscii(bytes) && IsValidUtf8(bytes))
+        return {"utf-8", TEncodingSource::Utf8Content};
+    const TEncodingInfo* e = FindEncoding(fallback);
+    return {e != nullptr ? e->name : kEncodings[kWindows1252].name, TEncodingSource::Fallback};
+}
+
+// ---- decoding ------------------------------------------------------------------------------
+
+// The UTF-8 form of each byte of a single-byte encoding.
+struct TByteTable {
+    std::array<std::array<char, 4>, 256> bytes{};
+    std::array<uint8_t, 256> length{};
+
+    void Set(int b, char32_t c) {
+        std::string u;
+        AppendUtf8(u, c);
+        std::memcpy(bytes[b].data(), u.data(), u.size());
+        length[b] = static_cast<uint8_t>(u.size());
+    }
+};
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+std::unique_ptr<TByteTable> WindowsTable(TCodePage page) {
+    auto t = std::make_unique<TByteTable>();
+    for (int b = 0; b < 256; ++b) {
+        char32_t c = CodePageToUnicode(static_cast<uint8_t>(b), page);
+        // Browsers give the bytes Windows-1252 leaves undefined as the C1 controls of the same
+        // value (a page labelled ISO-8859-1 is read as Windows-1252 and these are its
+        // characters there).
+        if (page == TCodePage::cp1252 && c == kReplacement)
+            c = static_cast<char32_t>(b);
+        t->Set(b, c);
+    }
+    return t;
+}
+
+class TIconv {
+public:
+    // Opens the first of the '|'-separated names iconv knows, converting to UTF-8.
+    explicit TIconv(std::string_view names) {
+        while (cd_ == kFailed && !names.empty()) {
+            const size_t bar = names.find('|');
+            const std::string name(names.substr(0, bar));
+            cd_ = iconv_open("UTF-8", name.c_str());
+            names = bar == std::string_view::npos ? std::string_view() : names.substr(bar + 1);
+        }
+    }
+    ~TIconv() {
+        if (cd_ != kFailed)
+            iconv_close(cd_);
+    }
+    TIconv(const TIconv&) = delete;
+    TIconv& operator=(const TIconv&) = delete;
+
+    bool Ok() const { return cd_ != kFailed; }
+    iconv_t Handle() const { return cd_; }
+
+private:
+    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_ = kFailed;
+};
+
+constexpr size_t kIconvFailed = static_cast<size_t>(-1);
+
+// One byte through iconv, from its initial state, as one code point; U+FFFD when it is not one.
+char32_t IconvByte(iconv_t cd, uint8_t byte) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char in = static_cast<char>(byte);
+    char* inp = &in;
+    size_t inLeft = 1;
+    char out[16];
+    char* outp = out;
+    size_t outLeft = sizeof out;
+    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == kIconvFailed || inLeft != 0)
+        return kReplacement;
+    // Some converters hold a character back in case a combining mark follows.
+    if (iconv(cd, nullptr, nullptr, &outp, &outLeft) == kIconvFailed)
+        return kReplacement;
+    const std::string_view u(out, static_cast<size_t>(outp - out));
+    size_t i = 0;
+    if (u.empty())
+        return kReplacement;
+    const int32_t c = DecodeUtf8(u, i);
+    return c < 0 || i != u.size() ? kReplacement : static_cast<char32_t>(c);
+}
+
+std::unique_ptr<TByteTable> IconvTable(const TEncodingInfo& e) {
+    TIconv cd(e.iconv);
+    if (!cd.Ok())
+        return nullptr;
+    auto t = std::make_unique<TByteTable>();
+    for (int b = 0; b < 256; ++b)
+        t->Set(b, IconvByte(cd.Handle(), static_cast<uint8_t>(b)));
+    return t;
+}
+
+// The table of a single-byte encoding, made on first use; windows-1252's when iconv does not
+// have the encoding.
+const TByteTable& ByteTable(const TEncodingInfo& e) {
+    static std::mutex mutex;
+    static std::array<std::unique_ptr<TByteTable>, kEncodingCount> tables;
+    const auto index = static_cast<size_t>(&e - kEncodings);
+    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<TByteTable>& t = tables[index];
+    if (!t)
+        t = e.kind == TKind::WindowsPage ? WindowsTable(e.page) : IconvTable(e);
+    if (!t) {
+        std::unique_ptr<TByteTable>& fallback = tables[kWindows1252];
+        if (!fallback)
+            fallback = WindowsTable(TCodePage::cp1252);
+        return *fallback;
+    }
+    return *t;
+}
+
+std::string DecodeWithTable(std::string_view bytes, const TByteTable& t) {
+    const size_t n = bytes.size();
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    // The exact length first, so that a long text is not held in a buffer three times its
+    // size; three spare bytes for the four-byte copy of the last character.
+    size_t length = 0;
+    for (size_t i = 0; i < n; ++i)
+        length += t.length[p[i]];
+    std::string out;
+    out.resize(length + 3);
+    char* o = out.data();
+    size_t i = 0;
+    while (i < n) {
+        // Runs of ASCII eight bytes at a time.
+        while (i + 8 <= n) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if (w & 0x8080808080808080ull)
+                break;
+            std::memcpy(o, p + i, 8);
+            o += 8;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        const uint8_t b = p[i++];
+        if (b < 0x80) {
+            *o++ = static_cast<char>(b);
+        } else {
+            std::memcpy(o, t.bytes[b].data(), 4);
+            o += t.length[b];
+        }
+    }
+    out.resize(static_cast<size_t>(o - out.data()));
+    return out;
+}
+
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t units = bytes.size() / 2;
+    auto unit = [&](size_t k) -> char32_t {
+        const uint8_t a = p[2 * k], b = p[2 * k + 1];
+        return bigEndian ? static_cast<char32_t>(a << 8 | b) : static_cast<char32_t>(b << 8 | a);
+    };
+    for (size_t k = 0; k < units; ++k) {
+        const char32_t u = unit(k);
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
+            const char32_t low = unit(k + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                ++k;
+                continue;
+            }
+        }
+        // Unpaired halves of a pair; the unit after a lone high half is read on its own.
+        AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+    }
+    if (bytes.size() % 2 != 0)
+        out += kReplacementUtf8;
+    return out;
+}
+
+std::string DecodeWithIconv(std::string_view bytes, const TEncodingInfo& e) {
+    TIconv cd(e.iconv);
+    if (!cd.Ok())
+        return DecodeWithTable(bytes, ByteTable(kEncodings[kWindows1252]));
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    char* in = const_cast<char*>(bytes.data()); // iconv's signature; it does not write
+    size_t inLeft = bytes.size();
+    char buffer[16384];
+    bool flushed = false;
+    while (!flushed) {
+        char* outp = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t r;
+        if (inLeft > 0) {
+            r = iconv(cd.Handle(), &in, &inLeft, &outp, &outLeft);
+        } else {
+            // The end: whatever a stateful converter still holds.
+            r = iconv(cd.Handle(), nullptr, nullptr, &outp, &outLeft);
+            flushed = r != kIconvFailed || errno != E2BIG;
+        }
+        const int error = r == kIconvFailed ? errno : 0;
+        out.append(buffer, static_cast<size_t>(outp - buffer));
+        if (error == EILSEQ && inLeft > 0) {
+            // A byte that starts no character here: it becomes U+FFFD and the next byte starts
+            // over, as browsers resynchronise multi-byte text.
+            out += kReplacementUtf8;
+            ++in;
+            --inLeft;
+        } else if (error == EINVAL) {
+            // A sequence cut short by the end of the text.
+            out += kReplacementUtf8;
+            inLeft = 0;
+        } else if (error != 0 && error != E2BIG) {
+            out += kReplacementUtf8;
+            inLeft = 0;
+            flushed = true;
+        }
+    }
+    // iconv writes UTF-8 that is valid; this keeps the promise even if a converter does not.
+    return IsValidUtf8(out) ? out : ValidUtf8(out);
+}
+
+} // namespace
+
+std::string NormalizeEncodingName(std::string_view label) {
+    const TEncodingInfo* e = FindEncoding(label);
+    return e != nullptr ? e->name : std::string();
+}
+
+std::string EncodingOfContentType(std::string_view content) {
+    const std::string lower = LowerCase(content);
+    const std::string_view parameter = CharsetParameter(lower);
+    if (const TEncodingInfo* e = FindEncoding(parameter))
+        return e->name;
+    return OldCharsetName(lower);
+}
+
+int CharsetCodeOfEncoding(std::string_view encoding) {
+    const TEncodingInfo* e = FindEncoding(encoding);
+    return (e != nullptr ? *e : kEncodings[kWindows1252]).charset;
+}
+
+std::string EncodingOfCharsetCode(int code) {
+    switch (code) {
+    case 238:
+        return "windows-1250";
+    case 204:
+        return "windows-1251";
+    case 161:
+        return "windows-1253";
+    case 162:
+        return "windows-1254";
+    case 186:
+        return "windows-1257";
+    default:
+        return "windows-1252";
+    }
+}
+
+TEncodingGuess SniffHtmlEncoding(std::string_view bytes, std::string_view fallback) {
+    TEncodingGuess guess;
+    if (SniffBom(bytes, guess))
+        return guess;
+    if (const TEncodingInfo* e = TPrescan(bytes.substr(0, kPrescanLength)).Run())
+        return {e->name, TEncodingSource::Meta};
+    if (const TEncodingInfo* e = XmlDeclaration(bytes))
+        return {e->name, TEncodingSource::XmlDeclaration};
+    return ContentOrFallback(bytes, fallback);
+}
+
+TEncodingGuess SniffCssEncoding(std::string_view bytes, std::string_view fallback) {
+    TEncodingGuess guess;
+    if (SniffBom(bytes, guess))
+        return guess;
+    if (const TEncodingInfo* e = CssCharsetRule(bytes))
+        return {e->name, TEncodingSource::CssCharset};
+    return ContentOrFallback(bytes, fallback);
+}
+
+std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
+    const TEncodingInfo* found = FindEncoding(encoding);
+    const TEncodingInfo& e = found != nullptr ? *found : kEncodings[kWindows1252];
+    switch (e.kind) {
+    case TKind::Utf8:
+        if (StartsWith(bytes, "\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        return ValidUtf8(bytes);
+    case TKind::Utf16Le:
+        if (StartsWith(bytes, "\xFF\xFE"))
+            bytes.remove_prefix(2);
+        return DecodeUtf16(bytes, false);
+    case TKind::Utf16Be:
+        if (StartsWith(bytes, "\xFE\xFF"))
+            bytes.remove_prefix(2);
+        return DecodeUtf16(bytes, true);
+    case TKind::WindowsPage:
+    case TKind::SingleByte:
+        return DecodeWithTable(bytes, ByteTable(e));
+    case TKind::MultiByte:
+        break;
+    }
+    return DecodeWithIconv(bytes, e);
+}
