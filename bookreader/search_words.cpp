@@ -39,6 +39,25 @@ bool KeepsMark(int combiningClass) {
            (combiningClass >= 84 && combiningClass <= 132);
 }
 
+// Й, Ў and Ї decompose into a letter and an accent, but the alphabets that have them count
+// them as letters of their own ("мой" and "мои" are different words): their small form, or 0
+// for any other character. Ё folds to Е as most writers of Russian treat it.
+char32_t CyrillicLetterOfItsOwn(char32_t c) {
+    switch (c) {
+    case 0x419: // Й
+    case 0x439:
+        return 0x439;
+    case 0x40E: // Ў
+    case 0x45E:
+        return 0x45E;
+    case 0x407: // Ї
+    case 0x457:
+        return 0x457;
+    default:
+        return 0;
+    }
+}
+
 TKind KindOfProperty(char32_t c) {
     if (c > 0x10FFFF)
         return TKind::Separator;
@@ -74,6 +93,10 @@ void FoldChars(std::u32string_view chars, std::vector<int32_t>& out) {
     for (const char32_t c : chars) {
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             continue; // no character; words never hold one
+        if (const char32_t own = CyrillicLetterOfItsOwn(c)) {
+            out.push_back(static_cast<int32_t>(own));
+            continue;
+        }
         const auto cp = static_cast<utf8proc_int32_t>(c);
         const utf8proc_int32_t* mapped = one.data();
         utf8proc_ssize_t n =

@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev libfreetype-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core fonts-droid-fallback
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool x11-utils
   libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
   lynx-common
   clang libclang-rt-14-dev

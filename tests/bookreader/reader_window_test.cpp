@@ -11,6 +11,9 @@
 #include <memory>
 #include <optional>
 
+// Before the X11 headers the screenshots bring, which define Status as a macro.
+#include "tests/support/shell_run.h"
+
 #include "bookreader/password_store.h"
 #include "bookreader/reader_app.h"
 #include "bookreader/reader_errors.h"
@@ -74,7 +77,8 @@ std::string LongText() {
 }
 
 // The archive of the test book; the template bytes in front vary.
-TArchiveBytes GardenArchive(const std::string& password = "") {
+TArchiveBytes GardenArchive(const std::string& password = "",
+                            const std::string& caption = "Garden book") {
     TArchiveBytes a;
     a.Member("/site/index.html",
              "<html><head><title>Garden home</title><link rel=stylesheet href=style.css></head>"
@@ -100,9 +104,9 @@ TArchiveBytes GardenArchive(const std::string& password = "") {
                 "\xCA\xED\xE8\xE3\xE0 \xEE \xF1\xE0\xE4\xE5</p></body></html>") // Книга о саде
         .Member("/site/pics/square.bmp", Bmp())
         .Member("/site/garden.ico", Ico())
-        .Member("/builder/folioauthor.html",
-                "homepage=/site/index.html\r\ncaption=Garden book\r\npassword=" + password +
-                    "\r\niconfile=/site/garden.ico\r\n")
+        .Member("/builder/folioauthor.html", "homepage=/site/index.html\r\ncaption=" + caption +
+                                                 "\r\npassword=" + password +
+                                                 "\r\niconfile=/site/garden.ico\r\n")
         .End();
     return a;
 }
@@ -366,6 +370,20 @@ TEST_F(ReaderWindowTest, ACyrillicWordTypedInTheBoxFindsItsPage) {
     window->OpenHit(0);
     EXPECT_EQ(Shown(), "russian.html");
     EXPECT_EQ(Active().SelText(), "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0"); // "Книга", selected
+}
+
+// The title is UTF-8 in the book and reaches the X server once, not converted a second time:
+// the window's name as the desktop reads it (_NET_WM_NAME) is the title itself.
+TEST_F(ReaderWindowTest, ATitleWithAccentsAndOtherScriptsShowsInTheTitleBar) {
+    const std::string title =
+        "Caf\xC3\xA9 \xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \xE4\xB8\xAD\xE6\x96\x87";
+    WriteBook(GardenArchive("", title));
+    window = std::make_unique<TReaderWindow>(*book, env);
+    window->Show();
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Caf"}));
+    const folio_test::TShellRun name = folio_test::RunShell(
+        "xprop -id \"$(xdotool search --onlyvisible --name '^Caf' | head -n 1)\" _NET_WM_NAME");
+    EXPECT_EQ(name.Output, "_NET_WM_NAME(UTF8_STRING) = \"" + title + "\"\n");
 }
 
 TEST_F(ReaderWindowTest, TheLastPagePlacementAndZoomComeBackOnTheNextStart) {

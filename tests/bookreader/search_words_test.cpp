@@ -60,12 +60,16 @@ TEST(SearchWordsTest, AQueryFindsItsWordWhateverItsCaseAccentsAndForms) {
         // Greek: tonos and the final sigma.
         {"ΤΕΛΟΣ", "τελος", true},
         {"ὁ λόγος", "Ο ΛΟΓΟΣ", true},
-        // Cyrillic in any case; Ё is Е with a diaeresis, and Й is И with a breve: both fold.
+        // Cyrillic in any case; Ё is Е with a diaeresis to most writers, but Й, Ў and Ї are
+        // letters of their own.
         {"улица в москве", "МОСКВЕ", true},
         {"МОСКВА — СТОЛИЦА", "москва столица", true},
         {"Ёлка", "елка", true},
         {"елка", "ЁЛКА", true},
-        {"мой", "МОИ", true},
+        {"мой", "МОИ", false},
+        {"МОЙ", "мой", true},
+        {"Україна", "україна", true},
+        {"Україна", "украіна", false},
         {"москва", "масква", false},
         // Vowel points writers leave out; Indic vowel signs are letters of the word.
         {"שָׁלוֹם", "שלום", true},

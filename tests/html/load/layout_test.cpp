@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include "html/load/headless_page.h"
+#include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"
 #include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
@@ -240,6 +241,29 @@ TEST(EncodingTwins, EveryGroupHasItsOriginal) {
     const fs::path dir = fs::path(SourceDir()) / "tests/data/encodings";
     for (const std::string& twin : twins)
         EXPECT_TRUE(fs::exists(dir / (twin.substr(0, twin.find('.')) + ".html"))) << twin;
+}
+
+// Pages that lie about their encoding or break it (invalid UTF-8 of every kind, odd UTF-16,
+// unknown or false declarations): each still reads, lays out and paints, and its text comes
+// out as valid UTF-8 with something of the page in it.
+TEST(HostileEncodings, PagesStillShow) {
+    const fs::path dir = fs::path(SourceDir()) / "fuzz/seeds/encoding";
+    int pages = 0;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        if (e.path().extension() != ".html")
+            continue;
+        ++pages;
+        THeadlessPage p;
+        std::string error;
+        ASSERT_TRUE(p.LoadFile(e.path().string(), error)) << e.path() << ": " << error;
+        p.LayOut(400);
+        const std::string dump = p.Dump();
+        EXPECT_TRUE(IsValidUtf8(dump)) << e.path();
+        EXPECT_NE(dump.find("line "), std::string::npos) << e.path() << " shows no text";
+        TCanvas canvas(p.Width(), std::clamp(p.DocHeight(), 1, 4000));
+        p.Paint(canvas, 0);
+    }
+    EXPECT_GE(pages, 15);
 }
 
 // ---------------------------------------------------------------- stored pictures
