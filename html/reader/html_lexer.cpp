@@ -36,13 +36,6 @@ inline bool IsContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-bool IsAscii(std::string_view s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
 // Restores a flag when a scope ends, also by an exception.
 class FlagGuard {
 public:
@@ -139,7 +132,9 @@ void THtmlLexer::UseSource(std::string_view bytes, std::string* owned) {
     const bool utf16 = Encoding == "utf-16le" || Encoding == "utf-16be";
     // Most pages need no conversion: UTF-8 as it stands, or ASCII in any 8-bit encoding.
     const std::string_view body = bytes.substr(std::min(bytes.size(), guess.BomLength));
-    const bool asIs = !utf16 && (Encoding == "utf-8" ? IsValidUtf8(body) : IsAscii(body));
+    const bool asIs =
+        !utf16 && (guess.Source == TEncodingSource::Utf8Content // the search checked it
+                   || (Encoding == "utf-8" ? IsValidUtf8(body) : IsAscii(body)));
     if (asIs && owned != nullptr && guess.BomLength == 0) {
         buf_ = std::move(*owned);
         src_ = buf_;
@@ -238,8 +233,7 @@ void THtmlLexer::Advance() {
     // general path below does for such a byte.
     if (!inInclude_ && !inIncludeParams_ && next_ < src_.size() && IsSimpleByte(src_[next_])) {
         const char c = src_[next_++];
-        if (!IsContinuationByte(c))
-            ++Position;
+        Position += !IsContinuationByte(c);
         lineEnd_ = 0;
         InComment = false;
         LCh = c;
@@ -551,18 +545,20 @@ void THtmlLexer::ReadText() {
             // as they are and that the loop would add as they are.
             if (!inInclude_) {
                 const size_t left = static_cast<size_t>(std::max(0, kMaxTextRun - Token.Length()));
-                size_t n = 0;
+                size_t n = 0, continuations = 0;
                 while (n < left && next_ + n < src_.size()) {
                     const char c = src_[next_ + n];
                     if (static_cast<unsigned char>(c) <= ' ' || c == '<' || c == '&')
                         break;
+                    continuations += IsContinuationByte(c);
                     ++n;
                 }
                 if (n > 0) {
-                    Token.AddRun(src_.data() + next_, n - 1, Position + 1);
-                    for (size_t b = 0; b < n; ++b)
-                        if (!IsContinuationByte(src_[next_ + b]))
-                            ++Position;
+                    if (continuations == 0)
+                        Token.AddAsciiRun(src_.data() + next_, n - 1, Position + 1);
+                    else
+                        Token.AddRun(src_.data() + next_, n - 1, Position + 1);
+                    Position += static_cast<int32_t>(n - continuations);
                     next_ += n;
                     const char c = src_[next_ - 1];
                     lineEnd_ = 0;

@@ -32,6 +32,12 @@ public:
             pos_.push_back(pos);
         }
     }
+    // The same for bytes without a continuation byte among them: one character each.
+    void AddAsciiRun(const char* chars, size_t count, int32_t firstPosition) {
+        text_.append(chars, count);
+        for (size_t i = 0; i < count; ++i)
+            pos_.push_back(firstPosition + static_cast<int32_t>(i));
+    }
     void Clear() {
         text_.clear();
         pos_.clear();

@@ -2,6 +2,7 @@
 // The tables hold all 256 bytes of each page; 0xFFFD marks a byte the page leaves undefined.
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "platform/base/strings.h"
@@ -366,15 +367,55 @@ void TruncateUtf8(std::string& utf8, size_t maxBytes) {
     utf8.resize(end);
 }
 
-bool IsValidUtf8(std::string_view bytes) {
+bool IsAscii(std::string_view bytes) {
+    // Eight bytes at a time: pages are mostly ASCII, and this runs over every page read.
     size_t i = 0;
-    while (i < bytes.size()) {
-        if (static_cast<uint8_t>(bytes[i]) < 0x80) {
-            ++i;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word & 0x8080808080808080ull) != 0)
+            return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (static_cast<uint8_t>(bytes[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    // The rules of DecodeUtf8, written out: every page read is checked, most of it ASCII.
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t n = bytes.size();
+    const auto tail = [&](size_t at) { return at < n && (p[at] & 0xC0) == 0x80; };
+    size_t i = 0;
+    while (i < n) {
+        if (uint64_t word;
+            i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080ull) == 0)) {
+            i += 8; // a run of ASCII, eight bytes at a time
             continue;
         }
-        if (DecodeUtf8(bytes, i) < 0)
+        const uint8_t b0 = p[i];
+        if (b0 < 0x80) {
+            ++i;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+            if (!tail(i + 1))
+                return false;
+            i += 2;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            // No overlong forms (E0 needs A0..BF) and no surrogates (ED needs 80..9F).
+            if (i + 1 >= n || (b0 == 0xE0 && p[i + 1] < 0xA0) || (b0 == 0xED && p[i + 1] > 0x9F) ||
+                !tail(i + 1) || !tail(i + 2))
+                return false;
+            i += 3;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            // No overlong forms (F0 needs 90..BF) and nothing beyond U+10FFFF (F4 needs 80..8F).
+            if (i + 1 >= n || (b0 == 0xF0 && p[i + 1] < 0x90) || (b0 == 0xF4 && p[i + 1] > 0x8F) ||
+                !tail(i + 1) || !tail(i + 2) || !tail(i + 3))
+                return false;
+            i += 4;
+        } else {
             return false;
+        }
     }
     return true;
 }

@@ -116,6 +116,11 @@ public:
 
     std::string Run() {
         while (i_ < s_.size()) {
+            if (s_[i_] != '<') { // only markup matters here
+                i_ = s_.find('<', i_);
+                if (i_ == std::string_view::npos)
+                    return {};
+            }
             const std::string_view rest = s_.substr(i_);
             if (StartsWith(rest, "<!--")) {
                 i_ = CommentEnd(i_ + 4);
@@ -292,14 +297,6 @@ std::string CssCharsetRule(std::string_view bytes) {
     return DeclaredEncoding(bytes.substr(kOpen.size(), close - kOpen.size()));
 }
 
-bool HasNonAscii(std::string_view bytes) {
-    for (char c : bytes) {
-        if (static_cast<uint8_t>(c) >= 0x80)
-            return true;
-    }
-    return false;
-}
-
 // The byte-order mark at the start, if any.
 bool SniffBom(std::string_view bytes, TEncodingGuess& guess) {
     if (StartsWith(bytes, "\xEF\xBB\xBF")) {
@@ -316,7 +313,7 @@ bool SniffBom(std::string_view bytes, TEncodingGuess& guess) {
 
 // The last two rules of both searches: UTF-8 content, then the fallback.
 TEncodingGuess ContentOrFallback(std::string_view bytes, std::string_view fallback) {
-    if (HasNonAscii(bytes) && IsValidUtf8(bytes))
+    if (!IsAscii(bytes) && IsValidUtf8(bytes))
         return {"utf-8", TEncodingSource::Utf8Content};
     const std::string name = NormalizeEncodingName(fallback);
     return {name.empty() ? "windows-1252" : name, TEncodingSource::Fallback};

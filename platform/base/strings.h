@@ -39,6 +39,8 @@ std::string ValidUtf8(std::string_view bytes);
 size_t Utf8Length(std::string_view utf8);
 // Cuts UTF-8 text to at most maxBytes without splitting a character.
 void TruncateUtf8(std::string& utf8, size_t maxBytes);
+// Whether every byte is below 0x80.
+bool IsAscii(std::string_view bytes);
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or cut sequences).
 bool IsValidUtf8(std::string_view bytes);
 // Decodes the UTF-8 sequence at s[i] and advances i past it; an ill-formed sequence gives -1

@@ -92,3 +92,37 @@ TEST(StrToInt, Limits) {
     EXPECT_EQ(IntToStr(-2147483648LL), "-2147483648");
     EXPECT_EQ(IntToStr(0), "0");
 }
+
+// The validator is written out for speed; it must agree with the decoder on every sequence:
+// all of one and two bytes, every three-byte lead with every pair of following bytes, and the
+// four-byte leads with a sample of tails (each check also inside ASCII, past the 8-byte steps).
+TEST(Utf8, TheValidatorAgreesWithTheDecoder) {
+    const auto decodes = [](std::string_view s) {
+        for (size_t i = 0; i < s.size();)
+            if (DecodeUtf8(s, i) < 0)
+                return false;
+        return true;
+    };
+    const auto check = [&](const std::string& seq) {
+        ASSERT_EQ(IsValidUtf8(seq), decodes(seq)) << testing::PrintToString(seq);
+        const std::string padded = "abcdefgh" + seq + "ijklmnopq";
+        ASSERT_EQ(IsValidUtf8(padded), decodes(padded)) << testing::PrintToString(seq);
+    };
+    for (int a = 0; a < 256; ++a) {
+        check(std::string(1, static_cast<char>(a)));
+        for (int b = 0; b < 256; ++b)
+            check({static_cast<char>(a), static_cast<char>(b)});
+    }
+    for (int a = 0xE0; a <= 0xEF; ++a)
+        for (int b = 0x70; b < 0xD0; ++b)
+            for (int c = 0x70; c < 0xD0; ++c)
+                check({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)});
+    for (int a = 0xF0; a <= 0xF5; ++a)
+        for (int b = 0x70; b < 0xD0; ++b)
+            for (int c : {0x7F, 0x80, 0xBF, 0xC0})
+                for (int d : {0x7F, 0x80, 0xBF, 0xC0})
+                    check({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c),
+                           static_cast<char>(d)});
+    EXPECT_TRUE(IsAscii("plain text, eight bytes and more"));
+    EXPECT_FALSE(IsAscii("plain text, then \xC3\xA9 after the eighth byte"));
+}
