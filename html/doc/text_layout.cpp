@@ -58,11 +58,7 @@ bool NoBreakAfter(char32_t c) {
 
 } // namespace
 
-bool TSection::BreaksBetween(int32_t pos) const {
-    if (pos <= 0 || pos >= TextLen())
-        return false;
-    const char32_t before = TextBuf[static_cast<size_t>(pos - 1)];
-    const char32_t after = TextBuf[static_cast<size_t>(pos)];
+bool TSection::IdeographicBreak(char32_t before, char32_t after) {
     if (!IsIdeographic(before) && !IsIdeographic(after))
         return false;
     // Beside spaces, buffer codes and ASCII punctuation the usual rules hold.
@@ -477,17 +473,21 @@ void TSection::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidt
         while (i < len && TextBuf[static_cast<size_t>(i)] == ' ')
             ++i;
         int32_t j = i;
+        bool split = false; // the word ends where ideographs may break, not at a separator
         while (j < len) {
             const char32_t c = TextBuf[static_cast<size_t>(j)];
             if (c == ' ' || c == ImageCode || c == BreakCode)
                 break;
             ++j;
-            if (BreaksBetween(j))
-                break; // the next word starts right here, with no space to skip
+            if ((c >= 0x1100 || (j < len && TextBuf[static_cast<size_t>(j)] >= 0x1100)) &&
+                BreaksBetween(j)) {
+                split = true;
+                break;
+            }
         }
         if (j > i)
             widestWord = std::max(widestWord, TextWidth(i, j - i, false));
-        i = j < len && BreaksBetween(j) ? j : j + 1;
+        i = split ? j : j + 1;
     }
     minWidth = Hold(std::max<int64_t>({widestObject, widestWord, floats}));
     maxWidth = Hold(floats + WidestLine());

@@ -65,13 +65,16 @@ TSection::~TSection() {
 void TSection::Append(const std::u32string& text, const std::vector<int32_t>& positions) {
     if (SourcePos.capacity() < SourcePos.size() + text.size()) // geometric: long paragraphs
         SourcePos.reserve(std::max(SourcePos.size() + text.size(), 2 * SourcePos.capacity()));
-    for (size_t i = 0; i < text.size(); ++i) {
-        TextBuf.push_back(text[i]);
-        SourcePos.push_back(i < positions.size() ? positions[i]
-                                                 : (positions.empty() ? -1 : positions.back()));
-        if (text[i] != ImageCode && text[i] != NoBreakImageCode)
-            onlyFloats_ = false;
-    }
+    TextBuf.append(text);
+    const size_t known = std::min(text.size(), positions.size());
+    SourcePos.insert(SourcePos.end(), positions.begin(),
+                     positions.begin() + static_cast<std::ptrdiff_t>(known));
+    SourcePos.resize(SourcePos.size() + (text.size() - known),
+                     positions.empty() ? -1 : positions.back());
+    if (onlyFloats_)
+        onlyFloats_ = std::all_of(text.begin(), text.end(), [](char32_t c) {
+            return c == ImageCode || c == NoBreakImageCode;
+        });
 }
 
 void TSection::AppendCode(char32_t code, int32_t sourcePos) {

@@ -140,8 +140,17 @@ protected:
     int32_t LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t availWidth,
                        IndentManager& indents, int32_t& neededWidth, int32_t& charIndex);
     // Whether a line may break between the characters at pos - 1 and pos although no space
-    // stands there: between ideographs of scripts written without spaces.
-    bool BreaksBetween(int32_t pos) const;
+    // stands there: between ideographs of scripts written without spaces. Every character of a
+    // section is asked when its widths are measured, so the scripts below U+1100 (which have
+    // no such breaks) answer at once.
+    bool BreaksBetween(int32_t pos) const {
+        if (pos <= 0 || pos >= TextLen())
+            return false;
+        const char32_t before = TextBuf[static_cast<size_t>(pos - 1)];
+        const char32_t after = TextBuf[static_cast<size_t>(pos)];
+        return (before >= 0x1100 || after >= 0x1100) && IdeographicBreak(before, after);
+    }
+    static bool IdeographicBreak(char32_t before, char32_t after);
     // The widest stretch between forced line breaks.
     int32_t WidestLine() const;
     // Enters the ID of the opening tag in the named positions once the section is kept.
