@@ -14,12 +14,11 @@ namespace {
 // Characters of context shown on each side of a hit, before rounding to whole words.
 constexpr int32_t kContextChars = 40;
 
+// Spaces and the no-break space read as one space in a line of context, as do the characters
+// that would break or rewrite the line (the engine's codes for images, controls and breaks
+// among them).
 bool IsBlank(char32_t c) {
-    // Spaces, line ends, the no-break space and the engine's codes for images, controls and
-    // breaks all read as one space in a line of context; so do the other control characters
-    // (C0, DEL and C1), which would move the cursor or rewrite a terminal the line is printed
-    // on, and the line and paragraph separators.
-    return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x2028 || c == 0x2029;
+    return c == ' ' || c == 0xA0 || BreaksLine(c);
 }
 
 // The line of context around [start, end) of a page's text, with the hit's place in it.
@@ -50,7 +49,7 @@ void MakeContext(const TWordReader& text, int32_t length, int32_t start, int32_t
         space = false;
         if (i == start)
             hit.ContextStart = out.size();
-        AppendUtf8(out, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? U'\uFFFD' : c);
+        AppendUtf8(out, c);
     }
     if (end >= to)
         hit.ContextLength = out.size() - hit.ContextStart;

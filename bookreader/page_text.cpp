@@ -1,5 +1,7 @@
 #include "bookreader/page_text.h"
 
+#include "bookreader/search_words.h"
+
 #include "html/doc/block.h"
 #include "html/doc/html_table.h"
 #include "html/doc/section_list.h"
@@ -22,13 +24,6 @@ void AddText(const TSection& section, TPageText& out) {
     // Words end where a section does: its text starts a new block, cell or line in the page.
     out.Sections.push_back(static_cast<int32_t>(out.Text.size()));
     out.Text += text;
-}
-
-// Characters a title line shows as a space: line ends and the other control characters (C0,
-// DEL and C1), which would move the cursor or rewrite a terminal the title is printed on, and
-// the line and paragraph separators.
-bool BreaksTitle(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
 // The order layout hands out character indexes in: a cell's children one after the other,
@@ -97,7 +92,7 @@ TPageText TPageTextReader::Read(std::string_view bytes, const TStreamRequestEven
     const std::string title = Trim(doc.Title);
     for (size_t i = 0; i < title.size();) {
         const int32_t c = DecodeUtf8(title, i);
-        if (c >= 0 && BreaksTitle(static_cast<char32_t>(c))) {
+        if (c >= 0 && BreaksLine(static_cast<char32_t>(c))) {
             if (!page.Title.empty() && page.Title.back() != ' ')
                 page.Title += ' ';
         } else {

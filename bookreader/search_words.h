@@ -63,5 +63,12 @@ private:
     size_t nextQueued_ = 0;
 };
 
+// Characters a one-line title or context line shows as a space: line ends and the other
+// control characters (C0, DEL and C1, which would move the cursor or rewrite a terminal the
+// line is printed on), and the line and paragraph separators.
+inline bool BreaksLine(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
 // The folded words of a UTF-8 query; bytes that are not valid UTF-8 separate words.
 std::vector<std::string> QueryWords(std::string_view utf8);

@@ -39,7 +39,7 @@ void TDumpWriter::Line(int depth, int32_t x, int32_t y, int32_t w, int32_t h,
             out_ += '\\';
             out_ += static_cast<char>(c);
         } else {
-            AppendUtf8(out_, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? U'\uFFFD' : c);
+            AppendUtf8(out_, c);
         }
     }
     out_.append("\"\n");

@@ -31,10 +31,6 @@ inline bool IsLetter(char c) {
 inline bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
-// The source is UTF-8: bytes 0x80..0xBF continue the character their lead byte began.
-inline bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 
 // Restores a flag when a scope ends, also by an exception.
 class FlagGuard {
@@ -129,21 +125,21 @@ void THtmlLexer::ResetState() {
 void THtmlLexer::UseSource(std::string_view bytes, std::string* owned) {
     const TEncodingGuess guess = SniffHtmlEncoding(bytes, DefaultEncoding);
     Encoding = guess.Encoding;
-    const bool utf16 = Encoding == "utf-16le" || Encoding == "utf-16be";
-    // Most pages need no conversion: UTF-8 as it stands, or ASCII in any 8-bit encoding.
+    // Most pages need no conversion: UTF-8 as it stands (the search checked it when it found
+    // UTF-8 by its content), or ASCII in any 8-bit encoding.
     const std::string_view body = bytes.substr(std::min(bytes.size(), guess.BomLength));
-    const bool asIs =
-        !utf16 && (guess.Source == TEncodingSource::Utf8Content // the search checked it
-                   || (Encoding == "utf-8" ? IsValidUtf8(body) : IsAscii(body)));
-    if (asIs && owned != nullptr && guess.BomLength == 0) {
-        buf_ = std::move(*owned);
+    const bool utf16 = Encoding == "utf-16le" || Encoding == "utf-16be";
+    const bool asIs = !utf16 && (guess.Source == TEncodingSource::Utf8Content ||
+                                 (Encoding == "utf-8" ? IsValidUtf8(body) : IsAscii(body)));
+    if (!asIs) {
+        buf_ = DecodeToUtf8(bytes, Encoding);
         src_ = buf_;
-    } else if (asIs && owned == nullptr) {
+    } else if (owned != nullptr) {
+        buf_ = std::move(*owned);
+        src_ = std::string_view(buf_).substr(guess.BomLength);
+    } else {
         buf_.clear();
         src_ = body;
-    } else {
-        buf_ = asIs ? std::string(body) : DecodeToUtf8(bytes, Encoding);
-        src_ = buf_;
     }
     ResetState();
 }
@@ -189,7 +185,7 @@ inline char THtmlLexer::ReadRawChar() {
     }
     if (next_ < src_.size()) {
         const char c = src_[next_++];
-        if (!IsContinuationByte(c))
+        if (!IsUtf8Continuation(c))
             ++Position; // positions count characters: a UTF-8 sequence is one
         return c;
     }
@@ -233,7 +229,7 @@ void THtmlLexer::Advance() {
     // general path below does for such a byte.
     if (!inInclude_ && !inIncludeParams_ && next_ < src_.size() && IsSimpleByte(src_[next_])) {
         const char c = src_[next_++];
-        Position += !IsContinuationByte(c);
+        Position += !IsUtf8Continuation(c);
         lineEnd_ = 0;
         InComment = false;
         LCh = c;
@@ -527,7 +523,7 @@ void THtmlLexer::ReadText() {
         return (LCh == CrChar || static_cast<unsigned char>(LCh) >= 32) && LCh != '&' && LCh != '<';
     };
     // A run may pass its length to end the character it is in: tokens never split one.
-    auto room = [this] { return Token.Length() < kMaxTextRun || IsContinuationByte(LCh); };
+    auto room = [this] { return Token.Length() < kMaxTextRun || IsUtf8Continuation(LCh); };
     if (InPre) {
         while (room() && plain()) {
             Token.AddChar(LCh, Position);
@@ -550,7 +546,7 @@ void THtmlLexer::ReadText() {
                     const char c = src_[next_ + n];
                     if (static_cast<unsigned char>(c) <= ' ' || c == '<' || c == '&')
                         break;
-                    continuations += IsContinuationByte(c);
+                    continuations += IsUtf8Continuation(c);
                     ++n;
                 }
                 if (n > 0) {

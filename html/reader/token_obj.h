@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/strings.h"
+
 class TokenObj {
 public:
     TokenObj() { pos_.reserve(300); }
@@ -27,8 +29,7 @@ public:
         text_.append(chars, count);
         int32_t pos = firstPosition - 1;
         for (size_t i = 0; i < count; ++i) {
-            if ((static_cast<unsigned char>(chars[i]) & 0xC0) != 0x80)
-                ++pos;
+            pos += !IsUtf8Continuation(chars[i]);
             pos_.push_back(pos);
         }
     }

@@ -221,6 +221,8 @@ const ReverseTable& ReverseOf(TCodePage cp) {
 } // namespace
 
 void AppendUtf8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        c = 0xFFFD; // no character: UTF-8 has no form for it
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -347,14 +349,14 @@ std::string U32ToUtf8(std::u32string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char32_t c : text)
-        AppendUtf8(out, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? U'\uFFFD' : c);
+        AppendUtf8(out, c);
     return out;
 }
 
 size_t Utf8Length(std::string_view utf8) {
     size_t n = 0;
     for (char c : utf8)
-        n += (static_cast<uint8_t>(c) & 0xC0) != 0x80;
+        n += !IsUtf8Continuation(c);
     return n;
 }
 
@@ -362,20 +364,28 @@ void TruncateUtf8(std::string& utf8, size_t maxBytes) {
     if (utf8.size() <= maxBytes)
         return;
     size_t end = maxBytes;
-    while (end > 0 && (static_cast<uint8_t>(utf8[end]) & 0xC0) == 0x80)
+    while (end > 0 && IsUtf8Continuation(utf8[end]))
         --end;
     utf8.resize(end);
 }
 
+namespace {
+
+// Whether the eight bytes at p are all ASCII: pages are mostly ASCII, and the checks below run
+// over every page read.
+bool AsciiWord(const void* p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
+} // namespace
+
 bool IsAscii(std::string_view bytes) {
-    // Eight bytes at a time: pages are mostly ASCII, and this runs over every page read.
     size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        if ((word & 0x8080808080808080ull) != 0)
+    for (; i + 8 <= bytes.size(); i += 8)
+        if (!AsciiWord(bytes.data() + i))
             return false;
-    }
     for (; i < bytes.size(); ++i)
         if (static_cast<uint8_t>(bytes[i]) >= 0x80)
             return false;
@@ -389,8 +399,7 @@ bool IsValidUtf8(std::string_view bytes) {
     const auto tail = [&](size_t at) { return at < n && (p[at] & 0xC0) == 0x80; };
     size_t i = 0;
     while (i < n) {
-        if (uint64_t word;
-            i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080ull) == 0)) {
+        if (i + 8 <= n && AsciiWord(p + i)) {
             i += 8; // a run of ASCII, eight bytes at a time
             continue;
         }

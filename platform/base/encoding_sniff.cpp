@@ -14,10 +14,6 @@ bool IsAsciiBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
-bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
-}
-
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
 }
@@ -122,7 +118,7 @@ public:
                     return {};
             }
             const std::string_view rest = s_.substr(i_);
-            if (StartsWith(rest, "<!--")) {
+            if (rest.starts_with("<!--")) {
                 i_ = CommentEnd(i_ + 4);
                 if (i_ == std::string_view::npos)
                     return {};
@@ -262,7 +258,7 @@ constexpr size_t kPrescanLength = 64 * 1024;
 constexpr size_t kDeclarationLength = 1024;
 
 std::string XmlDeclaration(std::string_view bytes) {
-    if (!StartsWith(bytes, "<?xml") || bytes.size() < 6 || !IsAsciiBlank(bytes[5]))
+    if (!bytes.starts_with("<?xml") || bytes.size() < 6 || !IsAsciiBlank(bytes[5]))
         return {};
     const size_t end = bytes.substr(0, kDeclarationLength).find("?>");
     if (end == std::string_view::npos)
@@ -289,7 +285,7 @@ std::string XmlDeclaration(std::string_view bytes) {
 
 std::string CssCharsetRule(std::string_view bytes) {
     constexpr std::string_view kOpen = "@charset \"";
-    if (!StartsWith(bytes, kOpen))
+    if (!bytes.starts_with(kOpen))
         return {};
     const size_t close = bytes.substr(0, kDeclarationLength).find("\";", kOpen.size());
     if (close == std::string_view::npos)
@@ -299,11 +295,11 @@ std::string CssCharsetRule(std::string_view bytes) {
 
 // The byte-order mark at the start, if any.
 bool SniffBom(std::string_view bytes, TEncodingGuess& guess) {
-    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
         guess = {"utf-8", TEncodingSource::Bom, 3};
-    } else if (StartsWith(bytes, "\xFF\xFE")) {
+    } else if (bytes.starts_with("\xFF\xFE")) {
         guess = {"utf-16le", TEncodingSource::Bom, 2};
-    } else if (StartsWith(bytes, "\xFE\xFF")) {
+    } else if (bytes.starts_with("\xFE\xFF")) {
         guess = {"utf-16be", TEncodingSource::Bom, 2};
     } else {
         return false;

@@ -28,13 +28,17 @@ uint8_t UnicodeToCodePage(char32_t ch, TCodePage cp = TCodePage::cp1252);
 std::string ToUtf8(std::string_view ansi, TCodePage cp = TCodePage::cp1252);
 // Invalid UTF-8 sequences and unmappable characters become '?'.
 std::string FromUtf8(std::string_view utf8, TCodePage cp = TCodePage::cp1252);
-// One code point as UTF-8.
+// One code point as UTF-8; a surrogate or a value beyond U+10FFFF is written as U+FFFD.
 void AppendUtf8(std::string& out, char32_t c);
 // UTF-8 to code points and back; each ill-formed sequence becomes one U+FFFD.
 std::u32string Utf8ToU32(std::string_view utf8);
 std::string U32ToUtf8(std::u32string_view text);
 // Makes any bytes valid UTF-8: each ill-formed sequence becomes one U+FFFD.
 std::string ValidUtf8(std::string_view bytes);
+// Bytes 0x80..0xBF continue the UTF-8 character their lead byte began.
+inline bool IsUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 // The number of characters of UTF-8 text (bytes that are not continuation bytes).
 size_t Utf8Length(std::string_view utf8);
 // Cuts UTF-8 text to at most maxBytes without splitting a character.

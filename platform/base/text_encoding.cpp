@@ -315,20 +315,12 @@ const std::unordered_map<std::string_view, const TEncodingInfo*>& LabelMap() {
     return map;
 }
 
-bool IsAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsAsciiBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsAsciiBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 const TEncodingInfo* FindEncoding(std::string_view label) {
-    label = TrimBlanks(label);
+    constexpr std::string_view kBlanks = " \t\n\f\r"; // what may surround a label
+    const size_t first = label.find_first_not_of(kBlanks);
+    label = first == std::string_view::npos
+                ? std::string_view()
+                : label.substr(first, label.find_last_not_of(kBlanks) - first + 1);
     if (label.empty() || label.size() > kMaxLabel)
         return nullptr;
     char lower[kMaxLabel];
@@ -337,10 +329,6 @@ const TEncodingInfo* FindEncoding(std::string_view label) {
     const auto& map = LabelMap();
     const auto it = map.find(std::string_view(lower, label.size()));
     return it == map.end() ? nullptr : it->second;
-}
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
 }
 
 // ---- decoding ------------------------------------------------------------------------------
@@ -595,15 +583,15 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
     const TEncodingInfo& e = found != nullptr ? *found : kEncodings[kWindows1252];
     switch (e.kind) {
     case TKind::Utf8:
-        if (StartsWith(bytes, "\xEF\xBB\xBF"))
+        if (bytes.starts_with("\xEF\xBB\xBF"))
             bytes.remove_prefix(3);
         return ValidUtf8(bytes);
     case TKind::Utf16Le:
-        if (StartsWith(bytes, "\xFF\xFE"))
+        if (bytes.starts_with("\xFF\xFE"))
             bytes.remove_prefix(2);
         return DecodeUtf16(bytes, false);
     case TKind::Utf16Be:
-        if (StartsWith(bytes, "\xFE\xFF"))
+        if (bytes.starts_with("\xFE\xFF"))
             bytes.remove_prefix(2);
         return DecodeUtf16(bytes, true);
     case TKind::WindowsPage:

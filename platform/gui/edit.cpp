@@ -52,8 +52,8 @@ void TEdit::UserSetText(const std::string& text) {
                                         : count;
     if (count > limit) {
         size_t chars = 0, end = 0;
-        while (end < t.size() && (chars < limit || (static_cast<uint8_t>(t[end]) & 0xC0) == 0x80))
-            chars += (static_cast<uint8_t>(t[end++]) & 0xC0) != 0x80;
+        while (end < t.size() && (chars < limit || IsUtf8Continuation(t[end])))
+            chars += !IsUtf8Continuation(t[end++]);
         t.resize(end);
     }
     if (t == text_) {
