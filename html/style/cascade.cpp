@@ -20,6 +20,10 @@ bool Inherited(int i) {
     case piPosition:
     case piFloat:
     case piClear:
+    case piBorderTopColor:
+    case piBorderRightColor:
+    case piBorderBottomColor:
+    case piBorderLeftColor:
         return false;
     default:
         return true;
@@ -83,7 +87,9 @@ void TProperties::MergeRule(const TProperties& rule) {
         }
         return;
     }
-    for (int i = 0; i < NamedPropCount; ++i) {
+    for (int i = 0; i < PropCount; ++i) {
+        if (!IsNamedProp(i))
+            continue;
         const TPropValue& v = rule.Values[i];
         if (v.IsEmpty())
             continue;

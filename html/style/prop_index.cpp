@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<std::string_view, NamedPropCount> kNames = {
+constexpr std::array<std::string_view, PropCount> kNames = {
     "font-family",
     "font-size",
     "font-style",
@@ -46,18 +46,38 @@ constexpr std::array<std::string_view, NamedPropCount> kNames = {
     "list-style-image",
     "float",
     "clear",
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    {}, // the link-state slots
+    "text-indent",
+    "text-transform",
+    "letter-spacing",
+    "word-spacing",
+    "font-variant",
+    "white-space",
+    "list-style-position",
+    "border-top-color",
+    "border-right-color",
+    "border-bottom-color",
+    "border-left-color",
 };
 } // namespace
 
 std::string_view PropName(int index) {
-    if (index < 0 || index >= NamedPropCount)
+    if (!IsNamedProp(index))
         return {};
     return kNames[static_cast<size_t>(index)];
 }
 
 std::optional<int> FindPropIndex(std::string_view name) {
     for (size_t i = 0; i < kNames.size(); ++i) {
-        if (kNames[i] == name)
+        if (!kNames[i].empty() && kNames[i] == name)
             return static_cast<int>(i);
     }
     return std::nullopt;

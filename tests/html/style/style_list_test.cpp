@@ -155,7 +155,7 @@ TEST(SetRuleTest, BorderStylesVisibilityAndUnknownNames) {
     EXPECT_EQ(d.Values[piVisibility], TPropValue(1));
     list.SetRule("div", "visibility", "collapse");
     EXPECT_EQ(d.Values[piVisibility], TPropValue(1));
-    list.SetRule("span", "font-variant", "small-caps");
+    list.SetRule("span", "text-shadow", "1px 1px");
     EXPECT_EQ(list.IndexOf("span"), -1) << "an unknown name adds no entry";
     EXPECT_FALSE(d.SetByRule[piColor]);
 }
