@@ -6,6 +6,7 @@
 
 #include "app/render_frame_set.h"
 #include "html/load/headless_page.h"
+#include "html/style/color_text.h"
 #include "platform/base/option_parser.h"
 
 namespace {
@@ -21,6 +22,8 @@ struct TRenderOptions {
     int Width = kDefaultWidth;
     int Height = 0; // 0: the page's height, or kDefaultFrameSetHeight for a frame set
     bool Dump = false;
+    // What the windows paint where a page sets no background.
+    TColor Background = clWhite;
 };
 
 // A whole decimal number from 1 to max.
@@ -56,11 +59,21 @@ void DeclareRenderOptions(TOptionParser& p, TRenderOptions& o) {
             NumberInto(o.Width, kMaxWidth));
     p.Value("--height", "N", "the window height a frame set fills (default 600)",
             NumberInto(o.Height, kMaxHeight));
+    p.Value("--background", "COLOUR",
+            "the colour where the page sets none: a name or #RRGGBB (default white)",
+            [&o](const std::string& text) -> TOptionParser::TRefusal {
+                TColor c = 0;
+                if (!ColorFromText(text, false, c))
+                    return "must be a colour name or #RRGGBB, not " + text;
+                o.Background = c;
+                return std::nullopt;
+            });
     p.Flag("--dump", "write the laid-out tree as text instead", [&o] { o.Dump = true; });
 }
 
 const char* const kRenderUsage =
-    "Usage: foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]\n"
+    "Usage: foliobuilder render PAGE -o OUT.png [--width N] [--height N]\n"
+    "                           [--background COLOUR] [--dump]\n"
     "Lays PAGE (HTML, text or a picture) out with the real engine and writes the whole\n"
     "page as one PNG picture, or with --dump its layout as text (to OUT or standard\n"
     "output). A frame-set PAGE is drawn whole in a window N pixels high.\n";
@@ -95,13 +108,14 @@ int RunRenderCommand(const std::vector<std::string>& args, const TCommandLineEnv
             return kExitFailed;
         }
         const int height = o.Height > 0 ? o.Height : kDefaultFrameSetHeight;
-        if (!RenderFrameSet(o.Page, o.Width, height, o.Output, error)) {
+        if (!RenderFrameSet(o.Page, o.Width, height, o.Background, o.Output, error)) {
             std::fprintf(env.Err, "foliobuilder: %s\n", error.c_str());
             return kExitFailed;
         }
         return kExitOk;
     }
     THeadlessPage page;
+    page.SetDefaultBackground(o.Background);
     if (!page.LoadFile(o.Page, error)) {
         std::fprintf(env.Err, "foliobuilder: %s\n", error.c_str());
         return kExitFailed;

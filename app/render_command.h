@@ -1,7 +1,8 @@
 #pragma once
-// foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--dump]: lays a page (HTML,
-// text or a picture) out with the document engine, headless, and writes its picture or its
-// layout dump. A frame-set page is drawn whole by the frame viewer at N x --height pixels.
+// foliobuilder render PAGE -o OUT.png [--width N] [--height N] [--background C] [--dump]: lays
+// a page (HTML, text or a picture) out with the document engine, headless, and writes its
+// picture or its layout dump. A frame-set page is drawn whole by the frame viewer at
+// N x --height pixels. Where a page sets no background, white is painted, as in the windows.
 #include <string>
 #include <vector>
 

@@ -14,10 +14,11 @@ bool IsFrameSetFile(const std::string& path) {
     return IsFrameSetDocument(THtmlSource::File(path));
 }
 
-bool RenderFrameSet(const std::string& path, int32_t width, int32_t height,
+bool RenderFrameSet(const std::string& path, int32_t width, int32_t height, TColor background,
                     const std::string& output, std::string& error) {
     TFrameViewer viewer;
     viewer.SetBounds(0, 0, width, height);
+    viewer.SetDefBackground(background);
     try {
         viewer.Load(path);
     } catch (const std::exception& e) {

@@ -76,7 +76,7 @@ void THeadlessPage::Prepare(const std::string& baseDir) {
     doc_->BitmapList = cache_.get();
     cache_->PurgeCache();
     doc_->SetDefaults("Times New Roman", "Courier New", 12, clBlack, clBlue, clPurple, clBlue,
-                      false, clBtnFace, true, kMarginWidth, kMarginHeight, 0);
+                      false, defaultBackground_, true, kMarginWidth, kMarginHeight, 0);
     baseDir_ = baseDir;
     if (!baseDir_.empty() && baseDir_.back() != '/')
         baseDir_ += '/';

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "html/doc/section_list.h"
+#include "platform/graphics/color.h"
 
 class TCanvas;
 class TStringBitmapList;
@@ -19,6 +20,10 @@ public:
     ~THeadlessPage();
     THeadlessPage(const THeadlessPage&) = delete;
     THeadlessPage& operator=(const THeadlessPage&) = delete;
+
+    // The colour painted where the page sets no background of its own (white, as in the
+    // windows). Takes effect at the next load.
+    void SetDefaultBackground(TColor color) { defaultBackground_ = color; }
 
     // Reads a page from a file: HTML, a text file (shown preformatted) or a single image
     // (shown as the viewer shows one). False with a message naming the file and the reason.
@@ -64,6 +69,7 @@ private:
     mutable std::unique_ptr<std::unordered_map<std::string, std::string>> siteFiles_;
     std::unique_ptr<TSectionList> doc_;
     std::string baseDir_;
+    TColor defaultBackground_ = clWhite;
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t neededWidth_ = 0;

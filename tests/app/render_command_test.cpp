@@ -49,6 +49,42 @@ TEST_F(RenderTest, WidthOption) {
     EXPECT_EQ(PngSize(png).first, 1);
 }
 
+// The colour of a pixel of a picture as 0xRRGGBB; -1 when it does not load.
+long PixelColour(const std::string& path, int x = 0, int y = 0) {
+    cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+    long rgb = -1;
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS && x < cairo_image_surface_get_width(s) &&
+        y < cairo_image_surface_get_height(s)) {
+        cairo_surface_flush(s);
+        const unsigned char* row =
+            cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+        rgb = reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+    }
+    cairo_surface_destroy(s);
+    return rgb;
+}
+
+TEST_F(RenderTest, BackgroundIsWhiteUnlessChosenOrSetByThePage) {
+    const std::string plain = Write("plain.html", "<p>Some text.");
+    const std::string own = Write("own.html", "<body bgcolor=#00ff00><p>Some text.");
+    const std::string frames =
+        Write("frames.html", "<frameset cols=\"50%,50%\"><frame src=plain.html>"
+                             "<frame src=own.html></frameset>");
+    const std::string png = dir.Path() + "/out.png";
+    ASSERT_EQ(Run({plain, "-o", png}), kExitOk) << err.Text();
+    EXPECT_EQ(PixelColour(png), 0xFFFFFF);
+    ASSERT_EQ(Run({plain, "--background", "#102030", "-o", png}), kExitOk) << err.Text();
+    EXPECT_EQ(PixelColour(png), 0x102030);
+    ASSERT_EQ(Run({plain, "--background=silver", "-o", png}), kExitOk) << err.Text();
+    EXPECT_EQ(PixelColour(png), 0xC0C0C0);
+    ASSERT_EQ(Run({own, "--background", "navy", "-o", png}), kExitOk) << err.Text();
+    EXPECT_EQ(PixelColour(png), 0x00FF00) << "the page's own colour wins";
+    ASSERT_EQ(Run({frames, "--background", "#102030", "-o", png}), kExitOk) << err.Text();
+    EXPECT_EQ(PixelColour(png, 200, 500), 0x102030) << "a frame whose page sets none";
+    EXPECT_NE(Run({plain, "--background", "nocolour", "-o", png}), kExitOk);
+    EXPECT_NE(err.Text().find("nocolour"), std::string::npos) << err.Text();
+}
+
 TEST_F(RenderTest, WidthOutOfRangeIsRefused) {
     const std::string page = Write("page.html", "<p>x");
     for (const char* bad : {"0", "100000", "10001", "-5", "abc", "12px", ""}) {
