@@ -114,6 +114,7 @@ void THtmlReader::Begin() {
     nesting_ = 0;
     floor_ = 1;
     tableDepth_ = 0;
+    bodyTagSeen_ = false;
     NewSection(nullptr);
 }
 

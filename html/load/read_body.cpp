@@ -108,16 +108,16 @@ void THtmlReader::DoBody(const TSymSet& term) {
         const uint64_t before = reads_;
         switch (lex_.Sy) {
         case TitleSym:
-            if (BodyEmpty())
-                DoTitle();
-            else
-                Next();
+            // A title's text is never drawn, wherever it stands; one found after the body
+            // has begun (stray text before <HTML> begins it) names the page only when no
+            // title did.
+            DoTitle(BodyEmpty() || doc_.Title.empty());
             break;
         case BodySym:
             if (BodyEmpty())
                 DoBodyTag();
             else
-                Next();
+                DoLateBodyTag();
             break;
         case PSym:
             DoParagraph(term);
@@ -153,8 +153,8 @@ void THtmlReader::DoBody(const TSymSet& term) {
             DoForm(term);
             break;
         case LinkSym:
-            if (BodyEmpty())
-                DoLink();
+            // A style sheet linked after the body has begun still styles what follows.
+            DoLink();
             Next();
             break;
         case BgSoundSym:
@@ -188,44 +188,7 @@ void THtmlReader::DoBodyTag() {
     const TElemStyle style = Capture();
     TProperties& top = PushLevel("body", &style);
     int32_t marginWidth = host_.MarginWidth, marginHeight = host_.MarginHeight;
-    for (const TAttribute& a : lex_.Attributes) {
-        TColor color = 0;
-        switch (a.Sym) {
-        case TextSym:
-            if (ColorFromText(a.Str, false, color))
-                top.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piColor);
-            break;
-        case LinkSym:
-            if (ColorFromText(a.Str, false, color))
-                top.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piLinkColor);
-            break;
-        case VLinkSym:
-            if (ColorFromText(a.Str, false, color))
-                top.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piVisitedColor);
-            break;
-        case OLinkSym:
-            if (ColorFromText(a.Str, false, color)) {
-                top.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piHoverColor);
-                doc_.HoverEnabled = true;
-            }
-            break;
-        case BGColorSym:
-            if (ColorFromText(a.Str, false, color))
-                top.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piBackgroundColor);
-            break;
-        case BackgroundSym:
-            top.SetIfUnset(TPropValue("url(" + a.Str + ")"), piBackgroundImage);
-            break;
-        case MarginWidthSym:
-            marginWidth = std::clamp<int32_t>(a.Value, 0, 200);
-            break;
-        case MarginHeightSym:
-            marginHeight = std::clamp<int32_t>(a.Value, 0, 200);
-            break;
-        default:
-            break;
-        }
-    }
+    ReadBodyAttributes(top, marginWidth, marginHeight);
     top.SetIfUnset(TPropValue(marginWidth), piMarginLeft);
     top.SetIfUnset(TPropValue(marginWidth), piMarginRight);
     top.SetIfUnset(TPropValue(marginHeight), piMarginTop);
@@ -242,13 +205,93 @@ void THtmlReader::DoBodyTag() {
     body_ = body.get();
     doc_.Add(std::move(body));
     cell_ = body_->Content.get();
+    ApplyPageBackground(top);
+    bodyTagSeen_ = true;
+    NewSection(nullptr);
+    Next();
+}
+
+void THtmlReader::ReadBodyAttributes(TProperties& props, int32_t& marginWidth,
+                                     int32_t& marginHeight) {
+    for (const TAttribute& a : lex_.Attributes) {
+        TColor color = 0;
+        switch (a.Sym) {
+        case TextSym:
+            if (ColorFromText(a.Str, false, color))
+                props.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piColor);
+            break;
+        case LinkSym:
+            if (ColorFromText(a.Str, false, color))
+                props.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piLinkColor);
+            break;
+        case VLinkSym:
+            if (ColorFromText(a.Str, false, color))
+                props.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piVisitedColor);
+            break;
+        case OLinkSym:
+            if (ColorFromText(a.Str, false, color)) {
+                props.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piHoverColor);
+                doc_.HoverEnabled = true;
+            }
+            break;
+        case BGColorSym:
+            if (ColorFromText(a.Str, false, color))
+                props.SetIfUnset(TPropValue(static_cast<int32_t>(color)), piBackgroundColor);
+            break;
+        case BackgroundSym:
+            props.SetIfUnset(TPropValue("url(" + a.Str + ")"), piBackgroundImage);
+            break;
+        case MarginWidthSym:
+            marginWidth = std::clamp<int32_t>(a.Value, 0, 200);
+            break;
+        case MarginHeightSym:
+            marginHeight = std::clamp<int32_t>(a.Value, 0, 200);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void THtmlReader::ApplyPageBackground(const TProperties& body) {
     std::string url;
-    if (top.GetBackgroundImage(url) && !url.empty())
+    if (body.GetBackgroundImage(url) && !url.empty())
         doc_.SetBackImageName(url);
-    const TColor background = top.GetBackgroundColor();
+    const TColor background = body.GetBackgroundColor();
     if (background != NoColor)
         doc_.SetBackColor(background);
-    NewSection(nullptr);
+}
+
+// Text before <HTML> or <HEAD> (a stray word, a script's output) begins the body, as in
+// browsers, but the page's own BODY tag still gives it its background and colours: the body
+// rules of the style sheet and the tag's attributes go to the root set, which what follows at
+// the top level inherits. Text already read keeps its colour; margins stay as they were.
+void THtmlReader::DoLateBodyTag() {
+    if (bodyTagSeen_) {
+        Next();
+        return;
+    }
+    bodyTagSeen_ = true;
+    // The set a BODY at the start would have had; what the rules and attributes give it
+    // goes to the root set (the viewer's defaults there give way, as they would below a BODY).
+    const TElemStyle style = Capture();
+    TProperties& root = stack_[0];
+    TProperties body;
+    body.InheritFrom(root);
+    body.ApplyStyles(doc_.StyleSheet, &stack_, "body", style.Class, style.ID, {},
+                     style.Style.get());
+    int32_t marginWidth = 0, marginHeight = 0;
+    ReadBodyAttributes(body, marginWidth, marginHeight);
+    ApplyPageBackground(body);
+    for (int i = 0; i < PropCount; ++i) {
+        if (body.SetByRule[i] && (i < piMarginTop || i > piLeft)) {
+            root.Values[i] = body.Values[i];
+            root.SetByRule[i] = true;
+        }
+    }
+    // What follows at the top level is read with the new colours.
+    if (stack_.Count() == 1)
+        FontChanged();
     Next();
 }
 

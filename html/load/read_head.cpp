@@ -46,15 +46,18 @@ int CharsetFromContent(const std::string& content) {
     return encoding.empty() ? -1 : CharsetCodeOfEncoding(encoding);
 }
 
-void THtmlReader::DoTitle() {
-    doc_.Title.clear();
+void THtmlReader::DoTitle(bool keep) {
+    std::string title;
     Next();
     while (lex_.Sy == TextSym) {
-        if (doc_.Title.size() < kMaxTitle)
-            doc_.Title += lex_.Token.Text();
+        if (title.size() < kMaxTitle)
+            title += lex_.Token.Text();
         Next();
     }
-    TruncateUtf8(doc_.Title, kMaxTitle);
+    if (!keep)
+        return;
+    TruncateUtf8(title, kMaxTitle);
+    doc_.Title = std::move(title);
 }
 
 void THtmlReader::DoBase() {

@@ -121,6 +121,12 @@ private:
     // ---- body and common symbols (read_body.cpp)
     void DoBody(const TSymSet& term);
     void DoBodyTag();
+    // A BODY tag after the body has content (stray text before <HTML> or <HEAD> starts it).
+    void DoLateBodyTag();
+    // Takes the colours, background and margins of the current BODY tag into a set.
+    void ReadBodyAttributes(TProperties& props, int32_t& marginWidth, int32_t& marginHeight);
+    // Gives the page the background picture and colour of the body's set.
+    void ApplyPageBackground(const TProperties& body);
     void DoCommon();
     void DoAnchor();
     void DoFontTag(bool fixedPitch);
@@ -149,7 +155,8 @@ private:
     void DoTextArea();
     void ReadOptions(TFormControlObj* control);
     // ---- head elements and maps (read_head.cpp)
-    void DoTitle();
+    // Reads a TITLE's text, never drawn; `keep` makes it the page's title.
+    void DoTitle(bool keep = true);
     void DoBase();
     void DoMeta();
     void DoLink();
@@ -163,6 +170,8 @@ private:
     const TReaderHost& host_;
     THtmlLexer lex_;
     TPropStack stack_;
+    // A BODY tag has given the page its colours (a later one is ignored).
+    bool bodyTagSeen_ = false;
     TCellBasic* cell_ = nullptr; // where new blocks and closed sections go
     TBodyBlock* body_ = nullptr;
     std::unique_ptr<TSection> section_; // the open text section, added when closed

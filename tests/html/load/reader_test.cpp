@@ -70,9 +70,13 @@ TEST_F(ReaderTest, EndTagOfNoOpenElementChangesNothing) {
     EXPECT_FALSE(Font("three").Bold);
 }
 
-TEST_F(ReaderTest, TitleBeforeContentIsTakenAfterContentIgnored) {
+// A title's text is never drawn; after content, a title names only a page that had none.
+TEST_F(ReaderTest, TitleIsTakenOnceAndNeverDrawn) {
     EXPECT_EQ(Load("<title>The \n title</title><p>x").Title, "The title");
-    EXPECT_EQ(Load("<p>x</p><title>Late</title>").Title, "");
+    TSectionList& late = Load("<p>x</p><title>Late</title><p>y");
+    EXPECT_EQ(late.Title, "Late");
+    EXPECT_EQ(SectionWith(late, "Late"), nullptr);
+    EXPECT_EQ(Load("<title>First</title><p>x</p><title>Second</title>").Title, "First");
 }
 
 TEST_F(ReaderTest, BaseIsKeptForTheViewer) {
@@ -147,10 +151,15 @@ TEST_F(ReaderTest, UnknownTagsAreSkippedTheirTextKept) {
     EXPECT_EQ(TextOf(*s), "one two");
 }
 
-TEST_F(ReaderTest, HeadElementsAfterContentAreSkipped) {
-    TSectionList& doc = Load("<p>x</p><base href=late.htm><body bgcolor=red>y");
+// Stray text before the head begins the body; the page's BODY still gives its colours, but
+// only the first BODY counts, and a BASE after content is skipped.
+TEST_F(ReaderTest, LateBodyGivesItsColoursOnce) {
+    TSectionList& doc = Load("stray<p>x</p><base href=late.htm><body bgcolor=red text=green>after");
     EXPECT_EQ(doc.Base, "");
-    EXPECT_EQ(doc.Background, clBtnFace);
+    EXPECT_EQ(doc.Background & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(Font("after").Color & 0xFFFFFF, 0x008000u);
+    EXPECT_EQ(Load("<body bgcolor=blue><p>x</p><body bgcolor=red>y").Background & 0xFFFFFF,
+              0xFF0000u);
 }
 
 TEST_F(ReaderTest, BodyAttributes) {
