@@ -1,5 +1,6 @@
 // ASCII case helpers, trimming and integer text as the toolkit's string routines behave.
 #include "platform/base/strings.h"
+#include "platform/base/case_mapping.h"
 
 #include <limits>
 
@@ -11,6 +12,22 @@ char32_t LowerChar(char32_t c) {
     if (c > 0x10FFFF)
         return c;
     return static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(c)));
+}
+
+char32_t UpperChar(char32_t c) {
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+    if (c > 0x10FFFF)
+        return c;
+    return static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(c)));
+}
+
+char32_t TitleChar(char32_t c) {
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+    if (c > 0x10FFFF)
+        return c;
+    return static_cast<char32_t>(utf8proc_totitle(static_cast<utf8proc_int32_t>(c)));
 }
 
 bool IsUnicodeAlnum(char32_t c) {
