@@ -17,7 +17,9 @@ char32_t LowerChar(char32_t c) {
 char32_t UpperChar(char32_t c) {
     if (c < 0x80)
         return c >= 'a' && c <= 'z' ? c - 32 : c;
-    if (c > 0x10FFFF)
+    // The sharp s is written "SS" in capitals, two characters for one; it stays as it is rather
+    // than becoming the rare capital sharp s.
+    if (c > 0x10FFFF || c == 0xDF)
         return c;
     return static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(c)));
 }
@@ -25,7 +27,7 @@ char32_t UpperChar(char32_t c) {
 char32_t TitleChar(char32_t c) {
     if (c < 0x80)
         return c >= 'a' && c <= 'z' ? c - 32 : c;
-    if (c > 0x10FFFF)
+    if (c > 0x10FFFF || c == 0xDF) // as UpperChar
         return c;
     return static_cast<char32_t>(utf8proc_totitle(static_cast<utf8proc_int32_t>(c)));
 }
