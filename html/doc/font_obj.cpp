@@ -14,7 +14,9 @@ TFontObj::TFontObj(TSection* section, int32_t start, std::unique_ptr<TMyFont> fo
 
 TFontObj::TFontObj(TSection* section, const TFontObj& run)
     : Section(section), RunStart(run.RunStart),
-      PlainFont(std::make_unique<TMyFont>(*run.PlainFont)), ScriptKind(run.ScriptKind) {
+      PlainFont(std::make_unique<TMyFont>(*run.PlainFont)), ScriptKind(run.ScriptKind),
+      Transform(run.Transform), SmallCaps(run.SmallCaps), SmallPart(run.SmallPart),
+      FullSize(run.FullSize), LetterSpacing(run.LetterSpacing), WordSpacing(run.WordSpacing) {
     Target.Copy(run.Target);
     ActiveFont = PlainFont.get();
     ComputeMetrics();
@@ -47,6 +49,15 @@ void TFontObj::ReplaceFont(std::unique_ptr<TMyFont> font) {
     ActiveFont = PlainFont.get();
     SeenFont.reset();
     OverFont.reset();
+    ComputeMetrics();
+}
+
+void TFontObj::Resize(int points) {
+    for (TMyFont* f : {PlainFont.get(), OverFont.get(), SeenFont.get()})
+        if (f != nullptr)
+            f->Size = points;
+    face_.reset();
+    faceOf_ = nullptr;
     ComputeMetrics();
 }
 

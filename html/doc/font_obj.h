@@ -39,7 +39,18 @@ public:
     int32_t ScriptKind = 0; // 0 none, 1 subscript, 2 superscript
     TUrlTarget Target;
     bool InLinks = false; // entered in the document's link list
+    // Text styles of the run's characters. The transform and small capitals change the
+    // characters as they are appended; the spacings widen what is measured and drawn.
+    uint8_t Transform = 0;     // a TextTransformKind
+    bool SmallCaps = false;    // lower-case letters become capitals in a smaller font
+    bool SmallPart = false;    // this run holds such capitals; FullSize is the font's size
+    int FullSize = 0;          // points of the run's font before it was made smaller
+    int32_t LetterSpacing = 0; // pixels after every character
+    int32_t WordSpacing = 0;   // pixels added to every space
+    bool Spaced() const { return LetterSpacing != 0 || WordSpacing != 0; }
 
+    // Sets the size of the plain, hover and visited fonts (small capitals).
+    void Resize(int points);
     // A new plain font; hover and visited fonts are dropped.
     void ReplaceFont(std::unique_ptr<TMyFont> font);
     void SetVisited(bool value);

@@ -2,6 +2,7 @@
 // superscripts and the caret; inline objects in the line; floats at their places. Images are
 // handed to the document's deferred draws so they lie above every section's background.
 #include <algorithm>
+#include <vector>
 
 #include "html/doc/indent_manager.h"
 #include "html/doc/section_list.h"
@@ -16,6 +17,15 @@ TColor PrintableColor(TColor c) {
     if ((GetRValue(c) & 0xE0) == 0xE0 && (GetGValue(c) & 0xE0) == 0xE0)
         return RGB(0xA0, 0xA0, 0xA0);
     return c;
+}
+
+// A decoration line across a stretch.
+void Bar(TCanvas& canvas, int32_t x0, int32_t x1, int32_t top, int32_t thickness, TColor color) {
+    const TBrush saved = canvas.Brush;
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = color;
+    canvas.FillRect(Rect(x0, top, x1, top + std::max(1, thickness)));
+    canvas.Brush = saved;
 }
 
 } // namespace
@@ -66,6 +76,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
 
     const int32_t len = TextLen();
     int32_t i = line.LineStart;
+    int32_t spaces = 0;             // spaces drawn so far, for a justified line's shares
+    std::vector<int32_t> advances;  // per character, for spaced and justified stretches
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode) {
@@ -162,6 +174,24 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 TextBuf.substr(static_cast<size_t>(a), static_cast<size_t>(b - a));
             std::replace(text.begin(), text.end(), NbspCode, U' ');
             const int32_t w = face.TextWidth(text) - run->OverhangPx;
+            // The width with letter and word spacing and a justified line's shares.
+            int32_t wide = w;
+            const bool spaced = run->Spaced() || line.Gaps > 0;
+            if (spaced) {
+                advances.resize(text.size());
+                int64_t sum = 0;
+                for (size_t k = 0; k < text.size(); ++k) {
+                    const char32_t ch = TextBuf[static_cast<size_t>(a) + k];
+                    int32_t adv = CharAdvance(*run, ch);
+                    if (ch == ' ' && line.Gaps > 0) {
+                        ++spaces;
+                        adv += line.JustifyBefore(spaces) - line.JustifyBefore(spaces - 1);
+                    }
+                    advances[k] = adv;
+                    sum += adv;
+                }
+                wide = static_cast<int32_t>(sum) - run->OverhangPx;
+            }
 
             const TMyFont& font = *run->ActiveFont;
             canvas.Font = font;
@@ -182,14 +212,45 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 canvas.Font.Color = color;
             }
             const int32_t tx = x - run->OverhangPx / 2;
-            if (NoWrap()) {
+            const int32_t base = baseline + shift;
+            const TColor ink = canvas.Font.Color;
+            if (spaced) {
+                // Spaced or justified: each character at its own x, the background and the
+                // lines drawn across the whole stretch, gaps included.
+                const TRect box =
+                    Rect(tx, base - face.Metrics().Ascent, tx + wide, base + face.Metrics().Descent);
+                if (canvas.Brush.Style == bsSolid)
+                    canvas.FillRect(box);
+                canvas.Brush.Style = bsClear;
+                canvas.Font.Underline = canvas.Font.StrikeOut = false;
+                int32_t cx = tx;
+                for (size_t k = 0; k < text.size(); ++k) {
+                    const std::u32string_view one(&text[k], 1);
+                    if (NoWrap())
+                        canvas.TextRect(Rect(cx, y - scroll, cx + advances[k] + run->OverhangPx,
+                                             y - scroll + line.Height()),
+                                        cx, base, one);
+                    else
+                        canvas.TextOut(cx, base, one);
+                    cx += advances[k];
+                }
+                if (font.Underline)
+                    Bar(canvas, tx, tx + wide, base + face.UnderlineOffset(),
+                        face.UnderlineThickness(), ink);
+                if (font.StrikeOut)
+                    Bar(canvas, tx, tx + wide, base + face.StrikeOutOffset(),
+                        face.StrikeOutThickness(), ink);
+            } else if (NoWrap()) {
                 const TRect lineBox =
                     Rect(tx, y - scroll, tx + w + run->OverhangPx, y - scroll + line.Height());
-                canvas.TextRect(lineBox, tx, baseline + shift, text);
+                canvas.TextRect(lineBox, tx, base, text);
             } else {
-                canvas.TextOut(tx, baseline + shift, text);
+                canvas.TextOut(tx, base, text);
             }
-            x += w;
+            if (font.Overline)
+                Bar(canvas, tx, tx + wide, base - face.Metrics().Ascent,
+                    face.UnderlineThickness(), ink);
+            x += wide;
             a = b;
         }
         i = j;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <string_view>
 
 #include "html/doc/indent_manager.h"
@@ -122,8 +123,8 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
             ++k;
         j = std::max(k, i + 1);
         if (run != nullptr)
-            width += run->Face().TextWidth(std::u32string_view(TextBuf).substr(
-                         static_cast<size_t>(i), static_cast<size_t>(j - i))) -
+            width += StretchWidth(*run, std::u32string_view(TextBuf).substr(
+                                            static_cast<size_t>(i), static_cast<size_t>(j - i))) -
                      run->OverhangPx;
         i = j;
     }
@@ -137,10 +138,58 @@ void TSection::PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents) 
     obj.Placed = true;
 }
 
+namespace {
+int64_t SpacingOf(const TFontObj& run, std::u32string_view s) {
+    int64_t extra = static_cast<int64_t>(run.LetterSpacing) * static_cast<int64_t>(s.size());
+    if (run.WordSpacing != 0)
+        for (char32_t c : s)
+            if (c == ' ' || c == NbspCode)
+                extra += run.WordSpacing;
+    return extra;
+}
+} // namespace
+
+int64_t TSection::StretchWidth(const TFontObj& run, std::u32string_view s) {
+    const int64_t w = run.Face().TextWidth(s);
+    return run.Spaced() ? w + SpacingOf(run, s) : w;
+}
+
+int32_t TSection::CharAdvance(const TFontObj& run, char32_t c) {
+    int32_t w = run.Face().CharWidth(c) + run.LetterSpacing;
+    if (c == ' ' || c == NbspCode)
+        w += run.WordSpacing;
+    return w;
+}
+
+int TSection::StretchFit(const TFontObj& run, std::u32string_view s, int room) {
+    if (!run.Spaced())
+        return run.Face().FitCount(s, room);
+    int64_t sum = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        sum += CharAdvance(run, s[i]);
+        if (sum > room)
+            return static_cast<int>(i);
+    }
+    return static_cast<int>(s.size());
+}
+
+int32_t TSection::XInLine(const LineRec& line, int32_t pos) const {
+    int32_t x = TextWidth(line.LineStart, pos - line.LineStart, false);
+    if (line.Gaps > 0) {
+        int32_t spaces = 0;
+        for (int32_t i = line.LineStart; i < pos && i < TextLen(); ++i)
+            spaces += TextBuf[static_cast<size_t>(i)] == ' ';
+        x += line.JustifyBefore(spaces);
+    }
+    return x;
+}
+
 int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentManager& indents,
                            FitState& state) {
     const int64_t avail =
-        NoWrap() ? 32000 : static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y);
+        NoWrap() ? 32000
+                 : static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y) -
+                       (start == 0 ? indentPx_ : 0);
     const int32_t len = TextLen();
     const int32_t end = std::min(len, start + maxCount);
     int64_t sum = 0;
@@ -190,22 +239,21 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
             i = j;
             continue;
         }
-        const TResolvedFont& face = run->Face();
         const int64_t room = avail - sum + run->OverhangPx;
         const int fit =
-            face.FitCount(stretch, static_cast<int>(std::clamp<int64_t>(room, -1, INT_MAX)));
+            StretchFit(*run, stretch, static_cast<int>(std::clamp<int64_t>(room, -1, INT_MAX)));
         if (fit < j - i) {
             i += fit;
             break;
         }
-        sum += face.TextWidth(stretch) - run->OverhangPx;
+        sum += StretchWidth(*run, stretch) - run->OverhangPx;
         i = j;
     }
     return i - start;
 }
 
 LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
-                             IndentManager& indents) {
+                             IndentManager& indents, bool last) {
     LineRec line;
     line.LineStart = start;
     line.CharCount = count;
@@ -278,9 +326,26 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
         }
     }
 
-    const int32_t left = indents.LeftLimit(y);
+    // The first line's text-indent moves its left edge, whatever the alignment.
+    const int32_t left = indents.LeftLimit(y) + (start == 0 ? indentPx_ : 0);
     const int32_t right = indents.RightLimit(y);
     line.TextWidth = TextWidth(start, count, true);
+    if (TextAlign == 4 && !last && !NoWrap()) {
+        // Justified: the room left over is shared by the spaces between the words.
+        int32_t end = start + count;
+        while (end > start && (TextBuf[static_cast<size_t>(end - 1)] == ' ' ||
+                               TextBuf[static_cast<size_t>(end - 1)] == BreakCode))
+            --end;
+        int32_t gaps = 0;
+        for (int32_t i = start; i < end; ++i)
+            gaps += TextBuf[static_cast<size_t>(i)] == ' ';
+        const int64_t room = static_cast<int64_t>(right) - left - line.TextWidth;
+        if (gaps > 0 && room > 0) {
+            line.Gaps = gaps;
+            line.Justify = Hold(room);
+            line.TextWidth = Hold(line.TextWidth + room);
+        }
+    }
     switch (TextAlign) {
     case 2:
         line.LineIndent = Hold((static_cast<int64_t>(right) + left - line.TextWidth) / 2 - x);
@@ -318,6 +383,7 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     for (const auto& obj : InlineObjects)
         obj->Placed = false;
     SizeObjects(canvas, availWidth);
+    indentPx_ = IndentPercent ? Hold(static_cast<int64_t>(TextIndent) * availWidth / 100) : TextIndent;
 
     int64_t widest = std::min<int64_t>(
         static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y), availWidth);
@@ -405,7 +471,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
             }
         }
 
-        LineRec line = FinishLine(pos, n, x, cy, indents);
+        const bool last = pos + n >= len || TextBuf[static_cast<size_t>(pos + n - 1)] == BreakCode;
+        LineRec line = FinishLine(pos, n, x, cy, indents, last);
         int32_t bottom = std::max(cy + line.Height(), state.FloatBottom);
         const int32_t below = cy + line.Height();
         for (TFloatingObj* obj : state.Queued) {
@@ -490,7 +557,8 @@ void TSection::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidt
         i = split ? j : j + 1;
     }
     minWidth = Hold(std::max<int64_t>({widestObject, widestWord, floats}));
-    maxWidth = Hold(floats + WidestLine());
+    // A first line's indent (a length; a percentage follows the width) widens what it needs.
+    maxWidth = Hold(floats + WidestLine() + (IndentPercent ? 0 : std::max(0, TextIndent)));
 }
 
 // ------------------------------------------------------------------ preformatted
@@ -513,7 +581,10 @@ int32_t TPreFormated::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*re
         layoutX_ = x;
         FirstChar = charIndex;
         ContentY = LayoutY = PaintTop = y;
-        FlowHeight = PaintHeight = BaseFont.Size > 0 ? BaseFont.Size : 12;
+        // An empty line of a PRE is as high as a line of text in its font.
+        const TFontObj* run = FontRuns.Last();
+        const int32_t natural = run != nullptr ? run->LineHeight : std::abs(BaseFont.Height());
+        FlowHeight = PaintHeight = std::max(natural, LineHeightPx);
         FlowBottom = PaintBottom = y + FlowHeight;
         CharCount = 0;
         neededWidth = 0;

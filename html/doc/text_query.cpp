@@ -15,6 +15,7 @@ int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX
     const int32_t end = line.LineStart + line.CharCount;
     int32_t x = 0;
     int32_t i = line.LineStart;
+    int32_t spaces = 0; // spaces passed, for the share of a justified line's room
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         int32_t w = 0;
@@ -23,7 +24,11 @@ int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX
         } else if (c != BreakCode) {
             const TFontObj* run = FontRuns.RunAt(i);
             if (run != nullptr)
-                w = run->Face().CharWidth(c);
+                w = CharAdvance(*run, c);
+            if (c == ' ' && line.Gaps > 0) {
+                ++spaces;
+                w += line.JustifyBefore(spaces) - line.JustifyBefore(spaces - 1);
+            }
         }
         if (dx < x + w) {
             charX = x;
@@ -224,7 +229,7 @@ bool TSection::CaretPoint(TCanvas& /*canvas*/, int32_t index, int32_t& x, int32_
     if (n < 0)
         return false;
     const LineRec& line = Lines[static_cast<size_t>(n)];
-    x = line.DrawX + TextWidth(line.LineStart, i - line.LineStart, false);
+    x = line.DrawX + XInLine(line, i);
     y = line.DrawY;
     return true;
 }

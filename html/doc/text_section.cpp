@@ -7,6 +7,7 @@
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/style/properties.h"
+#include "platform/base/case_mapping.h"
 #include "platform/base/strings.h"
 
 TSection::TSection(TSectionList* document, const TUrlTarget& link, const TProperties& props,
@@ -16,6 +17,7 @@ TSection::TSection(TSectionList* document, const TUrlTarget& link, const TProper
     std::unique_ptr<TMyFont> font = isLink ? props.MakeLinkFont() : props.MakeFont();
     BaseFont = *font;
     TFontObj* run = FontRuns.Add(std::make_unique<TFontObj>(this, 0, std::move(font)));
+    ApplyTextStyle(*run, props);
     if (isLink) {
         run->OverFont = props.MakeHoverFont(*run->PlainFont);
         run->SeenFont = props.MakeVisitedFont(*run->PlainFont);
@@ -26,6 +28,7 @@ TSection::TSection(TSectionList* document, const TUrlTarget& link, const TProper
         }
     }
     LineHeightPx = props.GetLineHeight(std::abs(BaseFont.Height()));
+    TextIndent = props.GetTextIndent(100, std::abs(BaseFont.Height()), IndentPercent);
 
     if (attrs != nullptr) {
         if (const TAttribute* clear = attrs->Find(ClearSym)) {
@@ -42,6 +45,8 @@ TSection::TSection(TSectionList* document, const TUrlTarget& link, const TProper
     const TPropValue& align = props.Values[piTextAlign];
     if (align.Equals("right"))
         TextAlign = 3;
+    else if (align.Equals("justify"))
+        TextAlign = 4;
     else if (align.Equals("center"))
         TextAlign = 2;
     else
@@ -172,7 +177,131 @@ void TSection::AddText(const TokenObj& token, bool noBreak) {
         if (s.empty())
             return;
     }
-    Append(s, p);
+    AppendStyled(s, p);
+}
+
+void TSection::AddPreText(const TokenObj& token) {
+    if (token.Empty())
+        return;
+    std::u32string s;
+    std::vector<int32_t> p;
+    DecodeToken(token, s, p);
+    // Columns count from the last line break in the section.
+    const size_t lineStart = TextBuf.find_last_of(BreakCode);
+    size_t column = lineStart == std::u32string::npos ? TextBuf.size() : TextBuf.size() - lineStart - 1;
+    std::u32string t;
+    std::vector<int32_t> q;
+    for (size_t i = 0; i < s.size(); ++i) {
+        char32_t c = s[i];
+        size_t n = 1;
+        if (c == U'\t') {
+            n = TPreFormated::kTabWidth - column % TPreFormated::kTabWidth;
+            c = NbspCode;
+        } else if (c == U' ' || c == NoBreakMark) {
+            c = NbspCode;
+        } else if (c == U'\r' || c == U'\n') {
+            c = BreakCode;
+        }
+        t.append(n, c);
+        q.insert(q.end(), n, p[i]);
+        column = c == BreakCode ? 0 : column + n;
+    }
+    AppendStyled(t, q);
+}
+
+void TSection::ApplyTextStyle(TFontObj& run, const TProperties& props) {
+    const int32_t em = run.PlainFont->PixelSize();
+    run.Transform = props.GetTextTransform();
+    run.SmallCaps = props.IsSmallCaps();
+    run.SmallPart = false;
+    run.FullSize = run.PlainFont->Size;
+    run.LetterSpacing = props.GetLetterSpacing(em);
+    run.WordSpacing = props.GetWordSpacing(em);
+}
+
+namespace {
+
+// Where capitalize starts a word: after anything that is not part of one.
+bool StartsWord(char32_t before) {
+    return !IsUnicodeAlnum(before) && before != U'\'' && before != U'\u2019' && before != U'-';
+}
+
+// Small capitals are drawn at this share of the font's size.
+constexpr double kSmallCapsScale = 0.7;
+
+} // namespace
+
+void TSection::AppendStyled(std::u32string& s, std::vector<int32_t>& p) {
+    TFontObj* run = FontRuns.Last();
+    if (run == nullptr || (run->Transform == ttNone && !run->SmallCaps)) {
+        Append(s, p);
+        return;
+    }
+    // Only what is measured and drawn changes: every character keeps its source position.
+    switch (run->Transform) {
+    case ttUppercase:
+        for (char32_t& c : s)
+            c = UpperChar(c);
+        break;
+    case ttLowercase:
+        for (char32_t& c : s)
+            c = LowerChar(c);
+        break;
+    case ttCapitalize: {
+        char32_t before = TextBuf.empty() ? U' ' : TextBuf.back();
+        for (char32_t& c : s) {
+            const char32_t original = c;
+            if (StartsWord(before))
+                c = TitleChar(c);
+            before = original;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (!run->SmallCaps) {
+        Append(s, p);
+        return;
+    }
+    size_t i = 0;
+    while (i < s.size()) {
+        const bool small = UpperChar(s[i]) != s[i];
+        size_t j = i + 1;
+        while (j < s.size() && (UpperChar(s[j]) != s[j]) == small)
+            ++j;
+        std::u32string piece = s.substr(i, j - i);
+        if (small)
+            for (char32_t& c : piece)
+                c = UpperChar(c);
+        UseCapsPart(small);
+        Append(piece, std::vector<int32_t>(p.begin() + static_cast<std::ptrdiff_t>(i),
+                                           p.begin() + static_cast<std::ptrdiff_t>(j)));
+        i = j;
+    }
+}
+
+void TSection::UseCapsPart(bool small) {
+    TFontObj* last = FontRuns.Last();
+    if (last == nullptr || last->SmallPart == small)
+        return;
+    TFontObj* run = last;
+    if (last->RunStart != TextLen()) {
+        auto copy = std::make_unique<TFontObj>(this, *last);
+        copy->RunStart = TextLen();
+        if (last->OverFont)
+            copy->OverFont = std::make_unique<TMyFont>(*last->OverFont);
+        if (last->SeenFont)
+            copy->SeenFont = std::make_unique<TMyFont>(*last->SeenFont);
+        run = FontRuns.Add(std::move(copy));
+        if (run->IsLink() && Document != nullptr) {
+            Document->Links.push_back(run);
+            run->InLinks = true;
+        }
+    }
+    run->SmallPart = small;
+    const int full = run->FullSize > 0 ? run->FullSize : 12; // 0 or less: the default size
+    run->Resize(small ? std::max(1, static_cast<int>(full * kSmallCapsScale + 0.5)) : full);
 }
 
 void TSection::AddChar(char32_t code, int32_t sourcePos, bool noBreak) {
@@ -206,6 +335,7 @@ TFontObj* TSection::StartRun(std::unique_ptr<TMyFont> font, const TProperties& p
     if (link != nullptr)
         run->Target.Copy(*link);
     run->ScriptKind = scriptKind;
+    ApplyTextStyle(*run, props);
     if (Document != nullptr) {
         auto& links = Document->Links;
         if (run->IsLink()) {
@@ -331,7 +461,22 @@ void TPreFormated::AddText(const TokenObj& token, bool /*noBreak*/) {
     std::u32string s;
     std::vector<int32_t> p;
     DecodeToken(token, s, p);
-    Append(s, p);
+    if (s.find(U'\t') != std::u32string::npos) {
+        // A tab moves to the next multiple of 8 columns counted from the start of the line (a
+        // preformatted section holds one line); every blank it becomes keeps its position.
+        std::u32string t;
+        std::vector<int32_t> q;
+        size_t column = TextBuf.size();
+        for (size_t i = 0; i < s.size(); ++i) {
+            const size_t n = s[i] == U'\t' ? kTabWidth - column % kTabWidth : 1;
+            t.append(n, s[i] == U'\t' ? U' ' : s[i]);
+            q.insert(q.end(), n, p[i]);
+            column += n;
+        }
+        s.swap(t);
+        p.swap(q);
+    }
+    AppendStyled(s, p);
 }
 
 bool TPreFormated::FinishForAdd() {

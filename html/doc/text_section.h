@@ -7,6 +7,7 @@
 // control, 4 an image or panel (both break opportunities before and after), 6 and 7 the same inside
 // a no-break run (no break), 8 a forced line break (the line ends after it), 32 a space (break
 // after it), 160 a non-breaking space (drawn and copied as a space).
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,6 +54,14 @@ struct LineRec {
     int32_t DrawY = 0;
     int32_t LineY = 0;     // document y of the line's top at layout
     int32_t TextWidth = 0; // trimmed width at layout
+    int32_t Justify = 0;   // pixels a justified line spreads over its spaces
+    int32_t Gaps = 0;      // spaces that share Justify
+    // What justification adds before a buffer position, given the spaces before it.
+    int32_t JustifyBefore(int32_t spaces) const {
+        return Gaps > 0 ? static_cast<int32_t>(static_cast<int64_t>(Justify) *
+                                               std::min(spaces, Gaps) / Gaps)
+                        : 0;
+    }
     int32_t Height() const { return SpaceBefore + TextHeight + SpaceAfter; }
 };
 
@@ -74,6 +83,9 @@ public:
     // Building, in document order.
     virtual void AddText(const TokenObj& token, bool noBreak);
     virtual void AddChar(char32_t code, int32_t sourcePos, bool noBreak);
+    // Text whose white space stays as written (white-space: pre outside a PRE): blanks do not
+    // collapse or break, a line end breaks the line and a tab moves to the next tab stop.
+    void AddPreText(const TokenObj& token);
     void EnsureNotEmpty();
     // scriptKind: the reader's sub/superscript state (0 none, 1 sub, 2 super).
     void ChangeFont(const TProperties& props, int scriptKind);
@@ -116,6 +128,14 @@ public:
     // Width of count characters from a buffer position in their fonts, objects included;
     // with trim, trailing spaces and line breaks are left out (one character stays).
     int32_t TextWidth(int32_t start, int32_t count, bool trim) const;
+    // Width of a stretch of characters in one run, its letter and word spacing included.
+    static int64_t StretchWidth(const TFontObj& run, std::u32string_view s);
+    // Advance of one character in a run, its spacing included.
+    static int32_t CharAdvance(const TFontObj& run, char32_t c);
+    // How many characters of a stretch in one run fit in room pixels.
+    static int StretchFit(const TFontObj& run, std::u32string_view s, int room);
+    // x of a buffer position in a line from the line's start, justification included.
+    int32_t XInLine(const LineRec& line, int32_t pos) const;
 
     std::u32string TextBuf;
     std::vector<int32_t> SourcePos; // while building; freed by FinishSection
@@ -125,14 +145,22 @@ public:
     TFormControlList Controls;
     std::vector<LineRec> Lines;
     TMyFont BaseFont;
-    uint8_t TextAlign = 1; // 1 left, 2 center, 3 right
+    uint8_t TextAlign = 1; // 1 left, 2 center, 3 right, 4 justify
     uint8_t ClearMode = 0; // 0 none, 1 left, 2 right, 3 both
     int32_t LineHeightPx = 0;
+    int32_t TextIndent = 0;     // pixels, or percent of the width when IndentPercent
+    bool IndentPercent = false; // TextIndent is a percentage of the section's width
     bool HasAnchor = false; // a NAME anchor points into the section
 
 protected:
     // Preformatted text never wraps.
     virtual bool NoWrap() const { return false; }
+    // Takes the run's text style from a property set.
+    void ApplyTextStyle(TFontObj& run, const TProperties& props);
+    // Appends characters in the last run's transform and small capitals.
+    void AppendStyled(std::u32string& text, std::vector<int32_t>& positions);
+    // Makes the last run the small (or the full) part of a small-caps run.
+    void UseCapsPart(bool small);
     // Appends raw characters with their source positions.
     void Append(const std::u32string& text, const std::vector<int32_t>& positions);
     void AppendCode(char32_t code, int32_t sourcePos);
@@ -165,7 +193,9 @@ protected:
     void SizeObjects(TCanvas& canvas, int32_t availWidth);
     int32_t FitCount(int32_t start, int32_t maxCount, int32_t y, IndentManager& indents,
                      FitState& state);
-    LineRec FinishLine(int32_t start, int32_t count, int32_t x, int32_t y, IndentManager& indents);
+    // last: the section's last line or one ending in a line break (never justified).
+    LineRec FinishLine(int32_t start, int32_t count, int32_t x, int32_t y, IndentManager& indents,
+                       bool last);
     void PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents);
     void DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y);
     void DrawFloats(TCanvas& canvas, const TRect& clip, IndentManager& indents);
@@ -185,6 +215,7 @@ protected:
     int32_t layoutX_ = 0;      // x of the last layout
     int32_t drawXSection_ = 0; // x of the last paint
     int32_t maxWidth_ = 0;     // widest line of the last layout
+    int32_t indentPx_ = 0;     // the first line's text-indent in the last layout
 };
 
 // PRE: keeps every character as it comes and never wraps.
@@ -202,6 +233,8 @@ public:
 
     // More text than this is dropped.
     static constexpr int32_t MaxLength = 20000;
+    // Tab stops stand this many columns apart.
+    static constexpr size_t kTabWidth = 8;
 
 protected:
     bool NoWrap() const override { return true; }

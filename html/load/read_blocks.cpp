@@ -23,6 +23,8 @@ void THtmlReader::DoParagraph(const TSymSet& term) {
         }
     };
     takeAlign();
+    // The level stands before the first text is read, so that text is read in its white space.
+    PushLevel("p", &style);
     lex_.SkipBlanks();
     Next();
     // Several P tags in a row make one paragraph; the last start tag's attributes count.
@@ -30,11 +32,12 @@ void THtmlReader::DoParagraph(const TSymSet& term) {
         if (lex_.Sy == PSym) {
             style = Capture();
             takeAlign();
+            stack_.Pop();
+            PushLevel("p", &style);
         }
         lex_.SkipBlanks();
         Next();
     }
-    PushLevel("p", &style);
     if (!align.empty())
         Top().SetIfUnset(TPropValue(align), piTextAlign);
     TCellBasic* outer = OpenBlock();
@@ -94,7 +97,7 @@ void THtmlReader::DoHR() {
 
 void THtmlReader::DoBreak() {
     if (!lex_.Attributes.Find(ClearSym) && section_) {
-        section_->AddChar(8, lex_.TagStartPosition, lex_.NoBreak);
+        section_->AddChar(8, lex_.TagStartPosition, lex_.NoBreaking());
         Next();
     } else {
         DoBreakBlock();
@@ -114,7 +117,7 @@ void THtmlReader::DoBreakBlock() {
     TCellBasic* outer = OpenBlock();
     NewSection(&lex_.Attributes);
     if (lineOfItsOwn)
-        section_->AddChar(8, tagStart, lex_.NoBreak);
+        section_->AddChar(8, tagStart, lex_.NoBreaking());
     Next();
     static const TSymSet brSet = Syms({BRSym});
     ReadInlineRun(brSet);

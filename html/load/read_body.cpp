@@ -297,6 +297,24 @@ void THtmlReader::DoLateBodyTag() {
 
 // ---------------------------------------------------------------- common symbols
 
+void THtmlReader::AddTextToken() {
+    // The style in force decides; the lexer read the token in the white space of the level
+    // that was on top then, which for the first text of a block can be its parent's.
+    const WhiteSpaceKind space = Top().GetWhiteSpace();
+    if (space == wsPre) {
+        section_->AddPreText(lex_.Token);
+    } else if (space == wsNoWrap && !lex_.NoBreaking()) {
+        TokenObj kept;
+        const std::string& text = lex_.Token.Text();
+        const std::vector<int32_t>& at = lex_.Token.Positions();
+        for (size_t i = 0; i < text.size(); ++i)
+            kept.AddChar(text[i] == ' ' ? NoBreakSpace : text[i], i < at.size() ? at[i] : -1);
+        section_->AddText(kept, true);
+    } else {
+        section_->AddText(lex_.Token, lex_.NoBreaking() || space == wsNoWrap);
+    }
+}
+
 void THtmlReader::DoCommon() {
     const Symbol sy = lex_.Sy;
     if (IsStyleTag(sy)) {
@@ -312,7 +330,7 @@ void THtmlReader::DoCommon() {
     switch (sy) {
     case TextSym:
         EnsureSection();
-        section_->AddText(lex_.Token, lex_.NoBreak);
+        AddTextToken();
         Next();
         break;
     case BRSym:
@@ -397,7 +415,7 @@ void THtmlReader::DoCommon() {
         Next();
         break;
     case WbrSym:
-        if (lex_.NoBreak && section_)
+        if (lex_.NoBreaking() && section_)
             section_->AddChar(' ', lex_.TagStartPosition, false);
         Next();
         break;
@@ -414,9 +432,9 @@ void THtmlReader::DoImage() {
     const Symbol sy = lex_.Sy;
     PushLevel(StartTagName(sy), &style);
     if (sy == ImageSym)
-        section_->AddImage(lex_.Attributes, Top(), lex_.TagStartPosition, lex_.NoBreak);
+        section_->AddImage(lex_.Attributes, Top(), lex_.TagStartPosition, lex_.NoBreaking());
     else
-        section_->AddPanel(lex_.Attributes, lex_.TagStartPosition, lex_.NoBreak);
+        section_->AddPanel(lex_.Attributes, lex_.TagStartPosition, lex_.NoBreaking());
     stack_.Pop();
 }
 

@@ -47,7 +47,7 @@ void THtmlReader::DoFormControl() {
     const TElemStyle style = Capture();
     PushLevel(StartTagName(sy), &style);
     TFormControlObj* control = section_->AddFormControl(sy, form_, lex_.Attributes, Top(),
-                                                        lex_.TagStartPosition, lex_.NoBreak);
+                                                        lex_.TagStartPosition, lex_.NoBreaking());
     if (sy == SelectSym)
         ReadOptions(control);
     if (control)
@@ -93,7 +93,7 @@ void THtmlReader::DoTextArea() {
     const TElemStyle style = Capture();
     PushLevel("textarea", &style);
     TFormControlObj* control = section_->AddFormControl(TextAreaSym, form_, lex_.Attributes, Top(),
-                                                        lex_.TagStartPosition, lex_.NoBreak);
+                                                        lex_.TagStartPosition, lex_.NoBreaking());
     auto* area = dynamic_cast<TTextAreaFormControlObj*>(control);
     std::string line;
     for (;;) {

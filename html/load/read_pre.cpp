@@ -86,7 +86,8 @@ void THtmlReader::DoPre() {
             lex_.ReadEntity(entity);
             text.Append(entity);
         } else if (ch != '<') {
-            text.AddChar(ch, lex_.Position);
+            // A tab stays a tab here; the section sets it to its column.
+            text.AddChar(ch == ' ' && lex_.CurrentIsTab() ? '\t' : ch, lex_.Position);
             if (text.Length() > kFlushLength)
                 flush();
             lex_.Advance();
@@ -240,7 +241,8 @@ void THtmlReader::ReadPlainText() {
             CloseSection();
             section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
         } else {
-            text.AddChar(lex_.LCh, lex_.Position);
+            const char ch = lex_.LCh;
+            text.AddChar(ch == ' ' && lex_.CurrentIsTab() ? '\t' : ch, lex_.Position);
             if (text.Length() >= kFlushLength)
                 flush();
         }

@@ -74,6 +74,10 @@ private:
             ReadStyleElement();
         else if (lex_.Sy == ScriptSym)
             lex_.ReadScript(host_.OnScript);
+        // Text is read in the white space of the element it stands in.
+        const WhiteSpaceKind space = stack_.Last().GetWhiteSpace();
+        lex_.StylePre = space == wsPre;
+        lex_.StyleNoBreak = space == wsNoWrap;
         lex_.ReadSymbol();
     }
     bool BodyEmpty() const;
@@ -86,6 +90,8 @@ private:
     // Frees the nearest level of that name above the floor and refreshes the levels above it.
     bool PopLevel(const std::string& tag);
     TProperties& Top() { return stack_.Last(); }
+    // Hands the lexer's text token to the open section in the white space in force.
+    void AddTextToken();
     void SetAlign(const TAttributeList& attrs);
     void FontChanged();
     // A font-style element (B, I, SPAN...): its level, then the section's font.

@@ -109,10 +109,11 @@ void THtmlLexer::ResetState() {
     inInclude_ = false;
     inIncludeParams_ = false;
     lineEnd_ = 0;
+    tabNext_ = 0;
     Position = -1;
     TagStartPosition = 0;
     HeadingLevel = 0;
-    InComment = NoComment = InPre = NoBreak = false;
+    InComment = NoComment = InPre = NoBreak = StylePre = StyleNoBreak = false;
     LCh = LCUpper = EofChar;
     Sy = EofSym;
     Token.Clear();
@@ -210,8 +211,11 @@ void THtmlLexer::ReadFoldedChar() {
         lineEnd_ = 1;
     } else {
         lineEnd_ = 0;
-        if (c == '\t')
+        if (c == '\t') {
             c = ' ';
+            // Remembered by place, so the common path never has to clear a flag.
+            tabNext_ = inInclude_ ? 0 : next_;
+        }
     }
     LCh = c;
     LCUpper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
@@ -524,16 +528,16 @@ void THtmlLexer::ReadText() {
     };
     // A run may pass its length to end the character it is in: tokens never split one.
     auto room = [this] { return Token.Length() < kMaxTextRun || IsUtf8Continuation(LCh); };
-    if (InPre) {
+    if (InPre || StylePre) {
         while (room() && plain()) {
-            Token.AddChar(LCh, Position);
+            Token.AddChar(StylePre && CurrentIsTab() ? '\t' : LCh, Position);
             Advance();
         }
         return;
     }
     while (room() && plain()) {
         if (LCh == ' ' || LCh == CrChar) {
-            Token.AddChar(NoBreak ? NoBreakSpace : ' ', Position);
+            Token.AddChar(NoBreaking() ? NoBreakSpace : ' ', Position);
             SkipBlanks();
         } else {
             Token.AddChar(LCh, Position);

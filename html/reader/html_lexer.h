@@ -65,6 +65,9 @@ public:
     char PeekRawChar() const;
     void Advance();
     void SkipBlanks();
+    // Whether the current character (a blank then) was a tab in the source: preformatted text
+    // sets its own tab stops.
+    bool CurrentIsTab() const { return !inInclude_ && tabNext_ == next_ && LCh == ' '; }
     // Reads one entity ("&" current) into a token: the character(s) on success, else the
     // raw text consumed.
     void ReadEntity(TokenObj& into);
@@ -80,6 +83,11 @@ public:
     bool NoComment = false; // set while script text is read: "<!" is not special
     bool InPre = false;     // white space is kept
     bool NoBreak = false;   // collapsed white space becomes NoBreakSpace
+    // Set by the reader from the white-space style in force before each symbol: pre keeps
+    // white space (tabs as tabs), nowrap acts as NoBreak.
+    bool StylePre = false;
+    bool StyleNoBreak = false;
+    bool NoBreaking() const { return NoBreak || StyleNoBreak; }
     TokenObj Token;
     TAttributeList Attributes;
 
@@ -113,6 +121,7 @@ private:
     bool inInclude_ = false;
     bool inIncludeParams_ = false; // include parameters are read inside the comment
     int lineEnd_ = 0;              // 1 after a CR, 2 after an LF
+    size_t tabNext_ = 0;           // next_ just after the last tab read from the main source
     std::string name_;             // scratch for tag and attribute names
     TokenObj entity_;              // an entity inside an attribute value
     TokenObj rawEntity_;           // what an entity consumed, kept for a failed one

@@ -59,11 +59,21 @@ std::unique_ptr<TMyFont> TProperties::MakeFont() const {
         font->Bold =
             weight.Text().find("bold") != std::string::npos || StrToIntDef(weight.Text(), 0) >= 600;
     font->Italic = Values[piFontStyle].Equals("italic") || Values[piFontStyle].Equals("oblique");
-    const TPropValue& decoration = Values[piTextDecoration];
-    if (decoration.Equals("underline"))
-        font->Underline = true;
-    else if (decoration.Equals("line-through"))
-        font->StrikeOut = true;
+    // text-decoration is a list of lines; an unknown word draws none.
+    if (const TPropValue& decoration = Values[piTextDecoration]; decoration.IsText()) {
+        std::string_view rest = decoration.Text();
+        while (!rest.empty()) {
+            const size_t blank = rest.find(' ');
+            const std::string_view word = rest.substr(0, blank);
+            rest = blank == std::string_view::npos ? std::string_view{} : rest.substr(blank + 1);
+            if (word == "underline")
+                font->Underline = true;
+            else if (word == "line-through")
+                font->StrikeOut = true;
+            else if (word == "overline")
+                font->Overline = true;
+        }
+    }
 
     const TPropValue& size = Values[piFontSize];
     double points = 0;

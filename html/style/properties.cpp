@@ -1,5 +1,6 @@
 #include "html/style/properties.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "html/style/color_text.h"
@@ -199,6 +200,60 @@ int32_t TProperties::GetLineHeight(int32_t naturalHeight) const {
     if (style_detail::TryReadReal(Trim(v.Text()), factor))
         return style_detail::RoundToInt(naturalHeight * factor);
     return LengthToPixels(v.Text(), true, EmHeight, EmHeight, ExHeight, 0);
+}
+
+TextTransformKind TProperties::GetTextTransform() const {
+    const TPropValue& v = Values[piTextTransform];
+    if (v.Equals("uppercase"))
+        return ttUppercase;
+    if (v.Equals("lowercase"))
+        return ttLowercase;
+    if (v.Equals("capitalize"))
+        return ttCapitalize;
+    return ttNone;
+}
+
+WhiteSpaceKind TProperties::GetWhiteSpace() const {
+    const TPropValue& v = Values[piWhiteSpace];
+    if (v.Equals("pre"))
+        return wsPre;
+    if (v.Equals("nowrap"))
+        return wsNoWrap;
+    return wsNormal;
+}
+
+bool TProperties::IsSmallCaps() const {
+    return Values[piFontVariant].Equals("small-caps");
+}
+
+namespace {
+// A spacing length; percentages mean nothing for spacing, and a spacing so large that it
+// only hides the text is cut back.
+int32_t Spacing(const TPropValue& v, int32_t em) {
+    if (!v.IsText() || v.Text() == "normal" || v.Text().find('%') != std::string::npos)
+        return 0;
+    return std::clamp(LengthToPixels(v.Text(), false, 0, em, em / 2, 0), -1000, 1000);
+}
+} // namespace
+
+int32_t TProperties::GetLetterSpacing(int32_t emPixels) const {
+    return Spacing(Values[piLetterSpacing], emPixels);
+}
+
+int32_t TProperties::GetWordSpacing(int32_t emPixels) const {
+    return Spacing(Values[piWordSpacing], emPixels);
+}
+
+int32_t TProperties::GetTextIndent(int32_t baseWidth, int32_t emPixels, bool& percent) const {
+    const TPropValue& v = Values[piTextIndent];
+    percent = false;
+    if (v.IsInteger())
+        return v.Integer() == NullLength ? 0 : v.Integer();
+    if (!v.IsText())
+        return 0;
+    percent = v.Text().find('%') != std::string::npos;
+    return std::clamp(LengthToPixels(v.Text(), false, baseWidth, emPixels, emPixels / 2, 0),
+                      -100000, 100000);
 }
 
 TColor TProperties::GetBackgroundColor() const {

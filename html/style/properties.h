@@ -24,6 +24,8 @@ class TPropStack;
 enum AlignKind : uint8_t { akNone, akTop, akMiddle, akBaseline, akBottom, akLeft, akRight };
 enum ClearKind : uint8_t { ckNone, ckLeft, ckRight, ckBoth };
 enum PositionKind : uint8_t { posStatic, posRelative, posAbsolute };
+enum TextTransformKind : uint8_t { ttNone, ttCapitalize, ttUppercase, ttLowercase };
+enum WhiteSpaceKind : uint8_t { wsNormal, wsPre, wsNoWrap };
 
 // The list-style-type names; a query result is the index into this table.
 enum ListStyleKind : uint8_t {
@@ -105,6 +107,17 @@ public:
     int32_t GetZIndex() const;
     // Pixels; 0 means "normal". naturalHeight is the height of the font in use.
     int32_t GetLineHeight(int32_t naturalHeight) const;
+    // text-transform, white-space and font-variant; anything unknown is the normal value.
+    TextTransformKind GetTextTransform() const;
+    WhiteSpaceKind GetWhiteSpace() const;
+    bool IsSmallCaps() const;
+    // letter-spacing and word-spacing in pixels for a font whose em is emPixels; "normal" and
+    // anything unreadable give 0.
+    int32_t GetLetterSpacing(int32_t emPixels) const;
+    int32_t GetWordSpacing(int32_t emPixels) const;
+    // text-indent in pixels; a percentage is of baseWidth. percent tells whether it was one,
+    // so a caller that learns the width later can ask again.
+    int32_t GetTextIndent(int32_t baseWidth, int32_t emPixels, bool& percent) const;
     TColor GetBackgroundColor() const; // NoColor unless a rule gave one
     TColor GetFontColor() const;       // NoColor unless a rule gave one
     // Puts a rule's background colour behind inline text (called for inline elements).

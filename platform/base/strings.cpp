@@ -1,5 +1,6 @@
 // ASCII case helpers, trimming and integer text as the toolkit's string routines behave.
 #include "platform/base/strings.h"
+#include "platform/base/case_mapping.h"
 
 #include <limits>
 
@@ -11,6 +12,24 @@ char32_t LowerChar(char32_t c) {
     if (c > 0x10FFFF)
         return c;
     return static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(c)));
+}
+
+char32_t UpperChar(char32_t c) {
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+    // The sharp s is written "SS" in capitals, two characters for one; it stays as it is rather
+    // than becoming the rare capital sharp s.
+    if (c > 0x10FFFF || c == 0xDF)
+        return c;
+    return static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(c)));
+}
+
+char32_t TitleChar(char32_t c) {
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+    if (c > 0x10FFFF || c == 0xDF) // as UpperChar
+        return c;
+    return static_cast<char32_t>(utf8proc_totitle(static_cast<utf8proc_int32_t>(c)));
 }
 
 bool IsUnicodeAlnum(char32_t c) {

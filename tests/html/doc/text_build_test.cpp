@@ -123,6 +123,78 @@ TEST(TextBuild, PreKeepsEveryCharacterUpToTheCap) {
     EXPECT_EQ(p->TextLen(), full);
 }
 
+TEST(TextBuild, PreTabsStopEveryEightColumnsOfTheLine) {
+    TTextDoc d;
+    auto p = d.Make<TPreFormated>();
+    p->AddText(Tok("a\tb", 5), false);
+    p->AddText(Tok("cdefgh\tx\t", 20), false); // the column goes on across tokens
+    EXPECT_EQ(TextOf(*p), "a       bcdefgh x       ");
+    // Every blank of a tab keeps the tab's own source position.
+    p->FinishSection();
+    EXPECT_EQ(p->ToSourcePos(1), 6);
+    EXPECT_EQ(p->ToSourcePos(7), 6);
+    EXPECT_EQ(p->ToSourcePos(8), 7);
+    EXPECT_EQ(p->ToSourcePos(16), 27);
+}
+
+TEST(TextBuild, PreWhiteSpaceInFlowingText) {
+    TTextDoc d;
+    auto s = d.Make();
+    s->AddPreText(Tok("ab  c\r\td"));
+    // Blanks stay and never break, a line end breaks, the tab counts from the line's start.
+    EXPECT_EQ(s->Text(), U"ab\u00A0\u00A0c\b\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0\u00A0d");
+}
+
+TEST(TextBuild, TransformChangesCharactersNotPositions) {
+    TTextDoc d;
+    d.Push("span", "text-transform: uppercase");
+    auto up = d.Make();
+    up->AddText(Tok("gro\xC3\x9F \xC3\xA9t\xC3\xA9", 10), false);
+    // One character stays one: the sharp s has no capital of its own in running text.
+    EXPECT_EQ(TextOf(*up), "GRO\xC3\x9F \xC3\x89T\xC3\x89");
+    up->FinishSection();
+    EXPECT_EQ(up->ToSourcePos(5), 15);
+    d.Pop();
+
+    d.Push("span", "text-transform: capitalize");
+    auto cap = d.Make();
+    cap->AddText(Tok("hello wo"), false);
+    cap->AddText(Tok("rld (it's) e-mail x"), false); // a word split over tokens stays one
+    EXPECT_EQ(TextOf(*cap), "Hello World (It's) E-mail X");
+    d.Pop();
+
+    d.Push("span", "text-transform: lowercase");
+    auto low = d.Make();
+    low->AddText(Tok("MiXeD"), false);
+    EXPECT_EQ(TextOf(*low), "mixed");
+    d.Pop();
+
+    // A run without a transform after one with it.
+    d.Push("span", "text-transform: uppercase");
+    auto mixed = d.Make();
+    mixed->AddText(Tok("ab "), false);
+    d.Pop();
+    mixed->ChangeFont(d.Top(), 0);
+    mixed->AddText(Tok("cd"), false);
+    EXPECT_EQ(TextOf(*mixed), "AB cd");
+}
+
+TEST(TextBuild, SmallCapsPutLowerCaseInASmallerRun) {
+    TTextDoc d;
+    d.Push("span", "font-variant: small-caps; font-size: 20pt");
+    auto s = d.Make();
+    s->AddText(Tok("Ab Cd"), false);
+    EXPECT_EQ(TextOf(*s), "AB CD");
+    // A full-size, B small, blank and C full size, D small.
+    ASSERT_EQ(s->FontRuns.Count(), 4);
+    const int sizes[] = {20, 14, 20, 14};
+    const int starts[] = {0, 1, 2, 4};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(s->FontRuns[i]->RunStart, starts[i]) << i;
+        EXPECT_EQ(s->FontRuns[i]->PlainFont->Size, sizes[i]) << i;
+    }
+}
+
 TEST(TextBuild, SourcePositionsMapBothWays) {
     TTextDoc d;
     auto s = d.Make();

@@ -166,12 +166,17 @@ TEST(TextLayout, PreMinimumWidthIsCapped) {
     EXPECT_GT(mx, 2000);
 }
 
-TEST(TextLayout, EmptyPreTakesItsPointSize) {
+TEST(TextLayout, EmptyPreLineIsALineHigh) {
     TTextDoc d;
     d.Push("pre", "font-size: 17pt");
-    TSection* s = d.Add(d.Make<TPreFormated>());
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(d.LayOut(), 17);
+    TSection* empty = d.Add(d.Make<TPreFormated>());
+    ASSERT_NE(empty, nullptr);
+    auto text = d.Make<TPreFormated>();
+    text->AddText(Tok("x"), false);
+    TSection* full = d.Add(std::move(text));
+    d.LayOut();
+    EXPECT_EQ(empty->FlowHeight, full->FlowHeight);
+    EXPECT_GT(empty->FlowHeight, 17);
 }
 
 TEST(TextLayout, BrClearAllGoesBelowALeftFloat) {

@@ -53,6 +53,43 @@ TEST(TextQuery, CaretPointOfAnIndex) {
     EXPECT_FALSE(s->CaretPoint(d.Canvas, 50, x, y));
 }
 
+// Letter and word spacing and a justified line's shares move the caret, the hit test and the
+// painted text alike.
+TEST(TextQuery, SpacedAndJustifiedLinesMapPointsToTheRightCharacters) {
+    TTextDoc d;
+    d.Push("p", "text-align: justify; letter-spacing: 2px; word-spacing: 5px");
+    auto sec = d.Make();
+    sec->AddText(Tok("aa bb cc dd ee ff gg hh ii jj kk ll mm"), false);
+    TSection* s = d.Add(std::move(sec));
+    d.LayOut(150);
+    d.Paint();
+    ASSERT_GE(s->Lines.size(), 2u);
+    const LineRec& first = s->Lines[0];
+    ASSERT_GT(first.Gaps, 0);
+    ASSERT_GT(first.Justify, 0);
+    int32_t end = first.LineStart + first.CharCount;
+    while (s->Text()[static_cast<size_t>(end - 1)] == U' ')
+        --end;
+    int32_t x = 0, y = 0;
+    // The last word ends at the right edge.
+    ASSERT_TRUE(s->CaretPoint(d.Canvas, end, x, y));
+    EXPECT_EQ(x, first.DrawX + first.DrawWidth);
+    // Each character is found where its caret stands, and a caret moves by at least the
+    // spacing.
+    int32_t previous = -1000;
+    for (int32_t i = first.LineStart; i < end; ++i) {
+        ASSERT_TRUE(s->CaretPoint(d.Canvas, i, x, y));
+        EXPECT_GE(x - previous, 2) << i;
+        previous = x;
+        int32_t cx = 0, cy = 0, ch = 0;
+        bool inText = false;
+        EXPECT_EQ(s->FindCursor(d.Canvas, x + 1, first.DrawY + 2, cx, cy, ch, inText), i) << i;
+        EXPECT_EQ(cx, x) << i;
+    }
+    // The last line is not justified.
+    EXPECT_EQ(s->Lines.back().Gaps, 0);
+}
+
 // "see <a>one <b>two</b></a> <a>three</a>": two links, the first in two runs.
 struct TLinkDoc {
     TTextDoc D;

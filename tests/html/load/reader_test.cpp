@@ -256,8 +256,8 @@ TEST_F(ReaderTest, PreKeepsLinesAndSpaces) {
     auto pres = All<TPreFormated>(doc);
     ASSERT_EQ(pres.size(), 2u);
     EXPECT_EQ(TextOf(*pres[0]), "a  b");
-    EXPECT_EQ(TextOf(*pres[1]), " cd");
-    EXPECT_TRUE(FontAt(*pres[1], 2)->Bold);
+    EXPECT_EQ(TextOf(*pres[1]), "        cd"); // the tab goes to column 8
+    EXPECT_TRUE(FontAt(*pres[1], 9)->Bold);
     EXPECT_FALSE(Font("e").Bold);
 }
 
