@@ -14,7 +14,8 @@ TFontObj::TFontObj(TSection* section, int32_t start, std::unique_ptr<TMyFont> fo
 
 TFontObj::TFontObj(TSection* section, const TFontObj& run)
     : Section(section), RunStart(run.RunStart),
-      PlainFont(std::make_unique<TMyFont>(*run.PlainFont)), ScriptKind(run.ScriptKind) {
+      PlainFont(std::make_unique<TMyFont>(*run.PlainFont)), ScriptKind(run.ScriptKind),
+      VAlign(run.VAlign), VRaise(run.VRaise) {
     Target.Copy(run.Target);
     ActiveFont = PlainFont.get();
     ComputeMetrics();

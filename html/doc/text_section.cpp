@@ -206,6 +206,14 @@ TFontObj* TSection::StartRun(std::unique_ptr<TMyFont> font, const TProperties& p
     if (link != nullptr)
         run->Target.Copy(*link);
     run->ScriptKind = scriptKind;
+    TVerticalAlign va;
+    if (props.GetVerticalAlign(va)) {
+        run->VAlign = static_cast<uint8_t>(va.Kind + 1);
+        run->VRaise = va.Raise;
+    } else {
+        run->VAlign = 0;
+        run->VRaise = 0;
+    }
     if (Document != nullptr) {
         auto& links = Document->Links;
         if (run->IsLink()) {
