@@ -108,16 +108,23 @@ public:
         const int64_t to =
             horizontal ? int64_t{clip_.Right} - box_.Left : int64_t{clip_.Bottom} - box_.Top;
         std::vector<TPiece> pieces;
+        bool patterned = style == bdDashed || style == bdDotted;
         if (style == bdDashed)
-            pieces = Pieces(length, int64_t{w} * 3, int64_t{w} * 3, from, to);
+            pieces = Pieces(length, int64_t{w} * 2, w, from, to);
         else if (style == bdDotted)
             pieces = Pieces(length, w, w, from, to);
-        if (style == bdDotted && w >= 3) {
-            Dots(side, pieces, ColorToRGB(color));
-            return;
+        if (patterned) {
+            // A side too short for a gap is drawn whole.
+            if (pieces.size() == 1 && pieces[0].Start == 0 && pieces[0].End == length) {
+                patterned = false;
+            } else if (style == bdDotted && w >= 3) {
+                Dots(side, pieces, ColorToRGB(color));
+                return;
+            }
+            style = bdSolid;
         }
         for (const TBand& b : BandsOf(style, side, w, ColorToRGB(color)))
-            Band(side, b, pieces.empty() ? nullptr : &pieces);
+            Band(side, b, patterned ? &pieces : nullptr);
     }
 
 private:
