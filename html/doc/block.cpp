@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "html/doc/background_place.h"
+#include "html/doc/border_paint.h"
 #include "html/doc/dump.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/list_rule.h"
@@ -59,8 +60,9 @@ TBlock::TBlock(TSectionList* document, TCellBasic* owner, const TProperties& pro
     ForeColor = color.IsInteger() ? static_cast<TColor>(color.Integer()) : clBlack;
     Bordered = props.HasBorderStyle();
     for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i)
-        if (BoxStyle[i].IsInteger(1))
+        if (BoxStyle[i].IsInteger() && BoxStyle[i].Integer() != bdNone)
             Bordered = true;
+    props.GetBorderColors(BorderColors);
 
     AlignKind fl = akNone;
     if (props.GetFloat(fl) && (fl == akLeft || fl == akRight))
@@ -407,6 +409,23 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
     return result;
 }
 
+TBorderSides TBlock::BorderSides() const {
+    TBorderSides s;
+    TColor common = static_cast<TColor>(BoxValues[piBorderColor]);
+    if (common == NoColor)
+        common = ForeColor;
+    for (int i = 0; i < 4; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        s.Width[k] = BoxValues[piBorderTopWidth + i];
+        const int32_t style = BoxValues[piBorderTopStyle + i];
+        s.Style[k] = style > bdNone && style <= bdOutset ? static_cast<BorderStyleKind>(style)
+                     : style != 0                        ? bdSolid
+                                                         : bdNone;
+        s.Color[k] = BorderColors[k] != NoColor ? BorderColors[k] : common;
+    }
+    return s;
+}
+
 TRect TBlock::BorderBox(int32_t l, int32_t y) const {
     TRect r;
     r.Left = Clamp32(int64_t{l} + BoxValues[piMarginLeft]);
@@ -540,26 +559,8 @@ int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /
     }
     if (BackgroundImage && tile_ && Document != nullptr && Document->ImagesOn)
         DrawBackgroundImage(canvas, padding, clip);
-    if (Bordered && !border.IsEmpty()) {
-        TColor bc = static_cast<TColor>(BoxValues[piBorderColor]);
-        if (bc == NoColor)
-            bc = ForeColor;
-        const TBrush saved = canvas.Brush;
-        canvas.Brush.Color = ColorToRGB(bc);
-        canvas.Brush.Style = bsSolid;
-        // The border region less the padding box: four bands.
-        const TRect bands[4] = {
-            {border.Left, border.Top, border.Right, std::min(padding.Top, border.Bottom)},
-            {border.Left, std::max(padding.Bottom, border.Top), border.Right, border.Bottom},
-            {border.Left, padding.Top, std::min(padding.Left, border.Right), padding.Bottom},
-            {std::max(padding.Right, border.Left), padding.Top, border.Right, padding.Bottom}};
-        for (const TRect& band : bands) {
-            const TRect r = IntersectRect(band, clip);
-            if (!r.IsEmpty())
-                canvas.FillRect(r);
-        }
-        canvas.Brush = saved;
-    }
+    if (Bordered && !border.IsEmpty())
+        PaintBorders(canvas, border, BorderSides(), clip);
 
     if (Content->Indents != nullptr) {
         int32_t cRefX = refX, cRefY = refY;

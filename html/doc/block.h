@@ -3,11 +3,13 @@
 // from the style and the available width, background colour and tiled image, floats, clear,
 // relative and absolute positioning, z-order of its children, visibility). Its children live
 // in its content cell. TBodyBlock is the BODY; the other kinds are in their own headers.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "html/doc/border_paint.h"
 #include "html/doc/cell.h"
 #include "html/style/background.h"
 #include "html/style/box_convert.h"
@@ -31,6 +33,8 @@ public:
     int32_t EmPixels = 0, ExPixels = 0;
     TColor ForeColor = 0;
     bool Bordered = false;
+    // Colours of the top, right, bottom and left border; NoColor where ForeColor stands in.
+    std::array<TColor, 4> BorderColors{NoColor, NoColor, NoColor, NoColor};
     uint8_t FloatSide = 0;    // 0 none, 5 left, 6 right
     uint8_t ClearSide = 0;    // 0 none, 1 left, 2 right, 3 both
     bool IsListBlock = false; // OL, UL, DIR, MENU: 35 pixels for the markers
@@ -91,6 +95,8 @@ protected:
     // The border box for a block whose outer left edge is l and whose top is y (document
     // coordinates).
     TRect BorderBox(int32_t l, int32_t y) const;
+    // Widths, styles and colours of the four borders as the box values stand now.
+    TBorderSides BorderSides() const;
     // The dump line's extra text (float side, positioning, visibility).
     virtual std::string DumpExtra() const;
 

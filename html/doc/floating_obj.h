@@ -12,9 +12,17 @@ public:
     int32_t CharPos = 0;     // position in the section's text buffer
     int32_t ImageHeight = 0; // the box the object takes, border included
     int32_t ImageWidth = 0;
-    uint8_t ObjAlign = 4; // 1 top, 2 middle, 3 baseline, 4 bottom, 5 left, 6 right
-    int32_t DrawX = 0;    // where drawn; for a float, relative to the cell's left edge
-    int32_t DrawY = 0;    // where last drawn, document coordinates
+    uint8_t ObjAlign = 4; // 1 top, 2 middle, 3 baseline, 4 bottom, 5 left, 6 right, or below
+    // Alignments only style gives: the bottom on the baseline lowered or raised (as subscripts
+    // and superscripts are, on the font's descent, by Raise pixels), or the top or bottom on
+    // those of the whole line.
+    static constexpr uint8_t AlignSub = 7, AlignSuper = 8, AlignTextBottom = 9, AlignRaise = 10,
+                             AlignLineTop = 11, AlignLineBottom = 12;
+    int32_t Raise = 0;
+    // Document y of the top and bottom of the line the object was last drawn in.
+    int32_t LineTopY = 0, LineBottomY = 0;
+    int32_t DrawX = 0; // where drawn; for a float, relative to the cell's left edge
+    int32_t DrawY = 0; // where last drawn, document coordinates
     int32_t SpaceLeft = 0, SpaceRight = 0, SpaceTop = 0, SpaceBottom = 0;
     // Where the last layout placed a float: x of the box relative to the cell's left edge and
     // the document y of the record's top. Drawing and hit tests use DrawX and DrawY instead.

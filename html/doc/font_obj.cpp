@@ -15,8 +15,9 @@ TFontObj::TFontObj(TSection* section, int32_t start, std::unique_ptr<TMyFont> fo
 TFontObj::TFontObj(TSection* section, const TFontObj& run)
     : Section(section), RunStart(run.RunStart),
       PlainFont(std::make_unique<TMyFont>(*run.PlainFont)), ScriptKind(run.ScriptKind),
-      Transform(run.Transform), SmallCaps(run.SmallCaps), SmallPart(run.SmallPart),
-      FullSize(run.FullSize), LetterSpacing(run.LetterSpacing), WordSpacing(run.WordSpacing) {
+      VAlign(run.VAlign), VRaise(run.VRaise), Transform(run.Transform), SmallCaps(run.SmallCaps),
+      SmallPart(run.SmallPart), FullSize(run.FullSize), LetterSpacing(run.LetterSpacing),
+      WordSpacing(run.WordSpacing) {
     Target.Copy(run.Target);
     ActiveFont = PlainFont.get();
     ComputeMetrics();

@@ -37,6 +37,10 @@ public:
     int32_t OverhangPx = 0;
     int32_t DescentPx = 0;
     int32_t ScriptKind = 0; // 0 none, 1 subscript, 2 superscript
+    // A vertical-align of the run's element: 0 none given, else a VerticalAlignKind plus 1;
+    // VRaise holds the pixels of a percentage or length. It takes the place of ScriptKind.
+    uint8_t VAlign = 0;
+    int32_t VRaise = 0;
     TUrlTarget Target;
     bool InLinks = false; // entered in the document's link list
     // Text styles of the run's characters. The transform and small capitals change the

@@ -3,6 +3,7 @@
 // TCellObj or nothing (column spans leave empty slots, row spans placeholders). The reader
 // builds rows and cells as it meets TR, TD, TH and CAPTION; the table block (table_block.h)
 // gives the table its width and height before layout.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -117,6 +118,10 @@ public:
     std::unique_ptr<TCellObj> Caption;
     bool CaptionOnTop = true;
     bool HasBorder = false;
+    // BORDER=n: the outer frame is n pixels wide (cells keep their one-pixel frames). The
+    // grid grows by n - 1 on every side to hold it.
+    int32_t BorderWidth = 0;
+    int32_t FrameExtra() const { return HasBorder ? std::max(0, BorderWidth - 1) : 0; }
     int32_t CellPadding = 1;
     int32_t CellSpacing = 2;
     int NumCols = 0;

@@ -154,8 +154,8 @@ namespace {
 bool InsideImage(const TImageObj& img, int32_t x, int32_t y, int32_t& xi, int32_t& yi) {
     xi = x - img.DrawX;
     yi = y - img.DrawY;
-    const int32_t w = img.ImageWidth - (img.LinkBorder ? 2 : 0);
-    const int32_t h = img.ImageHeight - (img.LinkBorder ? 2 : 0);
+    const int32_t w = img.ImageWidth - img.FrameX();
+    const int32_t h = img.ImageHeight - img.FrameY();
     return xi >= 0 && xi < w && yi >= 0 && yi < h;
 }
 } // namespace

@@ -96,6 +96,7 @@ TImageObj::TImageObj(TSectionList* document, TAttributeList& attrs, int32_t posi
             break;
         case BorderSym:
             NoBorder = a.Value == 0;
+            BorderAttr = std::clamp(a.Value, 0, 100);
             break;
         case WidthSym:
             if (a.Str.find('%') != std::string::npos) {
@@ -195,8 +196,59 @@ void TImageObj::ResetPicture() {
 
 void TImageObj::ApplyStyle(const TProperties& props) {
     AlignKind align = akNone;
-    if (props.GetVertAlign(align) && align >= akTop && align <= akBottom)
-        ObjAlign = static_cast<uint8_t>(align);
+    TVerticalAlign va;
+    if (props.GetVerticalAlign(va)) {
+        Raise = 0;
+        switch (va.Kind) {
+        case vaBaseline:
+            ObjAlign = 3;
+            break;
+        case vaSub:
+            ObjAlign = AlignSub;
+            break;
+        case vaSuper:
+            ObjAlign = AlignSuper;
+            break;
+        case vaTop:
+            ObjAlign = AlignLineTop;
+            break;
+        case vaTextTop:
+            ObjAlign = 1;
+            break;
+        case vaMiddle:
+            ObjAlign = 2;
+            break;
+        case vaBottom:
+            ObjAlign = AlignLineBottom;
+            break;
+        case vaTextBottom:
+            ObjAlign = AlignTextBottom;
+            break;
+        case vaRaise:
+            ObjAlign = AlignRaise;
+            Raise = va.Raise;
+            break;
+        }
+    }
+    {
+        // Border widths and styles as blocks convert them; colours stay NoColor where the
+        // text colour is to stand in.
+        TBoxArray b{};
+        ConvertBox(props.GetBoxValues(), 200, 0, props.EmHeight, props.ExHeight, b);
+        std::array<TColor, 4> colors{};
+        props.GetBorderColors(colors);
+        for (int i = 0; i < 4; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            const int32_t style = b[piBorderTopStyle + i];
+            StyleBorder.Style[k] = style > bdNone && style <= bdOutset
+                                       ? static_cast<BorderStyleKind>(style)
+                                   : style != 0 ? bdSolid
+                                                : bdNone;
+            StyleBorder.Width[k] =
+                StyleBorder.Style[k] == bdNone ? 0 : std::clamp(b[piBorderTopWidth + i], 0, 100);
+            StyleBorder.Color[k] = colors[k];
+        }
+    }
     if (props.GetFloat(align) && (align == akLeft || align == akRight)) {
         ObjAlign = static_cast<uint8_t>(align);
         if (SpaceRight == 0)
@@ -392,11 +444,23 @@ void TImageObj::FetchAndSize(TSectionList* document, TCanvas& canvas, int32_t av
 
     ImageWidth = ObjWidth;
     ImageHeight = ObjHeight;
-    LinkBorder = !NoBorder && run != nullptr && run->IsLink();
-    if (LinkBorder) {
-        ImageWidth += 2;
-        ImageHeight += 2;
+    // A border from style wins; else BORDER=n draws n pixels, and an image in a link without
+    // BORDER=0 is framed by one pixel.
+    Frame = TBorderSides{};
+    const bool inLink = run != nullptr && run->IsLink();
+    LinkBorder = false;
+    if (StyleBorder.Width[0] + StyleBorder.Width[1] + StyleBorder.Width[2] + StyleBorder.Width[3] >
+        0) {
+        Frame = StyleBorder;
+    } else if (BorderAttr > 0 || (inLink && !NoBorder)) {
+        const int32_t w = BorderAttr > 0 ? BorderAttr : 1;
+        Frame.Width = {w, w, w, w};
+        Frame.Style = {bdSolid, bdSolid, bdSolid, bdSolid};
+        Frame.Color = {NoColor, NoColor, NoColor, NoColor};
+        LinkBorder = inLink;
     }
+    ImageWidth = HoldSize(int64_t{ImageWidth} + FrameX());
+    ImageHeight = HoldSize(int64_t{ImageHeight} + FrameY());
 }
 
 void TImageObj::DrawPicture(TCanvas& canvas, int32_t x, int32_t y, bool placeholder) {
@@ -455,14 +519,29 @@ void TImageObj::DrawInLine(TCanvas& canvas, int32_t x, TFontObj* run, int32_t ba
         DrawY = baseline + descent - cell / 2 - (ImageHeight + SpaceBottom - SpaceTop) / 2;
         break;
     }
-    default:
-        DrawY = baseline - ImageHeight - SpaceBottom;
+    case AlignLineTop:
+        DrawY = LineTopY - scroll + SpaceTop;
+        break;
+    case AlignLineBottom:
+        DrawY = LineBottomY - scroll - ImageHeight - SpaceBottom;
+        break;
+    default: {
+        int32_t raise = 0;
+        if (ObjAlign == AlignSub)
+            raise = run != nullptr ? -(run->DescentPx / 2 + 1) : 0;
+        else if (ObjAlign == AlignSuper)
+            raise = run != nullptr ? run->LineHeight / 3 : 0;
+        else if (ObjAlign == AlignTextBottom)
+            raise = run != nullptr ? -run->DescentPx : 0;
+        else if (ObjAlign == AlignRaise)
+            raise = Raise;
+        DrawY = baseline - raise - ImageHeight - SpaceBottom;
         break;
     }
-    if (LinkBorder) {
-        ++DrawX;
-        ++DrawY;
     }
+    const TRect frameBox = Bounds(DrawX, DrawY, ImageWidth, ImageHeight);
+    DrawX += Frame.Width[3];
+    DrawY += Frame.Width[0];
     const int32_t y = DrawY;
 
     if (!placeholder)
@@ -474,7 +553,8 @@ void TImageObj::DrawInLine(TCanvas& canvas, int32_t x, TFontObj* run, int32_t ba
     const TFont oldFont = canvas.Font;
     const TPen oldPen = canvas.Pen;
     const TBrush oldBrush = canvas.Brush;
-    if (placeholder && !LinkBorder) {
+    const bool framed = Frame.Any() || FrameX() + FrameY() > 0;
+    if (placeholder && !framed) {
         const TColor textColor = canvas.Font.Color;
         canvas.Font = AltFont();
         canvas.Font.Color = textColor;
@@ -490,18 +570,19 @@ void TImageObj::DrawInLine(TCanvas& canvas, int32_t x, TFontObj* run, int32_t ba
         canvas.Pen.Color = clBtnHighlight;
         canvas.LineTo(box.Right - 1, box.Bottom - 1);
         canvas.LineTo(box.Left, box.Bottom - 1);
-    } else if (LinkBorder) {
+    } else if (framed) {
+        // The frame takes the run's colour: the link colour in a link, else the text colour.
         const TColor color = run != nullptr ? ColorToRGB(run->ActiveFont->Color) : clBlack;
         if (placeholder) {
             canvas.Font = AltFont();
             canvas.Font.Color = color;
             DrawAltText(canvas, DrawX + 24, y, DrawX + ObjWidth, y + ObjHeight, Alt);
         }
-        canvas.Pen.Color = color;
-        canvas.Pen.Width = 1;
-        canvas.Pen.Style = psSolid;
-        canvas.Brush.Style = bsClear;
-        canvas.Rectangle(Bounds(DrawX - 1, y - 1, ImageWidth, ImageHeight));
+        TBorderSides sides = Frame;
+        for (TColor& c : sides.Color)
+            if (c == NoColor)
+                c = color;
+        PaintBorders(canvas, frameBox, sides, canvas.ClipRect());
     }
     canvas.Font = oldFont;
     canvas.Pen = oldPen;

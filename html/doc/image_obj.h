@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "html/doc/border_paint.h"
 #include "html/doc/floating_obj.h"
 #include "html/image/image_kind.h"
 #include "html/reader/attributes.h"
@@ -72,6 +73,16 @@ public:
     bool HasUseMap = false;
     std::string UseMapName; // upper case, without a leading "#"
     bool LinkBorder = false;
+    // The BORDER attribute in pixels (-1 when absent): a frame in the text colour, also on
+    // images that are not links.
+    int32_t BorderAttr = -1;
+    // A border given by style; widths 0 when none.
+    TBorderSides StyleBorder{};
+    // The frame the last sizing chose (style border, BORDER, or the one pixel of a link);
+    // ImageWidth and ImageHeight include it, DrawX and DrawY lie inside it.
+    TBorderSides Frame{};
+    int32_t FrameX() const { return Frame.Width[1] + Frame.Width[3]; }
+    int32_t FrameY() const { return Frame.Width[0] + Frame.Width[2]; }
     bool Active = false;
     bool Hovered = false;
     bool Drawn = false; // drawn in the current paint (the animation timer advances these)

@@ -315,8 +315,10 @@ int32_t THorzLine::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager
     const int32_t x2 = Clamp32(int64_t{x1} + RuleWidth - 1);
     const TPen savedPen = canvas.Pen;
     const TBrush savedBrush = canvas.Brush;
-    if (RuleColor != NoColor) {
-        canvas.Brush.Color = ColorToRGB(RuleColor | PaletteFlag);
+    if (RuleColor != NoColor || NoShade) {
+        // A colour or NOSHADE makes a solid bar; without a colour it is grey, as the shaded
+        // rule's shadow.
+        canvas.Brush.Color = RuleColor != NoColor ? ColorToRGB(RuleColor | PaletteFlag) : clGray;
         canvas.Brush.Style = bsSolid;
         canvas.FillRect(Rect(x1, y, x2 + 1, Clamp32(int64_t{y} + Thickness)));
     } else {
@@ -324,12 +326,12 @@ int32_t THorzLine::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager
         const int32_t yb = Clamp32(int64_t{y} + Thickness - 1);
         canvas.Pen.Style = psSolid;
         canvas.Pen.Width = 1;
-        canvas.Pen.Color = NoShade ? clBlack : clBtnShadow;
+        canvas.Pen.Color = clBtnShadow;
         canvas.MoveTo(x1, yb);
         canvas.LineTo(x1, y);
         canvas.LineTo(x2, y);
         const bool light = Document == nullptr || ColorToRGB(Document->Background) == clWhite;
-        canvas.Pen.Color = NoShade ? clBlack : light ? clSilver : clBtnHighlight;
+        canvas.Pen.Color = light ? clSilver : clBtnHighlight;
         canvas.LineTo(x2, yb);
         canvas.LineTo(x1, yb);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "html/doc/background_place.h"
+#include "html/doc/border_paint.h"
 #include "html/doc/html_table.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/section_list.h"
@@ -205,13 +206,21 @@ int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
                 if (slot && slot->IsCell())
                     DrawCellBox(canvas, clip, clipW, *slot, gridX, refX, refY, cutOuts);
         }
-        const int32_t gridTop = Clamp32(int64_t{rowTop_.front()} - scroll);
+        const int32_t gridTop = Clamp32(int64_t{rowTop_.front()} - FrameExtra() - scroll);
         const TRect grid{gridX, gridTop, Clamp32(int64_t{gridX} + GridWidth),
                          Clamp32(int64_t{gridTop} + RowsHeight)};
         if (HasBorderColor)
             FillBorderGaps(canvas, Intersect(grid, clip), cutOuts);
-        if (HasBorder)
+        if (HasBorder && BorderWidth <= 1) {
             Frame3D(canvas, grid, false);
+        } else if (HasBorder) {
+            // A wide frame is raised: lit at the top and left, shaded at the bottom and right.
+            TBorderSides sides;
+            sides.Width = {BorderWidth, BorderWidth, BorderWidth, BorderWidth};
+            sides.Style = {bdOutset, bdOutset, bdOutset, bdOutset};
+            sides.Color = {clBlack, clBlack, clBlack, clBlack};
+            PaintBorders(canvas, grid, sides, clip);
+        }
     }
 
     if (!CaptionOnTop && Caption && CaptionHeight > 0)

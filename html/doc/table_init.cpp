@@ -21,6 +21,7 @@ ThtmlTable::ThtmlTable(TSectionList* document, TCellBasic* enclosing, TAttribute
         switch (a.Sym) {
         case BorderSym:
             HasBorder = a.Value > 0;
+            BorderWidth = std::clamp(a.Value, 0, 100);
             break;
         case CellPaddingSym:
             if (a.Value >= 0)

@@ -160,7 +160,7 @@ void ThtmlTable::SpreadSpecHeight() {
     int64_t sum = 0;
     for (int32_t h : rowH_)
         sum += h;
-    const int64_t target = int64_t{SpecHeight} - CellSpacing;
+    const int64_t target = int64_t{SpecHeight} - CellSpacing - 2 * FrameExtra();
     if (sum >= target)
         return;
     const int64_t extra = target - sum;
@@ -188,7 +188,8 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
         w = SpecWidthPercent ? MulDiv(avail, SpecWidth, 1000) : SpecWidth;
         given = true;
     }
-    w = std::max(w - CellSpacing, 20);
+    const int32_t frame = FrameExtra();
+    w = std::max(w - CellSpacing - 2 * frame, 20);
 
     // 2. Spans into slots (raises the column error).
     InitTable();
@@ -199,7 +200,7 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
     const bool again = keyValid_ && key == lastKey_;
     if (!again) {
         ColumnsForLayout(canvas, w, given);
-        GridWidth = Clamp32(int64_t{CellSpacing} + SpanWidth(0, NumCols));
+        GridWidth = Clamp32(int64_t{CellSpacing} + SpanWidth(0, NumCols) + 2 * frame);
         TableWidth = std::max(GridWidth, CaptionMinWidth(canvas));
         RowHeightsFor(canvas, y, availHeight);
         SpreadSpecHeight();
@@ -226,10 +227,11 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
             below[static_cast<size_t>(r)] + rowH_[static_cast<size_t>(r)];
     // Kept off the stack: nested tables recurse through here.
     std::vector<int32_t> colX(static_cast<size_t>(NumCols) + 1, 0);
+    colX[0] = frame;
     for (int c = 1; c <= NumCols; ++c)
         colX[c] = Clamp32(int64_t{colX[c - 1]} + Widths[c - 1]);
     for (int r = 0; r < rows; ++r) {
-        const int32_t rowY = Clamp32(top + below[static_cast<size_t>(r)]);
+        const int32_t rowY = Clamp32(int64_t{top} + frame + below[static_cast<size_t>(r)]);
         rowTop_[static_cast<size_t>(r)] = rowY;
         auto& slots = Rows[static_cast<size_t>(r)]->Cells;
         for (int s = 0; s < static_cast<int>(slots.size()) && s < NumCols; ++s) {
@@ -264,7 +266,7 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
             cell->FetchBackground(Document, canvas);
         }
     }
-    RowsHeight = rows > 0 ? Clamp32(below.back() + CellSpacing) : 0;
+    RowsHeight = rows > 0 ? Clamp32(below.back() + CellSpacing + 2 * frame) : 0;
     int32_t bottom = Clamp32(int64_t{top} + RowsHeight);
 
     // 9. Caption at the bottom.

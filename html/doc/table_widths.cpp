@@ -183,8 +183,8 @@ void ThtmlTable::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWi
         MinMaxPercent(canvas, SpecWidth, tmin, tmax);
     else
         MinMaxAbsolute(canvas, tmin, tmax);
-    minWidth = Clamp32(int64_t{tmin} + CellSpacing);
-    maxWidth = Clamp32(int64_t{tmax} + CellSpacing);
+    minWidth = Clamp32(int64_t{tmin} + CellSpacing + 2 * FrameExtra());
+    maxWidth = Clamp32(int64_t{tmax} + CellSpacing + 2 * FrameExtra());
     if (SpecWidth > 0 && !SpecWidthPercent) {
         minWidth = std::max(minWidth, SpecWidth);
         maxWidth = std::max(maxWidth, SpecWidth);

@@ -93,6 +93,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                     if (auto* image = dynamic_cast<TImageObj*>(obj)) {
                         const int32_t top = bottom - line.TextHeight + scroll;
                         const int32_t base = bottom - line.Descent + scroll;
+                        image->LineTopY = y;
+                        image->LineBottomY = y + line.Height();
                         if (Document->DeferredImages)
                             Document->DeferredImages->AddImage(image, &canvas, ox, top, base, run);
                         else
@@ -154,11 +156,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
             canvas.FillRect(Rect(x, bottom - line.TextHeight, x + 1, bottom));
         }
         const TResolvedFont& face = run->Face();
-        int32_t shift = 0;
-        if (run->ScriptKind == 1)
-            shift = run->DescentPx / 2 + 1;
-        else if (run->ScriptKind == 2)
-            shift = -(run->LineHeight / 3);
+        const int32_t shift = RunShift(*run, line);
         // Split at the selection's ends.
         int32_t a = i;
         while (a < j) {

@@ -10,6 +10,7 @@
 #include "html/doc/indent_manager.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
+#include "html/style/properties.h"
 #include "platform/graphics/font.h"
 
 namespace {
@@ -252,6 +253,53 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
     return i - start;
 }
 
+int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
+    const int32_t ascent = run.LineHeight - run.DescentPx;
+    const int32_t lineAscent = line.TextHeight - line.Descent;
+    if (run.VAlign == 0) {
+        if (run.ScriptKind == 1)
+            return run.DescentPx / 2 + 1;
+        if (run.ScriptKind == 2)
+            return -(run.LineHeight / 3);
+        return 0;
+    }
+    switch (static_cast<VerticalAlignKind>(run.VAlign - 1)) {
+    case vaSub:
+        return run.DescentPx / 2 + 1;
+    case vaSuper:
+        return -(run.LineHeight / 3);
+    case vaRaise:
+        return -run.VRaise;
+    case vaTextTop:
+        return ascent - lineAscent;
+    case vaTop:
+        return ascent - lineAscent - line.SpaceBefore;
+    case vaTextBottom:
+        return line.Descent - run.DescentPx;
+    case vaBottom:
+        return line.Descent + line.SpaceAfter - run.DescentPx;
+    case vaMiddle:
+        return (ascent - run.DescentPx) / 2 - lineAscent / 3;
+    default:
+        return 0;
+    }
+}
+
+int32_t TSection::ObjectRaise(const TFloatingObj& obj, const TFontObj* run) {
+    switch (obj.ObjAlign) {
+    case TFloatingObj::AlignSub:
+        return run != nullptr ? -(run->DescentPx / 2 + 1) : 0;
+    case TFloatingObj::AlignSuper:
+        return run != nullptr ? run->LineHeight / 3 : 0;
+    case TFloatingObj::AlignTextBottom:
+        return run != nullptr ? -run->DescentPx : 0;
+    case TFloatingObj::AlignRaise:
+        return obj.Raise;
+    default:
+        return 0;
+    }
+}
+
 LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
                              IndentManager& indents, bool last) {
     LineRec line;
@@ -260,6 +308,30 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     line.LineY = y;
     const int32_t end = start + count;
 
+    // A line of pictures and nothing else (breaks and the blanks that end the line aside) is
+    // as tall as its pictures: spacer images and sliced pictures join without gaps. Blanks
+    // between two pictures are text and keep the line's text height.
+    bool picturesOnly = false;
+    {
+        int32_t last = end;
+        while (last > start && (TextBuf[static_cast<size_t>(last - 1)] == ' ' ||
+                                TextBuf[static_cast<size_t>(last - 1)] == BreakCode))
+            --last;
+        bool anyPicture = false;
+        bool other = false;
+        for (int32_t i = start; i < last && !other; ++i) {
+            const char32_t c = TextBuf[static_cast<size_t>(i)];
+            if (c == ImageCode || c == NoBreakImageCode) {
+                const TFloatingObj* obj = ObjectAtPos(i);
+                if (obj != nullptr && !obj->Floats())
+                    anyPicture = true;
+            } else if (c != BreakCode) {
+                other = true;
+            }
+        }
+        picturesOnly = anyPicture && !other;
+    }
+
     // Heights of the runs in the line; objects at its start do not bring their run's font.
     int32_t s = start;
     while (s < end && IsObjectCode(TextBuf[static_cast<size_t>(s)]))
@@ -267,19 +339,38 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     if (s == end)
         s = start;
     int runIndex = 0;
-    if (FontRuns.RunAt(s, runIndex) != nullptr) {
-        for (int r = runIndex;
-             r < FontRuns.Count() && (r == runIndex || FontRuns[r]->RunStart < end); ++r) {
+    int runsEnd = runIndex;
+    if (!picturesOnly && FontRuns.RunAt(s, runIndex) != nullptr) {
+        int r = runIndex;
+        for (; r < FontRuns.Count() && (r == runIndex || FontRuns[r]->RunStart < end); ++r) {
             line.TextHeight = std::max(line.TextHeight, FontRuns[r]->LineHeight);
             line.Descent = std::max(line.Descent, FontRuns[r]->DescentPx);
         }
+        runsEnd = r;
     }
-    if (LineHeightPx > line.TextHeight) {
+    if (!picturesOnly && LineHeightPx > line.TextHeight) {
         const int32_t d = LineHeightPx - line.TextHeight;
         line.SpaceBefore = d / 2;
         line.SpaceAfter = d - d / 2;
     }
+    // Text raised or lowered by a fixed amount makes room for itself.
+    for (int r = runIndex; r < runsEnd; ++r) {
+        const TFontObj& run = *FontRuns[r];
+        if (run.VAlign == 0)
+            continue;
+        const auto kind = static_cast<VerticalAlignKind>(run.VAlign - 1);
+        if (kind != vaSub && kind != vaSuper && kind != vaRaise)
+            continue;
+        const int32_t shift = RunShift(run, line);
+        const int32_t ascent = run.LineHeight - run.DescentPx;
+        line.SpaceBefore =
+            std::max(line.SpaceBefore, ascent - shift - (line.TextHeight - line.Descent));
+        line.SpaceAfter = std::max(line.SpaceAfter, run.DescentPx + shift - line.Descent);
+    }
 
+    // Objects aligned to the top or bottom of the whole line are placed once the rest of the
+    // line has its height.
+    int32_t lineTopObject = 0, lineBottomObject = 0;
     for (int32_t i = start; i < end; ++i) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == ImageCode || c == NoBreakImageCode) {
@@ -296,9 +387,19 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
                 line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
                 line.SpaceBefore = std::max(line.SpaceBefore, e - e / 2);
                 break;
-            default:
-                line.SpaceBefore = std::max(line.SpaceBefore, h + line.Descent - line.TextHeight);
+            case TFloatingObj::AlignLineTop:
+                lineTopObject = std::max(lineTopObject, h);
                 break;
+            case TFloatingObj::AlignLineBottom:
+                lineBottomObject = std::max(lineBottomObject, h);
+                break;
+            default: {
+                const int32_t raise = ObjectRaise(*obj, FontRuns.RunAt(i));
+                line.SpaceBefore =
+                    std::max(line.SpaceBefore, h + raise + line.Descent - line.TextHeight);
+                line.SpaceAfter = std::max(line.SpaceAfter, -raise - line.Descent);
+                break;
+            }
             }
             obj->DrawY = y;
         } else if (c == ControlCode || c == NoBreakControlCode) {
@@ -325,6 +426,10 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             ctl->DocY = y;
         }
     }
+    if (lineTopObject > line.Height())
+        line.SpaceAfter += lineTopObject - line.Height();
+    if (lineBottomObject > line.Height())
+        line.SpaceBefore += lineBottomObject - line.Height();
 
     // The first line's text-indent moves its left edge, whatever the alignment.
     const int32_t left = indents.LeftLimit(y) + (start == 0 ? indentPx_ : 0);

@@ -188,7 +188,8 @@ void TSection::AddPreText(const TokenObj& token) {
     DecodeToken(token, s, p);
     // Columns count from the last line break in the section.
     const size_t lineStart = TextBuf.find_last_of(BreakCode);
-    size_t column = lineStart == std::u32string::npos ? TextBuf.size() : TextBuf.size() - lineStart - 1;
+    size_t column =
+        lineStart == std::u32string::npos ? TextBuf.size() : TextBuf.size() - lineStart - 1;
     std::u32string t;
     std::vector<int32_t> q;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -336,6 +337,14 @@ TFontObj* TSection::StartRun(std::unique_ptr<TMyFont> font, const TProperties& p
         run->Target.Copy(*link);
     run->ScriptKind = scriptKind;
     ApplyTextStyle(*run, props);
+    TVerticalAlign va;
+    if (props.GetVerticalAlign(va)) {
+        run->VAlign = static_cast<uint8_t>(va.Kind + 1);
+        run->VRaise = va.Raise;
+    } else {
+        run->VAlign = 0;
+        run->VRaise = 0;
+    }
     if (Document != nullptr) {
         auto& links = Document->Links;
         if (run->IsLink()) {

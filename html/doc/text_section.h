@@ -179,6 +179,11 @@ protected:
         return (before >= 0x1100 || after >= 0x1100) && IdeographicBreak(before, after);
     }
     static bool IdeographicBreak(char32_t before, char32_t after);
+    // How far a run's text is drawn below the line's baseline (negative: above), from its
+    // vertical-align or, without one, its sub/superscript state.
+    static int32_t RunShift(const TFontObj& run, const LineRec& line);
+    // How far the bottom of a baseline-aligned inline object stands above the baseline.
+    static int32_t ObjectRaise(const TFloatingObj& obj, const TFontObj* run);
     // The widest stretch between forced line breaks.
     int32_t WidestLine() const;
     // Enters the ID of the opening tag in the named positions once the section is kept.

@@ -1,7 +1,9 @@
 #include "html/style/properties.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <utility>
 
 #include "html/style/color_text.h"
 #include "html/style/value_convert.h"
@@ -17,6 +19,22 @@ bool InRange(int index) {
     return index >= 0 && index < PropCount;
 }
 } // namespace
+
+BorderStyleKind BorderStyleOf(const TPropValue& v) {
+    if (!v.IsText())
+        return bdNone;
+    static constexpr std::pair<std::string_view, BorderStyleKind> kStyles[] = {
+        {"none", bdNone},     {"solid", bdSolid},   {"dashed", bdDashed},
+        {"dotted", bdDotted}, {"double", bdDouble}, {"groove", bdGroove},
+        {"ridge", bdRidge},   {"inset", bdInset},   {"outset", bdOutset},
+    };
+    const std::string_view t = Trim(v.Text());
+    for (const auto& [name, kind] : kStyles)
+        if (t == name)
+            return kind;
+    // Any other word still asks for a border: it is drawn solid.
+    return bdSolid;
+}
 
 std::string_view ListStyleName(int index) {
     if (index < 0 || index >= static_cast<int>(std::size(kListStyles)))
@@ -81,6 +99,10 @@ void TProperties::AddPropertyByIndex(int index, std::string_view text) {
         break;
     case piBackgroundColor:
     case piBorderColor:
+    case piBorderTopColor:
+    case piBorderRightColor:
+    case piBorderBottomColor:
+    case piBorderLeftColor:
         Values[index] = static_cast<int32_t>(ColorFromText(text, false, c) ? c : NoColor);
         break;
     case piVisibility:
@@ -124,6 +146,53 @@ bool TProperties::GetVertAlign(AlignKind& align) const {
     else
         return false;
     return true;
+}
+
+bool TProperties::GetVerticalAlign(TVerticalAlign& align) const {
+    const TPropValue& v = Values[piVerticalAlign];
+    if (!v.IsText())
+        return false;
+    static constexpr std::pair<std::string_view, VerticalAlignKind> kWords[] = {
+        {"baseline", vaBaseline}, {"sub", vaSub},
+        {"super", vaSuper},       {"top", vaTop},
+        {"text-top", vaTextTop},  {"middle", vaMiddle},
+        {"bottom", vaBottom},     {"text-bottom", vaTextBottom},
+    };
+    const std::string_view t = Trim(v.Text());
+    for (const auto& [word, kind] : kWords) {
+        if (t == word) {
+            align = {kind, 0};
+            return true;
+        }
+    }
+    // A percentage raises by that part of the element's line height; a length by itself
+    // (negative values lower). Anything that reads as no number is ignored.
+    if (t.empty() || !(std::isdigit(static_cast<unsigned char>(t[0])) || t[0] == '-' ||
+                       t[0] == '+' || t[0] == '.'))
+        return false;
+    if (t.back() == '%') {
+        double percent = 0;
+        if (!style_detail::TryReadReal(t.substr(0, t.size() - 1), percent))
+            return false;
+        percent = std::clamp(percent, -10000.0, 10000.0);
+        const int32_t lineHeight = std::max(GetLineHeight(EmHeight), EmHeight);
+        align = {vaRaise, style_detail::RoundToInt(lineHeight * percent / 100)};
+        return true;
+    }
+    const int32_t px = LengthToPixels(t, false, 0, EmHeight, ExHeight, NullLength);
+    if (px == NullLength)
+        return false;
+    align = {vaRaise, std::clamp(px, -10000, 10000)};
+    return true;
+}
+
+void TProperties::GetBorderColors(std::array<TColor, 4>& sides) const {
+    const TPropValue& all = Values[piBorderColor];
+    const TColor common = all.IsInteger() ? static_cast<TColor>(all.Integer()) : NoColor;
+    for (int i = 0; i < 4; ++i) {
+        const TPropValue& v = Values[piBorderTopColor + i];
+        sides[static_cast<size_t>(i)] = v.IsInteger() ? static_cast<TColor>(v.Integer()) : common;
+    }
 }
 
 bool TProperties::GetFloat(AlignKind& align) const {
@@ -285,9 +354,7 @@ TBoxValues TProperties::GetBoxValues() const {
     TBoxValues b;
     for (int i = BoxFirst; i <= BoxLast; ++i)
         b[i] = Values[i];
-    for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i) {
-        const TPropValue& v = Values[i];
-        b[i] = static_cast<int32_t>(v.IsText() && v.Text() != "none" ? 1 : 0);
-    }
+    for (int i = piBorderTopStyle; i <= piBorderLeftStyle; ++i)
+        b[i] = static_cast<int32_t>(BorderStyleOf(Values[i]));
     return b;
 }

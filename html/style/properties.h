@@ -22,6 +22,36 @@ class TStyleList;
 class TPropStack;
 
 enum AlignKind : uint8_t { akNone, akTop, akMiddle, akBaseline, akBottom, akLeft, akRight };
+// vertical-align of an inline image or a text run. vaRaise carries pixels (positive raises).
+enum VerticalAlignKind : uint8_t {
+    vaBaseline,
+    vaSub,
+    vaSuper,
+    vaTop,
+    vaTextTop,
+    vaMiddle,
+    vaBottom,
+    vaTextBottom,
+    vaRaise,
+};
+struct TVerticalAlign {
+    VerticalAlignKind Kind = vaBaseline;
+    int32_t Raise = 0;
+};
+
+// Border styles as the box values carry them (0 means no border).
+enum BorderStyleKind : uint8_t {
+    bdNone,
+    bdSolid,
+    bdDashed,
+    bdDotted,
+    bdDouble,
+    bdGroove,
+    bdRidge,
+    bdInset,
+    bdOutset,
+};
+
 enum ClearKind : uint8_t { ckNone, ckLeft, ckRight, ckBoth };
 enum PositionKind : uint8_t { posStatic, posRelative, posAbsolute };
 enum TextTransformKind : uint8_t { ttNone, ttCapitalize, ttUppercase, ttLowercase };
@@ -98,6 +128,11 @@ public:
     bool GetBackgroundImage(std::string& url) const;
     TBgPosition GetBackgroundPos(int32_t emSize, int32_t exSize) const;
     bool GetVertAlign(AlignKind& align) const;
+    // Every vertical-align value: keywords, a percentage of the line height, a length.
+    bool GetVerticalAlign(TVerticalAlign& align) const;
+    // Top, right, bottom, left: a side's own colour, else border-color, else NoColor (the
+    // caller's text colour then stands in).
+    void GetBorderColors(std::array<TColor, 4>& sides) const;
     bool GetFloat(AlignKind& align) const;
     bool GetClear(ClearKind& clear) const;
     ListStyleKind GetListStyleType() const;
@@ -129,6 +164,8 @@ private:
     void ApplyLinkState(TMyFont& font, int first) const;
 };
 
+// The kind of a border style text; an unknown word draws solid, no text is no border.
+BorderStyleKind BorderStyleOf(const TPropValue& v);
 // The generic families and the fonts they stand for; unknown names come back unchanged.
 std::string GenericFontFamily(std::string_view name);
 // The list-style-type table: names by index.

@@ -33,6 +33,52 @@ bool IsColor(std::string_view word) {
     TColor c = 0;
     return ColorFromText(word, true, c);
 }
+
+// Blanks inside parentheses go, so that rgb(1, 2, 3) stays one word beside others.
+std::string JoinParenthesised(std::string_view value) {
+    std::string s;
+    s.reserve(value.size());
+    int depth = 0;
+    for (char c : value) {
+        if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+        if (c == ' ' && depth > 0)
+            continue;
+        s += c;
+    }
+    return s;
+}
+
+// One to four words for top, right, bottom and left, as margin and padding take them.
+bool FourSides(const std::vector<std::string>& w, std::string_view (&side)[4]) {
+    switch (w.size()) {
+    case 1:
+        side[0] = side[1] = side[2] = side[3] = w[0];
+        return true;
+    case 2:
+        side[0] = side[2] = w[0];
+        side[1] = side[3] = w[1];
+        return true;
+    case 3:
+        side[0] = w[0];
+        side[1] = side[3] = w[1];
+        side[2] = w[2];
+        return true;
+    case 4:
+        for (int i = 0; i < 4; ++i)
+            side[i] = w[static_cast<size_t>(i)];
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr const char* kSideColors[4] = {"border-top-color", "border-right-color",
+                                        "border-bottom-color", "border-left-color"};
+constexpr const char* kSideStyles[4] = {"border-top-style", "border-right-style",
+                                        "border-bottom-style", "border-left-style"};
 } // namespace
 
 int ShorthandIndex(std::string_view name) {
@@ -124,6 +170,14 @@ std::string TDeclarationDispatcher::Absolute(std::string_view url) const {
 
 void TDeclarationDispatcher::Dispatch(std::string_view name, std::string_view trimmed,
                                       std::string_view value) {
+    if (name == "border-color") {
+        ExpandBorderColor(value);
+        return;
+    }
+    if (name == "border-style" && value.find(' ') != std::string_view::npos) {
+        ExpandBorderStyle(value);
+        return;
+    }
     switch (ShorthandIndex(name)) {
     case 0:
     case 1:
@@ -243,14 +297,21 @@ void TDeclarationDispatcher::ExpandBackground(std::string_view value) {
 
 void TDeclarationDispatcher::ExpandBorder(std::string_view name, std::string_view value) {
     std::string rest(value);
+    const std::string n(name);
+    // "border" colours every side; a side's shorthand colours that side alone.
+    auto color = [&](std::string_view c) {
+        if (n == "border")
+            ExpandBorderColor(c);
+        else
+            sink_(n + "-color", c);
+    };
     for (const std::string& g : ExtractGroups(rest, 7)) {
         if (IsColor(g))
-            sink_("border-color", g);
+            color(g);
     }
-    const std::string n(name);
     for (const std::string& w : SplitWords(rest, 7)) {
         if (IsColor(w)) {
-            sink_("border-color", w);
+            color(w);
         } else if (IndexIn(kBorderStyles, w) >= 0) {
             sink_(n + "-style", w);
         } else if (n == "border") {
@@ -261,6 +322,26 @@ void TDeclarationDispatcher::ExpandBorder(std::string_view name, std::string_vie
             sink_(n + "-width", w);
         }
     }
+}
+
+void TDeclarationDispatcher::ExpandBorderColor(std::string_view value) {
+    std::string_view side[4];
+    const std::vector<std::string> w = SplitWords(JoinParenthesised(value), 4);
+    if (!FourSides(w, side))
+        return;
+    // The shared slot keeps the top colour for whatever reads one colour for all sides.
+    sink_("border-color", side[0]);
+    for (int i = 0; i < 4; ++i)
+        sink_(kSideColors[i], side[i]);
+}
+
+void TDeclarationDispatcher::ExpandBorderStyle(std::string_view value) {
+    std::string_view side[4];
+    const std::vector<std::string> w = SplitWords(value, 4);
+    if (!FourSides(w, side))
+        return;
+    for (int i = 0; i < 4; ++i)
+        sink_(kSideStyles[i], side[i]);
 }
 
 void TDeclarationDispatcher::ExpandListStyle(std::string_view value) {

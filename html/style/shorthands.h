@@ -40,6 +40,10 @@ public:
     void ExpandBackground(std::string_view value);
     void ExpandBorder(std::string_view name, std::string_view value);
     void ExpandListStyle(std::string_view value);
+    // border-color with one to four colours (top, right, bottom, left as for margin).
+    void ExpandBorderColor(std::string_view value);
+    // border-style with two to four words.
+    void ExpandBorderStyle(std::string_view value);
 
 private:
     std::string Absolute(std::string_view url) const;

@@ -14,6 +14,10 @@ bool IsColorSlot(int i) {
     case piHoverBackgroundColor:
     case piVisitedColor:
     case piVisitedBackgroundColor:
+    case piBorderTopColor:
+    case piBorderRightColor:
+    case piBorderBottomColor:
+    case piBorderLeftColor:
         return true;
     default:
         return false;

@@ -168,6 +168,10 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
         break;
     case piBackgroundColor:
     case piBorderColor:
+    case piBorderTopColor:
+    case piBorderRightColor:
+    case piBorderBottomColor:
+    case piBorderLeftColor:
         props->Values[*index] = static_cast<int32_t>(ColorFromText(value, false, c) ? c : NoColor);
         break;
     default:

@@ -223,7 +223,7 @@ TEST(RuleTest, ColourMakesASolidBar) {
     EXPECT_EQ(r.D.Canvas.GetPixel(9, 21), clWhite);
 }
 
-TEST(RuleTest, TheOutlineIsEngravedOrBlack) {
+TEST(RuleTest, TheOutlineIsEngravedOrNoShadeIsASolidBar) {
     TRulePage shaded(Attrs({{SizeSym, 4, "4"}}));
     shaded.D.Paint();
     EXPECT_EQ(shaded.D.Canvas.GetPixel(300, 20), clBtnShadow);
@@ -233,11 +233,13 @@ TEST(RuleTest, TheOutlineIsEngravedOrBlack) {
     dark.D.Doc.Background = clBlack;
     dark.D.Paint();
     EXPECT_EQ(dark.D.Canvas.GetPixel(300, 23), clBtnHighlight);
-    TRulePage black(Attrs({{SizeSym, 4, "4"}, {NoShadeSym, 0, ""}}));
-    black.D.Paint();
-    EXPECT_EQ(black.D.Canvas.GetPixel(300, 20), clBlack);
-    EXPECT_EQ(black.D.Canvas.GetPixel(589, 22), clBlack);
-    EXPECT_EQ(black.D.Canvas.GetPixel(300, 23), clBlack);
+    // NOSHADE fills the whole bar in grey, inside included.
+    TRulePage solid(Attrs({{SizeSym, 4, "4"}, {NoShadeSym, 0, ""}}));
+    solid.D.Paint();
+    for (int y = 20; y < 24; ++y)
+        EXPECT_EQ(solid.D.Canvas.GetPixel(300, y), clGray) << y;
+    EXPECT_EQ(solid.D.Canvas.GetPixel(589, 22), clGray);
+    EXPECT_EQ(solid.D.Canvas.GetPixel(300, 24), clWhite);
 }
 
 TEST(RuleTest, CopyingARuleAddsALineEnd) {

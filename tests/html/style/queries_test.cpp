@@ -1,6 +1,9 @@
 // What layout code asks a property set for.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
+
 #include "tests/html/style/style_test_util.h"
 
 namespace {
@@ -99,11 +102,67 @@ TEST(QueriesTest, BordersAndBoxValues) {
     p.AddPropertyByName("border-left-style", "none");
     p.AddPropertyByName("margin-left", "3px");
     const TBoxValues b = p.GetBoxValues();
-    EXPECT_EQ(b[piBorderTopStyle], TPropValue(1));
+    EXPECT_EQ(b[piBorderTopStyle], TPropValue(int32_t{bdDotted}));
     EXPECT_EQ(b[piBorderLeftStyle], TPropValue(0));
     EXPECT_EQ(b[piBorderRightStyle], TPropValue(0));
     EXPECT_EQ(b[piMarginLeft], TPropValue("3px"));
     EXPECT_EQ(b[piMarginTop], TPropValue(NullLength));
+}
+
+TEST(QueriesTest, BorderStyleKindsAndSideColours) {
+    const std::pair<const char*, BorderStyleKind> kinds[] = {
+        {"none", bdNone},     {"solid", bdSolid},   {"dashed", bdDashed}, {"dotted", bdDotted},
+        {"double", bdDouble}, {"groove", bdGroove}, {"ridge", bdRidge},   {"inset", bdInset},
+        {"outset", bdOutset}, {"wavy", bdSolid}, // an unknown word still draws a border
+    };
+    for (const auto& [text, kind] : kinds) {
+        TProperties p;
+        p.AddPropertyByName("border-right-style", text);
+        EXPECT_EQ(p.GetBoxValues()[piBorderRightStyle], TPropValue(int32_t{kind})) << text;
+    }
+    TProperties p;
+    std::array<TColor, 4> c{};
+    p.GetBorderColors(c);
+    EXPECT_EQ(c, (std::array<TColor, 4>{NoColor, NoColor, NoColor, NoColor}));
+    p.AddPropertyByName("border-color", "#ff0000");
+    p.AddPropertyByName("border-left-color", "blue");
+    p.AddPropertyByName("border-top-color", "no colour");
+    p.GetBorderColors(c);
+    // A side's own colour wins over border-color; an unreadable one is no colour.
+    EXPECT_EQ(c, (std::array<TColor, 4>{NoColor, RGB(255, 0, 0) | PaletteFlag,
+                                        RGB(255, 0, 0) | PaletteFlag, RGB(0, 0, 255)}));
+}
+
+TEST(QueriesTest, VerticalAlignValues) {
+    const std::pair<const char*, VerticalAlignKind> words[] = {
+        {"baseline", vaBaseline}, {"sub", vaSub},
+        {"super", vaSuper},       {"top", vaTop},
+        {"text-top", vaTextTop},  {"middle", vaMiddle},
+        {"bottom", vaBottom},     {"text-bottom", vaTextBottom},
+    };
+    for (const auto& [text, kind] : words) {
+        TVerticalAlign va;
+        ASSERT_TRUE(With(piVerticalAlign, text).GetVerticalAlign(va)) << text;
+        EXPECT_EQ(va.Kind, kind) << text;
+    }
+    TProperties p = With(piVerticalAlign, "50%");
+    p.EmHeight = 20;
+    TVerticalAlign va;
+    ASSERT_TRUE(p.GetVerticalAlign(va));
+    EXPECT_EQ(va.Kind, vaRaise);
+    EXPECT_EQ(va.Raise, 10); // half the line height, which is the em when "normal"
+    p.Values[piLineHeight] = TPropValue("30px");
+    ASSERT_TRUE(p.GetVerticalAlign(va));
+    EXPECT_EQ(va.Raise, 15);
+    p.Values[piVerticalAlign] = TPropValue("-4px");
+    ASSERT_TRUE(p.GetVerticalAlign(va));
+    EXPECT_EQ(va.Raise, -4);
+    p.Values[piVerticalAlign] = TPropValue("99999px");
+    ASSERT_TRUE(p.GetVerticalAlign(va));
+    EXPECT_EQ(va.Raise, 10000);
+    for (const char* bad : {"sideways", "", "px", "%"})
+        EXPECT_FALSE(With(piVerticalAlign, bad).GetVerticalAlign(va)) << bad;
+    EXPECT_FALSE(TProperties().GetVerticalAlign(va));
 }
 
 TEST(AddPropertyTest, ColoursFallBackPerSlot) {

@@ -116,20 +116,60 @@ TEST(ExpandBackgroundTest, ColourImageRepeatAndPosition) {
 }
 
 TEST(ExpandBorderTest, WidthsStyleAndColour) {
+    // "border" colours every side (and keeps the shared slot for single-colour readers).
     EXPECT_EQ(Expand("border", "2px solid #ff0000"), (TSent{{"border-top-width", "2px"},
                                                             {"border-right-width", "2px"},
                                                             {"border-bottom-width", "2px"},
                                                             {"border-left-width", "2px"},
                                                             {"border-style", "solid"},
-                                                            {"border-color", "#ff0000"}}));
+                                                            {"border-color", "#ff0000"},
+                                                            {"border-top-color", "#ff0000"},
+                                                            {"border-right-color", "#ff0000"},
+                                                            {"border-bottom-color", "#ff0000"},
+                                                            {"border-left-color", "#ff0000"}}));
+    // A side's shorthand colours that side alone.
     EXPECT_EQ(Expand("border-top", "thin dotted rgb(0,0,0)"),
-              (TSent{{"border-color", "rgb(0,0,0)"},
+              (TSent{{"border-top-color", "rgb(0,0,0)"},
                      {"border-top-width", "thin"},
                      {"border-top-style", "dotted"}}));
     // Without its "#" a colour is taken for a width.
     EXPECT_EQ(Expand("border-left", "ff0000 ridge"),
               (TSent{{"border-left-width", "ff0000"}, {"border-left-style", "ridge"}}));
-    EXPECT_EQ(Expand("border-bottom", "url(x.gif) red"), (TSent{{"border-color", "red"}}));
+    EXPECT_EQ(Expand("border-bottom", "url(x.gif) red"), (TSent{{"border-bottom-color", "red"}}));
+}
+
+TEST(ExpandBorderTest, ColoursAndStylesPerSide) {
+    const TSent one{{"border-color", "red"},
+                    {"border-top-color", "red"},
+                    {"border-right-color", "red"},
+                    {"border-bottom-color", "red"},
+                    {"border-left-color", "red"}};
+    EXPECT_EQ(Expand("border-color", "red"), one);
+    // Two, three and four values go round as margins do; rgb() keeps its blanks together.
+    EXPECT_EQ(Expand("border-color", "red rgb(1, 2, 3)"),
+              (TSent{{"border-color", "red"},
+                     {"border-top-color", "red"},
+                     {"border-right-color", "rgb(1,2,3)"},
+                     {"border-bottom-color", "red"},
+                     {"border-left-color", "rgb(1,2,3)"}}));
+    EXPECT_EQ(Expand("border-color", "red green blue"), (TSent{{"border-color", "red"},
+                                                               {"border-top-color", "red"},
+                                                               {"border-right-color", "green"},
+                                                               {"border-bottom-color", "blue"},
+                                                               {"border-left-color", "green"}}));
+    EXPECT_EQ(Expand("border-color", "#111 #222 #333 #444"),
+              (TSent{{"border-color", "#111"},
+                     {"border-top-color", "#111"},
+                     {"border-right-color", "#222"},
+                     {"border-bottom-color", "#333"},
+                     {"border-left-color", "#444"}}));
+    EXPECT_EQ(Expand("border-color", ""), TSent{});
+    // One style stays the plain property; several go to the sides.
+    EXPECT_EQ(Expand("border-style", "inset"), (TSent{{"border-style", "inset"}}));
+    EXPECT_EQ(Expand("border-style", "solid dotted"), (TSent{{"border-top-style", "solid"},
+                                                             {"border-right-style", "dotted"},
+                                                             {"border-bottom-style", "solid"},
+                                                             {"border-left-style", "dotted"}}));
 }
 
 TEST(ExpandListStyleTest, ImageAndType) {
