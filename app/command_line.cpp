@@ -12,11 +12,11 @@
 #include "app/command_line_dialogs.h"
 #include "app/folio_builder.h"
 #include "app/homepage_picker.h"
-#include "platform/base/interrupt_cleanup.h"
 #include "app/progress_bar.h"
 #include "app/render_command.h"
 #include "bookreader/book_commands.h"
 #include "platform/base/files.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "platform/base/option_parser.h"
 #include "platform/base/prefixed_stream.h"
 #include "platform/base/printable_name.h"
@@ -55,9 +55,10 @@ int Fail(const TCommandLineEnvironment& env, const std::string& problem) {
 const char* const kBuildUsage =
     "Usage: foliobuilder build SRC --home PAGE -o BOOK [OPTIONS]\n"
     "Packs every page, style sheet, image and sound below SRC (.htm .html .txt .css .bmp\n"
-    ".gif .jpg .wav .mid .mp3) into BOOK, a program that shows them, opening at PAGE (a\n"
-    "file below SRC, given relative to SRC or as a path). The password may also come from\n"
-    "the environment variable FOLIO_PASSWORD, since arguments are visible to other users.\n";
+    ".gif .jpg .jpeg .png .wav .mid .mp3) into BOOK, a program that shows them, opening at\n"
+    "PAGE (a file below SRC, given relative to SRC or as a path). The password may also come\n"
+    "from the environment variable FOLIO_PASSWORD, since arguments are visible to other\n"
+    "users.\n";
 
 void DeclareBuildOptions(TOptionParser& p, TBuildOptions& o, bool& passwordGiven) {
     p.Value("--home", "PAGE", "the page the book opens at", o.Home);
@@ -191,8 +192,8 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
     builder.seldirClick();
     if (builder.FileList.Count() == 0) {
         return Fail(env, "no files to pack in " + PrintableName(dialogs.SourceDir) +
-                             " (a book takes .htm .html .txt .css .bmp .gif .jpg .wav .mid "
-                             ".mp3 files)");
+                             " (a book takes .htm .html .txt .css .bmp .gif .jpg .jpeg .png "
+                             ".wav .mid .mp3 files)");
     }
     // --home names a file of the source tree, relative to it or to the current directory.
     std::string home;

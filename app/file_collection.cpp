@@ -47,8 +47,10 @@ std::vector<TEntry> ListDirectory(const std::string& dir) {
 } // namespace
 
 bool IsPackableFile(const std::string& name) {
-    static const char* const kExtensions[] = {".htm", ".html", ".txt", ".css", ".bmp",
-                                              ".gif", ".jpg",  ".wav", ".mid", ".mp3"};
+    // Pictures in every form the pages' viewer shows: a book that left out ".png" or ".jpeg"
+    // files would show its pages without their pictures.
+    static const char* const kExtensions[] = {".htm", ".html", ".txt", ".css", ".bmp", ".gif",
+                                              ".jpg", ".jpeg", ".png", ".wav", ".mid", ".mp3"};
     const std::string ext = LowerCase(ExtractFileExt(name));
     for (const char* known : kExtensions) {
         if (ext == known) {

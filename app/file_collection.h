@@ -4,8 +4,8 @@
 
 #include "platform/base/string_list.h"
 
-// True for the ten kinds of file a book can show or play: .htm .html .txt .css .bmp .gif .jpg
-// .wav .mid .mp3, judged on the name's last extension ignoring case.
+// True for the twelve kinds of file a book can show or play: .htm .html .txt .css .bmp .gif
+// .jpg .jpeg .png .wav .mid .mp3, judged on the name's last extension ignoring case.
 bool IsPackableFile(const std::string& name);
 
 // Appends every packable file below dir (given without a trailing separator) to files, depth

@@ -1,4 +1,5 @@
-# GIF decoding beside giflib, and octree colour reduction beside libimagequant.
+# GIF decoding beside giflib, PNG decoding beside libpng's png_read_png, and octree colour
+# reduction beside libimagequant.
 find_library(FOLIO_GIF_LIB gif)
 find_library(FOLIO_IMAGEQUANT_LIB imagequant)
 if(FOLIO_GIF_LIB)
@@ -9,3 +10,4 @@ if(FOLIO_IMAGEQUANT_LIB)
   folio_bench(quant_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/quant_bench.cpp
               LIBS folio_image ${FOLIO_IMAGEQUANT_LIB} m)
 endif()
+folio_bench(png_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/png_bench.cpp LIBS folio_image PNG::PNG)

@@ -1,5 +1,5 @@
-// The stream loader (BMP and JPEG through libjpeg) and the kind and transparency probes on
-// arbitrary bytes.
+// The stream loader (BMP, JPEG through libjpeg, PNG through libpng) and the kind and
+// transparency probes on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  zlib1g-dev libjpeg62-turbo-dev
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev
   libfltk1.3-dev libxcursor-dev libxinerama-dev libxft-dev libxrender-dev libxfixes-dev libxext-dev libx11-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core fonts-droid-fallback

@@ -9,6 +9,7 @@
 #include "html/image/gif_image.h"
 #include "html/image/jpeg_mod.h"
 #include "html/image/pixels.h"
+#include "html/image/png_reader.h"
 #include "platform/base/files.h"
 #include "platform/base/strings.h"
 
@@ -61,9 +62,30 @@ std::unique_ptr<TBitmap> Decode(const uint8_t* data, size_t size, bool& converte
     }
     case ikJPEG:
         return DecodeJpeg(data, size);
+    case ikPNG:
+        return ReadPNG(data, size);
     default:
         return nullptr;
     }
+}
+
+// A PNG carries its own transparency: where it has some, that is the mask (kind 3, partly
+// transparent pixels blending); an opaque one takes the lower-left corner's colour when asked.
+std::unique_ptr<TBitmap> LoadPng(const uint8_t* data, size_t size, TTransparency& transparent,
+                                 std::unique_ptr<TBitmap>& mask) {
+    std::unique_ptr<TBitmap> alpha;
+    std::unique_ptr<TBitmap> bitmap = ReadPNG(data, size, &alpha);
+    if (!bitmap)
+        return nullptr;
+    if (alpha) {
+        transparent = TPng;
+        mask = std::move(alpha);
+    } else if (transparent == LLCorner) {
+        mask = GetImageMask(bitmap.get(), false, clBlack);
+    } else {
+        transparent = NotTransp;
+    }
+    return ConvertForDisplay(std::move(bitmap));
 }
 
 } // namespace
@@ -133,12 +155,16 @@ std::unique_ptr<TBitmap> GetImageAndMaskFromFile(const std::string& fileName,
     try {
         if (!FileExists(fileName))
             return nullptr;
+        if (KindOfImageFile(fileName) == ikPNG) {
+            std::vector<uint8_t> data;
+            if (!ReadWholeFile(fileName, data))
+                return nullptr;
+            return LoadPng(data.data(), data.size(), transparent, mask);
+        }
         const std::string ext = LowerCase(ExtractFileExt(fileName));
         TColor color = clBlack;
         if (ext == ".gif" && IsTransparentGif(fileName, color))
             transparent = TGif;
-        else if (ext == ".png" && IsTransparentPngFile(fileName, color))
-            transparent = TPng;
         if (transparent == NotTransp)
             return GetImageFromFile(fileName, true);
         auto raw = GetImageFromFile(fileName, false);
@@ -174,6 +200,8 @@ std::unique_ptr<TBitmap> GetImageAndMaskFromStream(TMemoryStream* stream,
         case ikBMP:
             bitmap = ReadBMP(data, size);
             break;
+        case ikPNG:
+            return LoadPng(data, size, transparent, mask);
         default:
             return nullptr;
         }

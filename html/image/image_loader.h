@@ -1,5 +1,5 @@
 #pragma once
-// Turns image files and streams (BMP, GIF, JPEG) into displayable bitmaps with optional
+// Turns image files and streams (BMP, GIF, JPEG, PNG) into displayable bitmaps with optional
 // transparency masks. Every loader catches decoding errors and gives none.
 #include <memory>
 #include <string>
@@ -10,17 +10,21 @@
 #include "platform/graphics/canvas.h"
 
 // Decodes a file: BMP as stored, GIF as its first frame, JPEG through libjpeg (24-bit on deep
-// displays, 8-bit with the shared palette otherwise). With `convert`, the result is prepared
-// for the display (see ConvertForDisplay). PNG and unknown kinds give none.
+// displays, 8-bit with the shared palette otherwise), PNG through libpng (its colours only).
+// With `convert`, the result is prepared for the display (see ConvertForDisplay). Unknown
+// kinds give none.
 std::unique_ptr<TBitmap> GetImageFromFile(const std::string& fileName, bool convert = true);
 
-// Loads with a transparency mask: ".gif" and ".png" files are probed for a transparent colour
-// (kind 2 or 3); kind 1 takes the lower-left pixel's colour. `mask` stays empty for kind 0.
+// Loads with a transparency mask: ".gif" files are probed for a transparent colour (kind 2);
+// a PNG (known by its bytes) that is not opaque everywhere gets kind 3 and its 8-bit
+// transparency map as the mask (png_reader.h); kind 1 takes the lower-left pixel's colour.
+// `mask` stays empty for kind 0.
 std::unique_ptr<TBitmap> GetImageAndMaskFromFile(const std::string& fileName,
                                                  TTransparency& transparent,
                                                  std::unique_ptr<TBitmap>& mask);
 
-// BMP and JPEG streams only (GIF streams go to the GIF decoder); at least 20 bytes.
+// BMP, JPEG and PNG streams only (GIF streams go to the GIF decoder); at least 20 bytes. A
+// PNG's own transparency gives kind 3 and its map, as for files.
 std::unique_ptr<TBitmap> GetImageAndMaskFromStream(TMemoryStream* stream,
                                                    TTransparency& transparent,
                                                    std::unique_ptr<TBitmap>& mask);
@@ -35,6 +39,6 @@ std::unique_ptr<TBitmap> GetImageMask(const TBitmap* image, bool colorValid, TCo
 std::unique_ptr<TBitmap> ConvertForDisplay(std::unique_ptr<TBitmap> bitmap);
 
 // Draws the image stretched to the rectangle so that pixels under mask value 1 leave the
-// canvas visible.
+// canvas visible (grey masks blend, TCanvas::DrawMasked).
 void DrawTransparent(TCanvas& canvas, const TBitmap& image, const TBitmap& mask, int x, int y,
                      int width, int height);

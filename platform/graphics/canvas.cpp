@@ -783,6 +783,21 @@ void TCanvas::StretchBlt(const TRect& dest, const TCanvas& src, const TRect& src
     Blit(dest, buffer, srcRect, mode);
 }
 
+namespace {
+
+// The picture's pixel over the canvas's, `clear` of 255 parts letting the canvas through.
+uint32_t Blend(uint32_t picture, uint32_t canvas, uint32_t clear) {
+    const uint32_t solid = 255 - clear;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t v = ((picture >> shift) & 0xFF) * solid + ((canvas >> shift) & 0xFF) * clear;
+        out |= ((v + 127) / 255) << shift;
+    }
+    return out;
+}
+
+} // namespace
+
 void TCanvas::DrawMasked(const TRect& dest, const TBitmap& image, const TBitmap& mask) {
     if (mask.Width() != image.Width() || mask.Height() != image.Height() || image.Empty())
         return;
@@ -809,9 +824,14 @@ void TCanvas::DrawMasked(const TRect& dest, const TBitmap& image, const TBitmap&
         uint32_t* row = Row(y) + a.Left;
         for (int i = 0; i < a.Width(); ++i) {
             const int o = cols.offsets[static_cast<size_t>(i)];
-            // White in the mask is transparent: the canvas shows through.
-            if (o >= 0 && (maskLine[static_cast<size_t>(o)] & 0xFFFFFF) != 0xFFFFFF)
-                row[i] = picLine[static_cast<size_t>(o)];
+            if (o < 0)
+                continue;
+            // White in the mask is transparent: the canvas shows through; black is opaque.
+            const uint32_t m = maskLine[static_cast<size_t>(o)] & 0xFFFFFF;
+            if (m == 0xFFFFFF)
+                continue;
+            const uint32_t p = picLine[static_cast<size_t>(o)];
+            row[i] = m == 0 ? p : Blend(p, row[i], m & 0xFF);
         }
     }
     MarkDirty();

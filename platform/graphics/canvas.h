@@ -152,7 +152,9 @@ public:
     void StretchBlt(const TRect& dest, const TCanvas& src, const TRect& srcRect, TCopyMode mode);
     // Draws image stretched to dest so that pixels where mask is 1 (white) leave the canvas
     // as it was: what an AND pass with the mask and an OR pass with the image give when the
-    // image's transparent pixels are black, without needing them black. The mask must have
+    // image's transparent pixels are black, without needing them black. A grey mask (the
+    // transparency of a picture with an alpha channel: all three channels alike) blends: grey
+    // level g keeps g/255 of the canvas and takes the rest from the image. The mask must have
     // the image's size; a mask of another size draws nothing.
     void DrawMasked(const TRect& dest, const TBitmap& image, const TBitmap& mask);
 

@@ -9,9 +9,15 @@
 #include <map>
 
 #include "app/progress_bar.h"
+#include "bookreader/book_page_source.h"
 #include "bookreader/site_book.h"
+#include "html/image/bitmap_cache.h"
+#include "html/view/frame_viewer.h"
+#include "html/view/html_viewer.h"
 #include "platform/base/files.h"
+#include "platform/gui/application.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/data_paths.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -105,6 +111,49 @@ TEST_F(CommandLineTest, BuildRunsTheCreateCommandWithTheOptionsAsAnswers) {
     TSiteBook opened(book);
     EXPECT_EQ(opened.Archive().Count(), 4);
     EXPECT_EQ(opened.HomePageName(), "guide.htm");
+}
+
+TEST_F(CommandLineTest, PngAndJpegPicturesArePackedAndTheBookShowsThem) {
+    const auto image = folio_test::ProjectData("image");
+    WriteFile(tmp.Sub("site/pics/alpha.png"), ReadFile((image / "png" / "t6-8.png").string()));
+    WriteFile(tmp.Sub("site/pics/photo.JPEG"), ReadFile((image / "smooth.jpg").string()));
+    WriteFile(tmp.Sub("site/gallery.html"), "<body bgcolor=\"#204060\"><img src=\"pics/alpha.png\">"
+                                            "<img src=\"pics/photo.JPEG\"></body>");
+    const std::string book = tmp.Path() + "/book";
+    ASSERT_EQ(Build({}, "gallery.html"), kExitOk) << err.Text();
+    TSiteBook opened(book);
+    EXPECT_EQ(opened.Archive().Count(), 7); // four pages and sheets, two pictures, the settings
+    EXPECT_GE(opened.Find("alpha.png"), 0);
+    EXPECT_GE(opened.Find("photo.JPEG"), 0);
+
+    // The reader's page source serves them and the viewer decodes both: neither is the
+    // broken-picture sign, and the PNG keeps its transparency.
+    TBookPageSource source(opened);
+    {
+        TFrameViewer viewer;
+        viewer.SetBounds(0, 0, 400, 300);
+        source.Attach(viewer);
+        viewer.Load("gallery.html");
+        ASSERT_EQ(viewer.Viewers().size(), 1u);
+        const TStringBitmapList* cache = viewer.Viewers()[0]->ImageCache();
+        ASSERT_NE(cache, nullptr);
+        int pictures = 0;
+        for (int i = 0; i < cache->Count(); ++i) {
+            const TBitmapItem* item = cache->Item(i);
+            SCOPED_TRACE((*cache)[i]);
+            ASSERT_TRUE(item->Bitmap);
+            ++pictures;
+            if ((*cache)[i].find("ALPHA.PNG") != std::string::npos) {
+                EXPECT_EQ(item->Bitmap->Width(), 19);
+                EXPECT_EQ(item->Transp, TPng);
+                EXPECT_TRUE(item->Mask);
+            } else {
+                EXPECT_EQ(item->Bitmap->Width(), 48);
+            }
+        }
+        EXPECT_EQ(pictures, 2);
+    }
+    Application().ProcessMessages();
 }
 
 TEST_F(CommandLineTest, WithoutATitleTheBookTakesTheBuildersCaption) {

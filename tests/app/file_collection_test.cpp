@@ -15,16 +15,17 @@ using folio_test::WriteFile;
 
 namespace {
 
-TEST(PackableFiles, AcceptsTheTenExtensionsIgnoringCase) {
-    for (const char* name : {"a.htm", "a.HTM", "b.html", "c.txt", "d.Css", "e.bmp", "f.GIF",
-                             "g.jpg", "h.wav", "i.mid", "b.Mp3", "/dir.x/page.html"}) {
+TEST(PackableFiles, AcceptsTheTwelveExtensionsIgnoringCase) {
+    for (const char* name :
+         {"a.htm", "a.HTM", "b.html", "c.txt", "d.Css", "e.bmp", "f.GIF", "g.jpg", "g.JPEG",
+          "p.png", "h.wav", "i.mid", "b.Mp3", "/dir.x/page.html"}) {
         EXPECT_TRUE(IsPackableFile(name)) << name;
     }
 }
 
 TEST(PackableFiles, RefusesEverythingElse) {
-    for (const char* name : {"c.jpeg", "d.htm.bak", "noextension", "x.js", "y.png", "z.ico", "html",
-                             "page.", "dir.html/readme"}) {
+    for (const char* name : {"c.jpe", "d.htm.bak", "noextension", "x.js", "y.png.bak", "z.ico",
+                             "html", "page.", "dir.html/readme"}) {
         EXPECT_FALSE(IsPackableFile(name)) << name;
     }
 }
@@ -46,7 +47,7 @@ void ExpectedWalk(const std::string& dir, std::vector<std::string>& out) {
 TEST(CollectFiles, WalksDepthFirstListingSubdirectoriesWhereTheyAreMet) {
     TempDir tmp;
     for (const char* f : {"a.html", "b.gif", "m.txt", "z.css", "sub/one.htm", "sub/two.jpg",
-                          "sub/deeper/three.wav", "other/four.mid", "skip.png"}) {
+                          "sub/deeper/three.wav", "other/four.mid", "skip.js"}) {
         WriteFile(tmp.Sub(f), f);
     }
     TStringList files;

@@ -153,6 +153,18 @@ TEST_F(RenderTest, TextFilesArePreformattedAndPicturesShownAlone) {
     // One line holding the picture, 33 pixels wide.
     EXPECT_NE(o2.Text().find("line x=10 y=5 w=33 h="), std::string::npos) << o2.Text();
     EXPECT_NE(o2.Text().find("\"\\x04\"\n"), std::string::npos) << o2.Text();
+
+    // A PNG alone likewise: its picture, 19 pixels wide, not the broken-picture sign.
+    TCapture o3;
+    env.Out = o3.File();
+    ASSERT_EQ(RunFolioBuilderCommandLine(
+                  {"render",
+                   source.substr(0, source.size() - std::string("layout/pic.gif").size()) +
+                       "image/png/t6-16-i.png",
+                   "--dump"},
+                  env),
+              kExitOk);
+    EXPECT_NE(o3.Text().find("line x=10 y=5 w=19 h="), std::string::npos) << o3.Text();
 }
 
 TEST_F(RenderTest, UnwritableOutput) {

@@ -8,6 +8,7 @@ folio_test(html_image_tests
     ${CMAKE_CURRENT_LIST_DIR}/gif_hostile_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bmp_jpeg_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/loader_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/png_decode_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cache_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/corpus_test.cpp
-  LIBS folio_image)
+  LIBS folio_image ZLIB::ZLIB)

@@ -176,7 +176,19 @@ TEST(Loader, FilesOfEachKind) {
     auto jpg = GetImageFromFile(DataPath("smooth.jpg"));
     ASSERT_TRUE(jpg);
     EXPECT_EQ(jpg->Width(), 48);
-    EXPECT_FALSE(GetImageFromFile(DataPath("holes.png")));
+    // A PNG gives its colours: the opaque ones of the transparent GIF's reference picture.
+    auto png = GetImageFromFile(DataPath("holes.png"));
+    ASSERT_TRUE(png);
+    TPngImage holes;
+    ASSERT_TRUE(ReadPng(DataPath("holes.png"), holes));
+    int opaqueWrong = 0;
+    for (int y = 0; y < holes.Height; ++y)
+        for (int x = 0; x < holes.Width; ++x)
+            if (holes.At(x, y) >> 24 == 255 &&
+                png->GetPixel(x, y) != RGB(holes.At(x, y) >> 16 & 0xFF, holes.At(x, y) >> 8 & 0xFF,
+                                           holes.At(x, y) & 0xFF))
+                ++opaqueWrong;
+    EXPECT_EQ(opaqueWrong, 0);
     EXPECT_FALSE(GetImageFromFile(DataPath("no-such.bmp")));
 }
 
@@ -241,6 +253,27 @@ TEST(Loader, GifWithTransparentColourGetsAMask) {
     EXPECT_EQ(CountDifferences(holes, *b, mask.get()), 0);
 }
 
+TEST(Loader, PngWithHolesMasksWhatTheGifMasks) {
+    TTransparency gt = NotTransp, pt = NotTransp;
+    std::unique_ptr<TBitmap> gm, pm;
+    auto gif = GetImageAndMaskFromFile(DataPath("holes.gif"), gt, gm);
+    auto png = GetImageAndMaskFromFile(DataPath("holes.png"), pt, pm);
+    ASSERT_TRUE(gif && gm && png && pm);
+    EXPECT_EQ(pt, TPng);
+    ASSERT_EQ(png->Width(), gif->Width());
+    int holes = 0, wrong = 0;
+    for (int y = 0; y < gif->Height(); ++y)
+        for (int x = 0; x < gif->Width(); ++x) {
+            const bool hole = gm->GetIndex(x, y) == 1;
+            holes += hole;
+            if (pm->GetIndex(x, y) != (hole ? 255 : 0) ||
+                (!hole && png->GetPixel(x, y) != gif->GetPixel(x, y)))
+                ++wrong;
+        }
+    EXPECT_GT(holes, 0);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(Loader, LowerLeftCornerMask) {
     TTransparency t = LLCorner;
     std::unique_ptr<TBitmap> mask;
@@ -253,12 +286,13 @@ TEST(Loader, LowerLeftCornerMask) {
     TTransparency none = NotTransp;
     std::unique_ptr<TBitmap> m2;
     EXPECT_FALSE(GetImageAndMaskFromFile(DataPath("missing.bmp"), none, m2));
+    // A file that only looks like a PNG (its image data is not a deflate stream) gives none.
     TTransparency png = NotTransp;
     EXPECT_FALSE(GetImageAndMaskFromFile(TempCopy(Png(3, true), "t.png"), png, m2));
-    EXPECT_EQ(png, TPng); // recognised as transparent, but PNG gives no image
+    EXPECT_FALSE(m2);
 }
 
-TEST(Loader, StreamsTakeOnlyBmpAndJpeg) {
+TEST(Loader, StreamsTakeBmpJpegAndPngButNotGif) {
     TTransparency t = LLCorner;
     std::unique_ptr<TBitmap> mask;
     EXPECT_FALSE(GetImageAndMaskFromStream(nullptr, t, mask));
