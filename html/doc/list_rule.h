@@ -39,8 +39,9 @@ private:
     void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);
 };
 
-// The text of an item number in a numbered style: decimal, letters (held at "z" above 26) or
-// roman numerals (held at "xx" above 20, empty below 1). Other styles give "".
+// The text of an item number in a numbered style: decimal, letters (a .. z, aa, ab ...) or
+// roman numerals (1 to 3999); a number that letters or numerals cannot write is written in
+// decimal. Other styles give "".
 std::string ListMarkerNumber(uint8_t style, int32_t n);
 
 class THorzLine : public TSectionBase {
