@@ -133,6 +133,30 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* owner, const TProperties&
     const std::string image = props.GetListStyleImage();
     if (!image.empty())
         MarkerImage = std::make_unique<TImageObj>(document, image);
+    // A picture marker stays beside the item.
+    MarkerInside = !MarkerImage && props.Values[piListStylePosition].Equals("inside") &&
+                   (ListKind == 1 || ListKind == 2 || ListKind == 4);
+}
+
+std::u32string TBlockLI::InsideMarkerText() const {
+    std::u32string text;
+    switch (MarkerStyle) {
+    case lsDisc:
+        text = U"\u2022";
+        break;
+    case lsCircle:
+        text = U"\u25E6";
+        break;
+    case lsSquare:
+        text = U"\u25AA";
+        break;
+    default:
+        text = Utf8ToU32(MarkerText());
+        break;
+    }
+    if (!text.empty())
+        text += U'\u00A0';
+    return text;
 }
 
 TBlockLI::~TBlockLI() = default;
@@ -225,7 +249,7 @@ void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
 int32_t TBlockLI::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
                               int32_t refX, int32_t refY) {
     const int32_t result = TBlock::DrawSection(canvas, clip, indents, x, refX, refY);
-    if (VisibleMode != 1 && MarkerBaseline > 0) {
+    if (VisibleMode != 1 && MarkerBaseline > 0 && !MarkerInside) {
         const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
         DrawMarker(canvas, x, MarkerBaseline - scroll);
     }

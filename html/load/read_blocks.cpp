@@ -285,8 +285,8 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
         Next();
 }
 
-void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bool plain,
-                             char type, const TSymSet& term) {
+void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bool plain, char type,
+                             const TSymSet& term) {
     if (SkipTooDeep())
         return;
     TNestGuard guard(*this);
@@ -306,9 +306,14 @@ void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bo
     PushLevel(tag, &style);
     if (!itemType.empty())
         Top().SetIfUnset(TPropValue(itemType), piListStyleType);
-    TCellBasic* outer =
-        EnterBlock(std::make_unique<TBlockLI>(&doc_, cell_, Top(), listSym, number, type, plain));
+    auto item = std::make_unique<TBlockLI>(&doc_, cell_, Top(), listSym, number, type, plain);
+    const std::u32string insideMarker =
+        item->MarkerInside ? item->InsideMarkerText() : std::u32string();
+    TCellBasic* outer = EnterBlock(std::move(item));
     NewSection(nullptr);
+    // An inside marker is the first text of the item's first line.
+    for (const char32_t c : insideMarker)
+        section_->AddChar(c, lex_.TagStartPosition, lex_.NoBreak);
     lex_.SkipBlanks();
     Next();
     const bool inList = ListStarts().test(listSym);
