@@ -80,7 +80,8 @@ const TSymSet& InlineSet() {
 }
 
 const TSymSet& CommonSet() {
-    static const TSymSet set = InlineSet() | Syms({HSym, HRSym, PreSym, TableSym});
+    static const TSymSet set =
+        InlineSet() | Syms({HSym, HRSym, PreSym, XmpSym, ListingSym, TableSym});
     return set;
 }
 
@@ -287,6 +288,10 @@ void THtmlReader::DoCommon() {
         break;
     case PreSym:
         DoPre();
+        break;
+    case XmpSym:
+    case ListingSym:
+        DoLiteral(lex_.Sy);
         break;
     case ImageSym:
     case PanelSym:

@@ -141,6 +141,7 @@ private:
                     const TSymSet& term);
     // ---- PRE and plain text (read_pre.cpp)
     void DoPre();
+    void DoLiteral(Symbol start); // XMP and LISTING
     void ReadPlainText();
     // ---- tables (read_table.cpp)
     void DoTable();

@@ -54,6 +54,7 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
         v[piFontWeight] = "normal";
         v[piTextAlign] = "left";
         v[piTextDecoration] = "none";
+        copies(entry("pre"), {"xmp", "listing"});
     }
     {
         TPropValue* v = add("p");
