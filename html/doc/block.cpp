@@ -16,6 +16,12 @@
 
 namespace {
 
+// Whether a section that is no block shows something: a cell keeps only text sections that
+// hold text (or preformatted ones), so everything but a page mark does.
+bool HoldsContent(const TSectionBase* section) {
+    return std::string_view(section->KindName()) != "page";
+}
+
 // Style lengths are held within +-1e9 by the conversion, but sums of several of them are
 // not: every sum of untrusted lengths goes through here.
 int32_t Clamp32(int64_t v) {
@@ -127,11 +133,21 @@ void TBlock::ApplyVerticalMargins(const TProperties& props) {
     if (FloatSide != 0)
         return; // a float keeps its top margin
 
+    // The block before this one in the cell; text between them keeps the margins apart.
     TBlock* prev = nullptr;
+    bool textBefore = false;
     if (ParentCell != nullptr)
         for (int i = ParentCell->Count() - 1; i >= 0; --i) {
-            auto* b = dynamic_cast<TBlock*>(ParentCell->Items(i));
-            if (b != nullptr && b != this && !b->IsAbsolute()) {
+            TSectionBase* item = ParentCell->Items(i);
+            auto* b = dynamic_cast<TBlock*>(item);
+            if (b == nullptr) {
+                if (HoldsContent(item)) {
+                    textBefore = true;
+                    break;
+                }
+                continue;
+            }
+            if (b != this && !b->IsAbsolute()) {
                 prev = b;
                 break;
             }
@@ -156,15 +172,13 @@ void TBlock::ApplyVerticalMargins(const TProperties& props) {
         return;
     }
 
-    if (!topDefault)
+    if (!topDefault || textBefore)
         return;
+    // The first thing in its container: the paragraph default gives way, except at the top
+    // of the page and in a definition, where browsers keep the space above the paragraph.
     const std::string tag = ParentCell != nullptr ? ParentCell->ParentTag : std::string();
-    if (tag == "li") {
-        if (ParentCell->Empty())
-            top = 0;
-    } else if (tag != "default" && tag != "body") {
+    if (tag != "default" && tag != "body" && tag != "dd")
         top = 0;
-    }
 }
 
 int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*availHeight*/,
@@ -726,8 +740,14 @@ void DropTrailingDefaultMargins(TCellBasic& start) {
     while (cell != nullptr) {
         TBlock* last = nullptr;
         for (int i = cell->Count() - 1; i >= 0; --i) {
-            auto* b = dynamic_cast<TBlock*>(cell->Items(i));
-            if (b != nullptr && !b->IsAbsolute()) {
+            TSectionBase* item = cell->Items(i);
+            auto* b = dynamic_cast<TBlock*>(item);
+            if (b == nullptr) {
+                if (HoldsContent(item))
+                    return; // text after the block keeps its margin below it
+                continue;
+            }
+            if (!b->IsAbsolute()) {
                 last = b;
                 break;
             }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 #include "html/doc/dump.h"
 #include "html/doc/image_obj.h"
@@ -18,10 +19,6 @@ namespace {
 int32_t Clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
 }
-
-constexpr std::array<const char*, 20> kRoman = {
-    "i",  "ii",  "iii",  "iv",  "v",  "vi",  "vii",  "viii",  "ix",  "x",
-    "xi", "xii", "xiii", "xiv", "xv", "xvi", "xvii", "xviii", "xix", "xx"};
 
 // Withdraws the document's request for the first line's baseline on every way out.
 class TBaselineRequest {
@@ -51,16 +48,30 @@ std::string ListMarkerNumber(uint8_t style, int32_t n) {
         return std::to_string(n);
     case lsLowerAlpha:
     case lsUpperAlpha: {
+        // a .. z, then aa, ab .. zz, aaa ...; numbers below 1 have no letters and are
+        // written in decimal.
+        if (n < 1)
+            return std::to_string(n);
         const char base = style == lsLowerAlpha ? 'a' : 'A';
-        // Below 1 the first letter; above 26 the last one.
-        const int32_t k = std::clamp<int32_t>(n, 1, 26);
-        return std::string(1, static_cast<char>(base + k - 1));
+        std::string s;
+        for (int64_t k = n; k > 0; k = (k - 1) / 26)
+            s.insert(s.begin(), static_cast<char>(base + (k - 1) % 26));
+        return s;
     }
     case lsLowerRoman:
     case lsUpperRoman: {
-        if (n < 1)
-            return {};
-        std::string s = kRoman[static_cast<size_t>(std::min<int32_t>(n, 20) - 1)];
+        // Roman numerals reach 3999; other numbers are written in decimal.
+        if (n < 1 || n > 3999)
+            return std::to_string(n);
+        static constexpr std::pair<int32_t, const char*> kParts[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+        std::string s;
+        int32_t rest = n;
+        for (const auto& [value, text] : kParts) {
+            for (; rest >= value; rest -= value)
+                s += text;
+        }
         return style == lsUpperRoman ? UpperCase(s) : s;
     }
     default:
@@ -122,6 +133,30 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* owner, const TProperties&
     const std::string image = props.GetListStyleImage();
     if (!image.empty())
         MarkerImage = std::make_unique<TImageObj>(document, image);
+    // A picture marker stays beside the item.
+    MarkerInside = !MarkerImage && props.Values[piListStylePosition].Equals("inside") &&
+                   (ListKind == 1 || ListKind == 2 || ListKind == 4);
+}
+
+std::u32string TBlockLI::InsideMarkerText() const {
+    std::u32string text;
+    switch (MarkerStyle) {
+    case lsDisc:
+        text = U"\u2022";
+        break;
+    case lsCircle:
+        text = U"\u25E6";
+        break;
+    case lsSquare:
+        text = U"\u25AA";
+        break;
+    default:
+        text = Utf8ToU32(MarkerText());
+        break;
+    }
+    if (!text.empty())
+        text += U'\u00A0';
+    return text;
 }
 
 TBlockLI::~TBlockLI() = default;
@@ -214,7 +249,7 @@ void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
 int32_t TBlockLI::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
                               int32_t refX, int32_t refY) {
     const int32_t result = TBlock::DrawSection(canvas, clip, indents, x, refX, refY);
-    if (VisibleMode != 1 && MarkerBaseline > 0) {
+    if (VisibleMode != 1 && MarkerBaseline > 0 && !MarkerInside) {
         const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
         DrawMarker(canvas, x, MarkerBaseline - scroll);
     }

@@ -21,6 +21,9 @@ public:
     TMyFont MarkerFont;
     std::unique_ptr<TImageObj> MarkerImage;
     int32_t MarkerBaseline = 0; // document y of the first text line's baseline; 0 when none
+    // list-style-position inside: the marker is text at the start of the item's first line
+    // (the reader puts InsideMarkerText there) and is not drawn beside the item.
+    bool MarkerInside = false;
 
     int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
                    int32_t availWidth, int32_t availHeight, IndentManager& indents,
@@ -31,6 +34,9 @@ public:
 
     // The marker text of an ordered item ("3.", "c.", "iv."); empty for bullets and none.
     std::string MarkerText() const;
+    // The marker as the text that starts the first line of an inside item (a bullet character
+    // or the number, then a no-break space); empty when the item shows no marker.
+    std::u32string InsideMarkerText() const;
 
 protected:
     std::string DumpExtra() const override; // adds the marker text
@@ -39,8 +45,9 @@ private:
     void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);
 };
 
-// The text of an item number in a numbered style: decimal, letters (held at "z" above 26) or
-// roman numerals (held at "xx" above 20, empty below 1). Other styles give "".
+// The text of an item number in a numbered style: decimal, letters (a .. z, aa, ab ...) or
+// roman numerals (1 to 3999); a number that letters or numerals cannot write is written in
+// decimal. Other styles give "".
 std::string ListMarkerNumber(uint8_t style, int32_t n);
 
 class THorzLine : public TSectionBase {

@@ -136,6 +136,8 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
     table->SpecWidthPercent = false;
     if (Centered && width < availWidth && lm == 0 && rm == 0)
         lm = (availWidth - width) / 2;
+    else if (RightAligned && width < availWidth && lm == 0 && rm == 0)
+        lm = availWidth - width;
 
     const bool styleHeight =
         !BoxStyle[piHeight].IsEmpty() && !BoxStyle[piHeight].IsInteger(NullLength);

@@ -10,6 +10,7 @@ public:
                 std::unique_ptr<ThtmlTable> table, TAttributeList& attrs);
     ThtmlTable* Table; // also the block's only child
     bool Centered = false;
+    bool RightAligned = false; // placed at the right, as inside DIV ALIGN=right
 
     int32_t WidthAttr = 0; // pixels, or tenths of a percent with WidthPercent
     bool WidthPercent = false;

@@ -183,9 +183,11 @@ bool THtmlReader::PushInline(const std::string& tag, const TElemStyle& style) {
     return true;
 }
 
-void THtmlReader::PushLinkLevels() {
+void THtmlReader::PushLinkLevels(const TElemStyle& anchor) {
+    // With the anchor's class, id and style attribute, so that rules such as a.nav or
+    // .nav:hover, and a colour in the style attribute, give the link its colours.
     for (const char* pseudo : {"link", "hover", "visited"})
-        PushLevel("a", nullptr, pseudo);
+        PushLevel("a", &anchor, pseudo);
 }
 
 bool THtmlReader::PopLevel(const std::string& tag) {
@@ -219,8 +221,16 @@ void THtmlReader::SetAlign(const TAttributeList& attrs) {
     if (const TAttribute* a = attrs.Find(AlignSym)) {
         const std::string v = LowerCase(a->Str);
         if (v == "left" || v == "center" || v == "right")
-            Top().SetIfUnset(TPropValue(v), piTextAlign);
+            SetAlignValue(v);
     }
+}
+
+void THtmlReader::SetAlignValue(const std::string& align) {
+    TProperties& top = Top();
+    if (top.SetByAuthor[piTextAlign])
+        return; // a style rule of the document decides
+    top.SetIfUnset(TPropValue(align), piTextAlign);
+    top.AlignsTables = true;
 }
 
 void THtmlReader::FontChanged() {

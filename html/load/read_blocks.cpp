@@ -39,9 +39,15 @@ void THtmlReader::DoParagraph(const TSymSet& term) {
         Next();
     }
     if (!align.empty())
-        Top().SetIfUnset(TPropValue(align), piTextAlign);
+        SetAlignValue(align);
     TCellBasic* outer = OpenBlock();
     ReadInlineRun(term);
+    // A table does not end a paragraph: it stays inside it (and takes its alignment), and the
+    // paragraph goes on after it, as browsers read such pages.
+    while (lex_.Sy == TableSym && !term.test(TableSym) && !TooDeep()) {
+        DoTable();
+        ReadInlineRun(term);
+    }
     CloseSection();
     PopLevel("p");
     LeaveBlock(outer);
@@ -138,6 +144,42 @@ void THtmlReader::ReadInlineRun(const TSymSet& stop) {
     }
 }
 
+namespace {
+
+// The list-style-type that a TYPE attribute of OL, UL or LI names: the numbering letters
+// compare with their case, the bullet names without; "" for anything else.
+std::string ListTypeStyle(const std::string& value) {
+    const std::string v = Trim(value);
+    if (v == "1")
+        return "decimal";
+    if (v == "a")
+        return "lower-alpha";
+    if (v == "A")
+        return "upper-alpha";
+    if (v == "i")
+        return "lower-roman";
+    if (v == "I")
+        return "upper-roman";
+    const std::string lower = LowerCase(v);
+    if (lower == "disc" || lower == "circle" || lower == "square")
+        return lower;
+    return {};
+}
+
+// An optionally signed run of decimal digits.
+bool IsNumber(const std::string& value) {
+    const std::string v = Trim(value);
+    size_t i = !v.empty() && (v[0] == '-' || v[0] == '+') ? 1 : 0;
+    if (i >= v.size())
+        return false;
+    for (; i < v.size(); ++i)
+        if (v[i] < '0' || v[i] > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
 // OL, UL, DIR, MENU, DL, ADDRESS and BLOCKQUOTE.
 void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
     if (SkipTooDeep())
@@ -161,16 +203,19 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
     CloseSection();
     const TElemStyle style = Capture();
     PushLevel(tag, &style);
-    if (sym == OLSym && typeGiven) {
-        // TYPE is the list's own choice: it replaces the numbering the built-in sheet gives
-        // every OL, which the items would otherwise inherit in its place.
-        const char* name = type == 'A'   ? "upper-alpha"
-                           : type == 'a' ? "lower-alpha"
-                           : type == 'I' ? "upper-roman"
-                           : type == 'i' ? "lower-roman"
-                                         : "decimal";
-        Top().Values[piListStyleType] = TPropValue(name);
+    // TYPE and PLAIN are the list's own choice: they replace the marker the built-in sheet
+    // gives every list, while the document's style rules still win over them.
+    std::string typeStyle;
+    if (sym == OLSym && typeGiven)
+        typeStyle = ListTypeStyle(std::string(1, type));
+    else if (sym == ULSym && plain)
+        typeStyle = "none";
+    else if (sym == ULSym || sym == DirSym || sym == MenuSym) {
+        if (const TAttribute* a = lex_.Attributes.Find(TypeSym))
+            typeStyle = ListTypeStyle(a->Str);
     }
+    if (!typeStyle.empty())
+        Top().SetIfUnset(TPropValue(typeStyle), piListStyleType);
     auto block = std::make_unique<TBlock>(&doc_, cell_, Top());
     block->IsListBlock = sym == OLSym || sym == ULSym || sym == DirSym || sym == MenuSym;
     TCellBasic* outer = EnterBlock(std::move(block));
@@ -211,7 +256,7 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
         case DDSym:
         case DTSym:
             DoListItem(sym, sy, number, plain, type, term);
-            if (number < INT32_MAX)
+            if (number < INT32_MAX && number > INT32_MIN)
                 ++number;
             break;
         case CenterSym:
@@ -243,7 +288,7 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
         Next();
 }
 
-void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t number, bool plain, char type,
+void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bool plain, char type,
                              const TSymSet& term) {
     if (SkipTooDeep())
         return;
@@ -251,10 +296,27 @@ void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t number, boo
     CloseSection();
     const std::string tag = StartTagName(itemSym);
     const TElemStyle style = Capture();
+    // VALUE numbers this item, and the items after it count on from there.
+    if (itemSym == LISym) {
+        if (const TAttribute* a = lex_.Attributes.Find(ValueSym); a && IsNumber(a->Str))
+            number = a->Value;
+    }
+    std::string itemType;
+    if (itemSym == LISym) {
+        if (const TAttribute* a = lex_.Attributes.Find(TypeSym))
+            itemType = ListTypeStyle(a->Str);
+    }
     PushLevel(tag, &style);
-    TCellBasic* outer =
-        EnterBlock(std::make_unique<TBlockLI>(&doc_, cell_, Top(), listSym, number, type, plain));
+    if (!itemType.empty())
+        Top().SetIfUnset(TPropValue(itemType), piListStyleType);
+    auto item = std::make_unique<TBlockLI>(&doc_, cell_, Top(), listSym, number, type, plain);
+    const std::u32string insideMarker =
+        item->MarkerInside ? item->InsideMarkerText() : std::u32string();
+    TCellBasic* outer = EnterBlock(std::move(item));
     NewSection(nullptr);
+    // An inside marker is the first text of the item's first line.
+    for (const char32_t c : insideMarker)
+        section_->AddChar(c, lex_.TagStartPosition, lex_.NoBreak);
     lex_.SkipBlanks();
     Next();
     const bool inList = ListStarts().test(listSym);

@@ -80,7 +80,8 @@ const TSymSet& InlineSet() {
 }
 
 const TSymSet& CommonSet() {
-    static const TSymSet set = InlineSet() | Syms({HSym, HRSym, PreSym, TableSym});
+    static const TSymSet set =
+        InlineSet() | Syms({HSym, HRSym, PreSym, XmpSym, ListingSym, TableSym});
     return set;
 }
 
@@ -136,13 +137,17 @@ void THtmlReader::DoBody(const TSymSet& term) {
         case BlockQuoteSym:
             DoLists(lex_.Sy, term);
             break;
-        case LISym:
-            DoListItem(LISym, LISym, 1, false, '1', term);
+        case LISym: {
+            int32_t number = 1;
+            DoListItem(LISym, LISym, number, false, '1', term);
             break;
+        }
         case DDSym:
-        case DTSym:
-            DoListItem(DLSym, lex_.Sy, 1, false, '1', term);
+        case DTSym: {
+            int32_t number = 1;
+            DoListItem(DLSym, lex_.Sy, number, false, '1', term);
             break;
+        }
         case CenterSym:
             DoCenter(term);
             break;
@@ -345,6 +350,10 @@ void THtmlReader::DoCommon() {
     case PreSym:
         DoPre();
         break;
+    case XmpSym:
+    case ListingSym:
+        DoLiteral(lex_.Sy);
+        break;
     case ImageSym:
     case PanelSym:
         DoImage();
@@ -445,7 +454,8 @@ void THtmlReader::DoAnchor() {
     // is on the stack, so closing it cannot take that level away.
     if (linkOpen_ && attrs.Find(HrefSym))
         CloseLink();
-    PushInline("a", Capture());
+    const TElemStyle anchorStyle = Capture();
+    PushInline("a", anchorStyle);
     FontChanged();
     for (const TAttribute& a : attrs) {
         if (a.Sym == HrefSym) {
@@ -453,7 +463,7 @@ void THtmlReader::DoAnchor() {
             link_.Assign(a.Str, target ? target->Str : std::string());
             linkOpen_ = true;
             if (stack_.Count() < kMaxInlineLevels)
-                PushLinkLevels();
+                PushLinkLevels(anchorStyle);
             FontChanged();
             if (section_)
                 section_->StartLinkRun(true, Top(), link_, scriptKind_);

@@ -11,6 +11,14 @@
 
 namespace {
 
+// Text of nothing but white space (as the lexer gives it between tags).
+bool IsBlankText(const std::string& text) {
+    for (const char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
 constexpr size_t kMaxTitle = 4096;
 // A linked style sheet larger than this is read up to this size.
 constexpr size_t kMaxStyleSheet = 16 * 1024 * 1024;
@@ -156,19 +164,18 @@ void THtmlReader::DoMap(bool readNext) {
     auto map = std::make_unique<TMapItem>();
     map->MapName = UpperCase(AttrText(lex_.Attributes, NameSym));
     Next();
-    int others = 0;
-    while (lex_.Sy != EofSym) {
-        if (lex_.Sy == MapEndSym) {
-            doc_.MapList.Add(std::move(map));
-            if (readNext)
-                Next();
-            return;
-        }
-        if (lex_.Sy == AreaSym) {
+    // Areas and the white space between them belong to the map. Anything else ends it, also
+    // when the end tag is missing (pages often leave it out): the map keeps its areas and the
+    // symbol is left for the caller, so the content after the map is shown.
+    while (lex_.Sy != EofSym && lex_.Sy != MapEndSym) {
+        if (lex_.Sy == AreaSym)
             map->AddArea(lex_.Attributes);
-        } else if (lex_.Sy != TextSym && ++others >= 3) {
-            return;
-        }
+        else if (!(lex_.Sy == TextSym && IsBlankText(lex_.Token.Text())))
+            break;
         Next();
     }
+    const bool ended = lex_.Sy == MapEndSym;
+    doc_.MapList.Add(std::move(map));
+    if (ended && readNext)
+        Next();
 }

@@ -6,11 +6,94 @@
 #include "html/load/reader_core.h"
 #include "html/reader/html_lexer.h"
 
+#include <cctype>
+
 namespace {
 
 constexpr int kFlushLength = 200; // collected characters are handed over in pieces of this size
 
 } // namespace
+
+// XMP and LISTING: preformatted text in which nothing is markup: tags and entities show as
+// written, up to the element's own end tag.
+void THtmlReader::DoLiteral(Symbol start) {
+    const bool xmp = start == XmpSym;
+    const std::string tag = xmp ? "xmp" : "listing";
+    const std::string endName = "/" + tag;
+    CloseSection();
+    const TElemStyle style = Capture();
+    PushLevel(tag, &style);
+    TCellBasic* outer = OpenBlock();
+    section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    const bool savedPre = lex_.InPre, savedNoComment = lex_.NoComment;
+    lex_.InPre = true;
+    lex_.NoComment = true; // "<!--" is text here too
+    TokenObj text;
+    const auto flush = [&] {
+        if (!text.Empty()) {
+            section_->AddText(text, false);
+            text.Clear();
+        }
+    };
+    if (lex_.LCh == CrChar)
+        lex_.Advance();
+    bool afterLineEnd = false;
+    for (;;) {
+        ++reads_;
+        const char ch = lex_.LCh;
+        if (ch == EofChar)
+            break;
+        if (ch == CrChar) {
+            flush();
+            CloseSection();
+            section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+            afterLineEnd = true;
+            lex_.Advance();
+            continue;
+        }
+        afterLineEnd = false;
+        if (ch != '<') {
+            text.AddChar(ch, lex_.Position);
+            if (text.Length() > kFlushLength)
+                flush();
+            lex_.Advance();
+            continue;
+        }
+        // A "<": the end tag, or text. The characters that match the end tag's name so far
+        // are kept, so a near miss is shown as written.
+        const int32_t at = lex_.Position;
+        TokenObj pending;
+        pending.AddChar('<', at);
+        lex_.Advance();
+        size_t matched = 0;
+        while (matched < endName.size() && lex_.LCh != EofChar &&
+               static_cast<char>(std::tolower(static_cast<unsigned char>(lex_.LCh))) ==
+                   endName[matched]) {
+            pending.AddChar(lex_.LCh, lex_.Position);
+            lex_.Advance();
+            ++matched;
+        }
+        if (matched == endName.size() && (lex_.LCh == '>' || lex_.LCh == ' ')) {
+            while (lex_.LCh != '>' && lex_.LCh != EofChar)
+                lex_.Advance();
+            if (lex_.LCh == '>')
+                lex_.Advance();
+            break;
+        }
+        text.Append(pending);
+    }
+    flush();
+    // The line end before the end tag is not a line of its own.
+    if (afterLineEnd && section_ && section_->TextLen() == 0)
+        DropSection();
+    else
+        CloseSection();
+    lex_.InPre = savedPre;
+    lex_.NoComment = savedNoComment;
+    PopLevel(tag);
+    LeaveBlock(outer);
+    Next();
+}
 
 void THtmlReader::DoPre() {
     CloseSection();

@@ -25,12 +25,22 @@ uint8_t CellVAlign(const TAttributeList& attrs, uint8_t rowAlign) {
     return rowAlign;
 }
 
-bool InsideCenter(const TPropStack& stack) {
-    for (int i = stack.Count() - 1; i > 0; --i) {
-        if (stack[i].ElemTag == "center")
-            return true;
+// How the elements around a table place it: 2 centred, 3 right, 0 not at all. The nearest
+// element that sets the text alignment decides: CENTER, or an ALIGN attribute; an alignment
+// from a style rule places only text, as in browsers.
+int EnclosingTableAlign(const TPropStack& stack, int below) {
+    for (int i = below; i > 0; --i) {
+        const TProperties& level = stack[i];
+        if (level.ElemTag == "center")
+            return 2;
+        if (!level.SetByRule[piTextAlign])
+            continue;
+        if (!level.AlignsTables)
+            return 0;
+        const TPropValue& v = level.Values[piTextAlign];
+        return v.Equals("center") ? 2 : v.Equals("right") ? 3 : 0;
     }
-    return false;
+    return 0;
 }
 
 } // namespace
@@ -57,8 +67,11 @@ void THtmlReader::DoTable() {
     ThtmlTable* const tbl = table.get();
     auto tableBlock =
         std::make_unique<TTableBlock>(&doc_, outer, Top(), std::move(table), lex_.Attributes);
-    if (tableBlock->FloatSide == 0 && InsideCenter(stack_))
-        tableBlock->Centered = true;
+    if (tableBlock->FloatSide == 0 && !tableBlock->Centered) {
+        const int align = EnclosingTableAlign(stack_, stack_.Count() - 2);
+        tableBlock->Centered = align == 2;
+        tableBlock->RightAligned = align == 3;
+    }
     ++tableDepth_;
 
     static const TSymSet tableTerm = Syms({TableEndSym, TDSym, TDEndSym, TRSym, TREndSym, THSym,
@@ -120,7 +133,12 @@ void THtmlReader::DoTable() {
                     stack_.PopTo(rowCount);
                 }
                 const TElemStyle cellStyle = Capture();
+                const bool rowAligned = Top().SetByAuthor[piTextAlign];
+                const TPropValue rowTextAlign = Top().Values[piTextAlign];
                 PushLevel(sy == TDSym ? "td" : "th", &cellStyle);
+                // A header cell is centred unless its row (or it) says otherwise.
+                if (rowAligned)
+                    Top().SetIfUnset(rowTextAlign, piTextAlign);
                 SetAlign(lex_.Attributes);
                 auto cellObj = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(),
                                                           CellVAlign(lex_.Attributes, rowAlign));

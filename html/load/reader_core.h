@@ -86,13 +86,15 @@ private:
                            const std::string& pseudo = {});
     // An inline element: no level beyond kMaxInlineLevels; returns whether one was pushed.
     bool PushInline(const std::string& tag, const TElemStyle& style);
-    void PushLinkLevels();
+    void PushLinkLevels(const TElemStyle& anchor);
     // Frees the nearest level of that name above the floor and refreshes the levels above it.
     bool PopLevel(const std::string& tag);
     TProperties& Top() { return stack_.Last(); }
     // Hands the lexer's text token to the open section in the white space in force.
     void AddTextToken();
     void SetAlign(const TAttributeList& attrs);
+    // An ALIGN value (left, center or right) for the top level's text alignment.
+    void SetAlignValue(const std::string& align);
     void FontChanged();
     // A font-style element (B, I, SPAN...): its level, then the section's font.
     void OpenStyle(Symbol start);
@@ -146,10 +148,12 @@ private:
     void DoBreak();
     void DoBreakBlock();
     void DoLists(Symbol sym, const TSymSet& term);
-    void DoListItem(Symbol listSym, Symbol itemSym, int32_t number, bool plain, char type,
+    // number: the item's number; VALUE may change it (the caller counts on from it).
+    void DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bool plain, char type,
                     const TSymSet& term);
     // ---- PRE and plain text (read_pre.cpp)
     void DoPre();
+    void DoLiteral(Symbol start); // XMP and LISTING
     void ReadPlainText();
     // ---- tables (read_table.cpp)
     void DoTable();

@@ -13,7 +13,7 @@ struct TagRow {
     Symbol end; // UnknownTagSym for the rows without an end symbol
 };
 
-// Searched in this order; the first 51 rows have end symbols.
+// Searched in this order; the first 53 rows have end symbols.
 constexpr TagRow kTags[] = {
     {"HTML", HtmlSym, HtmlEndSym},
     {"TITLE", TitleSym, TitleEndSym},
@@ -40,6 +40,8 @@ constexpr TagRow kTags[] = {
     {"ADDRESS", AddressSym, AddressEndSym},
     {"BLOCKQUOTE", BlockQuoteSym, BlockQuoteEndSym},
     {"PRE", PreSym, PreEndSym},
+    {"XMP", XmpSym, XmpEndSym},
+    {"LISTING", ListingSym, ListingEndSym},
     {"CENTER", CenterSym, CenterEndSym},
     {"TABLE", TableSym, TableEndSym},
     {"TD", TDSym, TDEndSym},
@@ -87,7 +89,7 @@ constexpr TagRow kTags[] = {
     {"WBR", WbrSym, UnknownTagSym},
     {"LINK", LinkSym, UnknownTagSym},
 };
-static_assert(std::size(kTags) == 71);
+static_assert(std::size(kTags) == 73);
 
 struct AttrRow {
     const char* name;
@@ -393,6 +395,10 @@ constexpr NameEntry kSymbolNames[] = {
     {RevSym, "RevSym"},
     {NoWrapSym, "NoWrapSym"},
     {EolSym, "EolSym"},
+    {XmpSym, "XmpSym"},
+    {XmpEndSym, "XmpEndSym"},
+    {ListingSym, "ListingSym"},
+    {ListingEndSym, "ListingEndSym"},
 };
 
 } // namespace

@@ -198,6 +198,10 @@ enum Symbol : uint8_t {
     RevSym = 189,
     NoWrapSym = 190,
     EolSym = 191, // a line end, from the textarea and script readers only
+    XmpSym = 192, // XMP and LISTING: preformatted text shown literally
+    XmpEndSym = 193,
+    ListingSym = 194,
+    ListingEndSym = 195,
 };
 
 // The member's name as written in the code ("TitleSym"), or "" for an unused number.

@@ -52,6 +52,7 @@ void TProperties::InheritFrom(const TProperties& parent) {
     }
     TextBackground = parent.TextBackground;
     Charset = parent.Charset;
+    ColorOverLink = parent.ColorOverLink;
     const std::unique_ptr<TMyFont> font = MakeFont();
     const TTextMetric tm = GetTextMetrics(*font);
     EmHeight = tm.Height - tm.InternalLeading;
@@ -59,9 +60,15 @@ void TProperties::InheritFrom(const TProperties& parent) {
 }
 
 void TProperties::MergeRule(const TProperties& rule) {
-    auto write = [this](int slot, const TPropValue& v) {
+    const bool author = !rule.BuiltIn;
+    auto write = [this, author](int slot, const TPropValue& v) {
+        // The document's rules win over the built-in ones, however specific those are.
+        if (!author && SetByAuthor[slot])
+            return;
         Values[slot] = v;
         SetByRule[slot] = true;
+        if (author)
+            SetByAuthor[slot] = true;
     };
     const bool link = ElemPseudo == "link";
     const bool hover = ElemPseudo == "hover";
@@ -181,4 +188,9 @@ void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
 
     if (Values[piFontSize].IsText())
         Values[piFontSize] = PointSizeOf(Values[piFontSize].Text(), parentSize);
+
+    if (!p.empty())
+        ColorOverLink = false; // a link state starts from the link colours
+    else if (SetByAuthor[piColor])
+        ColorOverLink = true;
 }

@@ -54,6 +54,7 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
         v[piFontWeight] = "normal";
         v[piTextAlign] = "left";
         v[piTextDecoration] = "none";
+        copies(entry("pre"), {"xmp", "listing"});
     }
     {
         TPropValue* v = add("p");
@@ -119,6 +120,7 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
     }
     add("b")[piFontWeight] = "bold";
     copies(entry("b"), {"strong", "th"});
+    entry("th").Values[piTextAlign] = "center"; // header cells are centred
     add("sup")[piFontSize] = "75%";
     copies(entry("sup"), {"sub"});
     add("big")[piFontSize] = "1.25em";
@@ -145,4 +147,7 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
         v[piMarginBottom] = 19;
         v[piFontWeight] = "bold";
     }
+    // Everything above is the built-in sheet; the document's rules come after.
+    for (int i = 0; i < Count(); ++i)
+        Props(i).BuiltIn = true;
 }

@@ -102,7 +102,7 @@ void TProperties::ApplyLinkState(TMyFont& font, int first) const {
     const TPropValue& color = Values[first];
     const TPropValue& back = Values[first + 1];
     const TPropValue& decoration = Values[first + 2];
-    if (color.IsInteger() && static_cast<TColor>(color.Integer()) != NoColor)
+    if (color.IsInteger() && static_cast<TColor>(color.Integer()) != NoColor && !ColorOverLink)
         font.Color = static_cast<TColor>(color.Integer());
     if (back.IsInteger() && static_cast<TColor>(back.Integer()) != NoColor)
         font.BackColor = static_cast<TColor>(back.Integer());

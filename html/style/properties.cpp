@@ -66,10 +66,13 @@ void TProperties::RefreshUnset(const TProperties& source) {
 }
 
 void TProperties::SetIfUnset(const TPropValue& value, int index) {
-    if (!InRange(index) || SetByRule[index])
+    if (!InRange(index) || SetByAuthor[index])
         return;
     Values[index] = value;
     SetByRule[index] = true;
+    SetByAuthor[index] = true;
+    if (index == piColor && ElemPseudo.empty())
+        ColorOverLink = true;
 }
 
 void TProperties::AddPropertyByName(std::string_view name, std::string_view text) {

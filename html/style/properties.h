@@ -83,6 +83,18 @@ public:
     int32_t ExHeight = 0; // EmHeight / 2
     std::array<TPropValue, PropCount> Values;
     std::array<bool, PropCount> SetByRule{};
+    // Slots written by the document's own rules, its style attributes or an HTML attribute:
+    // the built-in rules never overwrite them, and HTML attributes yield only to them.
+    std::array<bool, PropCount> SetByAuthor{};
+    // A rule set of the built-in sheet (LoadDefaults) rather than of the document.
+    bool BuiltIn = false;
+    // The element's text alignment came from its ALIGN attribute (or it is CENTER): such an
+    // alignment places the tables inside it as well, as browsers have always done.
+    bool AlignsTables = false;
+    // An element inside a link gave the text its own colour (FONT COLOR, a style rule or a
+    // style attribute): the link colours then leave the colour alone. Inherited; the link's
+    // own state levels clear it.
+    bool ColorOverLink = false;
 
     // Lengths 10..29 start as NullLength, z-index as 0, every other slot unassigned.
     TProperties();
@@ -102,7 +114,8 @@ public:
                      std::string_view cls, std::string_view id, std::string_view pseudo,
                      const TProperties* styleAttr);
     // Writes the assigned slots of a rule into this set, routed to the link-state slots when
-    // ElemPseudo is "link", "hover" or "visited"; written slots are marked SetByRule.
+    // ElemPseudo is "link", "hover" or "visited"; written slots are marked SetByRule (and
+    // SetByAuthor unless the rule is built in). A built-in rule skips SetByAuthor slots.
     void MergeRule(const TProperties& rule);
     // Whether a contextual key's ancestor parts match the stack below this set.
     bool MatchContext(const std::vector<TSelectorPart>& parts, const TPropStack& stack,
@@ -110,7 +123,8 @@ public:
 
     // For every slot no rule wrote, takes the source's value.
     void RefreshUnset(const TProperties& source);
-    // Stores an HTML attribute's value unless a style rule already gave the slot one.
+    // Stores an HTML attribute's value unless an author's style rule already gave the slot
+    // one; the attribute replaces what a built-in rule gave.
     void SetIfUnset(const TPropValue& value, int index);
     // Declarations of a style attribute: unknown names are ignored.
     void AddPropertyByName(std::string_view name, std::string_view text);

@@ -345,10 +345,23 @@ void TDeclarationDispatcher::ExpandBorderStyle(std::string_view value) {
 }
 
 void TDeclarationDispatcher::ExpandListStyle(std::string_view value) {
+    // The shorthand sets what it names and puts the image and the position it leaves out back
+    // to their initial values, so "list-style: square" drops an inherited picture; "none"
+    // takes away both the bullet and the picture.
+    bool image = false, position = false;
     for (const std::string& w : SplitWords(value, 7)) {
-        if (w.find("url(") != std::string::npos)
+        if (w.find("url(") != std::string::npos) {
             sink_("list-style-image", Absolute(w));
-        else
+            image = true;
+        } else if (w == "inside" || w == "outside") {
+            sink_("list-style-position", w);
+            position = true;
+        } else {
             sink_("list-style-type", w);
+        }
     }
+    if (!image)
+        sink_("list-style-image", "none");
+    if (!position)
+        sink_("list-style-position", "outside");
 }

@@ -144,7 +144,14 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
     int at = 0;
     std::unique_ptr<TProperties> fresh;
     TProperties* props = nullptr;
-    if (Find(key, at)) {
+    // Author rules never write into a built-in set: they are kept apart so that the cascade
+    // can let them win over the built-in rules whatever their specificity.
+    bool found = Find(key, at);
+    while (found && entries_.At(at)->Props->BuiltIn) {
+        ++at;
+        found = at < Count() && entries_.At(at)->Key == key;
+    }
+    if (found) {
         props = entries_.At(at)->Props.get();
     } else {
         fresh = std::make_unique<TProperties>();

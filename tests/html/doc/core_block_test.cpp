@@ -79,12 +79,35 @@ TEST(BlockMarginTest, TrailingParagraphMarginsAreDroppedIntoListItems) {
     TProperties& li = d.Push("li");
     TBlockLI* item = d.Add<TBlockLI>(*body->Content, li, ULSym, 1, '\0', false);
     TBlock* inner = d.Block(*item->Content, "p");
-    d.Add<TFixed>(*body->Content, 5); // text after the last block does not hide it
     EXPECT_EQ(p->BoxValues[piMarginBottom], 0) << "collapsed into the item";
     item->BoxValues[piMarginBottom] = 3;
     DropTrailingDefaultMargins(*body->Content);
     EXPECT_EQ(inner->BoxValues[piMarginBottom], 0);
     EXPECT_EQ(item->BoxValues[piMarginBottom], 3) << "not a paragraph default";
+}
+
+TEST(BlockMarginTest, TextBetweenBlocksKeepsTheirMargins) {
+    TCoreDoc d;
+    TBodyBlock* body = d.Body();
+    TBlock* first = d.Block(*body->Content, "p");
+    d.Add<TFixed>(*body->Content, 5); // text between the paragraphs
+    TBlock* second = d.Block(*body->Content, "p");
+    EXPECT_EQ(first->BoxValues[piMarginBottom], 14) << "not collapsed across the text";
+    EXPECT_EQ(second->BoxValues[piMarginTop], 14);
+    d.Add<TFixed>(*body->Content, 5); // text after the last paragraph
+    DropTrailingDefaultMargins(*body->Content);
+    EXPECT_EQ(second->BoxValues[piMarginBottom], 14) << "the text below keeps its distance";
+
+    // In a table cell, a paragraph after text keeps its margin; the first one drops it; in a
+    // definition the first one keeps it.
+    for (const char* tag : {"td", "dd"}) {
+        TBlock* holder = d.Block(*body->Content, tag);
+        TBlock* firstInCell = d.Block(*holder->Content, "p");
+        d.Add<TFixed>(*holder->Content, 5);
+        TBlock* afterText = d.Block(*holder->Content, "p");
+        EXPECT_EQ(firstInCell->BoxValues[piMarginTop], std::string(tag) == "dd" ? 14 : 0) << tag;
+        EXPECT_EQ(afterText->BoxValues[piMarginTop], 14) << tag;
+    }
 }
 
 struct TWidthCase {

@@ -131,17 +131,25 @@ TEST_F(ReaderTest, MetaContentTypeSelectsTheCharacterSetOfTheText) {
     EXPECT_EQ(Font("later").Charset, 0) << "a META after content is ignored";
 }
 
-TEST_F(ReaderTest, MapWithoutEndTagIsDropped) {
-    TSectionList& kept =
+TEST_F(ReaderTest, AMapWithoutEndTagEndsAtTheFirstContent) {
+    TSectionList& closed =
         Load("<map name=nav><area shape=rect coords=\"0,0,10,10\" href=a.htm></map>x");
-    ASSERT_EQ(kept.MapList.Count(), 1);
-    EXPECT_EQ(kept.MapList[0]->MapName, "NAV");
-    TSectionList& dropped = Load("<map name=nav><area shape=rect coords=\"0,0,10,10\" "
-                                 "href=a.htm><b><i><u>after");
-    EXPECT_EQ(dropped.MapList.Count(), 0);
-    EXPECT_NE(SectionWith(dropped, "after"), nullptr);
-    // The tag that gave the map up is content, not swallowed.
-    EXPECT_TRUE(Font("after").Underline);
+    ASSERT_EQ(closed.MapList.Count(), 1);
+    EXPECT_EQ(closed.MapList[0]->MapName, "NAV");
+    // No end tag: the map keeps its areas, and every tag and word after them is content.
+    TSectionList& open = Load("<map name=nav><area shape=rect coords=\"0,0,10,10\" href=a.htm>\n"
+                              "<area shape=rect coords=\"10,0,20,10\" href=b.htm>\n"
+                              "<b><i><u>after");
+    ASSERT_EQ(open.MapList.Count(), 1);
+    EXPECT_EQ(open.MapList[0]->Areas.Count(), 2);
+    ASSERT_NE(SectionWith(open, "after"), nullptr);
+    const TMyFont& f = Font("after");
+    EXPECT_TRUE(f.Bold && f.Italic && f.Underline);
+    TSectionList& text = Load("<map name=m><area shape=rect coords=\"0,0,1,1\" href=a.htm>"
+                              "words right after<p>a paragraph");
+    EXPECT_EQ(text.MapList.Count(), 1);
+    EXPECT_NE(SectionWith(text, "words right after"), nullptr);
+    EXPECT_NE(SectionWith(text, "a paragraph"), nullptr);
 }
 
 TEST_F(ReaderTest, UnknownTagsAreSkippedTheirTextKept) {

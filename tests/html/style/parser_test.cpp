@@ -167,7 +167,15 @@ TEST(StopTest, UnterminatedCommentEndsBeforeTheNextTag) {
 TEST(StopTest, EndOfTextAndStrayEndings) {
     TSourceRun r("p { color: red");
     EXPECT_EQ(r.Ch, StyleEofChar);
-    EXPECT_EQ(r.Sheet.Props(r.Sheet.IndexOf("p")).Values[piColor], kRed);
+    // The document's rule is an entry of its own after the built-in "p".
+    const int builtIn = r.Sheet.IndexOf("p");
+    ASSERT_GE(builtIn, 0);
+    EXPECT_TRUE(r.Sheet.Props(builtIn).BuiltIn);
+    EXPECT_TRUE(r.Sheet.Props(builtIn).Values[piColor].IsEmpty());
+    ASSERT_LT(builtIn + 1, r.Sheet.Count());
+    EXPECT_EQ(r.Sheet.Key(builtIn + 1), "p");
+    EXPECT_FALSE(r.Sheet.Props(builtIn + 1).BuiltIn);
+    EXPECT_EQ(r.Sheet.Props(builtIn + 1).Values[piColor], kRed);
     TSourceRun s("p { color: red } @media print { h1 { x: y");
     EXPECT_EQ(s.Ch, StyleEofChar);
     TSourceRun t("p/");

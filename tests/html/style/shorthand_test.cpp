@@ -172,12 +172,20 @@ TEST(ExpandBorderTest, ColoursAndStylesPerSide) {
                                                              {"border-left-style", "dotted"}}));
 }
 
-TEST(ExpandListStyleTest, ImageAndType) {
-    EXPECT_EQ(
-        Expand("list-style", "url(dot.gif) square", "http://h/css/"),
-        (TSent{{"list-style-image", "url(http://h/css/dot.gif)"}, {"list-style-type", "square"}}));
-    EXPECT_EQ(Expand("list-style", "lower-roman inside"),
-              (TSent{{"list-style-type", "lower-roman"}, {"list-style-type", "inside"}}));
+TEST(ExpandListStyleTest, ImageTypeAndPosition) {
+    EXPECT_EQ(Expand("list-style", "url(dot.gif) square", "http://h/css/"),
+              (TSent{{"list-style-image", "url(http://h/css/dot.gif)"},
+                     {"list-style-type", "square"},
+                     {"list-style-position", "outside"}}));
+    // What the shorthand leaves out goes back to its initial value.
+    EXPECT_EQ(Expand("list-style", "lower-roman inside"), (TSent{{"list-style-type", "lower-roman"},
+                                                                 {"list-style-position", "inside"},
+                                                                 {"list-style-image", "none"}}));
+    EXPECT_EQ(Expand("list-style", "none"), (TSent{{"list-style-type", "none"},
+                                                   {"list-style-image", "none"},
+                                                   {"list-style-position", "outside"}}));
+    EXPECT_EQ(Expand("list-style", "outside url(b.png)"),
+              (TSent{{"list-style-position", "outside"}, {"list-style-image", "url(b.png)"}}));
 }
 
 TEST(DispatchTest, PlainPropertiesAndUrls) {

@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(DefaultsTest, RootSetFromTheArguments) {
-    EXPECT_EQ(list.Count(), 45);
+    EXPECT_EQ(list.Count(), 47);
     ASSERT_NE(list.DefaultProps, nullptr);
     const TProperties& d = *list.DefaultProps;
     EXPECT_EQ(&d, &Entry("default"));
