@@ -183,29 +183,36 @@ void TBlock::ApplyVerticalMargins(const TProperties& props) {
 
 int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*availHeight*/,
                                 int autoCount) {
+    // Only an absolutely placed block looks at its content's widths.
     int32_t mn = 0, mx = 0;
-    Content->MinMaxWidths(canvas, mn, mx);
+    if (PlaceMode == 1)
+        Content->MinMaxWidths(canvas, mn, mx);
     int32_t& lm = BoxValues[piMarginLeft];
     int32_t& rm = BoxValues[piMarginRight];
     int32_t& width = BoxValues[piWidth];
     const int64_t pb = int64_t{BoxValues[piPaddingLeft]} + BoxValues[piPaddingRight] +
                        BoxValues[piBorderLeftWidth] + BoxValues[piBorderRightWidth];
+    // A block in the flow fills the room it is given, or takes the width it is given; what
+    // is wider inside it (a long PRE line, a wide table or picture) overflows it, and the
+    // window's scroll bar reaches it, so the paragraphs beside it still wrap at the window's
+    // width. An absolutely placed block shrinks to its content, never below its widest word.
     auto autoWidth = [&]() -> int32_t {
         const int64_t room = int64_t{availWidth} - pb - Px(lm) - Px(rm);
         if (PlaceMode == 1)
             return Clamp32(std::max<int64_t>(mn, std::min<int64_t>(mx, room - OffsetLeft)));
-        return Clamp32(std::max<int64_t>(mn, room));
+        return Clamp32(std::max<int64_t>(0, room));
     };
+    const int32_t least = mn;
 
     switch (autoCount) {
     case 0:
-        width = std::max(width, mn);
+        width = std::max(width, least);
         break;
     case 1:
         if (width == AutoLength) {
             width = autoWidth();
         } else {
-            width = std::max(width, mn);
+            width = std::max(width, least);
             if (rm != AutoLength)
                 lm = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(rm) - width));
             else if (FloatSide == 0)
@@ -222,7 +229,7 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
                 rm = 0;
             width = autoWidth();
         } else {
-            width = std::max(width, mn);
+            width = std::max(width, least);
             // Both margins auto: the block is centred.
             const int32_t m = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - width - pb) / 2);
             lm = m;
