@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "html/doc/indent_manager.h"
+#include "html/doc/letter_obj.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "platform/graphics/canvas.h"
@@ -49,6 +50,8 @@ void TSection::DrawFloats(TCanvas& canvas, const TRect& clip, IndentManager& ind
                 image->DrawInLine(canvas, x, run, obj->FloatY, obj->FloatY);
         } else if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
             panel->PlaceAt(canvas, x, top + obj->SpaceTop);
+        } else if (const auto* letter = dynamic_cast<const TLetterObj*>(obj)) {
+            letter->Draw(canvas, x, top + obj->SpaceTop);
         }
     }
 }

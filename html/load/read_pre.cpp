@@ -24,6 +24,7 @@ void THtmlReader::DoPre() {
     TCellBasic* outer = OpenBlock();
     TCellBasic* preCell = cell_;
     section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    AttachPseudo();
     lex_.InPre = true;
 
     TokenObj text;
@@ -31,8 +32,10 @@ void THtmlReader::DoPre() {
     bool innerIsForm = false;
     const auto flush = [&] {
         if (!text.Empty()) {
-            if (!section_)
+            if (!section_) {
                 section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+                AttachPseudo();
+            }
             section_->AddText(text, false);
             text.Clear();
         }
@@ -44,6 +47,7 @@ void THtmlReader::DoPre() {
         flush();
         CloseSection();
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        AttachPseudo();
         afterLineEnd = true;
     };
     const auto closeInner = [&] {
@@ -58,6 +62,7 @@ void THtmlReader::DoPre() {
         LeaveBlock(innerOuter);
         innerOuter = nullptr;
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        AttachPseudo();
     };
     const auto openInner = [&](const char* tag, bool isForm) {
         closeInner();
@@ -67,6 +72,7 @@ void THtmlReader::DoPre() {
         innerOuter = OpenBlock();
         innerIsForm = isForm;
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        AttachPseudo();
     };
     // The usual browser rule: a line end right after the start tag is not content.
     if (lex_.LCh == CrChar)
@@ -182,6 +188,7 @@ void THtmlReader::DoPre() {
                 if (cell_)
                     cell_->Add(std::make_unique<TPage>(&doc_));
                 section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+                AttachPseudo();
                 break;
             case FontSym:
             case BaseFontSym:
@@ -226,6 +233,7 @@ void THtmlReader::ReadPlainText() {
     PushLevel("pre", nullptr);
     CloseSection();
     section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    AttachPseudo();
     lex_.InPre = true;
     TokenObj text;
     const auto flush = [&] {
@@ -240,6 +248,7 @@ void THtmlReader::ReadPlainText() {
             flush();
             CloseSection();
             section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+            AttachPseudo();
         } else {
             const char ch = lex_.LCh;
             text.AddChar(ch == ' ' && lex_.CurrentIsTab() ? '\t' : ch, lex_.Position);

@@ -20,6 +20,16 @@
 
 class TStyleList;
 class TPropStack;
+class TProperties;
+
+// What a block element's rules give its first formatted line and the first letter of it: the
+// element's own set and, for each pseudo-element with rules, a set with the element's values
+// and those rules merged (null when no rule names it).
+struct TPseudoElements {
+    std::shared_ptr<const TProperties> Block;
+    std::shared_ptr<const TProperties> FirstLine;
+    std::shared_ptr<const TProperties> FirstLetter; // the rules alone, sizes as text
+};
 
 enum AlignKind : uint8_t { akNone, akTop, akMiddle, akBaseline, akBottom, akLeft, akRight };
 enum ClearKind : uint8_t { ckNone, ckLeft, ckRight, ckBoth };
@@ -53,6 +63,9 @@ public:
     int32_t ExHeight = 0; // EmHeight / 2
     std::array<TPropValue, PropCount> Values;
     std::array<bool, PropCount> SetByRule{};
+    // The first-line and first-letter styles of a block element whose first line has not
+    // been laid down yet; the reader sets and clears it, nothing inherits it.
+    std::shared_ptr<const TPseudoElements> Pseudo;
 
     // Lengths 10..29 start as NullLength, z-index as 0, every other slot unassigned.
     TProperties();
@@ -71,6 +84,14 @@ public:
     void ApplyStyles(const TStyleList& sheet, const TPropStack* stack, std::string_view tag,
                      std::string_view cls, std::string_view id, std::string_view pseudo,
                      const TProperties* styleAttr);
+    // Cascades only the rules written for a pseudo-element ("first-line", "first-letter") of
+    // the element: every key whose pseudo part names it, contextual ones included. With
+    // convertSize a font size given as text becomes points of this set's size before (call it
+    // on a set that inherited from the element's own); without, the text stays for the caller
+    // to resolve. Returns whether any rule applied.
+    bool ApplyPseudoElement(const TStyleList& sheet, const TPropStack* stack, std::string_view tag,
+                            std::string_view cls, std::string_view id, std::string_view pseudo,
+                            bool convertSize);
     // Writes the assigned slots of a rule into this set, routed to the link-state slots when
     // ElemPseudo is "link", "hover" or "visited"; written slots are marked SetByRule.
     void MergeRule(const TProperties& rule);
@@ -128,6 +149,16 @@ public:
 private:
     void ApplyLinkState(TMyFont& font, int first) const;
 };
+
+// The set for text inside a pseudo-element, made from the set of the text's own element (run).
+// A first line stands between the block and the text's element: its rules (pseudo, made by
+// ApplyPseudoElement with sizes converted on a set inherited from block, the block element's
+// set) apply wherever the text took the block's value unchanged, and a font size is scaled by
+// the line's factor. A first letter stands inside the text's element: its rules (pseudo, the
+// rules alone, sizes still text) win, and its box (margins, padding, borders, background,
+// float, vertical-align) is its own.
+std::unique_ptr<TProperties> PseudoVariant(const TProperties& run, const TProperties& block,
+                                           const TProperties& pseudo, bool firstLetter);
 
 // The generic families and the fonts they stand for; unknown names come back unchanged.
 std::string GenericFontFamily(std::string_view name);
