@@ -79,8 +79,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
 
     const int32_t len = TextLen();
     int32_t i = line.LineStart;
-    int32_t spaces = 0;             // spaces drawn so far, for a justified line's shares
-    std::vector<int32_t> advances;  // per character, for spaced and justified stretches
+    int32_t spaces = 0;            // spaces drawn so far, for a justified line's shares
+    std::vector<int32_t> advances; // per character, for spaced and justified stretches
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode) {
@@ -220,8 +220,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
             if (spaced) {
                 // Spaced or justified: each character at its own x, the background and the
                 // lines drawn across the whole stretch, gaps included.
-                const TRect box =
-                    Rect(tx, base - face.Metrics().Ascent, tx + wide, base + face.Metrics().Descent);
+                const TRect box = Rect(tx, base - face.Metrics().Ascent, tx + wide,
+                                       base + face.Metrics().Descent);
                 if (canvas.Brush.Style == bsSolid)
                     canvas.FillRect(box);
                 canvas.Brush.Style = bsClear;
@@ -251,8 +251,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 canvas.TextOut(tx, base, text);
             }
             if (font.Overline)
-                Bar(canvas, tx, tx + wide, base - face.Metrics().Ascent,
-                    face.UnderlineThickness(), ink);
+                Bar(canvas, tx, tx + wide, base - face.Metrics().Ascent, face.UnderlineThickness(),
+                    ink);
             x += wide;
             a = b;
         }

@@ -88,7 +88,8 @@ void TSection::PrepareFirstLine() {
                     ++j;
                 if (small)
                     for (int32_t k = i; k < j; ++k)
-                        lineText_[static_cast<size_t>(k)] = UpperChar(lineText_[static_cast<size_t>(k)]);
+                        lineText_[static_cast<size_t>(k)] =
+                            UpperChar(lineText_[static_cast<size_t>(k)]);
             }
             auto run = std::make_unique<TFontObj>(this, i, std::make_unique<TMyFont>(*font));
             run->Target.Copy(origin->Target);

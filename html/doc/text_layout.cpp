@@ -186,10 +186,9 @@ int32_t TSection::XInLine(const LineRec& line, int32_t pos) const {
 
 int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentManager& indents,
                            FitState& state) {
-    const int64_t avail =
-        NoWrap() ? 32000
-                 : static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y) -
-                       (start == 0 ? indentPx_ : 0);
+    const int64_t avail = NoWrap() ? 32000
+                                   : static_cast<int64_t>(indents.RightLimit(y)) -
+                                         indents.LeftLimit(y) - (start == 0 ? indentPx_ : 0);
     const int32_t len = TextLen();
     const int32_t end = std::min(len, start + maxCount);
     int64_t sum = 0;
@@ -392,7 +391,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     for (const auto& obj : InlineObjects)
         obj->Placed = false;
     SizeObjects(canvas, availWidth);
-    indentPx_ = IndentPercent ? Hold(static_cast<int64_t>(TextIndent) * availWidth / 100) : TextIndent;
+    indentPx_ =
+        IndentPercent ? Hold(static_cast<int64_t>(TextIndent) * availWidth / 100) : TextIndent;
     // A first line in its own style: the whole text shows its first-line version until the
     // first line is fitted, then only that line keeps it.
     const bool firstLineStyle = HasFirstLineStyle();

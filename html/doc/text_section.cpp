@@ -189,7 +189,8 @@ void TSection::AddPreText(const TokenObj& token) {
     DecodeToken(token, s, p);
     // Columns count from the last line break in the section.
     const size_t lineStart = TextBuf.find_last_of(BreakCode);
-    size_t column = lineStart == std::u32string::npos ? TextBuf.size() : TextBuf.size() - lineStart - 1;
+    size_t column =
+        lineStart == std::u32string::npos ? TextBuf.size() : TextBuf.size() - lineStart - 1;
     std::u32string t;
     std::vector<int32_t> q;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -322,8 +323,8 @@ void TSection::SetPseudoElements(std::shared_ptr<const TPseudoElements> pseudo,
 namespace {
 // Punctuation that opens a text ("'(¿«...) and belongs to its first letter.
 bool IsLeadingPunctuation(char32_t c) {
-    return c > U' ' && c != 0x7F && c != NbspCode && !(c >= 0x2000 && c <= 0x200B) &&
-           c != 0x3000 && !IsUnicodeAlnum(c);
+    return c > U' ' && c != 0x7F && c != NbspCode && !(c >= 0x2000 && c <= 0x200B) && c != 0x3000 &&
+           !IsUnicodeAlnum(c);
 }
 } // namespace
 
@@ -341,8 +342,7 @@ bool TSection::TakeFirstLetter(std::u32string& s, std::vector<int32_t>& p) {
     TFontObj* base = FontRuns.Last();
     if (base == nullptr)
         return false;
-    const std::shared_ptr<const TProperties> baseProps =
-        base->Style ? base->Style : pseudo_->Block;
+    const std::shared_ptr<const TProperties> baseProps = base->Style ? base->Style : pseudo_->Block;
     const std::unique_ptr<TProperties> letter =
         PseudoVariant(*baseProps, *pseudo_->Block, *pseudo_->FirstLetter, true);
     std::u32string head = s.substr(0, k);

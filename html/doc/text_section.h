@@ -154,7 +154,7 @@ public:
     int32_t LineHeightPx = 0;
     int32_t TextIndent = 0;     // pixels, or percent of the width when IndentPercent
     bool IndentPercent = false; // TextIndent is a percentage of the section's width
-    bool HasAnchor = false; // a NAME anchor points into the section
+    bool HasAnchor = false;     // a NAME anchor points into the section
 
 protected:
     // Preformatted text never wraps.
@@ -235,13 +235,13 @@ protected:
 
     // First-line and first-letter styles (null for almost every section).
     std::shared_ptr<const TPseudoElements> pseudo_;
-    bool letterDone_ = false;         // the first text has been looked at for a first letter
+    bool letterDone_ = false;             // the first text has been looked at for a first letter
     std::unique_ptr<TFontList> lineRuns_; // the runs of the first line's version
-    std::u32string plainText_;        // the text as written (TextBuf shows the first line's)
-    std::u32string lineText_;         // the first line's version of the text
-    int32_t lineBuiltLen_ = -1;       // TextLen when they were made
-    int32_t lineLimit_ = 0;           // the first line cannot reach past this position
-    int32_t lineHeightPx_ = 0;        // line-height of the first line
+    std::u32string plainText_;            // the text as written (TextBuf shows the first line's)
+    std::u32string lineText_;             // the first line's version of the text
+    int32_t lineBuiltLen_ = -1;           // TextLen when they were made
+    int32_t lineLimit_ = 0;               // the first line cannot reach past this position
+    int32_t lineHeightPx_ = 0;            // line-height of the first line
 };
 
 // PRE: keeps every character as it comes and never wraps.

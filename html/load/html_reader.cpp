@@ -182,9 +182,9 @@ namespace {
 // Elements whose text starts on a line of its own, so that they have a first line.
 bool HasFirstLine(const std::string& tag) {
     static constexpr std::string_view kBlocks[] = {
-        "address", "blockquote", "body", "caption", "center", "dd",  "dir", "div", "dl", "dt",
-        "form",    "h1",         "h2",   "h3",      "h4",     "h5",  "h6",  "li",  "menu",
-        "ol",      "p",          "pre",  "td",      "th",     "ul",
+        "address", "blockquote", "body", "caption", "center", "dd", "dir", "div", "dl",
+        "dt",      "form",       "h1",   "h2",      "h3",     "h4", "h5",  "h6",  "li",
+        "menu",    "ol",         "p",    "pre",     "td",     "th", "ul",
     };
     return std::find(std::begin(kBlocks), std::end(kBlocks), tag) != std::end(kBlocks);
 }

@@ -241,14 +241,12 @@ bool TProperties::ApplyPseudoElement(const TStyleList& sheet, const TPropStack* 
 namespace {
 // What a first line takes from its rules; a first letter takes these and its box.
 constexpr int kLineSlots[] = {
-    piFontFamily,    piFontSize,   piFontStyle,     piFontWeight,  piFontVariant,
-    piColor,         piTextDecoration, piTextTransform, piLetterSpacing, piWordSpacing,
-    piLineHeight,
+    piFontFamily,     piFontSize,      piFontStyle,     piFontWeight,  piFontVariant, piColor,
+    piTextDecoration, piTextTransform, piLetterSpacing, piWordSpacing, piLineHeight,
 };
 constexpr int kLetterBoxSlots[] = {
-    piBorderStyle,       piBackgroundColor,    piBorderColor,       piVerticalAlign,
-    piFloat,             piBorderTopColor,     piBorderRightColor,  piBorderBottomColor,
-    piBorderLeftColor,
+    piBorderStyle,    piBackgroundColor,  piBorderColor,       piVerticalAlign,   piFloat,
+    piBorderTopColor, piBorderRightColor, piBorderBottomColor, piBorderLeftColor,
 };
 } // namespace
 
