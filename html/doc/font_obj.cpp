@@ -17,7 +17,7 @@ TFontObj::TFontObj(TSection* section, const TFontObj& run)
       PlainFont(std::make_unique<TMyFont>(*run.PlainFont)), ScriptKind(run.ScriptKind),
       VAlign(run.VAlign), VRaise(run.VRaise), Transform(run.Transform), SmallCaps(run.SmallCaps),
       SmallPart(run.SmallPart), FullSize(run.FullSize), LetterSpacing(run.LetterSpacing),
-      WordSpacing(run.WordSpacing) {
+      WordSpacing(run.WordSpacing), Style(run.Style) {
     Target.Copy(run.Target);
     ActiveFont = PlainFont.get();
     ComputeMetrics();
@@ -73,6 +73,8 @@ void TFontObj::SetVisited(bool value) {
     else if (!value)
         ActiveFont = PlainFont.get();
     ComputeMetrics();
+    for (TFontObj* f : Followers)
+        f->SetVisited(value);
 }
 
 void TFontObj::SetHover(bool value) {
@@ -85,6 +87,8 @@ void TFontObj::SetHover(bool value) {
         ActiveFont = SeenFont.get();
     else
         ActiveFont = PlainFont.get();
+    for (TFontObj* f : Followers)
+        f->SetHover(value);
 }
 
 void TFontObj::SetAllHovers(const std::vector<TFontObj*>& links, bool value) {
@@ -105,6 +109,8 @@ TFontObj* TFontList::Add(std::unique_ptr<TFontObj> run) {
 }
 
 TFontObj* TFontList::RunAt(int32_t position, int& index) const {
+    if (position < firstLineEnd_ && position >= 0)
+        return firstLine_->RunAt(position, index);
     if (runs_.empty()) {
         index = -1;
         return nullptr;
@@ -126,6 +132,8 @@ TMyFont* TFontList::FontAt(int32_t position, int32_t& overhang) const {
 }
 
 int32_t TFontList::CharsToNextFont(int32_t position, int32_t length) const {
+    if (position < firstLineEnd_ && position >= 0)
+        return std::min(firstLine_->CharsToNextFont(position, length), firstLineEnd_ - position);
     int index = 0;
     if (RunAt(position, index) == nullptr)
         return length - position;

@@ -14,6 +14,7 @@
 
 class TSection;
 class TResolvedFont;
+class TProperties;
 
 class TFontObj : public TObject {
 public:
@@ -52,6 +53,13 @@ public:
     int32_t LetterSpacing = 0; // pixels after every character
     int32_t WordSpacing = 0;   // pixels added to every space
     bool Spaced() const { return LetterSpacing != 0 || WordSpacing != 0; }
+    // Only in sections with first-line or first-letter styles: the set of the run's element,
+    // from which the first line's version of the run is made.
+    std::shared_ptr<const TProperties> Style;
+    // A run of a first line's version: the run it was made from, which keeps the link state.
+    TFontObj* Origin = nullptr;
+    // The first line's versions of this run; they follow its hover and visited state.
+    std::vector<TFontObj*> Followers;
 
     // Sets the size of the plain, hover and visited fonts (small capitals).
     void Resize(int points);
@@ -97,9 +105,19 @@ public:
     // Copies every run for another section.
     void CopyFrom(TSection* section, const TFontList& list);
 
+    // Positions before end are measured and drawn in the runs of another list (a first
+    // line's version of the text); null or 0 ends that.
+    void ShowFirstLine(const TFontList* runs, int32_t end) {
+        firstLine_ = runs;
+        firstLineEnd_ = runs != nullptr ? end : 0;
+    }
+    int32_t FirstLineEnd() const { return firstLineEnd_; }
+
     auto begin() const { return runs_.begin(); }
     auto end() const { return runs_.end(); }
 
 private:
     std::vector<std::unique_ptr<TFontObj>> runs_;
+    const TFontList* firstLine_ = nullptr;
+    int32_t firstLineEnd_ = 0;
 };

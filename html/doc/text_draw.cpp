@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "html/doc/indent_manager.h"
+#include "html/doc/letter_obj.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "platform/graphics/canvas.h"
@@ -49,6 +50,8 @@ void TSection::DrawFloats(TCanvas& canvas, const TRect& clip, IndentManager& ind
                 image->DrawInLine(canvas, x, run, obj->FloatY, obj->FloatY);
         } else if (auto* panel = dynamic_cast<TPanelObj*>(obj)) {
             panel->PlaceAt(canvas, x, top + obj->SpaceTop);
+        } else if (const auto* letter = dynamic_cast<const TLetterObj*>(obj)) {
+            letter->Draw(canvas, x, top + obj->SpaceTop);
         }
     }
 }
@@ -76,8 +79,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
 
     const int32_t len = TextLen();
     int32_t i = line.LineStart;
-    int32_t spaces = 0;             // spaces drawn so far, for a justified line's shares
-    std::vector<int32_t> advances;  // per character, for spaced and justified stretches
+    int32_t spaces = 0;            // spaces drawn so far, for a justified line's shares
+    std::vector<int32_t> advances; // per character, for spaced and justified stretches
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode) {
@@ -215,8 +218,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
             if (spaced) {
                 // Spaced or justified: each character at its own x, the background and the
                 // lines drawn across the whole stretch, gaps included.
-                const TRect box =
-                    Rect(tx, base - face.Metrics().Ascent, tx + wide, base + face.Metrics().Descent);
+                const TRect box = Rect(tx, base - face.Metrics().Ascent, tx + wide,
+                                       base + face.Metrics().Descent);
                 if (canvas.Brush.Style == bsSolid)
                     canvas.FillRect(box);
                 canvas.Brush.Style = bsClear;
@@ -246,8 +249,8 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 canvas.TextOut(tx, base, text);
             }
             if (font.Overline)
-                Bar(canvas, tx, tx + wide, base - face.Metrics().Ascent,
-                    face.UnderlineThickness(), ink);
+                Bar(canvas, tx, tx + wide, base - face.Metrics().Ascent, face.UnderlineThickness(),
+                    ink);
             x += wide;
             a = b;
         }

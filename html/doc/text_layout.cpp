@@ -187,10 +187,9 @@ int32_t TSection::XInLine(const LineRec& line, int32_t pos) const {
 
 int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentManager& indents,
                            FitState& state) {
-    const int64_t avail =
-        NoWrap() ? 32000
-                 : static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y) -
-                       (start == 0 ? indentPx_ : 0);
+    const int64_t avail = NoWrap() ? 32000
+                                   : static_cast<int64_t>(indents.RightLimit(y)) -
+                                         indents.LeftLimit(y) - (start == 0 ? indentPx_ : 0);
     const int32_t len = TextLen();
     const int32_t end = std::min(len, start + maxCount);
     int64_t sum = 0;
@@ -338,35 +337,49 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
         ++s;
     if (s == end)
         s = start;
-    int runIndex = 0;
-    int runsEnd = runIndex;
-    if (!picturesOnly && FontRuns.RunAt(s, runIndex) != nullptr) {
-        int r = runIndex;
-        for (; r < FontRuns.Count() && (r == runIndex || FontRuns[r]->RunStart < end); ++r) {
-            line.TextHeight = std::max(line.TextHeight, FontRuns[r]->LineHeight);
-            line.Descent = std::max(line.Descent, FontRuns[r]->DescentPx);
+    // Run by run through the positions, so a first line's version is asked where it shows.
+    const int32_t len = TextLen();
+    auto forEachRun = [&](auto&& visit) {
+        for (int32_t p = s; p < std::max(end, s + 1) && p < len;) {
+            const TFontObj* run = FontRuns.RunAt(p);
+            if (run == nullptr)
+                break;
+            visit(*run);
+            p += std::max(1, FontRuns.CharsToNextFont(p, len));
         }
-        runsEnd = r;
+    };
+    if (!picturesOnly) {
+        forEachRun([&line](const TFontObj& run) {
+            line.TextHeight = std::max(line.TextHeight, run.LineHeight);
+            line.Descent = std::max(line.Descent, run.DescentPx);
+        });
+        if (len == 0)
+            if (const TFontObj* run = FontRuns.RunAt(0)) {
+                line.TextHeight = run->LineHeight;
+                line.Descent = run->DescentPx;
+            }
     }
-    if (!picturesOnly && LineHeightPx > line.TextHeight) {
-        const int32_t d = LineHeightPx - line.TextHeight;
+    const int32_t lineHeightPx =
+        start == 0 && FontRuns.FirstLineEnd() > 0 ? lineHeightPx_ : LineHeightPx;
+    if (!picturesOnly && lineHeightPx > line.TextHeight) {
+        const int32_t d = lineHeightPx - line.TextHeight;
         line.SpaceBefore = d / 2;
         line.SpaceAfter = d - d / 2;
     }
     // Text raised or lowered by a fixed amount makes room for itself.
-    for (int r = runIndex; r < runsEnd; ++r) {
-        const TFontObj& run = *FontRuns[r];
-        if (run.VAlign == 0)
-            continue;
-        const auto kind = static_cast<VerticalAlignKind>(run.VAlign - 1);
-        if (kind != vaSub && kind != vaSuper && kind != vaRaise)
-            continue;
-        const int32_t shift = RunShift(run, line);
-        const int32_t ascent = run.LineHeight - run.DescentPx;
-        line.SpaceBefore =
-            std::max(line.SpaceBefore, ascent - shift - (line.TextHeight - line.Descent));
-        line.SpaceAfter = std::max(line.SpaceAfter, run.DescentPx + shift - line.Descent);
-    }
+    if (!picturesOnly)
+        forEachRun([&line](const TFontObj& run) {
+            if (run.VAlign == 0)
+                return;
+            const auto kind = static_cast<VerticalAlignKind>(run.VAlign - 1);
+            if (kind != vaSub && kind != vaSuper && kind != vaRaise)
+                return;
+            const int32_t shift = RunShift(run, line);
+            const int32_t ascent = run.LineHeight - run.DescentPx;
+            line.SpaceBefore =
+                std::max(line.SpaceBefore, ascent - shift - (line.TextHeight - line.Descent));
+            line.SpaceAfter = std::max(line.SpaceAfter, run.DescentPx + shift - line.Descent);
+        });
 
     // Objects aligned to the top or bottom of the whole line are placed once the rest of the
     // line has its height.
@@ -488,7 +501,15 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     for (const auto& obj : InlineObjects)
         obj->Placed = false;
     SizeObjects(canvas, availWidth);
-    indentPx_ = IndentPercent ? Hold(static_cast<int64_t>(TextIndent) * availWidth / 100) : TextIndent;
+    indentPx_ =
+        IndentPercent ? Hold(static_cast<int64_t>(TextIndent) * availWidth / 100) : TextIndent;
+    // A first line in its own style: the whole text shows its first-line version until the
+    // first line is fitted, then only that line keeps it.
+    const bool firstLineStyle = HasFirstLineStyle();
+    if (firstLineStyle) {
+        PrepareFirstLine();
+        ShowFirstLine(lineLimit_);
+    }
 
     int64_t widest = std::min<int64_t>(
         static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y), availWidth);
@@ -576,6 +597,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
             }
         }
 
+        if (firstLineStyle && pos == 0)
+            ShowFirstLine(n);
         const bool last = pos + n >= len || TextBuf[static_cast<size_t>(pos + n - 1)] == BreakCode;
         LineRec line = FinishLine(pos, n, x, cy, indents, last);
         int32_t bottom = std::max(cy + line.Height(), state.FloatBottom);
@@ -629,6 +652,20 @@ int32_t TSection::WidestLine() const {
 }
 
 void TSection::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
+    // A first line in its own style is measured in it up to the first line break, whatever
+    // part of it the next layout puts on the first line.
+    const int32_t shown = FontRuns.FirstLineEnd();
+    const bool firstLineStyle = HasFirstLineStyle();
+    if (firstLineStyle) {
+        PrepareFirstLine();
+        ShowFirstLine(lineLimit_);
+    }
+    MeasureWidths(canvas, minWidth, maxWidth);
+    if (firstLineStyle)
+        ShowFirstLine(shown);
+}
+
+void TSection::MeasureWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
     SizeObjects(canvas, 0);
     int64_t floats = 0;
     int32_t widestObject = 0;
@@ -674,8 +711,16 @@ void TPreFormated::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& max
         return;
     }
     SizeObjects(canvas, 0);
+    const int32_t shown = FontRuns.FirstLineEnd();
+    const bool firstLineStyle = HasFirstLineStyle();
+    if (firstLineStyle) {
+        PrepareFirstLine();
+        ShowFirstLine(lineLimit_);
+    }
     maxWidth = WidestLine();
     minWidth = std::min(2000, maxWidth);
+    if (firstLineStyle)
+        ShowFirstLine(shown);
 }
 
 int32_t TPreFormated::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX*/,

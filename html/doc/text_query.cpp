@@ -83,7 +83,7 @@ bool TSection::FindLink(TCanvas& /*canvas*/, int32_t x, int32_t y, TUrlTarget& t
             target.Copy(run->Target);
             if (isMap)
                 target.URL += "?" + IntToStr(xi) + "," + IntToStr(yi);
-            Document->HoverLink = run;
+            Document->HoverLink = run->Origin != nullptr ? run->Origin : run;
             return true;
         }
         return false;
@@ -105,7 +105,7 @@ bool TSection::FindLink(TCanvas& /*canvas*/, int32_t x, int32_t y, TUrlTarget& t
         if (run == nullptr || !run->IsLink())
             return false;
         target.Copy(run->Target);
-        Document->HoverLink = run;
+        Document->HoverLink = run->Origin != nullptr ? run->Origin : run;
         return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "html/doc/form_kinds.h"
+#include "html/doc/letter_obj.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/style/properties.h"
@@ -233,6 +234,8 @@ constexpr double kSmallCapsScale = 0.7;
 } // namespace
 
 void TSection::AppendStyled(std::u32string& s, std::vector<int32_t>& p) {
+    if (pseudo_ != nullptr && !letterDone_)
+        TakeFirstLetter(s, p);
     TFontObj* run = FontRuns.Last();
     if (run == nullptr || (run->Transform == ttNone && !run->SmallCaps)) {
         Append(s, p);
@@ -305,6 +308,68 @@ void TSection::UseCapsPart(bool small) {
     run->Resize(small ? std::max(1, static_cast<int>(full * kSmallCapsScale + 0.5)) : full);
 }
 
+// ------------------------------------------------------------------ first letter
+
+void TSection::SetPseudoElements(std::shared_ptr<const TPseudoElements> pseudo,
+                                 const TProperties& props) {
+    pseudo_ = std::move(pseudo);
+    if (pseudo_ == nullptr)
+        return;
+    for (const auto& run : FontRuns)
+        if (!run->Style)
+            run->Style = std::make_shared<const TProperties>(props);
+}
+
+namespace {
+// Punctuation that opens a text ("'(¿«...) and belongs to its first letter.
+bool IsLeadingPunctuation(char32_t c) {
+    return c > U' ' && c != 0x7F && c != NbspCode && !(c >= 0x2000 && c <= 0x200B) && c != 0x3000 &&
+           !IsUnicodeAlnum(c);
+}
+} // namespace
+
+bool TSection::TakeFirstLetter(std::u32string& s, std::vector<int32_t>& p) {
+    // Only the section's first text can hold it, and only when nothing stands before it.
+    letterDone_ = true;
+    if (pseudo_->FirstLetter == nullptr || !TextBuf.empty() || s.empty() || p.size() != s.size())
+        return false;
+    size_t k = 0;
+    while (k < s.size() && IsLeadingPunctuation(s[k]))
+        ++k;
+    if (k >= s.size() || !IsUnicodeAlnum(s[k]))
+        return false;
+    ++k;
+    TFontObj* base = FontRuns.Last();
+    if (base == nullptr)
+        return false;
+    const std::shared_ptr<const TProperties> baseProps = base->Style ? base->Style : pseudo_->Block;
+    const std::unique_ptr<TProperties> letter =
+        PseudoVariant(*baseProps, *pseudo_->Block, *pseudo_->FirstLetter, true);
+    std::u32string head = s.substr(0, k);
+    std::vector<int32_t> headPos(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(k));
+    s.erase(0, k);
+    p.erase(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(k));
+
+    AlignKind side = akNone;
+    if (letter->GetFloat(side) && (side == akLeft || side == akRight)) {
+        // A drop capital: a floating box the first lines flow beside.
+        InlineObjects.Add(std::make_unique<TLetterObj>(TextLen(), std::move(head), *letter));
+        AppendCode(ImageCode, headPos.front());
+        return true;
+    }
+    const bool link = base->IsLink();
+    const int script = base->ScriptKind;
+    int letterScript = script;
+    if (letter->Values[piVerticalAlign].Equals("super"))
+        letterScript = 2;
+    else if (letter->Values[piVerticalAlign].Equals("sub"))
+        letterScript = 1;
+    StartRun(link ? letter->MakeLinkFont() : letter->MakeFont(), *letter, nullptr, letterScript);
+    AppendStyled(head, headPos);
+    StartRun(link ? baseProps->MakeLinkFont() : baseProps->MakeFont(), *baseProps, nullptr, script);
+    return true;
+}
+
 void TSection::AddChar(char32_t code, int32_t sourcePos, bool noBreak) {
     TokenObj t;
     std::string utf8;
@@ -345,6 +410,8 @@ TFontObj* TSection::StartRun(std::unique_ptr<TMyFont> font, const TProperties& p
         run->VAlign = 0;
         run->VRaise = 0;
     }
+    if (pseudo_ != nullptr)
+        run->Style = std::make_shared<const TProperties>(props);
     if (Document != nullptr) {
         auto& links = Document->Links;
         if (run->IsLink()) {

@@ -25,6 +25,7 @@
 
 class TProperties;
 class ThtmlForm;
+struct TPseudoElements;
 
 // Buffer codes.
 constexpr char32_t ControlCode = 2;
@@ -99,6 +100,9 @@ public:
     TFormControlObj* AddFormControl(Symbol which, ThtmlForm*& currentForm, TAttributeList& attrs,
                                     const TProperties& props, int32_t sourcePos, bool noBreak);
     void FinishSection();
+    // The first-line and first-letter styles of the block whose first line this section
+    // holds; props is the set of the section's first run.
+    void SetPseudoElements(std::shared_ptr<const TPseudoElements> pseudo, const TProperties& props);
     bool FinishForAdd() override;
     int32_t TextLen() const { return static_cast<int32_t>(TextBuf.size()); }
     const std::u32string& Text() const { return TextBuf; }
@@ -150,7 +154,7 @@ public:
     int32_t LineHeightPx = 0;
     int32_t TextIndent = 0;     // pixels, or percent of the width when IndentPercent
     bool IndentPercent = false; // TextIndent is a percentage of the section's width
-    bool HasAnchor = false; // a NAME anchor points into the section
+    bool HasAnchor = false;     // a NAME anchor points into the section
 
 protected:
     // Preformatted text never wraps.
@@ -186,6 +190,8 @@ protected:
     static int32_t ObjectRaise(const TFloatingObj& obj, const TFontObj* run);
     // The widest stretch between forced line breaks.
     int32_t WidestLine() const;
+    // MinMaxWidths of the text as it shows now.
+    void MeasureWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth);
     // Enters the ID of the opening tag in the named positions once the section is kept.
     void RegisterID(bool keep);
 
@@ -215,12 +221,32 @@ protected:
     // Width of one inline object code at a position (0 for floats), spaces included.
     int32_t ObjectWidth(int32_t pos) const;
 
+    // First letter: takes the leading punctuation and the letter of the section's first text
+    // into a run (or a floating box) of their own; false when the text starts otherwise.
+    bool TakeFirstLetter(std::u32string& s, std::vector<int32_t>& p);
+    // First line: the text and runs as the first line's style shows them, made once the text
+    // is complete (again if it grew).
+    bool HasFirstLineStyle() const;
+    void PrepareFirstLine();
+    // Shows positions before end in the first line's version, the rest as written.
+    void ShowFirstLine(int32_t end);
+
     std::string pendingID_;    // the opening tag's ID, entered when the section is kept
     bool onlyFloats_ = true;   // every character so far is a floating image or panel
     int32_t layoutX_ = 0;      // x of the last layout
     int32_t drawXSection_ = 0; // x of the last paint
     int32_t maxWidth_ = 0;     // widest line of the last layout
     int32_t indentPx_ = 0;     // the first line's text-indent in the last layout
+
+    // First-line and first-letter styles (null for almost every section).
+    std::shared_ptr<const TPseudoElements> pseudo_;
+    bool letterDone_ = false;             // the first text has been looked at for a first letter
+    std::unique_ptr<TFontList> lineRuns_; // the runs of the first line's version
+    std::u32string plainText_;            // the text as written (TextBuf shows the first line's)
+    std::u32string lineText_;             // the first line's version of the text
+    int32_t lineBuiltLen_ = -1;           // TextLen when they were made
+    int32_t lineLimit_ = 0;               // the first line cannot reach past this position
+    int32_t lineHeightPx_ = 0;            // line-height of the first line
 };
 
 // PRE: keeps every character as it comes and never wraps.

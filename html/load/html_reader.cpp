@@ -173,7 +173,55 @@ TProperties& THtmlReader::PushLevel(const std::string& tag, const TElemStyle* st
     static const TElemStyle none;
     const TElemStyle& s = style ? *style : none;
     top.ApplyStyles(doc_.StyleSheet, &stack_, tag, s.Class, s.ID, pseudo, s.Style.get());
+    if (doc_.StyleSheet.HasPseudoElements && pseudo.empty())
+        TakePseudoElements(top, s);
     return top;
+}
+
+namespace {
+// Elements whose text starts on a line of its own, so that they have a first line.
+bool HasFirstLine(const std::string& tag) {
+    static constexpr std::string_view kBlocks[] = {
+        "address", "blockquote", "body", "caption", "center", "dd", "dir", "div", "dl",
+        "dt",      "form",       "h1",   "h2",      "h3",     "h4", "h5",  "h6",  "li",
+        "menu",    "ol",         "p",    "pre",     "td",     "th", "ul",
+    };
+    return std::find(std::begin(kBlocks), std::end(kBlocks), tag) != std::end(kBlocks);
+}
+} // namespace
+
+void THtmlReader::TakePseudoElements(TProperties& top, const TElemStyle& style) {
+    if (!HasFirstLine(top.ElemTag))
+        return;
+    auto line = std::make_shared<TProperties>();
+    line->InheritFrom(top);
+    const bool hasLine = line->ApplyPseudoElement(doc_.StyleSheet, &stack_, top.ElemTag,
+                                                  style.Class, style.ID, "first-line", true);
+    auto letter = std::make_shared<TProperties>();
+    const bool hasLetter = letter->ApplyPseudoElement(doc_.StyleSheet, &stack_, top.ElemTag,
+                                                      style.Class, style.ID, "first-letter", false);
+    if (!hasLine && !hasLetter)
+        return;
+    auto pseudo = std::make_shared<TPseudoElements>();
+    pseudo->Block = std::make_shared<TProperties>(top);
+    if (hasLine)
+        pseudo->FirstLine = std::move(line);
+    if (hasLetter)
+        pseudo->FirstLetter = std::move(letter);
+    top.Pseudo = std::move(pseudo);
+}
+
+void THtmlReader::AttachPseudo() {
+    if (!doc_.StyleSheet.HasPseudoElements || !section_)
+        return;
+    // The nearest open block whose first line is still to come: this section's first line is
+    // that block's first line.
+    for (int i = stack_.Count() - 1; i >= 0; --i) {
+        if (stack_[i].Pseudo) {
+            section_->SetPseudoElements(stack_[i].Pseudo, Top());
+            return;
+        }
+    }
 }
 
 bool THtmlReader::PushInline(const std::string& tag, const TElemStyle& style) {
@@ -252,6 +300,7 @@ void THtmlReader::NewSection(TAttributeList* attrs) {
     CloseSection();
     DropSection();
     section_ = std::make_unique<TSection>(&doc_, link_, Top(), attrs);
+    AttachPseudo();
 }
 
 void THtmlReader::EnsureSection() {
@@ -266,6 +315,11 @@ void THtmlReader::CloseSection() {
     const bool keep =
         dynamic_cast<TPreFormated*>(section_.get()) != nullptr || section_->TextLen() > 0;
     TSection* s = section_.get();
+    if (keep && doc_.StyleSheet.HasPseudoElements) {
+        // The first line of every open block has been laid down now.
+        for (int i = 0; i < stack_.Count(); ++i)
+            stack_[i].Pseudo.reset();
+    }
     cell_->Add(std::move(section_));
     RegisterAnchors(keep ? s : nullptr);
 }

@@ -107,6 +107,7 @@ void THtmlReader::DoPre() {
     TCellBasic* outer = OpenBlock();
     TCellBasic* preCell = cell_;
     section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    AttachPseudo();
     lex_.InPre = true;
 
     TokenObj text;
@@ -114,8 +115,10 @@ void THtmlReader::DoPre() {
     bool innerIsForm = false;
     const auto flush = [&] {
         if (!text.Empty()) {
-            if (!section_)
+            if (!section_) {
                 section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+                AttachPseudo();
+            }
             section_->AddText(text, false);
             text.Clear();
         }
@@ -127,6 +130,7 @@ void THtmlReader::DoPre() {
         flush();
         CloseSection();
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        AttachPseudo();
         afterLineEnd = true;
     };
     const auto closeInner = [&] {
@@ -141,6 +145,7 @@ void THtmlReader::DoPre() {
         LeaveBlock(innerOuter);
         innerOuter = nullptr;
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        AttachPseudo();
     };
     const auto openInner = [&](const char* tag, bool isForm) {
         closeInner();
@@ -150,6 +155,7 @@ void THtmlReader::DoPre() {
         innerOuter = OpenBlock();
         innerIsForm = isForm;
         section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+        AttachPseudo();
     };
     // The usual browser rule: a line end right after the start tag is not content.
     if (lex_.LCh == CrChar)
@@ -265,6 +271,7 @@ void THtmlReader::DoPre() {
                 if (cell_)
                     cell_->Add(std::make_unique<TPage>(&doc_));
                 section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+                AttachPseudo();
                 break;
             case FontSym:
             case BaseFontSym:
@@ -309,6 +316,7 @@ void THtmlReader::ReadPlainText() {
     PushLevel("pre", nullptr);
     CloseSection();
     section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    AttachPseudo();
     lex_.InPre = true;
     TokenObj text;
     const auto flush = [&] {
@@ -323,6 +331,7 @@ void THtmlReader::ReadPlainText() {
             flush();
             CloseSection();
             section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+            AttachPseudo();
         } else {
             const char ch = lex_.LCh;
             text.AddChar(ch == ' ' && lex_.CurrentIsTab() ? '\t' : ch, lex_.Position);

@@ -84,6 +84,10 @@ private:
     TElemStyle Capture();
     TProperties& PushLevel(const std::string& tag, const TElemStyle* style,
                            const std::string& pseudo = {});
+    // Gives a block element's level the rules of its first line and first letter, if any.
+    void TakePseudoElements(TProperties& top, const TElemStyle& style);
+    // Hands the open section the first-line and first-letter styles still to be used.
+    void AttachPseudo();
     // An inline element: no level beyond kMaxInlineLevels; returns whether one was pushed.
     bool PushInline(const std::string& tag, const TElemStyle& style);
     void PushLinkLevels(const TElemStyle& anchor);

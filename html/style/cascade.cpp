@@ -1,5 +1,6 @@
 // The cascade: inheriting from the parent's set, then merging the sheet's rules in order of
 // specificity, the contextual rules and finally the element's style attribute.
+#include <algorithm>
 #include <string>
 
 #include "html/style/prop_stack.h"
@@ -193,4 +194,128 @@ void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
         ColorOverLink = false; // a link state starts from the link colours
     else if (SetByAuthor[piColor])
         ColorOverLink = true;
+}
+
+bool TProperties::ApplyPseudoElement(const TStyleList& sheet, const TPropStack* stack,
+                                     std::string_view tag, std::string_view cls,
+                                     std::string_view id, std::string_view pseudo,
+                                     bool convertSize) {
+    const TPropValue& size = Values[piFontSize];
+    const double parentSize = size.IsReal() && size.Real() != 0 ? size.Real() : DefaultPointSize();
+    ElemTag = tag;
+    ElemClass = cls;
+    ElemID = id;
+    ElemPseudo = pseudo;
+
+    const std::string t(tag), c(cls), i(id), p(pseudo);
+    const bool hasC = !c.empty(), hasI = !i.empty();
+    bool any = false;
+    auto merge = [&](bool wanted, const std::string& key) {
+        int k = 0;
+        if (!wanted || !sheet.Find(key, k))
+            return;
+        for (; k < sheet.Count() && sheet.Key(k) == key; ++k) {
+            MergeRule(sheet.Props(k));
+            any = true;
+        }
+    };
+    // The same order of specificity as an element's own keys, with the pseudo part always.
+    merge(true, ":" + p);
+    merge(!t.empty(), t + ":" + p);
+    merge(hasC, "." + c + ":" + p);
+    merge(hasC && !t.empty(), t + "." + c + ":" + p);
+    if (hasI) {
+        merge(true, "#" + i + ":" + p);
+        merge(!t.empty(), t + "#" + i + ":" + p);
+        merge(hasC, "." + c + "#" + i + ":" + p);
+        merge(hasC && !t.empty(), t + "." + c + "#" + i + ":" + p);
+    }
+    if (!t.empty()) {
+        for (int k = sheet.LowerBound(t); k < sheet.Count(); ++k) {
+            const std::vector<TSelectorPart>& parts = sheet.Parts(k);
+            if (parts.empty() || parts[0].Tag != t)
+                break;
+            // Only rules whose subject names this pseudo-element; the element's own
+            // contextual rules are already in the set it inherited from.
+            // The element is the stack's top: its ancestors are the levels below it.
+            if (parts.size() > 1 && parts[0].Pseudo == p && stack && !stack->Empty() &&
+                stack->Last().MatchContext(parts, *stack, c, i, p)) {
+                MergeRule(sheet.Props(k));
+                any = true;
+            }
+        }
+    }
+    if (convertSize && Values[piFontSize].IsText())
+        Values[piFontSize] = PointSizeOf(Values[piFontSize].Text(), parentSize);
+    return any;
+}
+
+namespace {
+// What a first line takes from its rules; a first letter takes these and its box.
+constexpr int kLineSlots[] = {
+    piFontFamily,     piFontSize,      piFontStyle,     piFontWeight,  piFontVariant, piColor,
+    piTextDecoration, piTextTransform, piLetterSpacing, piWordSpacing, piLineHeight,
+};
+constexpr int kLetterBoxSlots[] = {
+    piBorderStyle,    piBackgroundColor,  piBorderColor,       piVerticalAlign,   piFloat,
+    piBorderTopColor, piBorderRightColor, piBorderBottomColor, piBorderLeftColor,
+};
+} // namespace
+
+std::unique_ptr<TProperties> PseudoVariant(const TProperties& run, const TProperties& block,
+                                           const TProperties& pseudo, bool firstLetter) {
+    auto v = std::make_unique<TProperties>(run);
+    v->Pseudo.reset();
+    for (int i : kLineSlots) {
+        if (!pseudo.SetByRule[i])
+            continue;
+        const TPropValue& r = run.Values[i];
+        const TPropValue& p = pseudo.Values[i];
+        if (firstLetter) {
+            // The letter stands inside the text's element: its rules win, and a relative
+            // size is of the text's size.
+            if (i == piFontSize && p.IsText()) {
+                const double parent = r.IsReal() && r.Real() != 0 ? r.Real() : DefaultPointSize();
+                v->Values[i] = PointSizeOf(p.Text(), parent);
+            } else {
+                v->Values[i] = p;
+            }
+        } else if (i == piFontSize) {
+            // The line stands between the block and the text's element: text in a smaller
+            // or larger element keeps its share of the line's size.
+            const TPropValue& b = block.Values[i];
+            if (!p.IsReal())
+                continue;
+            if (r.IsReal() && b.IsReal() && b.Real() > 0 && r.Real() != b.Real())
+                v->Values[i] = std::clamp(r.Real() * p.Real() / b.Real(), 1.0, 2000.0);
+            else
+                v->Values[i] = p;
+        } else if (r == block.Values[i]) {
+            v->Values[i] = p;
+        }
+        v->SetByRule[i] = true;
+    }
+    const TColor back = pseudo.GetBackgroundColor();
+    if (back != NoColor && run.TextBackground == block.TextBackground)
+        v->TextBackground = back;
+    if (firstLetter) {
+        // The letter's box is its own: nothing of the text's element or the block.
+        for (int i = piMarginTop; i <= piLeft; ++i) {
+            const bool box = i <= piBorderLeftStyle; // margins, paddings, border widths, styles
+            v->Values[i] = box && pseudo.SetByRule[i] ? pseudo.Values[i] : TPropValue(NullLength);
+            v->SetByRule[i] = box && pseudo.SetByRule[i];
+        }
+        for (int i : kLetterBoxSlots) {
+            v->Values[i] = pseudo.SetByRule[i] ? pseudo.Values[i] : TPropValue();
+            v->SetByRule[i] = pseudo.SetByRule[i];
+        }
+        // A letter's background is drawn as its box; the text's own stays behind the rest.
+        if (back != NoColor)
+            v->TextBackground = back;
+    }
+    const std::unique_ptr<TMyFont> font = v->MakeFont();
+    const TTextMetric tm = GetTextMetrics(*font);
+    v->EmHeight = tm.Height - tm.InternalLeading;
+    v->ExHeight = v->EmHeight / 2;
+    return v;
 }

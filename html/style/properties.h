@@ -20,6 +20,16 @@
 
 class TStyleList;
 class TPropStack;
+class TProperties;
+
+// What a block element's rules give its first formatted line and the first letter of it: the
+// element's own set and, for each pseudo-element with rules, a set with the element's values
+// and those rules merged (null when no rule names it).
+struct TPseudoElements {
+    std::shared_ptr<const TProperties> Block;
+    std::shared_ptr<const TProperties> FirstLine;
+    std::shared_ptr<const TProperties> FirstLetter; // the rules alone, sizes as text
+};
 
 enum AlignKind : uint8_t { akNone, akTop, akMiddle, akBaseline, akBottom, akLeft, akRight };
 // vertical-align of an inline image or a text run. vaRaise carries pixels (positive raises).
@@ -95,6 +105,9 @@ public:
     // style attribute): the link colours then leave the colour alone. Inherited; the link's
     // own state levels clear it.
     bool ColorOverLink = false;
+    // The first-line and first-letter styles of a block element whose first line has not
+    // been laid down yet; the reader sets and clears it, nothing inherits it.
+    std::shared_ptr<const TPseudoElements> Pseudo;
 
     // Lengths 10..29 start as NullLength, z-index as 0, every other slot unassigned.
     TProperties();
@@ -113,6 +126,14 @@ public:
     void ApplyStyles(const TStyleList& sheet, const TPropStack* stack, std::string_view tag,
                      std::string_view cls, std::string_view id, std::string_view pseudo,
                      const TProperties* styleAttr);
+    // Cascades only the rules written for a pseudo-element ("first-line", "first-letter") of
+    // the element: every key whose pseudo part names it, contextual ones included. With
+    // convertSize a font size given as text becomes points of this set's size before (call it
+    // on a set that inherited from the element's own); without, the text stays for the caller
+    // to resolve. Returns whether any rule applied.
+    bool ApplyPseudoElement(const TStyleList& sheet, const TPropStack* stack, std::string_view tag,
+                            std::string_view cls, std::string_view id, std::string_view pseudo,
+                            bool convertSize);
     // Writes the assigned slots of a rule into this set, routed to the link-state slots when
     // ElemPseudo is "link", "hover" or "visited"; written slots are marked SetByRule (and
     // SetByAuthor unless the rule is built in). A built-in rule skips SetByAuthor slots.
@@ -180,6 +201,16 @@ private:
 
 // The kind of a border style text; an unknown word draws solid, no text is no border.
 BorderStyleKind BorderStyleOf(const TPropValue& v);
+// The set for text inside a pseudo-element, made from the set of the text's own element (run).
+// A first line stands between the block and the text's element: its rules (pseudo, made by
+// ApplyPseudoElement with sizes converted on a set inherited from block, the block element's
+// set) apply wherever the text took the block's value unchanged, and a font size is scaled by
+// the line's factor. A first letter stands inside the text's element: its rules (pseudo, the
+// rules alone, sizes still text) win, and its box (margins, padding, borders, background,
+// float, vertical-align) is its own.
+std::unique_ptr<TProperties> PseudoVariant(const TProperties& run, const TProperties& block,
+                                           const TProperties& pseudo, bool firstLetter);
+
 // The generic families and the fonts they stand for; unknown names come back unchanged.
 std::string GenericFontFamily(std::string_view name);
 // The list-style-type table: names by index.

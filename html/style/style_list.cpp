@@ -110,6 +110,7 @@ void TStyleList::Clear() {
     LinkColorSet = false;
     VisitedColorSet = false;
     HoverColorSet = false;
+    HasPseudoElements = false;
 }
 
 TProperties& TStyleList::AddEntry(std::string_view key, std::unique_ptr<TProperties> props) {
@@ -141,6 +142,8 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
     const auto index = FindPropIndex(propertyName);
     if (!index)
         return;
+    if (key.find(":first-l") != std::string_view::npos)
+        HasPseudoElements = true;
     int at = 0;
     std::unique_ptr<TProperties> fresh;
     TProperties* props = nullptr;

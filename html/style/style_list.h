@@ -44,6 +44,8 @@ public:
     bool LinkColorSet = false;
     bool VisitedColorSet = false;
     bool HoverColorSet = false;
+    // A rule names :first-line or :first-letter; without one the reader does no work for them.
+    bool HasPseudoElements = false;
     // Called when a rule gives a :hover colour: the owning document switches hover
     // highlighting on.
     std::function<void()> OnHoverRule;

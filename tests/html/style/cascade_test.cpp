@@ -272,3 +272,49 @@ TEST(ContextTest, ASetNotYetPushedSeesTheWholeStackAsAncestors) {
 }
 
 } // namespace
+
+TEST(PseudoElementTest, RulesReachOnlyTheFirstLineAndLetter) {
+    TStyleFixture f("p { color: black } p:first-line { color: red; font-size: 150%; "
+                    "font-weight: bold } p.x:first-letter { font-size: 200%; float: left; "
+                    "margin-right: 3px } div p:first-line { text-transform: uppercase }");
+    EXPECT_TRUE(f.Sheet.HasPseudoElements);
+    f.Push("div");
+    TProperties& p = f.Push("p", "x");
+    // The element itself never takes a pseudo-element's rules.
+    EXPECT_EQ(p.Values[piColor], Color(RGB(0, 0, 0)));
+    EXPECT_FALSE(p.Values[piFloat].IsAssigned());
+
+    TProperties line;
+    line.InheritFrom(p);
+    ASSERT_TRUE(line.ApplyPseudoElement(f.Sheet, &f.Stack, "p", "x", "", "first-line", true));
+    EXPECT_EQ(line.Values[piColor], Color(RGB(255, 0, 0)));
+    EXPECT_EQ(line.Values[piFontSize], TPropValue(18.0)) << "150% of the paragraph's 12pt";
+    EXPECT_EQ(line.Values[piTextTransform], TPropValue("uppercase")) << "contextual rule";
+
+    TProperties letter;
+    ASSERT_TRUE(letter.ApplyPseudoElement(f.Sheet, &f.Stack, "p", "x", "", "first-letter", false));
+    EXPECT_EQ(letter.Values[piFontSize], TPropValue("200%")) << "resolved against the text";
+    TProperties none;
+    EXPECT_FALSE(none.ApplyPseudoElement(f.Sheet, &f.Stack, "p", "y", "", "first-letter", false));
+
+    // Text in a B inside the first line keeps its weight and takes the line's colour; text
+    // in a SMALL keeps its share of the line's larger size.
+    TProperties& b = f.Push("b");
+    b.Values[piFontWeight] = TPropValue("900");
+    const auto inB = PseudoVariant(b, p, line, false);
+    EXPECT_EQ(inB->Values[piFontWeight], TPropValue("900"));
+    EXPECT_EQ(inB->Values[piColor], Color(RGB(255, 0, 0)));
+    f.Stack.Pop();
+    TProperties& small = f.Push("small");
+    const auto inSmall = PseudoVariant(small, p, line, false);
+    EXPECT_DOUBLE_EQ(inSmall->Values[piFontSize].Real(), 9.0 * 1.5);
+
+    // The first letter takes its own box and wins over the text's element.
+    const auto l = PseudoVariant(small, p, letter, true);
+    EXPECT_DOUBLE_EQ(l->Values[piFontSize].Real(), 18.0) << "200% of the SMALL's 9pt";
+    AlignKind side = akNone;
+    EXPECT_TRUE(l->GetFloat(side));
+    EXPECT_EQ(side, akLeft);
+    EXPECT_EQ(l->Values[piMarginRight], TPropValue("3px"));
+    EXPECT_EQ(inSmall->Values[piMarginRight], TPropValue(NullLength));
+}
