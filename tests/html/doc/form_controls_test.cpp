@@ -160,32 +160,42 @@ TEST(FormSizing, Button) {
     EXPECT_EQ(b->Height(), 40);
 }
 
-TEST(FormSizing, ListBoxRowsFollowTheOptions) {
+TEST(FormSizing, ListBoxShowsFourRowsUnlessSizeSaysAndScrollsTheRest) {
     std::string twelve = "<select name=t multiple>";
     for (int i = 0; i < 12; ++i)
         twelve += "<option>item" + std::to_string(i);
     twelve += "</select><select name=none multiple></select>"
               "<select name=three size=3><option>a<option>b</select>"
+              "<select name=four multiple><option>a<option>b<option>c<option>d</select>"
               "<select name=few multiple><option>a<option>a much longer one</select>";
     TFormPage p;
     p.Read(twelve);
     auto* t = p.Get<TListBoxFormControlObj>("t");
     auto* none = p.Get<TListBoxFormControlObj>("none");
+    auto* four = p.Get<TListBoxFormControlObj>("four");
     EXPECT_EQ(t->VisibleRows, -1);
     FitAll(p);
-    EXPECT_EQ(t->VisibleRows, 8);
-    EXPECT_EQ(none->VisibleRows, 1);
+    EXPECT_EQ(t->VisibleRows, 4);
+    EXPECT_EQ(none->VisibleRows, 4);
     EXPECT_EQ(p.Get<TListBoxFormControlObj>("three")->VisibleRows, 3);
-    EXPECT_EQ(p.Get<TListBoxFormControlObj>("few")->VisibleRows, 2);
+    EXPECT_EQ(p.Get<TListBoxFormControlObj>("few")->VisibleRows, 4);
     EXPECT_EQ(none->WidestOption, 3);
     EXPECT_EQ(t->WidestOption, 6);
     EXPECT_EQ(p.Get<TListBoxFormControlObj>("few")->WidestOption, 17);
     TSize a = LetterA("Courier New", 10);
     // The client area plus the two-pixel sunken frame on each side.
-    EXPECT_EQ(t->Height(), a.cy * 8 + 4);
+    EXPECT_EQ(t->Height(), a.cy * 4 + 4);
     EXPECT_EQ(t->Width(), a.cx * 6 + 15 + 4);
-    EXPECT_EQ(none->Height(), a.cy + 4);
+    EXPECT_EQ(none->Height(), a.cy * 4 + 4);
     EXPECT_EQ(t->ListBox().ItemHeight, a.cy);
+    // The scroll bar shows only when the options outnumber the rows.
+    EXPECT_EQ(t->ListBox().VisibleItems(), 4);
+    EXPECT_TRUE(t->ListBox().NeedsScrollBar());
+    EXPECT_FALSE(four->ListBox().NeedsScrollBar());
+    EXPECT_FALSE(none->ListBox().NeedsScrollBar());
+    EXPECT_FALSE(p.Get<TListBoxFormControlObj>("three")->ListBox().NeedsScrollBar());
+    EXPECT_EQ(t->DumpKind(), "listbox rows=4 options=12 scroll=vertical");
+    EXPECT_EQ(four->DumpKind(), "listbox rows=4 options=4 scroll=none");
 }
 
 TEST(FormSizing, DropDownAndMemo) {
