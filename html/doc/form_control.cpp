@@ -150,6 +150,10 @@ bool TFormControlObj::SubmitPair(int, std::string&) {
 
 void TFormControlObj::FitSize(TCanvas&) {}
 
+std::string TFormControlObj::DumpKind() const {
+    return "control";
+}
+
 void TFormControlObj::RaiseObjectClick() {
     if (Document->OnObjectClick)
         Document->OnObjectClick(Document->Viewer, this, ClickText);
@@ -203,6 +207,8 @@ TFormControlObj* MakeFormControl(TSectionList* document, ThtmlForm*& currentForm
             c = std::make_unique<THiddenFormControlObj>(document, currentForm, attrs, charPos);
         else if (type == "image")
             c = std::make_unique<TImageFormControlObj>(document, currentForm, attrs, charPos);
+        else if (type == "file")
+            c = std::make_unique<TFileFormControlObj>(document, currentForm, attrs, charPos);
         else
             c = std::make_unique<TEditFormControlObj>(document, currentForm, attrs, charPos, type);
     }

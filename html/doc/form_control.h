@@ -57,6 +57,8 @@ public:
     virtual void Click();
     // A hidden field: no widget, not counted among the visible controls.
     virtual bool IsHidden() const { return false; }
+    // What the layout dump says about the control: its kind and what else sizes it.
+    virtual std::string DumpKind() const;
     // Called by DrawAt before the widget is placed, with the colour behind the control (a
     // radio button's frame takes it).
     virtual void PrepareDraw(TColor /*background*/) {}

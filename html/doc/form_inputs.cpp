@@ -1,5 +1,7 @@
-// The INPUT kinds: edit box, button, check box, radio button, hidden field, image button.
+// The INPUT kinds: edit box, file name with its Browse button, button, check box, radio button,
+// hidden field, image button.
 #include <algorithm>
+#include <optional>
 
 #include "html/doc/form_kinds.h"
 #include "html/doc/html_form.h"
@@ -10,6 +12,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/gui/access_key.h"
 #include "platform/gui/buttons.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/edit.h"
 #include "platform/gui/panel.h"
 
@@ -37,12 +40,12 @@ int32_t CharsFromSize(const TAttribute& size) {
 
 TEditFormControlObj::TEditFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
                                          TAttributeList& attrs, int32_t charPos,
-                                         const std::string& type)
+                                         const std::string& type, TInFrame)
     : TFormControlObj(document, currentForm, attrs, charPos) {
     if (const TAttribute* size = attrs.Find(SizeSym))
         Chars = CharsFromSize(*size);
-    auto edit = std::make_unique<TEdit>();
-    edit_ = edit.get();
+    ownEdit_ = std::make_unique<TEdit>();
+    edit_ = ownEdit_.get();
     UsePreFont(*edit_);
     edit_->SetBounds(0, 0, 120, 20);
     edit_->SetText(Value);
@@ -51,8 +54,16 @@ TEditFormControlObj::TEditFormControlObj(TSectionList* document, ThtmlForm*& cur
     if (type == "password")
         edit_->SetPasswordChar('*');
     edit_->OnKeyDown = [this](TControl&, int& key, TShiftState) { Form->EditKeyDown(this, key); };
-    SetWidget(std::move(edit));
 }
+
+TEditFormControlObj::TEditFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
+                                         TAttributeList& attrs, int32_t charPos,
+                                         const std::string& type)
+    : TEditFormControlObj(document, currentForm, attrs, charPos, type, TInFrame{}) {
+    SetWidget(std::move(ownEdit_));
+}
+
+TEditFormControlObj::~TEditFormControlObj() = default;
 
 void TEditFormControlObj::Restore() {
     edit_->SetText(Value);
@@ -70,6 +81,101 @@ void TEditFormControlObj::FitSize(TCanvas& canvas) {
     MeasureA(canvas, *edit_, aw, ah);
     int32_t w = StyleWidth >= 10 ? StyleWidth : aw * Chars + 5;
     edit_->SetBounds(edit_->Left(), edit_->Top(), w, std::max(edit_->Height(), StyleHeight));
+}
+
+std::string TEditFormControlObj::DumpKind() const {
+    return (edit_->PasswordChar() ? "password chars=" : "edit chars=") + IntToStr(Chars);
+}
+
+// ---- file name with its Browse button ----
+
+TFileFormControlObj::TFileFormControlObj(TSectionList* document, ThtmlForm*& currentForm,
+                                         TAttributeList& attrs, int32_t charPos)
+    : TEditFormControlObj(document, currentForm, attrs, charPos, "file", TInFrame{}) {
+    auto frame = std::make_unique<TPanel>();
+    frame_ = frame.get();
+    frame_->SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+    frame_->Color = Document->Background;
+    frame_->SetBounds(0, 0, edit_->Width() + Gap + 75, edit_->Height());
+    edit_->SetParent(frame_);
+    Connect(*edit_);
+    browse_ = std::make_unique<TButton>();
+    browse_->SetCaption("Browse...");
+    browse_->SetBounds(edit_->Width() + Gap, 0, 75, edit_->Height());
+    browse_->SetParent(frame_);
+    Connect(*browse_);
+    browse_->OnClick = [this](TControl&) { Browse(); };
+    SetWidget(std::move(frame));
+    // The panel only holds the two: clicks and focus are theirs.
+    frame_->OnClick = nullptr;
+    frame_->OnEnter = nullptr;
+    frame_->OnExit = nullptr;
+    frame_->TabStop = false;
+}
+
+TFileFormControlObj::~TFileFormControlObj() {
+    // Out of the panel before the panel goes.
+    browse_.reset();
+    ownEdit_.reset();
+}
+
+TControl* TFileFormControlObj::FocusWidget() {
+    return edit_;
+}
+
+void TFileFormControlObj::FitSize(TCanvas& canvas) {
+    int32_t aw, ah;
+    MeasureA(canvas, *edit_, aw, ah);
+    // The button is sized as a push button with its caption; both stand as high as the taller.
+    TFont saved = canvas.Font;
+    canvas.Font = browse_->Font;
+    int32_t bh = canvas.TextHeight("A") + 8;
+    int32_t bw = canvas.TextWidth(ParseAccessKey(browse_->Caption()).Text) + 20;
+    canvas.Font = saved;
+    int32_t h = std::max({int32_t{20}, bh, StyleHeight});
+    int32_t w = aw * Chars + 5;
+    // A style width is the whole control's: the box takes what the button leaves.
+    if (StyleWidth >= 10)
+        w = std::max<int32_t>(StyleWidth - Gap - bw, 10);
+    edit_->SetBounds(0, 0, w, h);
+    browse_->SetBounds(w + Gap, 0, bw, h);
+    frame_->SetBounds(frame_->Left(), frame_->Top(), w + Gap + bw, h);
+}
+
+void TFileFormControlObj::PrepareDraw(TColor background) {
+    frame_->Color = background;
+    edit_->Show();
+    browse_->Show();
+}
+
+std::string TFileFormControlObj::DumpKind() const {
+    return "file chars=" + IntToStr(Chars) + " box=" + IntToStr(edit_->Width()) +
+           " button=" + IntToStr(browse_->Width());
+}
+
+void TFileFormControlObj::Browse() {
+    auto alive = alive_;
+    RaiseObjectClick();
+    if (!*alive) // the click handler freed the document
+        return;
+    TFileDialogOptions options;
+    options.Title = "Choose File";
+    options.Filter = "All files|*";
+    const std::string current = edit_->Text();
+    if (!current.empty()) {
+        const std::string::size_type slash = current.rfind('/');
+        if (slash != std::string::npos) {
+            options.InitialDir = current.substr(0, slash + 1);
+            options.FileName = current.substr(slash + 1);
+        } else {
+            options.FileName = current;
+        }
+    }
+    std::optional<std::string> chosen = Dialogs().OpenFile(options);
+    // The dialog ran the event loop: the page may have gone meanwhile.
+    if (!*alive || !chosen)
+        return;
+    edit_->SetText(*chosen);
 }
 
 // ---- button ----

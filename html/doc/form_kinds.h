@@ -22,14 +22,48 @@ class TEditFormControlObj : public TFormControlObj {
 public:
     TEditFormControlObj(TSectionList* document, ThtmlForm*& currentForm, TAttributeList& attrs,
                         int32_t charPos, const std::string& type);
+    ~TEditFormControlObj() override;
     int32_t Chars = 20;
     TEdit& Edit() const { return *edit_; }
     void Restore() override;
     bool SubmitPair(int index, std::string& text) override;
     void FitSize(TCanvas& canvas) override;
+    std::string DumpKind() const override;
+
+protected:
+    // For a kind that shows the edit box inside a widget of its own: the box is made and
+    // kept in ownEdit_, not made the control's widget.
+    struct TInFrame {};
+    TEditFormControlObj(TSectionList* document, ThtmlForm*& currentForm, TAttributeList& attrs,
+                        int32_t charPos, const std::string& type, TInFrame);
+    std::unique_ptr<TEdit> ownEdit_;
+    TEdit* edit_;
+};
+
+// INPUT TYPE file: an edit box for a file name and a Browse button beside it, which opens the
+// open-file dialog and puts the chosen path in the box. Both stand in a borderless panel (the
+// control's widget), so the control is as wide as the two together; the box is submitted and
+// reset like a text field.
+class TFileFormControlObj : public TEditFormControlObj {
+public:
+    TFileFormControlObj(TSectionList* document, ThtmlForm*& currentForm, TAttributeList& attrs,
+                        int32_t charPos);
+    ~TFileFormControlObj() override;
+    TButton& BrowseButton() const { return *browse_; }
+    TPanel& Frame() const { return *frame_; }
+    TControl* FocusWidget() override;
+    void FitSize(TCanvas& canvas) override;
+    void PrepareDraw(TColor background) override;
+    std::string DumpKind() const override;
+    // The Browse button's click: the object-click event, then the dialog.
+    void Browse();
+
+    // The room between the box and the button.
+    static constexpr int32_t Gap = 4;
 
 private:
-    TEdit* edit_;
+    TPanel* frame_;
+    std::unique_ptr<TButton> browse_;
 };
 
 // INPUT TYPE submit, reset or button.
@@ -41,6 +75,7 @@ public:
     TButton& Button() const { return *button_; }
     void FitSize(TCanvas& canvas) override;
     void Click() override;
+    std::string DumpKind() const override { return "button"; }
 
 private:
     TButton* button_;
@@ -55,6 +90,7 @@ public:
     bool Checked() const;
     void Restore() override;
     bool SubmitPair(int index, std::string& text) override;
+    std::string DumpKind() const override { return "checkbox"; }
 
 private:
     TCheckBox* box_;
@@ -77,6 +113,7 @@ public:
     void Restore() override;
     bool SubmitPair(int index, std::string& text) override;
     void Click() override;
+    std::string DumpKind() const override { return "radio"; }
 
 private:
     TPanel* frame_;
@@ -125,6 +162,7 @@ public:
     void Restore() override;
     bool SubmitPair(int index, std::string& text) override;
     void FitSize(TCanvas& canvas) override;
+    std::string DumpKind() const override;
 
 protected:
     // For the drop-down list, which replaces the widget.
@@ -147,6 +185,7 @@ public:
     void AddOption(const std::string& text, const std::string& value, bool selected) override;
     void Restore() override;
     void FitSize(TCanvas& canvas) override;
+    std::string DumpKind() const override;
 
 protected:
     bool ItemSelected(int i) const override;
@@ -168,6 +207,7 @@ public:
     bool SubmitPair(int index, std::string& text) override;
     void FitSize(TCanvas& canvas) override;
     void PrepareDraw(TColor background) override;
+    std::string DumpKind() const override;
 
 private:
     // The widget takes the lines the reader added in one step when it is next used: adding
@@ -175,4 +215,6 @@ private:
     void SyncLines() const;
     TMemo* memo_;
     mutable bool linesPending_ = false;
+    // The scroll bars the memo needed for its initial text when last sized (for the dump).
+    bool fitVertical_ = false, fitHorizontal_ = false;
 };

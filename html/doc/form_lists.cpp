@@ -4,6 +4,7 @@
 #include "html/doc/form_kinds.h"
 #include "html/doc/html_form.h"
 #include "html/doc/section_list.h"
+#include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/list_box.h"
@@ -15,6 +16,7 @@ constexpr int32_t MaxRows = 1000;
 constexpr int32_t MaxWidestOption = 4096;
 // The sunken frame of a list box takes two pixels on each side of its client area.
 constexpr int32_t FrameSize = 4;
+constexpr int32_t DefaultRows = 4;
 
 // The font a drop-down list's width is reckoned in: the toolkit's default GUI font.
 TFont ScreenDefaultFont() {
@@ -109,13 +111,19 @@ bool TListBoxFormControlObj::SubmitPair(int index, std::string& text) {
 void TListBoxFormControlObj::FitSize(TCanvas& canvas) {
     int32_t aw, ah;
     MeasureA(canvas, *list_, aw, ah);
+    // Without a SIZE (a MULTIPLE box) four rows show, as browsers show them; the options
+    // beyond scroll.
     if (VisibleRows == -1)
-        VisibleRows =
-            std::max<int32_t>(1, std::min<int32_t>(8, static_cast<int32_t>(Options.size())));
+        VisibleRows = DefaultRows;
     list_->ItemHeight = std::max(ah, 1);
     int32_t clientH = StyleHeight >= 10 ? StyleHeight : ah * VisibleRows;
     int32_t clientW = StyleWidth >= 10 ? StyleWidth : aw * WidestOption + 15;
     list_->SetBounds(list_->Left(), list_->Top(), clientW + FrameSize, clientH + FrameSize);
+}
+
+std::string TListBoxFormControlObj::DumpKind() const {
+    return "listbox rows=" + IntToStr(VisibleRows) + " options=" + IntToStr(list_->Count()) +
+           (list_->NeedsScrollBar() ? " scroll=vertical" : " scroll=none");
 }
 
 // ---- drop-down list ----
@@ -171,4 +179,8 @@ void TComboFormControlObj::FitSize(TCanvas& canvas) {
         canvas.Font = saved;
     }
     combo_->SetBounds(combo_->Left(), combo_->Top(), w, h);
+}
+
+std::string TComboFormControlObj::DumpKind() const {
+    return "combo options=" + IntToStr(combo_->Count());
 }

@@ -93,4 +93,14 @@ void TTextAreaFormControlObj::FitSize(TCanvas& canvas) {
     int32_t h = StyleHeight >= 10 ? StyleHeight : ah * Rows + 5 + FrameSize + barH;
     int32_t w = StyleWidth >= 10 ? StyleWidth : aw * Cols + 5 + FrameSize + barW;
     memo_->SetBounds(memo_->Left(), memo_->Top(), w, h);
+    const TMemoBars bars = memo_->NeededScrollBars(canvas);
+    fitVertical_ = bars.Vertical;
+    fitHorizontal_ = bars.Horizontal;
+}
+
+std::string TTextAreaFormControlObj::DumpKind() const {
+    const char* scroll = fitVertical_ ? (fitHorizontal_ ? "both" : "vertical")
+                                      : (fitHorizontal_ ? "horizontal" : "none");
+    return "textarea rows=" + IntToStr(Rows) + " cols=" + IntToStr(Cols) +
+           (memo_->WordWrap() ? " wrap" : " nowrap") + " scroll=" + scroll;
 }

@@ -279,5 +279,15 @@ void TSection::Dump(TDumpWriter& out, int depth) const {
             text.pop_back();
         out.Line(depth + 1, layoutX_ + line.LineIndent, line.LineY, line.TextWidth, line.Height(),
                  text);
+        // The form controls of the line with their sizes, in line order.
+        const int32_t end = std::min(line.LineStart + line.CharCount, TextLen());
+        for (int32_t i = std::max(line.LineStart, 0); i < end; ++i) {
+            const char32_t c = TextBuf[static_cast<size_t>(i)];
+            if (c != ControlCode && c != NoBreakControlCode)
+                continue;
+            if (const TFormControlObj* ctl = ControlAtPos(i))
+                out.Note(depth + 2, "control " + ctl->DumpKind() + " w=" + IntToStr(ctl->Width()) +
+                                        " h=" + IntToStr(ctl->Height()));
+        }
     }
 }

@@ -820,6 +820,8 @@ public:
         w_->Peer = this;
         w_->type(FL_MULTI_BROWSER);
         w_->format_char(0); // item texts are shown as they are
+        // A list box scrolls up and down only, and shows its bar only when the items overflow.
+        w_->has_scrollbar(Fl_Browser_::VERTICAL);
         Attach();
         Sync();
     }
@@ -869,7 +871,7 @@ protected:
             }
         }
         r = base(e);
-        return true;
+        return ReportScroll();
     }
     bool OwnKey(int e, const std::function<int(int)>& base, int& r) override {
         int vk = VirtualKeyOf(Fl::event_key());
@@ -881,13 +883,22 @@ protected:
                 return false;
             if (c_.ItemIndex() >= 0)
                 w_->make_visible(c_.ItemIndex() + 1);
-            return true;
+            return ReportScroll();
         }
         r = base(e);
-        return true;
+        return ReportScroll();
     }
 
 private:
+    // The user scrolled the widget (bar, wheel, keys): the control's top item follows, so a
+    // later Sync keeps the view where the user left it.
+    bool ReportScroll() {
+        const int top = w_->topline() - 1;
+        if (c_.Count() == 0 || top == c_.TopIndex())
+            return true;
+        shownTop_ = top;
+        return Call([&] { c_.SetTopIndex(top); });
+    }
     TListBox& c_;
     TFlBrowser* w_;
     std::vector<std::string> shownItems_;

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/canvas.h"
 #include "platform/gui/peer.h"
+#include "platform/gui/scroll_bar.h"
 
 TListBox::TListBox() {
     SetBounds(0, 0, 121, 97);
@@ -96,6 +97,11 @@ void TListBox::SetTopIndex(int index) {
     Changed();
 }
 
+int TListBox::VisibleItems() const {
+    // The sunken frame takes two pixels a side.
+    return std::max((Height() - 4) / std::max(ItemHeight, 1), 1);
+}
+
 void TListBox::ClickItem(int index, TShiftState shift) {
     if (!Valid(index))
         return;
@@ -167,6 +173,11 @@ void TListBox::DoKeyDown(int key, TShiftState shift) {
         return;
     }
     ClickItem(next, shift & ssShift);
+    // The view follows the item the keys moved to.
+    if (itemIndex_ < topIndex_)
+        SetTopIndex(itemIndex_);
+    else if (itemIndex_ >= topIndex_ + VisibleItems())
+        SetTopIndex(itemIndex_ - VisibleItems() + 1);
 }
 
 std::unique_ptr<TControlPeer> TListBox::MakePeer(TPeerFactory& factory) {
@@ -177,13 +188,22 @@ void TListBox::PaintTo(TCanvas& canvas, int x, int y) const {
     TRect r = Bounds(x, y, Width(), Height());
     TRect inner = DrawTextField(canvas, r);
     TRect saved = canvas.ClipRect();
-    canvas.SetClipRect(IntersectRect(saved, inner));
+    // The scroll bar stands at the right inside the frame, only when the items overflow.
+    TRect items = inner;
+    if (NeedsScrollBar()) {
+        items.Right = std::max(inner.Left, inner.Right - TScrollBar::Breadth);
+        const int visible = VisibleItems();
+        canvas.SetClipRect(IntersectRect(saved, inner));
+        TScrollBar::Draw(canvas, Rect(items.Right, inner.Top, inner.Right, inner.Bottom),
+                         TScrollBarKind::sbVertical, topIndex_, 0, Count() - 1, visible);
+    }
+    canvas.SetClipRect(IntersectRect(saved, items));
     int h = std::max(ItemHeight, 1);
     for (int i = topIndex_; i < Count(); ++i) {
-        int top = inner.Top + (i - topIndex_) * h;
-        if (top >= inner.Bottom)
+        int top = items.Top + (i - topIndex_) * h;
+        if (top >= items.Bottom)
             break;
-        TRect row = Rect(inner.Left, top, inner.Right, top + h);
+        TRect row = Rect(items.Left, top, items.Right, top + h);
         bool sel = selected_[i] != 0;
         canvas.Brush.Color = sel ? RGB(0, 0, 128) : clWhite;
         canvas.FillRect(row);

@@ -38,6 +38,10 @@ public:
     int ItemHeight = 16;
     int TopIndex() const { return topIndex_; }
     void SetTopIndex(int index);
+    // Whole items the box shows at once (at least 1), and whether it needs its vertical scroll
+    // bar: only when there are more items than that.
+    int VisibleItems() const;
+    bool NeedsScrollBar() const { return Count() > VisibleItems(); }
 
     // The user clicked an item (a peer or a test): the selection changes as the mode says,
     // then OnClick fires. An index out of range (a click below the last item) fires nothing.

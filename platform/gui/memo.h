@@ -8,6 +8,13 @@
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
+// The scroll bars a memo shows: each only when its ScrollBars allow it and the text needs it
+// (more lines than fit, or, without word wrap, a line wider than the box).
+struct TMemoBars {
+    bool Vertical = false, Horizontal = false;
+    bool operator==(const TMemoBars&) const = default;
+};
+
 class TMemo : public TControl {
 public:
     TMemo();
@@ -35,10 +42,17 @@ public:
     // The user edited the text (the peer reports the whole new text). Ignored when ReadOnly.
     void UserSetText(const std::string& text);
 
+    // The scroll bars the memo needs for its lines, measured in its font on canvas.
+    TMemoBars NeededScrollBars(TCanvas& canvas) const;
+
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
     void PaintTo(TCanvas& canvas, int x, int y) const override;
 
 private:
+    struct TView;
+    // Lays the lines out in the box as shown from the top, in the font selected on canvas;
+    // keeps the text of the rows that fit.
+    TView Arrange(TCanvas& canvas) const;
     void Edited();
     std::vector<std::string> lines_;
     bool wordWrap_ = true;

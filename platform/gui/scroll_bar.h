@@ -50,6 +50,14 @@ public:
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
     void PaintTo(TCanvas& canvas, int x, int y) const override;
 
+    // Draws a scroll bar of the given values into r (headless pictures of controls that
+    // scroll their own content: list boxes and memos).
+    static void Draw(TCanvas& canvas, const TRect& r, TScrollBarKind kind, int32_t position,
+                     int32_t min, int32_t max, int32_t page);
+
+    // The breadth of the scroll bars controls show inside their frame.
+    static constexpr int Breadth = 16;
+
 private:
     int32_t Clamp(int64_t position) const;
     TScrollBarKind kind_;

@@ -37,7 +37,7 @@ TEST(FormKinds, MadeFromTypeIgnoringCase) {
     p.Read(R"(<input name=a><input type=TEXT name=b><input type=Password name=c>
               <input type=SUBMIT name=d><input type=reset name=e><input type=button name=f>
               <input type=CheckBox name=g><input type=radio name=h><input type=hidden name=i>
-              <input type=image name=j><input type=file name=k>
+              <input type=image name=j><input type=FILE name=k><input type=colour name=q>
               <select name=l multiple></select><select name=m size=2></select>
               <select name=n size=1></select><select name=o></select><textarea name=p></textarea>)");
     EXPECT_TRUE(p.Get<TEditFormControlObj>("a"));
@@ -52,7 +52,9 @@ TEST(FormKinds, MadeFromTypeIgnoringCase) {
     EXPECT_TRUE(p.Get<TRadioButtonFormControlObj>("h"));
     EXPECT_TRUE(p.Get<THiddenFormControlObj>("i"));
     EXPECT_TRUE(p.Get<TImageFormControlObj>("j"));
-    EXPECT_TRUE(p.Get<TEditFormControlObj>("k")); // an unknown type is an edit box
+    EXPECT_TRUE(p.Get<TFileFormControlObj>("k"));
+    EXPECT_TRUE(p.Get<TEditFormControlObj>("q")); // an unknown type is an edit box
+    EXPECT_FALSE(p.Get<TFileFormControlObj>("q"));
     EXPECT_FALSE(p.Get<TComboFormControlObj>("l"));
     EXPECT_TRUE(p.Get<TListBoxFormControlObj>("l"));
     EXPECT_TRUE(p.Get<TListBoxFormControlObj>("l")->ListBox().MultiSelect());
@@ -62,8 +64,8 @@ TEST(FormKinds, MadeFromTypeIgnoringCase) {
     EXPECT_TRUE(p.Get<TComboFormControlObj>("o"));
     EXPECT_TRUE(p.Get<TTextAreaFormControlObj>("p"));
     // Hidden fields are not visible controls; everything else is.
-    EXPECT_EQ(p.All[0]->Form->VisibleCount, 15);
-    EXPECT_EQ(p.All[0]->Form->Members.Count(), 16);
+    EXPECT_EQ(p.All[0]->Form->VisibleCount, 16);
+    EXPECT_EQ(p.All[0]->Form->Members.Count(), 17);
 }
 
 TEST(FormKinds, CommonFieldsAndDefaults) {
@@ -144,6 +146,43 @@ TEST(FormSizing, EditBox) {
     EXPECT_EQ(p.Get<TEditFormControlObj>("a")->Edit().Font.Size, 10);
 }
 
+TEST(FormSizing, FileInputIsItsBoxAndItsBrowseButton) {
+    TFormPage p;
+    p.Read("<input type=file name=f><input type=file name=s size=8 maxlength=40>"
+           "<input type=file name=w>");
+    auto* f = p.Get<TFileFormControlObj>("f");
+    auto* s = p.Get<TFileFormControlObj>("s");
+    auto* w = p.Get<TFileFormControlObj>("w");
+    w->StyleWidth = 300;
+    FitAll(p);
+    TSize a = LetterA("Courier New", 10);
+    TCanvas c(10, 10);
+    c.Font = f->BrowseButton().Font;
+    const int buttonW = c.TextWidth("Browse...") + 20;
+    const int h = std::max(20, c.TextHeight("A") + 8);
+    // The box is as wide as a text field of the same SIZE; the button stands beside it.
+    EXPECT_EQ(f->Edit().Width(), a.cx * 20 + 5);
+    EXPECT_EQ(s->Edit().Width(), a.cx * 8 + 5);
+    EXPECT_EQ(s->Edit().MaxLength(), 40);
+    for (auto* ctl : {f, s, w}) {
+        EXPECT_EQ(ctl->BrowseButton().Width(), buttonW);
+        EXPECT_EQ(ctl->BrowseButton().Left(), ctl->Edit().Width() + TFileFormControlObj::Gap);
+        EXPECT_EQ(ctl->Width(), ctl->Edit().Width() + TFileFormControlObj::Gap + buttonW);
+        EXPECT_EQ(ctl->Height(), h);
+        EXPECT_EQ(ctl->Edit().Height(), h);
+        EXPECT_EQ(ctl->BrowseButton().Height(), h);
+        // Both stand inside the control's own widget, which is what text layout places.
+        EXPECT_EQ(ctl->Edit().Parent(), ctl->Widget());
+        EXPECT_EQ(ctl->BrowseButton().Parent(), ctl->Widget());
+        EXPECT_EQ(ctl->FocusWidget(), &ctl->Edit());
+    }
+    // A style width is the whole control's.
+    EXPECT_EQ(w->Width(), 300);
+    EXPECT_EQ(w->Edit().Width(), 300 - TFileFormControlObj::Gap - buttonW);
+    EXPECT_EQ(f->DumpKind(), "file chars=20 box=" + std::to_string(a.cx * 20 + 5) +
+                                 " button=" + std::to_string(buttonW));
+}
+
 TEST(FormSizing, Button) {
     TFormPage p;
     p.Read(R"(<input type=button name=a value="&1 Directory"><input type=submit name=b>)");
@@ -160,32 +199,42 @@ TEST(FormSizing, Button) {
     EXPECT_EQ(b->Height(), 40);
 }
 
-TEST(FormSizing, ListBoxRowsFollowTheOptions) {
+TEST(FormSizing, ListBoxShowsFourRowsUnlessSizeSaysAndScrollsTheRest) {
     std::string twelve = "<select name=t multiple>";
     for (int i = 0; i < 12; ++i)
         twelve += "<option>item" + std::to_string(i);
     twelve += "</select><select name=none multiple></select>"
               "<select name=three size=3><option>a<option>b</select>"
+              "<select name=four multiple><option>a<option>b<option>c<option>d</select>"
               "<select name=few multiple><option>a<option>a much longer one</select>";
     TFormPage p;
     p.Read(twelve);
     auto* t = p.Get<TListBoxFormControlObj>("t");
     auto* none = p.Get<TListBoxFormControlObj>("none");
+    auto* four = p.Get<TListBoxFormControlObj>("four");
     EXPECT_EQ(t->VisibleRows, -1);
     FitAll(p);
-    EXPECT_EQ(t->VisibleRows, 8);
-    EXPECT_EQ(none->VisibleRows, 1);
+    EXPECT_EQ(t->VisibleRows, 4);
+    EXPECT_EQ(none->VisibleRows, 4);
     EXPECT_EQ(p.Get<TListBoxFormControlObj>("three")->VisibleRows, 3);
-    EXPECT_EQ(p.Get<TListBoxFormControlObj>("few")->VisibleRows, 2);
+    EXPECT_EQ(p.Get<TListBoxFormControlObj>("few")->VisibleRows, 4);
     EXPECT_EQ(none->WidestOption, 3);
     EXPECT_EQ(t->WidestOption, 6);
     EXPECT_EQ(p.Get<TListBoxFormControlObj>("few")->WidestOption, 17);
     TSize a = LetterA("Courier New", 10);
     // The client area plus the two-pixel sunken frame on each side.
-    EXPECT_EQ(t->Height(), a.cy * 8 + 4);
+    EXPECT_EQ(t->Height(), a.cy * 4 + 4);
     EXPECT_EQ(t->Width(), a.cx * 6 + 15 + 4);
-    EXPECT_EQ(none->Height(), a.cy + 4);
+    EXPECT_EQ(none->Height(), a.cy * 4 + 4);
     EXPECT_EQ(t->ListBox().ItemHeight, a.cy);
+    // The scroll bar shows only when the options outnumber the rows.
+    EXPECT_EQ(t->ListBox().VisibleItems(), 4);
+    EXPECT_TRUE(t->ListBox().NeedsScrollBar());
+    EXPECT_FALSE(four->ListBox().NeedsScrollBar());
+    EXPECT_FALSE(none->ListBox().NeedsScrollBar());
+    EXPECT_FALSE(p.Get<TListBoxFormControlObj>("three")->ListBox().NeedsScrollBar());
+    EXPECT_EQ(t->DumpKind(), "listbox rows=4 options=12 scroll=vertical");
+    EXPECT_EQ(four->DumpKind(), "listbox rows=4 options=4 scroll=none");
 }
 
 TEST(FormSizing, DropDownAndMemo) {
@@ -216,6 +265,35 @@ TEST(FormSizing, DropDownAndMemo) {
     EXPECT_EQ(w->Height(), pre.cy * 5 + 5 + 4); // no horizontal bar
     EXPECT_EQ(s->Width(), 200);
     EXPECT_EQ(s->Height(), 50);
+}
+
+TEST(FormSizing, MemoScrollBarsOnlyWhereTheTextOverflows) {
+    TFormPage p;
+    p.Read("<textarea name=soft rows=3 cols=20 wrap=soft>short\nfits</textarea>"
+           "<textarea name=softlong rows=3 cols=20 wrap=soft>" +
+           std::string(200, 'x').replace(10, 1, " ") +
+           "</textarea>"
+           "<textarea name=plain rows=3 cols=20>one\ntwo</textarea>"
+           "<textarea name=wide rows=3 cols=20>" +
+           std::string(40, 'w') +
+           "</textarea>"
+           "<textarea name=tall rows=3 cols=20>1\n2\n3\n4\n5\n6\n7\n8</textarea>"
+           "<textarea name=both rows=3 cols=20 wrap=off>1\n2\n3\n4\n5\n" +
+           std::string(40, 'b') + "</textarea>");
+    FitAll(p);
+    auto kind = [&](const char* name) { return p.Named(name)->DumpKind(); };
+    EXPECT_EQ(kind("soft"), "textarea rows=3 cols=20 wrap scroll=none");
+    EXPECT_EQ(kind("softlong"), "textarea rows=3 cols=20 wrap scroll=vertical");
+    EXPECT_EQ(kind("plain"), "textarea rows=3 cols=20 nowrap scroll=none");
+    EXPECT_EQ(kind("wide"), "textarea rows=3 cols=20 nowrap scroll=horizontal");
+    EXPECT_EQ(kind("tall"), "textarea rows=3 cols=20 nowrap scroll=vertical");
+    EXPECT_EQ(kind("both"), "textarea rows=3 cols=20 nowrap scroll=both");
+    // The text typed later decides what the memo shows, not the initial text.
+    TMemo& m = p.Get<TTextAreaFormControlObj>("plain")->Memo();
+    TCanvas c(10, 10);
+    EXPECT_EQ(m.NeededScrollBars(c), TMemoBars{});
+    m.UserSetText(std::string(60, 'y'));
+    EXPECT_EQ(m.NeededScrollBars(c), (TMemoBars{false, true}));
 }
 
 TEST(FormSizing, HostileSizesStayBounded) {
@@ -322,6 +400,40 @@ TEST(FormDraw, HeadlessPaintsThePicture) {
     h->DrawAt(canvas, 0, 0);
     EXPECT_TRUE(h->Shown);
     EXPECT_EQ(h->Width(), 0);
+}
+
+TEST(FormDraw, HeadlessPicturesShowTheBrowseButtonAndScrollBarsOnlyWhenNeeded) {
+    TFormPage p;
+    std::string six;
+    for (int i = 0; i < 6; ++i)
+        six += "<option>o" + std::to_string(i);
+    p.Read("<input type=file name=f><select name=few multiple><option>a<option>b</select>"
+           "<select name=many multiple>" +
+           six +
+           "</select><textarea name=short rows=2 cols=10 wrap=soft>hi</textarea>"
+           "<textarea name=long rows=2 cols=10 wrap=soft>1\n2\n3\n4</textarea>");
+    FitAll(p);
+    TCanvas canvas(700, 120);
+    canvas.Brush.Color = clWhite;
+    canvas.FillRect(Rect(0, 0, 700, 120));
+    auto* f = p.Get<TFileFormControlObj>("f");
+    f->DrawAt(canvas, 10, 10, clRed);
+    const int boxW = f->Edit().Width();
+    EXPECT_EQ(canvas.GetPixel(10 + boxW / 2, 10 + 4), clWhite);                  // the text box
+    EXPECT_EQ(canvas.GetPixel(10 + boxW + 1, 10 + 4), clRed);                    // the gap
+    EXPECT_EQ(canvas.GetPixel(10 + f->BrowseButton().Left() + 3, 14), clSilver); // the button
+    // A scroll bar is grey at the right inside the frame; without one the items reach there.
+    auto barShade = [&](TFormControlObj* c, int x, int y) {
+        c->DrawAt(canvas, x, y);
+        // The middle of the bar's breadth, half-way down its track.
+        return canvas.GetPixel(x + c->Width() - 2 - 8, y + c->Height() / 2);
+    };
+    const TColor track = RGB(0xE0, 0xE0, 0xE0);
+    auto grey = [&](TColor c) { return c == track || c == clSilver; };
+    EXPECT_FALSE(grey(barShade(p.Named("few"), 10, 40)));
+    EXPECT_TRUE(grey(barShade(p.Named("many"), 120, 40)));
+    EXPECT_FALSE(grey(barShade(p.Named("short"), 230, 40)));
+    EXPECT_TRUE(grey(barShade(p.Named("long"), 400, 40)));
 }
 
 TEST(FormDraw, PaintPanelParentsTheWidgets) {

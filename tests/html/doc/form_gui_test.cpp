@@ -1,16 +1,19 @@
 // Form controls in a real X server: the document's paint panel sits in a shown window, so the
 // controls placed by a paint get FLTK widgets, and a click on one reaches the document's
-// object-click event. Each run starts its own Xvfb (skipped when Xvfb or xdotool is missing).
+// object-click event. Each run starts its own Xvfb; a run that cannot start it fails.
 #include <gtest/gtest.h>
 
 #include "html/load/html_reader.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/buttons.h"
 #include "platform/gui/edit.h"
+#include "platform/gui/list_box.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/window.h"
 #include "tests/html/doc/form_test_util.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/screenshot.h"
 #include "tests/support/xvfb_session.h"
 
 namespace {
@@ -18,7 +21,13 @@ namespace {
 using xvfb::PumpUntil;
 using xvfb::Xdotool;
 
-using FormXvfbTest = xvfb::TSuiteTest;
+// These tests need a real window: without an X server they fail rather than skip.
+class FormXvfbTest : public xvfb::TSuiteTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session && session->Up()) << "Xvfb with xdotool could not be started";
+    }
+};
 
 } // namespace
 
@@ -158,5 +167,80 @@ onclick="create"></td></tr></table>
     EXPECT_FALSE(q->Widget()->Visible());
     EXPECT_FALSE(b->Widget()->Visible());
     EXPECT_TRUE(far->Widget()->Showing());
+    window.Hide();
+}
+
+TEST_F(FormXvfbTest, BrowseOpensTheFileDialogAndLongListsScroll) {
+    TScriptedDialogs dialogs;
+    TDialogProviderScope scope(dialogs);
+    const std::string chosen = "/home/ann/report.txt";
+    TWindow window;
+    window.SetCaption("Folio file form test");
+    window.SetBounds(40, 40, 500, 260);
+    TPanel paintPanel;
+    paintPanel.SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+    paintPanel.SetParent(&window);
+    paintPanel.SetAlign(TAlign::alClient);
+    paintPanel.Color = clWhite;
+    TFormPage page(&paintPanel);
+    page.Listen();
+    std::string many;
+    for (int i = 0; i < 12; ++i)
+        many += "<option>item " + std::to_string(i);
+    page.Read("<form><input type=file name=up onclick=browse>"
+              "<select name=many multiple>" +
+              many +
+              "</select>"
+              "<select name=few multiple><option>one<option>two</select></form>");
+    window.Show();
+    TCanvas canvas(500, 260);
+    page.Doc.Forms[0]->FitAll(canvas);
+    auto* up = page.Get<TFileFormControlObj>("up");
+    auto* list = page.Get<TListBoxFormControlObj>("many");
+    auto* few = page.Get<TListBoxFormControlObj>("few");
+    up->DrawAt(canvas, 10, 10, clWhite);
+    list->DrawAt(canvas, 10, 60);
+    few->DrawAt(canvas, 200, 60);
+    ASSERT_NE(up->Edit().Peer(), nullptr);
+    ASSERT_NE(up->BrowseButton().Peer(), nullptr);
+    ASSERT_NE(list->ListBox().Peer(), nullptr);
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Folio file form test$"}))
+        << "the window was not mapped";
+
+    // The picture a person sees: the list with more items than rows has its bar, the short
+    // one has none (its right edge is the white of its items).
+    Application().ProcessMessages();
+    TCanvas shot(window.Width(), window.Height());
+    ASSERT_TRUE(folio_test::SaveScreenshot(
+        window, folio_test::ScreensDir() + "/form-file-lists.png", shot));
+    auto rightEdge = [&](TFormControlObj* c) {
+        TControl* w = c->Widget();
+        return shot.GetPixel(w->Left() + w->Width() - 8, w->Top() + w->Height() / 2);
+    };
+    EXPECT_NE(rightEdge(list), clWhite);
+    EXPECT_EQ(rightEdge(few), clWhite);
+
+    // A click on the Browse button in the window opens the open-file dialog (answered by the
+    // script; the toolkit's own dialogs have their tests) and the chosen name lands in the box.
+    dialogs.AnswerOpen(chosen);
+    ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(up->BrowseButton())));
+    EXPECT_TRUE(PumpUntil([&] { return up->Edit().Text() == chosen; })) << up->Edit().Text();
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_EQ(dialogs.Asked()[0].Kind, TDialogKind::OpenFile);
+    EXPECT_TRUE(dialogs.AllAnswered());
+    EXPECT_EQ(page.Clicks, (std::vector<std::string>{"browse"}));
+
+    // The wheel over the long list scrolls it; the control follows the widget.
+    EXPECT_EQ(list->ListBox().TopIndex(), 0);
+    const TPoint lc = xvfb::ScreenCentre(list->ListBox());
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", std::to_string(lc.X), std::to_string(lc.Y), "click",
+                         "--repeat", "3", "5"}));
+    EXPECT_TRUE(PumpUntil([&] { return list->ListBox().TopIndex() > 0; }))
+        << list->ListBox().TopIndex();
+    // Keys move the selection and bring it into view.
+    list->ListBox().SetFocus();
+    ASSERT_TRUE(Xdotool({"key", "End"}));
+    EXPECT_TRUE(PumpUntil([&] { return list->ListBox().ItemIndex() == 11; }));
+    EXPECT_EQ(list->ListBox().TopIndex(), 8);
     window.Hide();
 }

@@ -6,6 +6,7 @@
 #include "platform/gui/edit.h"
 #include "platform/gui/list_box.h"
 #include "platform/gui/memo.h"
+#include "platform/gui/scripted_dialogs.h"
 #include "tests/html/doc/form_test_util.h"
 #include "tests/support/fonts_env.h"
 
@@ -128,6 +129,49 @@ TEST(FormKeys, EnterInTextBoxSubmitsButNotInMemo) {
     p.Named("pw")->FocusWidget()->KeyDown(VK_RETURN, 0);
     ASSERT_EQ(p.Submits.size(), 1u);
     EXPECT_EQ(p.Submits[0].Results, (Lines{"q=x", "pw=s", "m=line"}));
+}
+
+TEST(FormFile, SubmittedResetAndEnteredLikeATextFieldBrowseFillsTheBox) {
+    TScriptedDialogs dialogs;
+    TDialogProviderScope scope(dialogs);
+    TFormPage p;
+    p.Listen();
+    p.Read(R"(<form><input type=file name=up value="old.txt" onclick="browse"></form>)");
+    auto* f = p.Get<TFileFormControlObj>("up");
+    ASSERT_TRUE(f);
+    dialogs.AnswerOpen("/home/ann/report.txt");
+    f->BrowseButton().Click();
+    EXPECT_EQ(f->Edit().Text(), "/home/ann/report.txt");
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_EQ(dialogs.Asked()[0].Kind, TDialogKind::OpenFile);
+    EXPECT_EQ(dialogs.Asked()[0].FileName, "old.txt");
+    EXPECT_EQ(dialogs.Asked()[0].InitialDir, "");
+    EXPECT_EQ(p.Clicks, (Lines{"browse"}));
+    // The next dialog starts where the last choice lies; cancelling keeps the box.
+    dialogs.CancelOpen();
+    f->BrowseButton().KeyDown(VK_SPACE, 0);
+    ASSERT_EQ(dialogs.Asked().size(), 2u);
+    EXPECT_EQ(dialogs.Asked()[1].InitialDir, "/home/ann/");
+    EXPECT_EQ(dialogs.Asked()[1].FileName, "report.txt");
+    EXPECT_EQ(f->Edit().Text(), "/home/ann/report.txt");
+    EXPECT_TRUE(dialogs.AllAnswered());
+    // Enter in the box submits the form with the chosen name.
+    f->FocusWidget()->KeyDown(VK_RETURN, 0);
+    ASSERT_EQ(p.Submits.size(), 1u);
+    EXPECT_EQ(p.Submits[0].Results, (Lines{"up=/home/ann/report.txt"}));
+    f->Form->RestoreAll();
+    EXPECT_EQ(f->Edit().Text(), "old.txt");
+    // A click handler that frees the page stops the dialog from opening.
+    TFormPage q;
+    q.Read(R"(<input type=file name=up>)");
+    auto* g = q.Get<TFileFormControlObj>("up");
+    q.Doc.OnObjectClick = [&](TObject*, TFormControlObj*, const std::string&) {
+        q.Doc.Controls.clear();
+        q.Doc.Forms.Clear();
+    };
+    g->Browse();
+    EXPECT_EQ(dialogs.Asked().size(), 2u);
+    EXPECT_EQ(q.Doc.Forms.Count(), 0);
 }
 
 TEST(FormMemo, LinesJoinWithLineBreaksOnlyWithoutWrap) {

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "platform/graphics/canvas.h"
 #include "platform/gui/access_key.h"
 #include "platform/gui/application.h"
 #include "platform/gui/buttons.h"
@@ -492,4 +493,78 @@ TEST(Controls, DestroyingAChildOrParentDetachesCleanly) {
     EXPECT_EQ(w->Controls().size(), 1u);
     w.reset(); // the parent goes first
     EXPECT_EQ(b->Parent(), nullptr);
+}
+
+TEST(ListBox, KeysScrollTheViewToTheItemAndOnlyAnOverflowNeedsTheBar) {
+    TListBox list;
+    list.ItemHeight = 10;
+    list.SetBounds(0, 0, 80, 4 + 3 * 10); // three rows inside the frame
+    list.SetItems({"a", "b", "c"});
+    EXPECT_EQ(list.VisibleItems(), 3);
+    EXPECT_FALSE(list.NeedsScrollBar());
+    list.SetItems({"a", "b", "c", "d", "e", "f", "g"});
+    EXPECT_TRUE(list.NeedsScrollBar());
+    list.SetItemIndex(0);
+    for (int i = 0; i < 4; ++i)
+        list.KeyDown(VK_DOWN, 0);
+    EXPECT_EQ(list.ItemIndex(), 4);
+    EXPECT_EQ(list.TopIndex(), 2); // items 2, 3 and 4 show
+    list.KeyDown(VK_END, 0);
+    EXPECT_EQ(list.TopIndex(), 4);
+    list.KeyDown(VK_HOME, 0);
+    EXPECT_EQ(list.TopIndex(), 0);
+    // A box too low for one row still shows one.
+    list.SetBounds(0, 0, 80, 6);
+    EXPECT_EQ(list.VisibleItems(), 1);
+}
+
+TEST(Memo, ScrollBarsFollowTheTextTheStyleAndWordWrap) {
+    TCanvas canvas(10, 10);
+    TMemo memo;
+    memo.Font.Name = "Courier New";
+    memo.Font.Size = 10;
+    canvas.Font = memo.Font;
+    const int cw = canvas.TextWidth("x"), lh = canvas.TextHeight("A");
+    ASSERT_EQ(canvas.TextWidth("xxxxxxxxxx"), 10 * cw); // a fixed-pitch font
+    // Room for 10 characters and 3 lines inside the frame and margins, plus both bars; where a
+    // bar is not shown its room shows text.
+    memo.SetBounds(0, 0, 10 * cw + 4 + 2 + 16, 3 * lh + 4 + 16);
+    const int rowsFit = (3 * lh + 16) / lh, colsFit = (10 * cw + 16) / cw;
+    memo.SetWordWrap(false);
+    memo.SetScrollBars(TScrollStyle::ssBoth);
+    memo.SetLines({"short"});
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, false}));
+    memo.SetLines(std::vector<std::string>(static_cast<size_t>(rowsFit), "1"));
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, false}));
+    memo.SetLines(std::vector<std::string>(static_cast<size_t>(rowsFit + 1), "1"));
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{true, false}));
+    memo.SetLines({std::string(static_cast<size_t>(colsFit), 'x')});
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, false}));
+    memo.SetLines({std::string(static_cast<size_t>(colsFit + 1), 'x')});
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, true}));
+    // Four lines fit beside no bar, but not above a horizontal one.
+    if (rowsFit >= 4) {
+        memo.SetLines({"1", "2", "3", std::string(static_cast<size_t>(colsFit + 1), 'x')});
+        EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{true, true}));
+    }
+    // A style without bars never shows them.
+    memo.SetScrollBars(TScrollStyle::ssNone);
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, false}));
+
+    // Word wrap, in a box of exactly 10 columns and 3 rows: never a horizontal bar.
+    memo.SetBounds(0, 0, 10 * cw + 4 + 2, 3 * lh + 4);
+    memo.SetScrollBars(TScrollStyle::ssVertical);
+    memo.SetWordWrap(true);
+    memo.SetLines({std::string(25, 'y')}); // 3 rows
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, false}));
+    memo.SetLines({std::string(31, 'y')}); // 4 rows
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{true, false}));
+    memo.SetLines({"a", "", "b", ""}); // empty lines are rows too
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{true, false}));
+    // Rows end after a blank rather than inside a word: 27 characters would fill 3 rows
+    // broken anywhere, but take 4 broken at the blanks.
+    memo.SetLines({"aaaaaa bbbbbb cccccc dddddd"});
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{true, false}));
+    memo.SetLines({"aaaaaa bbbbbb cccccc"});
+    EXPECT_EQ(memo.NeededScrollBars(canvas), (TMemoBars{false, false}));
 }
