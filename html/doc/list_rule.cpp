@@ -132,15 +132,20 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* owner, const TProperties&
         MarkerStyle = fromSheet;
     MarkerFont = *props.MakeFont();
     const std::string image = props.GetListStyleImage();
-    if (!image.empty())
-        MarkerImage = std::make_unique<TImageObj>(document, image);
-    // A picture marker stays beside the item.
-    MarkerInside = !MarkerImage && props.Values[piListStylePosition].Equals("inside") &&
+    MarkerInside = props.Values[piListStylePosition].Equals("inside") &&
                    (ListKind == 1 || ListKind == 2 || ListKind == 4);
+    // An inside picture is an image at the start of the first line, which the reader puts
+    // there; an outside one is drawn beside the item.
+    if (!image.empty() && MarkerInside)
+        InsideMarkerPicture = image;
+    else if (!image.empty())
+        MarkerImage = std::make_unique<TImageObj>(document, image);
 }
 
 std::u32string TBlockLI::InsideMarkerText() const {
     std::u32string text;
+    if (!InsideMarkerPicture.empty())
+        return U"\u00A0"; // after the picture
     switch (MarkerStyle) {
     case lsDisc:
         text = U"\u2022";
@@ -235,7 +240,10 @@ void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
         const TBitmap* pic = MarkerImage->TileBitmap();
         if (pic != nullptr && !pic->Empty()) {
             const TBitmap* mask = MarkerImage->TileMask();
-            const TRect dest = Bounds(x - 16, b - pic->Height(), pic->Width(), pic->Height());
+            // A small picture sits where a bullet would; a wider one ends as far left of the
+            // text, so it never covers it.
+            const int32_t left = x - std::max(16, pic->Width() + 4);
+            const TRect dest = Bounds(left, b - pic->Height(), pic->Width(), pic->Height());
             if (mask != nullptr)
                 canvas.DrawMasked(dest, *pic, *mask);
             else

@@ -24,6 +24,9 @@ public:
     // list-style-position inside: the marker is text at the start of the item's first line
     // (the reader puts InsideMarkerText there) and is not drawn beside the item.
     bool MarkerInside = false;
+    // The address of an inside picture marker (the reader makes it the first image of the
+    // first line); empty otherwise.
+    std::string InsideMarkerPicture;
     // DL COMPACT: this definition may start on its term's line. TermIndex is the place of the
     // term (a DT item) in the owner cell, the section just before this one.
     bool CompactDefinition = false;

@@ -318,8 +318,19 @@ void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bo
     }
     const std::u32string insideMarker =
         item->MarkerInside ? item->InsideMarkerText() : std::u32string();
+    const std::string insidePicture = item->InsideMarkerPicture;
     TCellBasic* outer = EnterBlock(std::move(item));
     NewSection(nullptr);
+    if (!insidePicture.empty()) {
+        // The picture is the line's first image, untouched by the item's own box style.
+        TAttributeList attrs;
+        TAttribute src;
+        src.Sym = SrcSym;
+        src.Str = insidePicture;
+        attrs.Add(src);
+        const TProperties plain;
+        section_->AddImage(attrs, plain, lex_.TagStartPosition, lex_.NoBreaking());
+    }
     // An inside marker is the first text of the item's first line.
     for (const char32_t c : insideMarker)
         section_->AddChar(c, lex_.TagStartPosition, lex_.NoBreak);
