@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "html/doc/border_paint.h"
 #include "html/doc/cell.h"
 #include "html/reader/attributes.h"
 #include "html/style/background.h"
@@ -58,6 +59,15 @@ public:
     // -1 when not given, negative for a percentage; the table's CellPadding replaces any
     // negative value before layout.
     int32_t PadTop = -1, PadRight = -1, PadBottom = -1, PadLeft = -1;
+    // The cell's style borders, painted on the edge of its box. Sides without a style border
+    // have width 0; TABLE BORDER's one-pixel frame shows on those sides instead.
+    TBorderSides Borders;
+    // Border and padding together: the room between the box and the content, which the
+    // table reserves when it sizes columns and rows.
+    int32_t InsetTop() const { return PadTop + Borders.Width[0]; }
+    int32_t InsetRight() const { return PadRight + Borders.Width[1]; }
+    int32_t InsetBottom() const { return PadBottom + Borders.Width[2]; }
+    int32_t InsetLeft() const { return PadLeft + Borders.Width[3]; }
     std::unique_ptr<TCellContent> Cell; // the cell's sections
     std::string BgImageName;
     std::unique_ptr<TImageObj> BgImage;

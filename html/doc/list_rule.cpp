@@ -9,6 +9,7 @@
 #include "html/doc/image_obj.h"
 #include "html/doc/section_list.h"
 #include "html/reader/attributes.h"
+#include "html/style/box_convert.h"
 #include "html/style/color_text.h"
 #include "html/style/properties.h"
 #include "platform/base/strings.h"
@@ -131,15 +132,20 @@ TBlockLI::TBlockLI(TSectionList* document, TCellBasic* owner, const TProperties&
         MarkerStyle = fromSheet;
     MarkerFont = *props.MakeFont();
     const std::string image = props.GetListStyleImage();
-    if (!image.empty())
-        MarkerImage = std::make_unique<TImageObj>(document, image);
-    // A picture marker stays beside the item.
-    MarkerInside = !MarkerImage && props.Values[piListStylePosition].Equals("inside") &&
+    MarkerInside = props.Values[piListStylePosition].Equals("inside") &&
                    (ListKind == 1 || ListKind == 2 || ListKind == 4);
+    // An inside picture is an image at the start of the first line, which the reader puts
+    // there; an outside one is drawn beside the item.
+    if (!image.empty() && MarkerInside)
+        InsideMarkerPicture = image;
+    else if (!image.empty())
+        MarkerImage = std::make_unique<TImageObj>(document, image);
 }
 
 std::u32string TBlockLI::InsideMarkerText() const {
     std::u32string text;
+    if (!InsideMarkerPicture.empty())
+        return U"\u00A0"; // after the picture
     switch (MarkerStyle) {
     case lsDisc:
         text = U"\u2022";
@@ -171,8 +177,47 @@ int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, in
     }
     MarkerBaseline = 0;
     TBaselineRequest request(Document, &MarkerBaseline);
-    return TBlock::LayOut(canvas, x, y, refX, refY, availWidth, availHeight, indents, neededWidth,
-                          charIndex);
+    int32_t top = CompactDefinition ? CompactTop(canvas, y, availWidth, availHeight) : y;
+    const int32_t firstChar = charIndex;
+    int32_t height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
+                                    neededWidth, charIndex);
+    if (top == y)
+        return height;
+    // A term in a larger font has its baseline lower: the definition moves down to it (laid
+    // out once more, only for such terms).
+    const auto* term = static_cast<const TBlockLI*>(ParentCell->Items(TermIndex));
+    if (MarkerBaseline > 0 && term->MarkerBaseline > MarkerBaseline) {
+        top = Clamp32(int64_t{top} + term->MarkerBaseline - MarkerBaseline);
+        charIndex = firstChar;
+        MarkerBaseline = 0;
+        height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
+                                neededWidth, charIndex);
+    }
+    // Beside its term the definition adds to the flow only what reaches below the term.
+    return std::max<int32_t>(0, Clamp32(int64_t{top} + height - y));
+}
+
+int32_t TBlockLI::CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight) {
+    if (ParentCell == nullptr || TermIndex < 0 || TermIndex + 1 >= ParentCell->Count() ||
+        ParentCell->Items(TermIndex + 1) != this || FloatSide != 0 || PlaceMode != 0 ||
+        ClearSide != 0)
+        return y;
+    auto* term = dynamic_cast<TBlockLI*>(ParentCell->Items(TermIndex));
+    if (term == nullptr || term->Content->ParentTag != "dt" || term->FloatSide != 0 ||
+        term->PlaceMode != 0 || term->FlowBottom != y)
+        return y;
+    // The indent as this layout will find it.
+    TBoxArray v = BoxValues;
+    ConvertBox(BoxStyle, availWidth, availHeight, EmPixels, ExPixels, v);
+    const int32_t marginLeft = v[piMarginLeft] == AutoLength ? 0 : v[piMarginLeft];
+    const int64_t indent = int64_t{marginLeft} + v[piBorderLeftWidth] + v[piPaddingLeft];
+    int32_t termMin = 0, termMax = 0;
+    term->MinMaxWidths(canvas, termMin, termMax);
+    if (termMax >= indent)
+        return y;
+    // The first lines share a top: this content starts where the term's does.
+    const int64_t above = int64_t{BoxValues[piMarginTop]} + v[piBorderTopWidth] + v[piPaddingTop];
+    return Clamp32(std::clamp<int64_t>(int64_t{term->ContentY} - above, term->LayoutY, y));
 }
 
 std::string TBlockLI::MarkerText() const {
@@ -195,7 +240,10 @@ void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
         const TBitmap* pic = MarkerImage->TileBitmap();
         if (pic != nullptr && !pic->Empty()) {
             const TBitmap* mask = MarkerImage->TileMask();
-            const TRect dest = Bounds(x - 16, b - pic->Height(), pic->Width(), pic->Height());
+            // A small picture sits where a bullet would; a wider one ends as far left of the
+            // text, so it never covers it.
+            const int32_t left = x - std::max(16, pic->Width() + 4);
+            const TRect dest = Bounds(left, b - pic->Height(), pic->Width(), pic->Height());
             if (mask != nullptr)
                 canvas.DrawMasked(dest, *pic, *mask);
             else

@@ -24,6 +24,13 @@ public:
     // list-style-position inside: the marker is text at the start of the item's first line
     // (the reader puts InsideMarkerText there) and is not drawn beside the item.
     bool MarkerInside = false;
+    // The address of an inside picture marker (the reader makes it the first image of the
+    // first line); empty otherwise.
+    std::string InsideMarkerPicture;
+    // DL COMPACT: this definition may start on its term's line. TermIndex is the place of the
+    // term (a DT item) in the owner cell, the section just before this one.
+    bool CompactDefinition = false;
+    int TermIndex = -1;
 
     int32_t LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
                    int32_t availWidth, int32_t availHeight, IndentManager& indents,
@@ -43,6 +50,9 @@ protected:
 
 private:
     void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);
+    // The y a compact definition starts at so that its first line is its term's, or y itself
+    // when the term is too wide for the definition's indent (or is no term).
+    int32_t CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight);
 };
 
 // The text of an item number in a numbered style: decimal, letters (a .. z, aa, ab ...) or

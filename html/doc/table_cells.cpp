@@ -1,5 +1,6 @@
 // Cells and rows of a table: what the TD, TH and TR tags and their style give them.
 #include <algorithm>
+#include <array>
 
 #include "html/doc/html_table.h"
 #include "html/doc/image_obj.h"
@@ -97,6 +98,26 @@ TCellObj::TCellObj(TSectionList* document, TAttributeList& attrs, const TPropert
     // Paddings come from style text: keep them to sizes a layout sum can carry.
     for (int32_t* p : {&PadTop, &PadRight, &PadBottom, &PadLeft})
         *p = std::min(*p, 100000);
+
+    // Borders: a side counts when it has a style and a width. Without a colour of its own a
+    // side takes border-color, and without that the cell's text colour.
+    std::array<TColor, 4> sideColors{};
+    props.GetBorderColors(sideColors);
+    TColor common = static_cast<TColor>(BoxArr[piBorderColor]);
+    if (common == NoColor) {
+        const TPropValue& color = props.Values[piColor];
+        common = color.IsInteger() ? static_cast<TColor>(color.Integer()) : clBlack;
+    }
+    for (size_t i = 0; i < 4; ++i) {
+        const int32_t style = BoxArr[piBorderTopStyle + static_cast<int>(i)];
+        const int32_t width = BoxArr[piBorderTopWidth + static_cast<int>(i)];
+        if (style == bdNone || width <= 0)
+            continue;
+        Borders.Style[i] =
+            style > bdNone && style <= bdOutset ? static_cast<BorderStyleKind>(style) : bdSolid;
+        Borders.Width[i] = std::min(width, 100000);
+        Borders.Color[i] = sideColors[i] != NoColor ? sideColors[i] : common;
+    }
 }
 
 TCellObj::TCellObj(TSectionList* document)

@@ -1,6 +1,7 @@
 // Painting a table: captions, cell backgrounds and pictures, contents, the 3-D frames of a
 // bordered table and the border colour between the cells.
 #include <algorithm>
+#include <array>
 
 #include "html/doc/background_place.h"
 #include "html/doc/border_paint.h"
@@ -35,15 +36,21 @@ void Fill(TCanvas& canvas, const TRect& r, TColor color) {
 }
 
 // A one-pixel 3-D frame on the border pixels of r: sunken is dark at the top and left.
-void Frame3D(TCanvas& canvas, const TRect& r, bool sunken) {
+// sides (top, right, bottom, left) says which sides to draw.
+void Frame3D(TCanvas& canvas, const TRect& r, bool sunken,
+             const std::array<bool, 4>& sides = {true, true, true, true}) {
     if (r.Width() < 2 || r.Height() < 2)
         return;
     const TColor lt = sunken ? clBtnShadow : clBtnHighlight;
     const TColor rb = sunken ? clBtnHighlight : clBtnShadow;
-    Fill(canvas, TRect{r.Left, r.Top, r.Right, r.Top + 1}, lt);
-    Fill(canvas, TRect{r.Left, r.Top, r.Left + 1, r.Bottom}, lt);
-    Fill(canvas, TRect{r.Left + 1, r.Bottom - 1, r.Right, r.Bottom}, rb);
-    Fill(canvas, TRect{r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, rb);
+    if (sides[0])
+        Fill(canvas, TRect{r.Left, r.Top, r.Right, r.Top + 1}, lt);
+    if (sides[3])
+        Fill(canvas, TRect{r.Left, r.Top, r.Left + 1, r.Bottom}, lt);
+    if (sides[2])
+        Fill(canvas, TRect{r.Left + 1, r.Bottom - 1, r.Right, r.Bottom}, rb);
+    if (sides[1])
+        Fill(canvas, TRect{r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, rb);
 }
 
 } // namespace
@@ -125,11 +132,20 @@ void ThtmlTable::DrawCellBox(TCanvas& canvas, const TRect& clip, int32_t clipWid
         Fill(canvas, painted, cell.Cell->Background);
     if (cell.BgImage && Document != nullptr && Document->ImagesOn)
         cell.DrawBackground(canvas, box, painted);
-    cell.Cell->DrawCell(canvas, clip, clipWidth, Clamp32(int64_t{box.Left} + cell.PadLeft),
-                        Clamp32(int64_t{cell.RowY} + CellSpacing + cell.PadTop + cell.YIndent),
+    // Style borders lie inside the box, in the room the layout kept for them, under the
+    // content (a glyph that overhangs its cell stays whole).
+    if (cell.Borders.Any())
+        PaintBorders(canvas, box, cell.Borders, clip);
+    cell.Cell->DrawCell(canvas, clip, clipWidth, Clamp32(int64_t{box.Left} + cell.InsetLeft()),
+                        Clamp32(int64_t{cell.RowY} + CellSpacing + cell.InsetTop() + cell.YIndent),
                         refX, refY);
-    if (HasBorder)
-        Frame3D(canvas, outer, true);
+    // TABLE BORDER's frame keeps the sides that have no style border.
+    if (HasBorder) {
+        std::array<bool, 4> frameSides{};
+        for (size_t i = 0; i < 4; ++i)
+            frameSides[i] = cell.Borders.Width[i] <= 0;
+        Frame3D(canvas, outer, true, frameSides);
+    }
     if (HasBorderColor)
         cutOuts.push_back(outer);
 }

@@ -126,15 +126,15 @@ void ThtmlTable::RowHeightsFor(TCanvas& canvas, int32_t y, int32_t availHeight) 
         if (ref.Row + k > rows)
             continue;
         const int32_t boxW = SpanWidth(ref.Slot, cell.ColSpan);
-        const int32_t contentW =
-            std::max(0, Clamp32(int64_t{boxW} - cell.PadLeft - cell.PadRight - CellSpacing));
+        const int32_t contentW = std::max(
+            0, Clamp32(int64_t{boxW} - cell.InsetLeft() - cell.InsetRight() - CellSpacing));
         int32_t needed = 0;
         cell.Wd = boxW;
-        cell.VSize = cell.Cell->LayOut(canvas, Clamp32(int64_t{y} + CellSpacing + cell.PadTop),
+        cell.VSize = cell.Cell->LayOut(canvas, Clamp32(int64_t{y} + CellSpacing + cell.InsetTop()),
                                        contentW, availHeight, needed, scratch);
         const int32_t need =
-            Clamp32(int64_t{std::max(cell.SpecHt,
-                                     Clamp32(int64_t{cell.VSize} + cell.PadTop + cell.PadBottom))} +
+            Clamp32(int64_t{std::max(cell.SpecHt, Clamp32(int64_t{cell.VSize} + cell.InsetTop() +
+                                                          cell.InsetBottom()))} +
                     CellSpacing);
         int32_t* h = rowH_.data() + ref.Row;
         if (k == 1) {
@@ -243,8 +243,8 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
             cell->Wd = SpanWidth(s, cell->ColSpan);
             cell->ColX = colX[s];
             cell->RowY = rowY;
-            const int64_t d =
-                int64_t{cell->Ht} - cell->VSize - cell->PadTop - cell->PadBottom - CellSpacing;
+            const int64_t d = int64_t{cell->Ht} - cell->VSize - cell->InsetTop() -
+                              cell->InsetBottom() - CellSpacing;
             switch (cell->VAlign) {
             case 2:
                 cell->YIndent = Clamp32(std::max<int64_t>(0, d / 2));
@@ -257,12 +257,12 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
                 cell->YIndent = 0;
                 break;
             }
-            const int32_t contentW = std::max(
-                0, Clamp32(int64_t{cell->Wd} - cell->PadLeft - cell->PadRight - CellSpacing));
+            const int32_t contentW = std::max(0, Clamp32(int64_t{cell->Wd} - cell->InsetLeft() -
+                                                         cell->InsetRight() - CellSpacing));
             int32_t needed = 0;
-            cell->Cell->LayOut(canvas,
-                               Clamp32(int64_t{rowY} + CellSpacing + cell->PadTop + cell->YIndent),
-                               contentW, availHeight, needed, charIndex);
+            cell->Cell->LayOut(
+                canvas, Clamp32(int64_t{rowY} + CellSpacing + cell->InsetTop() + cell->YIndent),
+                contentW, availHeight, needed, charIndex);
             cell->FetchBackground(Document, canvas);
         }
     }

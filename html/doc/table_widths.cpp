@@ -13,7 +13,7 @@ using table_detail::TPassScope;
 
 void ThtmlTable::CellMinMax(TCanvas& canvas, TCellObj& cell, int32_t& mn, int32_t& mx) {
     cell.ContentMinMax(canvas, mn, mx);
-    const int64_t g = int64_t{CellSpacing} + cell.PadLeft + cell.PadRight;
+    const int64_t g = int64_t{CellSpacing} + cell.InsetLeft() + cell.InsetRight();
     mn = Clamp32(mn + g);
     mx = Clamp32(mx + g);
 }
@@ -47,7 +47,7 @@ void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& tot
         int32_t cmin = 0, cmax = 0;
         CellMinMax(canvas, cell, cmin, cmax);
         if (!cell.WdPercent && cell.SpecWd > 0) {
-            const int64_t g = int64_t{CellSpacing} + cell.PadLeft + cell.PadRight;
+            const int64_t g = int64_t{CellSpacing} + cell.InsetLeft() + cell.InsetRight();
             cmin = std::max(cmin, Clamp32(cell.SpecWd + g));
             cmax = cmin;
         }

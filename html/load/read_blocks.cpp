@@ -198,6 +198,7 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
     } else if (sym == ULSym) {
         plain = lex_.Attributes.Find(PlainSym) != nullptr;
     }
+    const bool compact = sym == DLSym && lex_.Attributes.Find(CompactSym) != nullptr;
     const Symbol ownEnd = EndSymbolOf(sym);
     const std::string tag = StartTagName(sym);
     CloseSection();
@@ -255,7 +256,7 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
         case LISym:
         case DDSym:
         case DTSym:
-            DoListItem(sym, sy, number, plain, type, term);
+            DoListItem(sym, sy, number, plain, type, term, compact);
             if (number < INT32_MAX && number > INT32_MIN)
                 ++number;
             break;
@@ -289,7 +290,7 @@ void THtmlReader::DoLists(Symbol sym, const TSymSet& term) {
 }
 
 void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bool plain, char type,
-                             const TSymSet& term) {
+                             const TSymSet& term, bool compact) {
     if (SkipTooDeep())
         return;
     TNestGuard guard(*this);
@@ -310,10 +311,26 @@ void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bo
     if (!itemType.empty())
         Top().SetIfUnset(TPropValue(itemType), piListStyleType);
     auto item = std::make_unique<TBlockLI>(&doc_, cell_, Top(), listSym, number, type, plain);
+    // A definition right after its term may share the term's line; layout decides.
+    if (compact && itemSym == DDSym && cell_->Count() > 0) {
+        item->CompactDefinition = true;
+        item->TermIndex = cell_->Count() - 1;
+    }
     const std::u32string insideMarker =
         item->MarkerInside ? item->InsideMarkerText() : std::u32string();
+    const std::string insidePicture = item->InsideMarkerPicture;
     TCellBasic* outer = EnterBlock(std::move(item));
     NewSection(nullptr);
+    if (!insidePicture.empty()) {
+        // The picture is the line's first image, untouched by the item's own box style.
+        TAttributeList attrs;
+        TAttribute src;
+        src.Sym = SrcSym;
+        src.Str = insidePicture;
+        attrs.Add(src);
+        const TProperties plain;
+        section_->AddImage(attrs, plain, lex_.TagStartPosition, lex_.NoBreaking());
+    }
     // An inside marker is the first text of the item's first line.
     for (const char32_t c : insideMarker)
         section_->AddChar(c, lex_.TagStartPosition, lex_.NoBreak);

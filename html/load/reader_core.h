@@ -153,8 +153,9 @@ private:
     void DoBreakBlock();
     void DoLists(Symbol sym, const TSymSet& term);
     // number: the item's number; VALUE may change it (the caller counts on from it).
+    // compact: the list is a DL COMPACT.
     void DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bool plain, char type,
-                    const TSymSet& term);
+                    const TSymSet& term, bool compact = false);
     // ---- PRE and plain text (read_pre.cpp)
     void DoPre();
     void DoLiteral(Symbol start); // XMP and LISTING

@@ -166,8 +166,9 @@ constexpr AttrRow kAttributes[] = {
     {"REL", RelSym},
     {"REV", RevSym},
     {"NOWRAP", NoWrapSym},
+    {"COMPACT", CompactSym},
 };
-static_assert(std::size(kAttributes) == 68);
+static_assert(std::size(kAttributes) == 69);
 
 // Index of the tag row by name, built once.
 const TNameTable& TagTable() {
@@ -399,6 +400,7 @@ constexpr NameEntry kSymbolNames[] = {
     {XmpEndSym, "XmpEndSym"},
     {ListingSym, "ListingSym"},
     {ListingEndSym, "ListingEndSym"},
+    {CompactSym, "CompactSym"},
 };
 
 } // namespace

@@ -202,6 +202,7 @@ enum Symbol : uint8_t {
     XmpEndSym = 193,
     ListingSym = 194,
     ListingEndSym = 195,
+    CompactSym = 196, // DL COMPACT: short terms share the line with their definition
 };
 
 // The member's name as written in the code ("TitleSym"), or "" for an unused number.

@@ -4,4 +4,5 @@ folio_test(doc_table_tests
     ${CMAKE_CURRENT_LIST_DIR}/table_layout_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/table_draw_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/table_random_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/table_border_test.cpp
   LIBS folio_doc)

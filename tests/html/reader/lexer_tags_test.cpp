@@ -138,7 +138,7 @@ TEST(LexerAttributes, EveryAttributeName) {
         symbols.push_back(sy);
         tag += " " + LowerCase(name) + "=v";
     }
-    EXPECT_EQ(symbols.size(), 67u);
+    EXPECT_EQ(symbols.size(), 68u);
     tag += " onmouseover=y>";
     const auto s = One(tag);
     ASSERT_EQ(s.Attributes.size(), symbols.size() + 1);
