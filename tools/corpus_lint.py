@@ -54,19 +54,25 @@ class SourceText(html.parser.HTMLParser):
             self.hidden += 1
         elif tag in ('pre', 'xmp', 'listing'):
             self.pre += 1
+        elif tag == 'br' and self.pre:
+            self._pre_text.append('\n')
 
     def handle_endtag(self, tag):
         if tag in HIDDEN and self.hidden:
             self.hidden -= 1
         elif tag in ('pre', 'xmp', 'listing') and self.pre:
             self.pre -= 1
+            if not self.pre:
+                # A line's pieces come between its tags; tab stops count from its start.
+                self.pre_lines.extend(''.join(self._pre_text).split('\n'))
+                self._pre_text = []
 
     def handle_data(self, data):
         if self.hidden:
             return
         self.words.extend(WORD.findall(data))
         if self.pre:
-            self.pre_lines.extend(data.split('\n'))
+            self._pre_text.append(data)
 
 
 def decode(raw):
