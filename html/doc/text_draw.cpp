@@ -64,9 +64,13 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
     const TTextAlign oldAlign = canvas.TextAlign;
     canvas.TextAlign = taBaseline;
 
+    // The pen in 1/64 pixel: text advances are added as layout adds them (TextWidth), so runs
+    // and selection pieces land where the line was measured; x is the pixel nearest the pen.
+    int64_t x64 = int64_t{x} * 64;
     const int32_t len = TextLen();
     int32_t i = line.LineStart;
     while (i < end) {
+        x = static_cast<int32_t>((x64 + 32) >> 6);
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode) {
             ++i;
@@ -95,7 +99,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                             py = bottom - cell / 2 - h / 2;
                         panel->PlaceAt(canvas, ox, py);
                     }
-                    x += obj->FullWidth();
+                    x64 += int64_t{obj->FullWidth()} * 64;
                 }
             } else if (TFormControlObj* ctl = ControlAtPos(i)) {
                 const int32_t h = ctl->Height();
@@ -117,7 +121,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                                         ? run->ActiveFont->BackColor
                                         : Document->Background;
                 ctl->DrawAt(canvas, x + ctl->SpaceLeft, cy, back);
-                x += ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight;
+                x64 += int64_t{ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight} * 64;
             }
             ++i;
             continue;
@@ -161,7 +165,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
             std::u32string text =
                 TextBuf.substr(static_cast<size_t>(a), static_cast<size_t>(b - a));
             std::replace(text.begin(), text.end(), NbspCode, U' ');
-            const int32_t w = face.TextWidth(text) - run->OverhangPx;
+            const int64_t w64 = face.TextAdvance64(text) - int64_t{run->OverhangPx} * 64;
 
             const TMyFont& font = *run->ActiveFont;
             canvas.Font = font;
@@ -181,15 +185,17 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 canvas.Brush.Color = ColorToRGB(font.BackColor);
                 canvas.Font.Color = color;
             }
-            const int32_t tx = x - run->OverhangPx / 2;
+            const int64_t tx64 = x64 - int64_t{run->OverhangPx} * 32;
             if (NoWrap()) {
+                const int64_t right64 = tx64 + w64 + int64_t{run->OverhangPx} * 64;
                 const TRect lineBox =
-                    Rect(tx, y - scroll, tx + w + run->OverhangPx, y - scroll + line.Height());
-                canvas.TextRect(lineBox, tx, baseline + shift, text);
+                    Rect(static_cast<int32_t>((tx64 + 32) >> 6), y - scroll,
+                         static_cast<int32_t>((right64 + 32) >> 6), y - scroll + line.Height());
+                canvas.TextRect64(lineBox, tx64, baseline + shift, text);
             } else {
-                canvas.TextOut(tx, baseline + shift, text);
+                canvas.TextOut64(tx64, baseline + shift, text);
             }
-            x += w;
+            x64 += w64;
             a = b;
         }
         i = j;

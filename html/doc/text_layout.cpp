@@ -17,6 +17,11 @@ int32_t Hold(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
 }
 
+// 1/64 pixel to the nearest whole pixel (an arithmetic shift floors, for negatives too).
+int64_t Pixels64(int64_t v) {
+    return (v + 32) >> 6;
+}
+
 // The longest piece of a run FitCount measures at once.
 constexpr int32_t kStretchPiece = 512;
 
@@ -100,12 +105,13 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
         while (end - start > 1 && (TextBuf[static_cast<size_t>(end - 1)] == ' ' ||
                                    TextBuf[static_cast<size_t>(end - 1)] == BreakCode))
             --end;
-    int64_t width = 0;
+    // In 1/64 pixel, rounded once at the end: runs and pieces of a line measure as they draw.
+    int64_t width64 = 0;
     int32_t i = start;
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (IsObjectCode(c)) {
-            width += ObjectWidth(i);
+            width64 += int64_t{ObjectWidth(i)} * 64;
             ++i;
             continue;
         }
@@ -122,12 +128,12 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
             ++k;
         j = std::max(k, i + 1);
         if (run != nullptr)
-            width += run->Face().TextWidth(std::u32string_view(TextBuf).substr(
-                         static_cast<size_t>(i), static_cast<size_t>(j - i))) -
-                     run->OverhangPx;
+            width64 += run->Face().TextAdvance64(std::u32string_view(TextBuf).substr(
+                           static_cast<size_t>(i), static_cast<size_t>(j - i))) -
+                       int64_t{run->OverhangPx} * 64;
         i = j;
     }
-    return Hold(width);
+    return Hold(Pixels64(width64));
 }
 
 void TSection::PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents) {
@@ -143,7 +149,10 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
         NoWrap() ? 32000 : static_cast<int64_t>(indents.RightLimit(y)) - indents.LeftLimit(y);
     const int32_t len = TextLen();
     const int32_t end = std::min(len, start + maxCount);
-    int64_t sum = 0;
+    // What is on the line so far, in 1/64 pixel as TextWidth adds it; it fits while it rounds
+    // to at most avail.
+    const int64_t avail64 = avail * 64 + 31;
+    int64_t sum64 = 0;
     bool placed = false; // something other than a float is on the line
     int32_t i = start;
     while (i < end) {
@@ -157,7 +166,7 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
                     if (!obj->Placed) {
                         PlaceFloat(*obj, y, indents);
                         state.FloatBottom = std::max(state.FloatBottom, y + obj->FullHeight());
-                        sum += obj->FullWidth();
+                        sum64 += int64_t{obj->FullWidth()} * 64;
                     }
                 } else if (!obj->Placed) {
                     state.Queued.push_back(obj);
@@ -165,14 +174,14 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
                 ++i;
                 continue;
             }
-            sum += ObjectWidth(i);
+            sum64 += int64_t{ObjectWidth(i)} * 64;
             placed = true;
-            if (sum > avail)
+            if (sum64 > avail64)
                 break;
             ++i;
             continue;
         }
-        // A text stretch in one font, up to the next object, break or run end. Widths add up
+        // A text stretch in one font, up to the next object, break or run end. Advances add up
         // exactly, so a long run is measured in pieces: a line never looks further ahead than
         // one piece past what fits.
         int32_t j = static_cast<int32_t>(std::min<int64_t>(
@@ -191,14 +200,13 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
             continue;
         }
         const TResolvedFont& face = run->Face();
-        const int64_t room = avail - sum + run->OverhangPx;
-        const int fit =
-            face.FitCount(stretch, static_cast<int>(std::clamp<int64_t>(room, -1, INT_MAX)));
+        const int64_t room64 = avail64 - sum64 + int64_t{run->OverhangPx} * 64;
+        const int fit = face.FitCount64(stretch, room64);
         if (fit < j - i) {
             i += fit;
             break;
         }
-        sum += face.TextWidth(stretch) - run->OverhangPx;
+        sum64 += face.TextAdvance64(stretch) - int64_t{run->OverhangPx} * 64;
         i = j;
     }
     return i - start;
