@@ -167,6 +167,30 @@ TEST(FontMatching, BoldAndItalicPickTheirOwnFaces) {
     EXPECT_GT(bold.Resolve()->TextWidth("mmmmmmmmmm"), plain.Resolve()->TextWidth("mmmmmmmmmm"));
 }
 
+// Each of the Windows families a page asks for most resolves, in each style, to its own
+// metric-compatible face at every size: an italic never comes from a sans-serif file.
+TEST(FontMatching, EveryStyleOfTheDefaultFamiliesHasItsOwnFace) {
+    const struct {
+        const char* family;
+        const char* file;
+    } families[] = {{"Times New Roman", "LiberationSerif-"},
+                    {"Arial", "LiberationSans-"},
+                    {"Courier New", "LiberationMono-"}};
+    const char* styles[] = {"Regular.ttf", "Bold.ttf", "Italic.ttf", "BoldItalic.ttf"};
+    for (const auto& fam : families)
+        for (int style = 0; style < 4; ++style)
+            for (int points : {6, 10, 12, 18, 36}) {
+                TFont f;
+                f.Name = fam.family;
+                f.Size = points;
+                f.Bold = style == 1 || style == 3;
+                f.Italic = style >= 2;
+                const std::string path = f.Resolve()->FilePath();
+                const std::string want = std::string(fam.file) + styles[style];
+                EXPECT_EQ(path.substr(path.rfind('/') + 1), want) << fam.family << " " << points;
+            }
+}
+
 TEST(FontCache, EqualDescriptionsShareOneFont) {
     TFont a = Serif12(), b = Serif12();
     b.Color = clRed; // colour is not part of the face
@@ -357,6 +381,51 @@ TEST(TextOut, TransparentTextInksOnlyInsideItsCell) {
             red += c.GetPixel(x, y) == clRed;
     EXPECT_GT(red, 10);
     EXPECT_EQ(c.PenPos(), Point(10 + c.TextWidth("Hxg"), 20));
+}
+
+// A text drawn in pieces, each from where the advances before it end (in 1/64 pixel, as
+// layout adds them), is pixel for pixel the text drawn at once; its ink stays within its
+// measured width (give or take the overhang of an italic's last letter) at every size.
+TEST(TextOut, PiecesDrawnFromTheirAdvancesMatchTheWhole) {
+    const std::u32string text = U"Wave after wave, 0123456789 fish & Xylophones.";
+    for (bool italic : {false, true})
+        for (int points : {6, 8, 10, 11, 13, 15}) {
+            TFont f = Serif12();
+            f.Size = points;
+            f.Italic = italic;
+            TCanvas whole(420, 40), pieces(420, 40);
+            whole.Font = f;
+            pieces.Font = f;
+            whole.Brush.Style = bsClear;
+            pieces.Brush.Style = bsClear;
+            whole.TextOut(7, 5, text);
+            const auto font = whole.ResolvedFont();
+            int64_t x64 = 7 * 64;
+            for (size_t at = 0; at < text.size(); at += 5) {
+                const std::u32string_view piece = std::u32string_view(text).substr(at, 5);
+                pieces.TextOut64(x64, 5, piece);
+                x64 += font->TextAdvance64(piece);
+            }
+            EXPECT_EQ(pieces.PenPos(), whole.PenPos());
+            // Where two glyphs' edges share a pixel, one drawing blends their coverage once
+            // and pieces blend it twice: such pixels may differ a little, none by much.
+            int differ = 0, worst = 0;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 420; ++x) {
+                    const TColor a = whole.GetPixel(x, y), b = pieces.GetPixel(x, y);
+                    const int d = std::max({std::abs(GetRValue(a) - GetRValue(b)),
+                                            std::abs(GetGValue(a) - GetGValue(b)),
+                                            std::abs(GetBValue(a) - GetBValue(b))});
+                    differ += d != 0;
+                    worst = std::max(worst, d);
+                }
+            EXPECT_LE(differ, 4) << points << (italic ? " italic" : "");
+            EXPECT_LE(worst, 64) << points << (italic ? " italic" : "");
+            const TRect ink = Ink(whole, clWhite);
+            EXPECT_GE(ink.Left, 7);
+            EXPECT_LE(ink.Right, 7 + font->TextWidth(text) + (italic ? font->EmPixels() / 4 : 1))
+                << points;
+        }
 }
 
 TEST(TextOut, BaselineAlignmentLiftsTheCellByTheAscent) {
