@@ -36,7 +36,10 @@
 //                     pieces, not always equal to it: rounding advance by advance would make
 //                     text wider than designed and unevenly spaced. The canvas draws a text's
 //                     glyphs at the rounded sums of the advances before them, so the glyphs
-//                     of a text measured alone land where its prefixes' extents say.
+//                     of a text measured alone land where its prefixes' extents say. Text
+//                     layout adds advances along a whole line (TextAdvance64) and draws
+//                     its pieces from there (TCanvas::TextOut64), so splitting a line into
+//                     runs moves nothing.
 //   Overhang        = 0 (real bold and italic faces are used; nothing is synthesised)
 // The metrics are the primary face's whatever other faces draw some characters.
 //
@@ -111,7 +114,7 @@ struct TTextMetric {
 // valid for the life of the process), the glyph index in it and the advance in 1/64 pixel.
 // Face is null for a character that draws nothing (a control or default-ignorable character)
 // and for a missing one; Missing marks a character no installed font has, which the canvas
-// draws as an empty box Advance pixels wide.
+// draws as an empty box as wide as its advance.
 struct TGlyphRef {
     const void* Face = nullptr;
     unsigned Glyph = 0;
@@ -119,7 +122,8 @@ struct TGlyphRef {
     bool Missing = false;
 };
 
-// 1/64 pixel to whole pixels, rounded half up, saturating at INT_MAX.
+// 1/64 pixel (a sum of advances, not negative) to whole pixels, rounded half up, saturating
+// at INT_MAX.
 constexpr int PixelsFrom64(int64_t v) {
     return v >= (int64_t{INT_MAX} << 6) ? INT_MAX : static_cast<int>((v + 32) >> 6);
 }
