@@ -77,11 +77,15 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
     const TTextAlign oldAlign = canvas.TextAlign;
     canvas.TextAlign = taBaseline;
 
+    // The pen in 1/64 pixel: text advances are added as layout adds them (TextWidth), so runs
+    // and selection pieces land where the line was measured; x is the pixel nearest the pen.
+    int64_t x64 = int64_t{x} * 64;
     const int32_t len = TextLen();
     int32_t i = line.LineStart;
     int32_t spaces = 0;            // spaces drawn so far, for a justified line's shares
-    std::vector<int32_t> advances; // per character, for spaced and justified stretches
+    std::vector<int64_t> advances; // per character in 1/64 pixel, for spaced or justified text
     while (i < end) {
+        x = static_cast<int32_t>((x64 + 32) >> 6);
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (c == BreakCode) {
             ++i;
@@ -112,7 +116,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                             py = bottom - cell / 2 - h / 2;
                         panel->PlaceAt(canvas, ox, py);
                     }
-                    x += obj->FullWidth();
+                    x64 += int64_t{obj->FullWidth()} * 64;
                 }
             } else if (TFormControlObj* ctl = ControlAtPos(i)) {
                 const int32_t h = ctl->Height();
@@ -134,7 +138,7 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                                         ? run->ActiveFont->BackColor
                                         : Document->Background;
                 ctl->DrawAt(canvas, x + ctl->SpaceLeft, cy, back);
-                x += ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight;
+                x64 += int64_t{ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight} * 64;
             }
             ++i;
             continue;
@@ -174,24 +178,26 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
             std::u32string text =
                 TextBuf.substr(static_cast<size_t>(a), static_cast<size_t>(b - a));
             std::replace(text.begin(), text.end(), NbspCode, U' ');
-            const int32_t w = face.TextWidth(text) - run->OverhangPx;
+            const int64_t w64 = face.TextAdvance64(text) - int64_t{run->OverhangPx} * 64;
             // The width with letter and word spacing and a justified line's shares.
-            int32_t wide = w;
+            int64_t wide64 = w64;
             const bool spaced = run->Spaced() || line.Gaps > 0;
             if (spaced) {
                 advances.resize(text.size());
-                int64_t sum = 0;
+                int64_t sum64 = 0;
                 for (size_t k = 0; k < text.size(); ++k) {
                     const char32_t ch = TextBuf[static_cast<size_t>(a) + k];
-                    int32_t adv = CharAdvance(*run, ch);
+                    int64_t adv64 = CharAdvance64(*run, ch);
                     if (ch == ' ' && line.Gaps > 0) {
                         ++spaces;
-                        adv += line.JustifyBefore(spaces) - line.JustifyBefore(spaces - 1);
+                        adv64 +=
+                            int64_t{line.JustifyBefore(spaces) - line.JustifyBefore(spaces - 1)} *
+                            64;
                     }
-                    advances[k] = adv;
-                    sum += adv;
+                    advances[k] = adv64;
+                    sum64 += adv64;
                 }
-                wide = static_cast<int32_t>(sum) - run->OverhangPx;
+                wide64 = sum64 - int64_t{run->OverhangPx} * 64;
             }
 
             const TMyFont& font = *run->ActiveFont;
@@ -212,7 +218,9 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                 canvas.Brush.Color = ColorToRGB(font.BackColor);
                 canvas.Font.Color = color;
             }
-            const int32_t tx = x - run->OverhangPx / 2;
+            const int64_t tx64 = x64 - int64_t{run->OverhangPx} * 32;
+            const int32_t tx = PixelsFrom64(tx64);
+            const int32_t wide = PixelsFrom64(tx64 + wide64) - tx;
             const int32_t base = baseline + shift;
             const TColor ink = canvas.Font.Color;
             if (spaced) {
@@ -224,16 +232,17 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                     canvas.FillRect(box);
                 canvas.Brush.Style = bsClear;
                 canvas.Font.Underline = canvas.Font.StrikeOut = false;
-                int32_t cx = tx;
+                int64_t cx64 = tx64;
                 for (size_t k = 0; k < text.size(); ++k) {
                     const std::u32string_view one(&text[k], 1);
                     if (NoWrap())
-                        canvas.TextRect(Rect(cx, y - scroll, cx + advances[k] + run->OverhangPx,
-                                             y - scroll + line.Height()),
-                                        cx, base, one);
+                        canvas.TextRect64(Rect(PixelsFrom64(cx64), y - scroll,
+                                               PixelsFrom64(cx64 + advances[k]) + run->OverhangPx,
+                                               y - scroll + line.Height()),
+                                          cx64, base, one);
                     else
-                        canvas.TextOut(cx, base, one);
-                    cx += advances[k];
+                        canvas.TextOut64(cx64, base, one);
+                    cx64 += advances[k];
                 }
                 if (font.Underline)
                     Bar(canvas, tx, tx + wide, base + face.UnderlineOffset(),
@@ -242,16 +251,17 @@ void TSection::DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y) {
                     Bar(canvas, tx, tx + wide, base + face.StrikeOutOffset(),
                         face.StrikeOutThickness(), ink);
             } else if (NoWrap()) {
+                const int64_t right64 = tx64 + w64 + int64_t{run->OverhangPx} * 64;
                 const TRect lineBox =
-                    Rect(tx, y - scroll, tx + w + run->OverhangPx, y - scroll + line.Height());
-                canvas.TextRect(lineBox, tx, base, text);
+                    Rect(tx, y - scroll, PixelsFrom64(right64), y - scroll + line.Height());
+                canvas.TextRect64(lineBox, tx64, base, text);
             } else {
-                canvas.TextOut(tx, base, text);
+                canvas.TextOut64(tx64, base, text);
             }
             if (font.Overline)
                 Bar(canvas, tx, tx + wide, base - face.Metrics().Ascent, face.UnderlineThickness(),
                     ink);
-            x += wide;
+            x64 += wide64;
             a = b;
         }
         i = j;

@@ -19,6 +19,11 @@ int32_t Hold(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
 }
 
+// 1/64 pixel to the nearest whole pixel (an arithmetic shift floors, for negatives too).
+int64_t Pixels64(int64_t v) {
+    return (v + 32) >> 6;
+}
+
 // The longest piece of a run FitCount measures at once.
 constexpr int32_t kStretchPiece = 512;
 
@@ -102,12 +107,13 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
         while (end - start > 1 && (TextBuf[static_cast<size_t>(end - 1)] == ' ' ||
                                    TextBuf[static_cast<size_t>(end - 1)] == BreakCode))
             --end;
-    int64_t width = 0;
+    // In 1/64 pixel, rounded once at the end: runs and pieces of a line measure as they draw.
+    int64_t width64 = 0;
     int32_t i = start;
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
         if (IsObjectCode(c)) {
-            width += ObjectWidth(i);
+            width64 += int64_t{ObjectWidth(i)} * 64;
             ++i;
             continue;
         }
@@ -124,12 +130,13 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
             ++k;
         j = std::max(k, i + 1);
         if (run != nullptr)
-            width += StretchWidth(*run, std::u32string_view(TextBuf).substr(
-                                            static_cast<size_t>(i), static_cast<size_t>(j - i))) -
-                     run->OverhangPx;
+            width64 +=
+                StretchWidth64(*run, std::u32string_view(TextBuf).substr(
+                                         static_cast<size_t>(i), static_cast<size_t>(j - i))) -
+                int64_t{run->OverhangPx} * 64;
         i = j;
     }
-    return Hold(width);
+    return Hold(Pixels64(width64));
 }
 
 void TSection::PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents) {
@@ -150,25 +157,25 @@ int64_t SpacingOf(const TFontObj& run, std::u32string_view s) {
 }
 } // namespace
 
-int64_t TSection::StretchWidth(const TFontObj& run, std::u32string_view s) {
-    const int64_t w = run.Face().TextWidth(s);
-    return run.Spaced() ? w + SpacingOf(run, s) : w;
+int64_t TSection::StretchWidth64(const TFontObj& run, std::u32string_view s) {
+    const int64_t w64 = run.Face().TextAdvance64(s);
+    return run.Spaced() ? w64 + SpacingOf(run, s) * 64 : w64;
 }
 
-int32_t TSection::CharAdvance(const TFontObj& run, char32_t c) {
-    int32_t w = run.Face().CharWidth(c) + run.LetterSpacing;
+int64_t TSection::CharAdvance64(const TFontObj& run, char32_t c) {
+    int64_t w64 = run.Face().CharAdvance64(c) + int64_t{run.LetterSpacing} * 64;
     if (c == ' ' || c == NbspCode)
-        w += run.WordSpacing;
-    return w;
+        w64 += int64_t{run.WordSpacing} * 64;
+    return w64;
 }
 
-int TSection::StretchFit(const TFontObj& run, std::u32string_view s, int room) {
+int TSection::StretchFit64(const TFontObj& run, std::u32string_view s, int64_t room64) {
     if (!run.Spaced())
-        return run.Face().FitCount(s, room);
-    int64_t sum = 0;
+        return run.Face().FitCount64(s, room64);
+    int64_t sum64 = 0;
     for (size_t i = 0; i < s.size(); ++i) {
-        sum += CharAdvance(run, s[i]);
-        if (sum > room)
+        sum64 += CharAdvance64(run, s[i]);
+        if (sum64 > room64)
             return static_cast<int>(i);
     }
     return static_cast<int>(s.size());
@@ -192,7 +199,10 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
                                          indents.LeftLimit(y) - (start == 0 ? indentPx_ : 0);
     const int32_t len = TextLen();
     const int32_t end = std::min(len, start + maxCount);
-    int64_t sum = 0;
+    // What is on the line so far, in 1/64 pixel as TextWidth adds it; it fits while it rounds
+    // to at most avail.
+    const int64_t avail64 = avail * 64 + 31;
+    int64_t sum64 = 0;
     bool placed = false; // something other than a float is on the line
     int32_t i = start;
     while (i < end) {
@@ -206,7 +216,7 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
                     if (!obj->Placed) {
                         PlaceFloat(*obj, y, indents);
                         state.FloatBottom = std::max(state.FloatBottom, y + obj->FullHeight());
-                        sum += obj->FullWidth();
+                        sum64 += int64_t{obj->FullWidth()} * 64;
                     }
                 } else if (!obj->Placed) {
                     state.Queued.push_back(obj);
@@ -214,14 +224,14 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
                 ++i;
                 continue;
             }
-            sum += ObjectWidth(i);
+            sum64 += int64_t{ObjectWidth(i)} * 64;
             placed = true;
-            if (sum > avail)
+            if (sum64 > avail64)
                 break;
             ++i;
             continue;
         }
-        // A text stretch in one font, up to the next object, break or run end. Widths add up
+        // A text stretch in one font, up to the next object, break or run end. Advances add up
         // exactly, so a long run is measured in pieces: a line never looks further ahead than
         // one piece past what fits.
         int32_t j = static_cast<int32_t>(std::min<int64_t>(
@@ -239,14 +249,13 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
             i = j;
             continue;
         }
-        const int64_t room = avail - sum + run->OverhangPx;
-        const int fit =
-            StretchFit(*run, stretch, static_cast<int>(std::clamp<int64_t>(room, -1, INT_MAX)));
+        const int64_t room64 = avail64 - sum64 + int64_t{run->OverhangPx} * 64;
+        const int fit = StretchFit64(*run, stretch, room64);
         if (fit < j - i) {
             i += fit;
             break;
         }
-        sum += StretchWidth(*run, stretch) - run->OverhangPx;
+        sum64 += StretchWidth64(*run, stretch) - int64_t{run->OverhangPx} * 64;
         i = j;
     }
     return i - start;

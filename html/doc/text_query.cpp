@@ -1,6 +1,7 @@
 // What the viewer asks a text section: the link or object under a point, the caret position,
 // found text, source positions, characters, the selected text, and the layout dump.
 #include <algorithm>
+#include <climits>
 
 #include "html/doc/dump.h"
 #include "html/doc/form_kinds.h"
@@ -10,35 +11,48 @@
 #include "platform/base/strings.h"
 #include "platform/graphics/font.h"
 
+namespace {
+
+int32_t Hold(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
+}
+
+} // namespace
+
 int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX,
                                  int32_t& charWidth) const {
-    const int32_t end = line.LineStart + line.CharCount;
-    int32_t x = 0;
+    const int32_t len = TextLen();
+    const int32_t end = std::min(len, line.LineStart + line.CharCount);
+    // As drawing places them: advances added in 1/64 pixel along the line, each character from
+    // the pixel nearest the pen before it to the one nearest the pen after it.
+    int64_t x64 = 0;
+    auto pixel = [](int64_t v64) { return (v64 + 32) >> 6; };
     int32_t i = line.LineStart;
     int32_t spaces = 0; // spaces passed, for the share of a justified line's room
     while (i < end) {
         const char32_t c = TextBuf[static_cast<size_t>(i)];
-        int32_t w = 0;
+        int64_t w64 = 0;
         if (IsObjectCode(c)) {
-            w = ObjectWidth(i);
+            w64 = int64_t{ObjectWidth(i)} * 64;
         } else if (c != BreakCode) {
             const TFontObj* run = FontRuns.RunAt(i);
             if (run != nullptr)
-                w = CharAdvance(*run, c);
+                w64 = CharAdvance64(*run, c);
             if (c == ' ' && line.Gaps > 0) {
                 ++spaces;
-                w += line.JustifyBefore(spaces) - line.JustifyBefore(spaces - 1);
+                w64 += int64_t{line.JustifyBefore(spaces) - line.JustifyBefore(spaces - 1)} * 64;
             }
         }
-        if (dx < x + w) {
-            charX = x;
-            charWidth = w;
+        const int64_t left = pixel(x64), right = pixel(x64 + w64);
+        if (dx < right) {
+            charX = Hold(left);
+            charWidth = Hold(right - left);
             return i;
         }
-        x += w;
+        x64 += w64;
         ++i;
     }
-    charX = x;
+    charX = Hold(pixel(x64));
     charWidth = 0;
     return end;
 }

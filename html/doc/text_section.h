@@ -132,12 +132,13 @@ public:
     // Width of count characters from a buffer position in their fonts, objects included;
     // with trim, trailing spaces and line breaks are left out (one character stays).
     int32_t TextWidth(int32_t start, int32_t count, bool trim) const;
-    // Width of a stretch of characters in one run, its letter and word spacing included.
-    static int64_t StretchWidth(const TFontObj& run, std::u32string_view s);
-    // Advance of one character in a run, its spacing included.
-    static int32_t CharAdvance(const TFontObj& run, char32_t c);
-    // How many characters of a stretch in one run fit in room pixels.
-    static int StretchFit(const TFontObj& run, std::u32string_view s, int room);
+    // Width of a stretch of characters in one run in 1/64 pixel, as lines add them, its letter
+    // and word spacing included.
+    static int64_t StretchWidth64(const TFontObj& run, std::u32string_view s);
+    // Advance of one character in a run in 1/64 pixel, its spacing included.
+    static int64_t CharAdvance64(const TFontObj& run, char32_t c);
+    // How many characters of a stretch in one run fit in room64 (1/64 pixel).
+    static int StretchFit64(const TFontObj& run, std::u32string_view s, int64_t room64);
     // x of a buffer position in a line from the line's start, justification included.
     int32_t XInLine(const LineRec& line, int32_t pos) const;
 

@@ -599,20 +599,26 @@ TTextMetric TCanvas::TextMetrics() const {
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
-    DrawText(x, y, Utf8ToU32(text), nullptr);
+    DrawText(int64_t{x} * 64, y, Utf8ToU32(text), nullptr);
 }
 void TCanvas::TextOut(int x, int y, std::u32string_view text) {
-    DrawText(x, y, text, nullptr);
+    DrawText(int64_t{x} * 64, y, text, nullptr);
+}
+void TCanvas::TextOut64(int64_t x64, int y, std::u32string_view text) {
+    DrawText(x64, y, text, nullptr);
 }
 
 void TCanvas::TextRect(const TRect& clip, int x, int y, std::string_view text) {
-    DrawText(x, y, Utf8ToU32(text), &clip);
+    DrawText(int64_t{x} * 64, y, Utf8ToU32(text), &clip);
 }
 void TCanvas::TextRect(const TRect& clip, int x, int y, std::u32string_view text) {
-    DrawText(x, y, text, &clip);
+    DrawText(int64_t{x} * 64, y, text, &clip);
+}
+void TCanvas::TextRect64(const TRect& clip, int64_t x64, int y, std::u32string_view text) {
+    DrawText(x64, y, text, &clip);
 }
 
-void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clipRect) {
+void TCanvas::DrawText(int64_t x64, int y, std::u32string_view text, const TRect* clipRect) {
     const auto font = ResolvedFont();
     const TTextMetric& m = font->Metrics();
     // 64-bit positions: text may be placed anywhere, and only what meets the clip is drawn.
@@ -620,19 +626,24 @@ void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clip
                         : TextAlign == taBaseline ? static_cast<int64_t>(y) - m.Ascent
                                                   : static_cast<int64_t>(y) - m.Height;
     const int64_t baseline = top + m.Ascent;
-    const int64_t width = font->TextWidth(text);
-    pen_pos_ = TPoint{ClampInt(x + width), y};
+    // The pixel nearest x64 plus the advances before a character (an arithmetic shift floors,
+    // so negative positions round like positive ones).
+    auto at = [x64](int64_t advances64) { return (x64 + advances64 + 32) >> 6; };
+    const int64_t x = at(0), right = at(font->TextAdvance64(text));
+    pen_pos_ = TPoint{ClampInt(right), y};
     const TRect clip = clipRect != nullptr ? IntersectRect(Normalized(*clipRect), clip_) : clip_;
     if (clip.IsEmpty())
         return;
     const TRect saved = clip_;
     clip_ = clip;
     if (Brush.Style != bsClear)
-        FillArea(clipRect != nullptr ? clip : ClampedRect(x, top, x + width, top + m.Height),
+        FillArea(clipRect != nullptr ? clip : ClampedRect(x, top, right, top + m.Height),
                  Brush.Color);
 
-    // Glyphs at the font's whole-pixel advances, those near the clip only, shown in runs of one
-    // face each. Characters that draw nothing take their width; missing ones are boxed below.
+    // Each glyph at the pixel nearest x64 plus the advances before it (so at x plus the extent
+    // TextWidth gives the text before it when x64 is a whole pixel), those near the clip only,
+    // shown in runs of one face each.
+    // Characters that draw nothing take their width; missing ones are boxed below.
     cairo_t* cr = nullptr;
     std::vector<cairo_glyph_t> glyphs;
     const void* runFace = nullptr;
@@ -642,9 +653,12 @@ void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clip
         if (cr == nullptr) {
             cr = static_cast<cairo_t*>(Context(clip));
             cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+            // Grey antialiasing and slight hinting: the outlines are fitted to the pixel grid
+            // vertically only, so letters keep their designed shapes and advances (font.h).
+            // Glyph origins are whole pixels: this cairo's image backend rounds them anyway.
             cairo_font_options_t* options = cairo_font_options_create();
             cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
             cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
             cairo_set_font_options(cr, options);
             cairo_font_options_destroy(options);
@@ -662,9 +676,10 @@ void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clip
     std::vector<TBox> boxes;
     const int64_t reach = static_cast<int64_t>(m.MaxCharWidth) + m.Height;
     if (baseline + m.Descent > clip.Top && top < clip.Bottom) {
-        int64_t pen = x;
+        int64_t pen64 = 0; // the advances so far, in 1/64 pixel
         for (char32_t c : text) {
             const TGlyphRef g = font->GlyphFor(c);
+            const int64_t pen = at(pen64);
             if (pen > clip.Left - reach && pen < clip.Right + reach) {
                 if (g.Face != nullptr) {
                     if (g.Face != runFace) {
@@ -674,10 +689,10 @@ void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clip
                     glyphs.push_back(cairo_glyph_t{g.Glyph, static_cast<double>(pen),
                                                    static_cast<double>(baseline)});
                 } else if (g.Missing) {
-                    boxes.push_back(TBox{pen, g.Advance});
+                    boxes.push_back(TBox{pen, static_cast<int>(at(pen64 + g.Advance64) - pen)});
                 }
             }
-            pen += g.Advance;
+            pen64 += g.Advance64;
             if (pen >= clip.Right + reach)
                 break;
         }
@@ -699,11 +714,11 @@ void TCanvas::DrawText(int x, int y, std::u32string_view text, const TRect* clip
     }
     if (Font.Underline) {
         const int64_t t = baseline + font->UnderlineOffset();
-        FillArea(ClampedRect(x, t, x + width, t + font->UnderlineThickness()), Font.Color);
+        FillArea(ClampedRect(x, t, right, t + font->UnderlineThickness()), Font.Color);
     }
     if (Font.StrikeOut) {
         const int64_t t = baseline + font->StrikeOutOffset();
-        FillArea(ClampedRect(x, t, x + width, t + font->StrikeOutThickness()), Font.Color);
+        FillArea(ClampedRect(x, t, right, t + font->StrikeOutThickness()), Font.Color);
     }
     clip_ = saved;
 }

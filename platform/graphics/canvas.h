@@ -17,13 +17,13 @@
 // Every operation is clipped to the clip rectangle (the whole surface by default).
 //
 // Text is Unicode: the text calls take UTF-8 (std::string_view; each ill-formed sequence counts
-// as one U+FFFD) or UTF-32 (std::u32string_view, what the engine holds). Glyphs are placed at
-// the font's whole-pixel advances (what TextWidth reports); a character the font's face lacks
-// is drawn by the face the font chose for it (font.h), one cairo call per run of glyphs of one
-// face; a character no installed font has is drawn as an empty box in the text colour, and
-// control characters draw nothing. Underline and strike-out are drawn as lines from the font's
-// metrics across the whole text. The background of text follows the toolkit: opaque in
-// Brush.Color unless Brush.Style is bsClear.
+// as one U+FFFD) or UTF-32 (std::u32string_view, what the engine holds). Each glyph is placed
+// at x plus the extent TextWidth gives the text before it, so a text covers its measured width;
+// a character the font's face lacks is drawn by the face the font chose for it (font.h), one
+// cairo call per run of glyphs of one face; a character no installed font has is drawn as an empty
+// box in the text colour, and control characters draw nothing. Underline and strike-out are drawn
+// as lines from the font's metrics across the whole text. The background of text follows the
+// toolkit: opaque in Brush.Color unless Brush.Style is bsClear.
 //
 // Blits take a TBitmap or another canvas, stretch by nearest pixel (the colour-on-colour
 // stretch mode; rectangles of negative size, which GDI mirrors, draw nothing) and combine through a
@@ -133,6 +133,12 @@ public:
     // TextOut clipped to a rectangle as well (ExtTextOut with clipping).
     void TextRect(const TRect& clip, int x, int y, std::string_view text);
     void TextRect(const TRect& clip, int x, int y, std::u32string_view text);
+    // TextOut and TextRect from an x in 1/64 pixel: each glyph lands at the whole pixel nearest
+    // x64 plus the advances before it, the text's background and lines span from the pixel
+    // nearest x64 to the one nearest its end. Layout that adds advances along a line draws its
+    // pieces this way, so they land where one piece would.
+    void TextOut64(int64_t x64, int y, std::u32string_view text);
+    void TextRect64(const TRect& clip, int64_t x64, int y, std::u32string_view text);
     int TextWidth(std::string_view text) const;
     int TextWidth(std::u32string_view text) const;
     int TextHeight(std::string_view text) const;
@@ -180,7 +186,7 @@ private:
     void FillArea(const TRect& r, TColor c); // clipped to clip_
     void ThinLine(int x0, int y0, int x1, int y1);
     void StrokePath(const std::vector<TPoint>& points, bool closed);
-    void DrawText(int x, int y, std::u32string_view text, const TRect* clip);
+    void DrawText(int64_t x64, int y, std::u32string_view text, const TRect* clip);
     template <class Source>
     void Blit(const TRect& dest, const Source& src, const TRect& srcRect, TCopyMode mode);
 

@@ -7,6 +7,7 @@
 #include FT_FREETYPE_H
 #include FT_DRIVER_H
 #include FT_MODULE_H
+#include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -27,10 +28,12 @@ FT_Library Library() {
         FT_Library l = nullptr;
         if (FT_Init_FreeType(&l) != 0)
             throw EOutOfMemory("Cannot start FreeType");
-        // The classic TrueType interpreter applies the fonts' full hinting, horizontal
-        // included, as the Windows rasteriser does; advances then come out in whole pixels
-        // from the hinted glyphs (or the hdmx table).
-        FT_UInt version = TT_INTERPRETER_VERSION_35;
+        // The current TrueType interpreter: under light hinting it fits the outlines to the
+        // pixel grid vertically only, so letters keep the shapes, weights and widths they
+        // were designed with (the classic one, at full strength, made regular text bold at
+        // some sizes and broke letters at others). Asked for by name so that a FreeType
+        // built with another default still draws alike.
+        FT_UInt version = TT_INTERPRETER_VERSION_40;
         FT_Property_Set(l, "truetype", "interpreter-version", &version);
         return l;
     }();
@@ -84,6 +87,8 @@ int ScaleCeil(long value, int em, int unitsPerEm) {
 // The em is kept within what the rasteriser handles quickly; larger requests draw at this
 // size (no page asks for letters a hundred lines high).
 constexpr int kMaxEmPixels = 2048;
+// No glyph is taken to advance more than 16 em, so sums of advances stay far from overflow.
+constexpr FT_Fixed kMaxAdvance64 = 64 * kMaxEmPixels * 16;
 
 // The character set is left out: text is Unicode, so it changes nothing about the font.
 std::string FoldKey(const TFont& f, int em) {
@@ -194,11 +199,16 @@ FcPattern* MakePattern(const TFont& desc, int em) {
     return pattern;
 }
 
-// The hinted advance of a glyph in whole pixels at the size set on the face.
-int HintedAdvance(FT_Face face, FT_UInt glyph) {
-    if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0)
+// The advance of a glyph in 1/64 pixel at the size set on the face: the designed advance,
+// which the light hinting glyphs are drawn with leaves alone (it moves nothing sideways). Rounding
+// it to whole pixels glyph by glyph would make text several per cent wider than designed at sizes
+// where common widths end in a half pixel (the digits and the space of Times at 11 pixels), so text
+// is measured by adding these and rounding the sum (see TResolvedFont::TextWidth).
+int LinearAdvance64(FT_Face face, FT_UInt glyph) {
+    FT_Fixed advance = 0; // 16.16, read from the metrics tables without loading the glyph
+    if (FT_Get_Advance(face, glyph, FT_LOAD_NO_HINTING, &advance) != 0)
         return 0;
-    return std::max(0, static_cast<int>((face->glyph->advance.x + 32) >> 6));
+    return static_cast<int>(std::clamp<FT_Fixed>((advance + 512) >> 10, 0, kMaxAdvance64));
 }
 
 // Characters that are invisible by definition (Unicode's Default_Ignorable_Code_Point): when
@@ -217,9 +227,10 @@ bool IsDefaultIgnorable(char32_t ch) {
     return false;
 }
 
-// The width of the box drawn for a character no installed font has: 0.55 em, rounded.
-int MissingBoxWidth(int em) {
-    return std::max(1, (em * 11 + 10) / 20);
+// The width of the box drawn for a character no installed font has: 0.55 em, rounded to whole
+// pixels (so the box's sides fall on pixels), in 1/64 pixel.
+int MissingBoxAdvance64(int em) {
+    return std::max(1, (em * 11 + 10) / 20) * 64;
 }
 
 // What the font's own face (sized to the font) does with a character. False when the face
@@ -229,15 +240,15 @@ bool FromOwnFace(FT_Face face, const void* drawFace, char32_t ch, TGlyphRef& out
     if (ch < 0x20) {
         // Control codes are measured as the face maps them (the missing glyph: fonts have
         // none for them) and never drawn.
-        out = TGlyphRef{nullptr, glyph, HintedAdvance(face, glyph), false};
+        out = TGlyphRef{nullptr, glyph, LinearAdvance64(face, glyph), false};
         return true;
     }
     if (glyph != 0) {
-        out = TGlyphRef{drawFace, glyph, HintedAdvance(face, glyph), false};
+        out = TGlyphRef{drawFace, glyph, LinearAdvance64(face, glyph), false};
         return true;
     }
     if (ch >= 0x7F && ch <= 0x9F) { // DEL and the C1 controls: the same, when unmapped
-        out = TGlyphRef{nullptr, 0, HintedAdvance(face, 0), false};
+        out = TGlyphRef{nullptr, 0, LinearAdvance64(face, 0), false};
         return true;
     }
     if (IsDefaultIgnorable(ch)) {
@@ -290,6 +301,10 @@ TResolvedFont::~TResolvedFont() {
 }
 
 int TResolvedFont::TextWidth(std::u32string_view s) const {
+    return PixelsFrom64(TextAdvance64(s)); // megabytes of text stay finite
+}
+
+int64_t TResolvedFont::TextAdvance64(std::u32string_view s) const {
     const char32_t limit = table_limit_;
     int64_t w = 0;
     const char32_t* p = s.data();
@@ -303,9 +318,9 @@ int TResolvedFont::TextWidth(std::u32string_view s) const {
         }
         w += sum;
         if (p != end)
-            w += CharWidth(*p++);
+            w += CharAdvance64(*p++);
     }
-    return static_cast<int>(std::min<int64_t>(w, INT_MAX)); // megabytes of text stay finite
+    return w;
 }
 
 int TResolvedFont::TextWidth(std::string_view utf8) const {
@@ -324,15 +339,15 @@ int TResolvedFont::TextWidth(std::string_view utf8) const {
         if (p == end)
             break;
         if (*p < 0x80) {
-            w += CharWidth(*p++);
+            w += CharAdvance64(*p++);
         } else {
             size_t i = static_cast<size_t>(p - begin);
             const int32_t c = DecodeUtf8(utf8, i);
-            w += CharWidth(c < 0 ? U'\uFFFD' : static_cast<char32_t>(c));
+            w += CharAdvance64(c < 0 ? U'\uFFFD' : static_cast<char32_t>(c));
             p = begin + i;
         }
     }
-    return static_cast<int>(std::min<int64_t>(w, INT_MAX));
+    return PixelsFrom64(w);
 }
 
 int TResolvedFont::FitCount(std::u32string_view s, int maxExtent,
@@ -343,15 +358,28 @@ int TResolvedFont::FitCount(std::u32string_view s, int maxExtent,
     int64_t w = 0;
     bool fitting = maxExtent >= 0;
     for (char32_t c : s) {
-        w += CharWidth(c);
-        if (fitting && w <= maxExtent)
+        w += CharAdvance64(c);
+        const int extent = PixelsFrom64(w); // as TextWidth measures the prefix
+        if (fitting && extent <= maxExtent)
             ++fit;
         else
             fitting = false;
         if (partials != nullptr)
-            partials->push_back(static_cast<int>(std::min<int64_t>(w, INT_MAX)));
+            partials->push_back(extent);
         else if (!fitting)
             break;
+    }
+    return fit;
+}
+
+int TResolvedFont::FitCount64(std::u32string_view s, int64_t max64) const {
+    int fit = 0;
+    int64_t w = 0;
+    for (char32_t c : s) {
+        w += CharAdvance64(c);
+        if (w > max64)
+            break;
+        ++fit;
     }
     return fit;
 }
@@ -420,9 +448,9 @@ TGlyphRef TResolvedFont::FindGlyph(char32_t ch) const {
             continue;
         const FT_UInt glyph = FT_Get_Char_Index(faces->Measure, ch);
         if (glyph != 0)
-            return TGlyphRef{faces->Draw, glyph, HintedAdvance(faces->Measure, glyph), false};
+            return TGlyphRef{faces->Draw, glyph, LinearAdvance64(faces->Measure, glyph), false};
     }
-    return TGlyphRef{nullptr, 0, MissingBoxWidth(em_), true};
+    return TGlyphRef{nullptr, 0, MissingBoxAdvance64(em_), true};
 }
 
 std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
@@ -507,13 +535,13 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     m.MaxCharWidth = ScaleRound(face->max_advance_width, em, upem);
     m.Overhang = 0;
 
-    // U+0000..U+00FF from the face, hinted, in whole pixels; what it lacks is left to the
+    // U+0000..U+00FF from the face, in 1/64 pixel; what it lacks is left to the
     // first use (other faces are sorted only when some character needs them).
     for (char32_t ch = 0; ch < 256; ++ch) {
         TGlyphRef ref;
         if (FromOwnFace(face, faces.Draw, ch, ref)) {
             font->glyph_[ch] = ref.Glyph; // drawn from the face unless a control or glyph 0
-            font->advance_[ch] = ref.Advance;
+            font->advance_[ch] = ref.Advance64;
         } else {
             font->advance_[ch] = -1;
             font->table_limit_ = std::min(font->table_limit_, ch);
@@ -525,7 +553,7 @@ std::shared_ptr<const TResolvedFont> TResolvedFont::Create(const TFont& desc) {
     else if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0)
         m.AveCharWidth = ScaleRound(os2->xAvgCharWidth, em, upem);
     else
-        m.AveCharWidth = std::max(0, font->advance_[static_cast<uint8_t>('x')]);
+        m.AveCharWidth = std::max(0, PixelsFrom64(font->advance_[static_cast<uint8_t>('x')]));
 
     // Underline: FreeType gives the centre of the stroke (y up); we keep its top (y down).
     const int uThick = std::max(1, ScaleRound(face->underline_thickness, em, upem));

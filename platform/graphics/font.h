@@ -2,7 +2,7 @@
 // Fonts. TFont is the description the engine builds and copies (name, size in points, style,
 // colour, character set); TResolvedFont is what a description resolves to through fontconfig:
 // one face file, its metrics at the screen resolution and, for every Unicode character, the
-// glyph that draws it and its whole-pixel advance. Resolved fonts are immutable to their users
+// glyph that draws it and its advance. Resolved fonts are immutable to their users
 // and cached by description, so sections that share a style share one object.
 //
 // Text is Unicode: the engine measures UTF-32 (one code point per element), edges pass UTF-8.
@@ -11,8 +11,8 @@
 // size) that covers the character draws it, at the same pixel size: fontconfig sorts the
 // installed fonts once per resolved font, on the first such character, and each choice is
 // remembered. A character no installed font has is "missing": it takes the width of a box
-// (0.55 em) and the canvas draws an empty rectangle there, so the reader sees that something
-// is not shown instead of a wrong letter. Characters that draw nothing:
+// (0.55 em, whole pixels) and the canvas draws an empty rectangle there, so the reader sees that
+// something is not shown instead of a wrong letter. Characters that draw nothing:
 //   - control characters (below U+0020, and DEL and U+0080..U+009F unless the face maps them)
 //     take the advance of the glyph the face maps them to (the missing glyph, as fonts have
 //     none for them) and are never looked up elsewhere;
@@ -29,12 +29,23 @@
 //   Height          = Ascent + Descent;  InternalLeading = Height - em pixels
 //   ExternalLeading = max(0, hhea lineGap - ((winAscent + winDescent) - (hhea ascender -
 //                     hhea descender))) scaled and rounded
-//   advances        = hinted advances in whole pixels, no kerning: extents add up exactly
+//   advances        = the designed advances in 1/64 pixel (light hinting, with which glyphs
+//                     are drawn, moves nothing sideways), no kerning
+//   extents         = the sum of the advances of a text, rounded to whole pixels. The
+//                     extent of a text is within a pixel of the sum of the extents of its
+//                     pieces, not always equal to it: rounding advance by advance would make
+//                     text wider than designed and unevenly spaced. The canvas draws a text's
+//                     glyphs at the rounded sums of the advances before them, so the glyphs
+//                     of a text measured alone land where its prefixes' extents say. Text
+//                     layout adds advances along a whole line (TextAdvance64) and draws
+//                     its pieces from there (TCanvas::TextOut64), so splitting a line into
+//                     runs moves nothing.
 //   Overhang        = 0 (real bold and italic faces are used; nothing is synthesised)
 // The metrics are the primary face's whatever other faces draw some characters.
 //
 // Speed: U+0000..U+00FF are looked up when the font is made and measured from a table; other
 // characters go through a per-font cache behind a mutex. Fonts may be used from any thread.
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -100,16 +111,22 @@ struct TTextMetric {
 };
 
 // What draws one character: the face (a cairo_font_face_t*, owned by the font machinery and
-// valid for the life of the process), the glyph index in it and the advance in whole pixels.
+// valid for the life of the process), the glyph index in it and the advance in 1/64 pixel.
 // Face is null for a character that draws nothing (a control or default-ignorable character)
 // and for a missing one; Missing marks a character no installed font has, which the canvas
-// draws as an empty box Advance pixels wide.
+// draws as an empty box as wide as its advance.
 struct TGlyphRef {
     const void* Face = nullptr;
     unsigned Glyph = 0;
-    int Advance = 0;
+    int Advance64 = 0;
     bool Missing = false;
 };
+
+// 1/64 pixel (a sum of advances, not negative) to whole pixels, rounded half up, saturating
+// at INT_MAX.
+constexpr int PixelsFrom64(int64_t v) {
+    return v >= (int64_t{INT_MAX} << 6) ? INT_MAX : static_cast<int>((v + 32) >> 6);
+}
 
 struct TFallbackFaces; // fontconfig's sorted fonts for a description (font.cpp)
 
@@ -134,13 +151,20 @@ public:
     // Whether the requested family (or a metric-compatible alias) was found.
     bool FamilyFound() const { return found_; }
 
-    // Advance of one character in whole pixels, whatever face draws it.
-    int CharWidth(char32_t ch) const {
-        return ch < 256 && advance_[ch] >= 0 ? advance_[ch] : GlyphFor(ch).Advance;
+    // Advance of one character in 1/64 pixel, whatever face draws it.
+    int CharAdvance64(char32_t ch) const {
+        return ch < 256 && advance_[ch] >= 0 ? advance_[ch] : GlyphFor(ch).Advance64;
     }
-    // Width of a text (the sum of the advances; no kerning), saturating at INT_MAX. The UTF-8
-    // form counts each ill-formed sequence as one U+FFFD. Height is the font's.
+    // Width of one character alone in whole pixels: TextWidth of the character.
+    int CharWidth(char32_t ch) const { return PixelsFrom64(CharAdvance64(ch)); }
+    // Width of a text: the sum of the advances (no kerning) rounded to whole pixels,
+    // saturating at INT_MAX. The UTF-8 form counts each ill-formed sequence as one U+FFFD.
+    // Height is the font's.
     int TextWidth(std::u32string_view s) const;
+    // The sum of the advances of a text in 1/64 pixel (TextWidth is this rounded). Layout adds
+    // these along a line and rounds once, so that a line split into runs of one font (or of
+    // several) measures and draws as it would in one piece.
+    int64_t TextAdvance64(std::u32string_view s) const;
     int TextWidth(std::string_view utf8) const;
     TSize TextExtent(std::u32string_view s) const { return TSize{TextWidth(s), metrics_.Height}; }
     TSize TextExtent(std::string_view utf8) const {
@@ -148,10 +172,13 @@ public:
     }
 
     // GetTextExtentExPoint: how many leading characters of s fit in maxExtent pixels (the
-    // extent of the prefix is at most maxExtent; a negative maxExtent fits nothing). When
-    // partials is given it receives the extent of every prefix (1..s.size() characters) for
-    // the whole string, as the toolkit's call does with a fit request.
+    // extent of the prefix, as TextWidth gives it, is at most maxExtent; a negative maxExtent
+    // fits nothing). When partials is given it receives the extent of every prefix
+    // (1..s.size() characters) for the whole string, as the toolkit's call does with a fit
+    // request; the extents never decrease.
     int FitCount(std::u32string_view s, int maxExtent, std::vector<int>* partials = nullptr) const;
+    // How many leading characters of s have advances summing to at most max64 (1/64 pixel).
+    int FitCount64(std::u32string_view s, int64_t max64) const;
 
     // The face, glyph and advance that draw a character (see TGlyphRef).
     TGlyphRef GlyphFor(char32_t ch) const {
@@ -188,10 +215,11 @@ private:
     std::string face_name_, family_, file_;
     int face_index_ = 0;
     bool found_ = false;
-    // U+0000..U+00FF from the face, filled when the font is made. An advance of -1 marks a
-    // character the face lacks, looked up elsewhere on first use (through LookUp, so never from
-    // the table). Every character below table_limit_ is final in the table (the limit is the
-    // first that is not, or 256), so measuring sums those in a tight loop.
+    // U+0000..U+00FF from the face, filled when the font is made (advances in 1/64 pixel). An
+    // advance of -1 marks a character the face lacks, looked up elsewhere on first use (through
+    // LookUp, so never from the table). Every character below table_limit_ is final in the
+    // table (the limit is the first that is not, or 256), so measuring sums those in a tight
+    // loop.
     int advance_[256] = {};
     unsigned glyph_[256] = {};
     char32_t table_limit_ = 256;
