@@ -80,7 +80,7 @@ TEST_F(EndToEndTest, ABookGivesBackEveryFileByteForByte) {
     EXPECT_EQ(TrailerOf(tmp.Path() + "/book"), FileSizeOf(bin + "/Folio3.bin"));
 
     const auto expected = ExpectedFiles();
-    ASSERT_EQ(expected.size(), 12u); // the fixture's packable, visible files
+    ASSERT_EQ(expected.size(), 13u); // the packable, visible files: skip/ keeps only its picture
 
     ASSERT_EQ(Run("./book --list"), 0) << Err();
     const std::string listing = Out();
@@ -88,7 +88,7 @@ TEST_F(EndToEndTest, ABookGivesBackEveryFileByteForByte) {
         EXPECT_NE(listing.find(std::to_string(FileSizeOf(path)) + "  "), std::string::npos);
         EXPECT_NE(listing.find("  " + name + "\n"), std::string::npos) << name;
     }
-    for (const char* absent : {"script.js", "picture.png", ".hidden.html", "inside.html"}) {
+    for (const char* absent : {"script.js", ".hidden.html", "inside.html"}) {
         EXPECT_EQ(listing.find(absent), std::string::npos) << absent;
     }
 

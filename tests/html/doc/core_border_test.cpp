@@ -28,10 +28,13 @@ TEST(BorderPaintTest, CornersSplitOnTheDiagonal) {
     EXPECT_EQ(c.GetPixel(20, 38), kFour[2]);
     EXPECT_EQ(c.GetPixel(20, 20), clWhite); // the padding box is left alone
     // Every border pixel is painted by some side.
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x)
-            if (x < 8 || y < 8 || x >= 32 || y >= 32)
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            if (x < 8 || y < 8 || x >= 32 || y >= 32) {
                 ASSERT_NE(c.GetPixel(x, y), clWhite) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(BorderPaintTest, ShadedStylesAndDouble) {

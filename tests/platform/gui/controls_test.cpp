@@ -522,7 +522,9 @@ TEST(Memo, ScrollBarsFollowTheTextTheStyleAndWordWrap) {
     TCanvas canvas(10, 10);
     TMemo memo;
     memo.Font.Name = "Courier New";
-    memo.Font.Size = 10;
+    // 15 points are 20 pixels, where the fixed pitch of 0.6 em is a whole 12 pixels, so that
+    // columns add up exactly.
+    memo.Font.Size = 15;
     canvas.Font = memo.Font;
     const int cw = canvas.TextWidth("x"), lh = canvas.TextHeight("A");
     ASSERT_EQ(canvas.TextWidth("xxxxxxxxxx"), 10 * cw); // a fixed-pitch font
