@@ -337,7 +337,9 @@ void THtmlReader::DoListItem(Symbol listSym, Symbol itemSym, int32_t& number, bo
     lex_.SkipBlanks();
     Next();
     const bool inList = ListStarts().test(listSym);
-    const TSymSet bodyTerm = term | ListStarts() | Syms({LISym, DDSym, DTSym});
+    // A block read inside the item (a FORM, a DIV) ends at the list's end tag too, or the
+    // rest of the page would be read into the last item.
+    const TSymSet bodyTerm = term | ListStarts() | ListEnds() | Syms({LISym, DDSym, DTSym});
     while (lex_.Sy != EofSym) {
         const uint64_t before = reads_;
         const Symbol sy = lex_.Sy;
