@@ -28,7 +28,7 @@ BorderStyleKind BorderStyleOf(const TPropValue& v) {
         {"dotted", bdDotted}, {"double", bdDouble}, {"groove", bdGroove},
         {"ridge", bdRidge},   {"inset", bdInset},   {"outset", bdOutset},
     };
-    const std::string_view t = Trim(v.Text());
+    const std::string t = Trim(v.Text());
     for (const auto& [name, kind] : kStyles)
         if (t == name)
             return kind;
@@ -161,7 +161,7 @@ bool TProperties::GetVerticalAlign(TVerticalAlign& align) const {
         {"text-top", vaTextTop},  {"middle", vaMiddle},
         {"bottom", vaBottom},     {"text-bottom", vaTextBottom},
     };
-    const std::string_view t = Trim(v.Text());
+    const std::string t = Trim(v.Text());
     for (const auto& [word, kind] : kWords) {
         if (t == word) {
             align = {kind, 0};
