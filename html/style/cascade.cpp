@@ -35,12 +35,14 @@ bool FitsOrEmpty(const std::string& part, std::string_view value) {
     return part.empty() || part == value;
 }
 
-void MergeKey(TProperties& target, const TStyleList& sheet, const std::string& key) {
+// Merges every rule of a key; whether there was one.
+bool MergeKey(TProperties& target, const TStyleList& sheet, const std::string& key) {
     int i = 0;
     if (!sheet.Find(key, i))
-        return;
+        return false;
     for (; i < sheet.Count() && sheet.Key(i) == key; ++i)
         target.MergeRule(sheet.Props(i));
+    return true;
 }
 } // namespace
 
@@ -135,18 +137,22 @@ bool TProperties::MatchContext(const std::vector<TSelectorPart>& parts, const TP
     return false;
 }
 
-void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
-                              std::string_view tag, std::string_view cls, std::string_view id,
-                              std::string_view pseudo, const TProperties* styleAttr) {
-    const TPropValue& size = Values[piFontSize];
-    const double parentSize = size.IsReal() && size.Real() != 0 ? size.Real() : DefaultPointSize();
-
-    // The pseudo-class decides how rules merge (link states are routed), so it is known
-    // before the first merge.
+double TProperties::NameElement(std::string_view tag, std::string_view cls, std::string_view id,
+                                std::string_view pseudo) {
     ElemTag = tag;
     ElemClass = cls;
     ElemID = id;
     ElemPseudo = pseudo;
+    const TPropValue& size = Values[piFontSize];
+    return size.IsReal() && size.Real() != 0 ? size.Real() : DefaultPointSize();
+}
+
+void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
+                              std::string_view tag, std::string_view cls, std::string_view id,
+                              std::string_view pseudo, const TProperties* styleAttr) {
+    // The pseudo-class decides how rules merge (link states are routed), so it is known
+    // before the first merge.
+    const double parentSize = NameElement(tag, cls, id, pseudo);
 
     const std::string t(tag), c(cls), i(id), p(pseudo);
     const bool hasC = !c.empty(), hasI = !i.empty(), hasP = !p.empty();
@@ -200,24 +206,14 @@ bool TProperties::ApplyPseudoElement(const TStyleList& sheet, const TPropStack* 
                                      std::string_view tag, std::string_view cls,
                                      std::string_view id, std::string_view pseudo,
                                      bool convertSize) {
-    const TPropValue& size = Values[piFontSize];
-    const double parentSize = size.IsReal() && size.Real() != 0 ? size.Real() : DefaultPointSize();
-    ElemTag = tag;
-    ElemClass = cls;
-    ElemID = id;
-    ElemPseudo = pseudo;
+    const double parentSize = NameElement(tag, cls, id, pseudo);
 
     const std::string t(tag), c(cls), i(id), p(pseudo);
     const bool hasC = !c.empty(), hasI = !i.empty();
     bool any = false;
     auto merge = [&](bool wanted, const std::string& key) {
-        int k = 0;
-        if (!wanted || !sheet.Find(key, k))
-            return;
-        for (; k < sheet.Count() && sheet.Key(k) == key; ++k) {
-            MergeRule(sheet.Props(k));
+        if (wanted && MergeKey(*this, sheet, key))
             any = true;
-        }
     };
     // The same order of specificity as an element's own keys, with the pseudo part always.
     merge(true, ":" + p);

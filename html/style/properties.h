@@ -196,6 +196,10 @@ public:
     TBoxValues GetBoxValues() const;
 
 private:
+    // Names the element the rules are cascaded for; returns the point size relative sizes
+    // take (the inherited one, or the default).
+    double NameElement(std::string_view tag, std::string_view cls, std::string_view id,
+                       std::string_view pseudo);
     void ApplyLinkState(TMyFont& font, int first) const;
 };
 
