@@ -17,6 +17,14 @@
 #include "platform/gui/panel.h"
 
 namespace {
+
+// A panel that only holds controls: clicks and focus are theirs, not the panel's.
+void HandOverToChildren(TPanel& frame) {
+    frame.OnClick = nullptr;
+    frame.OnEnter = nullptr;
+    frame.OnExit = nullptr;
+    frame.TabStop = false;
+}
 // A SIZE beyond this many characters is taken as this many: the box stays within what a
 // window can show and its width cannot overflow.
 constexpr int32_t MaxChars = 4096;
@@ -106,11 +114,7 @@ TFileFormControlObj::TFileFormControlObj(TSectionList* document, ThtmlForm*& cur
     Connect(*browse_);
     browse_->OnClick = [this](TControl&) { Browse(); };
     SetWidget(std::move(frame));
-    // The panel only holds the two: clicks and focus are theirs.
-    frame_->OnClick = nullptr;
-    frame_->OnEnter = nullptr;
-    frame_->OnExit = nullptr;
-    frame_->TabStop = false;
+    HandOverToChildren(*frame_); // the panel only holds the two
 }
 
 TFileFormControlObj::~TFileFormControlObj() {
@@ -286,11 +290,7 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* document,
     radio_->SetChecked(InitiallyChecked);
     Connect(*radio_);
     SetWidget(std::move(frame));
-    // The frame only holds the button: clicks and focus are the button's.
-    frame_->OnClick = nullptr;
-    frame_->OnEnter = nullptr;
-    frame_->OnExit = nullptr;
-    frame_->TabStop = false;
+    HandOverToChildren(*frame_); // the frame only holds the button
 }
 
 TRadioButtonFormControlObj::~TRadioButtonFormControlObj() {
