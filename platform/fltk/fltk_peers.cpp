@@ -323,6 +323,13 @@ public:
 
     void Sync() override {
         w_->copy_label(Label(c_.Caption(), true).c_str());
+        // Without a resizable widget the toolkit pins the window's size; the window's own
+        // Realign lays its controls out at whatever size the user gives it.
+        if (c_.Resizable())
+            w_->size_range(c_.MinimumWidth(), c_.MinimumHeight());
+        else
+            w_->size_range(std::max(c_.Width(), 1), std::max(c_.Height(), 1),
+                           std::max(c_.Width(), 1), std::max(c_.Height(), 1));
         if (c_.Icon() && c_.Icon() != shownIcon_)
             SetIcon();
         if (c_.WindowState() == TWindowState::wsMaximized) {

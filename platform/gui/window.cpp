@@ -1,5 +1,7 @@
 #include "platform/gui/window.h"
 
+#include <algorithm>
+
 #include "platform/graphics/canvas.h"
 #include "platform/gui/access_key.h"
 #include "platform/gui/application.h"
@@ -28,6 +30,12 @@ void TWindow::SetWindowState(TWindowState state) {
     state_ = state;
     if (state == TWindowState::wsNormal && old != TWindowState::wsNormal)
         SetBounds(normal_.Left, normal_.Top, normal_.Width(), normal_.Height());
+    Changed();
+}
+
+void TWindow::SetMinimumSize(int width, int height) {
+    minWidth_ = std::max(width, 0);
+    minHeight_ = std::max(height, 0);
     Changed();
 }
 

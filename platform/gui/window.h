@@ -33,6 +33,12 @@ public:
     void SetNormalBounds(const TRect& r);
     std::shared_ptr<const TBitmap> Icon() const { return icon_; }
     void SetIcon(std::shared_ptr<const TBitmap> icon);
+    // A window the user may resize and maximise, down to this size; (0, 0), the default, keeps
+    // the window at the size the program gives it (dialogs).
+    void SetMinimumSize(int width, int height);
+    int MinimumWidth() const { return minWidth_; }
+    int MinimumHeight() const { return minHeight_; }
+    bool Resizable() const { return minWidth_ > 0 && minHeight_ > 0; }
 
     std::function<void(TControl& sender)> OnShow;
     std::function<void(TControl& sender)> OnHide;
@@ -93,6 +99,7 @@ private:
     TWindowState state_ = TWindowState::wsNormal;
     TRect normal_;
     std::shared_ptr<const TBitmap> icon_;
+    int minWidth_ = 0, minHeight_ = 0;
     bool shown_ = false;
     bool modal_ = false;
     TControl* active_ = nullptr;
