@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -31,9 +32,13 @@ public:
 }
 
 // Sequential reading of one archive's bytes with every length checked against what remains.
+// With a window, the bytes come from the stream in large reads: walking the member records of
+// a big archive touches every block's length field, and a read and a seek for each of them
+// would make opening a book cost thousands of system calls.
 class TCursor {
 public:
-    TCursor(TStream& s, int64_t pos, int64_t limit) : s_(s), pos_(pos), limit_(limit) {}
+    TCursor(TStream& s, int64_t pos, int64_t limit, size_t window = 0)
+        : s_(s), pos_(pos), limit_(limit), windowSize_(window) {}
 
     int64_t Pos() const { return pos_; }
     int64_t Remaining() const { return limit_ - pos_; }
@@ -43,15 +48,15 @@ public:
             Damaged(std::string(what) + " has a negative length", pos_);
         if (count > Remaining())
             Damaged(std::string(what) + " runs past the end", pos_, true);
-        s_.Seek(pos_, soBeginning);
-        int64_t done = 0;
         auto* p = static_cast<uint8_t*>(buffer);
-        while (done < count) {
-            const int64_t n = s_.Read(p + done, count - done);
-            if (n <= 0)
-                Damaged(std::string(what) + " cannot be read", pos_ + done, true);
-            done += n;
+        if (windowSize_ > 0 && static_cast<uint64_t>(count) <= windowSize_) {
+            if (pos_ < windowStart_ || pos_ + count > windowStart_ + int64_t(window_.size()))
+                Fill(count, what);
+            std::memcpy(p, window_.data() + (pos_ - windowStart_), static_cast<size_t>(count));
+            pos_ += count;
+            return;
         }
+        ReadAt(pos_, p, count, what);
         pos_ += count;
     }
     int32_t ReadInt32(const char* what) {
@@ -79,10 +84,46 @@ public:
     }
 
 private:
+    // Reads up to count bytes at at; returns how many could be read.
+    int64_t ReadSome(int64_t at, uint8_t* p, int64_t count) {
+        s_.Seek(at, soBeginning);
+        int64_t done = 0;
+        while (done < count) {
+            const int64_t n = s_.Read(p + done, count - done);
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+    void ReadAt(int64_t at, uint8_t* p, int64_t count, const char* what) {
+        const int64_t done = ReadSome(at, p, count);
+        if (done < count)
+            Damaged(std::string(what) + " cannot be read", at + done, true);
+    }
+    // Loads the window from pos_ on: as much as it holds, and at least the count bytes asked
+    // for (a read that falls short after those is no damage of theirs).
+    void Fill(int64_t count, const char* what) {
+        const int64_t n =
+            std::max<int64_t>(count, std::min<int64_t>(int64_t(windowSize_), Remaining()));
+        window_.resize(static_cast<size_t>(n));
+        windowStart_ = pos_;
+        const int64_t got = ReadSome(pos_, window_.data(), n);
+        window_.resize(static_cast<size_t>(got));
+        if (got < count)
+            Damaged(std::string(what) + " cannot be read", pos_ + got, true);
+    }
+
     TStream& s_;
     int64_t pos_;
     int64_t limit_;
+    size_t windowSize_;
+    std::vector<uint8_t> window_;
+    int64_t windowStart_ = 0;
 };
+
+// Bytes read at a time while the members are indexed.
+constexpr size_t kIndexWindow = size_t(1) << 20;
 
 std::string LowerFileName(const std::string& name) {
     const size_t slash = name.find_last_of('/');
@@ -150,7 +191,7 @@ TArchiveReader::TArchiveReader(TStream& stream, int64_t offset, int64_t limit,
 }
 
 void TArchiveReader::Index(int64_t offset) {
-    TCursor c(stream_, offset, limit_);
+    TCursor c(stream_, offset, limit_, kIndexWindow);
     const int32_t titleLength = c.ReadInt32("header");
     if (titleLength < 0)
         Damaged("negative title length", c.Pos() - 4);
@@ -288,6 +329,11 @@ int64_t TArchiveReader::MemberSize(int index) const {
 
 int64_t TArchiveReader::ExtractTo(int index,
                                   const std::function<void(const uint8_t*, size_t)>& sink) const {
+    return ExtractFrom(stream_, index, sink);
+}
+
+int64_t TArchiveReader::ExtractFrom(TStream& stream, int index,
+                                    const std::function<void(const uint8_t*, size_t)>& sink) const {
     const TArchiveMember& m = Member(index);
     if (!m.Complete)
         Incomplete(m);
@@ -298,7 +344,7 @@ int64_t TArchiveReader::ExtractTo(int index,
     for (size_t i = 0; i < m.Blocks.size(); ++i) {
         const TArchiveBlock& b = m.Blocks[i];
         int32_t n = 0;
-        const uint8_t* bytes = BlockBytes(stream_, limit_, b, in.get(), out.get(), inflater, n);
+        const uint8_t* bytes = BlockBytes(stream, limit_, b, in.get(), out.get(), inflater, n);
         // Sizes are listed from the block table, which holds only if every block but the last
         // is full; a short one means lost bytes.
         if (i + 1 < m.Blocks.size() && n != BackupBlockSize)
@@ -316,10 +362,15 @@ int64_t TArchiveReader::Extract(int index, TStream& dest) const {
 }
 
 std::string TArchiveReader::ExtractToString(int index) const {
+    return ExtractToString(stream_, index);
+}
+
+std::string TArchiveReader::ExtractToString(TStream& stream, int index) const {
     std::string s;
     const TArchiveMember& m = Member(index);
     s.reserve(static_cast<size_t>(std::min<int64_t>(m.SizeBound(), int64_t(1) << 26)));
-    ExtractTo(index,
-              [&s](const uint8_t* p, size_t n) { s.append(reinterpret_cast<const char*>(p), n); });
+    ExtractFrom(stream, index, [&s](const uint8_t* p, size_t n) {
+        s.append(reinterpret_cast<const char*>(p), n);
+    });
     return s;
 }

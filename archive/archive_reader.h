@@ -100,6 +100,11 @@ public:
     int64_t ExtractTo(int index, const std::function<void(const uint8_t*, size_t)>& sink) const;
     int64_t Extract(int index, TStream& dest) const;
     std::string ExtractToString(int index) const;
+    // The same, reading the archive's bytes from stream: another handle on the same file, so
+    // that several threads can each extract members through their own.
+    int64_t ExtractFrom(TStream& stream, int index,
+                        const std::function<void(const uint8_t*, size_t)>& sink) const;
+    std::string ExtractToString(TStream& stream, int index) const;
 
 private:
     void Index(int64_t offset);

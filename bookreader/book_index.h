@@ -1,15 +1,20 @@
 #pragma once
-// The word index of a site book, kept in memory: for every folded word, where it occurs (page
-// and word number in the page), delta-coded in a few bytes an occurrence; for every page its
-// name, title, and its text and section starts compressed, so that hits can show their context
-// and their place in the page without reading the page again. Phrases are words at consecutive
-// word numbers. Nothing of it is written anywhere: it lives as long as the reader's window.
+// The word index of a site book: for every folded word, where it occurs (page and word number
+// in the page), delta-coded in a few bytes an occurrence; for every page its name, title, and
+// its text and section starts compressed, so that hits can show their context without reading
+// the page again. Phrases are words at consecutive word numbers.
+//
+// The text comes straight from the lexer (see page_words.h): finding words needs no layout.
+// Pages are read on several threads at once, in batches merged in book order, so the index is
+// the same whatever the number of threads. A whole index can be written to a file and read
+// back: the file is checked throughout (a damaged or foreign one is refused, never trusted).
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "bookreader/book_page_source.h"
 #include "bookreader/page_text.h"
 #include "bookreader/word_table.h"
 
@@ -28,16 +33,23 @@ public:
     TBookIndex(const TBookIndex&) = delete;
     TBookIndex& operator=(const TBookIndex&) = delete;
 
+    // Indexes at most maxPages more pages on this thread; true when every page is indexed.
     bool Step(int maxPages);
-    bool Ready() const { return next_ >= candidates_.size(); }
-    int PagesDone() const { return static_cast<int>(next_); }
+    // Indexes every remaining page on threads threads (0: one per processor).
+    void BuildAll(int threads);
+    // Makes a BuildAll under way on another thread stop after its batch, the index unfinished.
+    void Cancel() { cancel_ = true; }
+    bool Ready() const { return next_.load() >= candidates_.size(); }
+    int PagesDone() const { return static_cast<int>(next_.load()); }
     int PagesTotal() const { return static_cast<int>(candidates_.size()); }
     const std::vector<std::string>& Failures() const { return failures_; }
     size_t MemoryUsed() const;
 
-    // Where the words follow each other (one word: where it occurs), in book order: by page,
-    // then by word number.
-    std::vector<TWordMatch> FindPhrase(const std::vector<std::string>& words) const;
+    // Calls found for each place where the words follow each other (one word: where it
+    // occurs), in book order, until found returns false. The lists of occurrences are walked
+    // side by side, so the memory used does not grow with the hits or the phrase's length.
+    void FindPhrase(const std::vector<std::string>& words,
+                    const std::function<bool(const TWordMatch&)>& found) const;
 
     struct TPage {
         int Member = -1;
@@ -48,9 +60,20 @@ public:
         uint32_t RawSize = 0;        // of the text and its section starts before packing
         std::vector<uint8_t> Packed; // the text in UTF-8, then its section starts, compressed
     };
+    uint32_t PageCount() const { return static_cast<uint32_t>(pages_.size()); }
     const TPage& Page(uint32_t page) const { return pages_[page]; }
-    // The page's text and section starts (its title is in Page()).
+    // The page's text and section starts (its title is in Page()); raises EArchiveError when
+    // the packed text is damaged.
     TPageText Text(uint32_t page) const;
+
+    // The whole index as bytes, for a file; only when Ready().
+    std::string Serialize() const;
+    // Replaces the index with one Serialize wrote for this same book (key: BookKey()). False,
+    // with the index left as it was, when the bytes are damaged or belong to another book.
+    bool Deserialize(const std::string& bytes);
+    // What tells this book apart from any other or from itself changed: the file's size and
+    // time and a hash of its member table.
+    const std::string& BookKey() const { return key_; }
 
 private:
     struct TPostings {
@@ -59,19 +82,21 @@ private:
         uint32_t LastWord = 0;
         bool Any = false;
     };
-    void AddPage(int member, const std::string& name, TPageText text);
+    struct TLexed; // one page as a worker hands it to the merge
+    struct TPacker;
+    void Lex(int member, TLexed& out, class TFileStream& stream, TPacker& packer) const;
+    void Merge(TLexed& page);
+    void Finish();
     void Add(uint32_t id, uint32_t page, uint32_t word);
-    std::vector<TWordMatch> Occurrences(const std::string& word) const;
 
     const TSiteBook& book_;
     std::vector<int> candidates_; // members that are pages, in book order
-    size_t next_ = 0;
+    std::atomic<size_t> next_{0};
+    std::atomic<bool> cancel_{false};
     std::vector<std::string> failures_;
-    TPageTextReader reader_;
-    TBookPageSource sheets_; // the pages' linked style sheets, as the window serves them
-    struct TPacker;
     std::unique_ptr<TPacker> packer_;
     std::vector<TPage> pages_;
     TWordTable words_;
     std::vector<TPostings> postings_;
+    std::string key_;
 };

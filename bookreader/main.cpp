@@ -3,6 +3,7 @@
 // shown in a dialog as well as on standard error.
 #include <exception>
 
+#include "bookreader/book_search.h"
 #include "bookreader/reader_app.h"
 #include "bookreader/reader_errors.h"
 #include "bookreader/reader_state.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     TReaderEnvironment env;
     env.SelfPath = ProgramPath();
     env.PasswordFile = TPasswordStore::DefaultPath();
+    env.SearchCacheDir = DefaultSearchCacheDir();
     env.AskPassword = AskPasswordOnTerminal;
     env.Err = errors.File();
     const bool windowed = ShowsPages(argc, argv) && TFltkGui::DisplayAvailable();
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
             shown = true;
             TReaderWindowEnvironment window;
             window.PasswordFile = env.PasswordFile;
+            window.SearchCacheDir = env.SearchCacheDir;
             window.PasswordIterations = env.PasswordIterations;
             window.StateDir = TReaderStateStore::DefaultDirectory();
             try {

@@ -151,7 +151,7 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
     std::fflush(err.File());
 
     if (options.Search) {
-        return PrintBookSearch(*book, options.SearchWords, env.Out, env.Err);
+        return PrintBookSearch(*book, options.SearchWords, env.Out, env.Err, env.SearchCacheDir);
     }
     try {
         if (list) {

@@ -14,9 +14,10 @@
 #include "bookreader/book_commands.h"
 
 struct TReaderEnvironment {
-    std::string SelfPath;     // the book: the running program's own file
-    std::string PasswordFile; // the reader's settings file; empty: remember nothing
-    TAskPassword AskPassword; // how to ask for the password
+    std::string SelfPath;       // the book: the running program's own file
+    std::string PasswordFile;   // the reader's settings file; empty: remember nothing
+    std::string SearchCacheDir; // where --search keeps the book's index; empty: nowhere
+    TAskPassword AskPassword;   // how to ask for the password
     unsigned PasswordIterations = TPasswordStore::kIterations; // cost of a remembered hash
     std::FILE* Out = stdout;
     std::FILE* Err = stderr;

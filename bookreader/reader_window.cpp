@@ -18,9 +18,9 @@
 namespace {
 
 constexpr int kToolBarHeight = 36;
-constexpr int kResultsHeight = 150;
-constexpr int kSearchSliceMs = 40; // index building per timer tick; the window stays lively
-constexpr uint32_t kSearchTickMs = 1;
+// The index is started this long after the first page was asked for, once it is painted, and
+// a waiting search looks this often whether it is ready.
+constexpr uint32_t kSearchTickMs = 50;
 
 // Every failure reaches the reader twice: a book started from a file manager has no terminal,
 // and one started from a terminal may be scripted.
@@ -69,15 +69,23 @@ TReaderWindow::TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironme
         if (key == VK_RETURN) {
             key = 0;
             StartSearch(SearchEdit.Text());
+        } else if (key == VK_ESCAPE && Results.Visible()) {
+            key = 0;
+            Results.Close();
         }
     };
 
     Results.SetParent(this);
-    Results.SetAlign(TAlign::alBottom);
-    Results.SetHeight(kResultsHeight);
-    Results.SetExtendedSelect(false);
-    Results.SetVisible(false);
-    Results.OnClick = [this](TControl&) { OpenHit(Results.ItemIndex() - 1); };
+    Results.OnChoose = [this](int hit, const std::string& page) {
+        if (hit >= 0)
+            OpenHit(hit);
+        else
+            Guard([&] { viewer.Load(page); });
+    };
+    Results.OnClosed = [this] {
+        if (THTMLViewer* v = viewer.ActiveViewer())
+            v->PaintPanel().SetFocus();
+    };
 
     ViewerPanel.SetParent(this);
     ViewerPanel.SetAlign(TAlign::alClient);
@@ -143,6 +151,8 @@ void TReaderWindow::OpenFirstPage(const std::string& page) {
     if (first.empty())
         first = home_;
     Guard([&] { viewer.Load(first); });
+    // The search index is made in the background once the page is on the screen.
+    searchTimer_.SetEnabled(true);
 }
 
 void TReaderWindow::GoBack() {
@@ -204,6 +214,8 @@ void TReaderWindow::Shortcut(int& key, TShiftState shift) {
         SearchEdit.SetFocus();
     else if (ctrl && key == 'Q')
         Close();
+    else if (mods == 0 && key == VK_ESCAPE && Results.Visible())
+        Results.Close();
     else if (ctrl && key == 'C' && ActiveControl() != &SearchEdit)
         CopySelection(); // in the search box the box copies its own text
     else
@@ -226,62 +238,52 @@ void TReaderWindow::StartSearch(const std::string& query) {
     if (utf8.empty())
         return;
     pendingQuery_ = utf8;
-    if (!search_)
-        search_ = std::make_unique<TBookSearch>(book_);
+    if (!search_) {
+        search_ = std::make_unique<TBookSearch>(book_, env_.SearchCacheDir);
+        search_->StartPreparing();
+    }
     if (search_->Ready()) {
         SearchTick();
         return;
     }
-    Results.SetItems({"Reading the book for the search..."});
-    Results.SetVisible(true);
+    Results.ShowMessage("Reading the book for the search...");
     searchTimer_.SetEnabled(true);
 }
 
 void TReaderWindow::SearchTick() {
-    if (!search_ || pendingQuery_.empty()) {
+    if (!search_) {
+        search_ = std::make_unique<TBookSearch>(book_, env_.SearchCacheDir);
+        search_->StartPreparing();
+    }
+    if (pendingQuery_.empty()) {
         searchTimer_.SetEnabled(false);
         return;
     }
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSearchSliceMs);
-    bool ready = search_->Ready();
-    while (!ready && std::chrono::steady_clock::now() < until)
-        ready = search_->Step(4);
-    if (!ready) {
-        Results.SetItems({"Reading the book for the search: " + IntToStr(search_->PagesDone()) +
-                          " of " + IntToStr(search_->PagesTotal()) + " pages..."});
+    if (!search_->Ready()) {
+        Results.ShowMessage("Reading the book for the search: " + IntToStr(search_->PagesDone()) +
+                            " of " + IntToStr(search_->PagesTotal()) + " pages...");
+        searchTimer_.SetEnabled(true);
         return;
     }
     searchTimer_.SetEnabled(false);
-    result_ = search_->Search(pendingQuery_);
-    ShowResults();
+    Guard([&] {
+        result_ = search_->Search(pendingQuery_);
+        query_ = pendingQuery_;
+        ShowResults();
+    });
     pendingQuery_.clear();
 }
 
 void TReaderWindow::ShowResults() {
-    std::vector<std::string> items;
-    const std::string quoted = "\"" + pendingQuery_ + "\"";
-    if (result_.Total == 0)
-        items.push_back("No page holds " + quoted + ".");
-    else if (result_.Total == 1)
-        items.push_back("1 hit for " + quoted + ":");
-    else if (result_.Hits.size() < result_.Total)
-        items.push_back(IntToStr(static_cast<int64_t>(result_.Total)) + " hits for " + quoted +
-                        "; the first " + IntToStr(static_cast<int64_t>(result_.Hits.size())) +
-                        " are listed:");
-    else
-        items.push_back(IntToStr(static_cast<int64_t>(result_.Total)) + " hits for " + quoted +
-                        ":");
-    for (const TBookSearchHit& hit : result_.Hits)
-        items.push_back(hit.Title + "  -  " + hit.Context);
-    Results.SetItems(std::move(items));
-    Results.SetVisible(true);
+    Results.ShowResult(result_, query_);
 }
 
 void TReaderWindow::OpenHit(int i) {
     if (i < 0 || static_cast<size_t>(i) >= result_.Hits.size())
         return;
-    const TBookSearchHit hit = result_.Hits[static_cast<size_t>(i)];
+    TBookSearchHit hit = result_.Hits[static_cast<size_t>(i)];
     Guard([&] {
+        PlaceHit(book_, query_, hit);
         if (!SameText(viewer.CurrentFile(), hit.Page) || viewer.Viewers().size() != 1)
             viewer.Load(hit.Page);
         THTMLViewer* v = viewer.ActiveViewer();

@@ -17,6 +17,7 @@
 #include "bookreader/book_page_source.h"
 #include "bookreader/book_search.h"
 #include "bookreader/reader_state.h"
+#include "bookreader/search_pane.h"
 #include "html/view/frame_viewer.h"
 #include "platform/gui/buttons.h"
 #include "platform/gui/edit.h"
@@ -30,7 +31,8 @@ class TSiteBook;
 struct TReaderWindowEnvironment {
     std::string PasswordFile; // the password store; empty: remember nothing
     unsigned PasswordIterations = 20000;
-    std::string StateDir; // where the last page, placement and zoom are kept; empty: nowhere
+    std::string StateDir;       // where the last page, placement and zoom are kept; empty: nowhere
+    std::string SearchCacheDir; // where the search index is kept between runs; empty: nowhere
 };
 
 class TReaderWindow final : public TWindow {
@@ -53,8 +55,8 @@ public:
     int32_t ZoomSize() const { return viewer.DefFontSize(); }
     // Copies the selection of the frame that has it.
     void CopySelection();
-    // Starts a search for query (UTF-8, as typed in the box); the hits arrive in the list once
-    // the index is built (in steps from the loop, so the window stays responsive).
+    // Starts a search for query (UTF-8, as typed in the box); the hits arrive in the search
+    // pane once the index is ready (it is built on a thread of its own after the first page).
     void StartSearch(const std::string& query);
     bool Searching() const { return !pendingQuery_.empty(); }
     const TBookSearchResult& SearchResult() const { return result_; }
@@ -75,7 +77,7 @@ public:
     TButton ForwardButton;
     TEdit SearchEdit;
     TButton SearchButton;
-    TListBox Results;
+    TSearchPane Results;
     TPanel ViewerPanel;
     TFrameViewer viewer;
 
@@ -97,6 +99,7 @@ private:
     TBackgroundSound sound_;
     std::string home_;
     std::unique_ptr<TBookSearch> search_;
+    std::string query_; // of the result shown
     TTimer searchTimer_;
     std::string pendingQuery_; // UTF-8; waits for the index
     TBookSearchResult result_;

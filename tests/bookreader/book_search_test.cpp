@@ -4,9 +4,11 @@
 #include "bookreader/book_search.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "bookreader/page_text.h"
 #include "bookreader/reader_app.h"
+#include "bookreader/search_pane.h"
 #include "bookreader/search_words.h"
 #include "bookreader/site_book.h"
 #include "html/doc/text_section.h"
@@ -141,8 +143,10 @@ std::vector<std::string> WordsAt(THeadlessPage& page, int32_t start, int32_t end
 // its context marks them.
 void ExpectHitsNameTheQuery(const TSiteBook& b, const TBookSearchResult& r,
                             const std::string& query) {
-    for (const TBookSearchHit& hit : r.Hits) {
+    for (TBookSearchHit hit : r.Hits) {
         SCOPED_TRACE(query + " in " + hit.Page);
+        // The index reads pages with the lexer; the window places a hit in the laid-out page.
+        ASSERT_TRUE(PlaceHit(b, query, hit));
         const std::string bytes = b.Archive().ExtractToString(hit.Member);
         THeadlessPage page;
         page.LoadHtml(bytes, ""); // as the window's frame viewer reads what it is served
@@ -349,6 +353,158 @@ TEST_F(BookSearchTest, ABookOfFiveThousandPages) {
     ASSERT_FALSE(phrase.Hits.empty());
     EXPECT_EQ(phrase.Hits.back().Page, "p4990.html");
     EXPECT_TRUE(search.Search("old the library").Hits.empty());
+}
+
+// The index kept in the cache folder: written once, read back by the next search of the same
+// book with the same answers, built again when the book changes or the file is damaged.
+TEST_F(BookSearchTest, TheIndexIsKeptBetweenRunsAndNeverTrusted) {
+    TSiteBook& b = FixtureBook();
+    const std::string cache = tmp / "cache/foliobuilder";
+    TCapture first, err;
+    ASSERT_EQ(PrintBookSearch(b, "rose garden", first.File(), err.File(), cache), 0);
+    std::string file;
+    {
+        TBookSearch search(b, cache);
+        file = search.CacheFile();
+        search.Prepare();
+        EXPECT_TRUE(search.FromCache());
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0) << file;
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(cache.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    TCapture again;
+    ASSERT_EQ(PrintBookSearch(b, "rose garden", again.File(), err.File(), cache), 0);
+    EXPECT_EQ(again.Text(), first.Text());
+    EXPECT_EQ(err.Text(), "");
+
+    // Every way of damaging the file: each is refused and the index built again, and the
+    // answer stays the same.
+    const std::string good = folio_test::ReadFile(file);
+    std::vector<std::string> damaged = {"", good.substr(0, good.size() / 2), "FOLIOIDX",
+                                        std::string(good.size(), '\0')};
+    for (size_t at : {size_t{9}, size_t{20}, good.size() / 3, good.size() / 2, good.size() - 1}) {
+        std::string d = good;
+        d[at] = static_cast<char>(d[at] ^ 0x41);
+        damaged.push_back(d);
+    }
+    for (const std::string& d : damaged) {
+        folio_test::WriteFile(file, d);
+        TBookSearch search(b, cache);
+        search.Prepare();
+        EXPECT_FALSE(search.FromCache()) << d.size();
+        EXPECT_EQ(folio_test::ReadFile(file), good); // written again
+        TCapture out;
+        ASSERT_EQ(PrintBookSearch(b, "rose garden", out.File(), err.File(), cache), 0);
+        EXPECT_EQ(out.Text(), first.Text());
+    }
+
+    // Another book (one more page) has an index of its own.
+    TSiteBook& other = FixtureBook({{"/site/more.html", "<p>A rose garden more.</p>"}});
+    TBookSearch changed(other, cache);
+    EXPECT_NE(changed.CacheFile(), file);
+    changed.Prepare();
+    EXPECT_FALSE(changed.FromCache());
+    EXPECT_EQ(changed.Search("rose garden").Pages.back().Page, "more.html");
+}
+
+// Results grouped by page: each page once, with its count of hits and its best line.
+TEST_F(BookSearchTest, HitsAreGroupedByPage) {
+    TSiteBook& b = FixtureBook();
+    TBookSearch search(b);
+    search.Prepare(2);
+    const TBookSearchResult r = search.Search("garden");
+    ASSERT_EQ(r.Pages.size(), 4u);
+    EXPECT_EQ(r.Total, 12u);
+    const std::vector<std::pair<std::string, size_t>> expected = {
+        {"index.html", 7}, {"two.html", 2}, {"cyr.html", 1}, {"notes.txt", 2}};
+    size_t sum = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const TBookSearchPage& p = r.Pages[i];
+        EXPECT_EQ(p.Page, expected[i].first);
+        EXPECT_EQ(p.Count, expected[i].second) << p.Page;
+        ASSERT_EQ(p.FirstHit, static_cast<int>(sum)) << p.Page;
+        ASSERT_GE(p.BestHit, p.FirstHit);
+        ASSERT_LT(p.BestHit, static_cast<int>(sum + p.Count));
+        EXPECT_EQ(r.Hits[static_cast<size_t>(p.BestHit)].Page, p.Page);
+        sum += p.Count;
+    }
+    // The best line of the first page shows "garden" more often than its first line does.
+    EXPECT_NE(r.Pages[0].BestHit, r.Pages[0].FirstHit);
+    EXPECT_EQ(r.Pages[0].Title, "The Rose Garden");
+    const std::vector<std::string> lines = TSearchPane::Lines(r, "garden");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "4 pages hold \"garden\" (12 hits):");
+    EXPECT_EQ(lines[2].rfind("Café du jardin  (2 hits)  -  ", 0), 0u) << lines[2];
+
+    // Fewer hits listed than found: the pages past them are counted, not listed.
+    const TBookSearchResult few = search.Search("garden", 8);
+    EXPECT_EQ(few.Hits.size(), 8u);
+    EXPECT_EQ(few.Total, 12u);
+    EXPECT_EQ(few.Pages.size(), 4u);
+    EXPECT_EQ(few.Pages[2].FirstHit, -1);
+    EXPECT_EQ(TSearchPane::Lines(few, "garden")[0],
+              "4 pages hold \"garden\" (12 hits); the first 2 are listed:");
+    EXPECT_EQ(TSearchPane::Lines(search.Search("nothinghere"), "nothinghere"),
+              std::vector<std::string>{"No page holds \"nothinghere\"."});
+}
+
+// A long phrase over a word that occurs everywhere: matched without holding the occurrences,
+// and the count stops at its limit.
+TEST_F(BookSearchTest, LongPhrasesAndCommonWordsStayBounded) {
+    constexpr int kPages = 20;
+    constexpr int kWords = 1500; // "la" on every page
+    TArchiveBytes a;
+    for (int i = 0; i < kPages; ++i) {
+        std::string page = "<p>";
+        for (int w = 0; w < kWords; ++w)
+            page += "la ";
+        a.Member("/s/p" + std::to_string(i) + ".html", page + (i == 17 ? "end</p>" : "</p>"));
+    }
+    a.Member("/b/folioauthor.html", ConfigText("/s/p0.html")).End();
+    Open(a);
+    TBookSearch search(*book);
+    search.Prepare();
+    std::string phrase;
+    for (int i = 0; i < 1000; ++i)
+        phrase += "la ";
+    const TBookSearchResult tail = search.Search(phrase + "end", 10);
+    EXPECT_EQ(tail.Total, 1u);
+    ASSERT_EQ(tail.Hits.size(), 1u);
+    EXPECT_EQ(tail.Hits[0].Page, "p17.html");
+    EXPECT_EQ(tail.Hits[0].Occurrence, 0u);
+    const TBookSearchResult many = search.Search(phrase, 10);
+    EXPECT_EQ(many.Total, size_t{kPages} * (kWords - 1000 + 1));
+    EXPECT_EQ(many.Hits.size(), 10u);
+    EXPECT_EQ(many.Pages.size(), size_t{kPages});
+    EXPECT_EQ(many.Hits[9].Occurrence, 9u);
+    EXPECT_FALSE(many.Stopped);
+    const TBookSearchResult limited = search.Search("la", 5, 1000);
+    EXPECT_TRUE(limited.Stopped);
+    EXPECT_EQ(limited.Total, 1000u);
+    EXPECT_EQ(limited.Hits.size(), 5u);
+    EXPECT_EQ(limited.Pages.size(), 1u);
+}
+
+// Built on one thread, on two, or page by page: the same index.
+TEST_F(BookSearchTest, ThreadsDoNotChangeTheIndex) {
+    TSiteBook& b = FixtureBook();
+    TBookSearch one(b), two(b), steps(b);
+    one.BuildAll(1);
+    two.BuildAll(2);
+    while (!steps.Step(1)) {
+    }
+    for (const char* query : {"garden", "rose garden", "москва", "pre text", "café"}) {
+        const TBookSearchResult r1 = one.Search(query), r2 = two.Search(query),
+                                r3 = steps.Search(query);
+        ASSERT_EQ(r1.Hits.size(), r2.Hits.size()) << query;
+        ASSERT_EQ(r1.Hits.size(), r3.Hits.size()) << query;
+        for (size_t i = 0; i < r1.Hits.size(); ++i) {
+            EXPECT_EQ(r1.Hits[i].Context, r2.Hits[i].Context);
+            EXPECT_EQ(r1.Hits[i].Context, r3.Hits[i].Context);
+        }
+    }
 }
 
 } // namespace
