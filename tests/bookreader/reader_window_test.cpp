@@ -332,12 +332,13 @@ TEST_F(ReaderWindowTest, SearchListsHitsAndOpensThemSelected) {
     ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(window->SearchButton)));
     ASSERT_TRUE(PumpUntil([&] { return window->Results.Visible() && !window->Searching(); }));
     ASSERT_EQ(window->SearchResult().Hits.size(), 1u);
-    ASSERT_EQ(window->Results.Count(), 2);
-    EXPECT_EQ(window->Results.Items()[0], "1 hit for \"compost\":");
-    EXPECT_NE(window->Results.Items()[1].find("compost heap"), std::string::npos);
+    ASSERT_EQ(window->Results.List.Count(), 2);
+    EXPECT_EQ(window->Results.List.Items()[0], "1 page holds \"compost\" (1 hit):");
+    EXPECT_NE(window->Results.List.Items()[1].find("(1 hit)"), std::string::npos);
+    EXPECT_NE(window->Results.List.Items()[1].find("compost heap"), std::string::npos);
     TCanvas shot(window->Width(), window->Height());
     EXPECT_TRUE(Screenshot("reader-search.png", shot));
-    window->Results.ClickItem(1);
+    window->Results.List.ClickItem(1);
     EXPECT_EQ(Shown(), "page2.html");
     EXPECT_EQ(Active().SelText(), "compost");
 
@@ -352,6 +353,35 @@ TEST_F(ReaderWindowTest, SearchListsHitsAndOpensThemSelected) {
     ASSERT_TRUE(CharacterY(Active(), Active().SelStart(), y));
     EXPECT_GE(y, Active().PixelPosition());
     EXPECT_LT(y, Active().PixelPosition() + Active().PaintPanel().Height());
+}
+
+// The search pane closes with its button and with Escape, in the list or in the search box.
+TEST_F(ReaderWindowTest, EscapeAndTheCloseButtonHideTheSearchPane) {
+    Open();
+    const auto search = [&](const char* word) {
+        window->StartSearch(word);
+        return PumpUntil([&] { return window->Results.Visible() && !window->Searching(); });
+    };
+    ASSERT_TRUE(search("garden"));
+    ASSERT_GE(window->Results.List.Count(), 2);
+    EXPECT_NE(window->Results.List.Items()[0].find("holds \"garden\""), std::string::npos)
+        << window->Results.List.Items()[0];
+    ASSERT_TRUE(xvfb::ClickAt(xvfb::ScreenCentre(window->Results.CloseButton)));
+    ASSERT_TRUE(PumpUntil([&] { return !window->Results.Visible(); }));
+
+    ASSERT_TRUE(search("garden"));
+    const TPoint list = xvfb::ScreenCentre(window->Results.List);
+    ASSERT_TRUE(Xdotool({"mousemove", "--sync", std::to_string(list.X), std::to_string(list.Y)}));
+    window->Results.List.SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return window->Results.List.Focused(); }));
+    ASSERT_TRUE(Xdotool({"key", "Escape"}));
+    ASSERT_TRUE(PumpUntil([&] { return !window->Results.Visible(); }));
+
+    ASSERT_TRUE(search("garden"));
+    window->SearchEdit.SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return window->SearchEdit.Focused(); }));
+    ASSERT_TRUE(Xdotool({"key", "Escape"}));
+    ASSERT_TRUE(PumpUntil([&] { return !window->Results.Visible(); }));
 }
 
 // Typed in the box, a Cyrillic word finds the page written in code page 1251.
