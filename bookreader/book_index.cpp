@@ -1,8 +1,12 @@
 #include "bookreader/book_index.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <malloc.h>
 #include <thread>
 #include <zlib.h>
@@ -115,17 +119,18 @@ struct TBookIndex::TLexed {
     std::string Name;
     std::string Failure; // not empty: the page could not be read
     TPage Page;
+    std::vector<uint8_t> Packed;
     std::string Words;
 };
 
 // Packs page texts with one deflater, reset between pages: a fresh one for every page would
-// allocate and clear its quarter megabyte of tables thousands of times. The fastest level:
-// text packs to half its size or less, and building the index is what the first search waits
-// for.
+// allocate and clear its quarter megabyte of tables thousands of times. Huffman codes alone,
+// without looking for repeats: text packs to some 60% of its size at several times the speed
+// of the fastest level, and building the index is what the first search waits for.
 struct TBookIndex::TPacker {
     z_stream Z{};
     TPacker() {
-        if (deflateInit(&Z, 1) != Z_OK)
+        if (deflateInit2(&Z, 1, Z_DEFLATED, 15, 8, Z_HUFFMAN_ONLY) != Z_OK)
             throw std::bad_alloc(); // zlib fails to start only for want of memory
     }
     ~TPacker() { deflateEnd(&Z); }
@@ -190,7 +195,16 @@ TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), packer_(std::make_u
     PutVarint(key_, h);
 }
 
-TBookIndex::~TBookIndex() = default;
+TBookIndex::~TBookIndex() {
+    Unmap();
+}
+
+void TBookIndex::Unmap() {
+    if (map_)
+        munmap(map_, mapSize_);
+    map_ = nullptr;
+    mapSize_ = 0;
+}
 
 void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& packer) const {
     out.Member = member;
@@ -222,7 +236,8 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& pack
     p.Name = out.Name;
     p.Title = std::move(text.Title);
     p.TextLength = static_cast<uint32_t>(text.Text.size());
-    p.Packed = packer.Pack(text, p.TextBytes, p.RawSize);
+    out.Packed = packer.Pack(text, p.TextBytes, p.RawSize);
+    p.PackedSize = static_cast<uint32_t>(out.Packed.size());
 }
 
 void TBookIndex::Merge(TLexed& lexed) {
@@ -242,6 +257,8 @@ void TBookIndex::Merge(TLexed& lexed) {
         Add(id, page, word);
         at = end + 1;
     }
+    lexed.Page.PackedAt = store_.size();
+    store_.insert(store_.end(), lexed.Packed.begin(), lexed.Packed.end());
     pages_.push_back(std::move(lexed.Page));
 }
 
@@ -249,6 +266,7 @@ void TBookIndex::Finish() {
     for (TPostings& p : postings_)
         p.Bytes.shrink_to_fit();
     pages_.shrink_to_fit();
+    store_.shrink_to_fit();
     words_.Shrink();
     // Reading thousands of pages leaves the heap full of freed buffers; hand what is free back
     // to the system, so the reader's size is that of what it keeps.
@@ -276,44 +294,79 @@ void TBookIndex::BuildAll(int threads) {
     if (threads <= 0)
         threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const size_t batch = kBatchPages * static_cast<size_t>(threads);
-    std::vector<TLexed> lexed;
-    while (!Ready()) {
-        if (cancel_)
-            return;
-        const size_t first = next_;
-        const size_t count = std::min(batch, candidates_.size() - first);
-        lexed.assign(count, TLexed{});
-        std::atomic<size_t> take{0};
-        std::exception_ptr error;
-        std::atomic<bool> failed{false};
-        const auto work = [&] {
-            try {
-                TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
-                TPacker packer;
-                for (size_t i; !failed && !cancel_ && (i = take++) < count;)
-                    Lex(candidates_[first + i], lexed[i], stream, packer);
-            } catch (...) {
-                if (!failed.exchange(true))
-                    error = std::current_exception();
-            }
-        };
-        const int workers = static_cast<int>(std::min<size_t>(size_t(threads), count));
-        std::vector<std::thread> pool;
-        for (int t = 1; t < workers; ++t)
-            pool.emplace_back(work);
-        work();
-        for (std::thread& t : pool)
+    // Reads pages [first, first + count) into out on the pool's threads (and on this one when
+    // helping). Errors other than a damaged page (those are kept with the page) stop the build.
+    struct TBatch {
+        std::vector<TLexed> Pages;
+        size_t First = 0;
+        std::atomic<size_t> Take{0};
+        std::atomic<bool> Failed{false};
+        std::exception_ptr Error;
+        std::vector<std::thread> Pool;
+    };
+    const auto work = [this](TBatch& b) {
+        try {
+            TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
+            TPacker packer;
+            for (size_t i; !b.Failed && !cancel_ && (i = b.Take++) < b.Pages.size();)
+                Lex(candidates_[b.First + i], b.Pages[i], stream, packer);
+        } catch (...) {
+            if (!b.Failed.exchange(true))
+                b.Error = std::current_exception();
+        }
+    };
+    const auto start = [&](TBatch& b, size_t first, int workers) {
+        b.First = first;
+        b.Pages.assign(std::min(batch, candidates_.size() - first), TLexed{});
+        b.Take = 0;
+        b.Failed = false;
+        b.Error = nullptr;
+        for (int t = 0; t < workers; ++t)
+            b.Pool.emplace_back(work, std::ref(b));
+    };
+    const auto finish = [](TBatch& b) {
+        for (std::thread& t : b.Pool)
             t.join();
-        if (error)
-            std::rethrow_exception(error);
+        b.Pool.clear();
+        if (b.Error)
+            std::rethrow_exception(b.Error);
+    };
+    // Two batches in turn: while the pool reads the next one, this thread merges the last one
+    // into the index in book order.
+    TBatch batches[2];
+    size_t first = next_;
+    start(batches[0], first, threads - 1);
+    work(batches[0]);
+    for (int at = 0;; at ^= 1) {
+        TBatch& done = batches[at];
+        TBatch& coming = batches[at ^ 1];
+        try {
+            finish(done);
+        } catch (...) {
+            cancel_ = true;
+            finish(coming);
+            throw;
+        }
         if (cancel_)
             return;
-        for (TLexed& page : lexed)
-            Merge(page);
-        next_ = first + count;
+        first = done.First + done.Pages.size();
+        if (first < candidates_.size())
+            start(coming, first, threads);
+        try {
+            for (TLexed& page : done.Pages)
+                Merge(page);
+        } catch (...) {
+            cancel_ = true;
+            for (std::thread& t : coming.Pool)
+                t.join();
+            throw;
+        }
+        next_ = first;
+        done.Pages.clear();
+        done.Pages.shrink_to_fit();
+        if (first >= candidates_.size())
+            break;
     }
-    lexed.clear();
-    lexed.shrink_to_fit();
     Finish();
 }
 
@@ -338,7 +391,7 @@ namespace {
 // index could hold them) end the walk.
 class TOccurrences {
 public:
-    TOccurrences(const std::vector<uint8_t>& bytes, uint32_t pages)
+    TOccurrences(std::span<const uint8_t> bytes, uint32_t pages)
         : p_(bytes.data()), end_(bytes.data() + bytes.size()), pages_(pages) {}
     bool Next() {
         if (p_ >= end_)
@@ -390,7 +443,7 @@ void TBookIndex::FindPhrase(const std::vector<std::string>& words,
         const uint32_t id = words_.Find(w);
         if (id == TWordTable::kNone || id >= postings_.size())
             return;
-        lists.emplace_back(postings_[id].Bytes, PageCount());
+        lists.emplace_back(PostingsOf(id), PageCount());
         if (!lists.back().Next())
             return;
     }
@@ -421,9 +474,9 @@ TPageText TBookIndex::Text(uint32_t page) const {
     };
     std::vector<uint8_t> raw(p.RawSize);
     uLongf size = p.RawSize;
-    if (p.RawSize > 0 && (uncompress(raw.data(), &size, p.Packed.data(),
-                                     static_cast<uLong>(p.Packed.size())) != Z_OK ||
-                          size != p.RawSize))
+    if (p.RawSize > 0 &&
+        (uncompress(raw.data(), &size, Store() + p.PackedAt, p.PackedSize) != Z_OK ||
+         size != p.RawSize))
         throw damaged();
     if (p.TextBytes > p.RawSize)
         throw damaged();
@@ -446,7 +499,8 @@ TPageText TBookIndex::Text(uint32_t page) const {
 size_t TBookIndex::MemoryUsed() const {
     size_t bytes = pages_.capacity() * sizeof(TPage) + postings_.capacity() * sizeof(TPostings);
     for (const TPage& p : pages_)
-        bytes += p.Name.capacity() + p.Title.capacity() + p.Packed.capacity();
+        bytes += p.Name.capacity() + p.Title.capacity();
+    bytes += loaded_ ? (map_ ? mapSize_ : owned_.capacity()) : store_.capacity();
     for (const TPostings& p : postings_)
         bytes += p.Bytes.capacity();
     bytes += words_.MemoryUsed();
@@ -471,7 +525,7 @@ std::string TBookIndex::Serialize() const {
         PutVarint(out, p.TextLength);
         PutVarint(out, p.TextBytes);
         PutVarint(out, p.RawSize);
-        PutBytes(out, p.Packed.data(), p.Packed.size());
+        PutBytes(out, Store() + p.PackedAt, p.PackedSize);
     }
     PutVarint(out, failures_.size());
     for (const std::string& f : failures_)
@@ -480,7 +534,8 @@ std::string TBookIndex::Serialize() const {
     for (uint32_t i = 0; i < words_.Count(); ++i) {
         const std::string_view w = words_.Word(i);
         PutBytes(out, w.data(), w.size());
-        PutBytes(out, postings_[i].Bytes.data(), postings_[i].Bytes.size());
+        const std::span<const uint8_t> list = PostingsOf(i);
+        PutBytes(out, list.data(), list.size());
     }
     const uLong crc =
         crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.data()), out.size());
@@ -489,18 +544,69 @@ std::string TBookIndex::Serialize() const {
     return out;
 }
 
-bool TBookIndex::Deserialize(const std::string& bytes) {
-    constexpr size_t kMagicSize = sizeof kMagic - 1;
-    if (bytes.size() < kMagicSize + 4 || bytes.compare(0, kMagicSize, kMagic) != 0)
+std::span<const uint8_t> TBookIndex::PostingsOf(uint32_t id) const {
+    const TPostings& p = postings_[id];
+    if (loaded_)
+        return {loaded_ + p.At, static_cast<size_t>(p.Size)};
+    return {p.Bytes.data(), p.Bytes.size()};
+}
+
+bool TBookIndex::Deserialize(std::string bytes) {
+    if (!Adopt(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
         return false;
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    const size_t body = bytes.size() - 4;
+    Unmap();
+    owned_ = std::move(bytes); // a moved string keeps its buffer; short ones fail Adopt
+    loaded_ = reinterpret_cast<const uint8_t*>(owned_.data());
+    return true;
+}
+
+bool TBookIndex::Load(const std::string& path) {
+    // An index is a few tens of megabytes for the largest books; a file far beyond that is no
+    // index of ours.
+    constexpr uint64_t kMaxBytes = uint64_t(1) << 31;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    void* map = MAP_FAILED;
+    size_t size = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        static_cast<uint64_t>(st.st_size) <= kMaxBytes) {
+        size = static_cast<size_t>(st.st_size);
+        map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    }
+    ::close(fd);
+    if (map == MAP_FAILED)
+        return false;
+    if (!Adopt(static_cast<const uint8_t*>(map), size)) {
+        ::munmap(map, size);
+        return false;
+    }
+    Unmap();
+    owned_.clear();
+    owned_.shrink_to_fit();
+    map_ = map;
+    mapSize_ = size;
+    loaded_ = static_cast<const uint8_t*>(map);
+    return true;
+}
+
+bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
+    constexpr size_t kMagicSize = sizeof kMagic - 1;
+    // Too short for the magic and the checksum, or no index at all: a string this short would
+    // also keep its bytes inside itself, where a move would not take them along.
+    if (size < 64 || std::memcmp(data, kMagic, kMagicSize) != 0)
+        return false;
+    const size_t body = size - 4;
     uLong stored = 0;
     for (int i = 0; i < 4; ++i)
         stored |= uLong{data[body + static_cast<size_t>(i)]} << (8 * i);
-    if (crc32(crc32(0, nullptr, 0), data, static_cast<uInt>(body)) != stored)
+    if (crc32_z(crc32(0, nullptr, 0), data, body) != stored)
         return false;
     TIndexReader r(data + kMagicSize, data + body);
+    const auto at = [data](std::string_view v) {
+        return static_cast<uint64_t>(reinterpret_cast<const uint8_t*>(v.data()) - data);
+    };
     if (r.Number(UINT32_MAX) != kVersion || r.Bytes(64) != key_ ||
         r.Number(SIZE_MAX) != candidates_.size())
         return false;
@@ -511,13 +617,14 @@ bool TBookIndex::Deserialize(const std::string& bytes) {
     for (uint64_t i = 0; i < pageCount && r.Ok(); ++i) {
         TPage p;
         p.Member = static_cast<int>(r.Number(static_cast<uint64_t>(std::max(0, members - 1))));
-        p.Name = r.Bytes(bytes.size());
-        p.Title = r.Bytes(bytes.size());
+        p.Name = r.Bytes(size);
+        p.Title = r.Bytes(size);
         p.TextLength = static_cast<uint32_t>(r.Number(UINT32_MAX));
         p.TextBytes = static_cast<uint32_t>(r.Number(UINT32_MAX));
         p.RawSize = static_cast<uint32_t>(r.Number(UINT32_MAX));
-        const std::string_view packed = r.Bytes(bytes.size());
-        p.Packed.assign(packed.begin(), packed.end());
+        const std::string_view packed = r.Bytes(UINT32_MAX);
+        p.PackedAt = at(packed);
+        p.PackedSize = static_cast<uint32_t>(packed.size());
         // Text() checks the rest when the page is unpacked.
         if (p.TextBytes > p.RawSize || p.TextLength > p.TextBytes)
             return false;
@@ -526,21 +633,23 @@ bool TBookIndex::Deserialize(const std::string& bytes) {
     const uint64_t failureCount = r.Number(candidates_.size());
     std::vector<std::string> failures;
     for (uint64_t i = 0; i < failureCount && r.Ok(); ++i)
-        failures.emplace_back(r.Bytes(bytes.size()));
+        failures.emplace_back(r.Bytes(size));
     if (!r.Ok() || pages.size() + failures.size() != candidates_.size())
         return false;
-    const uint64_t wordCount = r.Number(bytes.size());
+    const uint64_t wordCount = r.Number(size);
     TWordTable words;
     std::vector<TPostings> postings;
+    postings.reserve(static_cast<size_t>(wordCount));
     for (uint64_t i = 0; i < wordCount && r.Ok(); ++i) {
-        const std::string_view w = r.Bytes(bytes.size());
+        const std::string_view w = r.Bytes(size);
         bool added = false;
         words.Insert(w, added);
         if (!added || w.empty())
             return false; // every word once
-        const std::string_view list = r.Bytes(bytes.size());
+        const std::string_view list = r.Bytes(size);
         TPostings p;
-        p.Bytes.assign(list.begin(), list.end());
+        p.At = at(list);
+        p.Size = list.size();
         p.Any = !list.empty();
         postings.push_back(std::move(p));
     }
@@ -551,6 +660,8 @@ bool TBookIndex::Deserialize(const std::string& bytes) {
     failures_ = std::move(failures);
     words_ = std::move(words);
     postings_ = std::move(postings);
+    store_.clear();
+    store_.shrink_to_fit();
     next_ = candidates_.size();
     return true;
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -54,11 +55,13 @@ public:
     struct TPage {
         int Member = -1;
         std::string Name;
-        std::string Title;           // UTF-8, may be empty
-        uint32_t TextLength = 0;     // in characters
-        uint32_t TextBytes = 0;      // of the text in UTF-8
-        uint32_t RawSize = 0;        // of the text and its section starts before packing
-        std::vector<uint8_t> Packed; // the text in UTF-8, then its section starts, compressed
+        std::string Title;       // UTF-8, may be empty
+        uint32_t TextLength = 0; // in characters
+        uint32_t TextBytes = 0;  // of the text in UTF-8
+        uint32_t RawSize = 0;    // of the text and its section starts before packing
+        // The text in UTF-8, then its section starts, compressed: where in the index's store.
+        uint64_t PackedAt = 0;
+        uint32_t PackedSize = 0;
     };
     uint32_t PageCount() const { return static_cast<uint32_t>(pages_.size()); }
     const TPage& Page(uint32_t page) const { return pages_[page]; }
@@ -70,14 +73,19 @@ public:
     std::string Serialize() const;
     // Replaces the index with one Serialize wrote for this same book (key: BookKey()). False,
     // with the index left as it was, when the bytes are damaged or belong to another book.
-    bool Deserialize(const std::string& bytes);
+    bool Deserialize(std::string bytes);
+    // The same from a file, mapped rather than read: the index uses the file's bytes where
+    // they lie. False when the file is missing, no regular file, too large or refused as above.
+    bool Load(const std::string& path);
     // What tells this book apart from any other or from itself changed: the file's size and
     // time and a hash of its member table.
     const std::string& BookKey() const { return key_; }
 
 private:
     struct TPostings {
-        std::vector<uint8_t> Bytes;
+        std::vector<uint8_t> Bytes; // while the index is built
+        uint64_t At = 0;            // where they lie in a loaded index, and their size
+        uint64_t Size = 0;
         uint32_t LastPage = 0; // of the last occurrence added
         uint32_t LastWord = 0;
         bool Any = false;
@@ -88,6 +96,11 @@ private:
     void Merge(TLexed& page);
     void Finish();
     void Add(uint32_t id, uint32_t page, uint32_t word);
+    // Takes a serialized index at data (kept alive by the caller once this returns true).
+    bool Adopt(const uint8_t* data, size_t size);
+    void Unmap();
+    const uint8_t* Store() const { return loaded_ ? loaded_ : store_.data(); }
+    std::span<const uint8_t> PostingsOf(uint32_t id) const;
 
     const TSiteBook& book_;
     std::vector<int> candidates_; // members that are pages, in book order
@@ -98,5 +111,10 @@ private:
     std::vector<TPage> pages_;
     TWordTable words_;
     std::vector<TPostings> postings_;
+    std::vector<uint8_t> store_;      // the packed page texts of an index built here
+    const uint8_t* loaded_ = nullptr; // the bytes of a loaded index, when it is one
+    std::string owned_;               // those bytes, when they were handed over
+    void* map_ = nullptr;             // or the mapped file they lie in
+    size_t mapSize_ = 0;
     std::string key_;
 };

@@ -115,17 +115,10 @@ void TBookSearch::Prepare(int threads) {
     if (index_->Ready())
         return;
     const std::string file = CacheFile();
-    // An index is a few tens of megabytes for the largest books; a file far beyond that is no
-    // index of ours.
-    constexpr size_t kMaxCacheBytes = size_t(1) << 31;
-    std::string bytes;
-    if (!file.empty() && index_->PagesDone() == 0 && ReadRegularFile(file, kMaxCacheBytes, bytes) &&
-        index_->Deserialize(bytes)) {
+    if (!file.empty() && index_->PagesDone() == 0 && index_->Load(file)) {
         fromCache_ = true;
         return;
     }
-    bytes.clear();
-    bytes.shrink_to_fit();
     index_->BuildAll(threads);
     if (index_->Ready() && !file.empty() && MakePrivateDirectory(cacheDir_))
         ReplaceFileContents(file, index_->Serialize());

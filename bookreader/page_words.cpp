@@ -62,6 +62,31 @@ bool StartsSection(Symbol sy) {
     }
 }
 
+// Symbols that make a document a page rather than a frame set, as the document reader tells
+// them apart: a FRAMESET before any of them makes a frame-set document.
+bool StartsBody(Symbol sy) {
+    switch (sy) {
+    case BodySym:
+    case PSym:
+    case HSym:
+    case HRSym:
+    case OLSym:
+    case ULSym:
+    case DirSym:
+    case MenuSym:
+    case DLSym:
+    case AddressSym:
+    case BlockQuoteSym:
+    case PreSym:
+    case ImageSym:
+    case TableSym:
+    case FormSym:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Symbols that stand in the text as one object (a picture or a control): they part words.
 bool IsObject(Symbol sy) {
     return sy == ImageSym || sy == InputSym || sy == PanelSym || sy == ButtonSym;
@@ -139,21 +164,13 @@ std::string OneLine(const std::string& title) {
     return out;
 }
 
-} // namespace
-
-TPageText LexPageText(std::string_view bytes) {
-    TPageText page;
-    const THtmlSource source = THtmlSource::Buffer(bytes.data(), bytes.size());
-    if (IsFrameSetDocument(source))
-        return page;
-    THtmlLexer lx;
-    source.LoadInto(lx);
-    lx.Start();
+// Reads the page's text into page and its title into title.
+void ReadText(THtmlLexer& lx, TPageText& page, std::string& title) {
     TTextBuilder text(page);
     // Captions set below their tables, one slot per open table: their text follows the cells.
     std::vector<std::u32string> belowCaptions;
-    std::string title;
     bool titleSeen = false;
+    bool bodySeen = false;
     bool capturing = false; // text goes to the innermost table's caption below it
     for (;;) {
         lx.ReadSymbol();
@@ -166,6 +183,16 @@ TPageText LexPageText(std::string_view bytes) {
             else
                 text.AddUtf8(lx.Token.Text());
             continue;
+        }
+        // A frame set before anything of a body makes the page a frame-set document, whose
+        // frames are pages of their own.
+        if (!bodySeen) {
+            if (sy == FrameSetSym) {
+                page = TPageText{};
+                title.clear();
+                return;
+            }
+            bodySeen = StartsBody(sy);
         }
         if (StartsSection(sy))
             text.Break();
@@ -240,6 +267,21 @@ TPageText LexPageText(std::string_view bytes) {
         }
         if (lx.Sy == EofSym)
             break;
+    }
+}
+
+} // namespace
+
+TPageText LexPageText(std::string_view bytes) {
+    TPageText page;
+    THtmlLexer lx;
+    THtmlSource::Buffer(bytes.data(), bytes.size()).LoadInto(lx);
+    std::string title;
+    try {
+        lx.Start();
+        ReadText(lx, page, title);
+    } catch (const Exception&) {
+        // What was read before the fault is kept, as the document reader keeps it.
     }
     page.Title = OneLine(title);
     return page;
