@@ -384,6 +384,30 @@ TEST_F(ReaderWindowTest, EscapeAndTheCloseButtonHideTheSearchPane) {
     ASSERT_TRUE(PumpUntil([&] { return !window->Results.Visible(); }));
 }
 
+// After the first page, the window builds the search index on its own and keeps it in the cache
+// folder; the next window of the same book finds it there.
+TEST_F(ReaderWindowTest, TheIndexIsBuiltInTheBackgroundAndKept) {
+    env.SearchCacheDir = tmp.Path() + "/cache/foliobuilder";
+    const auto indexFiles = [&] {
+        int n = 0;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(env.SearchCacheDir, ec))
+            n += e.path().extension() == ".idx";
+        return n;
+    };
+    Open();
+    ASSERT_TRUE(PumpUntil([&] { return indexFiles() == 1; }, 10000));
+    window->StartSearch("compost");
+    ASSERT_TRUE(PumpUntil([&] { return window->Results.Visible() && !window->Searching(); }));
+    EXPECT_EQ(window->SearchResult().Hits.size(), 1u);
+    Close();
+    Open();
+    window->StartSearch("compost");
+    ASSERT_TRUE(PumpUntil([&] { return window->Results.Visible() && !window->Searching(); }));
+    EXPECT_EQ(window->SearchResult().Hits.size(), 1u);
+    EXPECT_EQ(indexFiles(), 1);
+}
+
 // Typed in the box, a Cyrillic word finds the page written in code page 1251.
 TEST_F(ReaderWindowTest, ACyrillicWordTypedInTheBoxFindsItsPage) {
     Open();
@@ -483,18 +507,21 @@ TEST_F(ReaderWindowTest, ThreeWrongPasswordsEndTheReaderWithAFailure) {
 
 } // namespace
 
-// What a book started by the test finds in its environment: its own state folder, and, in the
-// sanitizer build, leak checking that leaves fontconfig's caches alone as the test programs do.
+// What a book started by the test finds in its environment: its own state and cache folders, and,
+// in the sanitizer build, leak checking that leaves fontconfig's caches alone as the test programs
+// do.
 class TProgramEnvironment {
 public:
     explicit TProgramEnvironment(const folio_test::TempDir& tmp) {
         const std::string suppressions = tmp.Path() + "/lsan.supp";
         folio_test::WriteFile(suppressions, "leak:libfontconfig.so\n");
         setenv("XDG_STATE_HOME", (tmp.Path() + "/state").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (tmp.Path() + "/cache").c_str(), 1);
         setenv("LSAN_OPTIONS", ("suppressions=" + suppressions).c_str(), 1);
     }
     ~TProgramEnvironment() {
         unsetenv("XDG_STATE_HOME");
+        unsetenv("XDG_CACHE_HOME");
         unsetenv("LSAN_OPTIONS");
     }
     TProgramEnvironment(const TProgramEnvironment&) = delete;
