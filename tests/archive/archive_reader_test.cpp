@@ -269,4 +269,60 @@ TEST(ArchiveReader, SmallArchivesUnderTestDataReadBack) {
     EXPECT_TRUE(ri.ExtractToString(0).starts_with("/tmp/folio/site/hello.txt\t"));
 }
 
+// A memory stream that counts the reads and seeks made of it.
+class TCountingStream : public TMemoryStream {
+public:
+    int64_t Read(void* buffer, int64_t count) override {
+        ++Reads;
+        return TMemoryStream::Read(buffer, count);
+    }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        ++Seeks;
+        return TMemoryStream::Seek(offset, origin);
+    }
+    int Reads = 0;
+    int Seeks = 0;
+};
+
+// Indexing a large archive reads it in large pieces, not a read and a seek for every field of
+// every member; the members found and their blocks are the same as ever, and a cut archive is
+// still damaged exactly where it was cut.
+TEST(ArchiveReader, IndexesThroughFewLargeReads) {
+    constexpr int kMembers = 5000;
+    TArchiveBytes a;
+    a.Header();
+    for (int i = 0; i < kMembers; ++i) {
+        a.Record("/site/p" + std::to_string(i) + ".html").Marker();
+        const std::string text(100 + i % 300, static_cast<char>('a' + i % 26));
+        if (i % 2 == 0)
+            a.Raw(text);
+        else
+            a.Zlib(text);
+        a.Int(0);
+    }
+    a.Int(0);
+    TCountingStream s;
+    s.WriteBuffer(a.s.data(), static_cast<int64_t>(a.s.size()));
+    s.Reads = s.Seeks = 0;
+    TArchiveReader r(s);
+    ASSERT_EQ(r.Count(), kMembers);
+    // Some 1.3 MB: two reads of the window.
+    EXPECT_LE(s.Reads, 4) << a.s.size();
+    EXPECT_LE(s.Seeks, 8);
+    EXPECT_EQ(r.ExtractToString(4999), std::string(100 + 4999 % 300, 'a' + 4999 % 26));
+    EXPECT_EQ(r.ExtractToString(1234), std::string(100 + 1234 % 300, 'a' + 1234 % 26));
+    EXPECT_EQ(r.EndOffset(), static_cast<int64_t>(a.s.size()));
+
+    // Cut inside the 3000th member's block: the same damage as a byte-by-byte walk finds.
+    const std::string cut = a.s.substr(0, a.s.size() * 3 / 5);
+    TMemoryStream c;
+    c.WriteBuffer(cut.data(), static_cast<int64_t>(cut.size()));
+    TArchiveReader salvaged(c, 0, -1, aiSalvage);
+    EXPECT_TRUE(salvaged.Damage().Found);
+    EXPECT_TRUE(salvaged.Damage().Truncated);
+    EXPECT_GT(salvaged.Count(), 2000);
+    EXPECT_FALSE(salvaged.Member(salvaged.Count() - 1).Complete);
+    EXPECT_THROW(TArchiveReader strict(c), EArchiveError);
+}
+
 } // namespace
