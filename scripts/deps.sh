@@ -14,7 +14,7 @@ packages=(
   libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
   lynx-common
   clang libclang-rt-14-dev
-  zip pigz
+  zip unzip pigz
   libssl-dev
   libutf8proc-dev
 )
