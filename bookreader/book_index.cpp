@@ -1,11 +1,11 @@
 #include "bookreader/book_index.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <malloc.h>
 #include <thread>
@@ -195,16 +195,7 @@ TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), packer_(std::make_u
     PutVarint(key_, h);
 }
 
-TBookIndex::~TBookIndex() {
-    Unmap();
-}
-
-void TBookIndex::Unmap() {
-    if (map_)
-        munmap(map_, mapSize_);
-    map_ = nullptr;
-    mapSize_ = 0;
-}
+TBookIndex::~TBookIndex() = default;
 
 void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& packer) const {
     out.Member = member;
@@ -500,7 +491,7 @@ size_t TBookIndex::MemoryUsed() const {
     size_t bytes = pages_.capacity() * sizeof(TPage) + postings_.capacity() * sizeof(TPostings);
     for (const TPage& p : pages_)
         bytes += p.Name.capacity() + p.Title.capacity();
-    bytes += loaded_ ? (map_ ? mapSize_ : owned_.capacity()) : store_.capacity();
+    bytes += loaded_ ? owned_.capacity() : store_.capacity();
     for (const TPostings& p : postings_)
         bytes += p.Bytes.capacity();
     bytes += words_.MemoryUsed();
@@ -554,7 +545,6 @@ std::span<const uint8_t> TBookIndex::PostingsOf(uint32_t id) const {
 bool TBookIndex::Deserialize(std::string bytes) {
     if (!Adopt(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
         return false;
-    Unmap();
     owned_ = std::move(bytes); // a moved string keeps its buffer; short ones fail Adopt
     loaded_ = reinterpret_cast<const uint8_t*>(owned_.data());
     return true;
@@ -562,33 +552,31 @@ bool TBookIndex::Deserialize(std::string bytes) {
 
 bool TBookIndex::Load(const std::string& path) {
     // An index is a few tens of megabytes for the largest books; a file far beyond that is no
-    // index of ours.
+    // index of ours. The file is read rather than mapped: the checksum reads every byte anyway,
+    // and a mapped file that another reader truncates would fault under us.
     constexpr uint64_t kMaxBytes = uint64_t(1) << 31;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    void* map = MAP_FAILED;
-    size_t size = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-        static_cast<uint64_t>(st.st_size) <= kMaxBytes) {
-        size = static_cast<size_t>(st.st_size);
-        map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    std::string bytes;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+              static_cast<uint64_t>(st.st_size) <= kMaxBytes;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        ok = got == bytes.size();
     }
     ::close(fd);
-    if (map == MAP_FAILED)
-        return false;
-    if (!Adopt(static_cast<const uint8_t*>(map), size)) {
-        ::munmap(map, size);
-        return false;
-    }
-    Unmap();
-    owned_.clear();
-    owned_.shrink_to_fit();
-    map_ = map;
-    mapSize_ = size;
-    loaded_ = static_cast<const uint8_t*>(map);
-    return true;
+    return ok && Deserialize(std::move(bytes));
 }
 
 bool TBookIndex::Adopt(const uint8_t* data, size_t size) {

@@ -98,7 +98,6 @@ private:
     void Add(uint32_t id, uint32_t page, uint32_t word);
     // Takes a serialized index at data (kept alive by the caller once this returns true).
     bool Adopt(const uint8_t* data, size_t size);
-    void Unmap();
     const uint8_t* Store() const { return loaded_ ? loaded_ : store_.data(); }
     std::span<const uint8_t> PostingsOf(uint32_t id) const;
 
@@ -113,8 +112,6 @@ private:
     std::vector<TPostings> postings_;
     std::vector<uint8_t> store_;      // the packed page texts of an index built here
     const uint8_t* loaded_ = nullptr; // the bytes of a loaded index, when it is one
-    std::string owned_;               // those bytes, when they were handed over
-    void* map_ = nullptr;             // or the mapped file they lie in
-    size_t mapSize_ = 0;
+    std::string owned_;               // those bytes
     std::string key_;
 };
