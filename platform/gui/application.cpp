@@ -30,6 +30,15 @@ void TApplication::SetScreenCursor(TCursor cursor) {
         OnScreenCursorChange(cursor);
 }
 
+TRect TApplication::ScreenWorkArea() const {
+    if (OnScreenWorkArea) {
+        const TRect r = OnScreenWorkArea();
+        if (r.Width() > 0 && r.Height() > 0)
+            return r;
+    }
+    return Bounds(0, 0, 1280, 1024);
+}
+
 void TApplication::Terminate() {
     terminated_ = true;
     loop_->Wake();
