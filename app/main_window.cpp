@@ -146,9 +146,9 @@ TPickResult TFilesF::Pick(const std::string& caption, const TStringList& items, 
     }
     SetActiveControl(&Filter);
     // The keyboard goes to the filter box as soon as the window is up (its widgets exist only
-    // then), so what the user types at once filters.
+    // then, and the toolkit gives the first of them the focus), so typing filters at once.
     Application().QueueCall([this] {
-        if (Shown() && ActiveControl() == &Filter)
+        if (Shown())
             Filter.SetFocus();
     });
     const int result = ShowModal();

@@ -101,6 +101,7 @@ private:
     bool RunDueTimers();
 
     bool terminated_ = false;
+    uint64_t pendingWork_ = 0; // batches of calls and timers RunPending has run
     TCursor screenCursor_ = TCursor::crDefault;
     TSteadyClock steadyClock_;
     THeadlessLoop headlessLoop_;

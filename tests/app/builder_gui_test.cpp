@@ -133,7 +133,17 @@ protected:
             });
         };
     }
-    static bool Key(const std::string& keys) { return Xdotool({"key", keys}); }
+    // Presses keys, given as xdotool names separated by blanks ("g u i", "Return").
+    static bool Key(const std::string& keys) {
+        std::vector<std::string> args{"key"};
+        for (size_t start = 0; start < keys.size();) {
+            const size_t blank = std::min(keys.find(' ', start), keys.size());
+            if (blank > start)
+                args.push_back(keys.substr(start, blank - start));
+            start = blank + 1;
+        }
+        return Xdotool(args);
+    }
     int pickerShown = 0;
 
     TempDir tmp;
