@@ -320,7 +320,7 @@ TEST_F(XvfbTest, MessageBoxesWrapAndScrollWithinTheScreen) {
     EXPECT_LT(small.Height, 150);
 
     std::string sentence;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 15; ++i)
         sentence += "a long sentence without a line break ";
     const TShownMessageBox wrapped = shapeOf(sentence);
     EXPECT_FALSE(wrapped.Scrolls);
