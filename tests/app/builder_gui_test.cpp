@@ -375,6 +375,8 @@ TEST_F(BuilderWindowTest, CancelStopsALargeBuildAndLeavesNoBook) {
     // The whole build is 6 MB in 16 KB blocks; it stopped right after the click.
     EXPECT_LT(steps, 100);
     EXPECT_EQ(MessageTexts(dialogs).back(), "Creation of self extracting EXE failed or aborted");
+    // The writer still reports its end as 100 %; the bar stays where the build stopped.
+    EXPECT_LT(window->ProgressPercent(), 100);
     EXPECT_FALSE(fs::exists(book));
     EXPECT_EQ(Builder().FileList.Count(), 0);
     EXPECT_TRUE(Builder().HomePage.empty());
