@@ -216,8 +216,8 @@ int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment
                              " is not among the files collected from " +
                              PrintableName(dialogs.SourceDir));
     }
-    picker.Choice = home;
-    builder.btnhomepageclick();
+    // The page is named already; the picker (which lists pages only) is not asked.
+    builder.HomePage = home;
     builder.btntitleclick();
     builder.btnpwclick();
     builder.btniconclick();

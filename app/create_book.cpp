@@ -14,10 +14,10 @@
 
 #include "app/book_config_file.h"
 #include "app/folio_builder.h"
-#include "platform/base/interrupt_cleanup.h"
 #include "app/name_clashes.h"
 #include "archive/book_file.h"
 #include "platform/base/files.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 #include "platform/gui/dialogs.h"
@@ -182,6 +182,7 @@ std::string TFolioBuilder::WriterErrorText(int32_t code) const {
 
 TCreateOutcome TFolioBuilder::CreateBook() {
     if (FileList.Count() == 0) {
+        Dialogs().ShowMessage(NoFilesText());
         return TCreateOutcome::coNothingToPack;
     }
     if (HomePage.empty()) {
@@ -202,8 +203,11 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         return TCreateOutcome::coLineBreak;
     }
 
+    // The dialog never starts in the program's own folder, which the user usually cannot
+    // write (after an installation it is a system folder).
     TFileDialogOptions options;
-    options.InitialDir = BuilderDir;
+    options.InitialDir = SaveDialogDir();
+    options.FileName = ProposedBookName();
     options.Filter = "All Files|*"; // books carry no extension here
     const std::string templatePath = BuilderDir + kTemplateName;
     if (!FileExists(templatePath)) {
@@ -234,6 +238,9 @@ TCreateOutcome TFolioBuilder::CreateBook() {
 
     WarnAboutNameClashes(PackList(""));
     const TCreateOutcome outcome = PackBook(target, templatePath);
+    if (outcome == TCreateOutcome::coCreated) {
+        LastSaveDir = ExtractFileDir(target);
+    }
     packing_.Clear();
     target_.clear();
     return outcome;

@@ -1,8 +1,14 @@
 #include "app/folio_builder.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "app/book_config_file.h"
 #include "app/file_collection.h"
 #include "platform/base/files.h"
+#include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 #include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
@@ -41,10 +47,121 @@ TFolioBuilder::TFolioBuilder(std::string builderDir, std::string settingsDir,
 
 void TFolioBuilder::ReadSettings(const TkqFormIni& ini) {
     ini.ReadSetting("Settings", "lastDir", LastDir);
+    ini.ReadSetting("Settings", "lastSaveDir", LastSaveDir);
 }
 
 void TFolioBuilder::WriteSettings(const TkqFormIni& ini) const {
     ini.WriteSetting("Settings", "lastDir", LastDir);
+    if (!LastSaveDir.empty()) {
+        ini.WriteSetting("Settings", "lastSaveDir", LastSaveDir);
+    }
+}
+
+namespace {
+
+constexpr const char* kChooseFolderFirst =
+    "Choose the folder of your web pages first: press 1 Directory.";
+
+std::string CountText(int n, const char* one, const char* many) {
+    return IntToStr(n) + " " + (n == 1 ? one : many);
+}
+
+// The path of full relative to dir when it lies inside, else full itself.
+std::string RelativeTo(const std::string& full, const std::string& dir) {
+    const std::string prefix = IncludeTrailingPathDelimiter(dir);
+    if (!dir.empty() && full.size() > prefix.size() &&
+        full.compare(0, prefix.size(), prefix) == 0) {
+        return full.substr(prefix.size());
+    }
+    return full;
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home && DirectoryExists(home)) {
+        return home;
+    }
+    if (const passwd* pw = ::getpwuid(::getuid());
+        pw && pw->pw_dir && DirectoryExists(pw->pw_dir)) {
+        return pw->pw_dir;
+    }
+    return {};
+}
+
+// A file name made of text: no separator, no control characters, no leading dot (a hidden
+// file), no blanks at the ends, and never the builder's own name (Create refuses that).
+std::string FileNameFrom(const std::string& text) {
+    std::string name;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        name += c == '/' ? '-' : (u < 0x20 || u == 0x7F) ? ' ' : c;
+    }
+    name = Trim(name);
+    while (!name.empty() && name[0] == '.') {
+        name.erase(0, 1);
+    }
+    if (!IsValidUtf8(name)) {
+        name = ValidUtf8(name);
+    }
+    if (LowerCase(name).find("foliobuilder") != std::string::npos) {
+        return {};
+    }
+    return name;
+}
+
+} // namespace
+
+std::string TFolioBuilder::NoFilesText() const {
+    if (SourceDir.empty()) {
+        return kChooseFolderFirst;
+    }
+    return "The folder " + PrintableName(SourceDir) +
+           " holds no file a book can carry (pages, style sheets, pictures or sounds): press 1 "
+           "Directory to choose another.";
+}
+
+std::string TFolioBuilder::StatusText() const {
+    if (SourceDir.empty()) {
+        return kChooseFolderFirst;
+    }
+    const int files = PackList("").Count();
+    std::string text = "Folder " + PrintableName(SourceDir) + ": " +
+                       CountText(files, "file", "files") + " will be packed";
+    if (HomePage.empty()) {
+        text += files > 0 ? ". Next: press 2 Homepage to choose the page the book opens with."
+                          : ". Press 1 Directory to choose another folder.";
+    } else {
+        text += "; home page " + PrintableName(RelativeTo(HomePage, SourceDir)) + ".";
+    }
+    return text;
+}
+
+std::string TFolioBuilder::SaveDialogDir() const {
+    if (!LastSaveDir.empty() && DirectoryExists(LastSaveDir)) {
+        return LastSaveDir;
+    }
+    return HomeFolder();
+}
+
+std::string TFolioBuilder::ProposedBookName() const {
+    if (Caption != kDefaultCaption) {
+        if (std::string name = FileNameFrom(Caption); !name.empty()) {
+            return name;
+        }
+    }
+    std::string dir = SourceDir.empty() ? LastDir : SourceDir;
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    if (std::string name = FileNameFrom(ExtractFileName(dir)); !name.empty()) {
+        return name;
+    }
+    return "book";
+}
+
+void TFolioBuilder::StatusChanged() {
+    if (OnStatusChange) {
+        OnStatusChange(*this);
+    }
 }
 
 void TFolioBuilder::viewerObjectClick(TObject*, TObject*, const std::string& OnClick) {
@@ -62,11 +179,13 @@ void TFolioBuilder::viewerObjectClick(TObject*, TObject*, const std::string& OnC
     for (const auto& entry : kCommands) {
         if (OnClick == entry.Text) {
             (this->*entry.Command)();
+            StatusChanged();
             return;
         }
     }
     if (OnClick == "create") {
         Create1Click();
+        StatusChanged();
     }
 }
 
@@ -95,22 +214,50 @@ void TFolioBuilder::seldirClick() {
     // A new directory replaces the files; the home page, password, icon and title stay.
     FileList.Clear();
     LastDir = *dir;
+    SourceDir = *dir;
     CollectFiles(LastDir, FileList);
 }
 
 void TFolioBuilder::btnhomepageclick() {
-    if (creating_ || FileList.Count() == 0) {
+    if (creating_) {
         return;
     }
-    const TPickResult result = picker_.Pick("Select Homepage", FileList);
+    // Nothing to choose from: the user is told what to do rather than left with a button
+    // that seems dead.
+    if (FileList.Count() == 0) {
+        Dialogs().ShowMessage(NoFilesText());
+        return;
+    }
+    // From the files a book will carry: an older builder's configuration beside the pages is
+    // none of them.
+    const THomePageCandidates pages =
+        HomePageCandidates(PackList(""), SourceDir.empty() ? LastDir : SourceDir);
+    if (pages.Relative.empty()) {
+        Dialogs().ShowMessage("The folder " +
+                              PrintableName(SourceDir.empty() ? LastDir : SourceDir) +
+                              " holds no page (.htm, .html or .txt) a book could open with.");
+        return;
+    }
+    TStringList items;
+    for (const std::string& page : pages.Relative) {
+        items.Add(page);
+    }
+    // The page already chosen is offered again; else the page a site usually opens with.
+    int proposed = ProposedHomePage(pages.Relative);
+    for (size_t i = 0; i < pages.Full.size(); ++i) {
+        if (!HomePage.empty() && pages.Full[i] == HomePage) {
+            proposed = static_cast<int>(i);
+        }
+    }
+    const TPickResult result = picker_.Pick("Select Homepage", items, proposed);
     if (!result.Ok) {
         return;
     }
-    if (result.Selected < 0 || result.Selected >= FileList.Count()) {
+    if (result.Selected < 0 || result.Selected >= static_cast<int>(pages.Full.size())) {
         Dialogs().ShowMessage("You did not select a homepage");
         return;
     }
-    HomePage = FileList[result.Selected];
+    HomePage = pages.Full[static_cast<size_t>(result.Selected)];
 }
 
 void TFolioBuilder::btntitleclick() {
@@ -156,6 +303,7 @@ void TFolioBuilder::btniconclick() {
 
 void TFolioBuilder::ClearBuilderState() {
     FileList.Clear();
+    SourceDir.clear();
     Password.clear();
     HomePage.clear();
 }

@@ -53,10 +53,16 @@ public:
     // to a private temporary file, and a leftover here is never packed.
     std::string SettingsDir; // with trailing separator
     std::string LastDir;     // the source directory last chosen
-    TStringList FileList;    // full paths of the files to pack, in the order found
-    std::string HomePage;    // full path; empty: none chosen
-    std::string Password;    // empty: none
-    std::string IconFile;    // full path; empty: none
+    // The folder chosen in this run, whose files FileList holds; empty until one is chosen and
+    // again after a Create clears the builder state.
+    std::string SourceDir;
+    // The folder the last book was saved to (kept in the settings); the save dialog starts
+    // there.
+    std::string LastSaveDir;
+    TStringList FileList; // full paths of the files to pack, in the order found
+    std::string HomePage; // full path; empty: none chosen
+    std::string Password; // empty: none
+    std::string IconFile; // full path; empty: none
     std::string Caption = kDefaultCaption;
     TMemoryStream PageStream;  // pages served to the viewer
     TMemoryStream ImageStream; // images served to the viewer
@@ -70,9 +76,21 @@ public:
 
     // Called whenever Caption changes, so a hosting window can retitle itself.
     std::function<void(TFolioBuilder& sender)> OnCaptionChange;
+    // Called whenever StatusText may have changed (a command ran).
+    std::function<void(TFolioBuilder& sender)> OnStatusChange;
 
-    // The last source directory, kept in the settings' "Settings" section as "lastDir": read
-    // at start (the current LastDir being the default), written at exit.
+    // One line for the user on what has been chosen so far and what to do next: the folder,
+    // how many files will be packed, and the home page.
+    std::string StatusText() const;
+    // What the save dialog starts with: the folder the last book went to (while it exists),
+    // else the user's home folder, never the program's own; and a name made from the title,
+    // else from the source folder.
+    std::string SaveDialogDir() const;
+    std::string ProposedBookName() const;
+
+    // The last source directory, kept in the settings' "Settings" section as "lastDir", and
+    // the last folder a book was saved to as "lastSaveDir": read at start (the current values
+    // being the defaults), written at exit.
     void ReadSettings(const TkqFormIni& ini);
     void WriteSettings(const TkqFormIni& ini) const;
 
@@ -93,8 +111,8 @@ public:
     // writer lets other events run between blocks.
     bool Creating() const { return creating_; }
 
-    // Clears what a finished or abandoned Create leaves behind: the files, the password and the
-    // home page (the title and the icon carry over).
+    // Clears what a finished or abandoned Create leaves behind: the files (and the folder they
+    // came from), the password and the home page (the title and the icon carry over).
     void ClearBuilderState();
 
     // Every file a Create packs: the collected files (without a leftover configuration), then
@@ -108,6 +126,9 @@ public:
 
 private:
     void SetCaption(const std::string& caption);
+    void StatusChanged();
+    // The message for a command that needs files before any are collected.
+    std::string NoFilesText() const;
     TCreateOutcome CreateBook();
     bool CheckTarget(const std::string& target, const std::string& templatePath,
                      const TStringList& packed);

@@ -1,5 +1,6 @@
 #include "app/homepage_picker.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/base/files.h"
@@ -8,8 +9,8 @@
 
 namespace {
 
-// The index of the item named by text: the exact full path first, then the full path or the
-// file name ignoring case.
+// The index of the item named by text: the exact path first, then the path or the file name
+// ignoring case.
 int FindItem(const TStringList& items, const std::string& text) {
     for (int i = 0; i < items.Count(); ++i) {
         if (items[i] == text) {
@@ -24,22 +25,83 @@ int FindItem(const TStringList& items, const std::string& text) {
     return -1;
 }
 
+bool IsPageName(const std::string& name) {
+    const std::string ext = LowerCase(ExtractFileExt(name));
+    return ext == ".htm" || ext == ".html" || ext == ".txt";
+}
+
 } // namespace
 
-TPickResult TInputHomePagePicker::Pick(const std::string& caption, const TStringList& items) {
-    const auto answer = Dialogs().InputQuery(caption, "Name of the home page:", "");
+THomePageCandidates HomePageCandidates(const TStringList& files, const std::string& root) {
+    std::string prefix = root;
+    while (prefix.size() > 1 && prefix.back() == '/') {
+        prefix.pop_back();
+    }
+    prefix += '/';
+    std::vector<std::pair<std::string, std::string>> pages;
+    for (int i = 0; i < files.Count(); ++i) {
+        const std::string& full = files[i];
+        if (!IsPageName(ExtractFileName(full))) {
+            continue;
+        }
+        // A file outside the folder (none should be) keeps its whole path.
+        std::string relative =
+            full.compare(0, prefix.size(), prefix) == 0 && full.size() > prefix.size()
+                ? full.substr(prefix.size())
+                : full;
+        pages.emplace_back(std::move(relative), full);
+    }
+    std::sort(pages.begin(), pages.end(), [](const auto& a, const auto& b) {
+        const int c = CompareText(a.first, b.first);
+        return c != 0 ? c < 0 : a.first < b.first;
+    });
+    THomePageCandidates out;
+    for (auto& [relative, full] : pages) {
+        out.Relative.push_back(std::move(relative));
+        out.Full.push_back(std::move(full));
+    }
+    return out;
+}
+
+int ProposedHomePage(const std::vector<std::string>& relative) {
+    for (const char* name : {"index.html", "index.htm", "default.htm"}) {
+        for (size_t i = 0; i < relative.size(); ++i) {
+            if (SameText(relative[i], name)) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    return -1;
+}
+
+std::vector<int> FilterItems(const std::vector<std::string>& items, const std::string& text) {
+    const std::string needle = LowerCase(text);
+    std::vector<int> out;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (needle.empty() || LowerCase(items[i]).find(needle) != std::string::npos) {
+            out.push_back(static_cast<int>(i));
+        }
+    }
+    return out;
+}
+
+TPickResult TInputHomePagePicker::Pick(const std::string& caption, const TStringList& items,
+                                       int proposed) {
+    const std::string offered = proposed >= 0 && proposed < items.Count() ? items[proposed] : "";
+    const auto answer = Dialogs().InputQuery(caption, "Name of the home page:", offered);
     if (!answer) {
         return {};
     }
     return {true, FindItem(items, Trim(*answer))};
 }
 
-TPickResult TFixedHomePagePicker::Pick(const std::string&, const TStringList& items) {
+TPickResult TFixedHomePagePicker::Pick(const std::string&, const TStringList& items, int) {
     return {true, FindItem(items, Choice)};
 }
 
-TPickResult TScriptedHomePagePicker::Pick(const std::string& caption, const TStringList& items) {
-    TShown shown{caption, {}};
+TPickResult TScriptedHomePagePicker::Pick(const std::string& caption, const TStringList& items,
+                                          int proposed) {
+    TShown shown{caption, {}, proposed};
     for (int i = 0; i < items.Count(); ++i) {
         shown.Items.push_back(items[i]);
     }

@@ -15,39 +15,146 @@ int ScaleFromDesign(int value) {
 
 // ---- the homepage picker ----
 
+namespace {
+constexpr int kHintHeight = 22;
+constexpr int kPickerButtonsHeight = 36;
+constexpr int kPickerButtonWidth = 84;
+} // namespace
+
 TFilesF::TFilesF() {
     SetCaption("Select Homepage");
     SetBounds(ScaleFromDesign(233), ScaleFromDesign(167), ScaleFromDesign(370),
               ScaleFromDesign(440));
+    SetMinimumSize(240, 200);
+
+    Buttons.SetParent(this);
+    Buttons.SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 5);
+    Buttons.SetAlign(TAlign::alBottom);
+    Buttons.SetHeight(kPickerButtonsHeight);
+    CancelButton.SetParent(&Buttons);
+    CancelButton.SetCaption("Cancel");
+    CancelButton.SetWidth(kPickerButtonWidth);
+    CancelButton.SetAlign(TAlign::alRight);
+    CancelButton.ModalResult = mrCancel;
+    OkButton.SetParent(&Buttons);
+    OkButton.SetCaption("OK");
+    OkButton.SetWidth(kPickerButtonWidth);
+    OkButton.SetAlign(TAlign::alRight);
+    OkButton.OnClick = [this](TControl&) { Choose(); };
+
+    Hint.SetParent(this);
+    Hint.SetAlign(TAlign::alTop);
+    Hint.SetHeight(kHintHeight);
+    Hint.OnPaint = [](TPaintBox& box, TCanvas& canvas, const TRect&) {
+        canvas.Brush.Style = bsSolid;
+        canvas.Brush.Color = clSilver;
+        canvas.FillRect(Rect(0, 0, box.Width(), box.Height()));
+        canvas.Font.Name = "Arial";
+        canvas.Font.Size = 9;
+        canvas.Font.Color = clBlack;
+        canvas.Brush.Style = bsClear;
+        canvas.TextRect(Rect(0, 0, box.Width(), box.Height()), 4, 4,
+                        "Type to filter; Enter or a double click chooses.");
+    };
+    Filter.SetParent(this);
+    Filter.SetAlign(TAlign::alTop);
+    Filter.SetHeight(24);
+    Filter.OnChange = [this](TControl&) { SetFilter(Filter.Text()); };
+
     Files.ItemHeight = 16;
     Files.SetParent(this);
     Files.SetAlign(TAlign::alClient);
-    Files.OnClick = [this](TControl& sender) { FilesClick(sender); };
-    // Escape closes without a choice, as the title bar's close box does.
-    Files.OnKeyDown = [this](TControl&, int& key, TShiftState) {
-        if (key == VK_ESCAPE) {
+    Files.OnDblClick = [this](TControl&) { Choose(); };
+
+    // The keys the list and the filter box share: Enter chooses, Escape closes without a
+    // choice (as the title bar's close box does).
+    const auto commonKey = [this](int& key) {
+        if (key == VK_RETURN) {
+            key = 0;
+            Choose();
+        } else if (key == VK_ESCAPE) {
             key = 0;
             ModalResult = mrCancel;
         }
     };
+    Files.OnKeyDown = [this, commonKey](TControl&, int& key, TShiftState shift) {
+        commonKey(key);
+        // Letters and digits typed in the list go on to the filter.
+        if (key != 0 && !(shift & (ssCtrl | ssAlt)) &&
+            ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
+            Filter.TypeText(std::string(
+                1, static_cast<char>(key >= 'A' && key <= 'Z' ? key - 'A' + 'a' : key)));
+            SetActiveControl(&Filter);
+            Filter.SetFocus();
+            key = 0;
+        }
+    };
+    // The arrows in the filter box move the list's selection, so the keyboard never has to
+    // leave the box.
+    Filter.OnKeyDown = [this, commonKey](TControl&, int& key, TShiftState shift) {
+        commonKey(key);
+        if (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT) {
+            Files.KeyDown(key, shift);
+            key = 0;
+        }
+    };
 }
 
-void TFilesF::FilesClick(TControl&) {
+void TFilesF::SetFilter(const std::string& text) {
+    const int before = ItemOfRow(Files.ItemIndex());
+    shown_ = FilterItems(items_, text);
+    std::vector<std::string> rows;
+    rows.reserve(shown_.size());
+    int row = -1;
+    for (size_t i = 0; i < shown_.size(); ++i) {
+        rows.push_back(items_[static_cast<size_t>(shown_[i])]);
+        if (shown_[i] == before)
+            row = static_cast<int>(i);
+    }
+    Files.SetItems(std::move(rows)); // also clears the earlier selection
+    if (row < 0 && !shown_.empty() && !text.empty())
+        row = 0;
+    if (row >= 0) {
+        Files.SetItemIndex(row);
+        if (row >= Files.VisibleItems())
+            Files.SetTopIndex(row - Files.VisibleItems() / 2);
+    }
+}
+
+int TFilesF::ItemOfRow(int row) const {
+    return row >= 0 && row < static_cast<int>(shown_.size()) ? shown_[static_cast<size_t>(row)]
+                                                             : -1;
+}
+
+void TFilesF::Choose() {
     ModalResult = mrOk;
 }
 
-TPickResult TFilesF::Pick(const std::string& caption, const TStringList& items) {
+TPickResult TFilesF::Pick(const std::string& caption, const TStringList& items, int proposed) {
     SetCaption(caption);
-    std::vector<std::string> list;
-    list.reserve(static_cast<size_t>(items.Count()));
+    items_.clear();
+    items_.reserve(static_cast<size_t>(items.Count()));
     for (int i = 0; i < items.Count(); ++i)
-        list.push_back(items[i]);
-    Files.SetItems(std::move(list)); // also clears the earlier selection
-    SetActiveControl(&Files);
+        items_.push_back(items[i]);
+    Filter.SetText("");
+    shown_.clear();
+    SetFilter("");
+    if (proposed >= 0 && proposed < static_cast<int>(items_.size())) {
+        Files.SetItemIndex(proposed); // no filter yet: rows are items
+        if (proposed >= Files.VisibleItems())
+            Files.SetTopIndex(proposed - Files.VisibleItems() / 2);
+    }
+    SetActiveControl(&Filter);
+    // The keyboard goes to the filter box as soon as the window is up (its widgets exist only
+    // then, and the toolkit gives the first of them the focus), so typing filters at once.
+    Application().QueueCall([this] {
+        if (Shown())
+            Filter.SetFocus();
+    });
     const int result = ShowModal();
     TPickResult pick;
     pick.Ok = result == mrOk;
-    pick.Selected = Files.ItemIndex();
+    pick.Selected = ItemOfRow(Files.ItemIndex());
     return pick;
 }
 
@@ -56,16 +163,37 @@ TPickResult TFilesF::Pick(const std::string& caption, const TStringList& items) 
 namespace {
 constexpr int kProgressHeight = 30;
 constexpr int kCancelWidth = 90;
+constexpr int kStatusHeight = 24;
+// The start page down to its button row, and the button row's width, with the frame around
+// the page and its scroll bar.
+constexpr int kFirstWidth = 760;
+constexpr int kFirstHeight = 600;
+constexpr int kMinimumWidth = 360;
+constexpr int kMinimumHeight = 240;
 } // namespace
+
+TRect FirstBuilderBounds(const TRect& workArea) {
+    const int w = std::min(kFirstWidth, std::max(workArea.Width(), 1));
+    const int h = std::min(kFirstHeight, std::max(workArea.Height(), 1));
+    return Bounds(workArea.Left + (workArea.Width() - w) / 2,
+                  workArea.Top + (workArea.Height() - h) / 2, w, h);
+}
 
 TFolioerF::TFolioerF(const TBuilderWindowEnvironment& env)
     : builder_(env.BuilderDir, env.SettingsDir, filesF_),
       pages_(builder_.PageStream, builder_.ImageStream),
       ini(env.IniFileName.empty() ? TkqFormIni() : TkqFormIni(env.IniFileName)) {
     SetCaption(builder_.Caption);
-    SetBounds(ScaleFromDesign(94), ScaleFromDesign(169), ScaleFromDesign(646),
-              ScaleFromDesign(434));
+    // The designed 517x347 hid the start page's buttons under the scroll bar; the first start
+    // shows the page down to them (a stored placement replaces this), and the user may resize
+    // and maximise the window from there.
+    const TRect first = FirstBuilderBounds(Application().ScreenWorkArea());
+    SetBounds(first.Left, first.Top, first.Width(), first.Height());
+    SetMinimumSize(kMinimumWidth, kMinimumHeight);
     builder_.OnCaptionChange = [this](TFolioBuilder& b) { SetCaption(b.Caption); };
+    builder_.OnStatusChange = [this](TFolioBuilder&) { ShowStatus(); };
+    // The warning about clashing names lists them all: the message box scrolls.
+    builder_.NameClashGroupsShown = static_cast<size_t>(-1);
 
     // The progress strip sits below the page and shows only while a book is written.
     ProgressPanel.SetParent(this);
@@ -83,6 +211,15 @@ TFolioerF::TFolioerF(const TBuilderWindowEnvironment& env)
     ProgressBar.OnPaint = [this](TPaintBox&, TCanvas& canvas, const TRect& clip) {
         PaintProgress(canvas, clip);
     };
+
+    // One line below the page says what has been chosen and what to do next.
+    StatusPanel.SetParent(this);
+    StatusPanel.SetBevels(TBevelCut::bvNone, TBevelCut::bvLowered, 0);
+    StatusPanel.SetAlign(TAlign::alBottom);
+    StatusPanel.SetHeight(kStatusHeight);
+    StatusBar.SetParent(&StatusPanel);
+    StatusBar.SetAlign(TAlign::alClient);
+    StatusBar.OnPaint = [this](TPaintBox&, TCanvas& canvas, const TRect&) { PaintStatus(canvas); };
 
     Panel2.SetParent(this);
     Panel2.SetBevels(TBevelCut::bvRaised, TBevelCut::bvLowered, 8);
@@ -108,6 +245,7 @@ TFolioerF::TFolioerF(const TBuilderWindowEnvironment& env)
         // A Create that ended (however it ended) takes its strip away.
         if (!builder_.Creating() && ProgressPanel.Visible()) {
             ProgressPanel.SetVisible(false);
+            progressStopped_ = false;
         }
     };
     viewer.OnHotSpotTargetClick = [this](TObject* sender, const std::string& target,
@@ -138,6 +276,7 @@ TFolioerF::~TFolioerF() {
 void TFolioerF::FormCreate() {
     builder_.ReadSettings(ini);
     ini.LoadPlacement(*this);
+    ShowStatus();
     // A start page that cannot be shown goes to the application's error handler; the window
     // still opens.
     Application().Protect([this] { viewer.Load("help.html"); });
@@ -184,6 +323,15 @@ void TFolioerF::CloseQuery(bool& canClose) {
 }
 
 void TFolioerF::ShowProgress(const std::string& file, int percent) {
+    // A stopped build (Cancel, a failure) still reports its end as 100 %; the bar stays where
+    // the build stopped and says so instead of claiming a finished book.
+    if (!builder_.BackupFile1.Continue()) {
+        progressStopped_ = true;
+        ProgressBar.Invalidate();
+        return;
+    }
+    if (file.empty() && percent == 0)
+        progressStopped_ = false; // a new run
     progressFile_ = file;
     progressPercent_ = std::clamp(percent, 0, 100);
     if (!ProgressPanel.Visible())
@@ -211,9 +359,31 @@ void TFolioerF::PaintProgress(TCanvas& canvas, const TRect& clip) {
     canvas.Font.Size = 9;
     canvas.Font.Color = clBlack;
     canvas.Brush.Style = bsClear;
-    const std::string text =
-        ExtractFileName(progressFile_) + "  " + IntToStr(progressPercent_) + " %";
+    const std::string text = progressStopped_ ? "Stopped at " + IntToStr(progressPercent_) + " %"
+                                              : ExtractFileName(progressFile_) + "  " +
+                                                    IntToStr(progressPercent_) + " %";
     canvas.TextRect(bar, bar.Left + 6, bar.Top + 2, text);
+}
+
+void TFolioerF::ShowStatus() {
+    const std::string text = builder_.StatusText();
+    if (text == statusText_)
+        return;
+    statusText_ = text;
+    StatusBar.Invalidate();
+}
+
+void TFolioerF::PaintStatus(TCanvas& canvas) {
+    const int w = StatusBar.Width(), h = StatusBar.Height();
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = clSilver;
+    canvas.FillRect(Rect(0, 0, w, h));
+    canvas.Font.Name = "Arial";
+    canvas.Font.Size = 9;
+    canvas.Font.Color = clBlack;
+    canvas.Brush.Style = bsClear;
+    canvas.TextRect(Rect(0, 0, w, h), 8, std::max((h - canvas.TextHeight("Ag")) / 2, 0),
+                    statusText_);
 }
 
 int32_t TFolioerF::PlacementWidth() const {

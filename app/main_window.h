@@ -13,6 +13,7 @@
 #include "app/settings/placement_window.h"
 #include "html/view/frame_viewer.h"
 #include "platform/gui/buttons.h"
+#include "platform/gui/edit.h"
 #include "platform/gui/list_box.h"
 #include "platform/gui/paint_box.h"
 #include "platform/gui/panel.h"
@@ -21,15 +22,35 @@
 // Design sizes were made at 120 pixels per inch; the screen has 96.
 int ScaleFromDesign(int value);
 
-// The homepage picker: one list box filling the window; the first click (or keyboard move)
-// on an item closes it with OK. Shown modally, kept hidden between uses.
+// The first size of the builder's window: the start page down to its row of six buttons
+// shows without scrolling, as far as the screen's work area allows.
+TRect FirstBuilderBounds(const TRect& workArea);
+
+// The homepage picker: a filter box over the list of pages. Typing filters the list; a click
+// or an arrow key selects, Enter, a double click or OK chooses; Escape or Cancel closes
+// without a choice. Shown modally, kept hidden between uses.
 class TFilesF final : public TWindow, public THomePagePicker {
 public:
     TFilesF();
-    TPickResult Pick(const std::string& caption, const TStringList& items) override;
-    void FilesClick(TControl& sender);
+    TPickResult Pick(const std::string& caption, const TStringList& items, int proposed) override;
+    // Shows the items that hold text (ignoring case), keeping the selected item selected while
+    // it is shown, else selecting the first.
+    void SetFilter(const std::string& text);
+    // Closes with OK and the selected item, as Enter, a double click and OK do.
+    void Choose();
+    // The item of the full list that the list box's row shows (-1 when none).
+    int ItemOfRow(int row) const;
 
+    TPaintBox Hint;
+    TEdit Filter;
     TListBox Files;
+    TPanel Buttons;
+    TButton OkButton;
+    TButton CancelButton;
+
+private:
+    std::vector<std::string> items_;
+    std::vector<int> shown_; // rows of the list box: indexes into items_
 };
 
 // Where the window finds its program files and keeps its settings.
@@ -58,6 +79,9 @@ public:
     void viewerStreamRequest(TObject* Sender, const std::string& SRC, TMemoryStream*& Stream);
     void viewerImageRequest(TObject* Sender, const std::string& SRC, TMemoryStream*& Stream);
 
+    // The line that says what has been chosen so far.
+    const std::string& StatusText() const { return statusText_; }
+
     // The progress strip of a running Create.
     bool ProgressShown() const { return ProgressPanel.Visible(); }
     const std::string& ProgressFile() const { return progressFile_; }
@@ -80,6 +104,8 @@ public:
 
     TPanel Panel2;
     TFrameViewer viewer;
+    TPanel StatusPanel;
+    TPaintBox StatusBar;
     TPanel ProgressPanel;
     TPaintBox ProgressBar;
     TButton CancelButton;
@@ -87,6 +113,8 @@ public:
 private:
     void ShowProgress(const std::string& file, int percent);
     void PaintProgress(TCanvas& canvas, const TRect& clip);
+    void PaintStatus(TCanvas& canvas);
+    void ShowStatus();
     void CloseQuery(bool& canClose);
 
     TFilesF filesF_;
@@ -95,6 +123,8 @@ private:
     TkqFormIni ini;
     std::string progressFile_;
     int progressPercent_ = 0;
+    bool progressStopped_ = false;
+    std::string statusText_;
     bool destroyed_ = false;
 };
 

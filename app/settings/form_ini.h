@@ -12,11 +12,11 @@ public:
     // A given INI file, for tests and tools.
     explicit TkqFormIni(const std::string& iniFileName);
 
-    // Maximises the window when "State" is set, else sets left, top, width and height from
-    // "Left", "Top", "Width" and "Height", the window's current values being the defaults.
+    // Sets left, top, width and height from "Left", "Top", "Width" and "Height", the window's
+    // current values being the defaults, then maximises the window when "State" is set.
     void LoadPlacement(TPlacementWindow& window) const;
-    // Writes "State"; when not maximised also "Left", "Top", "Width" and "Height", in that
-    // order. A maximised window leaves the earlier placement values as they are.
+    // Writes "State", then "Left", "Top", "Width" and "Height" in that order: the window's
+    // normal placement, also while it is maximised.
     void SavePlacement(const TPlacementWindow& window) const;
     // Replaces value by the stored string; keeps it when none is stored.
     void ReadSetting(const std::string& section, const std::string& key, std::string& value) const;

@@ -5,6 +5,7 @@
 #include <FL/fl_ask.H>
 
 #include "platform/base/strings.h"
+#include "platform/fltk/fltk_message_box.h"
 #include "platform/gui/application.h"
 
 std::string FltkFilter(const std::string& filter) {
@@ -94,21 +95,14 @@ std::optional<std::string> TFltkDialogs::InputQuery(const std::string& caption,
 }
 
 void TFltkDialogs::ShowMessage(const std::string& text, TMsgKind kind) {
-    fl_message_title(AppTitle().c_str());
-    if (kind == TMsgKind::Information)
-        fl_message("%s", text.c_str());
-    else
-        fl_alert("%s", text.c_str());
+    RunFltkMessageBox(AppTitle(), text, kind, {"OK"}, 0, 0);
 }
 
 bool TFltkDialogs::Confirm(const std::string& text) {
-    fl_message_title(AppTitle().c_str());
-    // Buttons from right to left: fl_choice answers the index of the button pressed; Escape
-    // and closing the box answer 0, which is No.
-    return fl_choice("%s", "No", "Yes", nullptr, text.c_str()) == 1;
+    // Escape and closing the box answer No.
+    return RunFltkMessageBox(AppTitle(), text, TMsgKind::Warning, {"Yes", "No"}, 0, 1) == 0;
 }
 
 bool TFltkDialogs::ConfirmOkCancel(const std::string& text) {
-    fl_message_title(AppTitle().c_str());
-    return fl_choice("%s", "Cancel", "OK", nullptr, text.c_str()) == 1;
+    return RunFltkMessageBox(AppTitle(), text, TMsgKind::Information, {"OK", "Cancel"}, 0, 1) == 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/base/exceptions.h"
+#include "platform/base/files.h"
 #include "platform/fltk/fltk_dialogs.h"
 #include "platform/fltk/fltk_loop.h"
 #include "platform/fltk/fltk_peers.h"
@@ -34,6 +35,16 @@ int DispatchEvent(int event, Fl_Window* window) {
     return Fl::handle_(event, window);
 }
 } // namespace
+
+std::string WindowClassName(const std::string& programPath) {
+    std::string name = programPath.substr(programPath.rfind('/') + 1);
+    for (char& c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F)
+            c = '_';
+    }
+    return name.empty() ? "folio" : name;
+}
 
 struct TFltkGui::TImpl {
     TFltkPeerFactory Factory;
@@ -67,11 +78,21 @@ TFltkGui::TFltkGui() {
     impl_->PreviousClipboard = SetClipboardPort(&impl_->Clipboard);
     Application().SetEventLoop(&impl_->Loop);
     Application().OnScreenCursorChange = [](TCursor c) { ShowScreenCursor(c); };
+    Application().OnScreenWorkArea = [] {
+        int x = 0, y = 0, w = 0, h = 0;
+        Fl::screen_work_area(x, y, w, h);
+        return Bounds(x, y, w, h);
+    };
+    // The desktop matches a window to its program (menu entry, task bar) by the window's
+    // class; each program's windows carry its own name, the builder's and every book's.
+    static const std::string windowClass = WindowClassName(ProgramPath());
+    Fl_Window::default_xclass(windowClass.c_str());
     Fl::event_dispatch(&DispatchEvent);
 }
 
 TFltkGui::~TFltkGui() {
     Application().OnScreenCursorChange = nullptr;
+    Application().OnScreenWorkArea = nullptr;
     Fl::event_dispatch(nullptr);
     impl_->Loop.Schedule(-1);
     Application().SetEventLoop(nullptr);

@@ -3,6 +3,12 @@
 // loop waits in FLTK (dispatching window events), and dialogs are FLTK dialogs. This header
 // includes no FLTK header, so the programs' main files stay toolkit-free.
 #include <memory>
+#include <string>
+
+// The window class (WM_CLASS) of the program at programPath: its file name, so the builder's
+// windows are "foliobuilder" and a book's carry the book's own name. Bytes the class's Latin-1
+// text cannot hold, and control characters, become "_"; an empty name gives "folio".
+std::string WindowClassName(const std::string& programPath);
 
 class TFltkGui {
 public:

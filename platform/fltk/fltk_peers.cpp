@@ -867,8 +867,11 @@ protected:
                 w_->take_focus();
                 int i = w_->ItemAt(sy);
                 TShiftState s = CurrentShiftState();
+                const bool twice = Fl::event_clicks() > 0;
                 r = 1;
-                return Call([&] { c_.ClickItem(i, s); });
+                if (!Call([&] { c_.ClickItem(i, s); }))
+                    return false;
+                return !twice || Call([&] { c_.DblClickItem(i); });
             }
         }
         if (e == FL_DRAG || e == FL_RELEASE) {

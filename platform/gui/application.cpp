@@ -30,6 +30,15 @@ void TApplication::SetScreenCursor(TCursor cursor) {
         OnScreenCursorChange(cursor);
 }
 
+TRect TApplication::ScreenWorkArea() const {
+    if (OnScreenWorkArea) {
+        const TRect r = OnScreenWorkArea();
+        if (r.Width() > 0 && r.Height() > 0)
+            return r;
+    }
+    return Bounds(0, 0, 1280, 1024);
+}
+
 void TApplication::Terminate() {
     terminated_ = true;
     loop_->Wake();
@@ -98,8 +107,12 @@ void TApplication::AddTimer(TTimer* timer) {
 }
 
 void TApplication::RunPending() {
-    RunQueuedCalls();
-    RunDueTimers();
+    // Work done here (the toolkit calls it from inside its own waits, and so from Poll too)
+    // is counted, so HandleMessage knows not to wait after it.
+    if (RunQueuedCalls())
+        ++pendingWork_;
+    if (RunDueTimers())
+        ++pendingWork_;
     loop_->Schedule(MsToNextTimer());
 }
 
@@ -113,8 +126,12 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::HandleMessage() {
+    // A queued call or a timer run while polling (a modal window's answer, say) counts as
+    // work: waiting after it could wait for ever with the modal result already set.
+    const uint64_t before = pendingWork_;
     loop_->Poll();
-    bool worked = RunQueuedCalls();
+    bool worked = pendingWork_ != before;
+    worked = RunQueuedCalls() || worked;
     worked = RunDueTimers() || worked;
     loop_->Schedule(MsToNextTimer());
     if (worked || terminated_)

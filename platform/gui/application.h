@@ -80,6 +80,12 @@ public:
     void SetScreenCursor(TCursor cursor);
     std::function<void(TCursor cursor)> OnScreenCursorChange;
 
+    // The part of the screen windows may take (without the desktop's panels), so a window can
+    // open at a size that fits. The GUI layer answers through OnScreenWorkArea; without it a
+    // common desktop of 1280x1024 stands in.
+    TRect ScreenWorkArea() const;
+    std::function<TRect()> OnScreenWorkArea;
+
     // Runs the queued calls and the due timers, nothing else (the toolkit's own loops call it).
     void RunPending();
 
@@ -95,6 +101,7 @@ private:
     bool RunDueTimers();
 
     bool terminated_ = false;
+    uint64_t pendingWork_ = 0; // batches of calls and timers RunPending has run
     TCursor screenCursor_ = TCursor::crDefault;
     TSteadyClock steadyClock_;
     THeadlessLoop headlessLoop_;

@@ -102,6 +102,11 @@ int TListBox::VisibleItems() const {
     return std::max((Height() - 4) / std::max(ItemHeight, 1), 1);
 }
 
+void TListBox::DblClickItem(int index) {
+    if (Valid(index) && OnDblClick)
+        OnDblClick(*this);
+}
+
 void TListBox::ClickItem(int index, TShiftState shift) {
     if (!Valid(index))
         return;

@@ -2,6 +2,7 @@
 // List box with single, multiple (each click toggles) or extended selection (a click selects
 // one item, Ctrl+click toggles, Shift+click selects the range from the anchor).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ public:
     // The user clicked an item (a peer or a test): the selection changes as the mode says,
     // then OnClick fires. An index out of range (a click below the last item) fires nothing.
     void ClickItem(int index, TShiftState shift = 0);
+    // The second click of a double click on an item (after its ClickItem): OnDblClick fires.
+    // An index out of range fires nothing.
+    void DblClickItem(int index);
+    std::function<void(TControl& sender)> OnDblClick;
 
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
     void PaintTo(TCanvas& canvas, int x, int y) const override;

@@ -9,6 +9,7 @@ folio_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/printable_name_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/prefixed_stream_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/reader_options_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sample_site_test.cpp
     # A book's pictures are shown through a viewer, whose fonts keep fontconfig's caches.
     ${CMAKE_CURRENT_LIST_DIR}/../platform/gui/lsan_fontconfig.cpp
   LIBS folio_app)

@@ -83,24 +83,105 @@ TEST_F(BuilderTest, NewDirectoryReplacesFilesButKeepsHomePagePasswordIconAndTitl
     EXPECT_EQ(builder.Caption, "Title");
 }
 
-TEST_F(BuilderTest, HomepageBeforeAnyDirectoryDoesNothing) {
+TEST_F(BuilderTest, HomepageOrCreateBeforeAnyFolderSayWhatToDoFirst) {
     builder.viewerObjectClick(nullptr, nullptr, "homepage");
+    builder.viewerObjectClick(nullptr, nullptr, "create");
     EXPECT_TRUE(picker.Shown().empty());
-    EXPECT_TRUE(dialogs.Asked().empty());
+    EXPECT_EQ(dialogs.Asked().size(), dialogs.Messages().size()) << "messages only";
     EXPECT_TRUE(builder.HomePage.empty());
+    ASSERT_EQ(dialogs.Messages().size(), 2u);
+    for (const auto& m : dialogs.Messages()) {
+        EXPECT_EQ(m.Text, "Choose the folder of your web pages first: press 1 Directory.");
+    }
+
+    // A folder with nothing a book can carry says so, naming the folder.
+    const std::string empty = tmp.Path() + "/empty";
+    WriteFile(empty + "/notes.doc", "x");
+    ChooseDirectory(empty);
+    builder.btnhomepageclick();
+    ASSERT_EQ(dialogs.Messages().size(), 3u);
+    EXPECT_NE(dialogs.Messages()[2].Text.find("holds no file a book can carry"), std::string::npos);
+    EXPECT_NE(dialogs.Messages()[2].Text.find(empty), std::string::npos);
+
+    // Files but no page: the picker would be empty, so it is not shown.
+    const std::string pictures = tmp.Path() + "/pictures";
+    WriteFile(pictures + "/a.gif", "GIF89a");
+    ChooseDirectory(pictures);
+    builder.btnhomepageclick();
+    EXPECT_TRUE(picker.Shown().empty());
+    ASSERT_EQ(dialogs.Messages().size(), 4u);
+    EXPECT_NE(dialogs.Messages()[3].Text.find("holds no page"), std::string::npos);
 }
 
-TEST_F(BuilderTest, HomepagePickerShowsTheFileListAndSetsTheChosenPath) {
-    ChooseDirectory(MakeSite());
-    picker.Select(1);
+TEST_F(BuilderTest, HomepagePickerListsThePagesRelativeAndSortedAndProposesTheIndex) {
+    const std::string src = MakeSite();
+    WriteFile(src + "/B/zeta.txt", "z");
+    WriteFile(src + "/about.HTML", "a");
+    WriteFile(src + "/style.css", "p {}");
+    ChooseDirectory(src);
+    picker.Select(2);
     builder.viewerObjectClick(nullptr, nullptr, "homepage");
     ASSERT_EQ(picker.Shown().size(), 1u);
     EXPECT_EQ(picker.Shown()[0].Caption, "Select Homepage");
-    ASSERT_EQ(picker.Shown()[0].Items.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(picker.Shown()[0].Items[i], builder.FileList[i]);
-    }
-    EXPECT_EQ(builder.HomePage, builder.FileList[1]);
+    // Pages only (no picture, no style sheet), relative to the folder, sorted ignoring case.
+    const std::vector<std::string> pages = {"about.HTML", "B/zeta.txt", "index.html", "page.htm"};
+    EXPECT_EQ(picker.Shown()[0].Items, pages);
+    EXPECT_EQ(picker.Shown()[0].Proposed, 2) << "index.html is proposed";
+    EXPECT_EQ(builder.HomePage, src + "/index.html");
+
+    // Chosen once, the same page is offered again.
+    picker.Select(3);
+    builder.btnhomepageclick();
+    EXPECT_EQ(picker.Shown()[1].Proposed, 2);
+    EXPECT_EQ(builder.HomePage, src + "/page.htm");
+    picker.Close();
+    builder.btnhomepageclick();
+    EXPECT_EQ(picker.Shown()[2].Proposed, 3);
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST(HomePageCandidates, ProposeTheUsualStartPagesInTheirOrder) {
+    EXPECT_EQ(ProposedHomePage({"a.html", "default.htm", "index.htm"}), 2);
+    EXPECT_EQ(ProposedHomePage({"default.htm", "INDEX.HTML", "index.htm"}), 1);
+    EXPECT_EQ(ProposedHomePage({"Default.htm", "guide/index.html"}), 0);
+    EXPECT_EQ(ProposedHomePage({"guide/index.html", "home.html"}), -1)
+        << "only a page at the top of the folder";
+    EXPECT_EQ(ProposedHomePage({}), -1);
+
+    TStringList files;
+    for (const char* f : {"/s/b.htm", "/s/A.txt", "/s/pic.jpg", "/s/sub/c.html", "/s/a.txt",
+                          "/s/x.html.bak", "/other/d.html"})
+        files.Add(f);
+    const THomePageCandidates c = HomePageCandidates(files, "/s/");
+    EXPECT_EQ(c.Relative,
+              (std::vector<std::string>{"/other/d.html", "A.txt", "a.txt", "b.htm", "sub/c.html"}));
+    EXPECT_EQ(c.Full, (std::vector<std::string>{"/other/d.html", "/s/A.txt", "/s/a.txt", "/s/b.htm",
+                                                "/s/sub/c.html"}));
+
+    const std::vector<std::string> items = {"index.html", "guide/Intro.html", "notes.txt"};
+    EXPECT_EQ(FilterItems(items, ""), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(FilterItems(items, "INTRO"), (std::vector<int>{1}));
+    EXPECT_EQ(FilterItems(items, ".htm"), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(FilterItems(items, "zzz").empty());
+}
+
+TEST_F(BuilderTest, StatusSaysWhatIsChosenAndHowManyFilesGoIn) {
+    int changes = 0;
+    builder.OnStatusChange = [&](TFolioBuilder&) { ++changes; };
+    EXPECT_EQ(builder.StatusText(),
+              "Choose the folder of your web pages first: press 1 Directory.");
+    const std::string src = MakeSite();
+    dialogs.AnswerDirectory(src);
+    builder.viewerObjectClick(nullptr, nullptr, "directory");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(builder.StatusText(), "Folder " + src +
+                                        ": 3 files will be packed. Next: press 2 Homepage to "
+                                        "choose the page the book opens with.");
+    picker.Select(1);
+    builder.viewerObjectClick(nullptr, nullptr, "homepage");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(builder.StatusText(),
+              "Folder " + src + ": 3 files will be packed; home page page.htm.");
 }
 
 TEST_F(BuilderTest, HomepagePickerClosedWithoutOkChangesNothing) {
@@ -225,6 +306,8 @@ TEST_F(BuilderTest, WithoutAListWindowThePickerAsksForTheNameThroughTheInputBox)
     TInputHomePagePicker inputPicker;
     TFolioBuilder withInput(tmp.Path() + "/builder", tmp.Path() + "/builder", inputPicker);
     const std::string src = MakeSite();
+
+    WriteFile(src + "/guide/intro.html", "intro");
     dialogs.AnswerDirectory(src);
     withInput.seldirClick();
 
@@ -232,19 +315,20 @@ TEST_F(BuilderTest, WithoutAListWindowThePickerAsksForTheNameThroughTheInputBox)
     withInput.btnhomepageclick();
     EXPECT_EQ(withInput.HomePage, src + "/page.htm");
     EXPECT_EQ(dialogs.Asked().back().Caption, "Select Homepage");
+    EXPECT_EQ(dialogs.Asked().back().Text, "index.html") << "the proposed page is offered";
 
-    dialogs.AnswerInput(src + "/img/pic.gif"); // or the full path
+    dialogs.AnswerInput("guide/intro.html"); // or the path relative to the folder
     withInput.btnhomepageclick();
-    EXPECT_EQ(withInput.HomePage, src + "/img/pic.gif");
+    EXPECT_EQ(withInput.HomePage, src + "/guide/intro.html");
 
     dialogs.CancelInput(); // closed: nothing changes, nothing said
     withInput.btnhomepageclick();
-    EXPECT_EQ(withInput.HomePage, src + "/img/pic.gif");
+    EXPECT_EQ(withInput.HomePage, src + "/guide/intro.html");
     EXPECT_TRUE(dialogs.Messages().empty());
 
-    dialogs.AnswerInput("elsewhere.html"); // names no listed file: OK without a selection
+    dialogs.AnswerInput("img/pic.gif"); // a picture is no page: OK without a selection
     withInput.btnhomepageclick();
-    EXPECT_EQ(withInput.HomePage, src + "/img/pic.gif");
+    EXPECT_EQ(withInput.HomePage, src + "/guide/intro.html");
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].Text, "You did not select a homepage");
 }
@@ -253,9 +337,9 @@ TEST(FixedHomePagePicker, PrefersTheExactPathThenIgnoresCase) {
     TStringList items;
     items.Add("/s/A/index.html");
     items.Add("/s/a/index.html");
-    EXPECT_EQ(TFixedHomePagePicker("/s/a/index.html").Pick("", items).Selected, 1);
-    EXPECT_EQ(TFixedHomePagePicker("/S/A/INDEX.HTML").Pick("", items).Selected, 0);
-    const TPickResult none = TFixedHomePagePicker("/s/b.html").Pick("", items);
+    EXPECT_EQ(TFixedHomePagePicker("/s/a/index.html").Pick("", items, -1).Selected, 1);
+    EXPECT_EQ(TFixedHomePagePicker("/S/A/INDEX.HTML").Pick("", items, -1).Selected, 0);
+    const TPickResult none = TFixedHomePagePicker("/s/b.html").Pick("", items, -1);
     EXPECT_TRUE(none.Ok);
     EXPECT_EQ(none.Selected, -1);
 }

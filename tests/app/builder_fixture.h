@@ -24,6 +24,16 @@ protected:
         folio_test::WriteFile(src + "/img/pic.gif", std::string("GIF89a") + std::string(100, '\1'));
         return src;
     }
+    // Where the homepage picker lists the page whose full path is given (-1: not listed).
+    int PageIndex(const std::string& full) const {
+        const auto pages = HomePageCandidates(builder.PackList(""), builder.SourceDir);
+        for (size_t i = 0; i < pages.Full.size(); ++i) {
+            if (pages.Full[i] == full) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
     // Chooses the source directory through the directory command.
     void ChooseDirectory(const std::string& dir) {
         dialogs.AnswerDirectory(dir);

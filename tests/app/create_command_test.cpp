@@ -60,7 +60,7 @@ protected:
     void Prepare() {
         site = MakeSite();
         ChooseDirectory(site);
-        picker.Select(builder.FileList.IndexOf(site + "/index.html"));
+        picker.Select(PageIndex(site + "/index.html"));
         builder.btnhomepageclick();
         ASSERT_EQ(builder.HomePage, site + "/index.html");
         dialogs.AnswerInput("pw");
@@ -90,10 +90,66 @@ protected:
     std::optional<std::string> oldTmpDir;
 };
 
-TEST_F(CreateTest, AnEmptyFileListDoesNothingAtAll) {
+TEST_F(CreateTest, AnEmptyFileListSaysToChooseAFolderFirst) {
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coNothingToPack);
-    EXPECT_TRUE(dialogs.Asked().empty());
+    EXPECT_EQ(dialogs.Asked().size(), 1u) << "the message only";
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{
+                                  "Choose the folder of your web pages first: press 1 Directory."});
     ExpectNoConfigurationLeft();
+}
+
+TEST_F(CreateTest, TheSaveDialogStartsInTheLastSaveFolderOrHomeAndProposesAName) {
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    const std::string home = tmp.Path() + "/home";
+    std::filesystem::create_directories(home);
+    ::setenv("HOME", home.c_str(), 1);
+
+    // First time: the home folder (never the program's folder), and the folder's name.
+    Prepare();
+    dialogs.CancelSave();
+    builder.Create1Click();
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_EQ(dialogs.Asked()[0].InitialDir, home);
+    EXPECT_EQ(dialogs.Asked()[0].FileName, "site");
+
+    // A title names the book; a separator in it cannot make a path.
+    Prepare();
+    builder.Caption = "Garden/plants";
+    const std::string out = tmp.Path() + "/out";
+    std::filesystem::create_directories(out);
+    dialogs.AnswerSave(out + "/garden");
+    EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
+    EXPECT_EQ(dialogs.Asked()[0].InitialDir, home);
+    EXPECT_EQ(dialogs.Asked()[0].FileName, "Garden-plants");
+    EXPECT_EQ(builder.LastSaveDir, out);
+
+    // Next time: where the last book went, remembered in the settings.
+    Prepare();
+    dialogs.CancelSave();
+    builder.Create1Click();
+    EXPECT_EQ(dialogs.Asked()[0].InitialDir, out);
+    const TkqFormIni ini(tmp.Path() + "/settings.ini");
+    builder.WriteSettings(ini);
+    TFolioBuilder later(tmp.Path() + "/builder", tmp.Path() + "/builder", picker);
+    later.ReadSettings(ini);
+    EXPECT_EQ(later.LastSaveDir, out);
+
+    // A remembered folder that is gone falls back to home; a name that holds the builder's
+    // own (which Create refuses) is not proposed.
+    std::filesystem::remove_all(out);
+    builder.Caption = TFolioBuilder::kDefaultCaption;
+    EXPECT_EQ(builder.SaveDialogDir(), home);
+    builder.SourceDir = tmp.Path() + "/my-FolioBuilder-site/";
+    EXPECT_EQ(builder.ProposedBookName(), "book");
+    builder.SourceDir = tmp.Path() + "/.hidden";
+    EXPECT_EQ(builder.ProposedBookName(), "hidden");
+
+    if (oldHome) {
+        ::setenv("HOME", savedHome.c_str(), 1);
+    } else {
+        ::unsetenv("HOME");
+    }
 }
 
 TEST_F(CreateTest, WithoutAHomePageItSaysSoAndClearsNothing) {
@@ -127,7 +183,7 @@ TEST_F(CreateTest, CancellingTheSaveDialogClearsTheStateSilently) {
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCancelled);
     ASSERT_EQ(dialogs.Asked().size(), 1u);
     EXPECT_EQ(dialogs.Asked()[0].Kind, TDialogKind::SaveFile);
-    EXPECT_EQ(dialogs.Asked()[0].InitialDir, builder.BuilderDir);
+    EXPECT_NE(dialogs.Asked()[0].InitialDir, builder.BuilderDir);
     EXPECT_TRUE(dialogs.Messages().empty());
     ExpectNoConfigurationLeft();
     ExpectCleared();
@@ -362,7 +418,7 @@ TEST_F(CreateTest, AnOldConfigurationBesideTheBuilderIsNeverPacked) {
     WriteFile(builder.BuilderDir + "start.html", "<p>start</p>");
     ChooseDirectory(tmp.Path() + "/builder");
     ASSERT_EQ(builder.FileList.Count(), 2);
-    picker.Select(builder.FileList.IndexOf(builder.BuilderDir + "start.html"));
+    picker.Select(PageIndex(builder.BuilderDir + "start.html"));
     builder.btnhomepageclick();
     dialogs.AnswerSave(tmp.Path() + "/book");
     EXPECT_EQ(builder.Create1Click(), TCreateOutcome::coCreated);
@@ -487,7 +543,7 @@ TEST_F(CreateTest, AHomePageThatIsNoRegularFileIsRefused) {
     const std::string pipe = site + "/pipe.html";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     ChooseDirectory(site);
-    picker.Select(builder.FileList.IndexOf(pipe));
+    picker.Select(PageIndex(pipe));
     builder.btnhomepageclick();
     ASSERT_EQ(builder.HomePage, pipe);
     dialogs.Clear();
@@ -507,7 +563,7 @@ TEST_F(CreateTest, TheWritersReadErrorNamesTheFileAndTheReason) {
     const std::string page = site + "/Page.htm";
     ASSERT_TRUE(RenameFile(site + "/page.htm", page));
     ChooseDirectory(site);
-    picker.Select(builder.FileList.IndexOf(site + "/index.html"));
+    picker.Select(PageIndex(site + "/index.html"));
     builder.btnhomepageclick();
     dialogs.Clear();
     builder.BackupFile1.OnProgress = [&](TObject*, const std::string& file, TPercentage, bool&) {

@@ -91,16 +91,16 @@ TEST_F(FormIni, FirstRunWritesTheDocumentedFile) {
                                 "Height=434\r\n\r\n[Settings]\r\nlastDir=/home/ann/site\r\n");
 }
 
-TEST_F(FormIni, MaximisedSaveKeepsTheEarlierPlacement) {
+TEST_F(FormIni, AMaximisedWindowSavesItsNormalPlacementToo) {
     TkqFormIni ini(Path());
     FakeWindow w;
     ini.SavePlacement(w);
     w.maximized = true;
-    w.left = 0;
-    w.width = 1920;
+    w.left = 30; // the placement the window returns to when restored
+    w.width = 640;
     ini.SavePlacement(w);
     EXPECT_EQ(ReadFile(Path()),
-              "\r\n[FolioerF]\r\nState=1\r\nLeft=10\r\nTop=20\r\nWidth=300\r\nHeight=200\r\n");
+              "\r\n[FolioerF]\r\nState=1\r\nLeft=30\r\nTop=20\r\nWidth=640\r\nHeight=200\r\n");
 }
 
 TEST_F(FormIni, LoadRestoresBounds) {
@@ -126,13 +126,14 @@ TEST_F(FormIni, LoadKeepsCurrentValuesWhereNothingUsableIsStored) {
     EXPECT_EQ(w.height, 200); // "height" is another key
 }
 
-TEST_F(FormIni, LoadMaximisesAndSetsNothingElse) {
+TEST_F(FormIni, LoadSetsTheNormalPlacementThenMaximises) {
     WriteFile(Path(), "[FolioerF]\r\nState=1\r\nLeft=5\r\n");
     FakeWindow w;
     TkqFormIni(Path()).LoadPlacement(w);
+    EXPECT_EQ(w.boundsCalls, 1);
     EXPECT_EQ(w.maximizeCalls, 1);
-    EXPECT_EQ(w.boundsCalls, 0);
-    EXPECT_EQ(w.left, 10);
+    EXPECT_EQ(w.left, 5);
+    EXPECT_EQ(w.width, 300) << "what is not stored keeps its value";
 }
 
 TEST_F(FormIni, MissingFileLeavesTheWindowAsItIs) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/fltk/fltk_dialogs.h"
+#include "platform/fltk/fltk_gui.h"
+#include "platform/fltk/fltk_message_box.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/application.h"
 #include "platform/gui/buttons.h"
@@ -294,6 +296,49 @@ TEST_F(XvfbTest, FltkDialogsReturnWhatTheUserAnswered) {
     Application().Title = savedTitle;
 }
 
+// Messages fit the screen: a long text wraps, and a list too long for the box scrolls under
+// its first line instead of growing past the screen's edges.
+TEST_F(XvfbTest, MessageBoxesWrapAndScrollWithinTheScreen) {
+    TDialogWatchdog watchdog;
+    TFltkDialogs dialogs;
+    const TRect screen = Application().ScreenWorkArea();
+    const auto shapeOf = [&](const std::string& text) {
+        TShownMessageBox shape;
+        bool seen = false;
+        Application().QueueCall([&] {
+            seen = ShownFltkMessageBox(shape);
+            CloseFltkMessageBox(0);
+        });
+        dialogs.ShowMessage(text, TMsgKind::Warning);
+        EXPECT_TRUE(seen);
+        return shape;
+    };
+
+    const TShownMessageBox small = shapeOf("Site book created");
+    EXPECT_FALSE(small.Scrolls);
+    EXPECT_LT(small.Width, 400);
+    EXPECT_LT(small.Height, 150);
+
+    std::string sentence;
+    for (int i = 0; i < 15; ++i)
+        sentence += "a long sentence without a line break ";
+    const TShownMessageBox wrapped = shapeOf(sentence);
+    EXPECT_FALSE(wrapped.Scrolls);
+    EXPECT_LE(wrapped.Width, 700) << "a long line wraps at a readable width";
+    EXPECT_GT(wrapped.Height, small.Height) << "the text takes several lines";
+
+    std::string list = "300 file names occur more than once:";
+    for (int i = 0; i < 300; ++i)
+        list += "\n  /home/someone/site/a/very/deep/folder/of/pictures/number" + std::to_string(i) +
+                "/index.html, /home/someone/site/other/index.html";
+    const TShownMessageBox scrolling = shapeOf(list);
+    EXPECT_TRUE(scrolling.Scrolls);
+    EXPECT_LE(scrolling.Width, screen.Width());
+    EXPECT_LE(scrolling.Height, screen.Height());
+    EXPECT_LE(scrolling.Width, 700);
+    EXPECT_GE(scrolling.Height, 200) << "the list has room to be read";
+}
+
 TEST_F(XvfbTest, TimersAndQueuedCallsRunWhileAnFltkDialogIsUp) {
     TDialogWatchdog watchdog;
     TFltkDialogs dialogs;
@@ -312,6 +357,15 @@ TEST_F(XvfbTest, TimersAndQueuedCallsRunWhileAnFltkDialogIsUp) {
 }
 
 } // namespace
+
+TEST(FltkWindowClass, IsTheProgramsOwnName) {
+    EXPECT_EQ(WindowClassName("/usr/local/bin/foliobuilder"), "foliobuilder");
+    EXPECT_EQ(WindowClassName("/home/ann/books/garden"), "garden");
+    EXPECT_EQ(WindowClassName("relative/Folio3.bin"), "Folio3.bin");
+    EXPECT_EQ(WindowClassName("/books/gr\xC3\xBCn\tbook"), "gr__n_book");
+    EXPECT_EQ(WindowClassName("/books/"), "folio");
+    EXPECT_EQ(WindowClassName(""), "folio");
+}
 
 TEST(FltkDialogs, FiltersInTheToolkitsNotationConvert) {
     EXPECT_EQ(FltkFilter("Icon Files|*.ico"), "Icon Files\t*.ico");

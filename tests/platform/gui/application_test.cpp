@@ -26,6 +26,31 @@ TEST(QueuedCalls, RunInOrderAndCallsQueuedMeanwhileWaitForTheNextRound) {
     EXPECT_EQ(app.QueuedCalls(), 0u);
 }
 
+// A toolkit runs the pending calls from inside its own polling (FLTK's awake handler does). A
+// modal loop whose answer comes from such a call must not then wait for an event that never
+// comes.
+TEST(QueuedCalls, ACallRunWhilePollingCountsAsWorkAndTheLoopDoesNotWait) {
+    struct TPollingLoop final : TEventLoopPort {
+        explicit TPollingLoop(TApplication& a) : app(a) {}
+        void Wait(int64_t) override { ++waits; }
+        void Poll() override { app.RunPending(); }
+        void Wake() override {}
+        TApplication& app;
+        int waits = 0;
+    };
+    TApplication app;
+    TPollingLoop loop(app);
+    app.SetEventLoop(&loop);
+    bool answered = false;
+    app.QueueCall([&] { answered = true; });
+    app.HandleMessage();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(loop.waits, 0);
+    app.HandleMessage(); // nothing left to do: now it waits
+    EXPECT_EQ(loop.waits, 1);
+    app.SetEventLoop(nullptr);
+}
+
 TEST(QueuedCalls, AnotherThreadWakesTheLoop) {
     TApplication app;
     bool ran = false;
