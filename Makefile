@@ -39,6 +39,9 @@ test-asan: build-asan
 # once. tests/tsan.supp names the only reports it silences (inside third-party libraries).
 TSAN_SUITES = style_tests reader_tests html_reader_test html_image_tests doc_core_tests \
   doc_text_tests doc_table_tests layout_tests engine_threads_test
+# A single-threaded test of a thousand nested tables recurses so deep that the sanitizer's
+# shadow of it grows past 20 GB; it runs in the other builds.
+TSAN_SKIP = TableHostileTest.AThousandNestedTables
 empty :=
 space := $(empty) $(empty)
 
@@ -48,7 +51,7 @@ $(TSAN_BUILD)/build.ninja:
 test-tsan: deps $(TSAN_BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_SUITES)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp second_deadlock_stack=1" \
-	  ctest --output-on-failure -j $(JOBS) -R '^($(subst $(space),|,$(strip $(TSAN_SUITES))))$$'
+	  GTEST_FILTER='-$(TSAN_SKIP)' ctest --output-on-failure -j $(JOBS) -R '^($(subst $(space),|,$(strip $(TSAN_SUITES))))$$'
 
 # Every test twice: an optimised build, then the address + undefined sanitizer build.
 test: test-release test-asan
