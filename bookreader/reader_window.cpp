@@ -119,7 +119,7 @@ TReaderWindow::TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironme
     const TReaderState state = states_.Load(StateKey());
     RestorePlacement(state);
     if (state.FontSize > 0)
-        viewer.SetDefFontSize(state.FontSize);
+        SetZoomSize(viewer, state.FontSize);
     LoadIcon();
     UpdateButtons();
 }
@@ -172,8 +172,8 @@ void TReaderWindow::ReloadPage() {
 }
 
 void TReaderWindow::Zoom(int direction) {
-    const int32_t size = direction == 0 ? kDefaultZoom : ZoomStep(viewer.DefFontSize(), direction);
-    if (size == viewer.DefFontSize())
+    const int32_t size = direction == 0 ? kDefaultZoom : ZoomStep(ZoomSize(), direction);
+    if (size == ZoomSize())
         return;
     Guard([&] { ApplyZoom(viewer, size); });
 }
@@ -311,7 +311,7 @@ void TReaderWindow::SaveState() {
     state.Placement = {r.Left, r.Top, r.Width(), r.Height(),
                        WindowState() == TWindowState::wsMaximized};
     state.HasPlacement = state.Placement.Valid();
-    state.FontSize = viewer.DefFontSize();
+    state.FontSize = ZoomSize();
     if (!states_.Directory().empty() && !states_.Save(StateKey(), state))
         std::fprintf(stderr, "%s: could not remember the page shown in %s\n",
                      ExtractFileName(book_.Path()).c_str(), states_.Directory().c_str());

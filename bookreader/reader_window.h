@@ -17,6 +17,7 @@
 #include "bookreader/book_page_source.h"
 #include "bookreader/book_search.h"
 #include "bookreader/reader_state.h"
+#include "bookreader/reader_zoom.h"
 #include "bookreader/search_pane.h"
 #include "html/view/frame_viewer.h"
 #include "platform/gui/buttons.h"
@@ -52,7 +53,7 @@ public:
     void ReloadPage();
     // One zoom step up (direction > 0), down (< 0), or back to the default size (0).
     void Zoom(int direction);
-    int32_t ZoomSize() const { return viewer.DefFontSize(); }
+    int32_t ZoomSize() const { return ::ZoomSize(viewer); }
     // Copies the selection of the frame that has it.
     void CopySelection();
     // Starts a search for query (UTF-8, as typed in the box); the hits arrive in the search

@@ -1,6 +1,7 @@
 #include "bookreader/reader_zoom.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "html/doc/text_section.h"
@@ -23,6 +24,14 @@ int32_t ZoomStep(int32_t size, int direction) {
         return at == steps.begin() ? std::min(size, steps.front()) : *(at - 1);
     }
     return size;
+}
+
+int32_t ZoomSize(const TFrameViewer& viewer) {
+    return static_cast<int32_t>(std::lround(viewer.Zoom() * kDefaultZoom));
+}
+
+void SetZoomSize(TFrameViewer& viewer, int32_t size) {
+    viewer.SetZoom(static_cast<double>(std::max(size, 1)) / kDefaultZoom);
 }
 
 bool CharacterY(THTMLViewer& viewer, int32_t index, int32_t& y) {
@@ -94,7 +103,7 @@ int32_t ApplyZoom(TFrameViewer& viewer, int32_t size) {
     std::vector<TTopText> tops;
     for (THTMLViewer* v : viewer.Viewers())
         tops.push_back(TopText(*v));
-    viewer.SetDefFontSize(size);
+    SetZoomSize(viewer, size);
     if (viewer.CurrentFile().empty())
         return size;
     viewer.Reload();

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (strict && !loose)
         __builtin_trap();
     RgbFromText(text, c);
-    PointSizeOf(text, 12);
+    PointSizeOf(text, 12, 12);
     LengthToPixels(text, size % 2 != 0, 300, 16, 8, -1);
     ReadUrl(text);
     return 0;

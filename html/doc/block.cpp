@@ -7,6 +7,7 @@
 #include "html/doc/border_paint.h"
 #include "html/doc/dump.h"
 #include "html/doc/image_obj.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/list_rule.h"
 #include "html/doc/section_list.h"
 #include "html/style/properties.h"
@@ -24,9 +25,6 @@ bool HoldsContent(const TSectionBase* section) {
 
 // Style lengths are held within +-1e9 by the conversion, but sums of several of them are
 // not: every sum of untrusted lengths goes through here.
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
-}
 
 // A margin still "auto" after the width rules counts as 0 in sums.
 int32_t Px(int32_t v) {
@@ -168,7 +166,7 @@ void TBlock::ApplyVerticalMargins(const TProperties& props) {
         else if (top < 0 && b < 0)
             top = std::min(top, b);
         else
-            top = Clamp32(int64_t{top} + b);
+            top = ClampLength(int64_t{top} + b);
         return;
     }
 
@@ -199,8 +197,8 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
     auto autoWidth = [&]() -> int32_t {
         const int64_t room = int64_t{availWidth} - pb - Px(lm) - Px(rm);
         if (PlaceMode == 1)
-            return Clamp32(std::max<int64_t>(mn, std::min<int64_t>(mx, room - OffsetLeft)));
-        return Clamp32(std::max<int64_t>(0, room));
+            return ClampLength(std::max<int64_t>(mn, std::min<int64_t>(mx, room - OffsetLeft)));
+        return ClampLength(std::max<int64_t>(0, room));
     };
     const int32_t least = mn;
 
@@ -214,9 +212,9 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
         } else {
             width = std::max(width, least);
             if (rm != AutoLength)
-                lm = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(rm) - width));
+                lm = ClampLength(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(rm) - width));
             else if (FloatSide == 0)
-                rm = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(lm) - width));
+                rm = ClampLength(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(lm) - width));
             else
                 rm = 0;
         }
@@ -231,7 +229,8 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
         } else {
             width = std::max(width, least);
             // Both margins auto: the block is centred.
-            const int32_t m = Clamp32(std::max<int64_t>(0, int64_t{availWidth} - width - pb) / 2);
+            const int32_t m =
+                ClampLength(std::max<int64_t>(0, int64_t{availWidth} - width - pb) / 2);
             lm = m;
             rm = m;
         }
@@ -260,19 +259,19 @@ void TBlock::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth)
     const int32_t width = Px(v[piWidth]);
     const int64_t sides = int64_t{lm} + v[piBorderLeftWidth] + v[piPaddingLeft] + rm +
                           v[piBorderRightWidth] + v[piPaddingRight];
-    const int32_t mn = Clamp32(sides + std::max(minWidth, width));
-    maxWidth = width < 1 ? Clamp32(sides + std::max(maxWidth, width)) : mn;
+    const int32_t mn = ClampLength(sides + std::max(minWidth, width));
+    maxWidth = width < 1 ? ClampLength(sides + std::max(maxWidth, width)) : mn;
     minWidth = mn;
 }
 
 int32_t TBlock::LeftExtras() const {
-    return Clamp32(int64_t{BoxValues[piMarginLeft]} + BoxValues[piPaddingLeft] +
-                   BoxValues[piBorderLeftWidth]);
+    return ClampLength(int64_t{BoxValues[piMarginLeft]} + BoxValues[piPaddingLeft] +
+                       BoxValues[piBorderLeftWidth]);
 }
 
 int32_t TBlock::RightExtras() const {
-    return Clamp32(int64_t{BoxValues[piMarginRight]} + BoxValues[piPaddingRight] +
-                   BoxValues[piBorderRightWidth]);
+    return ClampLength(int64_t{BoxValues[piMarginRight]} + BoxValues[piPaddingRight] +
+                       BoxValues[piBorderRightWidth]);
 }
 
 void TBlock::RebuildPaintOrder() {
@@ -288,11 +287,11 @@ void TBlock::RebuildPaintOrder() {
 void TBlock::FinishBottoms(int32_t cellFlowBottom) {
     InnerBottom = std::max(ContentY, cellFlowBottom);
     if (InnerBottom - ContentY < BoxValues[piHeight])
-        InnerBottom = Clamp32(int64_t{ContentY} + BoxValues[piHeight]);
-    FlowBottom = Clamp32(int64_t{InnerBottom} + BoxValues[piPaddingBottom] +
-                         BoxValues[piBorderBottomWidth] + BoxValues[piMarginBottom]);
-    PaintBottom = Clamp32(int64_t{std::max(InnerBottom, Content->PaintBottom)} +
-                          BoxValues[piPaddingBottom] + BoxValues[piBorderBottomWidth]);
+        InnerBottom = ClampLength(int64_t{ContentY} + BoxValues[piHeight]);
+    FlowBottom = ClampLength(int64_t{InnerBottom} + BoxValues[piPaddingBottom] +
+                             BoxValues[piBorderBottomWidth] + BoxValues[piMarginBottom]);
+    PaintBottom = ClampLength(int64_t{std::max(InnerBottom, Content->PaintBottom)} +
+                              BoxValues[piPaddingBottom] + BoxValues[piBorderBottomWidth]);
 }
 
 int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
@@ -303,8 +302,8 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
     if (ClearSide != 0) {
         int32_t left = 0, right = 0;
         indents.ClearLevels(left, right);
-        const int32_t gl = std::max<int32_t>(0, Clamp32(int64_t{left} - y - 1));
-        const int32_t gr = std::max<int32_t>(0, Clamp32(int64_t{right} - y - 1));
+        const int32_t gl = std::max<int32_t>(0, ClampLength(int64_t{left} - y - 1));
+        const int32_t gr = std::max<int32_t>(0, ClampLength(int64_t{right} - y - 1));
         ClearGap = ClearSide == 1 ? gl : ClearSide == 2 ? gr : std::max(gl, gr);
     }
     FirstChar = charIndex;
@@ -323,11 +322,11 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
         // With no top given the block stays where the flow would have put it, whatever
         // origin its positioned ancestors give.
         if (OffsetTop == AutoLength)
-            OffsetTop = Clamp32(int64_t{y} - refY);
+            OffsetTop = ClampLength(int64_t{y} - refY);
         if (OffsetLeft == AutoLength)
             OffsetLeft = x;
         x = OffsetLeft;
-        y = Clamp32(int64_t{OffsetTop} + refY);
+        y = ClampLength(int64_t{OffsetTop} + refY);
     }
     boxX_ = x;
     boxY_ = y;
@@ -339,48 +338,49 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
     Content->Indents = &indents;
     TCurrentScope scope(indents, this);
 
-    const int32_t top = Clamp32(int64_t{ClearGap} + y);
-    PaintTop = BoxValues[piMarginTop] < 1 ? Clamp32(int64_t{top} + BoxValues[piMarginTop]) : top;
+    const int32_t top = ClampLength(int64_t{ClearGap} + y);
+    PaintTop =
+        BoxValues[piMarginTop] < 1 ? ClampLength(int64_t{top} + BoxValues[piMarginTop]) : top;
 
     if (FloatSide == 5)
-        InnerOffset = Clamp32(int64_t{std::max(x, indents.LeftLimit(top))} + le - x);
+        InnerOffset = ClampLength(int64_t{std::max(x, indents.LeftLimit(top))} + le - x);
     else if (FloatSide == 6)
-        InnerOffset = Clamp32(std::min<int64_t>(availWidth, int64_t{indents.RightLimit(top)} - x) -
-                              re - InnerWidth);
+        InnerOffset = ClampLength(
+            std::min<int64_t>(availWidth, int64_t{indents.RightLimit(top)} - x) - re - InnerWidth);
     else
         InnerOffset = le;
-    x = Clamp32(int64_t{x} + InnerOffset);
+    x = ClampLength(int64_t{x} + InnerOffset);
 
     if (IsListBlock) {
         // Room for the item markers at the left.
         const int32_t l = indents.LeftLimit(top);
         if (int64_t{x} - l < 35) {
-            InnerOffset = Clamp32(int64_t{InnerOffset} + l - x + 35);
-            InnerWidth = Clamp32(std::max<int64_t>(0, int64_t{InnerWidth} + x - l - 35));
-            x = Clamp32(int64_t{l} + 35);
+            InnerOffset = ClampLength(int64_t{InnerOffset} + l - x + 35);
+            InnerWidth = ClampLength(std::max<int64_t>(0, int64_t{InnerWidth} + x - l - 35));
+            x = ClampLength(int64_t{l} + 35);
         }
     }
 
-    ContentY = Clamp32(int64_t{top} + BoxValues[piMarginTop] + BoxValues[piPaddingTop] +
-                       BoxValues[piBorderTopWidth]);
+    ContentY = ClampLength(int64_t{top} + BoxValues[piMarginTop] + BoxValues[piPaddingTop] +
+                           BoxValues[piBorderTopWidth]);
     const int leftHandle = indents.PushLeft(x, ContentY);
-    const int rightHandle = indents.PushRight(Clamp32(int64_t{x} + InnerWidth), ContentY);
+    const int rightHandle = indents.PushRight(ClampLength(int64_t{x} + InnerWidth), ContentY);
     ContentLeft = x;
 
     int32_t childWidth = 0;
     const int32_t slotHeight = BoxValues[piHeight];
     if (PlaceMode == 2) {
-        const int32_t start = Clamp32(int64_t{ContentY} + OffsetTop);
+        const int32_t start = ClampLength(int64_t{ContentY} + OffsetTop);
         Content->DoLayoutChildren(canvas, x, start, refX, start, InnerWidth, slotHeight, childWidth,
                                   charIndex);
     } else {
         const int32_t childHeight = slotHeight > 0 ? slotHeight : availHeight;
         int32_t cRefX = refX, cRefY = refY;
         if (PlaceMode == 1) {
-            cRefY = Clamp32(int64_t{OffsetTop} + refY + BoxValues[piMarginTop] +
-                            BoxValues[piBorderTopWidth]);
-            cRefX = Clamp32(int64_t{OffsetLeft} + refX + BoxValues[piMarginLeft] +
-                            BoxValues[piBorderLeftWidth]);
+            cRefY = ClampLength(int64_t{OffsetTop} + refY + BoxValues[piMarginTop] +
+                                BoxValues[piBorderTopWidth]);
+            cRefX = ClampLength(int64_t{OffsetLeft} + refX + BoxValues[piMarginLeft] +
+                                BoxValues[piBorderLeftWidth]);
         }
         Content->DoLayoutChildren(canvas, x, ContentY, cRefX, cRefY, InnerWidth, childHeight,
                                   childWidth, charIndex);
@@ -390,10 +390,11 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
     int64_t needed = int64_t{childWidth} + le + re;
     if (PlaceMode != 0)
         needed += int64_t{OffsetLeft} - BoxValues[piMarginRight];
-    neededWidth = Clamp32(needed);
+    neededWidth = ClampLength(needed);
 
-    const int32_t cellBottom =
-        PlaceMode == 2 ? Clamp32(int64_t{Content->FlowBottom} - OffsetTop) : Content->FlowBottom;
+    const int32_t cellBottom = PlaceMode == 2
+                                   ? ClampLength(int64_t{Content->FlowBottom} - OffsetTop)
+                                   : Content->FlowBottom;
     FinishBottoms(cellBottom);
 
     if (BackgroundImage && Document != nullptr && Document->ImagesOn) {
@@ -406,24 +407,24 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
         }
     }
 
-    FlowHeight = Clamp32(int64_t{FlowBottom} - y);
-    indents.EndLeft(leftHandle, Clamp32(int64_t{y} + FlowHeight));
-    indents.EndRight(rightHandle, Clamp32(int64_t{y} + FlowHeight));
+    FlowHeight = ClampLength(int64_t{FlowBottom} - y);
+    indents.EndLeft(leftHandle, ClampLength(int64_t{y} + FlowHeight));
+    indents.EndRight(rightHandle, ClampLength(int64_t{y} + FlowHeight));
     // The scope restores Current below; the float records are the enclosing block's business.
 
     int32_t result;
     if (FloatSide != 0 || PlaceMode == 1) {
         PaintHeight = PlaceMode == 1 ? 0 : FlowHeight;
-        const int32_t h = Clamp32(int64_t{PaintBottom} - y);
+        const int32_t h = ClampLength(int64_t{PaintBottom} - y);
         indents.Current = scope.Saved();
         if (FloatSide == 5)
-            indents.AddBlockFloat(y, Clamp32(int64_t{x} + InnerWidth + re), 5, h);
+            indents.AddBlockFloat(y, ClampLength(int64_t{x} + InnerWidth + re), 5, h);
         else if (FloatSide == 6)
-            indents.AddBlockFloat(y, Clamp32(int64_t{InnerWidth} + le + re), 6, h);
+            indents.AddBlockFloat(y, ClampLength(int64_t{InnerWidth} + le + re), 6, h);
         FlowHeight = 0;
         result = 0;
     } else {
-        PaintHeight = std::max(FlowHeight, Clamp32(int64_t{indents.FloatsBottom()} - y));
+        PaintHeight = std::max(FlowHeight, ClampLength(int64_t{indents.FloatsBottom()} - y));
         result = FlowHeight;
     }
     RebuildPaintOrder();
@@ -449,18 +450,18 @@ TBorderSides TBlock::BorderSides() const {
 
 TRect TBlock::BorderBox(int32_t l, int32_t y) const {
     TRect r;
-    r.Left = Clamp32(int64_t{l} + BoxValues[piMarginLeft]);
+    r.Left = ClampLength(int64_t{l} + BoxValues[piMarginLeft]);
     // The right side follows the content box, so a list block whose content was pushed
     // right for its markers still reaches as far as its content does.
     const int64_t contentLeft = int64_t{l} + (FloatSide != 0 ? LeftExtras() : InnerOffset);
-    r.Right = Clamp32(contentLeft + InnerWidth + BoxValues[piPaddingRight] +
-                      BoxValues[piBorderRightWidth]);
-    r.Top = Clamp32(int64_t{ClearGap} + y + BoxValues[piMarginTop]);
+    r.Right = ClampLength(contentLeft + InnerWidth + BoxValues[piPaddingRight] +
+                          BoxValues[piBorderRightWidth]);
+    r.Top = ClampLength(int64_t{ClearGap} + y + BoxValues[piMarginTop]);
     if (FloatSide != 0)
         r.Bottom = PaintBottom;
     else
-        r.Bottom = Clamp32(int64_t{FlowBottom} - BoxValues[piMarginBottom] +
-                           (PlaceMode == 2 ? OffsetTop : 0));
+        r.Bottom = ClampLength(int64_t{FlowBottom} - BoxValues[piMarginBottom] +
+                               (PlaceMode == 2 ? OffsetTop : 0));
     return r;
 }
 
@@ -549,22 +550,22 @@ int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /
     const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
     int32_t dx = x, dy = LayoutY;
     if (PlaceMode == 2) {
-        dx = Clamp32(int64_t{x} + OffsetLeft);
-        dy = Clamp32(int64_t{LayoutY} + OffsetTop);
+        dx = ClampLength(int64_t{x} + OffsetLeft);
+        dy = ClampLength(int64_t{LayoutY} + OffsetTop);
     } else if (PlaceMode == 1) {
-        dx = Clamp32(int64_t{refX} + OffsetLeft);
-        dy = Clamp32(int64_t{refY} + OffsetTop);
+        dx = ClampLength(int64_t{refX} + OffsetLeft);
+        dy = ClampLength(int64_t{refY} + OffsetTop);
     }
     const int32_t le = LeftExtras();
-    const int32_t l = FloatSide == 0 ? dx : Clamp32(int64_t{dx} + InnerOffset - le);
+    const int32_t l = FloatSide == 0 ? dx : ClampLength(int64_t{dx} + InnerOffset - le);
 
     TRect border = BorderBox(l, dy);
-    border.Top = Clamp32(int64_t{border.Top} - scroll);
-    border.Bottom = Clamp32(int64_t{border.Bottom} - scroll);
-    const TRect padding{Clamp32(int64_t{border.Left} + BoxValues[piBorderLeftWidth]),
-                        Clamp32(int64_t{border.Top} + BoxValues[piBorderTopWidth]),
-                        Clamp32(int64_t{border.Right} - BoxValues[piBorderRightWidth]),
-                        Clamp32(int64_t{border.Bottom} - BoxValues[piBorderBottomWidth])};
+    border.Top = ClampLength(int64_t{border.Top} - scroll);
+    border.Bottom = ClampLength(int64_t{border.Bottom} - scroll);
+    const TRect padding{ClampLength(int64_t{border.Left} + BoxValues[piBorderLeftWidth]),
+                        ClampLength(int64_t{border.Top} + BoxValues[piBorderTopWidth]),
+                        ClampLength(int64_t{border.Right} - BoxValues[piBorderRightWidth]),
+                        ClampLength(int64_t{border.Bottom} - BoxValues[piBorderBottomWidth])};
 
     if (NeedsTiling && BackgroundImage) {
         BuildTile();
@@ -586,14 +587,15 @@ int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /
     if (Content->Indents != nullptr) {
         int32_t cRefX = refX, cRefY = refY;
         if (PlaceMode == 2) {
-            cRefX = Clamp32(int64_t{l} + le);
-            cRefY = Clamp32(int64_t{ContentY} + OffsetTop);
+            cRefX = ClampLength(int64_t{l} + le);
+            cRefY = ClampLength(int64_t{ContentY} + OffsetTop);
         } else if (PlaceMode == 1) {
-            cRefX = Clamp32(int64_t{l} + BoxValues[piMarginLeft] + BoxValues[piBorderLeftWidth]);
-            cRefY = Clamp32(int64_t{dy} + BoxValues[piMarginTop] + BoxValues[piBorderTopWidth]);
+            cRefX =
+                ClampLength(int64_t{l} + BoxValues[piMarginLeft] + BoxValues[piBorderLeftWidth]);
+            cRefY = ClampLength(int64_t{dy} + BoxValues[piMarginTop] + BoxValues[piBorderTopWidth]);
         }
         TCurrentScope scope(*Content->Indents, this);
-        const int32_t cx = Clamp32(int64_t{dx} + InnerOffset);
+        const int32_t cx = ClampLength(int64_t{dx} + InnerOffset);
         for (TSectionBase* child : PaintOrder)
             child->DrawSection(canvas, clip, *Content->Indents, cx, cRefX, cRefY);
     }
@@ -666,11 +668,11 @@ void TBlock::Dump(TDumpWriter& out, int depth) const {
     int32_t l = boxX_;
     int32_t y = boxY_;
     if (PlaceMode == 2) {
-        l = Clamp32(int64_t{l} + OffsetLeft);
-        y = Clamp32(int64_t{LayoutY} + OffsetTop);
+        l = ClampLength(int64_t{l} + OffsetLeft);
+        y = ClampLength(int64_t{LayoutY} + OffsetTop);
     }
     if (FloatSide != 0)
-        l = Clamp32(int64_t{boxX_} + InnerOffset - LeftExtras());
+        l = ClampLength(int64_t{boxX_} + InnerOffset - LeftExtras());
     const TRect r = BorderBox(l, y);
     out.Box(depth, KindName(), r.Left, r.Top, r.Width(), r.Height(), DumpExtra());
     Content->Dump(out, depth + 1);
@@ -696,34 +698,34 @@ int32_t TBodyBlock::LayOut(TCanvas& canvas, int32_t /*x*/, int32_t y, int32_t /*
     const int32_t re = RightExtras();
     const int32_t x = le;
     InnerOffset = le;
-    InnerWidth = std::max<int32_t>(0, Clamp32(int64_t{indents.Width} - le - re));
+    InnerWidth = std::max<int32_t>(0, ClampLength(int64_t{indents.Width} - le - re));
     boxX_ = 0;
     boxY_ = y;
     const int32_t tm = BoxValues[piMarginTop];
-    PaintTop = Clamp32(int64_t{y} + tm);
-    ContentY = Clamp32(int64_t{y} + tm + BoxValues[piPaddingTop] + BoxValues[piBorderTopWidth]);
+    PaintTop = ClampLength(int64_t{y} + tm);
+    ContentY = ClampLength(int64_t{y} + tm + BoxValues[piPaddingTop] + BoxValues[piBorderTopWidth]);
     ContentLeft = x;
 
     Content->Indents = &indents;
     TCurrentScope scope(indents, this);
     const int leftHandle = indents.PushLeft(x, y);
-    const int rightHandle = indents.PushRight(Clamp32(int64_t{x} + InnerWidth), y);
+    const int rightHandle = indents.PushRight(ClampLength(int64_t{x} + InnerWidth), y);
     int32_t childWidth = 0;
     Content->DoLayoutChildren(canvas, x, ContentY, 0, 0, InnerWidth,
-                              Clamp32(int64_t{availHeight} - tm - BoxValues[piMarginBottom]),
+                              ClampLength(int64_t{availHeight} - tm - BoxValues[piMarginBottom]),
                               childWidth, charIndex);
     CharCount = charIndex - FirstChar;
     FinishBottoms(Content->FlowBottom);
     // Hit tests reach the body's cell wherever the point lies below its top.
     Content->PaintTop = 0;
     Content->FlowBottom = 999000;
-    FlowHeight = Clamp32(int64_t{PaintBottom} + BoxValues[piMarginBottom] - y);
-    indents.EndLeft(leftHandle, Clamp32(int64_t{y} + FlowHeight));
-    indents.EndRight(rightHandle, Clamp32(int64_t{y} + FlowHeight));
-    PaintHeight = std::max(FlowHeight, Clamp32(int64_t{indents.FloatsBottom()} - y));
-    neededWidth = std::max<int32_t>(indents.Width,
-                                    Clamp32(int64_t{std::max(childWidth, InnerWidth)} +
-                                            BoxValues[piMarginLeft] + BoxValues[piMarginRight]));
+    FlowHeight = ClampLength(int64_t{PaintBottom} + BoxValues[piMarginBottom] - y);
+    indents.EndLeft(leftHandle, ClampLength(int64_t{y} + FlowHeight));
+    indents.EndRight(rightHandle, ClampLength(int64_t{y} + FlowHeight));
+    PaintHeight = std::max(FlowHeight, ClampLength(int64_t{indents.FloatsBottom()} - y));
+    neededWidth = std::max<int32_t>(
+        indents.Width, ClampLength(int64_t{std::max(childWidth, InnerWidth)} +
+                                   BoxValues[piMarginLeft] + BoxValues[piMarginRight]));
     RebuildPaintOrder();
     return FlowHeight;
 }
@@ -732,7 +734,7 @@ int32_t TBodyBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
                                 int32_t /*x*/, int32_t /*refX*/, int32_t /*refY*/) {
     if (Content->Indents != nullptr) {
         TCurrentScope scope(*Content->Indents, this);
-        const int32_t cx = Clamp32(int64_t{indents.LeftEdge} + LeftExtras());
+        const int32_t cx = ClampLength(int64_t{indents.LeftEdge} + LeftExtras());
         for (TSectionBase* child : PaintOrder)
             child->DrawSection(canvas, clip, *Content->Indents, cx, indents.LeftEdge, 0);
     }

@@ -1,28 +1,28 @@
 #include "html/doc/cell.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "html/doc/dump.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/reader/url_target.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/strings.h"
-#include "platform/gui/dialogs.h"
 
 namespace {
 
-// A section that cannot be laid out is reported to the user once and then leaves the
-// document, so one bad element never stops the rest of the page from showing.
+// A section that cannot be laid out is reported once and then leaves the document, so one bad
+// element never stops the rest of the page from showing. The document's owner decides how the
+// user hears of it (the viewer shows a dialog); a document without one, laid out headless,
+// perhaps on a thread of its own, writes it to standard error and touches nothing shared.
 void ReportLayoutError(TSectionList* document, const std::string& message) {
-    if (document != nullptr && document->OnLayoutError)
+    if (document != nullptr && document->OnLayoutError) {
         document->OnLayoutError(message);
-    else
-        Dialogs().ShowMessage(ValidUtf8(message), TMsgKind::Error);
-}
-
-// Keeps running sums of untrusted heights inside the int32 range.
-int32_t SumClamp(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
+        return;
+    }
+    const std::string line = ValidUtf8(message) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 // Lays the cell's children out one below the other, starting at y; `placed` sees each child
@@ -42,9 +42,9 @@ int32_t LayOutChildren(TCellBasic& cell, TCanvas& canvas, int32_t x, int32_t y, 
         int32_t childWidth = 0;
         try {
             const int32_t h =
-                child->LayOut(canvas, x, SumClamp(int64_t{y} + total), refX, refY, availWidth,
+                child->LayOut(canvas, x, ClampLength(int64_t{y} + total), refX, refY, availWidth,
                               availHeight, indents, childWidth, charIndex);
-            total = SumClamp(int64_t{total} + h);
+            total = ClampLength(int64_t{total} + h);
             neededWidth = std::max(neededWidth, childWidth);
             placed(*child);
             ++i;
@@ -230,11 +230,11 @@ int32_t TCell::LayOut(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t av
     const int right = im.PushRight(availWidth, y);
     const int32_t height =
         TCellBasic::LayOut(canvas, y, availWidth, availHeight, neededWidth, charIndex);
-    im.EndLeft(left, SumClamp(int64_t{y} + height));
-    im.EndRight(right, SumClamp(int64_t{y} + height));
+    im.EndLeft(left, ClampLength(int64_t{y} + height));
+    im.EndRight(right, ClampLength(int64_t{y} + height));
     im.Current = saved;
     // A float hanging below the last line lengthens the cell.
-    return std::max(height, SumClamp(int64_t{im.FloatsBottom()} - CellTop));
+    return std::max(height, ClampLength(int64_t{im.FloatsBottom()} - CellTop));
 }
 
 int32_t TCell::DrawCell(TCanvas& canvas, const TRect& clip, int32_t clipWidth, int32_t x, int32_t y,

@@ -3,6 +3,7 @@
 #include "html/doc/image_obj.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "html/doc/font_obj.h"
@@ -394,6 +395,11 @@ void TImageObj::FetchAndSize(TSectionList* document, TCanvas& canvas, int32_t av
     } else if (const TBitmap* b = ShownBitmap()) {
         naturalW = b->Width();
         naturalH = b->Height();
+    }
+    // A picture's own pixels are CSS pixels: under zoom it is drawn that much larger.
+    if (doc->Zoom != 1 && naturalW > 0 && naturalH > 0) {
+        naturalW = HoldSize(std::llround(naturalW * doc->Zoom));
+        naturalH = HoldSize(std::llround(naturalH * doc->Zoom));
     }
 
     if (!SizeKnown) {

@@ -7,6 +7,7 @@
 
 #include "html/doc/dump.h"
 #include "html/doc/image_obj.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/reader/attributes.h"
 #include "html/style/box_convert.h"
@@ -16,10 +17,6 @@
 #include "platform/graphics/canvas.h"
 
 namespace {
-
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
-}
 
 // Withdraws the document's request for the first line's baseline on every way out.
 class TBaselineRequest {
@@ -187,14 +184,14 @@ int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, in
     // out once more, only for such terms).
     const auto* term = static_cast<const TBlockLI*>(ParentCell->Items(TermIndex));
     if (MarkerBaseline > 0 && term->MarkerBaseline > MarkerBaseline) {
-        top = Clamp32(int64_t{top} + term->MarkerBaseline - MarkerBaseline);
+        top = ClampLength(int64_t{top} + term->MarkerBaseline - MarkerBaseline);
         charIndex = firstChar;
         MarkerBaseline = 0;
         height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
                                 neededWidth, charIndex);
     }
     // Beside its term the definition adds to the flow only what reaches below the term.
-    return std::max<int32_t>(0, Clamp32(int64_t{top} + height - y));
+    return std::max<int32_t>(0, ClampLength(int64_t{top} + height - y));
 }
 
 int32_t TBlockLI::CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight) {
@@ -217,7 +214,7 @@ int32_t TBlockLI::CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int
         return y;
     // The first lines share a top: this content starts where the term's does.
     const int64_t above = int64_t{BoxValues[piMarginTop]} + v[piBorderTopWidth] + v[piPaddingTop];
-    return Clamp32(std::clamp<int64_t>(int64_t{term->ContentY} - above, term->LayoutY, y));
+    return ClampLength(std::clamp<int64_t>(int64_t{term->ContentY} - above, term->LayoutY, y));
 }
 
 std::string TBlockLI::MarkerText() const {
@@ -377,13 +374,13 @@ int32_t THorzLine::LayOut(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t /*r
     PaintTop = y;
     FirstChar = charIndex;
     RuleLeft = std::max(x, indents.LeftLimit(y));
-    RuleWidth = Clamp32(std::min<int64_t>(int64_t{x} + availWidth - RuleLeft,
-                                          int64_t{indents.RightLimit(y)} - RuleLeft));
+    RuleWidth = ClampLength(std::min<int64_t>(int64_t{x} + availWidth - RuleLeft,
+                                              int64_t{indents.RightLimit(y)} - RuleLeft));
     ContentLeft = RuleLeft;
     neededWidth = RuleWidth;
     FlowHeight = Thickness;
     PaintHeight = Thickness;
-    FlowBottom = Clamp32(int64_t{y} + Thickness);
+    FlowBottom = ClampLength(int64_t{y} + Thickness);
     PaintBottom = FlowBottom;
     return Thickness;
 }
@@ -391,11 +388,11 @@ int32_t THorzLine::LayOut(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t /*r
 int32_t THorzLine::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents,
                                int32_t /*x*/, int32_t /*refX*/, int32_t /*refY*/) {
     const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
-    const int32_t y = Clamp32(int64_t{LayoutY} - scroll);
+    const int32_t y = ClampLength(int64_t{LayoutY} - scroll);
     if (y >= clip.Bottom || int64_t{y} + Thickness <= clip.Top || Thickness <= 0 || RuleWidth <= 0)
         return LayoutY + FlowHeight;
-    const int32_t x1 = Clamp32(int64_t{indents.LeftEdge} + RuleLeft);
-    const int32_t x2 = Clamp32(int64_t{x1} + RuleWidth - 1);
+    const int32_t x1 = ClampLength(int64_t{indents.LeftEdge} + RuleLeft);
+    const int32_t x2 = ClampLength(int64_t{x1} + RuleWidth - 1);
     const TPen savedPen = canvas.Pen;
     const TBrush savedBrush = canvas.Brush;
     if (RuleColor != NoColor || NoShade) {
@@ -403,10 +400,10 @@ int32_t THorzLine::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager
         // rule's shadow.
         canvas.Brush.Color = RuleColor != NoColor ? ColorToRGB(RuleColor | PaletteFlag) : clGray;
         canvas.Brush.Style = bsSolid;
-        canvas.FillRect(Rect(x1, y, x2 + 1, Clamp32(int64_t{y} + Thickness)));
+        canvas.FillRect(Rect(x1, y, x2 + 1, ClampLength(int64_t{y} + Thickness)));
     } else {
         // An engraved outline: dark above and left, light below and right.
-        const int32_t yb = Clamp32(int64_t{y} + Thickness - 1);
+        const int32_t yb = ClampLength(int64_t{y} + Thickness - 1);
         canvas.Pen.Style = psSolid;
         canvas.Pen.Width = 1;
         canvas.Pen.Color = clBtnShadow;
@@ -460,13 +457,13 @@ int32_t THRBlock::ContentWidthFor(TCanvas& /*canvas*/, int32_t availWidth, int32
             BoxValues[i] = 0;
     const int64_t room = int64_t{availWidth} - LeftExtras() - RightExtras();
     const int32_t slot = BoxValues[piWidth];
-    const int32_t width =
-        slot < 1 ? Clamp32(std::max<int64_t>(15, room)) : Clamp32(std::min<int64_t>(slot, room));
+    const int32_t width = slot < 1 ? ClampLength(std::max<int64_t>(15, room))
+                                   : ClampLength(std::min<int64_t>(slot, room));
     if (RuleAlign != 1) {
         const int64_t rest = room - width;
         if (rest > 0)
             BoxValues[piMarginLeft] =
-                Clamp32(int64_t{BoxValues[piMarginLeft]} + (RuleAlign == 2 ? rest / 2 : rest));
+                ClampLength(int64_t{BoxValues[piMarginLeft]} + (RuleAlign == 2 ? rest / 2 : rest));
     }
     if (Rule != nullptr)
         Rule->Thickness = std::max<int32_t>(0, BoxValues[piHeight]);

@@ -1,6 +1,7 @@
 #include "html/doc/section_list.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "html/doc/dump.h"
 #include "html/doc/font_obj.h"
@@ -175,9 +176,15 @@ void TSectionList::SetDefaults(const std::string& fontName, const std::string& p
                                TColor visitedColor, TColor hoverColor, bool hoverEnabled,
                                TColor background, bool underlineLinks, int32_t marginWidth,
                                int32_t marginHeight, uint8_t charset) {
-    StyleSheet.LoadDefaults(fontName, preFontName, marginWidth, marginHeight, charset,
-                            underlineLinks, hoverColor, visitedColor, linkColor, textColor,
-                            pointSize);
+    // The zoom scales the default size and margins here; everything the page gives is scaled
+    // where it becomes pixels.
+    const auto zoomed = [this](int32_t px) {
+        return static_cast<int32_t>(std::lround(std::clamp<double>(px * Zoom, -1e6, 1e6)));
+    };
+    StyleSheet.LoadDefaults(fontName, preFontName, zoomed(marginWidth), zoomed(marginHeight),
+                            charset, underlineLinks, hoverColor, visitedColor, linkColor, textColor,
+                            pointSize * Zoom);
+    StyleSheet.Zoom = Zoom;
     PreFontName = preFontName.substr(0, 32);
     LinkColor = linkColor;
     VisitedColor = visitedColor;

@@ -91,7 +91,8 @@ public:
     TFormSubmitEvent OnFormSubmit;
     std::function<void(TFormControlObj* control)> OnControlEnter;
     std::function<void(TObject* sender)> OnBackgroundChange;
-    // A section that failed during layout; the default shows an error box.
+    // A section that failed during layout; without a handler the message goes to standard
+    // error (the viewer sets one that shows an error box).
     std::function<void(const std::string& message)> OnLayoutError;
     // Milliseconds for animations (the application's clock unless set).
     std::function<uint32_t()> Clock;
@@ -122,6 +123,13 @@ public:
     TStringBitmapList* BitmapList = nullptr; // the image cache, shared with the viewer
     std::string ClipBuffer;                  // CopySelection writes here
     int32_t BandBottom = 0;                  // ScrollTop + clip bottom of the band painted
+    // Device pixels per CSS pixel (the viewer's zoom), set before SetDefaults: text sizes,
+    // style and attribute lengths, margins and pictures are all scaled by it.
+    double Zoom = 1;
+    // The table pass in progress (see TPassScope): how deep the table calls are nested and
+    // the number of the pass, which only grows.
+    int TablePassDepth = 0;
+    uint64_t TablePassNumber = 0;
     // While a list item lays out: where the first text line's baseline goes (0 until found).
     int32_t* FirstLineBaseline = nullptr;
     // Set by the reader: the document's title, base address and base target.

@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "html/doc/image_obj.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/doc/table_pass.h"
 #include "html/style/color_text.h"
 #include "html/style/properties.h"
 #include "platform/base/strings.h"
 
-using table_detail::Clamp32;
 using table_detail::ReadLengthAttr;
 using table_detail::TPassScope;
 
@@ -116,7 +116,7 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
 
     const int64_t pb = int64_t{BoxValues[piPaddingLeft]} + BoxValues[piPaddingRight] +
                        BoxValues[piBorderLeftWidth] + BoxValues[piBorderRightWidth];
-    const int32_t room = Clamp32(int64_t{availWidth} - pb);
+    const int32_t room = ClampLength(int64_t{availWidth} - pb);
     int32_t width = 0;
     if (BoxValues[piWidth] == AutoLength) {
         // Measured without the width of the last layout, so that laying out again at the same
@@ -127,7 +127,7 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
         if (WidthAttr <= 0)
             width = mx <= room ? mx : std::max(mn, room);
         else
-            width = std::max(mn, WidthPercent ? Clamp32(int64_t{availWidth} * WidthAttr / 1000)
+            width = std::max(mn, WidthPercent ? ClampLength(int64_t{availWidth} * WidthAttr / 1000)
                                               : WidthAttr);
     } else {
         width = std::min(BoxValues[piWidth], room);
@@ -143,7 +143,7 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
         !BoxStyle[piHeight].IsEmpty() && !BoxStyle[piHeight].IsInteger(NullLength);
     if (!styleHeight && HeightAttr > 0)
         BoxValues[piHeight] =
-            HeightPercent ? Clamp32(int64_t{availHeight} * HeightAttr / 1000) : HeightAttr;
+            HeightPercent ? ClampLength(int64_t{availHeight} * HeightAttr / 1000) : HeightAttr;
     table->SpecHeight = std::max(0, BoxValues[piHeight]);
     return width;
 }
@@ -151,7 +151,7 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
 int32_t TTableBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int32_t refY,
                             int32_t availWidth, int32_t availHeight, IndentManager& indents,
                             int32_t& neededWidth, int32_t& charIndex) {
-    TPassScope pass;
+    TPassScope pass(Document);
     if (ThtmlTable* table = LiveTable()) {
         // A table the engine cannot lay out fails here, before the block's own layout, so
         // the cell holding the block drops block and table together.
@@ -161,7 +161,7 @@ int32_t TTableBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX,
     if (FloatSide == 0) {
         const int32_t nx = std::max(x, indents.LeftLimit(y));
         availWidth = std::max(
-            0, Clamp32(std::min<int64_t>(int64_t{x} + availWidth, indents.RightLimit(y)) - nx));
+            0, ClampLength(std::min<int64_t>(int64_t{x} + availWidth, indents.RightLimit(y)) - nx));
         x = nx;
     }
     return TBlock::LayOut(canvas, x, y, refX, refY, availWidth, availHeight, indents, neededWidth,
@@ -176,7 +176,7 @@ int32_t TTableBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManag
 }
 
 void TTableBlock::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
-    TPassScope pass;
+    TPassScope pass(Document);
     if (ThtmlTable* table = LiveTable()) {
         table->SpecWidth = 0;
         TellBackground();

@@ -135,7 +135,7 @@ std::unique_ptr<TCellObj> TCellObj::Placeholder(int32_t rowSpan) {
 }
 
 void TCellObj::ContentMinMax(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
-    const uint64_t pass = TPassScope::Current();
+    const uint64_t pass = TPassScope::Current(Cell != nullptr ? Cell->Document : nullptr);
     if (Cell == nullptr) {
         minWidth = maxWidth = 0;
         return;

@@ -7,12 +7,11 @@
 #include "html/doc/border_paint.h"
 #include "html/doc/html_table.h"
 #include "html/doc/image_obj.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/doc/table_pass.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
-
-using table_detail::Clamp32;
 
 namespace {
 
@@ -117,10 +116,10 @@ void ThtmlTable::DrawCellBox(TCanvas& canvas, const TRect& clip, int32_t clipWid
                              int32_t gridX, int32_t refX, int32_t refY,
                              std::vector<TRect>& cutOuts) {
     const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
-    const TRect box{Clamp32(int64_t{gridX} + cell.ColX + CellSpacing),
-                    Clamp32(int64_t{cell.RowY} - scroll + CellSpacing),
-                    Clamp32(int64_t{gridX} + cell.ColX + cell.Wd),
-                    Clamp32(int64_t{cell.RowY} - scroll + cell.Ht)};
+    const TRect box{ClampLength(int64_t{gridX} + cell.ColX + CellSpacing),
+                    ClampLength(int64_t{cell.RowY} - scroll + CellSpacing),
+                    ClampLength(int64_t{gridX} + cell.ColX + cell.Wd),
+                    ClampLength(int64_t{cell.RowY} - scroll + cell.Ht)};
     const TRect outer = HasBorder ? Inflate(box, 1) : box;
     if (outer.Bottom <= clip.Top || outer.Top >= clip.Bottom)
         return;
@@ -136,9 +135,9 @@ void ThtmlTable::DrawCellBox(TCanvas& canvas, const TRect& clip, int32_t clipWid
     // content (a glyph that overhangs its cell stays whole).
     if (cell.Borders.Any())
         PaintBorders(canvas, box, cell.Borders, clip);
-    cell.Cell->DrawCell(canvas, clip, clipWidth, Clamp32(int64_t{box.Left} + cell.InsetLeft()),
-                        Clamp32(int64_t{cell.RowY} + CellSpacing + cell.InsetTop() + cell.YIndent),
-                        refX, refY);
+    cell.Cell->DrawCell(
+        canvas, clip, clipWidth, ClampLength(int64_t{box.Left} + cell.InsetLeft()),
+        ClampLength(int64_t{cell.RowY} + CellSpacing + cell.InsetTop() + cell.YIndent), refX, refY);
     // TABLE BORDER's frame keeps the sides that have no style border.
     if (HasBorder) {
         std::array<bool, 4> frameSides{};
@@ -195,7 +194,7 @@ int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
                                 int32_t x, int32_t refX, int32_t refY) {
     drawX_ = x;
     drawn_ = true;
-    const int32_t below = Clamp32(int64_t{LayoutY} + FlowHeight);
+    const int32_t below = ClampLength(int64_t{LayoutY} + FlowHeight);
     const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
     const int64_t top = int64_t{LayoutY} - scroll;
     if (top + FlowHeight <= clip.Top || top >= clip.Bottom || initFailed_)
@@ -204,7 +203,7 @@ int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
     if (CaptionOnTop && Caption && CaptionHeight > 0)
         Caption->Cell->DrawCell(canvas, clip, clipW, x, LayoutY, refX, refY);
 
-    const int32_t gridX = Clamp32(int64_t{x} + GridOffset);
+    const int32_t gridX = ClampLength(int64_t{x} + GridOffset);
     const int rows = static_cast<int>(rowTop_.size());
     std::vector<TRect> cutOuts;
     if (rows > 0 && rows == static_cast<int>(Rows.size())) {
@@ -222,9 +221,9 @@ int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
                 if (slot && slot->IsCell())
                     DrawCellBox(canvas, clip, clipW, *slot, gridX, refX, refY, cutOuts);
         }
-        const int32_t gridTop = Clamp32(int64_t{rowTop_.front()} - FrameExtra() - scroll);
-        const TRect grid{gridX, gridTop, Clamp32(int64_t{gridX} + GridWidth),
-                         Clamp32(int64_t{gridTop} + RowsHeight)};
+        const int32_t gridTop = ClampLength(int64_t{rowTop_.front()} - FrameExtra() - scroll);
+        const TRect grid{gridX, gridTop, ClampLength(int64_t{gridX} + GridWidth),
+                         ClampLength(int64_t{gridTop} + RowsHeight)};
         if (HasBorderColor)
             FillBorderGaps(canvas, Intersect(grid, clip), cutOuts);
         if (HasBorder && BorderWidth <= 1) {
@@ -241,6 +240,7 @@ int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
 
     if (!CaptionOnTop && Caption && CaptionHeight > 0)
         Caption->Cell->DrawCell(canvas, clip, clipW, x,
-                                Clamp32(int64_t{LayoutY} + FlowHeight - CaptionHeight), refX, refY);
+                                ClampLength(int64_t{LayoutY} + FlowHeight - CaptionHeight), refX,
+                                refY);
     return below;
 }

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "html/doc/html_table.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/doc/table_pass.h"
 
-using table_detail::Clamp32;
 using table_detail::MulDiv;
 using table_detail::TPassScope;
 
@@ -14,7 +14,7 @@ int32_t ThtmlTable::SpanWidth(int slot, int span) const {
     int64_t s = 0;
     for (int i = slot; i < slot + span && i < NumCols; ++i)
         s += Widths[static_cast<size_t>(i)];
-    return Clamp32(s);
+    return ClampLength(s);
 }
 
 // Without a given width, columns with percentages decide how wide the whole table would like
@@ -34,17 +34,17 @@ void ThtmlTable::PercentNatural(int32_t w, int32_t totalMin, int32_t totalMax) {
         }
         int64_t e = 0;
         if (ptot < 1000)
-            e = MulDiv(Clamp32(otherMax), 1000, static_cast<int32_t>(1000 - ptot));
+            e = MulDiv(ClampLength(otherMax), 1000, static_cast<int32_t>(1000 - ptot));
         else if (otherMax > 0)
             e = 30000;
-        const int32_t natural = Clamp32(std::max(n, e));
+        const int32_t natural = ClampLength(std::max(n, e));
         if (w >= natural) {
             const int32_t rest = MulDiv(natural, static_cast<int32_t>(1000 - ptot), 1000);
             for (int i = 0; i < NumCols; ++i) {
                 if (Percents[i] > 0)
                     Widths[i] = MulDiv(natural, Percents[i], 1000);
                 else
-                    Widths[i] = otherMax > 0 ? MulDiv(rest, maxW_[i], Clamp32(otherMax)) : 0;
+                    Widths[i] = otherMax > 0 ? MulDiv(rest, maxW_[i], ClampLength(otherMax)) : 0;
             }
             return;
         }
@@ -70,7 +70,7 @@ void ThtmlTable::PercentNatural(int32_t w, int32_t totalMin, int32_t totalMax) {
             if (pw + om > w && round < 31 && pw > 0) {
                 for (int i = 0; i < NumCols; ++i)
                     if (Percents[i] > 0)
-                        Percents[i] = MulDiv(Percents[i], Clamp32(w - om), Clamp32(pw));
+                        Percents[i] = MulDiv(Percents[i], ClampLength(w - om), ClampLength(pw));
                 continue;
             }
             for (int i = 0; i < NumCols; ++i)
@@ -83,8 +83,8 @@ void ThtmlTable::PercentNatural(int32_t w, int32_t totalMin, int32_t totalMax) {
             tmin += minW_[i];
             tmax += maxW_[i];
         }
-        totalMin = Clamp32(tmin);
-        totalMax = Clamp32(tmax);
+        totalMin = ClampLength(tmin);
+        totalMax = ClampLength(tmax);
     }
     for (int i = 0; i < NumCols; ++i) {
         if (w < totalMax && totalMax != totalMin)
@@ -127,15 +127,16 @@ void ThtmlTable::RowHeightsFor(TCanvas& canvas, int32_t y, int32_t availHeight) 
             continue;
         const int32_t boxW = SpanWidth(ref.Slot, cell.ColSpan);
         const int32_t contentW = std::max(
-            0, Clamp32(int64_t{boxW} - cell.InsetLeft() - cell.InsetRight() - CellSpacing));
+            0, ClampLength(int64_t{boxW} - cell.InsetLeft() - cell.InsetRight() - CellSpacing));
         int32_t needed = 0;
         cell.Wd = boxW;
-        cell.VSize = cell.Cell->LayOut(canvas, Clamp32(int64_t{y} + CellSpacing + cell.InsetTop()),
-                                       contentW, availHeight, needed, scratch);
-        const int32_t need =
-            Clamp32(int64_t{std::max(cell.SpecHt, Clamp32(int64_t{cell.VSize} + cell.InsetTop() +
-                                                          cell.InsetBottom()))} +
-                    CellSpacing);
+        cell.VSize =
+            cell.Cell->LayOut(canvas, ClampLength(int64_t{y} + CellSpacing + cell.InsetTop()),
+                              contentW, availHeight, needed, scratch);
+        const int32_t need = ClampLength(
+            int64_t{std::max(cell.SpecHt, ClampLength(int64_t{cell.VSize} + cell.InsetTop() +
+                                                      cell.InsetBottom()))} +
+            CellSpacing);
         int32_t* h = rowH_.data() + ref.Row;
         if (k == 1) {
             h[0] = std::max(h[0], need);
@@ -147,8 +148,8 @@ void ThtmlTable::RowHeightsFor(TCanvas& canvas, int32_t y, int32_t availHeight) 
         if (sum < need) {
             const int64_t extra = need - sum;
             for (int i = 0; i < k; ++i)
-                h[i] = Clamp32(h[i] + extra / k);
-            h[k - 1] = Clamp32(h[k - 1] + extra % k);
+                h[i] = ClampLength(h[i] + extra / k);
+            h[k - 1] = ClampLength(h[k - 1] + extra % k);
         }
     }
 }
@@ -166,14 +167,14 @@ void ThtmlTable::SpreadSpecHeight() {
     const int64_t extra = target - sum;
     const int64_t each = extra / rows;
     for (int i = 0; i < rows - 1; ++i)
-        rowH_[static_cast<size_t>(i)] = Clamp32(rowH_[static_cast<size_t>(i)] + each);
-    rowH_.back() = Clamp32(rowH_.back() + extra - each * (rows - 1));
+        rowH_[static_cast<size_t>(i)] = ClampLength(rowH_[static_cast<size_t>(i)] + each);
+    rowH_.back() = ClampLength(rowH_.back() + extra - each * (rows - 1));
 }
 
 int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX*/,
                            int32_t /*refY*/, int32_t /*availWidth*/, int32_t availHeight,
                            IndentManager& indents, int32_t& neededWidth, int32_t& charIndex) {
-    TPassScope pass;
+    TPassScope pass(Document);
     FirstChar = charIndex;
     LayoutY = y;
     ContentY = y;
@@ -181,7 +182,7 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
     PaintTop = y;
 
     // 1. The width to fill.
-    const int32_t avail = Clamp32(int64_t{indents.RightLimit(y)} - indents.LeftLimit(y));
+    const int32_t avail = ClampLength(int64_t{indents.RightLimit(y)} - indents.LeftLimit(y));
     int32_t w = avail;
     bool given = false;
     if (SpecWidth >= 1) {
@@ -195,12 +196,12 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
     InitTable();
 
     // 3 to 5, 7: widths and heights, unless this pass already found them for the same room.
-    const LayoutKey key{TPassScope::Current(), avail, availHeight, SpecWidth, SpecHeight,
-                        SpecWidthPercent};
-    const bool again = keyValid_ && key == lastKey_;
+    const LayoutKey key{
+        TPassScope::Current(Document), avail, availHeight, SpecWidth, SpecHeight, SpecWidthPercent};
+    const bool again = keyValid_ && key.Pass != 0 && key == lastKey_;
     if (!again) {
         ColumnsForLayout(canvas, w, given);
-        GridWidth = Clamp32(int64_t{CellSpacing} + SpanWidth(0, NumCols) + 2 * frame);
+        GridWidth = ClampLength(int64_t{CellSpacing} + SpanWidth(0, NumCols) + 2 * frame);
         TableWidth = std::max(GridWidth, CaptionMinWidth(canvas));
         RowHeightsFor(canvas, y, availHeight);
         SpreadSpecHeight();
@@ -215,7 +216,7 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
     if (CaptionOnTop && Caption) {
         CaptionHeight =
             Caption->Cell->LayOut(canvas, top, TableWidth, availHeight, capNeeded, charIndex);
-        top = Clamp32(int64_t{top} + CaptionHeight);
+        top = ClampLength(int64_t{top} + CaptionHeight);
     }
 
     // 8. Every cell in its box, at its vertical alignment.
@@ -229,9 +230,9 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
     std::vector<int32_t> colX(static_cast<size_t>(NumCols) + 1, 0);
     colX[0] = frame;
     for (int c = 1; c <= NumCols; ++c)
-        colX[c] = Clamp32(int64_t{colX[c - 1]} + Widths[c - 1]);
+        colX[c] = ClampLength(int64_t{colX[c - 1]} + Widths[c - 1]);
     for (int r = 0; r < rows; ++r) {
-        const int32_t rowY = Clamp32(int64_t{top} + frame + below[static_cast<size_t>(r)]);
+        const int32_t rowY = ClampLength(int64_t{top} + frame + below[static_cast<size_t>(r)]);
         rowTop_[static_cast<size_t>(r)] = rowY;
         auto& slots = Rows[static_cast<size_t>(r)]->Cells;
         for (int s = 0; s < static_cast<int>(slots.size()) && s < NumCols; ++s) {
@@ -239,7 +240,8 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
             if (cell == nullptr || !cell->IsCell())
                 continue;
             const int k = std::min(cell->RowSpan, rows - r);
-            cell->Ht = Clamp32(below[static_cast<size_t>(r + k)] - below[static_cast<size_t>(r)]);
+            cell->Ht =
+                ClampLength(below[static_cast<size_t>(r + k)] - below[static_cast<size_t>(r)]);
             cell->Wd = SpanWidth(s, cell->ColSpan);
             cell->ColX = colX[s];
             cell->RowY = rowY;
@@ -247,33 +249,33 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
                               cell->InsetBottom() - CellSpacing;
             switch (cell->VAlign) {
             case 2:
-                cell->YIndent = Clamp32(std::max<int64_t>(0, d / 2));
+                cell->YIndent = ClampLength(std::max<int64_t>(0, d / 2));
                 break;
             case 3:
             case 4:
-                cell->YIndent = Clamp32(std::max<int64_t>(0, d));
+                cell->YIndent = ClampLength(std::max<int64_t>(0, d));
                 break;
             default:
                 cell->YIndent = 0;
                 break;
             }
-            const int32_t contentW = std::max(0, Clamp32(int64_t{cell->Wd} - cell->InsetLeft() -
-                                                         cell->InsetRight() - CellSpacing));
+            const int32_t contentW = std::max(0, ClampLength(int64_t{cell->Wd} - cell->InsetLeft() -
+                                                             cell->InsetRight() - CellSpacing));
             int32_t needed = 0;
             cell->Cell->LayOut(
-                canvas, Clamp32(int64_t{rowY} + CellSpacing + cell->InsetTop() + cell->YIndent),
+                canvas, ClampLength(int64_t{rowY} + CellSpacing + cell->InsetTop() + cell->YIndent),
                 contentW, availHeight, needed, charIndex);
             cell->FetchBackground(Document, canvas);
         }
     }
-    RowsHeight = rows > 0 ? Clamp32(below.back() + CellSpacing + 2 * frame) : 0;
-    int32_t bottom = Clamp32(int64_t{top} + RowsHeight);
+    RowsHeight = rows > 0 ? ClampLength(below.back() + CellSpacing + 2 * frame) : 0;
+    int32_t bottom = ClampLength(int64_t{top} + RowsHeight);
 
     // 9. Caption at the bottom.
     if (!CaptionOnTop && Caption) {
         CaptionHeight =
             Caption->Cell->LayOut(canvas, bottom, TableWidth, availHeight, capNeeded, charIndex);
-        bottom = Clamp32(int64_t{bottom} + CaptionHeight);
+        bottom = ClampLength(int64_t{bottom} + CaptionHeight);
     }
 
     // 10. A wider caption centres the grid under it.
@@ -284,7 +286,7 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
         *Document->FirstLineBaseline == 0)
         *Document->FirstLineBaseline = bottom;
 
-    FlowHeight = Clamp32(int64_t{bottom} - y);
+    FlowHeight = ClampLength(int64_t{bottom} - y);
     PaintHeight = FlowHeight;
     FlowBottom = bottom;
     PaintBottom = bottom;

@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "html/doc/section_list.h"
 #include "html/reader/attributes.h"
 
 namespace table_detail {
-
-namespace {
-// The layout runs on one thread; each thread keeps its own count all the same.
-thread_local int passDepth = 0;
-thread_local uint64_t passNumber = 0;
-} // namespace
 
 int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
     if (c == 0)
@@ -29,10 +24,6 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, -1000000000, 1000000000));
-}
-
 void ReadLengthAttr(const TAttribute& a, int32_t maxPercent, int32_t& length, bool& percent) {
     if (a.Str.find('%') != std::string::npos) {
         if (a.Value >= 1 && a.Value <= maxPercent) {
@@ -45,17 +36,18 @@ void ReadLengthAttr(const TAttribute& a, int32_t maxPercent, int32_t& length, bo
     }
 }
 
-TPassScope::TPassScope() {
-    if (passDepth++ == 0)
-        ++passNumber;
+TPassScope::TPassScope(TSectionList* document) : document_(document) {
+    if (document_ != nullptr && document_->TablePassDepth++ == 0)
+        ++document_->TablePassNumber;
 }
 
 TPassScope::~TPassScope() {
-    --passDepth;
+    if (document_ != nullptr)
+        --document_->TablePassDepth;
 }
 
-uint64_t TPassScope::Current() {
-    return passNumber;
+uint64_t TPassScope::Current(const TSectionList* document) {
+    return document != nullptr && document->TablePassDepth > 0 ? document->TablePassNumber : 0;
 }
 
 } // namespace table_detail

@@ -3,10 +3,9 @@
 
 #include "html/doc/dump.h"
 #include "html/doc/html_table.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/doc/table_pass.h"
-
-using table_detail::Clamp32;
 
 template <class Fn> bool ThtmlTable::ForEachContent(Fn fn, bool backwards) {
     std::vector<TCellContent*> order;
@@ -149,7 +148,7 @@ void ThtmlTable::Dump(TDumpWriter& out, int depth) const {
         if (!Caption || CaptionHeight <= 0)
             return;
         const int32_t top =
-            CaptionOnTop ? LayoutY : Clamp32(int64_t{LayoutY} + FlowHeight - CaptionHeight);
+            CaptionOnTop ? LayoutY : ClampLength(int64_t{LayoutY} + FlowHeight - CaptionHeight);
         out.Box(depth + 1, "caption", ContentLeft, top, TableWidth, CaptionHeight);
         Caption->Cell->Dump(out, depth + 2);
     };
@@ -161,8 +160,8 @@ void ThtmlTable::Dump(TDumpWriter& out, int depth) const {
                 if (!slot || !slot->IsCell())
                     continue;
                 out.Box(depth + 1, "cell",
-                        Clamp32(int64_t{ContentLeft} + GridOffset + slot->ColX + CellSpacing),
-                        Clamp32(int64_t{slot->RowY} + CellSpacing), slot->Wd - CellSpacing,
+                        ClampLength(int64_t{ContentLeft} + GridOffset + slot->ColX + CellSpacing),
+                        ClampLength(int64_t{slot->RowY} + CellSpacing), slot->Wd - CellSpacing,
                         slot->Ht - CellSpacing);
                 slot->Cell->Dump(out, depth + 2);
             }

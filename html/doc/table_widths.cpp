@@ -5,17 +5,17 @@
 #include <cstdlib>
 
 #include "html/doc/html_table.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/table_pass.h"
 
-using table_detail::Clamp32;
 using table_detail::MulDiv;
 using table_detail::TPassScope;
 
 void ThtmlTable::CellMinMax(TCanvas& canvas, TCellObj& cell, int32_t& mn, int32_t& mx) {
     cell.ContentMinMax(canvas, mn, mx);
     const int64_t g = int64_t{CellSpacing} + cell.InsetLeft() + cell.InsetRight();
-    mn = Clamp32(mn + g);
-    mx = Clamp32(mx + g);
+    mn = ClampLength(mn + g);
+    mx = ClampLength(mx + g);
 }
 
 int32_t ThtmlTable::CaptionMinWidth(TCanvas& canvas) {
@@ -31,13 +31,13 @@ int32_t Sum(const std::array<int32_t, ThtmlTable::MaxCols + 1>& a, int from, int
     int64_t s = 0;
     for (int i = from; i < from + count; ++i)
         s += a[static_cast<size_t>(i)];
-    return Clamp32(s);
+    return ClampLength(s);
 }
 
 } // namespace
 
 void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& totalMax) {
-    TPassScope pass; // a call of its own measures the contents afresh
+    TPassScope pass(Document); // a call of its own measures the contents afresh
     minW_.fill(0);
     maxW_.fill(0);
     for (const CellRef& ref : byColSpan_) {
@@ -48,7 +48,7 @@ void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& tot
         CellMinMax(canvas, cell, cmin, cmax);
         if (!cell.WdPercent && cell.SpecWd > 0) {
             const int64_t g = int64_t{CellSpacing} + cell.InsetLeft() + cell.InsetRight();
-            cmin = std::max(cmin, Clamp32(cell.SpecWd + g));
+            cmin = std::max(cmin, ClampLength(cell.SpecWd + g));
             cmax = cmin;
         }
         if (k == 1) {
@@ -65,7 +65,7 @@ void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& tot
                 return;
             }
             for (int i = c; i < c + k; ++i)
-                cols[i] = Clamp32(int64_t{cols[i]} + MulDiv(cols[i], need - s, s));
+                cols[i] = ClampLength(int64_t{cols[i]} + MulDiv(cols[i], need - s, s));
         };
         grow(minW_, cmin);
         grow(maxW_, cmax);
@@ -76,7 +76,7 @@ void ThtmlTable::MinMaxAbsolute(TCanvas& canvas, int32_t& totalMin, int32_t& tot
 
 void ThtmlTable::MinMaxPercent(TCanvas& canvas, int32_t denominator, int32_t& totalMin,
                                int32_t& totalMax) {
-    TPassScope pass;
+    TPassScope pass(Document);
     minW_.fill(0);
     maxW_.fill(0);
     Percents.fill(0);
@@ -138,11 +138,12 @@ void ThtmlTable::MinMaxPercent(TCanvas& canvas, int32_t denominator, int32_t& to
                     for (int i = c; i < c + k; ++i) {
                         if (!flexible[i])
                             continue;
-                        int32_t share = fmax > 0 ? MulDiv(emin, maxW_[i], Clamp32(fmax)) : emin / z;
+                        int32_t share =
+                            fmax > 0 ? MulDiv(emin, maxW_[i], ClampLength(fmax)) : emin / z;
                         if (i == last)
                             share = emin - given;
                         given += share;
-                        minW_[i] = Clamp32(int64_t{minW_[i]} + share);
+                        minW_[i] = ClampLength(int64_t{minW_[i]} + share);
                     }
                 }
             }
@@ -153,7 +154,7 @@ void ThtmlTable::MinMaxPercent(TCanvas& canvas, int32_t denominator, int32_t& to
                 } else {
                     for (int i = c; i < c + k; ++i)
                         if (flexible[i])
-                            maxW_[i] = Clamp32(int64_t{maxW_[i]} + emax / z);
+                            maxW_[i] = ClampLength(int64_t{maxW_[i]} + emax / z);
                 }
             }
         } else {
@@ -170,7 +171,7 @@ void ThtmlTable::MinMaxPercent(TCanvas& canvas, int32_t denominator, int32_t& to
 }
 
 void ThtmlTable::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWidth) {
-    TPassScope pass;
+    TPassScope pass(Document);
     minWidth = maxWidth = 0;
     try {
         InitTable();
@@ -183,8 +184,8 @@ void ThtmlTable::MinMaxWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWi
         MinMaxPercent(canvas, SpecWidth, tmin, tmax);
     else
         MinMaxAbsolute(canvas, tmin, tmax);
-    minWidth = Clamp32(int64_t{tmin} + CellSpacing + 2 * FrameExtra());
-    maxWidth = Clamp32(int64_t{tmax} + CellSpacing + 2 * FrameExtra());
+    minWidth = ClampLength(int64_t{tmin} + CellSpacing + 2 * FrameExtra());
+    maxWidth = ClampLength(int64_t{tmax} + CellSpacing + 2 * FrameExtra());
     if (SpecWidth > 0 && !SpecWidthPercent) {
         minWidth = std::max(minWidth, SpecWidth);
         maxWidth = std::max(maxWidth, SpecWidth);
@@ -247,12 +248,12 @@ void ThtmlTable::DistributePercent(int32_t width) {
     }
     int64_t x = int64_t{Sum(Widths, 0, NumCols)} - width;
     if (x < 0) {
-        const int32_t room = Clamp32(-x);
+        const int32_t room = ClampLength(-x);
         if (nflex == 0) {
             if (ps > 0)
                 for (int i = 0; i < NumCols; ++i)
                     if (open[i])
-                        Widths[i] += MulDiv(room, Percents[i], Clamp32(ps));
+                        Widths[i] += MulDiv(room, Percents[i], ClampLength(ps));
         } else if (f <= 0 || f < room / 2) {
             for (int i = 0; i < NumCols; ++i)
                 if (flexible[i])
@@ -260,7 +261,7 @@ void ThtmlTable::DistributePercent(int32_t width) {
         } else {
             for (int i = 0; i < NumCols; ++i)
                 if (flexible[i])
-                    Widths[i] += MulDiv(room, maxW_[i] - minW_[i], Clamp32(f));
+                    Widths[i] += MulDiv(room, maxW_[i] - minW_[i], ClampLength(f));
         }
     } else if (x > 0) {
         for (int round = 0; round < 4 && ps > 0; ++round) {
@@ -268,7 +269,7 @@ void ThtmlTable::DistributePercent(int32_t width) {
             for (int i = 0; i < NumCols && ps > 0; ++i) {
                 if (!open[i])
                     continue;
-                const int32_t loss = MulDiv(Clamp32(x), Percents[i], Clamp32(ps));
+                const int32_t loss = MulDiv(ClampLength(x), Percents[i], ClampLength(ps));
                 if (Widths[i] - loss < minW_[i]) {
                     x -= int64_t{Widths[i]} - minW_[i];
                     ps -= Percents[i];
@@ -281,10 +282,10 @@ void ThtmlTable::DistributePercent(int32_t width) {
                 break;
         }
         if (ps > 0 && x > 0) {
-            const int32_t ex = Clamp32(x);
+            const int32_t ex = ClampLength(x);
             for (int i = 0; i < NumCols; ++i)
                 if (open[i])
-                    Widths[i] -= MulDiv(ex, Percents[i], Clamp32(ps));
+                    Widths[i] -= MulDiv(ex, Percents[i], ClampLength(ps));
         }
     }
     if (NumCols == 0)

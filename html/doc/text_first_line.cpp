@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/style/properties.h"
 #include "platform/base/case_mapping.h"
@@ -51,7 +52,9 @@ void TSection::PrepareFirstLine() {
         if (b <= a && r + 1 < FontRuns.Count())
             continue; // an empty run
         const TProperties& own = origin->Style ? *origin->Style : block;
-        const std::unique_ptr<TProperties> v = PseudoVariant(own, block, line, false);
+        const std::unique_ptr<TProperties> v =
+            PseudoVariant(own, block, line, false,
+                          Document != nullptr ? Document->StyleSheet.DefaultPointSize : 0);
         std::unique_ptr<TMyFont> font = origin->IsLink() ? v->MakeLinkFont() : v->MakeFont();
         // The characters in the line's transform (the run's own was applied as they came).
         const TextTransformKind transform = v->GetTextTransform();

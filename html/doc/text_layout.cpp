@@ -3,21 +3,17 @@
 // the minimum and maximum widths tables ask for.
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdlib>
 #include <string_view>
 
 #include "html/doc/indent_manager.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/style/properties.h"
 #include "platform/graphics/font.h"
 
 namespace {
-
-int32_t Hold(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
-}
 
 // 1/64 pixel to the nearest whole pixel (an arithmetic shift floors, for negatives too).
 int64_t Pixels64(int64_t v) {
@@ -93,7 +89,9 @@ int32_t TSection::ObjectWidth(int32_t pos) const {
     }
     if (c == ControlCode || c == NoBreakControlCode) {
         const TFormControlObj* ctl = ControlAtPos(pos);
-        return ctl != nullptr ? ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight : 0;
+        return ctl != nullptr
+                   ? ClampLength(int64_t{ctl->Width()} + ctl->SpaceLeft + ctl->SpaceRight)
+                   : 0;
     }
     return 0;
 }
@@ -136,7 +134,7 @@ int32_t TSection::TextWidth(int32_t start, int32_t count, bool trim) const {
                 int64_t{run->OverhangPx} * 64;
         i = j;
     }
-    return Hold(Pixels64(width64));
+    return ClampLength(Pixels64(width64));
 }
 
 void TSection::PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents) {
@@ -187,7 +185,7 @@ int32_t TSection::XInLine(const LineRec& line, int32_t pos) const {
         int32_t spaces = 0;
         for (int32_t i = line.LineStart; i < pos && i < TextLen(); ++i)
             spaces += TextBuf[static_cast<size_t>(i)] == ' ';
-        x += line.JustifyBefore(spaces);
+        x = ClampLength(int64_t{x} + line.JustifyBefore(spaces));
     }
     return x;
 }
@@ -215,7 +213,8 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
                 if (!placed) {
                     if (!obj->Placed) {
                         PlaceFloat(*obj, y, indents);
-                        state.FloatBottom = std::max(state.FloatBottom, y + obj->FullHeight());
+                        state.FloatBottom = std::max(state.FloatBottom,
+                                                     ClampLength(int64_t{y} + obj->FullHeight()));
                         sum64 += int64_t{obj->FullWidth()} * 64;
                     }
                 } else if (!obj->Placed) {
@@ -262,8 +261,9 @@ int32_t TSection::FitCount(int32_t start, int32_t maxCount, int32_t y, IndentMan
 }
 
 int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
-    const int32_t ascent = run.LineHeight - run.DescentPx;
-    const int32_t lineAscent = line.TextHeight - line.Descent;
+    // Heights and raises come from style sheets: every difference is held in range.
+    const int32_t ascent = ClampLength(int64_t{run.LineHeight} - run.DescentPx);
+    const int32_t lineAscent = ClampLength(int64_t{line.TextHeight} - line.Descent);
     if (run.VAlign == 0) {
         if (run.ScriptKind == 1)
             return run.DescentPx / 2 + 1;
@@ -279,15 +279,15 @@ int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
     case vaRaise:
         return -run.VRaise;
     case vaTextTop:
-        return ascent - lineAscent;
+        return ClampLength(int64_t{ascent} - lineAscent);
     case vaTop:
-        return ascent - lineAscent - line.SpaceBefore;
+        return ClampLength(int64_t{ascent} - lineAscent - line.SpaceBefore);
     case vaTextBottom:
-        return line.Descent - run.DescentPx;
+        return ClampLength(int64_t{line.Descent} - run.DescentPx);
     case vaBottom:
-        return line.Descent + line.SpaceAfter - run.DescentPx;
+        return ClampLength(int64_t{line.Descent} + line.SpaceAfter - run.DescentPx);
     case vaMiddle:
-        return (ascent - run.DescentPx) / 2 - lineAscent / 3;
+        return ClampLength((int64_t{ascent} - run.DescentPx) / 2 - lineAscent / 3);
     default:
         return 0;
     }
@@ -371,7 +371,7 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     const int32_t lineHeightPx =
         start == 0 && FontRuns.FirstLineEnd() > 0 ? lineHeightPx_ : LineHeightPx;
     if (!picturesOnly && lineHeightPx > line.TextHeight) {
-        const int32_t d = lineHeightPx - line.TextHeight;
+        const int32_t d = ClampLength(int64_t{lineHeightPx} - line.TextHeight);
         line.SpaceBefore = d / 2;
         line.SpaceAfter = d - d / 2;
     }
@@ -384,10 +384,12 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             if (kind != vaSub && kind != vaSuper && kind != vaRaise)
                 return;
             const int32_t shift = RunShift(run, line);
-            const int32_t ascent = run.LineHeight - run.DescentPx;
+            const int32_t ascent = ClampLength(int64_t{run.LineHeight} - run.DescentPx);
             line.SpaceBefore =
-                std::max(line.SpaceBefore, ascent - shift - (line.TextHeight - line.Descent));
-            line.SpaceAfter = std::max(line.SpaceAfter, run.DescentPx + shift - line.Descent);
+                std::max(line.SpaceBefore, ClampLength(int64_t{ascent} - shift -
+                                                       (int64_t{line.TextHeight} - line.Descent)));
+            line.SpaceAfter = std::max(line.SpaceAfter,
+                                       ClampLength(int64_t{run.DescentPx} + shift - line.Descent));
         });
 
     // Objects aligned to the top or bottom of the whole line are placed once the rest of the
@@ -400,7 +402,7 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             if (obj == nullptr || obj->Floats())
                 continue;
             const int32_t h = obj->FullHeight();
-            const int32_t e = h - line.TextHeight;
+            const int32_t e = ClampLength(int64_t{h} - line.TextHeight);
             switch (obj->ObjAlign) {
             case 1:
                 line.SpaceAfter = std::max(line.SpaceAfter, e);
@@ -418,8 +420,10 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             default: {
                 const int32_t raise = ObjectRaise(*obj, FontRuns.RunAt(i));
                 line.SpaceBefore =
-                    std::max(line.SpaceBefore, h + raise + line.Descent - line.TextHeight);
-                line.SpaceAfter = std::max(line.SpaceAfter, -raise - line.Descent);
+                    std::max(line.SpaceBefore,
+                             ClampLength(int64_t{h} + raise + line.Descent - line.TextHeight));
+                line.SpaceAfter =
+                    std::max(line.SpaceAfter, ClampLength(-int64_t{raise} - line.Descent));
                 break;
             }
             }
@@ -429,17 +433,18 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             if (ctl == nullptr)
                 continue;
             const int32_t h = ctl->Height();
-            const int32_t e = h - line.TextHeight;
+            const int32_t e = ClampLength(int64_t{h} - line.TextHeight);
             switch (ctl->VAlign) {
             case 1:
                 line.SpaceAfter = std::max(line.SpaceAfter, e);
                 break;
             case 2:
                 line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
-                line.SpaceBefore = std::max(line.SpaceBefore, h - e / 2);
+                line.SpaceBefore = std::max(line.SpaceBefore, ClampLength(int64_t{h} - e / 2));
                 break;
             case 3:
-                line.SpaceBefore = std::max(line.SpaceBefore, h + line.Descent - line.TextHeight);
+                line.SpaceBefore = std::max(
+                    line.SpaceBefore, ClampLength(int64_t{h} + line.Descent - line.TextHeight));
                 break;
             default:
                 line.SpaceBefore = std::max(line.SpaceBefore, e);
@@ -449,12 +454,14 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
         }
     }
     if (lineTopObject > line.Height())
-        line.SpaceAfter += lineTopObject - line.Height();
+        line.SpaceAfter =
+            ClampLength(int64_t{line.SpaceAfter} + lineTopObject - int64_t{line.Height()});
     if (lineBottomObject > line.Height())
-        line.SpaceBefore += lineBottomObject - line.Height();
+        line.SpaceBefore =
+            ClampLength(int64_t{line.SpaceBefore} + lineBottomObject - int64_t{line.Height()});
 
     // The first line's text-indent moves its left edge, whatever the alignment.
-    const int32_t left = indents.LeftLimit(y) + (start == 0 ? indentPx_ : 0);
+    const int32_t left = ClampLength(int64_t{indents.LeftLimit(y)} + (start == 0 ? indentPx_ : 0));
     const int32_t right = indents.RightLimit(y);
     line.TextWidth = TextWidth(start, count, true);
     if (TextAlign == 4 && !last && !NoWrap()) {
@@ -469,22 +476,23 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
         const int64_t room = static_cast<int64_t>(right) - left - line.TextWidth;
         if (gaps > 0 && room > 0) {
             line.Gaps = gaps;
-            line.Justify = Hold(room);
-            line.TextWidth = Hold(line.TextWidth + room);
+            line.Justify = ClampLength(room);
+            line.TextWidth = ClampLength(line.TextWidth + room);
         }
     }
     switch (TextAlign) {
     case 2:
-        line.LineIndent = Hold((static_cast<int64_t>(right) + left - line.TextWidth) / 2 - x);
+        line.LineIndent =
+            ClampLength((static_cast<int64_t>(right) + left - line.TextWidth) / 2 - x);
         break;
     case 3:
-        line.LineIndent = Hold(static_cast<int64_t>(right) - x - line.TextWidth);
+        line.LineIndent = ClampLength(static_cast<int64_t>(right) - x - line.TextWidth);
         break;
     default:
-        line.LineIndent = left - x;
+        line.LineIndent = ClampLength(int64_t{left} - x);
         break;
     }
-    line.DrawWidth = right - left;
+    line.DrawWidth = ClampLength(int64_t{right} - left);
     line.ImageHeight = line.Height();
     return line;
 }
@@ -510,8 +518,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     for (const auto& obj : InlineObjects)
         obj->Placed = false;
     SizeObjects(canvas, availWidth);
-    indentPx_ =
-        IndentPercent ? Hold(static_cast<int64_t>(TextIndent) * availWidth / 100) : TextIndent;
+    indentPx_ = IndentPercent ? ClampLength(static_cast<int64_t>(TextIndent) * availWidth / 100)
+                              : TextIndent;
     // A first line in its own style: the whole text shows its first-line version until the
     // first line is fitted, then only that line keeps it.
     const bool firstLineStyle = HasFirstLineStyle();
@@ -525,7 +533,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     for (const auto& obj : InlineObjects)
         widest = std::max<int64_t>(widest, obj->FullWidth());
     for (const TFormControlObj* ctl : Controls)
-        widest = std::max<int64_t>(widest, ctl->Width() + ctl->SpaceLeft + ctl->SpaceRight);
+        widest =
+            std::max<int64_t>(widest, int64_t{ctl->Width()} + ctl->SpaceLeft + ctl->SpaceRight);
 
     int32_t cy = y;
     int64_t total = 0;
@@ -536,10 +545,10 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
         gap.LineY = cy;
         gap.SpaceBefore = height;
         gap.ImageHeight = height;
-        gap.LineIndent = indents.LeftLimit(cy) - x;
-        gap.DrawWidth = indents.RightLimit(cy) - indents.LeftLimit(cy);
+        gap.LineIndent = ClampLength(int64_t{indents.LeftLimit(cy)} - x);
+        gap.DrawWidth = ClampLength(int64_t{indents.RightLimit(cy)} - indents.LeftLimit(cy));
         Lines.push_back(gap);
-        cy += height;
+        cy = ClampLength(int64_t{cy} + height);
         total += height;
         lowest = std::max(lowest, cy);
     };
@@ -548,8 +557,8 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
         int32_t left = 0, right = 0;
         indents.ClearLevels(left, right);
         int32_t level = ClearMode == 1 ? left : ClearMode == 2 ? right : std::max(left, right);
-        if (level - y > 0)
-            emptyLine(0, level - y);
+        if (int64_t{level} - y > 0)
+            emptyLine(0, ClampLength(int64_t{level} - y));
     }
 
     const int32_t len = TextLen();
@@ -610,36 +619,37 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
             ShowFirstLine(n);
         const bool last = pos + n >= len || TextBuf[static_cast<size_t>(pos + n - 1)] == BreakCode;
         LineRec line = FinishLine(pos, n, x, cy, indents, last);
-        int32_t bottom = std::max(cy + line.Height(), state.FloatBottom);
-        const int32_t below = cy + line.Height();
+        const int32_t below = ClampLength(int64_t{cy} + line.Height());
+        int32_t bottom = std::max(below, state.FloatBottom);
         for (TFloatingObj* obj : state.Queued) {
             if (obj->CharPos >= pos + n || obj->Placed)
                 continue; // belongs to a later line
             PlaceFloat(*obj, below, indents);
-            bottom = std::max(bottom, below + obj->FullHeight());
+            bottom = std::max(bottom, ClampLength(int64_t{below} + obj->FullHeight()));
         }
-        line.ImageHeight = bottom - cy;
+        line.ImageHeight = ClampLength(int64_t{bottom} - cy);
         if (overflow)
             widest =
                 std::max<int64_t>(widest, static_cast<int64_t>(line.LineIndent) + line.TextWidth);
         if (firstText && Document != nullptr && Document->FirstLineBaseline != nullptr &&
             *Document->FirstLineBaseline == 0)
-            *Document->FirstLineBaseline = cy + line.TextHeight + line.SpaceBefore - line.Descent;
+            *Document->FirstLineBaseline =
+                ClampLength(int64_t{cy} + line.TextHeight + line.SpaceBefore - line.Descent);
         firstText = false;
         Lines.push_back(line);
         total += line.Height();
-        cy += line.Height();
+        cy = below;
         lowest = std::max(lowest, bottom);
         pos += n;
     }
 
-    FlowHeight = Hold(total);
-    PaintHeight = std::max(FlowHeight, lowest - y);
-    FlowBottom = y + FlowHeight;
-    PaintBottom = y + PaintHeight;
+    FlowHeight = ClampLength(total);
+    PaintHeight = std::max(FlowHeight, ClampLength(int64_t{lowest} - y));
+    FlowBottom = ClampLength(int64_t{y} + FlowHeight);
+    PaintBottom = ClampLength(int64_t{y} + PaintHeight);
     CharCount = len;
     charIndex += len;
-    maxWidth_ = Hold(widest);
+    maxWidth_ = ClampLength(widest);
     neededWidth = maxWidth_;
     return FlowHeight;
 }
@@ -707,9 +717,9 @@ void TSection::MeasureWidths(TCanvas& canvas, int32_t& minWidth, int32_t& maxWid
             widestWord = std::max(widestWord, TextWidth(i, j - i, false));
         i = split ? j : j + 1;
     }
-    minWidth = Hold(std::max<int64_t>({widestObject, widestWord, floats}));
+    minWidth = ClampLength(std::max<int64_t>({widestObject, widestWord, floats}));
     // A first line's indent (a length; a percentage follows the width) widens what it needs.
-    maxWidth = Hold(floats + WidestLine() + (IndentPercent ? 0 : std::max(0, TextIndent)));
+    maxWidth = ClampLength(floats + WidestLine() + (IndentPercent ? 0 : std::max(0, TextIndent)));
 }
 
 // ------------------------------------------------------------------ preformatted
@@ -744,7 +754,7 @@ int32_t TPreFormated::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*re
         const TFontObj* run = FontRuns.Last();
         const int32_t natural = run != nullptr ? run->LineHeight : std::abs(BaseFont.Height());
         FlowHeight = PaintHeight = std::max(natural, LineHeightPx);
-        FlowBottom = PaintBottom = y + FlowHeight;
+        FlowBottom = PaintBottom = ClampLength(int64_t{y} + FlowHeight);
         CharCount = 0;
         neededWidth = 0;
         return FlowHeight;

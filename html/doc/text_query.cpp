@@ -1,23 +1,15 @@
 // What the viewer asks a text section: the link or object under a point, the caret position,
 // found text, source positions, characters, the selected text, and the layout dump.
 #include <algorithm>
-#include <climits>
 
 #include "html/doc/dump.h"
 #include "html/doc/form_kinds.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/reader/map_item.h"
 #include "platform/base/strings.h"
 #include "platform/graphics/font.h"
-
-namespace {
-
-int32_t Hold(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN / 4, INT_MAX / 4));
-}
-
-} // namespace
 
 int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX,
                                  int32_t& charWidth) const {
@@ -45,14 +37,14 @@ int32_t TSection::PositionInLine(const LineRec& line, int32_t dx, int32_t& charX
         }
         const int64_t left = pixel(x64), right = pixel(x64 + w64);
         if (dx < right) {
-            charX = Hold(left);
-            charWidth = Hold(right - left);
+            charX = ClampLength(left);
+            charWidth = ClampLength(right - left);
             return i;
         }
         x64 += w64;
         ++i;
     }
-    charX = Hold(pixel(x64));
+    charX = ClampLength(pixel(x64));
     charWidth = 0;
     return end;
 }

@@ -344,7 +344,8 @@ bool TSection::TakeFirstLetter(std::u32string& s, std::vector<int32_t>& p) {
         return false;
     const std::shared_ptr<const TProperties> baseProps = base->Style ? base->Style : pseudo_->Block;
     const std::unique_ptr<TProperties> letter =
-        PseudoVariant(*baseProps, *pseudo_->Block, *pseudo_->FirstLetter, true);
+        PseudoVariant(*baseProps, *pseudo_->Block, *pseudo_->FirstLetter, true,
+                      Document != nullptr ? Document->StyleSheet.DefaultPointSize : 0);
     std::u32string head = s.substr(0, k);
     std::vector<int32_t> headPos(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(k));
     s.erase(0, k);

@@ -16,6 +16,7 @@
 #include "html/doc/font_obj.h"
 #include "html/doc/form_control.h"
 #include "html/doc/image_obj.h"
+#include "html/doc/length_sum.h"
 #include "html/doc/section_base.h"
 #include "html/reader/attributes.h"
 #include "html/reader/symbols.h"
@@ -63,7 +64,7 @@ struct LineRec {
                                                std::min(spaces, Gaps) / Gaps)
                         : 0;
     }
-    int32_t Height() const { return SpaceBefore + TextHeight + SpaceAfter; }
+    int32_t Height() const { return ClampLength(int64_t{SpaceBefore} + TextHeight + SpaceAfter); }
 };
 
 // Where a run of buffer positions starts in the source: one entry at the first character and

@@ -1,12 +1,19 @@
 #include "html/image/display.h"
 
+#include <mutex>
+
 #include "html/image/dither.h"
 #include "html/image/pixels.h"
 #include "platform/graphics/screen.h"
 
 namespace {
 
+// The screen is one for the whole program, so its settings are too: documents on several
+// threads share them. Every access holds the lock; what the accessors hand out (the palette,
+// the stock bitmaps) is never changed once made, and is freed only when the last client ends
+// (or a test overrides the depth or the provider).
 struct TDisplayState {
+    std::mutex lock;
     int uses = 0;
     bool ready = false; // depth read (or set) and palette made
     int colorBits = 24;
@@ -61,9 +68,8 @@ int NormalizeColorBits(int screenBits) {
 }
 
 // Reads the screen's depth once; clients that never called StartImageDisplay (tools, tests)
-// get the same settings on first use.
-static TDisplayState& Ready() {
-    TDisplayState& s = State();
+// get the same settings on first use. The caller holds the lock.
+static TDisplayState& Ready(TDisplayState& s) {
     if (!s.ready) {
         s.colorBits = NormalizeColorBits(TScreen::ColorBits());
         MakePalette(s);
@@ -73,12 +79,15 @@ static TDisplayState& Ready() {
 }
 
 void StartImageDisplay() {
-    ++State().uses;
-    Ready();
+    TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    ++s.uses;
+    Ready(s);
 }
 
 void EndImageDisplay() {
     TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
     if (s.uses == 0 || --s.uses > 0)
         return;
     s.palette.reset();
@@ -88,18 +97,23 @@ void EndImageDisplay() {
 }
 
 int ColorBits() {
-    return Ready().colorBits;
+    TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return Ready(s).colorBits;
 }
 
 void SetColorBits(int bits) {
     TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
     s.colorBits = NormalizeColorBits(bits);
     MakePalette(s);
     s.ready = true;
 }
 
 const TPalette* ThePalette() {
-    return Ready().palette.get();
+    TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return Ready(s).palette.get();
 }
 
 const TPalette& SharedPaletteEntries() {
@@ -130,6 +144,7 @@ const TPalette& SharedPaletteEntries() {
 
 const TBitmap* StockBitmap(TStockBitmap which) {
     TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
     int i = static_cast<int>(which);
     if (i < 0 || i > 2)
         return nullptr;
@@ -145,6 +160,7 @@ const TBitmap* StockBitmap(TStockBitmap which) {
 
 void SetStockBitmapProvider(std::function<std::unique_ptr<TBitmap>(int)> provider) {
     TDisplayState& s = State();
+    std::lock_guard<std::mutex> hold(s.lock);
     s.provider = std::move(provider);
     for (auto& b : s.stock)
         b.reset();

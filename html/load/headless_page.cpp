@@ -75,6 +75,7 @@ void THeadlessPage::Prepare(const std::string& baseDir) {
     doc_->BaseTarget.clear();
     doc_->BitmapList = cache_.get();
     cache_->PurgeCache();
+    doc_->Zoom = std::clamp(zoom_, 0.25, 8.0);
     doc_->SetDefaults("Times New Roman", "Courier New", 12, clBlack, clBlue, clPurple, clBlue,
                       false, defaultBackground_, true, kMarginWidth, kMarginHeight, 0);
     baseDir_ = baseDir;

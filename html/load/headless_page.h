@@ -24,6 +24,9 @@ public:
     // The colour painted where the page sets no background of its own (white, as in the
     // windows). Takes effect at the next load.
     void SetDefaultBackground(TColor color) { defaultBackground_ = color; }
+    // Device pixels per CSS pixel, as the viewer's zoom (0.25 .. 8). Takes effect at the next
+    // load.
+    void SetZoom(double zoom) { zoom_ = zoom; }
 
     // Reads a page from a file: HTML, a text file (shown preformatted) or a single image
     // (shown as the viewer shows one). False with a message naming the file and the reason.
@@ -70,6 +73,7 @@ private:
     std::unique_ptr<TSectionList> doc_;
     std::string baseDir_;
     TColor defaultBackground_ = clWhite;
+    double zoom_ = 1;
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t neededWidth_ = 0;

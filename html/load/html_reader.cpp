@@ -6,6 +6,7 @@
 #include "html/doc/section_list.h"
 #include "html/doc/text_section.h"
 #include "html/load/reader_core.h"
+#include "html/style/style_parser.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/strings.h"
 #include "platform/base/text_encoding.h"
@@ -99,6 +100,7 @@ void THtmlReader::Begin() {
     auto root = std::make_unique<TProperties>();
     if (doc_.StyleSheet.DefaultProps)
         root->CopyAsDefault(*doc_.StyleSheet.DefaultProps);
+    root->Zoom = doc_.StyleSheet.Zoom;
     // Pages that do not say how they are written are read in the viewer's character set.
     lex_.DefaultEncoding = EncodingOfCharsetCode(root->Charset);
     stack_.Push(std::move(root));
@@ -155,12 +157,19 @@ bool THtmlReader::BodyEmpty() const {
            cell_ == body_->Content.get() && tableDepth_ == 0;
 }
 
+void THtmlReader::ZoomAttributes() {
+    if (doc_.Zoom != 1)
+        lex_.Attributes.ZoomLengths(lex_.Sy, doc_.Zoom);
+}
+
 TElemStyle THtmlReader::Capture() {
     TElemStyle s;
     s.Class = lex_.Attributes.TheClass();
     s.ID = lex_.Attributes.TheID();
-    if (TProperties* p = lex_.Attributes.TheStyle())
-        s.Style = std::make_shared<TProperties>(*p);
+    if (const TAttribute* a = lex_.Attributes.Find(StyleSym)) {
+        s.Style = std::make_shared<TProperties>();
+        ParseStyleAttribute(a->Str, *s.Style);
+    }
     return s;
 }
 

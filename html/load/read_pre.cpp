@@ -182,6 +182,7 @@ void THtmlReader::DoPre() {
             lex_.Advance();
         } else {
             lex_.ReadSymbol();
+            ZoomAttributes();
             const Symbol sy = lex_.Sy;
             switch (sy) {
             case TextSym: // a "<" that starts no tag

@@ -79,7 +79,10 @@ private:
         lex_.StylePre = space == wsPre;
         lex_.StyleNoBreak = space == wsNoWrap;
         lex_.ReadSymbol();
+        ZoomAttributes();
     }
+    // The document's zoom applied to the pixel lengths of the tag just read.
+    void ZoomAttributes();
     bool BodyEmpty() const;
     TElemStyle Capture();
     TProperties& PushLevel(const std::string& tag, const TElemStyle* style,

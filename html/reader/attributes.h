@@ -1,24 +1,16 @@
 #pragma once
 // The attributes of one tag, in the order they stand in it.
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "html/reader/symbols.h"
-
-class TProperties; // the style property set (html/style)
 
 struct TAttribute {
     Symbol Sym = OtherAttrSym; // which attribute; OtherAttrSym for an unknown name
     int32_t Value = 0;         // the value as a number, 0 when it is none (1 for a bare BORDER)
     std::string Str;           // the value text, quotes removed and entities decoded
 };
-
-// Makes the properties of an inline STYLE attribute value. The style library depends on this
-// one, so it installs its inline-style parser here instead of being called directly.
-using TInlineStyleParser = std::function<std::shared_ptr<TProperties>(const std::string& text)>;
 
 class TAttributeList {
 public:
@@ -41,18 +33,15 @@ public:
     std::string TheClass() const;
     // The ID value in lower case (cached until the list is cleared), or "".
     const std::string& TheID();
-    // Properties made from the STYLE attribute, owned by the list and replaced by the next call;
-    // nullptr without a STYLE attribute or without an installed parser.
-    TProperties* TheStyle();
-
     // Clears the cached ID and drops every attribute.
     void Clear();
-
-    static void SetInlineStyleParser(TInlineStyleParser parser);
+    // Multiplies the pixel lengths among the attributes of the tag (WIDTH, HEIGHT, HSPACE,
+    // VSPACE, BORDER, CELLPADDING, CELLSPACING, MARGINWIDTH, MARGINHEIGHT, and SIZE of HR) by
+    // zoom, number and text alike; percentages and relative lengths ("*") stay as written.
+    void ZoomLengths(Symbol tag, double zoom);
 
 private:
     std::vector<TAttribute> items_;
     std::string id_;
     bool idCached_ = false;
-    std::shared_ptr<TProperties> style_;
 };

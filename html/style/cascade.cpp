@@ -1,6 +1,7 @@
 // The cascade: inheriting from the parent's set, then merging the sheet's rules in order of
 // specificity, the contextual rules and finally the element's style attribute.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "html/style/prop_stack.h"
@@ -55,6 +56,7 @@ void TProperties::InheritFrom(const TProperties& parent) {
     }
     TextBackground = parent.TextBackground;
     Charset = parent.Charset;
+    Zoom = parent.Zoom;
     ColorOverLink = parent.ColorOverLink;
     const std::unique_ptr<TMyFont> font = MakeFont();
     const TTextMetric tm = GetTextMetrics(*font);
@@ -62,13 +64,65 @@ void TProperties::InheritFrom(const TProperties& parent) {
     ExHeight = EmHeight / 2;
 }
 
+namespace {
+
+// Slots whose values are lengths (or a font size): the zoom scales them as they are merged.
+bool IsLengthSlot(int slot) {
+    switch (slot) {
+    case piFontSize:
+    case piMarginTop:
+    case piMarginRight:
+    case piMarginBottom:
+    case piMarginLeft:
+    case piPaddingTop:
+    case piPaddingRight:
+    case piPaddingBottom:
+    case piPaddingLeft:
+    case piBorderTopWidth:
+    case piBorderRightWidth:
+    case piBorderBottomWidth:
+    case piBorderLeftWidth:
+    case piWidth:
+    case piHeight:
+    case piTop:
+    case piLeft:
+    case piLineHeight:
+    case piBackgroundPosition:
+    case piVerticalAlign:
+    case piTextIndent:
+    case piLetterSpacing:
+    case piWordSpacing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A rule's value as this document shows it: absolute lengths times the zoom. The built-in
+// rules give some pixel lengths as numbers (margins, list indents); those are CSS pixels too.
+TPropValue Zoomed(int slot, const TPropValue& v, double zoom, bool builtIn) {
+    if (zoom == 1 || !IsLengthSlot(slot))
+        return v;
+    if (v.IsText())
+        return TPropValue(ZoomLengthText(v.Text(), zoom, slot == piLineHeight));
+    if (builtIn && v.IsInteger() && slot != piFontSize) {
+        const int32_t i = v.Integer();
+        if (i == NullLength || i == AutoLength || i == ParaAutoLength)
+            return v;
+        return TPropValue(static_cast<int32_t>(std::lround(std::clamp(i * zoom, -1e9, 1e9))));
+    }
+    return v;
+}
+
+} // namespace
+
 void TProperties::MergeRule(const TProperties& rule) {
     const bool author = !rule.BuiltIn;
     auto write = [this, author](int slot, const TPropValue& v) {
         // The document's rules win over the built-in ones, however specific those are.
         if (!author && SetByAuthor[slot])
             return;
-        Values[slot] = v;
+        Values[slot] = Zoomed(slot, v, Zoom, !author);
         SetByRule[slot] = true;
         if (author)
             SetByAuthor[slot] = true;
@@ -138,13 +192,13 @@ bool TProperties::MatchContext(const std::vector<TSelectorPart>& parts, const TP
 }
 
 double TProperties::NameElement(std::string_view tag, std::string_view cls, std::string_view id,
-                                std::string_view pseudo) {
+                                std::string_view pseudo, double defaultPoints) {
     ElemTag = tag;
     ElemClass = cls;
     ElemID = id;
     ElemPseudo = pseudo;
     const TPropValue& size = Values[piFontSize];
-    return size.IsReal() && size.Real() != 0 ? size.Real() : DefaultPointSize();
+    return size.IsReal() && size.Real() != 0 ? size.Real() : defaultPoints;
 }
 
 void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
@@ -152,7 +206,8 @@ void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
                               std::string_view pseudo, const TProperties* styleAttr) {
     // The pseudo-class decides how rules merge (link states are routed), so it is known
     // before the first merge.
-    const double parentSize = NameElement(tag, cls, id, pseudo);
+    Zoom = sheet.Zoom;
+    const double parentSize = NameElement(tag, cls, id, pseudo, sheet.DefaultPointSize);
 
     const std::string t(tag), c(cls), i(id), p(pseudo);
     const bool hasC = !c.empty(), hasI = !i.empty(), hasP = !p.empty();
@@ -194,7 +249,8 @@ void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
         MergeRule(*styleAttr);
 
     if (Values[piFontSize].IsText())
-        Values[piFontSize] = PointSizeOf(Values[piFontSize].Text(), parentSize);
+        Values[piFontSize] =
+            PointSizeOf(Values[piFontSize].Text(), parentSize, sheet.DefaultPointSize);
 
     if (!p.empty())
         ColorOverLink = false; // a link state starts from the link colours
@@ -206,7 +262,8 @@ bool TProperties::ApplyPseudoElement(const TStyleList& sheet, const TPropStack* 
                                      std::string_view tag, std::string_view cls,
                                      std::string_view id, std::string_view pseudo,
                                      bool convertSize) {
-    const double parentSize = NameElement(tag, cls, id, pseudo);
+    Zoom = sheet.Zoom;
+    const double parentSize = NameElement(tag, cls, id, pseudo, sheet.DefaultPointSize);
 
     const std::string t(tag), c(cls), i(id), p(pseudo);
     const bool hasC = !c.empty(), hasI = !i.empty();
@@ -242,7 +299,8 @@ bool TProperties::ApplyPseudoElement(const TStyleList& sheet, const TPropStack* 
         }
     }
     if (convertSize && Values[piFontSize].IsText())
-        Values[piFontSize] = PointSizeOf(Values[piFontSize].Text(), parentSize);
+        Values[piFontSize] =
+            PointSizeOf(Values[piFontSize].Text(), parentSize, sheet.DefaultPointSize);
     return any;
 }
 
@@ -259,7 +317,8 @@ constexpr int kLetterBoxSlots[] = {
 } // namespace
 
 std::unique_ptr<TProperties> PseudoVariant(const TProperties& run, const TProperties& block,
-                                           const TProperties& pseudo, bool firstLetter) {
+                                           const TProperties& pseudo, bool firstLetter,
+                                           double defaultPoints) {
     auto v = std::make_unique<TProperties>(run);
     v->Pseudo.reset();
     for (int i : kLineSlots) {
@@ -271,8 +330,8 @@ std::unique_ptr<TProperties> PseudoVariant(const TProperties& run, const TProper
             // The letter stands inside the text's element: its rules win, and a relative
             // size is of the text's size.
             if (i == piFontSize && p.IsText()) {
-                const double parent = r.IsReal() && r.Real() != 0 ? r.Real() : DefaultPointSize();
-                v->Values[i] = PointSizeOf(p.Text(), parent);
+                const double parent = r.IsReal() && r.Real() != 0 ? r.Real() : defaultPoints;
+                v->Values[i] = PointSizeOf(p.Text(), parent, defaultPoints);
             } else {
                 v->Values[i] = p;
             }

@@ -7,14 +7,6 @@
 #include "platform/base/strings.h"
 
 namespace {
-// The one-entry cache. It also remembers whether the text was bare hexadecimal digits, so a
-// caller that needs the "#" never gets a colour only because another caller accepted it.
-struct TColorCache {
-    std::string Text;
-    TColor Value = 0;
-    bool BareHex = false;
-};
-thread_local TColorCache gCache;
 
 // Reads the whole text as a hexadecimal number that fits 32 bits.
 bool ReadHex(std::string_view s, uint32_t& value) {
@@ -106,13 +98,8 @@ bool RgbFromText(std::string_view text, TColor& color) {
 
 bool ColorFromText(std::string_view text, bool needHash, TColor& color) {
     const std::string s = LowerCase(Trim(text));
-    if (!s.empty() && s == gCache.Text && !(needHash && gCache.BareHex)) {
-        color = gCache.Value;
-        return true;
-    }
     TColor c = 0;
     bool ok = false;
-    bool bareHex = false;
     if (!s.empty() && s[0] != '#' && s.find("rgb(") == std::string::npos && FindColorName(s, c)) {
         ok = true;
     } else if (const size_t p = s.find("rgb"); p != std::string::npos) {
@@ -121,7 +108,6 @@ bool ColorFromText(std::string_view text, bool needHash, TColor& color) {
         const size_t hash = s.find('#');
         if (hash == std::string::npos && needHash)
             return false;
-        bareHex = hash == std::string::npos;
         std::string digits = Trim(hash == std::string::npos ? s : s.substr(hash + 1));
         if (digits.size() <= 3) {
             std::string doubled;
@@ -141,11 +127,6 @@ bool ColorFromText(std::string_view text, bool needHash, TColor& color) {
     }
     if (!ok)
         return false;
-    if (!s.empty()) {
-        gCache.Text = s;
-        gCache.Value = c;
-        gCache.BareHex = bareHex;
-    }
     color = c;
     return true;
 }

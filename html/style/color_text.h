@@ -6,8 +6,8 @@
 
 // Converts a colour text. With needHash a hexadecimal colour must be written with "#" (the
 // background and border shorthands need that to tell colours from other words). Colours from
-// hexadecimal and rgb() text carry PaletteFlag; names do not. The last successful text is
-// remembered, so runs of the same colour skip the name search.
+// hexadecimal and rgb() text carry PaletteFlag; names do not. Nothing is remembered between
+// calls, so documents on different threads convert colours independently.
 bool ColorFromText(std::string_view text, bool needHash, TColor& color);
 // The part of an rgb() text after "rgb": three components, numbers or percentages, each
 // clamped to 0..255. Fails without both parentheses.

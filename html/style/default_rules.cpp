@@ -7,7 +7,7 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
                               bool underlineLinks, TColor hoverColor, TColor visitedColor,
                               TColor linkColor, TColor textColor, double pointSize) {
     Clear();
-    SetDefaultPointSize(pointSize);
+    DefaultPointSize = pointSize;
     auto color = [](TColor c) { return TPropValue(static_cast<int32_t>(c)); };
 
     {

@@ -91,6 +91,9 @@ public:
     uint8_t Charset = 0;
     int32_t EmHeight = 0; // em of the set's font, in pixels
     int32_t ExHeight = 0; // EmHeight / 2
+    // Device pixels per CSS pixel (the viewer's zoom): absolute lengths and sizes are scaled
+    // by it when they become numbers. Taken from the sheet by the cascade and inherited.
+    double Zoom = 1;
     std::array<TPropValue, PropCount> Values;
     std::array<bool, PropCount> SetByRule{};
     // Slots written by the document's own rules, its style attributes or an HTML attribute:
@@ -199,7 +202,7 @@ private:
     // Names the element the rules are cascaded for; returns the point size relative sizes
     // take (the inherited one, or the default).
     double NameElement(std::string_view tag, std::string_view cls, std::string_view id,
-                       std::string_view pseudo);
+                       std::string_view pseudo, double defaultPoints);
     void ApplyLinkState(TMyFont& font, int first) const;
 };
 
@@ -211,9 +214,10 @@ BorderStyleKind BorderStyleOf(const TPropValue& v);
 // set) apply wherever the text took the block's value unchanged, and a font size is scaled by
 // the line's factor. A first letter stands inside the text's element: its rules (pseudo, the
 // rules alone, sizes still text) win, and its box (margins, padding, borders, background,
-// float, vertical-align) is its own.
+// float, vertical-align) is its own. defaultPoints is the sheet's default size.
 std::unique_ptr<TProperties> PseudoVariant(const TProperties& run, const TProperties& block,
-                                           const TProperties& pseudo, bool firstLetter);
+                                           const TProperties& pseudo, bool firstLetter,
+                                           double defaultPoints);
 
 // The generic families and the fonts they stand for; unknown names come back unchanged.
 std::string GenericFontFamily(std::string_view name);

@@ -41,6 +41,11 @@ public:
 
     TProperties* DefaultProps = nullptr; // the "default" entry after LoadDefaults
     int32_t ContextCounter = 10;
+    // The size, in points, that font-size keywords and unknown units fall back to. Set by
+    // LoadDefaults; kept by Clear, so it outlives the rules it came with.
+    double DefaultPointSize = 0;
+    // Device pixels per CSS pixel: the document's zoom, handed to every set the cascade makes.
+    double Zoom = 1;
     bool LinkColorSet = false;
     bool VisitedColorSet = false;
     bool HoverColorSet = false;

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "html/reader/attributes.h"
 #include "html/style/shorthands.h"
 #include "platform/base/strings.h"
 
@@ -278,17 +277,3 @@ void ParseStyleAttribute(std::string_view text, TProperties& props) {
             ++pos;
     }
 }
-
-void InstallInlineStyleParser() {
-    TAttributeList::SetInlineStyleParser([](const std::string& text) {
-        auto props = std::make_shared<TProperties>();
-        ParseStyleAttribute(text, *props);
-        return props;
-    });
-}
-
-namespace {
-// A program that links the sheet parser reads documents, so its attribute lists get the
-// inline parser without having to ask.
-const bool kInlineStyleParserInstalled = (InstallInlineStyleParser(), true);
-} // namespace

@@ -27,8 +27,3 @@ void ParseStyleText(TStyleList& list, std::string_view text, std::string_view ba
 // The declarations of a STYLE attribute, written into the set with AddPropertyByName. The
 // text is lower-cased first, so "COLOR: Red" works; url() values stay as written.
 void ParseStyleAttribute(std::string_view text, TProperties& props);
-
-// Lets attribute lists (html/reader) make the property set of a STYLE attribute through
-// ParseStyleAttribute. Done at start-up in every program that links this file; callable
-// again after something else was installed.
-void InstallInlineStyleParser();

@@ -1,14 +1,14 @@
 #include "html/style/value_convert.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/base/strings.h"
 #include "platform/graphics/screen.h"
 
 namespace {
-double gDefaultPointSize = 0;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -17,13 +17,6 @@ double ScreenPpi() {
     return TScreen::PixelsPerInch;
 }
 } // namespace
-
-double DefaultPointSize() {
-    return gDefaultPointSize;
-}
-void SetDefaultPointSize(double points) {
-    gDefaultPointSize = points;
-}
 
 namespace style_detail {
 
@@ -143,7 +136,7 @@ std::string ReadUrl(std::string_view value) {
     return r;
 }
 
-double PointSizeOf(std::string_view text, double parentPoints) {
+double PointSizeOf(std::string_view text, double parentPoints, double defaultPoints) {
     double v = 0;
     std::string unit;
     SplitNumber(text, v, unit);
@@ -170,7 +163,7 @@ double PointSizeOf(std::string_view text, double parentPoints) {
         return parentPoints * 0.75;
     if (unit == "larger")
         return parentPoints * 1.25;
-    const double d = gDefaultPointSize;
+    const double d = defaultPoints;
     if (unit == "xx-small")
         return d / 1.5;
     if (unit == "x-small")
@@ -218,4 +211,36 @@ int32_t LengthToPixels(std::string_view text, bool relative, int32_t base, int32
     else
         return def;
     return RoundToInt(px);
+}
+
+std::string ZoomLengthText(std::string_view text, double zoom, bool bareIsFactor) {
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
+            ++i;
+        const std::string_view token = text.substr(start, i - start);
+        double number = 0;
+        std::string unit;
+        if (!token.empty())
+            SplitNumber(token, number, unit);
+        const bool absolute = unit == "px" || unit == "pt" || unit == "pc" || unit == "in" ||
+                              unit == "cm" || unit == "mm" || (unit.empty() && !bareIsFactor);
+        if (number != 0 && absolute) {
+            // Fixed notation: an exponent would read as a unit starting with "e".
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.4f", std::clamp(number * zoom, -1e12, 1e12));
+            std::string n = buf;
+            n.erase(n.find_last_not_of('0') + 1);
+            if (!n.empty() && n.back() == '.')
+                n.pop_back();
+            out += n + unit;
+        } else {
+            out += token;
+        }
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            out += text[i++];
+    }
+    return out;
 }

@@ -5,16 +5,12 @@
 #include <string>
 #include <string_view>
 
-// The size, in points, that font-size keywords and unknown units fall back to. Set by
-// TStyleList::LoadDefaults before each document; it outlives the document.
-double DefaultPointSize();
-void SetDefaultPointSize(double points);
-
 // The address inside a url() value (one pair of quotes removed); empty for any other value.
 std::string ReadUrl(std::string_view value);
 
-// A font-size text in points, relative units taken against the parent's size.
-double PointSizeOf(std::string_view text, double parentPoints);
+// A font-size text in points, relative units taken against the parent's size; keywords and
+// unknown units against defaultPoints (the sheet's default size).
+double PointSizeOf(std::string_view text, double parentPoints, double defaultPoints);
 
 // A length text in pixels, rounded to nearest (halves to even). Percentages are of base; em
 // and ex use the given sizes; an unknown unit gives def; a bare number is pixels, or a
@@ -22,6 +18,11 @@ double PointSizeOf(std::string_view text, double parentPoints);
 // overflow.
 int32_t LengthToPixels(std::string_view text, bool relative, int32_t base, int32_t emSize,
                        int32_t exSize, int32_t def);
+
+// A length text with its absolute lengths (px, pt, pc, in, cm, mm, and bare numbers unless
+// bareIsFactor) multiplied by zoom, token by token; relative ones (%, em, ex) and words stay
+// as they are, since what they are relative to is zoomed already.
+std::string ZoomLengthText(std::string_view text, double zoom, bool bareIsFactor);
 
 // Parts of the conversions shared with the rest of the style code.
 namespace style_detail {

@@ -23,6 +23,7 @@ std::unique_ptr<THTMLViewer> TFrameViewer::MakeViewer(TfvFrame& frame) {
     p->DefFontName = defFontName_;
     p->DefPreFontName = defPreFontName_;
     p->DefFontSize = defFontSize_;
+    p->Zoom = zoom_;
     p->DefFontColor = defFontColor_;
     p->DefHotSpotColor = defHotSpotColor_;
     p->DefVisitedLinkColor = defVisitedLinkColor_;

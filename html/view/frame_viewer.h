@@ -108,6 +108,9 @@ public:
     void SetDefPreFontName(const std::string& value);
     int32_t DefFontSize() const { return defFontSize_; }
     void SetDefFontSize(int32_t value);
+    // The zoom of every frame's viewer (device pixels per CSS pixel), from the next document.
+    double Zoom() const { return zoom_; }
+    void SetZoom(double value);
     TColor DefFontColor() const { return defFontColor_; }
     void SetDefFontColor(TColor value);
     TColor DefHotSpotColor() const { return defHotSpotColor_; }
@@ -151,6 +154,7 @@ protected:
     std::string defFontName_ = "Times New Roman";
     std::string defPreFontName_ = "Courier New";
     int32_t defFontSize_ = 12;
+    double zoom_ = 1;
     TColor defFontColor_ = clBtnText;
     TColor defHotSpotColor_ = clBlue;
     TColor defVisitedLinkColor_ = clPurple;

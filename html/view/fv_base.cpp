@@ -59,6 +59,12 @@ void TFVBase::SetDefFontSize(int32_t value) {
         v->DefFontSize = value;
 }
 
+void TFVBase::SetZoom(double value) {
+    zoom_ = value;
+    for (THTMLViewer* v : Viewers())
+        v->Zoom = value;
+}
+
 void TFVBase::SetDefFontColor(TColor value) {
     defFontColor_ = value;
     for (THTMLViewer* v : Viewers())

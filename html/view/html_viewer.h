@@ -233,6 +233,9 @@ public:
     std::string DefFontName = "Times New Roman";
     std::string DefPreFontName = "Courier New";
     int32_t DefFontSize = 12;
+    // Device pixels per CSS pixel, from the next document on: the whole page (text, lengths,
+    // margins, pictures) is laid out and drawn that much larger. Held to 0.25 .. 8.
+    double Zoom = 1;
     TColor DefFontColor = clBtnText;
     TColor DefHotSpotColor = clBlue;
     TColor DefVisitedLinkColor = clPurple;

@@ -5,8 +5,10 @@
 #include "html/doc/font_obj.h"
 #include "html/doc/form_control.h"
 #include "html/view/html_viewer.h"
+#include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/application.h"
+#include "platform/gui/dialogs.h"
 
 THTMLViewer::THTMLViewer()
     : paintPanel_(*this), ownCache_(std::make_unique<TStringBitmapList>()), cache_(ownCache_.get()),
@@ -132,6 +134,9 @@ void THTMLViewer::PrepareDocument() {
     else
         doc_->OnFormSubmit = nullptr;
     doc_->OnControlEnter = [this](TFormControlObj* control) { ControlEntered(control); };
+    doc_->OnLayoutError = [](const std::string& message) {
+        Dialogs().ShowMessage(ValidUtf8(message), TMsgKind::Error);
+    };
     doc_->OnInvalidate = [this](const TRect* r) {
         if (r)
             paintPanel_.Invalidate(*r);
@@ -142,6 +147,7 @@ void THTMLViewer::PrepareDocument() {
     doc_->HtmlExpandFilename = [this](const std::string& name) {
         return ExpandName(name.substr(0, name.find('#')));
     };
+    doc_->Zoom = std::clamp(Zoom, 0.25, 8.0);
     doc_->SetDefaults(DefFontName, DefPreFontName, DefFontSize, DefFontColor, DefHotSpotColor,
                       DefVisitedLinkColor, DefOverLinkColor, options_.Contains(htOverLinksActive),
                       defBackground_, !options_.Contains(htNoLinkUnderline), MarginWidth,

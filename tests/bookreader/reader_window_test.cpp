@@ -102,6 +102,11 @@ TArchiveBytes GardenArchive(const std::string& password = "",
                 "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
                 "charset=windows-1251\"><title>Russian</title></head><body><p>"
                 "\xCA\xED\xE8\xE3\xE0 \xEE \xF1\xE0\xE4\xE5</p></body></html>") // Книга о саде
+        .Member("/site/points.html",
+                "<html><head><title>Points</title><style>body { font-size: 10pt; margin: 8px }"
+                " h2 { font-size: 16pt; border: 3px solid #206020; width: 240px } p { font-size:"
+                " 13px; line-height: 18px }</style></head><body><h2>Tulips</h2><p>Sizes in points"
+                " and pixels.</p><img src=\"pics/square.bmp\"></body></html>")
         .Member("/site/pics/square.bmp", Bmp())
         .Member("/site/garden.ico", Ico())
         .Member("/builder/folioauthor.html", "homepage=/site/index.html\r\ncaption=" + caption +
@@ -309,6 +314,30 @@ TEST_F(ReaderWindowTest, ZoomKeepsTheSameTextAtTheTop) {
     EXPECT_TRUE(Screenshot("reader-zoomed.png", shot));
     ASSERT_TRUE(Keys({"ctrl+0"}));
     ASSERT_TRUE(PumpUntil([&] { return window->ZoomSize() == kDefaultZoom; }));
+}
+
+TEST_F(ReaderWindowTest, ZoomScalesAPageWhoseSheetGivesPointsAndPixels) {
+    Open();
+    Follow("points.html");
+    ASSERT_TRUE(PumpUntil([&] { return Shown() == "points.html"; }));
+    const int32_t height = Active().DocHeight();
+    TCanvas before(window->Width(), window->Height());
+    ASSERT_TRUE(Screenshot("reader-points.png", before));
+
+    ASSERT_TRUE(Keys({"ctrl+equal", "ctrl+equal", "ctrl+equal"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->ZoomSize() == 18; })) << window->ZoomSize();
+    // Every size on the page is in points or pixels, and all of them grew by half.
+    EXPECT_GE(Active().DocHeight(), height * 14 / 10);
+    TCanvas after(window->Width(), window->Height());
+    ASSERT_TRUE(Screenshot("reader-points-zoomed.png", after));
+    int64_t changed = 0;
+    for (int y = 0; y < after.Height(); ++y)
+        for (int x = 0; x < after.Width(); ++x)
+            changed += before.GetPixel(x, y) != after.GetPixel(x, y);
+    EXPECT_GT(changed, 2000);
+    ASSERT_TRUE(Keys({"ctrl+0"}));
+    ASSERT_TRUE(PumpUntil([&] { return window->ZoomSize() == kDefaultZoom; }));
+    EXPECT_EQ(Active().DocHeight(), height);
 }
 
 TEST_F(ReaderWindowTest, ReloadCopyAndTheSearchBoxKeys) {

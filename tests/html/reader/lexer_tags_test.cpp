@@ -252,7 +252,7 @@ TEST(AttributeList, FindClassIdAndClear) {
     ASSERT_NE(a.Find(ClassSym), nullptr);
     EXPECT_EQ(a.Find(ClassSym)->Str, "Big");
     EXPECT_EQ(a.Find(HrefSym), nullptr);
-    EXPECT_EQ(a.TheStyle(), nullptr);
+    EXPECT_EQ(a.Find(StyleSym), nullptr);
     a.Clear();
     EXPECT_EQ(a.Count(), 0);
     EXPECT_EQ(a.TheID(), "");

@@ -301,16 +301,16 @@ TEST(PseudoElementTest, RulesReachOnlyTheFirstLineAndLetter) {
     // in a SMALL keeps its share of the line's larger size.
     TProperties& b = f.Push("b");
     b.Values[piFontWeight] = TPropValue("900");
-    const auto inB = PseudoVariant(b, p, line, false);
+    const auto inB = PseudoVariant(b, p, line, false, f.Sheet.DefaultPointSize);
     EXPECT_EQ(inB->Values[piFontWeight], TPropValue("900"));
     EXPECT_EQ(inB->Values[piColor], Color(RGB(255, 0, 0)));
     f.Stack.Pop();
     TProperties& small = f.Push("small");
-    const auto inSmall = PseudoVariant(small, p, line, false);
+    const auto inSmall = PseudoVariant(small, p, line, false, f.Sheet.DefaultPointSize);
     EXPECT_DOUBLE_EQ(inSmall->Values[piFontSize].Real(), 9.0 * 1.5);
 
     // The first letter takes its own box and wins over the text's element.
-    const auto l = PseudoVariant(small, p, letter, true);
+    const auto l = PseudoVariant(small, p, letter, true, f.Sheet.DefaultPointSize);
     EXPECT_DOUBLE_EQ(l->Values[piFontSize].Real(), 18.0) << "200% of the SMALL's 9pt";
     AlignKind side = akNone;
     EXPECT_TRUE(l->GetFloat(side));

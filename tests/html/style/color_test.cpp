@@ -72,11 +72,11 @@ TEST(ColorHexTest, BareDigitsOnlyWithoutTheHashRequirement) {
     EXPECT_TRUE(Fails("blah"));
 }
 
-TEST(ColorHexTest, CacheNeverLendsABareHexColourToACallerThatNeedsTheHash) {
+TEST(ColorHexTest, ABareHexColourIsNeverLentToACallerThatNeedsTheHash) {
     EXPECT_EQ(Parse("ff0000"), RGB(0xFF, 0, 0) | PaletteFlag);
     EXPECT_TRUE(Fails("ff0000", true));
     EXPECT_EQ(Parse("#ff0000", true), RGB(0xFF, 0, 0) | PaletteFlag);
-    EXPECT_EQ(Parse("#ff0000", true), RGB(0xFF, 0, 0) | PaletteFlag); // from the cache
+    EXPECT_EQ(Parse("#ff0000", true), RGB(0xFF, 0, 0) | PaletteFlag);
     EXPECT_EQ(Parse("red", true), 0x0000FFu);
 }
 
@@ -87,7 +87,7 @@ TEST(ColorHexTest, UnreadableTextsFail) {
     EXPECT_TRUE(Fails("#xyz"));
     EXPECT_TRUE(Fails("#12345g"));
     EXPECT_TRUE(Fails("#123456789"));
-    // An empty text never matches the cache, also right after a success.
+    // An empty text fails also right after a success.
     Parse("#123");
     EXPECT_TRUE(Fails(""));
 }

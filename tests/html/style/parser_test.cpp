@@ -224,13 +224,4 @@ TEST(StyleAttributeTest, JunkIsSkipped) {
     EXPECT_EQ(p.Values[piColor], TPropValue(static_cast<int32_t>(0xFF0000)));
 }
 
-TEST(StyleAttributeTest, InstalledForAttributeLists) {
-    InstallInlineStyleParser();
-    TAttributeList attrs;
-    attrs.Add(TAttribute{StyleSym, 0, "color: red"});
-    TProperties* p = attrs.TheStyle();
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->Values[piColor], kRed);
-}
-
 } // namespace

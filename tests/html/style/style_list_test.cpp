@@ -92,7 +92,7 @@ TEST_F(DefaultsTest, RootSetFromTheArguments) {
     EXPECT_EQ(d.Values[piHoverColor], TPropValue(static_cast<int32_t>(0x020000FF)));
     EXPECT_EQ(d.Values[piVisitedColor], TPropValue(static_cast<int32_t>(0x02800080)));
     EXPECT_EQ(d.Values[piVisitedDecoration], TPropValue("underline"));
-    EXPECT_EQ(DefaultPointSize(), 12.0);
+    EXPECT_EQ(list.DefaultPointSize, 12.0);
 }
 
 TEST_F(DefaultsTest, LinksNotUnderlined) {

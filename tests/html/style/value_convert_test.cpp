@@ -7,12 +7,10 @@ namespace {
 
 class PointSizeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = DefaultPointSize();
-        SetDefaultPointSize(10);
+    // The sheet's default size the keywords fall back to.
+    static double PointSizeOf(std::string_view text, double parent) {
+        return ::PointSizeOf(text, parent, 10);
     }
-    void TearDown() override { SetDefaultPointSize(saved_); }
-    double saved_ = 0;
 };
 
 TEST_F(PointSizeTest, RelativeUnitsFollowTheParent) {
