@@ -14,10 +14,10 @@
 
 #include "app/book_config_file.h"
 #include "app/folio_builder.h"
-#include "platform/base/interrupt_cleanup.h"
 #include "app/name_clashes.h"
 #include "archive/book_file.h"
 #include "platform/base/files.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "platform/base/printable_name.h"
 #include "platform/base/strings.h"
 #include "platform/gui/dialogs.h"
