@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "html/load/headless_page.h"
@@ -25,7 +26,6 @@ void Check(bool ok) {
 // One pixel (every word on a line of its own), narrow and wide windows, and one wider than
 // most pages' tables.
 constexpr int32_t kWidths[] = {1, 120, 300, 800, 1200, 2400};
-constexpr size_t kWidthCount = sizeof(kWidths) / sizeof(kWidths[0]);
 
 void LayOutAndPaint(THeadlessPage& page, int32_t width, bool paintMiddle) {
     const int32_t height = page.LayOut(width);
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const uint8_t pick = data[size - 1];
     page.LoadHtml(std::string(reinterpret_cast<const char*>(data), size), "");
-    LayOutAndPaint(page, kWidths[pick % kWidthCount], (pick & 0x80) != 0);
+    LayOutAndPaint(page, kWidths[pick % std::size(kWidths)], (pick & 0x80) != 0);
 #endif
     return 0;
 }
