@@ -6,26 +6,34 @@ FUZZ_BUILD ?= build/fuzz
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# Compiler warnings stop the build (WERROR=OFF lets a newer compiler's new warnings pass).
+WERROR     ?= ON
 
-CMAKE_COMMON = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_COMMON = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLIO_WERROR=$(WERROR)
 
-.PHONY: all deps build build-asan test test-release test-asan test-tsan demo bench fuzz fuzz-long install deb clean format corpus-check
+.PHONY: all deps deps-demo configure build build-asan fuzz-build test test-release test-asan test-tsan demo bench fuzz fuzz-long install deb clean format format-check corpus-check
 
 all: build
 
 deps:
 	@scripts/deps.sh
 
-$(BUILD)/build.ninja:
+# Only what the two programs need: a first run does not wait for the tools of tests,
+# benchmarks and fuzzing.
+deps-demo:
+	@scripts/deps.sh demo
+
+# Configured anew each time (a few seconds): libraries installed since the last run, such as
+# the benchmarks' peers after a first `make demo`, are then found.
+configure:
 	cmake -S . -B $(BUILD) $(CMAKE_COMMON)
 
-build: deps $(BUILD)/build.ninja
+build: deps
+	@$(MAKE) --no-print-directory configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-$(ASAN_BUILD)/build.ninja:
+build-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_COMMON) -DFOLIO_SANITIZE=ON -DFOLIO_BENCH=OFF
-
-build-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 test-release: build
@@ -53,25 +61,28 @@ test-tsan: deps $(TSAN_BUILD)/build.ninja
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp second_deadlock_stack=1" \
 	  GTEST_FILTER='-$(TSAN_SKIP)' ctest --output-on-failure -j $(JOBS) -R '^($(subst $(space),|,$(strip $(TSAN_SUITES))))$$'
 
-# Every test twice: an optimised build, then the address + undefined sanitizer build.
-test: test-release test-asan
+# Every test twice: an optimised build, then the address + undefined sanitizer build; the
+# formatting is checked first, as it takes a second.
+test: format-check test-release test-asan
 
-demo: build
+# The builder and its reader template only, then the sample site packed into a book.
+demo: deps-demo
+	@$(MAKE) --no-print-directory configure
+	cmake --build $(BUILD) -j $(JOBS) --target foliobuilder folio3_reader
 	@scripts/demo.sh $(BUILD)
 
 bench: build
 	@scripts/bench.sh $(BUILD)
 
-$(FUZZ_BUILD)/build.ninja:
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_COMMON) -DFOLIO_FUZZ=ON
-
-fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Every target for FUZZ_SECONDS, one per core at a time, then each target's runs and findings.
-fuzz-long: deps $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+fuzz-long: fuzz-build
 	@scripts/fuzz_long.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 # The engine on real manuals from Debian's documentation packages (scripts/corpus.sh installs
@@ -90,6 +101,11 @@ deb: build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a tracked C++ file differs from what `make format` would make of it.
+format-check:
+	@command -v clang-format >/dev/null || scripts/deps.sh
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 clean:
 	rm -rf build

@@ -20,8 +20,8 @@
 #include <vector>
 
 struct TCommandLineEnvironment {
-    std::string BuilderDir;  // where Folio3.bin lies, with a trailing "/"
-    std::string SettingsDir; // the settings directory, with a trailing "/"
+    std::string BuilderDir;                         // where Folio3.bin lies, with a trailing "/"
+    std::string SettingsDir;                        // the settings directory, with a trailing "/"
     std::function<const char*(const char*)> GetEnv; // the process environment
     std::FILE* Out = stdout;
     std::FILE* Err = stderr;

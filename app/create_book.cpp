@@ -108,7 +108,7 @@ TCreateOutcome TFolioBuilder::Create1Click() {
     return CreateBook();
 }
 
-TStringList TFolioBuilder::PackList(const std::string& configPath) const {
+TStringList TFolioBuilder::PackList() const {
     const std::string leftover = SettingsDir + kConfigName;
     TStringList list;
     for (int i = 0; i < FileList.Count(); ++i) {
@@ -118,13 +118,22 @@ TStringList TFolioBuilder::PackList(const std::string& configPath) const {
             list.Add(FileList[i]);
         }
     }
-    if (!configPath.empty()) {
-        list.Add(configPath);
-    }
     if (!IconFile.empty() && FileExists(IconFile)) {
         list.Add(IconFile);
     }
     return list;
+}
+
+TBackupMemoryMember TFolioBuilder::ConfigMember() const {
+    // Packed from memory, so the password never lies in a file outside the book, and under a
+    // name and date that depend on nothing but the choices: the same folder, options and
+    // template give the same book byte for byte, wherever and whenever it is built. The name
+    // is the one the configuration has always had (it lived in the builder's folder); the date
+    // is the home page's, the page the configuration is about.
+    struct stat home {};
+    const int32_t date = ::stat(HomePage.c_str(), &home) == 0 ? PackedLocalTime(home.st_mtime) : -1;
+    return {LowerCase(BuilderDir + kConfigName),
+            BookConfigText(HomePage, Caption, Password, IconFile), date};
 }
 
 bool TFolioBuilder::CheckTarget(const std::string& target, const std::string& templatePath,
@@ -228,7 +237,7 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         Dialogs().ShowMessage("You cannot overwrite FolioBuilder!");
         return TCreateOutcome::coRefusedName;
     }
-    if (!CheckTarget(target, templatePath, PackList(""))) {
+    if (!CheckTarget(target, templatePath, PackList())) {
         return TCreateOutcome::coRefusedTarget;
     }
     if (FileExists(target) &&
@@ -236,7 +245,7 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         return TCreateOutcome::coNotOverwritten;
     }
 
-    WarnAboutNameClashes(PackList(""));
+    WarnAboutNameClashes(PackList());
     const TCreateOutcome outcome = PackBook(target, templatePath);
     if (outcome == TCreateOutcome::coCreated) {
         LastSaveDir = ExtractFileDir(target);
@@ -247,17 +256,7 @@ TCreateOutcome TFolioBuilder::CreateBook() {
 }
 
 TCreateOutcome TFolioBuilder::PackBook(const std::string& target, const std::string& templatePath) {
-    // This build's own configuration, gone again whatever the outcome.
-    std::unique_ptr<TPrivateBookConfig> config;
-    try {
-        config = std::make_unique<TPrivateBookConfig>(
-            BookConfigText(HomePage, Caption, Password, IconFile));
-    } catch (const Exception& e) {
-        Dialogs().ShowMessage("Cannot write the book configuration: " + std::string(e.what()),
-                              TMsgKind::Error);
-        return TCreateOutcome::coConfigFailed;
-    }
-    packing_ = PackList(config->Path());
+    packing_ = PackList();
     target_ = target;
 
     // The target is opened exclusively before anything is written to it: a target that
@@ -307,7 +306,10 @@ TCreateOutcome TFolioBuilder::PackBook(const std::string& target, const std::str
     BackupFile1.BackupTitle = "Folio";
     BackupFile1.SetBackupMode(bmAll);
     BackupFile1.CompressionLevel = CreateLevel;
+    // After the pages, so a page that happens to share its name cannot stand in for it.
+    BackupFile1.MemoryMembers = {ConfigMember()};
     bool ok = BackupFile1.BackupToStream(packing_, file.get());
+    BackupFile1.MemoryMembers.clear();
     int32_t rate = 0;
     if (ok) {
         try {

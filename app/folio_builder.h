@@ -28,7 +28,6 @@ enum class TCreateOutcome {
     coArchiveFailed,  // the archive writer failed or was stopped
     coCreated,        // the book was written
     coBusy,           // a Create was already running
-    coConfigFailed,   // the book configuration could not be written
     coBadHomePage,    // the home page is not a regular file (a pipe, a device, gone)
     coLineBreak,      // a value of the configuration holds a line break
 };
@@ -49,8 +48,8 @@ public:
 
     // Builder state.
     std::string BuilderDir; // with trailing separator
-    // Where older builders left "folioauthor.html"; each build now writes its configuration
-    // to a private temporary file, and a leftover here is never packed.
+    // Where older builders left "folioauthor.html"; each build now packs its configuration
+    // from memory, and a leftover here is never packed.
     std::string SettingsDir; // with trailing separator
     std::string LastDir;     // the source directory last chosen
     // The folder chosen in this run, whose files FileList holds; empty until one is chosen and
@@ -116,8 +115,10 @@ public:
     void ClearBuilderState();
 
     // Every file a Create packs: the collected files (without a leftover configuration), then
-    // the configuration at configPath, then the icon when it exists.
-    TStringList PackList(const std::string& configPath) const;
+    // the icon when it exists. The configuration follows them, packed from memory.
+    TStringList PackList() const;
+    // The book configuration as the member a Create packs after the files.
+    TBackupMemoryMember ConfigMember() const;
 
     // Copies the open template into the open target and returns the bytes copied; it may
     // raise the stream errors. Tests replace it to simulate a copy that fails or comes out

@@ -5,10 +5,10 @@
 #include <exception>
 
 #include "app/command_line.h"
-#include "platform/base/interrupt_cleanup.h"
 #include "app/main_window.h"
 #include "app/settings/settings_dir.h"
 #include "platform/base/files.h"
+#include "platform/base/interrupt_cleanup.h"
 #include "platform/fltk/fltk_gui.h"
 
 namespace {

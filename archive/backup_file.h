@@ -84,6 +84,15 @@ using TRestoreFileEvent =
 using TBackupErrorEvent =
     std::function<void(TObject* Sender, int32_t Error, const std::string& ErrString)>;
 
+// A member whose bytes come from memory instead of a file: it is stored under exactly the name
+// and date given, so what it holds never has to touch the disk and nothing about a file (its
+// folder, its time) finds its way into the archive.
+struct TBackupMemoryMember {
+    std::string Name;  // the member name, stored as it is
+    std::string Data;  // the member's bytes
+    int32_t Date = -1; // packed DOS date and time; -1 unknown
+};
+
 class TBackupFile : public TObject {
 public:
     TBackupFile();
@@ -109,6 +118,8 @@ public:
     TBackupErrorEvent OnError;
     bool RestoreFullPath = false; // stored only
     bool SaveFileID = false;      // pack the file-identity list as the first member
+    // Packed after the listed files, in this order, by Backup and BackupToStream alike.
+    std::vector<TBackupMemoryMember> MemoryMembers;
 
     // ---- Settings of this implementation (not stored) ----
     // Compression threads: 0 uses every core, 1 forces one thread.

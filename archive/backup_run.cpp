@@ -82,8 +82,12 @@ private:
         std::string current;
         TSourceStat stat;
         bool exists = true;
+        const TBackupMemoryMember* memory = nullptr; // bytes and date from memory, not a file
     };
 
+    static int32_t DateOf(const Entry& e) {
+        return e.memory ? e.memory->Date : PackedLocalTime(e.stat.ModTime);
+    }
     void SetError(int32_t code) {
         o_.errorCode_ = code;
         o_.continue_ = false;
@@ -243,6 +247,11 @@ void TBackupFile::Run::Expand(const TStringList& list) {
         expander.Expand(list[i]);
     for (auto& f : expander.Files())
         entries_.push_back({f.Path, f.Name, f.Name, f.Stat, f.Exists});
+    for (const TBackupMemoryMember& m : o_.MemoryMembers) {
+        TSourceStat stat;
+        stat.Size = static_cast<int64_t>(m.Data.size());
+        entries_.push_back({{}, m.Name, m.Name, stat, true, &m});
+    }
 }
 
 void TBackupFile::Run::CountSizes(TStringList* ids) {
@@ -253,8 +262,7 @@ void TBackupFile::Run::CountSizes(TStringList* ids) {
             continue;
         o_.totalSize_ += e.stat.Size;
         if (ids)
-            ids->Add(e.record + "\t" + IntToStr(PackedLocalTime(e.stat.ModTime)) + "=" +
-                     IntToStr(e.stat.Size));
+            ids->Add(e.record + "\t" + IntToStr(DateOf(e)) + "=" + IntToStr(e.stat.Size));
     }
 }
 
@@ -320,7 +328,11 @@ void TBackupFile::Run::StartPipeline() {
 
 void TBackupFile::Run::PackFile(const Entry& e) {
     TSourceReader src;
-    const TSourceReader::TOpenResult opened = src.Open(e.path);
+    TSourceReader::TOpenResult opened = TSourceReader::orOpened;
+    if (e.memory)
+        src.OpenMemory(e.memory->Data);
+    else
+        opened = src.Open(e.path);
     if (opened == TSourceReader::orVanished)
         return; // gone since the list was made: no record, no error
     Emit({Step::Name, e.record, e.current});
@@ -330,7 +342,7 @@ void TBackupFile::Run::PackFile(const Entry& e) {
         return;
     }
     Step date{Step::Date, {}, {}};
-    date.value = PackedLocalTime(e.stat.ModTime);
+    date.value = DateOf(e);
     Emit(date);
     int64_t remaining = e.stat.Size;
     bool changed = false;
@@ -340,6 +352,8 @@ void TBackupFile::Run::PackFile(const Entry& e) {
             NextVolume();
     }
     src.Close();
+    if (e.memory)
+        return; // no file to mark, and bytes in memory cannot change meanwhile
     Step packed{Step::Packed, {}, e.path};
     packed.value = changed ? 1 : 0;
     Emit(packed);

@@ -38,6 +38,8 @@ public:
 
     // orVanished when the file (or a folder on its path) no longer exists.
     TOpenResult Open(const std::string& path);
+    // Reads from bytes instead of a file; they must outlive the reader's use.
+    void OpenMemory(const std::string& bytes);
     // Reads up to count bytes, fewer only at the file's end; -1 on a read error. Once at least
     // `enough` bytes are in, a short read is taken as the end without asking again: the
     // writer asks for one byte more than it expects, to see a file that grew, and a file that
@@ -47,4 +49,6 @@ public:
 
 private:
     int fd_ = -1;
+    const std::string* memory_ = nullptr;
+    size_t memoryPos_ = 0;
 };

@@ -31,7 +31,9 @@ public:
     // start. Returns the bytes copied; raises EStreamError when the source runs short.
     int64_t CopyFrom(TStream& source, int64_t count);
 
-    void WriteString(const std::string& s) { WriteBuffer(s.data(), static_cast<int64_t>(s.size())); }
+    void WriteString(const std::string& s) {
+        WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+    }
 };
 
 class TMemoryStream : public TStream {

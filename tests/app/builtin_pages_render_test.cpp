@@ -15,6 +15,7 @@
 #include "tests/support/fonts_env.h"
 #include "tests/support/picture_compare.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/update_expected.h"
 
 namespace {
 
@@ -101,9 +102,8 @@ TEST_F(StartPageRender, LooksLikeItsStoredPicture) {
     const char* src = std::getenv("FOLIO_SOURCE_DIR");
     const std::string png =
         std::string(src != nullptr && *src != '\0' ? src : ".") + "/tests/data/app/start-page.png";
-    const char* update = std::getenv("FOLIO_UPDATE_LAYOUT");
     std::string error;
-    if (update != nullptr && std::string(update) == "1") {
+    if (folio_test::UpdatingExpected("FOLIO_UPDATE_LAYOUT")) {
         ASSERT_TRUE(page_.SavePNG(png, error)) << error;
         return;
     }

@@ -325,3 +325,43 @@ TEST(BlockCompressor, ReportsRawFitAndFailure) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(BackupFormat, MemoryMembersFollowTheFilesWithTheirOwnNameDateAndBytes) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "hello");
+    // Two full blocks and a part, so the member spans blocks like a file would.
+    const std::string big = TextBytes(2 * BackupBlockSize + 100, 7);
+    TBackupFile b;
+    b.BackupTitle = "Folio";
+    b.MemoryMembers = {{"/Fixed/Name.html", big, 0x12345678}, {"empty", "", -1}};
+    for (const int threads : {1, 2}) {
+        b.MaxThreads = threads;
+        bool ok = false;
+        const std::string a = PackToMemory(b, {dir / "a.txt"}, &ok);
+        ASSERT_TRUE(ok);
+        const TWalkedArchive w = WalkArchive(a);
+        EXPECT_EQ(w.fileCount, 3);
+        EXPECT_EQ(w.totalSize, int32_t(5 + big.size()));
+        ASSERT_EQ(w.members.size(), 3u);
+        EXPECT_EQ(w.members[0].name, LowerAscii(dir / "a.txt"));
+        // Stored as given: capitals kept, no folder of the disk added.
+        EXPECT_EQ(w.members[1].name, "/Fixed/Name.html");
+        EXPECT_EQ(w.members[1].date, 0x12345678);
+        EXPECT_EQ(w.members[1].blocks.size(), 3u);
+        EXPECT_EQ(w.members[2].name, "empty");
+        EXPECT_EQ(w.members[2].date, -1);
+        EXPECT_EQ(w.members[2].sections, 0);
+
+        TMemoryStream in;
+        in.WriteString(a);
+        const TArchiveReader reader(in);
+        ASSERT_EQ(reader.Count(), 3);
+        EXPECT_EQ(reader.ExtractToString(1), big);
+        EXPECT_EQ(reader.ExtractToString(2), "");
+        EXPECT_TRUE(b.ChangedFiles().empty());
+    }
+}
+
+} // namespace

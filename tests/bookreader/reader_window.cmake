@@ -1,4 +1,4 @@
-# The reader's window in a real X server: starts its own Xvfb; skips when Xvfb or xdotool is
+# The reader's window in a real X server: starts its own Xvfb; fails when Xvfb or xdotool is
 # missing. Screenshots go to the build folder's gui-screens/.
 folio_test(reader_window_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/reader_window_test.cpp

@@ -91,6 +91,12 @@ bool ParseInclude(const std::string& line, char& open, std::string& name) {
 
 } // namespace
 
+const std::set<std::string>& UsesOf(const std::string& lib) {
+    static const std::set<std::string> none;
+    const auto it = Table().find(lib);
+    return it == Table().end() ? none : it->second;
+}
+
 std::string LibraryOf(const std::string& path) {
     std::string best;
     for (const auto& [lib, uses] : Table())

@@ -1,6 +1,7 @@
 #pragma once
 // The one-way dependency table of the libraries, as the includes of their sources must obey
 // it. Paths are relative to the repository root ("html/doc/block.cpp").
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ struct TViolation {
     std::string Include; // as written, with its brackets or quotes
     std::string Rule;    // why it is not allowed
 };
+
+// The libraries lib may use besides itself (every library of the table for the programs' folders);
+// empty for a folder that is no library.
+const std::set<std::string>& UsesOf(const std::string& lib);
 
 // The library a path belongs to ("platform/gui", "html/doc", "app"...), or "" when the path
 // lies in no library of the table.

@@ -8,12 +8,15 @@
 #include <sstream>
 
 #include "include_rules.h"
+#include "link_rules.h"
 #include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 using folio_layering::CheckIncludes;
 using folio_layering::Describe;
 using folio_layering::LibraryOf;
+using folio_layering::ReadLinkLines;
+using folio_layering::TLinkLine;
 
 namespace {
 
@@ -139,6 +142,118 @@ TEST(Layering, TheTreeObeysTheTable) {
         scanned += here;
     }
     RecordProperty("files_scanned", static_cast<int>(scanned));
+}
+
+// A small tree of link lines, each case adding one line to it; the base libraries are
+// declared as the real tree declares them.
+const char* kBaseLists[][2] = {
+    {"platform/base/CMakeLists.txt",
+     "folio_library(folio_base LIBS Threads::Threads folio_utf8proc)"},
+    {"platform/graphics/CMakeLists.txt",
+     "folio_library(folio_graphics LIBS folio_base PkgConfig::CAIRO)"},
+    {"platform/gui/CMakeLists.txt", "folio_library(folio_gui LIBS folio_graphics)"},
+    {"platform/fltk/CMakeLists.txt", "folio_library(folio_fltk LIBS folio_gui ${FLTK_LDFLAGS})"},
+    {"html/doc/CMakeLists.txt", "folio_library(folio_doc LIBS folio_gui)"},
+    {"html/view/CMakeLists.txt", "folio_library(folio_view LIBS folio_doc)"},
+    {"resources/CMakeLists.txt", "folio_embed_resources(folio_resources FILES a.html)"},
+};
+
+struct TLinkCase {
+    const char* file;
+    const char* text;
+    bool allowed;
+};
+
+const TLinkCase kLinkCases[] = {
+    {"archive/CMakeLists.txt", "folio_library(folio_archive LIBS folio_base ZLIB::ZLIB)", true},
+    {"archive/CMakeLists.txt", "folio_library(folio_archive LIBS folio_graphics)", false},
+    {"archive/CMakeLists.txt", "folio_library(folio_archive LIBS PkgConfig::CAIRO)", false},
+    {"html/load/CMakeLists.txt", "folio_library(folio_load LIBS folio_doc ZLIB::ZLIB)", true},
+    {"html/load/CMakeLists.txt", "folio_library(folio_load LIBS folio_view)", false},
+    {"html/doc/CMakeLists.txt", "target_link_libraries(folio_doc PUBLIC folio_fltk)", false},
+    {"html/doc/CMakeLists.txt", "folio_library(folio_x LIBS\n  folio_gui # folio_fltk\n  fltk)",
+     false},
+    {"html/doc/CMakeLists.txt", "folio_library(folio_x LIBS folio_gui # folio_fltk\n)", true},
+    {"platform/gui/CMakeLists.txt", "folio_library(folio_gui2 LIBS folio_graphics OpenSSL::Crypto)",
+     false},
+    {"platform/base/CMakeLists.txt", "folio_library(folio_b2 LIBS folio_nothing)", false},
+    {"app/CMakeLists.txt",
+     "folio_library(folio_app LIBS folio_view folio_resources OpenSSL::Crypto EXCLUDE main.cpp)",
+     true},
+    {"app/CMakeLists.txt", "folio_library(folio_app LIBS folio_view folio_fltk EXCLUDE main.cpp)",
+     false},
+    {"app/CMakeLists.txt",
+     "add_executable(foliobuilder main.cpp)\ntarget_link_libraries(foliobuilder PRIVATE "
+     "folio_app folio_fltk)",
+     true},
+    {"html/view/CMakeLists.txt", "folio_library(folio_view2 LIBS folio_resources)", false},
+};
+
+std::vector<TLinkLine> TreeWith(const char* file, const std::string& text) {
+    std::vector<TLinkLine> all;
+    for (const auto& list : kBaseLists)
+        for (auto& l : ReadLinkLines(list[0], list[1]))
+            all.push_back(l);
+    for (auto& l : ReadLinkLines(file, text))
+        all.push_back(l);
+    return all;
+}
+
+TEST(LinkRules, EachRuleBothWays) {
+    // The base tree alone obeys the table.
+    EXPECT_TRUE(folio_layering::CheckLinks(TreeWith("x/CMakeLists.txt", "")).empty());
+    for (const TLinkCase& c : kLinkCases) {
+        const auto v = folio_layering::CheckLinks(TreeWith(c.file, c.text));
+        EXPECT_EQ(v.empty(), c.allowed)
+            << c.file << ": " << c.text << (v.empty() ? "" : "\n" + folio_layering::Describe(v[0]));
+    }
+}
+
+TEST(LinkRules, ReadsCallsAcrossLinesWithKeywordsLeftOut) {
+    const auto lines =
+        ReadLinkLines("app/CMakeLists.txt", "# folio_library(commented LIBS x)\n"
+                                            "folio_library(folio_app LIBS folio_view\n"
+                                            "  folio_base EXCLUDE main.cpp)\n"
+                                            "add_executable(foliobuilder main.cpp)\n"
+                                            "target_link_libraries(foliobuilder PRIVATE folio_app "
+                                            "folio_fltk)\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].Target, "folio_app");
+    EXPECT_EQ(lines[0].Line, 2);
+    EXPECT_FALSE(lines[0].Program);
+    EXPECT_EQ(lines[0].Links, (std::vector<std::string>{"folio_view", "folio_base"}));
+    EXPECT_EQ(lines[1].Target, "foliobuilder");
+    EXPECT_EQ(lines[1].Line, 5);
+    EXPECT_TRUE(lines[1].Program);
+    EXPECT_EQ(lines[1].Links, (std::vector<std::string>{"folio_app", "folio_fltk"}));
+}
+
+TEST(Layering, TheLinkLinesObeyTheTable) {
+    const fs::path root = Root();
+    std::vector<TLinkLine> all;
+    size_t lists = 0;
+    for (const char* top : {"platform", "archive", "html", "app", "bookreader", "resources"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
+            if (entry.path().filename() != "CMakeLists.txt")
+                continue;
+            const std::string rel = fs::relative(entry.path(), root).generic_string();
+            for (auto& l : ReadLinkLines(rel, folio_test::ReadFile(entry.path())))
+                all.push_back(l);
+            ++lists;
+        }
+    }
+    // Every library folder of the table declares its library.
+    for (const char* lib : {"platform/base", "platform/graphics", "platform/gui", "platform/fltk",
+                            "archive", "html/reader", "html/style", "html/image", "html/doc",
+                            "html/load", "html/view", "app", "bookreader"}) {
+        bool found = false;
+        for (const TLinkLine& l : all)
+            found = found || (!l.Program && LibraryOf(l.File) == lib);
+        EXPECT_TRUE(found) << "no library declared under " << lib;
+    }
+    for (const auto& v : folio_layering::CheckLinks(all))
+        ADD_FAILURE() << folio_layering::Describe(v);
+    RecordProperty("link_lists_scanned", static_cast<int>(lists));
 }
 
 } // namespace

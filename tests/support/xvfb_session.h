@@ -157,18 +157,26 @@ inline std::string StartXvfb(pid_t& server, const std::string& screen = "1024x76
 }
 
 // One X server and the FLTK GUI for a whole test suite (or program). Not Up() when Xvfb or
-// xdotool is missing or the server does not start.
+// xdotool is missing or the server does not start; Problem() then says which.
 class TSession {
 public:
     explicit TSession(const std::string& screen = "1024x768x24") {
-        if (!InPath("Xvfb") || !InPath("xdotool"))
-            return;
+        for (const char* program : {"Xvfb", "xdotool"}) {
+            if (!InPath(program)) {
+                problem_ = std::string(program) + " is not installed (scripts/deps.sh installs it)";
+                return;
+            }
+        }
         const std::string number = StartXvfb(server_, screen);
-        if (number.empty())
+        if (number.empty()) {
+            problem_ = "Xvfb did not start";
             return;
+        }
         setenv("DISPLAY", (":" + number).c_str(), 1);
         if (TFltkGui::DisplayAvailable())
             gui_ = new TFltkGui();
+        else
+            problem_ = "Xvfb started on :" + number + ", but its display cannot be opened";
     }
     ~TSession() {
         delete gui_;
@@ -181,10 +189,12 @@ public:
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
     bool Up() const { return gui_ != nullptr; }
+    const std::string& Problem() const { return problem_; }
 
 private:
     pid_t server_ = -1;
     TFltkGui* gui_ = nullptr;
+    std::string problem_;
 };
 
 // One X server for a whole test program, for programs whose windows must outlive a suite (FLTK
@@ -196,9 +206,15 @@ inline TSession*& ProgramSession() {
     return session;
 }
 
+// A GUI test that cannot get its X server fails: skipping would let CTest count the program as
+// passed although none of its windows was ever shown.
 class TProgramEnvironment : public testing::Environment {
 public:
-    void SetUp() override { ProgramSession() = new TSession(); }
+    void SetUp() override {
+        ProgramSession() = new TSession();
+        if (!ProgramSession()->Up())
+            FAIL() << "no X server for the GUI tests: " << ProgramSession()->Problem();
+    }
     void TearDown() override {
         delete ProgramSession();
         ProgramSession() = nullptr;
@@ -210,13 +226,14 @@ inline bool UseProgramSession() {
     return true;
 }
 
-// True when the program's X server is up; otherwise the caller skips.
+// True when the program's X server is up. When it is not, the program has already failed (in
+// the environment's set-up), and its tests only need to stop.
 inline bool ProgramSessionUp() {
     return ProgramSession() != nullptr && ProgramSession()->Up();
 }
 
 // A test suite with its own X server on an 800 x 600 screen (window positions and the
-// maximised size in the tests rely on it); its tests are skipped when the server is not up.
+// maximised size in the tests rely on it); its tests fail when the server is not up.
 class TSuiteTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { session = new TSession("800x600x24"); }
@@ -226,7 +243,8 @@ protected:
     }
     void SetUp() override {
         if (!session || !session->Up())
-            GTEST_SKIP() << "no Xvfb with xdotool";
+            FAIL() << "no X server for the GUI tests: "
+                   << (session ? session->Problem() : std::string("no session"));
     }
 
     inline static TSession* session = nullptr;

@@ -3,7 +3,7 @@ folio_test(doc_form_tests
     ${CMAKE_CURRENT_LIST_DIR}/form_submit_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/form_controls_test.cpp
   LIBS folio_doc)
-# The controls in a real window: starts its own Xvfb; skips when Xvfb or xdotool is missing.
+# The controls in a real window: starts its own Xvfb; fails when Xvfb or xdotool is missing.
 folio_test(doc_form_gui_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/form_gui_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/../../platform/gui/lsan_fontconfig.cpp

@@ -7,7 +7,7 @@
 //   tests/data/pictures/NAME.html painted and compared with NAME.png within a tolerance;
 //   tests/data/encodings/GROUP.html, a page in a Windows code page, and GROUP.*.html, the same
 //                                text in other encodings, each painted pixel for pixel alike.
-// With FOLIO_UPDATE_LAYOUT=1 the expected dumps and pictures are written instead.
+// With FOLIO_UPDATE=1 the expected dumps and pictures are written instead.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +28,7 @@
 #include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/picture_compare.h"
+#include "tests/support/update_expected.h"
 
 using folio_test::ReadFile;
 using folio_test::WriteFile;
@@ -42,8 +43,7 @@ std::string SourceDir() {
 }
 
 bool Updating() {
-    const char* u = std::getenv("FOLIO_UPDATE_LAYOUT");
-    return u && std::string(u) == "1";
+    return folio_test::UpdatingExpected("FOLIO_UPDATE_LAYOUT");
 }
 
 // The width asked for by a leading "<!-- width: N -->", else 800.
@@ -119,7 +119,7 @@ TEST_P(LayoutDump, MatchesExpected) {
         return;
     }
     ASSERT_TRUE(fs::exists(expectedFile))
-        << expectedFile << " is missing; run with FOLIO_UPDATE_LAYOUT=1 and check it";
+        << expectedFile << " is missing; run with FOLIO_UPDATE=1 and check it";
     const std::string expected = ReadFile(expectedFile);
     EXPECT_EQ(expected, dump) << FirstDifference(expected, dump);
 }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "tests/support/files.h"
+#include "tests/support/update_expected.h"
 #include "tools/htmltokens_dump.h"
 
 using folio_test::ReadFile;
@@ -31,8 +32,7 @@ fs::path DataDir() {
 TEST(LexerFixtures, DumpsMatchExpected) {
     const fs::path dir = DataDir();
     ASSERT_TRUE(fs::is_directory(dir)) << dir;
-    const bool update = std::getenv("FOLIO_UPDATE_EXPECTED") &&
-                        std::string(std::getenv("FOLIO_UPDATE_EXPECTED")) == "1";
+    const bool update = folio_test::UpdatingExpected("FOLIO_UPDATE_EXPECTED");
     int checked = 0;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();

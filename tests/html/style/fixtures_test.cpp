@@ -18,6 +18,7 @@
 
 #include "tests/html/style/style_test_util.h"
 #include "tests/support/files.h"
+#include "tests/support/update_expected.h"
 
 using folio_test::ReadFile;
 using folio_test::WriteFile;
@@ -88,8 +89,7 @@ std::string BuiltInDump() {
 }
 
 bool Rewriting() {
-    const char* update = std::getenv("FOLIO_UPDATE_EXPECTED");
-    return update && std::string(update) == "1";
+    return folio_test::UpdatingExpected("FOLIO_UPDATE_EXPECTED");
 }
 
 std::vector<fs::path> Sheets(const fs::path& dir) {

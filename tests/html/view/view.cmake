@@ -5,7 +5,7 @@ folio_test(view_tests
           ${CMAKE_CURRENT_LIST_DIR}/viewer_input_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/viewer_links_test.cpp
   LIBS folio_view)
-# The viewer in a real window: starts its own Xvfb; skips when Xvfb or xdotool is missing.
+# The viewer in a real window: starts its own Xvfb; fails when Xvfb or xdotool is missing.
 folio_test(view_gui_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/viewer_gui_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/../../platform/gui/lsan_fontconfig.cpp

@@ -18,6 +18,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/font.h"
 #include "tests/support/fonts_env.h"
+#include "tests/support/update_expected.h"
 
 namespace {
 
@@ -528,8 +529,7 @@ TFont Family(const char* name, int size = 12, bool bold = false, bool italic = f
 // comments, fonts and characters; read the differences before accepting them.
 TEST(Unicode, CodePageCharactersKeepTheirAdvancesAndGlyphs) {
     const std::string file = SourceDir() + "/tests/data/graphics/code_page_advances.txt";
-    const char* update = std::getenv("FOLIO_UPDATE_GOLDEN");
-    const bool updating = update != nullptr && std::string(update) == "1";
+    const bool updating = folio_test::UpdatingExpected("FOLIO_UPDATE_GOLDEN");
     std::ifstream in(file);
     ASSERT_TRUE(in) << file;
     std::ostringstream rewritten;

@@ -13,6 +13,7 @@
 #include "platform/graphics/canvas.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/picture_compare.h"
+#include "tests/support/update_expected.h"
 
 namespace {
 
@@ -63,8 +64,7 @@ std::string SourceDir() {
 }
 
 bool UpdateGolden() {
-    const char* update = std::getenv("FOLIO_UPDATE_GOLDEN");
-    return update != nullptr && std::string(update) == "1";
+    return folio_test::UpdatingExpected("FOLIO_UPDATE_GOLDEN");
 }
 
 TEST(GoldenPicture, ShapesMatchTheStoredPicture) {

@@ -1,0 +1,11 @@
+// Compiled into the programs of the sanitizer build only (CMake adds it to each program), never
+// into a library: it lets foliobuilder and Folio3.bin of that build end cleanly, so they can be
+// run on hostile input directly and a leak report means a leak of ours.
+//
+// fontconfig loses a few small blocks while it parses its configuration and keeps its caches of
+// patterns (through the graphics layer's fonts and FLTK's Xft fonts) until the process ends.
+// Those are the library's: leak checking ignores stacks that end in libfontconfig and still
+// reports every other leak.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
