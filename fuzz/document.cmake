@@ -3,11 +3,11 @@
 # own blocks are kept out of the leak report, as in the test programs that make fonts.
 folio_fuzz(document_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/document_fuzz.cpp
-          ${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan_fontconfig.cpp
+          ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_load)
 folio_fuzz(document_fuzz_full
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/document_fuzz.cpp
-          ${CMAKE_SOURCE_DIR}/tests/platform/gui/lsan_fontconfig.cpp
+          ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_load)
 if(FOLIO_FUZZ)
   target_compile_definitions(document_fuzz_full PRIVATE FOLIO_FUZZ_EVERY_WIDTH)

@@ -11,5 +11,5 @@ folio_test(app_tests
     ${CMAKE_CURRENT_LIST_DIR}/reader_options_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sample_site_test.cpp
     # A book's pictures are shown through a viewer, whose fonts keep fontconfig's caches.
-    ${CMAKE_CURRENT_LIST_DIR}/../platform/gui/lsan_fontconfig.cpp
+    ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_app)

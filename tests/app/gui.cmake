@@ -2,7 +2,7 @@
 # missing. Screenshots go to the build folder's gui-screens/.
 folio_test(builder_gui_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/builder_gui_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/../platform/gui/lsan_fontconfig.cpp
+          ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_app folio_fltk LABELS gui)
 # One test starts the real program.
 add_dependencies(builder_gui_tests foliobuilder)

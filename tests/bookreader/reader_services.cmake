@@ -2,5 +2,5 @@
 folio_test(reader_services_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/reader_services_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../platform/gui/lsan_fontconfig.cpp
+    ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_bookreader folio_view folio_image folio_gui)

@@ -1,5 +1,5 @@
-// Compiled into the programs of the sanitizer build only (CMake adds it to each program), never
-// into a library: it lets foliobuilder and Folio3.bin of that build end cleanly, so they can be
+// Compiled into the programs of the sanitizer build (foliobuilder, Folio3.bin, the test programs
+// that draw text and the fuzz targets), never into a library: they end cleanly, so they can be
 // run on hostile input directly and a leak report means a leak of ours.
 //
 // fontconfig loses a few small blocks while it parses its configuration and keeps its caches of

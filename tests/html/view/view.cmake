@@ -8,5 +8,5 @@ folio_test(view_tests
 # The viewer in a real window: starts its own Xvfb; fails when Xvfb or xdotool is missing.
 folio_test(view_gui_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/viewer_gui_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/../../platform/gui/lsan_fontconfig.cpp
+          ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_view folio_fltk LABELS gui)
