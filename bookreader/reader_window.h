@@ -101,6 +101,8 @@ private:
     std::string pendingQuery_; // UTF-8; waits for the index
     TBookSearchResult result_;
     bool saved_ = false;
+    // Work the loop runs later (a failed link launch) checks that the window is still there.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Shows the book until its window is closed: asks for the password first when the book has

@@ -11,6 +11,7 @@ packages=(
   fonts-liberation fonts-dejavu-core fonts-droid-fallback
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils
+  openbox
   libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
   lynx-common
   clang libclang-rt-14-dev
