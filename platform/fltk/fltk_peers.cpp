@@ -417,6 +417,8 @@ private:
                 p->StateFromManager(true);
             if (p->waiting_)
                 p->AskManager();
+            if (!p->framed_ && wm_state::IsPropertyChange(event, p->w_))
+                p->FitFrame();
             break;
         }
         return 0; // the toolkit handles the event as usual
@@ -461,6 +463,25 @@ private:
             c_.PeerWindowState(maximised ? TWindowState::wsMaximized : TWindowState::wsNormal,
                                normal);
         });
+    }
+
+    // Once the manager has framed a window the user may resize, the frame too is fitted into
+    // the work area (the title bar stays reachable), once.
+    void FitFrame() {
+        int l = 0, r = 0, t = 0, b = 0;
+        if (!c_.Resizable() || !wm_state::FrameExtents(w_, l, r, t, b))
+            return;
+        framed_ = true;
+        if (c_.WindowState() != TWindowState::wsNormal)
+            return;
+        int X, Y, W, H;
+        Fl::screen_work_area(X, Y, W, H, c_.Left() + c_.Width() / 2, c_.Top() + c_.Height() / 2);
+        const int w = std::max(std::min(c_.Width(), W - l - r), std::max(c_.MinimumWidth(), 1));
+        const int h = std::max(std::min(c_.Height(), H - t - b), std::max(c_.MinimumHeight(), 1));
+        const int x = std::max(std::min(c_.Left(), X + W - r - w), X + l);
+        const int y = std::max(std::min(c_.Top(), Y + H - b - h), Y + t);
+        if (x != c_.Left() || y != c_.Top() || w != c_.Width() || h != c_.Height())
+            Call([&] { c_.SetBounds(x, y, w, h); });
     }
 
     // A window the user may resize opens within the screen's work area: a placement remembered
@@ -513,6 +534,7 @@ private:
     bool asked_ = false;          // a request to the manager is not yet answered
     bool askedMaximised_ = false; // what was asked
     bool waiting_ = false;        // a request waits for the manager to take the window in
+    bool framed_ = false;         // the manager's frame was fitted into the work area
     TRect beforeResize_;          // the normal placement before the latest resize
     std::chrono::steady_clock::time_point resizedAt_; // when that resize came
     std::shared_ptr<const TBitmap> shownIcon_;

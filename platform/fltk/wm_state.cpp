@@ -120,6 +120,35 @@ bool Managed(Fl_Window* window) {
     return ok;
 }
 
+bool FrameExtents(Fl_Window* window, int& left, int& right, int& top, int& bottom) {
+    const ::Window w = XidOf(window);
+    if (!w)
+        return false;
+    long v[4] = {};
+    int n = 0;
+    ReadList(w, Intern("_NET_FRAME_EXTENTS"), XA_CARDINAL, [&](unsigned long x) {
+        if (n < 4)
+            v[n++] = static_cast<long>(x);
+    });
+    if (n != 4)
+        return false;
+    // A frame wider than a screen is nonsense; it is not trusted.
+    for (long x : v)
+        if (x < 0 || x > 1000)
+            return false;
+    left = static_cast<int>(v[0]);
+    right = static_cast<int>(v[1]);
+    top = static_cast<int>(v[2]);
+    bottom = static_cast<int>(v[3]);
+    return true;
+}
+
+bool IsPropertyChange(const void* xevent, Fl_Window* window) {
+    const auto* e = static_cast<const XEvent*>(xevent);
+    const ::Window w = XidOf(window);
+    return e && w && e->type == PropertyNotify && e->xproperty.window == w;
+}
+
 bool IsEventFor(const void* xevent, Fl_Window* window) {
     const auto* e = static_cast<const XEvent*>(xevent);
     const ::Window w = XidOf(window);

@@ -16,6 +16,11 @@ void RequestMaximised(Fl_Window* window, bool maximised);
 // True when the manager has taken the shown window in (it set WM_STATE on it). A request made
 // before that may be lost, so it waits until then.
 bool Managed(Fl_Window* window);
+// The widths of the frame the manager put around the shown window (_NET_FRAME_EXTENTS); false
+// while it has put none.
+bool FrameExtents(Fl_Window* window, int& left, int& right, int& top, int& bottom);
+// True when xevent is a property change on window.
+bool IsPropertyChange(const void* xevent, Fl_Window* window);
 // True when xevent (an X event) is about window.
 bool IsEventFor(const void* xevent, Fl_Window* window);
 // True when xevent (the current X event) says window's _NET_WM_STATE changed.
