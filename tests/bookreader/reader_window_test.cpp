@@ -753,7 +753,7 @@ TEST_F(ReaderProgram, ADamagedBookSaysSoInADialog) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kReaderFailed) << status;
 }
 
-TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
+TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePageAndReopensThere) {
     WriteBook();
     const TProgramEnvironment programEnv(tmp);
     xvfb::TBackground program({bookPath, "page2.html"});
@@ -762,5 +762,15 @@ TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
     ASSERT_TRUE(Xdotool({"mousemove", "300", "300", "key", "ctrl+q"}));
     EXPECT_TRUE(program.Reap(5000)) << "the reader did not end with success";
     const TReaderStateStore states(tmp.Path() + "/state/folio3");
+    EXPECT_EQ(states.Load(TPasswordStore::BookKey(bookPath)).LastPage, "page2.html");
+
+    // Started again without a page, the book opens where it was left (had it opened at its
+    // home page, that is what it would remember now).
+    xvfb::TBackground again({bookPath});
+    ASSERT_TRUE(again.Started());
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Garden book$"}, 10000));
+    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(Xdotool({"mousemove", "300", "300", "key", "ctrl+q"}));
+    EXPECT_TRUE(again.Reap(5000)) << "the reader did not end with success";
     EXPECT_EQ(states.Load(TPasswordStore::BookKey(bookPath)).LastPage, "page2.html");
 }
