@@ -6,6 +6,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
+
 namespace {
 
 Atom Intern(const char* name) {
@@ -42,9 +44,9 @@ template <class F> bool ReadList(::Window w, Atom property, Atom type, F each) {
 
 namespace wm_state {
 
-bool ManagerPresent() {
-    if (!fl_display)
-        return false;
+namespace {
+
+bool AskManagerPresent() {
     // The manager names a window of its own on the root, and that window names itself back.
     const Atom check = Intern("_NET_SUPPORTING_WM_CHECK");
     ::Window child = 0;
@@ -69,6 +71,24 @@ bool ManagerPresent() {
     return ReadList(child, check, XA_WINDOW,
                     [&](unsigned long w) { self = static_cast<::Window>(w); }) &&
            self == child;
+}
+
+} // namespace
+
+bool ManagerPresent() {
+    if (!fl_display)
+        return false;
+    // Asked on every resize of every window: the answer is kept for a moment rather than
+    // asking the server three times per event.
+    static std::chrono::steady_clock::time_point askedAt;
+    static bool present = false;
+    const auto now = std::chrono::steady_clock::now();
+    if (askedAt == std::chrono::steady_clock::time_point() ||
+        now - askedAt > std::chrono::milliseconds(500)) {
+        present = AskManagerPresent();
+        askedAt = now;
+    }
+    return present;
 }
 
 bool Maximised(Fl_Window* window) {
