@@ -100,27 +100,6 @@ std::optional<std::string> CheckBuild(const TBuildOptions& o, bool passwordGiven
     return std::nullopt;
 }
 
-// The password file's first line, without its line end; a reason when there is none.
-std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& reason) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason =
-            "cannot read the password file " + PrintableName(path) + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string line;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    // An empty first line would silently build a book that anyone can open.
-    if (line.empty()) {
-        reason = "the password file " + PrintableName(path) + " holds no password";
-        return std::nullopt;
-    }
-    return line;
-}
-
 int RunBuild(const std::vector<std::string>& args, const TCommandLineEnvironment& env) {
     TBuildOptions o;
     bool passwordGiven = false;

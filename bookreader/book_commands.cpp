@@ -69,6 +69,37 @@ bool CheckBookPassword(const TSiteBook& book, const TPasswordStore* store, const
     return true;
 }
 
+std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& reason) {
+    std::string text;
+    // Only the first line matters; a password file is small, and a huge one is a mistake.
+    constexpr size_t kMaxBytes = 64 * 1024;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        reason =
+            "cannot read the password file " + PrintableName(path) + ": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    int c = 0;
+    while (text.size() < kMaxBytes && (c = std::fgetc(f)) != EOF && c != '\n') {
+        text += static_cast<char>(c);
+    }
+    const bool tooLong = text.size() >= kMaxBytes && c != EOF && c != '\n';
+    std::fclose(f);
+    if (tooLong) {
+        // Cut short it would be another password.
+        reason = "the first line of the password file " + PrintableName(path) + " is too long";
+        return std::nullopt;
+    }
+    if (!text.empty() && text.back() == '\r') {
+        text.pop_back();
+    }
+    if (text.empty()) {
+        reason = "the password file " + PrintableName(path) + " holds no password";
+        return std::nullopt;
+    }
+    return text;
+}
+
 void ListBook(const TSiteBook& book, std::FILE* out) {
     std::string unreadable;
     int failed = 0;

@@ -19,6 +19,10 @@ using TAskPassword = std::function<std::optional<std::string>(const std::string&
 bool CheckBookPassword(const TSiteBook& book, const TPasswordStore* store, const TAskPassword& ask,
                        std::FILE* err);
 
+// The password kept in a file for scripts: its first line, without its line end. Nothing, and
+// reason set, when the file cannot be read or its first line is empty.
+std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& reason);
+
 // One line per served member: its size, its date and its name. Sizes come from the block
 // tables, so no member is decompressed beyond its last block. A member whose size cannot be
 // read is listed with "?"; after the whole list, EArchiveError names every such member.

@@ -124,7 +124,22 @@ void TBookPageSource::ImageRequest(TObject*, const std::string& src, TMemoryStre
     }
 }
 
+void TBookPageSource::DocumentKind(TObject*, const std::string& src, THtmlFileType& kind) const {
+    const std::string name = LowerCase(RequestedMemberName(src));
+    const size_t dot = name.rfind('.');
+    const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+    if (ext == ".txt")
+        kind = TextType;
+    else if (ext == ".bmp" || ext == ".gif" || ext == ".jpg" || ext == ".jpeg" || ext == ".png")
+        kind = ImgType;
+    else
+        kind = HTMLType;
+}
+
 void TBookPageSource::Attach(TFrameViewer& viewer) {
+    viewer.OnDocumentKind = [this](TObject* sender, const std::string& src, THtmlFileType& kind) {
+        DocumentKind(sender, src, kind);
+    };
     viewer.OnStreamRequest = [this](TObject* sender, const std::string& src,
                                     TMemoryStream*& stream) { StreamRequest(sender, src, stream); };
     viewer.OnImageRequest = [this](TObject* sender, const std::string& src,

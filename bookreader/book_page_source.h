@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 #include "bookreader/site_book.h"
+#include "html/view/html_viewer.h"
 #include "platform/base/streams.h"
 
 class TObject;
@@ -55,8 +56,11 @@ public:
     // The frame viewer's OnImageRequest: a picture's bytes, or null (the viewer then draws its
     // broken-picture sign) when the book lacks it or it is damaged.
     void ImageRequest(TObject* sender, const std::string& src, TMemoryStream*& stream);
-    // Assigns StreamRequest and ImageRequest to the viewer's events. The source must outlive
-    // the viewer's use of them.
+    // The frame viewer's OnDocumentKind: a member named .txt is plain text, one named .bmp,
+    // .gif, .jpg, .jpeg or .png a picture shown alone; everything else is a page.
+    void DocumentKind(TObject* sender, const std::string& src, THtmlFileType& kind) const;
+    // Assigns StreamRequest, DocumentKind and ImageRequest to the viewer's events. The source must
+    // outlive the viewer's use of them.
     void Attach(TFrameViewer& viewer);
 
     size_t CachedBytes() const { return cachedBytes_; }

@@ -1,6 +1,7 @@
 // Folio3.bin: the site book reader. A book is a copy of this program with an archive appended.
 // With a display, a book run without options shows its pages in a window; every failure is then
 // shown in a dialog as well as on standard error.
+#include <cstdlib>
 #include <exception>
 
 #include "bookreader/book_search.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     env.PasswordFile = TPasswordStore::DefaultPath();
     env.SearchCacheDir = DefaultSearchCacheDir();
     env.AskPassword = AskPasswordOnTerminal;
+    env.GetEnv = [](const char* name) -> const char* { return std::getenv(name); };
     env.Err = errors.File();
     const bool windowed = ShowsPages(argc, argv) && TFltkGui::DisplayAvailable();
     bool shown = false;

@@ -23,7 +23,10 @@ const char* const kUsage = "Usage: %s [PAGE]\n"
                            "A FolioBuilder site book: shows its pages, lists its files, writes\n"
                            "them all into one directory or names the pages that hold a word or\n"
                            "a phrase. A book with a password asks for it on its first run and\n"
-                           "then remembers that it was answered.\n";
+                           "then remembers that it was answered. For --list, --extract and\n"
+                           "--search the password may instead come from --password-file FILE\n"
+                           "(its first line) or the environment variable FOLIO_PASSWORD, since\n"
+                           "arguments are visible to other users.\n";
 
 void PrintUsage(std::FILE* to, const std::string& program) {
     const char* p = program.c_str();
@@ -38,8 +41,9 @@ struct TReaderOptions {
     std::string ExtractDir;
     bool Version = false;
     bool Search = false;
-    std::string SearchWords; // UTF-8
-    std::string Page;        // the page to open first; empty: the home page
+    std::string SearchWords;  // UTF-8
+    std::string Page;         // the page to open first; empty: the home page
+    std::string PasswordFile; // --password-file: the password is its first line
 };
 
 void DeclareOptions(TOptionParser& p, TReaderOptions& o) {
@@ -59,6 +63,15 @@ void DeclareOptions(TOptionParser& p, TReaderOptions& o) {
                 o.SearchWords = words;
                 return std::nullopt;
             });
+    p.Value("--password-file", "FILE",
+            "with --list, --extract or --search: the password is the first line of FILE",
+            [&o](const std::string& file) -> TOptionParser::TRefusal {
+                if (file.empty()) {
+                    return "needs a file";
+                }
+                o.PasswordFile = file;
+                return std::nullopt;
+            });
     p.Flag("--version", "show the reader's version and exit", [&o] { o.Version = true; });
 }
 
@@ -72,6 +85,10 @@ std::optional<std::string> CheckOptions(const TOptionParser& p, TReaderOptions& 
     }
     if (int(o.List) + int(o.Extract) + int(o.Search) > 1) {
         return "give one of --list, --extract and --search";
+    }
+    if (!o.PasswordFile.empty() && !o.List && !o.Extract && !o.Search) {
+        // The window asks in a dialog of its own and remembers the answer.
+        return "--password-file goes with --list, --extract or --search";
     }
     if ((o.List || o.Extract || o.Search) && !o.Page.empty()) {
         return "a page is opened only when the book is shown, not with --list, --extract or "
@@ -144,8 +161,29 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
     // with its name, as every other message here does.
     TPrefixedStream err(env.Err, program + ": ");
     const TPasswordStore store(env.PasswordFile, env.PasswordIterations);
-    if (!window && !CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store,
-                                      env.AskPassword, err.File())) {
+    // A password given beforehand answers instead of the terminal: a script has none to type
+    // at. A wrong one fails as a wrong answer typed would.
+    TAskPassword ask = env.AskPassword;
+    if (!window && book->HasPassword()) {
+        std::optional<std::string> given;
+        if (!options.PasswordFile.empty()) {
+            std::string reason;
+            given = ReadPasswordFile(options.PasswordFile, reason);
+            if (!given) {
+                std::fprintf(env.Err, "%s: %s\n", program.c_str(), reason.c_str());
+                return kReaderFailed;
+            }
+        } else if (env.GetEnv) {
+            if (const char* fromEnv = env.GetEnv("FOLIO_PASSWORD"); fromEnv && *fromEnv) {
+                given = std::string(fromEnv);
+            }
+        }
+        if (given) {
+            ask = [given](const std::string&) { return given; };
+        }
+    }
+    if (!window &&
+        !CheckBookPassword(*book, env.PasswordFile.empty() ? nullptr : &store, ask, err.File())) {
         return kReaderFailed;
     }
     std::fflush(err.File());
@@ -181,8 +219,10 @@ int RunBookReader(const std::vector<std::string>& args, const TReaderEnvironment
         std::fprintf(env.Err, "%s: the book has no page \"%s\"\n", program.c_str(), first.c_str());
         return kReaderFailed;
     }
+    // Only a page the user named is passed on: without one the window opens where the reader
+    // left the book last time, and only then at the home page.
     if (window)
-        return env.ShowBook(*book, first);
+        return env.ShowBook(*book, page);
     std::fprintf(env.Err,
                  "%s: \"%s\" opens at %s, but its pages need a display to be shown (is DISPLAY "
                  "set?).\n"

@@ -2,13 +2,30 @@
 
 #include "bookreader/password_store.h"
 #include "bookreader/site_book.h"
+#include "platform/base/files.h"
 #include "platform/base/strings.h"
 #include "platform/graphics/canvas.h"
 
 namespace {
 constexpr int kWidth = 340, kHeight = 150;
 constexpr int kButtonWidth = 80, kButtonHeight = 26;
+// Longer names are cut, so the dialog's line and title bar still show the rest.
+constexpr size_t kMaxShownName = 40;
 } // namespace
+
+std::string BookDisplayName(const TSiteBook& book) {
+    std::string name =
+        book.Config().Caption.empty() ? ExtractFileName(book.Path()) : book.Config().Caption;
+    std::u32string chars = Utf8ToU32(name);
+    for (char32_t& c : chars)
+        if (c < 0x20 || c == 0x7F)
+            c = ' '; // a name never breaks the dialog's lines
+    if (chars.size() > kMaxShownName) {
+        chars.resize(kMaxShownName - 3);
+        chars += U"...";
+    }
+    return U32ToUtf8(chars);
+}
 
 TReaderPasswordDialog::TReaderPasswordDialog() {
     SetCaption("Book password");
@@ -80,7 +97,8 @@ TPasswordOutcome CheckPasswordInWindow(const TSiteBook& book, const TPasswordSto
     const std::string key = TPasswordStore::BookKey(book.Path());
     if (store && store->Remembers(key, password))
         return TPasswordOutcome::poOpen;
-    std::string message = "This book is protected by a password.\nPassword:";
+    const std::string name = "\"" + BookDisplayName(book) + "\"";
+    std::string message = name + " is protected by a password.\nPassword:";
     for (int tries = kPasswordTries; tries > 0; --tries) {
         const std::optional<std::string> answer = ask(message);
         if (!answer)
@@ -94,15 +112,17 @@ TPasswordOutcome CheckPasswordInWindow(const TSiteBook& book, const TPasswordSto
                 store->Remember(key, password);
             return TPasswordOutcome::poOpen;
         }
-        message = tries - 1 == 1
-                      ? "Wrong password. One try left.\nPassword:"
-                      : "Wrong password. " + IntToStr(tries - 1) + " tries left.\nPassword:";
+        message =
+            "Wrong password for " + name + ". " +
+            (tries - 1 == 1 ? std::string("One try left.") : IntToStr(tries - 1) + " tries left.") +
+            "\nPassword:";
     }
     return TPasswordOutcome::poRefused;
 }
 
 TPasswordOutcome AskBookPassword(const TSiteBook& book, const TPasswordStore* store) {
     TReaderPasswordDialog dialog;
+    dialog.SetCaption("Password - " + BookDisplayName(book));
     return CheckPasswordInWindow(book, store,
                                  [&](const std::string& message) { return dialog.Ask(message); });
 }

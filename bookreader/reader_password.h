@@ -15,8 +15,8 @@
 class TSiteBook;
 class TPasswordStore;
 
-// The modal dialog: a message, a box that shows stars for what is typed, OK and Cancel.
-// Enter answers OK, Escape and the close box Cancel.
+// The modal dialog (its title names the book): a message, a box that shows stars for what is typed,
+// OK and Cancel. Enter answers OK, Escape and the close box Cancel.
 class TReaderPasswordDialog final : public TWindow {
 public:
     TReaderPasswordDialog();
@@ -33,6 +33,10 @@ public:
 private:
     std::string message_;
 };
+
+// The book as the password dialog names it: its caption, else its file name; control
+// characters become blanks and a long name is cut with "...".
+std::string BookDisplayName(const TSiteBook& book);
 
 enum class TPasswordOutcome {
     poOpen,      // no password, a remembered one, or a correct answer

@@ -21,6 +21,10 @@ constexpr int kToolBarHeight = 36;
 // The index is started this long after the first page was asked for, once it is painted, and
 // a waiting search looks this often whether it is ready.
 constexpr uint32_t kSearchTickMs = 50;
+// A page of text reads well at about this size; the window opens at it the first time (within
+// the screen's work area) and the reader may resize it down to the minimum.
+constexpr int kFirstLeft = 40, kFirstTop = 30, kFirstWidth = 1000, kFirstHeight = 750;
+constexpr int kMinWidth = 420, kMinHeight = 300;
 
 // Every failure reaches the reader twice: a book started from a file manager has no terminal,
 // and one started from a terminal may be scripted.
@@ -37,7 +41,8 @@ TReaderWindow::TReaderWindow(const TSiteBook& book, const TReaderWindowEnvironme
       home_(book.HomePageName()) {
     const std::string& caption = book.Config().Caption;
     SetCaption(caption.empty() ? ExtractFileName(book.Path()) : caption);
-    SetBounds(40, 30, 760, 540);
+    SetBounds(kFirstLeft, kFirstTop, kFirstWidth, kFirstHeight);
+    SetMinimumSize(kMinWidth, kMinHeight);
 
     ToolBar.SetParent(this);
     ToolBar.SetAlign(TAlign::alTop);
@@ -227,8 +232,19 @@ void TReaderWindow::Shortcut(int& key, TShiftState shift) {
 void TReaderWindow::LinkClick(const std::string&, const std::string& url, bool& handled) {
     if (!IsOutsideLink(url))
         return;
-    ShellOpen(Trim(url));
     handled = true;
+    const std::string link = Trim(url);
+    const bool mail = SameText(link.substr(0, 7), "mailto:");
+    // The desktop's opener runs on its own; when it finds nothing to open the link with, the
+    // reader says so (later, from the loop: never in the middle of the click).
+    std::weak_ptr<bool> alive = alive_;
+    ShellOpenWatched(link, [this, alive, link, mail](const std::string& reason) {
+        if (alive.expired())
+            return;
+        ReportError(ExtractFileName(book_.Path()),
+                    std::string(mail ? "The mail link " : "The web link ") + link +
+                        " could not be opened: " + reason + ".");
+    });
 }
 
 // ---- search ----

@@ -2,8 +2,11 @@
 // The site book's window: the book's caption as title and its packed icon, a tool bar with
 // Back, Home and Forward (greyed when there is nowhere to go) and a search box, a frame viewer
 // that gets every page, style sheet and picture from the archive, and the list of search hits.
-// Web and mail links go to the desktop's programs, background sounds to its player. The page
-// shown last, the window's placement and the zoom are remembered per book.
+// Web and mail links go to the desktop's programs (the reader says so when there is none),
+// background sounds to its player; a link to a picture or a text file in the book shows it as
+// it is. The window resizes and maximises, the page flowing to its width. The page shown last,
+// the window's placement (its normal size and whether it was maximised) and the zoom are
+// remembered per book; the first start opens at a size for a page of text.
 //
 // Keys: Alt+Left, Alt+Right and Alt+Home move through the history; F5 reads the page again;
 // Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom; Ctrl+F goes to the search box; Ctrl+C copies the
@@ -105,6 +108,8 @@ private:
     std::string pendingQuery_; // UTF-8; waits for the index
     TBookSearchResult result_;
     bool saved_ = false;
+    // Work the loop runs later (a failed link launch) checks that the window is still there.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Shows the book until its window is closed: asks for the password first when the book has

@@ -22,6 +22,7 @@ demo_packages=(
 packages=(
   "${demo_packages[@]}"
   xvfb xauth xdotool x11-utils
+  openbox
   libgif-dev libgumbo-dev libxml2-dev libimagequant-dev liblitehtml-dev
   lynx-common
   clang libclang-rt-14-dev clang-format

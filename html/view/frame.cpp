@@ -179,6 +179,12 @@ void TfvFrame::ShowDocument(const TFetchedDocument& doc, const std::string& dest
         return;
     }
     EnsureViewer();
+    if (doc.File.empty()) {
+        // Served by the owner: a picture is asked for again by its name, through the image
+        // request, as the one picture of its page.
+        viewer2_->LoadFromSource(source, WithAnchor(doc.Name, dest), doc.Type);
+        return;
+    }
     switch (doc.Type) {
     case ImgType:
         viewer2_->OpenImageFile(doc.File);

@@ -63,6 +63,8 @@ TFetchedDocument TFrameViewer::FetchDocument(TObject* sender, const std::string&
         doc.Name = name;
         if (file.empty()) {
             doc.Text = std::move(text);
+            if (OnDocumentKind)
+                OnDocumentKind(sender, name, doc.Type);
             return doc;
         }
         doc.File = ExpandFileName(file);

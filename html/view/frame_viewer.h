@@ -66,6 +66,10 @@ using TBufferRequestEvent = std::function<void(TObject* sender, const std::strin
 // The owner names a file to read instead.
 using TFileRequestEvent =
     std::function<void(TObject* sender, const std::string& src, std::string& newName)>;
+// Asked after a request event served a document: what kind the owner served under that name
+// (a page, plain text to show as preformatted, or a picture to show alone).
+using TDocumentKindEvent =
+    std::function<void(TObject* sender, const std::string& src, THtmlFileType& kind)>;
 using TFVDragDropEvent =
     std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
 using TFVDragOverEvent =
@@ -239,6 +243,8 @@ public:
     TStringsRequestEvent OnStringsRequest;
     TBufferRequestEvent OnBufferRequest;
     TFileRequestEvent OnFileRequest;
+    // Unassigned, every document a request event serves is a page.
+    TDocumentKindEvent OnDocumentKind;
     TGetImageEvent OnImageRequest;
     TGetBitmapEvent OnBitmapRequest;
     TObjectClickEvent OnObjectClick;

@@ -17,12 +17,14 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/base/strings.h"
+#include "platform/fltk/wm_state.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/screen.h"
 #include "platform/gui/application.h"
@@ -306,13 +308,21 @@ class TWindowPeer final : public TFltkPeer {
 public:
     explicit TWindowPeer(TWindow& c) : TFltkPeer(c), c_(c) {
         Fl_Group::current(nullptr);
+        FitWorkArea();
         w_ = new TFlWindow(c.Left(), c.Top(), std::max(c.Width(), 1), std::max(c.Height(), 1));
         w_->end();
         w_->Peer = this;
         w_->resizable(nullptr);
         w_->callback(&TWindowPeer::CloseCallback, this);
+        if (Peers().empty())
+            Fl::add_system_handler(&TWindowPeer::SystemEvent, nullptr);
+        Peers().push_back(this);
     }
     ~TWindowPeer() override {
+        std::vector<TWindowPeer*>& peers = Peers();
+        peers.erase(std::remove(peers.begin(), peers.end(), this), peers.end());
+        if (peers.empty())
+            Fl::remove_system_handler(&TWindowPeer::SystemEvent);
         w_->Peer = nullptr;
         w_->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
         w_->hide();
@@ -323,30 +333,38 @@ public:
 
     void Sync() override {
         w_->copy_label(Label(c_.Caption(), true).c_str());
-        // Without a resizable widget the toolkit pins the window's size; the window's own
-        // Realign lays its controls out at whatever size the user gives it.
+        if (c_.Icon() && c_.Icon() != shownIcon_)
+            SetIcon();
+        const bool maximised = c_.WindowState() == TWindowState::wsMaximized;
+        // Under a window manager the manager maximises (it knows the frame and the panels); the
+        // window only asks, once per change. Without one the window takes the work area itself.
+        // A window mapped at the full screen size would look to some managers like an old
+        // full-screen program and lose its maximise button: it maps at its normal size first.
+        const bool managed = wm_state::ManagerPresent();
+        if (maximised && !managed) {
+            int X, Y, W, H;
+            Fl::screen_work_area(X, Y, W, H);
+            if (w_->x() != X || w_->y() != Y || w_->w() != W || w_->h() != H)
+                w_->resize(X, Y, W, H);
+        } else if (!maximised && (w_->x() != c_.Left() || w_->y() != c_.Top() ||
+                                  w_->w() != c_.Width() || w_->h() != c_.Height())) {
+            w_->resize(c_.Left(), c_.Top(), std::max(c_.Width(), 1), std::max(c_.Height(), 1));
+        }
+        // Without a resizable widget the toolkit pins the window's size (again after every
+        // resize the program makes, so this comes after those); the window's own Realign lays
+        // its controls out at whatever size the user gives it.
         if (c_.Resizable())
             w_->size_range(c_.MinimumWidth(), c_.MinimumHeight());
         else
             w_->size_range(std::max(c_.Width(), 1), std::max(c_.Height(), 1),
                            std::max(c_.Width(), 1), std::max(c_.Height(), 1));
-        if (c_.Icon() && c_.Icon() != shownIcon_)
-            SetIcon();
-        if (c_.WindowState() == TWindowState::wsMaximized) {
-            int X, Y, W, H;
-            Fl::screen_work_area(X, Y, W, H);
-            if (w_->x() != X || w_->y() != Y || w_->w() != W || w_->h() != H)
-                w_->resize(X, Y, W, H);
-        } else if (w_->x() != c_.Left() || w_->y() != c_.Top() || w_->w() != c_.Width() ||
-                   w_->h() != c_.Height()) {
-            w_->resize(c_.Left(), c_.Top(), std::max(c_.Width(), 1), std::max(c_.Height(), 1));
-        }
         if (c_.Shown() && c_.Visible()) {
             if (!w_->shown()) {
                 if (c_.Modal())
                     w_->set_modal();
                 w_->show();
             }
+            AskManager();
         } else {
             w_->hide();
         }
@@ -374,10 +392,115 @@ public:
     }
 
     void Resized(int x, int y, int w, int h) {
+        // A manager's maximise may reach the window before its new state does; the state is
+        // read now so the normal placement is not taken from the maximised size.
+        if (w_->shown() && wm_state::ManagerPresent())
+            StateFromManager(false);
+        beforeResize_ = c_.NormalBounds();
+        resizedAt_ = std::chrono::steady_clock::now();
         Call([&] { c_.PeerMoved(x, y, w, h); });
     }
 
 private:
+    static std::vector<TWindowPeer*>& Peers() {
+        static std::vector<TWindowPeer*> peers;
+        return peers;
+    }
+
+    // Every X event passes here first: a window whose manager state changed hears of it, and
+    // one newly taken in by the manager makes the request that waited for that.
+    static int SystemEvent(void* event, void*) {
+        for (TWindowPeer* p : Peers()) {
+            if (!wm_state::IsEventFor(event, p->w_))
+                continue;
+            if (wm_state::IsStateChange(event, p->w_))
+                p->StateFromManager(true);
+            if (p->waiting_)
+                p->AskManager();
+            if (!p->framed_ && wm_state::IsPropertyChange(event, p->w_))
+                p->FitFrame();
+            break;
+        }
+        return 0; // the toolkit handles the event as usual
+    }
+
+    // Asks the manager for the window's maximised state when it differs from what the manager
+    // last said (or was last asked); a window the manager has not taken in yet waits for it.
+    void AskManager() {
+        waiting_ = false;
+        if (!c_.Shown() || !w_->shown() || !wm_state::ManagerPresent())
+            return;
+        const bool maximised = c_.WindowState() == TWindowState::wsMaximized;
+        if (maximised == (asked_ ? askedMaximised_ : wmMaximised_))
+            return;
+        if (!wm_state::Managed(w_)) {
+            waiting_ = true;
+            return;
+        }
+        asked_ = true;
+        askedMaximised_ = maximised;
+        wm_state::RequestMaximised(w_, maximised);
+    }
+
+    // Takes the manager's maximised state into the window. Told after the fact (late), a
+    // maximise whose resize came just before it keeps the placement from before that resize.
+    void StateFromManager(bool late) {
+        const bool maximised = wm_state::Maximised(w_);
+        if (asked_ && maximised != askedMaximised_)
+            return; // the manager has not yet done what was asked
+        asked_ = false;
+        if (maximised == wmMaximised_)
+            return;
+        wmMaximised_ = maximised;
+        const bool isMaximised = c_.WindowState() == TWindowState::wsMaximized;
+        if (maximised == isMaximised)
+            return;
+        const bool resizedJustNow =
+            std::chrono::steady_clock::now() - resizedAt_ < std::chrono::seconds(1);
+        const TRect normal =
+            late && resizedJustNow && beforeResize_.Width() > 0 ? beforeResize_ : c_.NormalBounds();
+        Call([&] {
+            c_.PeerWindowState(maximised ? TWindowState::wsMaximized : TWindowState::wsNormal,
+                               normal);
+        });
+    }
+
+    // Once the manager has framed a window the user may resize, the frame too is fitted into
+    // the work area (the title bar stays reachable), once.
+    void FitFrame() {
+        int l = 0, r = 0, t = 0, b = 0;
+        if (!c_.Resizable() || !wm_state::FrameExtents(w_, l, r, t, b))
+            return;
+        framed_ = true;
+        if (c_.WindowState() != TWindowState::wsNormal)
+            return;
+        int X, Y, W, H;
+        Fl::screen_work_area(X, Y, W, H, c_.Left() + c_.Width() / 2, c_.Top() + c_.Height() / 2);
+        const int w = std::max(std::min(c_.Width(), W - l - r), std::max(c_.MinimumWidth(), 1));
+        const int h = std::max(std::min(c_.Height(), H - t - b), std::max(c_.MinimumHeight(), 1));
+        const int x = std::max(std::min(c_.Left(), X + W - r - w), X + l);
+        const int y = std::max(std::min(c_.Top(), Y + H - b - h), Y + t);
+        if (x != c_.Left() || y != c_.Top() || w != c_.Width() || h != c_.Height())
+            Call([&] { c_.SetBounds(x, y, w, h); });
+    }
+
+    // A window the user may resize opens within the screen's work area: a placement remembered
+    // on a larger screen, or a default size too large for a small one, is shrunk and moved in.
+    void FitWorkArea() {
+        if (!c_.Resizable())
+            return;
+        int X, Y, W, H;
+        Fl::screen_work_area(X, Y, W, H, c_.Left() + c_.Width() / 2, c_.Top() + c_.Height() / 2);
+        if (W <= 0 || H <= 0)
+            return;
+        const int w = std::max(std::min(c_.Width(), W), 1);
+        const int h = std::max(std::min(c_.Height(), H), 1);
+        const int x = std::clamp(c_.Left(), X, X + W - w);
+        const int y = std::clamp(c_.Top(), Y, Y + H - h);
+        if (x != c_.Left() || y != c_.Top() || w != c_.Width() || h != c_.Height())
+            c_.PeerMoved(x, y, w, h);
+    }
+
     static void CloseCallback(Fl_Widget*, void* data) {
         auto* self = static_cast<TWindowPeer*>(data);
         // Escape closes dialogs (a cancel), never the main window.
@@ -407,6 +530,13 @@ private:
 
     TWindow& c_;
     TFlWindow* w_;
+    bool wmMaximised_ = false;    // what the manager last said
+    bool asked_ = false;          // a request to the manager is not yet answered
+    bool askedMaximised_ = false; // what was asked
+    bool waiting_ = false;        // a request waits for the manager to take the window in
+    bool framed_ = false;         // the manager's frame was fitted into the work area
+    TRect beforeResize_;          // the normal placement before the latest resize
+    std::chrono::steady_clock::time_point resizedAt_; // when that resize came
     std::shared_ptr<const TBitmap> shownIcon_;
     std::vector<uchar> iconData_;
 };

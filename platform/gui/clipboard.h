@@ -10,7 +10,8 @@ public:
     virtual void SetText(const std::string& utf8) = 0;
 };
 
-// Stores the text and hands it to the installed port.
+// Stores the text, its lines ended by LF alone (CR LF and a lone CR become LF), and hands it
+// to the installed port.
 void SetClipboardText(const std::string& utf8);
 // The text this program last put on the clipboard.
 std::string ClipboardText();

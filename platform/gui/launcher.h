@@ -9,6 +9,14 @@
 // Returns once the handler has been started (or could not be).
 void ShellOpen(const std::string& target);
 
+// ShellOpen that says when nothing opened the target: onFailure runs from the application's
+// loop with a reason when the handler cannot be started (no xdg-open) or ends within
+// watchMs with a failure status (xdg-open found no program for that kind of link). A handler
+// still running after watchMs counts as opened. With a launch hook installed the hook gets the
+// target and nothing fails.
+void ShellOpenWatched(const std::string& target,
+                      std::function<void(const std::string& reason)> onFailure, int watchMs = 5000);
+
 // Tests replace the launch to record what would have been opened. Returns the previous hook;
 // an empty hook restores the real launcher.
 using TLaunchHook = std::function<void(const std::string& target)>;

@@ -33,6 +33,17 @@ void TWindow::SetWindowState(TWindowState state) {
     Changed();
 }
 
+void TWindow::PeerWindowState(TWindowState state, const TRect& normal) {
+    if (state == state_)
+        return;
+    state_ = state;
+    // Leaving the maximised state the window's bounds are (or soon will be) its normal ones,
+    // and each resize from now on records them.
+    normal_ = state == TWindowState::wsMaximized ? normal : BoundsRect();
+    if (OnResize)
+        OnResize(*this);
+}
+
 void TWindow::SetMinimumSize(int width, int height) {
     minWidth_ = std::max(width, 0);
     minHeight_ = std::max(height, 0);

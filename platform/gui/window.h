@@ -82,6 +82,10 @@ public:
     // Reported by the peer: the user closed the window from its title bar or the window
     // manager, or resized/maximised it.
     void PeerCloseRequest() { Close(); }
+    // Reported by the peer: the window manager maximised the window (normal: the placement it
+    // had before, since the manager's resize may arrive before its word that it maximised) or
+    // gave it back its normal size. Only the state changes; the manager moves the window itself.
+    void PeerWindowState(TWindowState state, const TRect& normal);
     // A control that is going away: it no longer holds the focus, and no events fire.
     void ForgetControl(const TControl* control) {
         if (active_ == control)

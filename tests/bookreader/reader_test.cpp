@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/base/files.h"
 #include "tests/bookreader/archive_builder.h"
 #include "tests/support/captured_output.h"
@@ -112,6 +114,53 @@ TEST_F(ReaderTest, WithoutTheViewerShowingAPageIsReportedNotFaked) {
     EXPECT_NE(err.Text().find("Index.html"), std::string::npos);
     EXPECT_EQ(Run({"nosuchpage.html"}), kReaderFailed);
     EXPECT_NE(err.Text().find("has no page \"nosuchpage.html\""), std::string::npos);
+}
+
+// Scripts give the password beforehand, in a file or the environment, for --list, --extract
+// and --search; the terminal is not asked then, and a wrong one fails as a wrong answer does.
+TEST_F(ReaderTest, APasswordGivenBeforehandAnswersForListExtractAndSearch) {
+    WriteBook(SimpleBook("s3cret"));
+    env.PasswordFile.clear(); // nothing remembered between the runs
+    std::map<std::string, std::string> environment;
+    env.GetEnv = [&](const char* name) -> const char* {
+        const auto it = environment.find(name);
+        return it == environment.end() ? nullptr : it->second.c_str();
+    };
+    answer = "typed";
+
+    environment["FOLIO_PASSWORD"] = "s3cret";
+    EXPECT_EQ(Run({"--list"}), kReaderOk) << err.Text();
+    EXPECT_NE(out.Text().find("index.html"), std::string::npos);
+    EXPECT_EQ(Run({"--search", "home"}), kReaderOk) << err.Text();
+    environment["FOLIO_PASSWORD"] = "wrong";
+    EXPECT_EQ(Run({"--extract", tmp.Path() + "/x"}), kReaderFailed);
+    EXPECT_NE(err.Text().find("book: Wrong password.\n"), std::string::npos) << err.Text();
+    EXPECT_FALSE(DirectoryExists(tmp.Path() + "/x"));
+    EXPECT_EQ(asked, 0);
+
+    // The file's first line, its CR LF dropped; the file wins over the environment.
+    WriteFile(tmp.Path() + "/pw", "s3cret\r\nsecond line\n");
+    EXPECT_EQ(Run({"--extract", tmp.Path() + "/x", "--password-file", tmp.Path() + "/pw"}),
+              kReaderOk)
+        << err.Text();
+    EXPECT_TRUE(FileExists(tmp.Path() + "/x/index.html"));
+    EXPECT_EQ(asked, 0);
+    WriteFile(tmp.Path() + "/empty", "\nnot the first line\n");
+    EXPECT_EQ(Run({"--list", "--password-file", tmp.Path() + "/empty"}), kReaderFailed);
+    EXPECT_NE(err.Text().find("holds no password"), std::string::npos) << err.Text();
+    EXPECT_EQ(Run({"--list", "--password-file", tmp.Path() + "/none"}), kReaderFailed);
+    EXPECT_NE(err.Text().find("cannot read the password file"), std::string::npos) << err.Text();
+    EXPECT_EQ(asked, 0);
+
+    // Without either the terminal is asked, as before.
+    environment.clear();
+    EXPECT_EQ(Run({"--list"}), kReaderFailed);
+    EXPECT_EQ(asked, 1);
+    // The window asks in its own dialog: a password file is refused there.
+    EXPECT_EQ(Run({"--password-file", tmp.Path() + "/pw"}), kReaderUsage);
+    EXPECT_EQ(Run({"--help"}), kReaderOk);
+    EXPECT_NE(out.Text().find("FOLIO_PASSWORD"), std::string::npos);
+    EXPECT_NE(out.Text().find("--password-file FILE"), std::string::npos);
 }
 
 TEST_F(ReaderTest, APasswordIsAskedOnceThenRememberedAsAHash) {

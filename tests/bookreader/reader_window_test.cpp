@@ -26,10 +26,12 @@
 #include "platform/gui/launcher.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "tests/bookreader/archive_builder.h"
+#include "tests/support/extra_keysyms.h"
 #include "tests/support/files.h"
 #include "tests/support/fonts_env.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_manager.h"
 #include "tests/support/xvfb_session.h"
 
 namespace fs = std::filesystem;
@@ -108,6 +110,7 @@ TArchiveBytes GardenArchive(const std::string& password = "",
                 " 13px; line-height: 18px }</style></head><body><h2>Tulips</h2><p>Sizes in points"
                 " and pixels.</p><img src=\"pics/square.bmp\"></body></html>")
         .Member("/site/pics/square.bmp", Bmp())
+        .Member("/site/notes.txt", "Sowing plan <b>\n    beans    in May\n")
         .Member("/site/garden.ico", Ico())
         .Member("/builder/folioauthor.html", "homepage=/site/index.html\r\ncaption=" + caption +
                                                  "\r\npassword=" + password +
@@ -195,6 +198,12 @@ TEST_F(ReaderWindowTest, ShowsTheHomePageWithTheBooksTitleAndIcon) {
     EXPECT_FALSE(window->ForwardButton.Enabled());
     EXPECT_TRUE(window->HomeButton.Enabled());
     EXPECT_FALSE(window->Results.Visible());
+    // A first start opens at a size for a page of text, within the 1024 x 768 screen.
+    EXPECT_TRUE(window->Resizable());
+    EXPECT_EQ(window->Width(), 1000);
+    EXPECT_EQ(window->Height(), 750);
+    EXPECT_GE(window->Top(), 0);
+    EXPECT_LE(window->Top() + window->Height(), 768);
 
     TCanvas shot(window->Width(), window->Height());
     ASSERT_TRUE(Screenshot("reader-home.png", shot));
@@ -264,6 +273,39 @@ TEST_F(ReaderWindowTest, AFrameSetShowsEachFrameFromTheBook) {
     EXPECT_TRUE(MessageTexts(dialogs).empty());
 }
 
+// A link to a picture shows the picture alone, a link to a text file the text as written, in
+// the viewer's fixed-pitch font: what the book serves is not read as a page.
+TEST_F(ReaderWindowTest, LinksToAPictureAndATextFileShowThemAsTheyAre) {
+    Open();
+    Follow("pics/square.bmp");
+    EXPECT_EQ(Active().CurrentFileType(), ImgType);
+    TCanvas shot(window->Width(), window->Height());
+    ASSERT_TRUE(Screenshot("reader-picture-link.png", shot));
+    int red = 0, green = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x) {
+            red += shot.GetPixel(x, y) == RGB(0xD0, 0x40, 0x20);
+            green += shot.GetPixel(x, y) == RGB(0x30, 0xC0, 0x30);
+        }
+    EXPECT_EQ(red, 128) << "the picture is not shown whole";
+    EXPECT_EQ(green, 128);
+    EXPECT_TRUE(window->BackButton.Enabled());
+
+    Follow("notes.txt");
+    EXPECT_EQ(Active().CurrentFileType(), TextType);
+    Active().SelectAll();
+    // Blanks, line ends and the markup-like text stay as written.
+    EXPECT_NE(Active().SelText().find("Sowing plan <b>"), std::string::npos) << Active().SelText();
+    EXPECT_NE(Active().SelText().find("    beans    in May"), std::string::npos)
+        << Active().SelText();
+    window->GoBack();
+    EXPECT_EQ(Active().CurrentFileType(), ImgType);
+    window->GoBack();
+    EXPECT_EQ(Shown(), "index.html");
+    EXPECT_EQ(Active().CurrentFileType(), HTMLType);
+    EXPECT_TRUE(MessageTexts(dialogs).empty());
+}
+
 TEST_F(ReaderWindowTest, ALinkToAMissingPageShowsTheViewersMessage) {
     Open();
     Follow("missing.html");
@@ -286,6 +328,37 @@ TEST_F(ReaderWindowTest, WebAndMailLinksGoToTheDesktop) {
               (std::vector<std::string>{"http://example.org/", "mailto:gardener@example.org"}));
     EXPECT_EQ(Shown(), "index.html");
     EXPECT_TRUE(MessageTexts(dialogs).empty());
+}
+
+// With nothing on the system to open web or mail links, following one says so (from the loop,
+// once the desktop's opener has given up) rather than doing nothing.
+TEST_F(ReaderWindowTest, AWebLinkWithNoProgramToOpenItSaysSo) {
+    Open();
+    const std::string path = std::getenv("PATH");
+    struct TRestorePath {
+        std::string Path;
+        ~TRestorePath() { setenv("PATH", Path.c_str(), 1); }
+    } restore{path};
+    // An opener that finds no program for the link, as xdg-open says it: status 3.
+    fs::create_directories(tmp.Path() + "/bin");
+    folio_test::WriteFile(tmp.Path() + "/bin/xdg-open", "#!/bin/sh\nexit 3\n");
+    fs::permissions(tmp.Path() + "/bin/xdg-open", fs::perms::owner_all);
+    setenv("PATH", (tmp.Path() + "/bin:" + path).c_str(), 1);
+    Follow("http://example.org/");
+    ASSERT_TRUE(PumpUntil([&] { return !dialogs.Messages().empty(); }));
+    EXPECT_EQ(MessageTexts(dialogs),
+              std::vector<std::string>{"The web link http://example.org/ could not be opened: no "
+                                       "program on this system opens it."});
+    EXPECT_EQ(Shown(), "index.html");
+
+    // No opener at all.
+    setenv("PATH", (tmp.Path() + "/nothing-here").c_str(), 1);
+    Follow("mailto:gardener@example.org");
+    ASSERT_TRUE(PumpUntil([&] { return dialogs.Messages().size() == 2; }));
+    EXPECT_EQ(MessageTexts(dialogs)[1],
+              "The mail link mailto:gardener@example.org could not be opened: xdg-open, the "
+              "desktop's opener, is not installed.");
+    EXPECT_EQ(Shown(), "index.html");
 }
 
 TEST_F(ReaderWindowTest, ZoomKeepsTheSameTextAtTheTop) {
@@ -439,7 +512,11 @@ TEST_F(ReaderWindowTest, TheIndexIsBuiltInTheBackgroundAndKept) {
 
 // Typed in the box, a Cyrillic word finds the page written in code page 1251.
 TEST_F(ReaderWindowTest, ACyrillicWordTypedInTheBoxFindsItsPage) {
-    Open();
+    // The letters are on keys of their own before the typing starts (see extra_keysyms.h).
+    const folio_test::TExtraKeysyms letters(
+        {"Cyrillic_ka", "Cyrillic_en", "Cyrillic_i", "Cyrillic_ghe", "Cyrillic_a"});
+    ASSERT_TRUE(letters.Ok()) << "the test server has no spare keys";
+    Open(); // the window's loop has read the new keymap by the time it shows its page
     const TPoint box = xvfb::ScreenCentre(window->SearchEdit);
     ASSERT_TRUE(
         Xdotool({"mousemove", "--sync", std::to_string(box.X), std::to_string(box.Y), "click", "1",
@@ -486,6 +563,58 @@ TEST_F(ReaderWindowTest, TheLastPagePlacementAndZoomComeBackOnTheNextStart) {
     EXPECT_EQ(Shown(), "frames.html");
 }
 
+// Under a window manager the window is maximised from outside (as its title bar's button
+// does): the page is laid out again at the new width, the normal placement is kept, and both
+// the normal size and the maximised state come back on the next start.
+TEST_F(ReaderWindowTest, MaximisedByTheWindowManagerThePageReflowsAndTheStateIsKept) {
+    folio_test::TWindowManager wm;
+    ASSERT_TRUE(wm.Up()) << "openbox did not take the screen";
+    ASSERT_NO_FATAL_FAILURE(Open());
+    window->SetBounds(60, 50, 600, 420);
+    PumpUntil([] { return false; }, 300); // the manager frames and places the window
+    ASSERT_EQ(window->WindowState(), TWindowState::wsNormal);
+    const TRect normal = window->NormalBounds();
+    EXPECT_EQ(normal.Width(), 600);
+    EXPECT_EQ(normal.Height(), 420);
+    const int narrowWidth = Active().PaintPanel().Width();
+    const int32_t narrowHeight = Active().DocHeight();
+
+    ASSERT_TRUE(folio_test::TWindowManager::Maximise("Garden book", true));
+    ASSERT_TRUE(PumpUntil([&] {
+        return window->WindowState() == TWindowState::wsMaximized && window->Width() > 900;
+    })) << window->Width();
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(window->NormalBounds(), normal) << "the maximised size replaced the normal one";
+    EXPECT_GT(Active().PaintPanel().Width(), narrowWidth + 300);
+    EXPECT_LT(Active().DocHeight(), narrowHeight) << "the page kept its narrow lines";
+    TCanvas shot(window->Width(), window->Height());
+    EXPECT_TRUE(Screenshot("reader-maximised.png", shot));
+
+    Close(); // saves
+    const TReaderState saved =
+        TReaderStateStore(env.StateDir).Load(TPasswordStore::BookKey(bookPath));
+    EXPECT_TRUE(saved.Placement.Maximized);
+    EXPECT_EQ(saved.Placement.Width, 600);
+    EXPECT_EQ(saved.Placement.Height, 420);
+
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_TRUE(PumpUntil([&] {
+        return window->WindowState() == TWindowState::wsMaximized && window->Width() > 900;
+    })) << window->Width();
+    EXPECT_EQ(window->NormalBounds().Width(), 600);
+    EXPECT_EQ(window->NormalBounds().Height(), 420);
+    // Given back its normal size by the manager, the window lays the page out narrow again.
+    ASSERT_TRUE(folio_test::TWindowManager::Maximise("Garden book", false));
+    ASSERT_TRUE(PumpUntil([&] {
+        return window->WindowState() == TWindowState::wsNormal && window->Width() == 600;
+    })) << window->Width();
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(window->Height(), 420);
+    EXPECT_EQ(Active().DocHeight(), narrowHeight);
+    Close();
+    wm.Stop();
+}
+
 TEST_F(ReaderWindowTest, ABackgroundSoundStopsAtTheNextPage) {
     TArchiveBytes a;
     a.Member("/s/index.html", "<bgsound src=tune.wav loop=2><p>Music</p><a href=b.html>b</a>")
@@ -511,14 +640,15 @@ TEST_F(ReaderWindowTest, ABackgroundSoundStopsAtTheNextPage) {
 // The password asked in the real dialog, answered wrong three times by typing.
 TEST_F(ReaderWindowTest, ThreeWrongPasswordsEndTheReaderWithAFailure) {
     WriteBook(GardenArchive("s3cret"));
-    const char* script = "prev=''; for i in 1 2 3; do id=''; n=0;"
-                         " while [ -z \"$id\" ] || [ \"$id\" = \"$prev\" ]; do"
-                         "  n=$((n+1)); [ $n -gt 200 ] && exit 1;"
-                         "  id=$(xdotool search --onlyvisible --name '^Book password$' | head -1);"
-                         "  sleep 0.05; done;"
-                         " prev=$id;"
-                         " xdotool mousemove --window $id 60 76 sleep 0.1 type --delay 5 wrong$i;"
-                         " xdotool key Return; done";
+    const char* script =
+        "prev=''; for i in 1 2 3; do id=''; n=0;"
+        " while [ -z \"$id\" ] || [ \"$id\" = \"$prev\" ]; do"
+        "  n=$((n+1)); [ $n -gt 200 ] && exit 1;"
+        "  id=$(xdotool search --onlyvisible --name '^Password - Garden book$' | head -1);"
+        "  sleep 0.05; done;"
+        " prev=$id;"
+        " xdotool mousemove --window $id 60 76 sleep 0.1 type --delay 5 wrong$i;"
+        " xdotool key Return; done";
     xvfb::TBackground typist({"sh", "-c", script});
     ASSERT_TRUE(typist.Started());
     // Should the typing go astray, the loop still ends (as a cancel, which the test rejects).
@@ -557,6 +687,22 @@ public:
     TProgramEnvironment& operator=(const TProgramEnvironment&) = delete;
 };
 
+TEST(ReaderPassword, TheDialogNamesTheBookByItsCaptionElseItsFile) {
+    folio_test::TempDir tmp;
+    const auto name = [&](const std::string& caption) {
+        folio_test::WriteFile(tmp.Path() + "/my book", GardenArchive("pw", caption).Book("T"));
+        return BookDisplayName(TSiteBook(tmp.Path() + "/my book"));
+    };
+    EXPECT_EQ(name("Garden book"), "Garden book");
+    EXPECT_EQ(name(""), "my book");
+    EXPECT_EQ(name("Caf\xC3\xA9\tnotes"), "Caf\xC3\xA9 notes");
+    // A long name is cut by characters, never inside one.
+    std::string longName;
+    for (int i = 0; i < 30; ++i)
+        longName += "\xC3\xA9";
+    EXPECT_EQ(name(longName + longName), longName + longName.substr(0, 14) + "...");
+}
+
 // The password rules without a window: the asker stands for the dialog.
 TEST(ReaderPassword, ARightAnswerWithinThreeTriesOpensAndIsRemembered) {
     folio_test::TempDir tmp;
@@ -573,7 +719,9 @@ TEST(ReaderPassword, ARightAnswerWithinThreeTriesOpensAndIsRemembered) {
     };
     EXPECT_EQ(CheckPasswordInWindow(book, &store, ask), TPasswordOutcome::poOpen);
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[1], "Wrong password. 2 tries left.\nPassword:");
+    // Every question names the book.
+    EXPECT_EQ(asked[0], "\"Garden book\" is protected by a password.\nPassword:");
+    EXPECT_EQ(asked[1], "Wrong password for \"Garden book\". 2 tries left.\nPassword:");
     // Remembered: the next start asks nothing.
     EXPECT_EQ(CheckPasswordInWindow(book, &store, ask), TPasswordOutcome::poOpen);
     EXPECT_EQ(asked.size(), 2u);
@@ -584,7 +732,7 @@ TEST(ReaderPassword, ARightAnswerWithinThreeTriesOpensAndIsRemembered) {
     answers = {"a", "b", "c", "never asked"};
     EXPECT_EQ(CheckPasswordInWindow(book, nullptr, ask), TPasswordOutcome::poRefused);
     EXPECT_EQ(answers.size(), 1u);
-    EXPECT_EQ(asked.back(), "Wrong password. One try left.\nPassword:");
+    EXPECT_EQ(asked.back(), "Wrong password for \"Garden book\". One try left.\nPassword:");
 
     // A book whose builder stored the password in Windows-1252 opens with the same word typed
     // in UTF-8; a word that only looks alike in 8 bits does not.
@@ -691,7 +839,7 @@ TEST_F(ReaderProgram, ADamagedBookSaysSoInADialog) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kReaderFailed) << status;
 }
 
-TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
+TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePageAndReopensThere) {
     WriteBook();
     const TProgramEnvironment programEnv(tmp);
     xvfb::TBackground program({bookPath, "page2.html"});
@@ -700,5 +848,15 @@ TEST_F(ReaderProgram, CtrlQEndsTheReaderWhichRemembersThePage) {
     ASSERT_TRUE(Xdotool({"mousemove", "300", "300", "key", "ctrl+q"}));
     EXPECT_TRUE(program.Reap(5000)) << "the reader did not end with success";
     const TReaderStateStore states(tmp.Path() + "/state/folio3");
+    EXPECT_EQ(states.Load(TPasswordStore::BookKey(bookPath)).LastPage, "page2.html");
+
+    // Started again without a page, the book opens where it was left (had it opened at its
+    // home page, that is what it would remember now).
+    xvfb::TBackground again({bookPath});
+    ASSERT_TRUE(again.Started());
+    ASSERT_TRUE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Garden book$"}, 10000));
+    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(Xdotool({"mousemove", "300", "300", "key", "ctrl+q"}));
+    EXPECT_TRUE(again.Reap(5000)) << "the reader did not end with success";
     EXPECT_EQ(states.Load(TPasswordStore::BookKey(bookPath)).LastPage, "page2.html");
 }

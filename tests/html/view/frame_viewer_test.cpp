@@ -97,6 +97,37 @@ TEST_F(FrameTest, OtherRequestEventsAreTriedInTheirOrder) {
               (Strings{"strings:s.html", "strings:b.html", "stream:b.html", "buffer:b.html"}));
 }
 
+// The owner says what it served: plain text is shown as written, a picture as the one image of
+// its page, asked for again through the image request; unsaid, everything is a page.
+TEST_F(FrameTest, TheOwnerTellsWhatKindOfDocumentItServed) {
+    pages["notes.txt"] = "a <b>  b\n  c";
+    pages["pic.gif"] = "GIF89a";
+    pages["page.html"] = Page("P");
+    Strings kinds;
+    fv->OnDocumentKind = [&](TObject*, const std::string& src, THtmlFileType& kind) {
+        kinds.push_back(src);
+        if (src == "notes.txt")
+            kind = TextType;
+        else if (src == "pic.gif")
+            kind = ImgType;
+    };
+    fv->Load("notes.txt");
+    THTMLViewer* v = Frame("");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->CurrentFileType(), TextType);
+    v->SelectAll();
+    EXPECT_NE(v->SelText().find("a <b>  b"), std::string::npos) << v->SelText();
+    requests.clear();
+    fv->Load("pic.gif");
+    v = Frame("");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->CurrentFileType(), ImgType);
+    EXPECT_EQ(requests, (Strings{"page:pic.gif", "image:pic.gif"}));
+    fv->Load("page.html");
+    EXPECT_EQ(Frame("")->CurrentFileType(), HTMLType);
+    EXPECT_EQ(kinds, (Strings{"notes.txt", "pic.gif", "page.html"}));
+}
+
 TEST_F(FrameTest, ALinkInOneFrameLoadsTheFrameItNames) {
     pages["fs.html"] = "<frameset cols=\"150,*\"><frame name=nav src=nav.html>"
                        "<frame name=main src=a.html></frameset>";

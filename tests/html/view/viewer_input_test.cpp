@@ -82,7 +82,13 @@ TEST_F(ViewerTest, CtrlASelectsAllAndCtrlCCopiesUtf8Text) {
     EXPECT_EQ(viewer->SelStart(), 0);
     EXPECT_EQ(viewer->SelLength(), viewer->CharCount());
     viewer->PaintPanel().KeyDown('C', ssCtrl);
-    EXPECT_EQ(ClipboardText(), "caf\xc3\xa9 ol\xc3\xa9\r\n");
+    // The block's line end, as a Linux program pastes it.
+    EXPECT_EQ(ClipboardText(), "caf\xc3\xa9 ol\xc3\xa9\n");
+    viewer->ShowHtmlString("<p>one</p><p>two<br>three</p>");
+    viewer->SelectAll();
+    viewer->CopyToClipboard();
+    EXPECT_EQ(ClipboardText().find('\r'), std::string::npos) << ClipboardText();
+    EXPECT_NE(ClipboardText().find("two\nthree"), std::string::npos) << ClipboardText();
 }
 
 TEST_F(ViewerTest, CtrlFFindsEachHitInTurnAndScrollsItIntoView) {

@@ -447,6 +447,31 @@ TEST(Window, MaximisedKeepsTheNormalPlacement) {
     EXPECT_EQ(w.BoundsRect(), Rect(10, 20, 310, 220));
 }
 
+// Maximised by the window manager: its resize may come before its word that it maximised, so
+// the peer hands over the placement from before; given back its normal size, the window takes
+// its normal placement from each resize again.
+TEST(Window, TheManagersMaximiseKeepsThePlacementItIsGiven) {
+    TWindow w;
+    int resizes = 0;
+    w.OnResize = [&](TControl&) { ++resizes; };
+    w.SetBounds(10, 20, 300, 200);
+    w.PeerMoved(0, 0, 1024, 740); // the manager's resize, taken for a user's at first
+    EXPECT_EQ(w.NormalBounds(), Rect(0, 0, 1024, 740));
+    w.PeerWindowState(TWindowState::wsMaximized, Rect(10, 20, 310, 220));
+    EXPECT_EQ(w.WindowState(), TWindowState::wsMaximized);
+    EXPECT_EQ(w.NormalBounds(), Rect(10, 20, 310, 220));
+    EXPECT_EQ(w.BoundsRect(), Rect(0, 0, 1024, 740)); // the manager placed it; it stays
+    w.PeerMoved(0, 0, 1024, 700);                     // a panel appeared: still maximised
+    EXPECT_EQ(w.NormalBounds(), Rect(10, 20, 310, 220));
+    w.PeerWindowState(TWindowState::wsNormal, {});
+    EXPECT_EQ(w.WindowState(), TWindowState::wsNormal);
+    w.PeerMoved(10, 20, 300, 200); // the manager puts it back
+    EXPECT_EQ(w.NormalBounds(), Rect(10, 20, 310, 220));
+    w.PeerMoved(40, 50, 320, 240); // and the user moves it
+    EXPECT_EQ(w.NormalBounds(), Rect(40, 50, 360, 290));
+    EXPECT_GE(resizes, 6);
+}
+
 TEST(Window, ShowModalEndsWithTheButtonsResult) {
     TWindow dialog;
     TButton ok;

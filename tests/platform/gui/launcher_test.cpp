@@ -8,6 +8,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/gui/application.h"
 #include "platform/gui/launcher.h"
 #include "tests/support/files.h"
 
@@ -48,4 +49,50 @@ TEST(Launcher, SpawnsProgramWithTargetAndNullStreams) {
     EXPECT_EQ(ReadFile(out), "./-rf name\n");
     EXPECT_FALSE(SpawnDetached((dir / "missing").string(), "x"));
     fs::remove_all(dir);
+}
+
+// The watched launch: an opener that ends at once with a failure, or none at all, is reported
+// from the loop with the reason; one that succeeds, or is still running when the watch ends,
+// is not.
+TEST(Launcher, AWatchedOpenSaysWhenNothingOpensTheTarget) {
+    const fs::path dir = fs::temp_directory_path() / ("folio-watch-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string path = std::getenv("PATH");
+    struct TRestore {
+        std::string Path;
+        fs::path Dir;
+        ~TRestore() {
+            setenv("PATH", Path.c_str(), 1);
+            fs::remove_all(Dir);
+        }
+    } restore{path, dir};
+    const auto opener = [&](const std::string& body) {
+        std::ofstream(dir / "xdg-open") << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(dir / "xdg-open", fs::perms::owner_all);
+    };
+    setenv("PATH", (dir.string() + ":" + path).c_str(), 1);
+    std::vector<std::string> reasons;
+    const auto watch = [&](int ms) {
+        ShellOpenWatched(
+            "http://example.org/", [&](const std::string& r) { reasons.push_back(r); }, ms);
+        // Long enough for a shell to start and end; the report comes through the loop.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        while (std::chrono::steady_clock::now() < end) {
+            Application().ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    opener("exit 3");
+    watch(5000);
+    EXPECT_EQ(reasons, std::vector<std::string>{"no program on this system opens it"});
+    opener("exit 0");
+    watch(5000);
+    EXPECT_EQ(reasons.size(), 1u);
+    opener("sleep 1; exit 4"); // fails only after the watch ended: counted as opened
+    watch(200);
+    EXPECT_EQ(reasons.size(), 1u);
+    setenv("PATH", (dir / "none").c_str(), 1);
+    watch(5000);
+    ASSERT_EQ(reasons.size(), 2u);
+    EXPECT_EQ(reasons[1], "xdg-open, the desktop's opener, is not installed");
 }
