@@ -5,5 +5,5 @@ folio_test(bookreader_tests
     ${CMAKE_CURRENT_LIST_DIR}/damaged_book_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/terminal_prompt_test.cpp
     # --search reads the pages' text with the engine, which brings up fontconfig.
-    ${CMAKE_CURRENT_LIST_DIR}/../platform/gui/lsan_fontconfig.cpp
+    ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_bookreader)
