@@ -94,8 +94,9 @@ void TFolioBuilder::seldirClick() {
     }
     // A new directory replaces the files; the home page, password, icon and title stay.
     FileList.Clear();
+    Collected.Clear();
     LastDir = *dir;
-    CollectFiles(LastDir, FileList);
+    CollectFiles(LastDir, FileList, &Collected);
 }
 
 void TFolioBuilder::btnhomepageclick() {
@@ -156,6 +157,7 @@ void TFolioBuilder::btniconclick() {
 
 void TFolioBuilder::ClearBuilderState() {
     FileList.Clear();
+    Collected.Clear();
     Password.clear();
     HomePage.clear();
 }

@@ -25,7 +25,7 @@ bool CheckBookPassword(const TSiteBook& book, const TPasswordStore* store, const
 void ListBook(const TSiteBook& book, std::FILE* out);
 
 // True for a name that can be written inside a directory and stays there: not empty, not "."
-// or "..", without "/", "\" or a zero byte.
+// or "..", without "/" or a zero byte (a backslash is an ordinary character of a file name).
 bool IsSafeMemberFileName(const std::string& name);
 
 // What an extraction did.
