@@ -63,6 +63,8 @@ void TControl::PeerMoved(int left, int top, int width, int height) {
 }
 
 void TControl::SetAlign(TAlign align) {
+    if (parent_)
+        parent_->aligned_ += (align != TAlign::alNone) - (align_ != TAlign::alNone);
     align_ = align;
     if (parent_)
         parent_->Realign();
@@ -209,10 +211,17 @@ TWinControl::~TWinControl() {
 
 void TWinControl::Insert(TControl* child) {
     children_.push_back(child);
+    if (child->align_ != TAlign::alNone)
+        ++aligned_;
 }
 
 void TWinControl::Remove(TControl* child) {
-    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+    auto it = std::find(children_.begin(), children_.end(), child);
+    if (it == children_.end())
+        return;
+    children_.erase(it);
+    if (child->align_ != TAlign::alNone)
+        --aligned_;
     Realign();
 }
 
@@ -229,7 +238,10 @@ void TWinControl::DestroyPeers() {
 }
 
 void TWinControl::Realign() {
-    if (aligning_)
+    // A page's form controls are placed by the page, never aligned: with thousands of them, a
+    // walk over all children for each one added or hidden would make showing the page
+    // quadratic.
+    if (aligning_ || aligned_ == 0)
         return;
     aligning_ = true;
     TRect area = ClientRect();
