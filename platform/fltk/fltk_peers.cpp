@@ -162,6 +162,42 @@ Fl_Cursor ShownCursor(TCursor own) {
     return FlCursor(screen != TCursor::crDefault ? screen : own);
 }
 
+// Takes a widget out of its group. A page's controls leave last first, so the widget is looked
+// for from the end: the toolkit's own search from the front would make taking down a page of
+// thousands of controls quadratic.
+void Detach(Fl_Widget* w) {
+    Fl_Group* g = w->parent();
+    if (!g)
+        return;
+    for (int i = g->children() - 1; i >= 0; --i) {
+        if (g->child(i) == w) {
+            g->remove(i);
+            return;
+        }
+    }
+}
+
+// Widgets waiting to be deleted once the current event is over. The toolkit's own list looks
+// through all waiting widgets for each one added, which is quadratic for a page's thousands.
+std::vector<Fl_Widget*>& WidgetsToDelete() {
+    static std::vector<Fl_Widget*> widgets;
+    return widgets;
+}
+
+void DeleteWaitingWidgets(void*) {
+    std::vector<Fl_Widget*> widgets;
+    widgets.swap(WidgetsToDelete());
+    for (auto it = widgets.rbegin(); it != widgets.rend(); ++it)
+        delete *it;
+}
+
+void DeleteLater(Fl_Widget* w) {
+    w->hide();
+    if (WidgetsToDelete().empty())
+        Fl::add_timeout(0.0, &DeleteWaitingWidgets);
+    WidgetsToDelete().push_back(w);
+}
+
 class TFltkPeer;
 
 // A widget of kind W whose events go through its peer first.
@@ -272,9 +308,8 @@ protected:
     template <class W> static void Release(THooked<W>* w) {
         w->Peer = nullptr;
         w->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
-        if (w->parent())
-            w->parent()->remove(w);
-        Fl::delete_widget(w);
+        Detach(w);
+        DeleteLater(w);
     }
 
     static void Callback(Fl_Widget*, void* data) {
@@ -465,6 +500,23 @@ private:
 class TFlPanel : public THooked<Fl_Group> {
 public:
     using THooked<Fl_Group>::THooked;
+    // The toolkit sends a move to the window under the pointer for every widget hidden or
+    // deleted, so that the widget under the pointer is found again; a group finds it by
+    // looking at every child. A page hides or drops its thousands of controls at once: while
+    // the pointer has not moved and still lies on a widget of this panel, there is nothing to
+    // find.
+    int handle(int e) override {
+        if (e == FL_MOVE) {
+            const int x = Fl::event_x_root(), y = Fl::event_y_root();
+            const bool still = x == lastX_ && y == lastY_;
+            lastX_ = x;
+            lastY_ = y;
+            Fl_Widget* below = Fl::belowmouse();
+            if (still && below && below != this && contains(below))
+                return 1;
+        }
+        return THooked<Fl_Group>::handle(e);
+    }
     void draw() override {
         if (damage() & ~FL_DAMAGE_CHILD) {
             draw_box();
@@ -474,6 +526,9 @@ public:
                             w() - Fl::box_dw(box()), h() - Fl::box_dh(box()));
         draw_children();
     }
+
+private:
+    int lastX_ = -1, lastY_ = -1;
 };
 
 class TPanelPeer final : public TFltkPeer {
@@ -532,9 +587,8 @@ public:
     }
     ~TPaintBoxPeer() override {
         w_->Peer = nullptr;
-        if (w_->parent())
-            w_->parent()->remove(w_);
-        Fl::delete_widget(w_);
+        Detach(w_);
+        DeleteLater(w_);
     }
     Fl_Widget* Widget() const override { return w_; }
     void Sync() override {
@@ -796,6 +850,11 @@ public:
             bool same = t == cur;
             free(cur);
             if (!same) {
+                // A text too large to wrap must not be wrapped even once on its way in.
+                if (large_ && shownWrap_ != Fl_Text_Display::WRAP_NONE) {
+                    shownWrap_ = Fl_Text_Display::WRAP_NONE;
+                    w_->wrap_mode(shownWrap_, 0);
+                }
                 syncing_ = true;
                 buffer_->text(t.c_str());
                 syncing_ = false;

@@ -1,6 +1,7 @@
 #include "platform/gui/control.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/graphics/canvas.h"
 #include "platform/gui/peer.h"
@@ -216,10 +217,12 @@ void TWinControl::Insert(TControl* child) {
 }
 
 void TWinControl::Remove(TControl* child) {
-    auto it = std::find(children_.begin(), children_.end(), child);
-    if (it == children_.end())
+    // Looked for from the end: a page takes its controls away last first, and a search from
+    // the front would make that quadratic.
+    auto it = std::find(children_.rbegin(), children_.rend(), child);
+    if (it == children_.rend())
         return;
-    children_.erase(it);
+    children_.erase(std::next(it).base());
     if (child->align_ != TAlign::alNone)
         --aligned_;
     Realign();

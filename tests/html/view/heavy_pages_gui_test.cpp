@@ -43,6 +43,11 @@ protected:
         viewer.SetAlign(TAlign::alClient);
         window.Show();
         ASSERT_NE(viewer.PaintPanel().Peer(), nullptr);
+        // The pointer rests on the page, as after a click on a link: the toolkit then looks
+        // for the widget under it whenever one is hidden or deleted.
+        ASSERT_TRUE(xvfb::Xdotool({"mousemove", "300", "300"}));
+        ASSERT_TRUE(xvfb::Xdotool({"mousemove", "250", "250"}));
+        PumpUntil([] { return false; }, 200);
     }
     void TearDown() override { window.Hide(); }
 
