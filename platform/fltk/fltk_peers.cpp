@@ -179,9 +179,11 @@ void Detach(Fl_Widget* w) {
 
 // Widgets waiting to be deleted once the current event is over. The toolkit's own list looks
 // through all waiting widgets for each one added, which is quadratic for a page's thousands.
+// Never destroyed, as the toolkit's own list: widgets still waiting when the program ends stay
+// reachable instead of being deleted after the toolkit has gone.
 std::vector<Fl_Widget*>& WidgetsToDelete() {
-    static std::vector<Fl_Widget*> widgets;
-    return widgets;
+    static auto* widgets = new std::vector<Fl_Widget*>;
+    return *widgets;
 }
 
 void DeleteWaitingWidgets(void*) {
