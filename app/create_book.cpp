@@ -11,8 +11,11 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "app/book_config_file.h"
+#include "app/file_collection.h"
 #include "app/folio_builder.h"
 #include "app/name_clashes.h"
 #include "archive/book_file.h"
@@ -108,17 +111,59 @@ TCreateOutcome TFolioBuilder::Create1Click() {
     return CreateBook();
 }
 
-TStringList TFolioBuilder::PackList() const {
+TStringList TFolioBuilder::PackCandidates() const {
     const std::string leftover = SettingsDir + kConfigName;
     TStringList list;
+    bool homeListed = false;
     for (int i = 0; i < FileList.Count(); ++i) {
         // An older builder's configuration (with its password in clear) is no page of the
         // book; the build packs its own.
         if (!SameText(FileList[i], leftover)) {
             list.Add(FileList[i]);
+            homeListed = homeListed || FileList[i] == HomePage;
         }
     }
+    // A home page chosen from an earlier folder is still the page the book opens at.
+    if (!HomePage.empty() && !homeListed) {
+        list.Add(HomePage);
+    }
     if (!IconFile.empty() && FileExists(IconFile)) {
+        list.Add(IconFile);
+    }
+    return list;
+}
+
+std::vector<std::string> TFolioBuilder::PreferredFiles() const {
+    std::vector<std::string> preferred;
+    if (!HomePage.empty()) {
+        preferred.push_back(HomePage);
+    }
+    if (!IconFile.empty()) {
+        preferred.push_back(IconFile);
+    }
+    return preferred;
+}
+
+TStringList TFolioBuilder::PackList() const {
+    const TStringList candidates = PackCandidates();
+    // The book serves one file per name. The home page and the icon must be the ones it
+    // serves, so the files they shadow stay out (the warning names them): packed before them,
+    // a file differing only in capitals would even be the one the archive keeps.
+    std::set<std::string> left;
+    for (const TNameClash& clash : FindNameClashes(candidates, PreferredFiles())) {
+        if (clash.Served == HomePage || clash.Served == IconFile) {
+            left.insert(clash.Shadowed.begin(), clash.Shadowed.end());
+        }
+    }
+    const bool icon = !IconFile.empty() && FileExists(IconFile);
+    TStringList list;
+    for (int i = 0; i < candidates.Count(); ++i) {
+        // The icon goes last, as it always has (the configuration follows, packed from memory).
+        if (!left.count(candidates[i]) && !(icon && candidates[i] == IconFile)) {
+            list.Add(candidates[i]);
+        }
+    }
+    if (icon) {
         list.Add(IconFile);
     }
     return list;
@@ -160,9 +205,16 @@ bool TFolioBuilder::CheckTarget(const std::string& target, const std::string& te
     return true;
 }
 
-void TFolioBuilder::WarnAboutNameClashes(const TStringList& packed) {
+void TFolioBuilder::WarnAboutNameClashes() {
+    // What the walk skipped or took through links from elsewhere is said first, in one summary.
+    const std::string collected =
+        CollectionSummary(Collected, NameClashGroupsShown, NameClashMoreHint);
+    if (!collected.empty()) {
+        Dialogs().ShowMessage(collected, TMsgKind::Warning);
+    }
     const std::string warning =
-        NameClashWarning(FindNameClashes(packed), NameClashGroupsShown, NameClashMoreHint);
+        NameClashWarning(FindNameClashes(PackCandidates(), PreferredFiles()), NameClashGroupsShown,
+                         NameClashMoreHint);
     if (!warning.empty()) {
         Dialogs().ShowMessage(warning, TMsgKind::Warning);
     }
@@ -245,7 +297,7 @@ TCreateOutcome TFolioBuilder::CreateBook() {
         return TCreateOutcome::coNotOverwritten;
     }
 
-    WarnAboutNameClashes(PackList());
+    WarnAboutNameClashes();
     const TCreateOutcome outcome = PackBook(target, templatePath);
     if (outcome == TCreateOutcome::coCreated) {
         LastSaveDir = ExtractFileDir(target);

@@ -123,7 +123,7 @@ std::string TFolioBuilder::StatusText() const {
     if (SourceDir.empty()) {
         return kChooseFolderFirst;
     }
-    const int files = PackList("").Count();
+    const int files = PackList().Count();
     std::string text = "Folder " + PrintableName(SourceDir) + ": " +
                        CountText(files, "file", "files") + " will be packed";
     if (HomePage.empty()) {
@@ -213,9 +213,10 @@ void TFolioBuilder::seldirClick() {
     }
     // A new directory replaces the files; the home page, password, icon and title stay.
     FileList.Clear();
+    Collected.Clear();
     LastDir = *dir;
     SourceDir = *dir;
-    CollectFiles(LastDir, FileList);
+    CollectFiles(LastDir, FileList, &Collected);
 }
 
 void TFolioBuilder::btnhomepageclick() {
@@ -231,7 +232,7 @@ void TFolioBuilder::btnhomepageclick() {
     // From the files a book will carry: an older builder's configuration beside the pages is
     // none of them.
     const THomePageCandidates pages =
-        HomePageCandidates(PackList(""), SourceDir.empty() ? LastDir : SourceDir);
+        HomePageCandidates(PackCandidates(), SourceDir.empty() ? LastDir : SourceDir);
     if (pages.Relative.empty()) {
         Dialogs().ShowMessage("The folder " +
                               PrintableName(SourceDir.empty() ? LastDir : SourceDir) +
@@ -304,6 +305,7 @@ void TFolioBuilder::btniconclick() {
 void TFolioBuilder::ClearBuilderState() {
     FileList.Clear();
     SourceDir.clear();
+    Collected.Clear();
     Password.clear();
     HomePage.clear();
 }

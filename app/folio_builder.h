@@ -6,7 +6,9 @@
 // Every question goes through the dialog provider (Dialogs()) and the homepage picker.
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "app/file_collection.h"
 #include "app/homepage_picker.h"
 #include "app/settings/form_ini.h"
 #include "archive/backup_file.h"
@@ -68,10 +70,12 @@ public:
     TBackupFile BackupFile1;
     // The level Create packs with: the window packs at the maximum; the command line chooses.
     TCompressionLevel CreateLevel = clMax;
-    // The name-clash warning lists this many groups and counts the rest, adding the hint
-    // (how to see them all, when the host has a way).
+    // The collection summary and the name-clash warning list this many entries, count the
+    // rest and add the hint (how to see them all, when the host has a way).
     size_t NameClashGroupsShown = 10;
     std::string NameClashMoreHint;
+    // What the walk that filled FileList skipped, or took through links from elsewhere.
+    TCollectionNotes Collected;
 
     // Called whenever Caption changes, so a hosting window can retitle itself.
     std::function<void(TFolioBuilder& sender)> OnCaptionChange;
@@ -114,8 +118,10 @@ public:
     // came from), the password and the home page (the title and the icon carry over).
     void ClearBuilderState();
 
-    // Every file a Create packs: the collected files (without a leftover configuration), then
-    // the icon when it exists. The configuration follows them, packed from memory.
+    // Every file a Create packs: the collected files (without a leftover configuration and
+    // without the files that the home page or the icon shadow by name), the home page when it
+    // was not collected, then the icon when it exists. The configuration follows them, packed
+    // from memory.
     TStringList PackList() const;
     // The book configuration as the member a Create packs after the files.
     TBackupMemoryMember ConfigMember() const;
@@ -133,7 +139,11 @@ private:
     TCreateOutcome CreateBook();
     bool CheckTarget(const std::string& target, const std::string& templatePath,
                      const TStringList& packed);
-    void WarnAboutNameClashes(const TStringList& packed);
+    void WarnAboutNameClashes();
+    // The files a Create would pack before the home page and the icon claim their names.
+    TStringList PackCandidates() const;
+    // The files that keep their names whatever else is packed: the home page, the icon.
+    std::vector<std::string> PreferredFiles() const;
     TCreateOutcome PackBook(const std::string& target, const std::string& templatePath);
     // The writer's error as the user should read it: which file, and why.
     std::string WriterErrorText(int32_t code) const;

@@ -124,7 +124,7 @@ void ListBook(const TSiteBook& book, std::FILE* out) {
 
 bool IsSafeMemberFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
 namespace {

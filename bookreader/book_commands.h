@@ -29,7 +29,7 @@ std::optional<std::string> ReadPasswordFile(const std::string& path, std::string
 void ListBook(const TSiteBook& book, std::FILE* out);
 
 // True for a name that can be written inside a directory and stays there: not empty, not "."
-// or "..", without "/", "\" or a zero byte.
+// or "..", without "/" or a zero byte (a backslash is an ordinary character of a file name).
 bool IsSafeMemberFileName(const std::string& name);
 
 // What an extraction did.

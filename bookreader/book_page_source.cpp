@@ -14,7 +14,7 @@ bool IsOutsideLink(std::string_view url) {
     return false;
 }
 
-std::string RequestedMemberName(std::string_view url) {
+std::string RequestedMemberName(std::string_view url, bool backslashAsName) {
     std::string name = HtmlTrim(url);
     name = name.substr(0, name.find_first_of("#?"));
     name = UrlToPath(name);
@@ -22,7 +22,7 @@ std::string RequestedMemberName(std::string_view url) {
     if (name.size() >= 5 && SameText(std::string_view(name).substr(0, 5), "file:")) {
         name.erase(0, 5);
     }
-    const size_t slash = name.find_last_of("/\\");
+    const size_t slash = name.find_last_of(backslashAsName ? "/" : "/\\");
     if (slash != std::string::npos) {
         name.erase(0, slash + 1);
     }
@@ -41,11 +41,15 @@ TBookPageSource::TBookPageSource(const TSiteBook& book, size_t cacheBytes)
 }
 
 int TBookPageSource::Find(std::string_view url) const {
-    const std::string name = RequestedMemberName(url);
-    if (name.empty()) {
-        return -1;
+    // A file whose name holds a backslash is found by its whole name; otherwise a backslash
+    // separates folders, as in links written on other systems.
+    auto it = byName_.end();
+    for (bool whole : {true, false}) {
+        const std::string name = RequestedMemberName(url, whole);
+        if (!name.empty() && it == byName_.end()) {
+            it = byName_.find(LowerCase(name));
+        }
     }
-    const auto it = byName_.find(LowerCase(name));
     // The configuration carries the password in clear: a page that links to it must not be
     // able to show it.
     if (it == byName_.end() || it->second == configMember_) {

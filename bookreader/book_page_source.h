@@ -28,9 +28,11 @@ class TFrameViewer;
 bool IsOutsideLink(std::string_view url);
 
 // The served name a viewer's request asks for: the fragment ("#...") and query ("?...") cut
-// off, a "file:" scheme dropped, %XX escapes decoded, then the part after the last "/" or "\".
-// Empty when nothing names a file (an empty link, a bare "#anchor", a directory).
-std::string RequestedMemberName(std::string_view url);
+// off, a "file:" scheme dropped, %XX escapes decoded, then the part after the last "/" or "\"
+// (pages written on other systems separate folders with "\"); with backslashAsName, after the
+// last "/" only, for a file whose name holds a backslash. Empty when nothing names a file (an
+// empty link, a bare "#anchor", a directory).
+std::string RequestedMemberName(std::string_view url, bool backslashAsName = false);
 
 class TBookPageSource {
 public:

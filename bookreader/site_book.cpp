@@ -200,7 +200,12 @@ std::string TSiteBook::DescribeEnd() const {
 }
 
 std::string TSiteBook::ServedName(std::string_view memberName) {
-    const size_t slash = memberName.find_last_of("/\\");
+    // Books made here store absolute paths, where only "/" separates folders and a backslash
+    // is an ordinary character of a file name ("zz\index.html" is not "index.html"). A name
+    // without any "/" comes from a builder that wrote paths such as "c:\site\page.htm", where
+    // the backslash separates; such books stay readable.
+    const bool slashes = memberName.find('/') != std::string_view::npos;
+    const size_t slash = memberName.find_last_of(slashes ? '/' : '\\');
     return std::string(slash == std::string_view::npos ? memberName : memberName.substr(slash + 1));
 }
 

@@ -56,7 +56,8 @@ public:
     const std::string& DamageReport() const { return damage_; }
     bool Damaged() const { return !damage_.empty(); }
 
-    // The name a member is served under: its stored name after the last "/" or "\".
+    // The name a member is served under: its stored name after the last "/" (after the last
+    // "\" for a name without any "/", as older books stored them).
     static std::string ServedName(std::string_view memberName);
     // Index of the member served under fileName (ignoring case); -1 when there is none.
     int Find(std::string_view fileName) const;

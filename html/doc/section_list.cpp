@@ -13,6 +13,7 @@
 #include "platform/base/strings.h"
 #include "platform/gui/control.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/window.h"
 
 TSectionList::TSectionList(TObject* viewer, TWinControl* paintPanel)
     : TCell(this), Viewer(viewer), PaintPanel(paintPanel),
@@ -50,6 +51,20 @@ void TSectionList::Clear() {
     ReleaseBackground();
     BackgroundName.clear();
     BackgroundLoaded = false;
+    // The controls leave their panel last first, as a parent lets its children go most cheaply:
+    // a page may hold tens of thousands.
+    for (auto it = Controls.rbegin(); it != Controls.rend(); ++it) {
+        TControl* widget = (*it)->Widget();
+        if (!widget)
+            continue;
+        // Out of its window it could no longer take back the focus it holds: it is forgotten,
+        // without events, as a control going away is.
+        if (TWindow* w = widget->Window();
+            w && w->ActiveControl() &&
+            (w->ActiveControl() == widget || w->ActiveControl()->Parent() == widget))
+            w->ForgetControl(w->ActiveControl());
+        widget->SetParent(nullptr);
+    }
     Forms.Clear();
     Controls.clear();
     Animations.clear();

@@ -15,10 +15,12 @@
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Editor.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -162,6 +164,44 @@ Fl_Cursor ShownCursor(TCursor own) {
     return FlCursor(screen != TCursor::crDefault ? screen : own);
 }
 
+// Takes a widget out of its group. A page's controls leave last first, so the widget is looked
+// for from the end: the toolkit's own search from the front would make taking down a page of
+// thousands of controls quadratic.
+void Detach(Fl_Widget* w) {
+    Fl_Group* g = w->parent();
+    if (!g)
+        return;
+    for (int i = g->children() - 1; i >= 0; --i) {
+        if (g->child(i) == w) {
+            g->remove(i);
+            return;
+        }
+    }
+}
+
+// Widgets waiting to be deleted once the current event is over. The toolkit's own list looks
+// through all waiting widgets for each one added, which is quadratic for a page's thousands.
+// Never destroyed, as the toolkit's own list: widgets still waiting when the program ends stay
+// reachable instead of being deleted after the toolkit has gone.
+std::vector<Fl_Widget*>& WidgetsToDelete() {
+    static auto* widgets = new std::vector<Fl_Widget*>;
+    return *widgets;
+}
+
+void DeleteWaitingWidgets(void*) {
+    std::vector<Fl_Widget*> widgets;
+    widgets.swap(WidgetsToDelete());
+    for (auto it = widgets.rbegin(); it != widgets.rend(); ++it)
+        delete *it;
+}
+
+void DeleteLater(Fl_Widget* w) {
+    w->hide();
+    if (WidgetsToDelete().empty())
+        Fl::add_timeout(0.0, &DeleteWaitingWidgets);
+    WidgetsToDelete().push_back(w);
+}
+
 class TFltkPeer;
 
 // A widget of kind W whose events go through its peer first.
@@ -272,9 +312,8 @@ protected:
     template <class W> static void Release(THooked<W>* w) {
         w->Peer = nullptr;
         w->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
-        if (w->parent())
-            w->parent()->remove(w);
-        Fl::delete_widget(w);
+        Detach(w);
+        DeleteLater(w);
     }
 
     static void Callback(Fl_Widget*, void* data) {
@@ -553,17 +592,85 @@ void TFlWindow::resize(int x, int y, int w, int h) {
 
 // ---- panel ----
 
+// Narrows the top of the toolkit's clip stack to a rectangle for its lifetime, then puts the
+// region that was there back. The stack never grows: the toolkit's holds only a handful of
+// regions, and panels nest as deep as a page's frame sets do (a frame set that loads itself
+// nests until its frames are too small to split); beyond the stack's end a push is lost, the
+// pops that follow take away clips that were never pushed, and frames are left blank.
+class TClipNarrowing {
+public:
+    TClipNarrowing(int x, int y, int w, int h) {
+        old_ = fl_clip_region();
+        // X rectangles hold 16-bit coordinates.
+        XRectangle r;
+        r.x = static_cast<short>(std::clamp(x, -32768, 32767));
+        r.y = static_cast<short>(std::clamp(y, -32768, 32767));
+        r.width = static_cast<unsigned short>(std::clamp(w, 0, 65535));
+        r.height = static_cast<unsigned short>(std::clamp(h, 0, 65535));
+        Fl_Region mine = XCreateRegion();
+        XUnionRectWithRegion(&r, mine, mine);
+        if (old_) {
+            // The current region is handed over to fl_clip_region, which frees it: keep a copy.
+            saved_ = XCreateRegion();
+            XUnionRegion(old_, saved_, saved_);
+            XIntersectRegion(mine, old_, mine);
+        }
+        fl_clip_region(mine);
+    }
+    ~TClipNarrowing() { fl_clip_region(saved_); }
+    TClipNarrowing(const TClipNarrowing&) = delete;
+    TClipNarrowing& operator=(const TClipNarrowing&) = delete;
+
+private:
+    Fl_Region old_ = nullptr;
+    Fl_Region saved_ = nullptr;
+};
+
+// A panel's children are clipped to the inside of its frame, as the toolkit model the engine
+// assumes has it: a page's form widget at the edge of a viewer never draws over the window
+// beyond it.
+class TFlPanel : public THooked<Fl_Group> {
+public:
+    using THooked<Fl_Group>::THooked;
+    // The toolkit sends a move to the window under the pointer for every widget hidden or
+    // deleted, so that the widget under the pointer is found again; a group finds it by
+    // looking at every child. A page hides or drops its thousands of controls at once: while
+    // the pointer has not moved and still lies on a widget of this panel, there is nothing to
+    // find.
+    int handle(int e) override {
+        if (e == FL_MOVE) {
+            const int x = Fl::event_x_root(), y = Fl::event_y_root();
+            const bool still = x == lastX_ && y == lastY_;
+            lastX_ = x;
+            lastY_ = y;
+            Fl_Widget* below = Fl::belowmouse();
+            if (still && below && below != this && contains(below))
+                return 1;
+        }
+        return THooked<Fl_Group>::handle(e);
+    }
+    void draw() override {
+        if (damage() & ~FL_DAMAGE_CHILD) {
+            draw_box();
+            draw_label();
+        }
+        TClipNarrowing clip(x() + Fl::box_dx(box()), y() + Fl::box_dy(box()),
+                            w() - Fl::box_dw(box()), h() - Fl::box_dh(box()));
+        draw_children();
+    }
+
+private:
+    int lastX_ = -1, lastY_ = -1;
+};
+
 class TPanelPeer final : public TFltkPeer {
 public:
     explicit TPanelPeer(TPanel& c) : TFltkPeer(c), c_(c) {
         Fl_Group::current(nullptr);
-        w_ = new THooked<Fl_Group>(0, 0, 1, 1);
+        w_ = new TFlPanel(0, 0, 1, 1);
         w_->end();
         w_->Peer = this;
         w_->resizable(nullptr);
-        // A child is clipped to its panel, as the toolkit model the engine assumes has it: a
-        // page's form widget at the edge of a viewer never draws over the window beyond it.
-        w_->clip_children(1);
         Attach();
         Sync();
     }
@@ -612,9 +719,8 @@ public:
     }
     ~TPaintBoxPeer() override {
         w_->Peer = nullptr;
-        if (w_->parent())
-            w_->parent()->remove(w_);
-        Fl::delete_widget(w_);
+        Detach(w_);
+        DeleteLater(w_);
     }
     Fl_Widget* Widget() const override { return w_; }
     void Sync() override {
@@ -858,33 +964,131 @@ public:
     }
     Fl_Widget* Widget() const override { return w_; }
     void Focus() override { w_->take_focus(); }
+    // Only what changed is handed to the editor: each of these makes it lay out its whole
+    // text again, and a text area may hold megabytes on one line while its control is synced
+    // on every move of the page.
     void Sync() override {
-        std::string t;
-        for (size_t i = 0; i < c_.Lines().size(); ++i) {
-            if (i)
-                t += '\n';
-            t += ValidUtf8(c_.Lines()[i]);
+        if (!shown_ || shownGeneration_ != c_.TextGeneration()) {
+            shownGeneration_ = c_.TextGeneration();
+            std::string t;
+            split_ = false;
+            for (size_t i = 0; i < c_.Lines().size(); ++i) {
+                if (i)
+                    t += '\n';
+                split_ = AppendRows(t, ValidUtf8(c_.Lines()[i])) || split_;
+            }
+            large_ = t.size() > kLargestWrapped;
+            char* cur = buffer_->text();
+            bool same = t == cur;
+            free(cur);
+            if (!same) {
+                // A text too large to wrap must not be wrapped even once on its way in.
+                if (large_ && shownWrap_ != Fl_Text_Display::WRAP_NONE) {
+                    shownWrap_ = Fl_Text_Display::WRAP_NONE;
+                    w_->wrap_mode(shownWrap_, 0);
+                }
+                syncing_ = true;
+                buffer_->text(t.c_str());
+                syncing_ = false;
+            }
         }
-        char* cur = buffer_->text();
-        bool same = t == cur;
-        free(cur);
-        if (!same) {
-            syncing_ = true;
-            buffer_->text(t.c_str());
-            syncing_ = false;
+        const int wrap =
+            c_.WordWrap() && !large_ ? Fl_Text_Display::WRAP_AT_BOUNDS : Fl_Text_Display::WRAP_NONE;
+        if (!shown_ || wrap != shownWrap_) {
+            shownWrap_ = wrap;
+            w_->wrap_mode(wrap, 0);
         }
-        w_->wrap_mode(c_.WordWrap() ? Fl_Text_Display::WRAP_AT_BOUNDS : Fl_Text_Display::WRAP_NONE,
-                      0);
-        w_->scrollbar_width(c_.ScrollBars() == TScrollStyle::ssNone ? 0 : 16);
-        w_->textfont(FlFont(c_.Font));
-        w_->textsize(FlSize(c_.Font));
+        const int bar = c_.ScrollBars() == TScrollStyle::ssNone ? 0 : 16;
+        if (w_->scrollbar_width() != bar)
+            w_->scrollbar_width(bar);
+        if (w_->textfont() != FlFont(c_.Font))
+            w_->textfont(FlFont(c_.Font));
+        if (w_->textsize() != FlSize(c_.Font))
+            w_->textsize(FlSize(c_.Font));
+        shown_ = true;
         SyncCommon();
+    }
+
+private:
+    // The editor measures and draws a line in one piece: a line of megabytes takes seconds
+    // to measure, and more glyphs than one X request can carry (the display connection
+    // fails). Such lines are shown cut into rows, and the text is then only shown, never
+    // edited, so that the cuts never reach the control. Wrapping measures every character of
+    // the text whenever it changes or the box is resized: beyond a size the text is not
+    // wrapped.
+    static constexpr size_t kLongestRow = 8192;
+    static constexpr size_t kLargestWrapped = 1 << 20;
+
+    // Appends line to t, cut into rows of at most kLongestRow bytes (after a blank where one
+    // lies in the row's second half, never inside a character); true when it was cut.
+    static bool AppendRows(std::string& t, const std::string& line) {
+        size_t start = 0;
+        bool cut = false;
+        while (line.size() - start > kLongestRow) {
+            size_t end = start + kLongestRow;
+            while (end > start && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
+                --end;
+            const size_t blank = line.rfind(' ', end - 1);
+            if (blank != std::string::npos && blank > start + kLongestRow / 2)
+                end = blank + 1;
+            t.append(line, start, end - start);
+            t += '\n';
+            start = end;
+            cut = true;
+        }
+        t.append(line, start, std::string::npos);
+        return cut;
+    }
+
+    // Keys that only move, select or copy; everything else would edit.
+    static bool ViewingKey() {
+        const int key = Fl::event_key();
+        if (Fl::event_state() & FL_CTRL)
+            return key == 'c' || key == 'a' || key == FL_Home || key == FL_End || key == FL_Left ||
+                   key == FL_Right;
+        switch (key) {
+        case FL_Left:
+        case FL_Right:
+        case FL_Up:
+        case FL_Down:
+        case FL_Home:
+        case FL_End:
+        case FL_Page_Up:
+        case FL_Page_Down:
+        case FL_Shift_L:
+        case FL_Shift_R:
+        case FL_Control_L:
+        case FL_Control_R:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+protected:
+    bool Own(int e, const std::function<int(int)>& base, int& r) override {
+        if (split_ &&
+            (e == FL_PASTE || e == FL_DND_ENTER || e == FL_DND_DRAG || e == FL_DND_RELEASE)) {
+            r = 0;
+            return true;
+        }
+        r = base(e);
+        return true;
+    }
+    bool OwnKey(int e, const std::function<int(int)>& base, int& r) override {
+        if (split_ && !ViewingKey()) {
+            // Tab still moves the focus on; other keys are swallowed.
+            r = Fl::event_key() == FL_Tab ? 0 : 1;
+            return true;
+        }
+        r = base(e);
+        return true;
     }
 
 private:
     static void Modified(int, int, int, int, const char*, void* data) {
         auto* self = static_cast<TMemoPeer*>(data);
-        if (self->syncing_)
+        if (self->syncing_ || self->split_)
             return;
         char* cur = self->buffer_->text();
         std::string t = ValidUtf8(cur);
@@ -896,6 +1100,11 @@ private:
     Fl_Text_Buffer* buffer_;
     TFlMemo* w_;
     bool syncing_ = false;
+    bool shown_ = false;
+    bool split_ = false; // a line is shown cut into rows: the text is not edited
+    bool large_ = false; // too large to wrap
+    uint64_t shownGeneration_ = 0;
+    int shownWrap_ = -1;
 };
 
 // ---- buttons ----
@@ -1064,18 +1273,10 @@ public:
     Fl_Widget* Widget() const override { return w_; }
     void Focus() override { w_->take_focus(); }
     void Sync() override {
-        if (shownItems_ != c_.Items()) {
-            shownItems_ = c_.Items();
-            labels_.clear();
-            for (const auto& item : shownItems_)
-                labels_.push_back(Label(item, false));
-            menu_.assign(labels_.size() + 1, Fl_Menu_Item{});
-            for (size_t i = 0; i < labels_.size(); ++i)
-                menu_[i].text = labels_[i].c_str();
-            w_->menu(menu_.data());
-        }
-        if (c_.ItemIndex() >= 0)
-            w_->value(c_.ItemIndex());
+        SyncItems();
+        // By the item itself: FLTK's choice by index counts the whole menu first.
+        if (c_.ItemIndex() >= 0 && static_cast<size_t>(c_.ItemIndex()) < labels_.size())
+            w_->value(&menu_[static_cast<size_t>(c_.ItemIndex())]);
         else
             w_->value(static_cast<const Fl_Menu_Item*>(nullptr));
         w_->textfont(FlFont(c_.Font));
@@ -1084,14 +1285,39 @@ public:
     }
 
 private:
+    // The menu follows the items: rebuilt when they were replaced, extended when items were
+    // added at the end (a page adds its options one at a time, and a rebuild per option would
+    // make a long list quadratic).
+    void SyncItems() {
+        const bool replaced =
+            generation_ != c_.ItemsGeneration() || labels_.size() > static_cast<size_t>(c_.Count());
+        if (!replaced && labels_.size() == static_cast<size_t>(c_.Count()))
+            return;
+        if (replaced) {
+            generation_ = c_.ItemsGeneration();
+            labels_.clear();
+            menu_.clear();
+        }
+        const Fl_Menu_Item* before = menu_.empty() ? nullptr : menu_.data();
+        if (!menu_.empty())
+            menu_.pop_back(); // the terminator
+        for (size_t i = labels_.size(); i < static_cast<size_t>(c_.Count()); ++i) {
+            labels_.push_back(Label(c_.Items()[i], false)); // a deque: earlier texts stay put
+            menu_.push_back(Fl_Menu_Item{});
+            menu_.back().text = labels_.back().c_str();
+        }
+        menu_.push_back(Fl_Menu_Item{});
+        if (replaced || menu_.data() != before)
+            w_->menu(menu_.data());
+    }
     void Activated() override {
         int i = w_->value();
         Call([&] { c_.SelectItem(i); });
     }
     TComboBox& c_;
     THooked<Fl_Choice>* w_;
-    std::vector<std::string> shownItems_;
-    std::vector<std::string> labels_;
+    uint64_t generation_ = 0;
+    std::deque<std::string> labels_;
     std::vector<Fl_Menu_Item> menu_;
 };
 

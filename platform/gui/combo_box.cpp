@@ -11,6 +11,7 @@ TComboBox::TComboBox() {
 
 void TComboBox::SetItems(std::vector<std::string> items) {
     items_ = std::move(items);
+    ++generation_;
     itemIndex_ = -1;
     Changed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Drop-down list that cannot be typed into: one selected item shown, the list drops down to
 // choose another.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ public:
     void SetItems(std::vector<std::string> items);
     void AddItem(const std::string& item);
     void Clear();
+    // Changes whenever the items are replaced, but not when one is added at the end, so that a
+    // peer can take on added items alone: a list of many thousands is built one at a time.
+    uint64_t ItemsGeneration() const { return generation_; }
 
     // -1 for none; an index out of range selects nothing.
     int ItemIndex() const { return itemIndex_; }
@@ -39,5 +43,6 @@ protected:
 
 private:
     std::vector<std::string> items_;
+    uint64_t generation_ = 0;
     int itemIndex_ = -1;
 };

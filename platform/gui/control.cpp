@@ -1,6 +1,7 @@
 #include "platform/gui/control.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/graphics/canvas.h"
 #include "platform/gui/peer.h"
@@ -63,6 +64,8 @@ void TControl::PeerMoved(int left, int top, int width, int height) {
 }
 
 void TControl::SetAlign(TAlign align) {
+    if (parent_)
+        parent_->aligned_ += (align != TAlign::alNone) - (align_ != TAlign::alNone);
     align_ = align;
     if (parent_)
         parent_->Realign();
@@ -209,10 +212,19 @@ TWinControl::~TWinControl() {
 
 void TWinControl::Insert(TControl* child) {
     children_.push_back(child);
+    if (child->align_ != TAlign::alNone)
+        ++aligned_;
 }
 
 void TWinControl::Remove(TControl* child) {
-    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+    // Looked for from the end: a page takes its controls away last first, and a search from
+    // the front would make that quadratic.
+    auto it = std::find(children_.rbegin(), children_.rend(), child);
+    if (it == children_.rend())
+        return;
+    children_.erase(std::next(it).base());
+    if (child->align_ != TAlign::alNone)
+        --aligned_;
     Realign();
 }
 
@@ -229,7 +241,10 @@ void TWinControl::DestroyPeers() {
 }
 
 void TWinControl::Realign() {
-    if (aligning_)
+    // A page's form controls are placed by the page, never aligned: with thousands of them, a
+    // walk over all children for each one added or hidden would make showing the page
+    // quadratic.
+    if (aligning_ || aligned_ == 0)
         return;
     aligning_ = true;
     TRect area = ClientRect();

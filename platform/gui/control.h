@@ -171,5 +171,6 @@ private:
     void Insert(TControl* child);
     void Remove(TControl* child);
     std::vector<TControl*> children_;
+    int aligned_ = 0; // children whose Align is not alNone
     bool aligning_ = false;
 };

@@ -76,6 +76,7 @@ TMemo::TMemo() {
 }
 
 void TMemo::Edited() {
+    ++generation_;
     selStart_ = std::min<int>(selStart_, static_cast<int>(Text().size()));
     selLength_ = std::min<int>(selLength_, static_cast<int>(Text().size()) - selStart_);
     Changed();

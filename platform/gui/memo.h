@@ -1,5 +1,6 @@
 #pragma once
 // Multi-line edit box: lines, word wrap and which scroll bars it shows.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ class TMemo : public TControl {
 public:
     TMemo();
     const std::vector<std::string>& Lines() const { return lines_; }
+    // Changes whenever the text changes, so that a peer compares a number, not the text: a
+    // text area may hold megabytes, and its peer is synced on every move.
+    uint64_t TextGeneration() const { return generation_; }
     void SetLines(std::vector<std::string> lines);
     void AddLine(const std::string& line);
     void Clear();
@@ -55,6 +59,7 @@ private:
     TView Arrange(TCanvas& canvas) const;
     void Edited();
     std::vector<std::string> lines_;
+    uint64_t generation_ = 0;
     bool wordWrap_ = true;
     TScrollStyle scrollBars_ = TScrollStyle::ssNone;
     int selStart_ = 0, selLength_ = 0;

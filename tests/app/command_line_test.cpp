@@ -376,14 +376,104 @@ TEST_F(CommandLineTest, LevelChoosesHowHardTheBuildCompressesFastestByDefault) {
               std::string::npos);
 }
 
-TEST_F(CommandLineTest, ANamedPipeIsRefusedAsTheHomePage) {
+TEST_F(CommandLineTest, ANamedPipeIsNeverTheHomePage) {
     ASSERT_EQ(::mkfifo((tmp.Path() + "/site/pipe.html").c_str(), 0600), 0);
     EXPECT_EQ(Build({}, "pipe.html"), kExitFailed);
-    EXPECT_NE(err.Text().find("foliobuilder: The home page " + tmp.Path() +
-                              "/site/pipe.html is not a regular file"),
-              std::string::npos)
+    EXPECT_NE(err.Text().find("pipe.html is not among the files collected"), std::string::npos)
         << err.Text();
     EXPECT_FALSE(FileExists(tmp.Path() + "/book"));
+}
+
+// A backslash is an ordinary character of a file name, and the chosen home page keeps its name
+// whatever else shares it: the book opens at it, and extracting gives it back, with every file
+// under its own whole name.
+TEST_F(CommandLineTest, TheChosenHomePageWinsItsNameAndABackslashNeverSeparates) {
+    const std::string site = tmp.Path() + "/site/";
+    WriteFile(site + "zz\\index.html", "<p>impostor</p>");
+    WriteFile(site + "back\\slash.html", "<p>back</p>");
+    WriteFile(site + "slash.html", "<p>slash</p>");
+    WriteFile(site + "sub/index.html", "<p>sub</p>");
+    WriteFile(site + "sub/INDEX.html", "<p>sub capitals</p>");
+    // Home at the top, then home in the subfolder: whichever the walk meets last, the chosen
+    // page is the one served.
+    const std::pair<const char*, const char*> homes[] = {{"index.html", "<p>home</p>"},
+                                                         {"sub/index.html", "<p>sub</p>"}};
+    for (const auto& [home, content] : homes) {
+        SCOPED_TRACE(home);
+        const size_t before = err.Text().size();
+        ASSERT_EQ(Build({"--force", "--verbose"}, home), kExitOk) << err.Text();
+        const std::string warning = err.Text().substr(before);
+        const std::string chosen = site + home;
+        for (const char* other : {"index.html", "sub/index.html", "sub/INDEX.html"}) {
+            if (site + other != chosen) {
+                EXPECT_NE(warning.find(site + other), std::string::npos) << warning;
+            }
+        }
+        EXPECT_NE(warning.find("shadowed by " + chosen), std::string::npos) << warning;
+        EXPECT_EQ(warning.find("slash"), std::string::npos) << warning;
+
+        TSiteBook book(tmp.Path() + "/book");
+        EXPECT_EQ(book.HomePageName(), "index.html");
+        ASSERT_GE(book.Find("index.html"), 0);
+        EXPECT_EQ(book.Archive().ExtractToString(book.Find("index.html")), content);
+        ASSERT_GE(book.Find("zz\\index.html"), 0);
+        EXPECT_EQ(book.Archive().ExtractToString(book.Find("zz\\index.html")), "<p>impostor</p>");
+        ASSERT_GE(book.Find("back\\slash.html"), 0);
+        EXPECT_EQ(book.Archive().ExtractToString(book.Find("back\\slash.html")), "<p>back</p>");
+        EXPECT_EQ(book.Archive().ExtractToString(book.Find("slash.html")), "<p>slash</p>");
+        // A link may name the file with its backslash, or use backslashes as separators.
+        TBookPageSource pages(book);
+        EXPECT_EQ(pages.Find("zz\\index.html"), book.Find("zz\\index.html"));
+        EXPECT_EQ(pages.Find("zz%5Cindex.html"), book.Find("zz\\index.html"));
+        EXPECT_EQ(pages.Find("other\\dir\\index.html"), book.Find("index.html"));
+
+        const std::string dir = tmp.Path() + "/out-" + std::to_string(before);
+        ASSERT_EQ(Run({"extract", tmp.Path() + "/book", dir}), kExitOk) << err.Text();
+        EXPECT_EQ(ReadFile(dir + "/index.html"), content);
+        EXPECT_EQ(ReadFile(dir + "/zz\\index.html"), "<p>impostor</p>");
+        EXPECT_EQ(ReadFile(dir + "/back\\slash.html"), "<p>back</p>");
+        EXPECT_EQ(ReadFile(dir + "/slash.html"), "<p>slash</p>");
+    }
+}
+
+// Nothing is skipped or brought in from outside without a word: the summary names the first
+// few, --verbose all of them, and the book holds none of the special files.
+TEST_F(CommandLineTest, TheBuildNamesWhatItSkipsAndWhatLinksBringFromOutside) {
+    const std::string site = tmp.Path() + "/site/";
+    WriteFile(tmp.Sub("private/secret.txt"), "secret");
+    ASSERT_EQ(::mkfifo((site + "pipe.html").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/null", (site + "null.gif").c_str()), 0);
+    ASSERT_EQ(::symlink((site + "self.html").c_str(), (site + "self.html").c_str()), 0);
+    ASSERT_EQ(::symlink(tmp.Sub("private/secret.txt").c_str(), (site + "notes.txt").c_str()), 0);
+    for (int i = 0; i < 4; ++i) {
+        const std::string link = site + "gone" + std::to_string(i) + ".html";
+        ASSERT_EQ(::symlink((site + "nowhere").c_str(), link.c_str()), 0);
+    }
+    ASSERT_EQ(Build({}), kExitOk) << err.Text();
+    const std::string brief = err.Text();
+    EXPECT_NE(brief.find("warning: 7 entries were skipped"), std::string::npos) << brief;
+    EXPECT_NE(brief.find("\n  and 2 more (--verbose lists them all)\n"), std::string::npos)
+        << brief;
+    EXPECT_NE(brief.find("1 file comes from outside the chosen folder through a link"),
+              std::string::npos);
+    EXPECT_NE(brief.find(site + "notes.txt -> " + RealPath(tmp.Sub("private/secret.txt"))),
+              std::string::npos)
+        << brief;
+
+    ASSERT_EQ(Build({"--force", "--verbose"}), kExitOk) << err.Text();
+    const std::string full = err.Text().substr(brief.size());
+    for (const std::string& skipped :
+         {site + "pipe.html: a named pipe", site + "null.gif: a link to a device",
+          site + "self.html: a link that leads back to itself",
+          site + "gone3.html: a dangling link"}) {
+        EXPECT_NE(full.find(skipped), std::string::npos) << skipped << "\n" << full;
+    }
+    EXPECT_EQ(full.find("\n  and "), std::string::npos) << full;
+
+    TSiteBook book(tmp.Path() + "/book");
+    EXPECT_LT(book.Find("pipe.html"), 0);
+    EXPECT_LT(book.Find("null.gif"), 0);
+    EXPECT_EQ(book.Archive().ExtractToString(book.Find("notes.txt")), "secret");
 }
 
 TEST_F(CommandLineTest, NamesThatDifferOnlyInCapitalsAreWarnedAbout) {

@@ -93,25 +93,88 @@ TEST(CollectFiles, SkipsHiddenEntriesAndNeverFollowsDirectoryLinks) {
     EXPECT_EQ(files[0], tmp.Path() + "/real/page.html");
 }
 
-TEST(CollectFiles, ListsByNameAloneAndLeavesWhatAnEntryIsToThePacker) {
-    // The walk asks nothing of a file; only directories are told apart (without following
-    // links), so a folder named like a page is walked and a pipe named like one is listed.
-    TempDir tmp;
-    WriteFile(tmp.Sub("target.txt"), "t");
-    WriteFile(tmp.Sub("folder.html/inner.htm"), "i");
-    ASSERT_EQ(::symlink((tmp.Path() + "/target.txt").c_str(), (tmp.Path() + "/link.html").c_str()),
-              0);
-    ASSERT_EQ(::mkfifo((tmp.Path() + "/pipe.html").c_str(), 0644), 0);
-    TStringList files;
-    CollectFiles(tmp.Path(), files);
+void Link(const std::string& target, const std::string& link) {
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0) << link;
+}
+
+std::vector<std::string> Sorted(const TStringList& files) {
     std::vector<std::string> got;
     for (int i = 0; i < files.Count(); ++i) {
         got.push_back(files[i]);
     }
     std::sort(got.begin(), got.end());
-    EXPECT_EQ(got, (std::vector<std::string>{tmp.Path() + "/folder.html/inner.htm",
-                                             tmp.Path() + "/link.html", tmp.Path() + "/pipe.html",
-                                             tmp.Path() + "/target.txt"}));
+    return got;
+}
+
+// Only regular files go into a book; everything else the walk meets under a page's name is
+// named with why it was left out, and files that links bring in from elsewhere are named with
+// where they lie. A folder named like a page is still walked.
+TEST(CollectFiles, SkipsSpecialEntriesAndNamesThemAndWhatLinksBringFromOutside) {
+    TempDir tmp;
+    TempDir elsewhere;
+    const std::string site = tmp.Path();
+    WriteFile(site + "/target.txt", "t");
+    WriteFile(site + "/folder.html/inner.htm", "i");
+    WriteFile(elsewhere.Sub("private.txt"), "secret");
+    Link(site + "/target.txt", site + "/link.html");     // inside: taken without a word
+    Link(elsewhere.Sub("private.txt"), site + "/p.txt"); // outside: taken and named
+    ASSERT_EQ(::mkfifo((site + "/pipe.html").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((site + "/pipe.js").c_str(), 0644), 0); // not a page: nothing to say
+    Link("/dev/null", site + "/device.gif");
+    Link(site + "/gone.html", site + "/dangling.html");
+    Link(site + "/self.html", site + "/self.html");
+    Link(elsewhere.Path(), site + "/pictures");
+    Link("/proc/self/environ", site + "/environ.txt");
+
+    TStringList files;
+    TCollectionNotes notes;
+    CollectFiles(site, files, &notes);
+    EXPECT_EQ(Sorted(files),
+              (std::vector<std::string>{site + "/folder.html/inner.htm", site + "/link.html",
+                                        site + "/p.txt", site + "/target.txt"}));
+    std::vector<std::string> skipped;
+    for (const auto& note : notes.Skipped) {
+        skipped.push_back(note.Path + " | " + note.Detail);
+    }
+    std::sort(skipped.begin(), skipped.end());
+    EXPECT_EQ(skipped, (std::vector<std::string>{
+                           site + "/dangling.html | a dangling link",
+                           site + "/device.gif | a link to a device",
+                           site + "/environ.txt | a link to a file of the system, " +
+                               RealPath("/proc/self/environ"),
+                           site + "/pictures | a link to a folder, which is never walked",
+                           site + "/pipe.html | a named pipe",
+                           site + "/self.html | a link that leads back to itself",
+                       }));
+    ASSERT_EQ(notes.Outside.size(), 1u);
+    EXPECT_EQ(notes.Outside[0].Path, site + "/p.txt");
+    EXPECT_EQ(notes.Outside[0].Detail, RealPath(elsewhere.Sub("private.txt")));
+
+    // The same walk without notes takes the same files.
+    TStringList plain;
+    CollectFiles(site, plain);
+    EXPECT_EQ(Sorted(plain), Sorted(files));
+}
+
+TEST(CollectFiles, TheSummaryShowsTheFirstEntriesOfEachKindAndCountsTheRest) {
+    TCollectionNotes notes;
+    EXPECT_TRUE(CollectionSummary(notes, 3).empty());
+    for (int i = 0; i < 5; ++i) {
+        notes.Skipped.push_back({"/s/pipe" + std::to_string(i) + ".html", "a named pipe"});
+    }
+    notes.Outside.push_back({"/s/p\\x.txt", "/etc/pass\x1b"
+                                            "wd"});
+    const std::string text = CollectionSummary(notes, 2, " (--verbose lists them all)");
+    EXPECT_EQ(text,
+              "5 entries were skipped: a book takes regular files only, and never follows a link "
+              "to a folder:\n"
+              "  /s/pipe0.html: a named pipe\n"
+              "  /s/pipe1.html: a named pipe\n"
+              "  and 3 more (--verbose lists them all)\n"
+              "1 file comes from outside the chosen folder through a link, and goes into the "
+              "book:\n"
+              "  /s/p\\\\x.txt -> /etc/pass\\x1bwd");
+    EXPECT_EQ(CollectionSummary(notes, 10).find("\n  and "), std::string::npos);
 }
 
 TEST(CollectFiles, AnUnreadableDirectoryAddsNothing) {

@@ -437,6 +437,39 @@ TEST(Layout, ClientAlignedControlsFillInsideBevelsAndBorder) {
     EXPECT_EQ(list.BoundsRect(), Rect(10, 10, 290, 190));
 }
 
+// Aligned children are laid out whatever way they became aligned or stopped being so, while
+// children placed by hand are never moved (a page's thousands of controls are not walked).
+TEST(Layout, AlignmentFollowsChildrenThatComeGoAndChangeTheirAlign) {
+    TPanel panel;
+    panel.SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+    panel.SetBounds(0, 0, 200, 100);
+    TPanel placed;
+    placed.SetParent(&panel);
+    placed.SetBounds(5, 6, 7, 8);
+    TPanel a;
+    a.SetHeight(20);
+    a.SetParent(&panel);
+    EXPECT_EQ(a.BoundsRect(), Rect(0, 0, 185, 20)); // not aligned yet: where it was
+    a.SetAlign(TAlign::alTop);
+    EXPECT_EQ(a.BoundsRect(), Rect(0, 0, 200, 20));
+    TPanel b;
+    b.SetAlign(TAlign::alClient); // aligned before it has a parent
+    b.SetParent(&panel);
+    EXPECT_EQ(b.BoundsRect(), Rect(0, 20, 200, 100));
+    a.SetParent(nullptr); // an aligned child leaves: the rest takes its room
+    EXPECT_EQ(b.BoundsRect(), Rect(0, 0, 200, 100));
+    b.SetAlign(TAlign::alNone);
+    panel.SetBounds(0, 0, 100, 50); // nothing aligned is left: nothing moves
+    EXPECT_EQ(b.BoundsRect(), Rect(0, 0, 200, 100));
+    EXPECT_EQ(placed.BoundsRect(), Rect(5, 6, 12, 14));
+    b.SetAlign(TAlign::alBottom);
+    EXPECT_EQ(b.BoundsRect(), Rect(0, -50, 100, 50));
+    a.SetParent(&panel);
+    a.SetAlign(TAlign::alClient);
+    EXPECT_EQ(a.BoundsRect(), Rect(0, 0, 100, 0));
+    EXPECT_EQ(placed.BoundsRect(), Rect(5, 6, 12, 14));
+}
+
 TEST(Window, MaximisedKeepsTheNormalPlacement) {
     TWindow w;
     w.SetBounds(10, 20, 300, 200);
