@@ -50,6 +50,21 @@ std::unique_ptr<TBitmapItem> ItemFromBitmap(std::unique_ptr<TBitmap> bitmap,
 
 } // namespace
 
+bool TSectionList::ChargePicture(const std::string& key, const TBitmapItem& item) {
+    // Every use of an animation composes its frames in a picture of its own.
+    int64_t cost = item.Gif && item.Gif->Animated() ? item.Gif->OwnBytes() : 0;
+    // Without a cache every use holds a decoded picture of its own.
+    const bool first = BitmapList == nullptr || chargedPictures_.count(key) == 0;
+    if (first)
+        cost += item.DecodedBytes();
+    if (cost > PictureBudget - pictureBytes_)
+        return false;
+    pictureBytes_ += cost;
+    if (first)
+        chargedPictures_.insert(key);
+    return true;
+}
+
 TBitmapItem* TSectionList::FetchImage(const std::string& name, TTransparency& transparency,
                                       bool& wait, bool& fromCache) {
     wait = false;
@@ -72,6 +87,11 @@ TBitmapItem* TSectionList::FetchImage(const std::string& name, TTransparency& tr
                         item->Mask = GetImageMask(item->Bitmap.get(), false, 0);
                     item->Transp = LLCorner;
                 }
+            }
+            if (!ChargePicture(key, *item)) {
+                BitmapList->DecUsage(key);
+                fromCache = false;
+                return nullptr;
             }
             return item;
         }
@@ -153,7 +173,7 @@ TBitmapItem* TSectionList::FetchImage(const std::string& name, TTransparency& tr
         }
     }
 
-    if (!item)
+    if (!item || !ChargePicture(key, *item))
         return nullptr;
     // Without a cache (or when it refuses the name) the picture is the caller's: it checks
     // whether the cache holds the item.

@@ -74,6 +74,8 @@ void TSectionList::Clear() {
     MapList.Clear();
     PendingImages.Clear();
     Links.clear();
+    pictureBytes_ = 0;
+    chargedPictures_.clear();
     HoverLink = nullptr;
     HoverImage = nullptr;
     Panels.clear();

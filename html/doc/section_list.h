@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "html/doc/cell.h"
@@ -158,6 +159,12 @@ public:
     // the cache (one more usage taken) unless noted by fromCache/the caller's copy rules.
     TBitmapItem* FetchImage(const std::string& name, TTransparency& transparency, bool& wait,
                             bool& fromCache);
+    // Bytes of decoded pictures a page may hold: each picture it names counted once, and
+    // each use of an animation its own composition. A picture that would pass the budget is
+    // refused (FetchImage gives none) and shows its stand-in.
+    static constexpr int64_t kPictureBudget = int64_t{512} << 20;
+    int64_t PictureBudget = kPictureBudget;
+    int64_t PictureBytes() const { return pictureBytes_; }
     void HideUnshownControls();
     // One tick of the animation timer (50 ms).
     void TimerTick();
@@ -181,4 +188,8 @@ private:
     std::string backKey_;                    // its cache name
     std::unique_ptr<TBitmapItem> backOwned_; // a background picture the cache did not take
     int32_t layoutHeight_ = 0, layoutWidth_ = 0; // results of the last layout, for the dump
+    // Takes a use of the picture from the page's budget; false when it does not fit.
+    bool ChargePicture(const std::string& key, const TBitmapItem& item);
+    int64_t pictureBytes_ = 0;
+    std::unordered_set<std::string> chargedPictures_; // cache names already counted
 };

@@ -58,10 +58,20 @@ TSection::~TSection() {
     if (Document == nullptr)
         return;
     // The document's link list and hover state only refer to runs; none may outlive us.
+    // Only runs marked as entered are looked for, newest first and from the list's end: a
+    // section is usually freed soon after it was filled (an empty one the reader drops) or
+    // after the list was emptied (the whole document freed), so freeing a page stays linear
+    // in its sections rather than sections times links.
     auto& links = Document->Links;
-    links.erase(std::remove_if(links.begin(), links.end(),
-                               [this](TFontObj* f) { return f->Section == this; }),
-                links.end());
+    for (int i = FontRuns.Count() - 1; i >= 0; --i) {
+        TFontObj* run = FontRuns[i];
+        if (!run->InLinks)
+            continue;
+        run->InLinks = false;
+        const auto it = std::find(links.rbegin(), links.rend(), run);
+        if (it != links.rend())
+            links.erase(std::next(it).base());
+    }
     if (Document->HoverLink != nullptr && Document->HoverLink->Section == this)
         Document->HoverLink = nullptr;
 }

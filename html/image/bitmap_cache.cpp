@@ -7,6 +7,16 @@ TBitmapItem::TBitmapItem(std::unique_ptr<TBitmap> bitmap, std::unique_ptr<TBitma
 TBitmapItem::TBitmapItem(std::unique_ptr<TGIFImage> gif, TTransparency transp)
     : Transp(transp), Gif(std::move(gif)) {}
 
+int64_t TBitmapItem::DecodedBytes() const {
+    auto bytes = [](const std::unique_ptr<TBitmap>& b) {
+        return b ? static_cast<int64_t>(b->RowBytes()) * b->Height() : 0;
+    };
+    int64_t n = bytes(Bitmap) + bytes(Mask);
+    if (Gif)
+        n += Gif->FrameBytes() + Gif->OwnBytes();
+    return n;
+}
+
 TStringBitmapList::TStringBitmapList() {
     SetSorted(true);
     OwnsObjects = true;

@@ -24,6 +24,9 @@ public:
     std::unique_ptr<TBitmap> Bitmap;
     std::unique_ptr<TGIFImage> Gif;
     std::unique_ptr<TBitmap> Mask;
+
+    // Bytes of the decoded pictures the entry holds.
+    int64_t DecodedBytes() const;
 };
 
 class TStringBitmapList : public TStringList {

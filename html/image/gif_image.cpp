@@ -224,10 +224,6 @@ public:
                     }
             }
         }
-        if (f.Disposal == 3) {
-            f.SavedImage = std::make_unique<TBitmap>(f.Width, f.Height, pf24bit);
-            f.SavedMask = std::make_unique<TBitmap>(f.Width, f.Height, pf1bit);
-        }
         return TFrameRead::frOk;
     }
 };
@@ -250,8 +246,6 @@ std::unique_ptr<TgfFrame> TgfFrame::Clone() const {
     f->ColorTable = ColorTable;
     f->Image = CopyBitmap(Image);
     f->Mask = CopyBitmap(Mask);
-    f->SavedImage = CopyBitmap(SavedImage);
-    f->SavedMask = CopyBitmap(SavedMask);
     f->OwnPalette = OwnPalette;
     f->Comment = Comment;
     return f;
@@ -261,7 +255,10 @@ TGIFImage::TGIFImage() : Clock(timeGetTime) {}
 TGIFImage::~TGIFImage() = default;
 
 void TGIFImage::Reset() {
-    frames_.clear();
+    // Other uses may share the frames: this image lets go of them and starts a list of its own.
+    frames_ = std::make_shared<TFrameList>();
+    saved_.reset();
+    savedMask_.reset();
     composition_.reset();
     compositionMask_.reset();
     backgroundBuffer_.reset();
@@ -378,13 +375,13 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
             if (b == ';')
                 break;
             if (b == ',') {
-                if (frames_.size() >= kMaxFrames)
+                if (frames_->size() >= kMaxFrames)
                     break;
                 auto f = std::make_unique<TgfFrame>();
                 const TFrameRead read = p.ReadFrame(*f, control, globalTable_, ownPalette_, budget);
                 // A long animation keeps the frames that fit, as it keeps the first 256; only a
                 // first frame too large for any picture makes the file unreadable.
-                if (read == TFrameRead::frOverBudget && !frames_.empty())
+                if (read == TFrameRead::frOverBudget && !frames_->empty())
                     break;
                 if (read != TFrameRead::frOk) {
                     Reset();
@@ -401,7 +398,7 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
                     transparent_ = true;
                 f->Comment = std::move(comment);
                 comment.clear();
-                frames_.push_back(std::move(f));
+                frames_->push_back(std::move(f));
                 continue;
             }
             if (b != '!' || !p.Has(2))
@@ -439,13 +436,13 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
                 break;
             }
         }
-        if (frames_.empty()) {
+        if (frames_->empty()) {
             Reset();
             return false;
         }
 
         int64_t w = screenWidth, h = screenHeight, framePixels = 0;
-        for (const auto& f : frames_) {
+        for (const auto& f : *frames_) {
             w = std::max<int64_t>(w, f->Left + f->Width);
             h = std::max<int64_t>(h, f->Top + f->Height);
             framePixels += static_cast<int64_t>(f->Width) * f->Height;
@@ -479,13 +476,19 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size, bool headerOnly) {
 void TGIFImage::ComposeFrame(int n) {
     if (headerOnly_ || !composition_ || n < 1 || n > NumFrames())
         return;
-    TgfFrame& f = *frames_[static_cast<size_t>(n - 1)];
+    const TgfFrame& f = *(*frames_)[static_cast<size_t>(n - 1)];
     if (!f.Image)
         return;
-    if (f.Disposal == 3 && f.SavedImage) {
-        CopyArea(*composition_, f.Left, f.Top, *f.SavedImage, 0, 0, f.Width, f.Height);
-        if (compositionMask_ && f.SavedMask)
-            CopyArea(*compositionMask_, f.Left, f.Top, *f.SavedMask, 0, 0, f.Width, f.Height);
+    if (f.Disposal == 3) {
+        // What the frame covers, put back when it goes. Only the frame shown has such an
+        // area, so one buffer serves every frame.
+        if (!saved_ || saved_->Width() != f.Width || saved_->Height() != f.Height) {
+            saved_ = std::make_unique<TBitmap>(f.Width, f.Height, pf24bit);
+            savedMask_ = std::make_unique<TBitmap>(f.Width, f.Height, pf1bit);
+        }
+        CopyArea(*composition_, f.Left, f.Top, *saved_, 0, 0, f.Width, f.Height);
+        if (compositionMask_)
+            CopyArea(*compositionMask_, f.Left, f.Top, *savedMask_, 0, 0, f.Width, f.Height);
     }
     // Pixels as they lie in a 24-bit row (blue, green, red), written four bytes at a time; the
     // fourth byte is rewritten by the next pixel, so the frame's last pixel gets three.
@@ -518,22 +521,23 @@ void TGIFImage::ComposeFrame(int n) {
     }
     if (!(f.Transparent && f.Mask) && compositionMask_)
         FillArea1(*compositionMask_, f.Left, f.Top, f.Width, f.Height, false);
-    if (n == 1 && frames_[0]->Disposal <= 1)
+    if (n == 1 && (*frames_)[0]->Disposal <= 1)
         repaintBackground_ = true;
 }
 
 void TGIFImage::UndoFrame(int n) {
     if (headerOnly_ || !composition_ || n < 1 || n > NumFrames())
         return;
-    TgfFrame& f = *frames_[static_cast<size_t>(n - 1)];
+    const TgfFrame& f = *(*frames_)[static_cast<size_t>(n - 1)];
     if (f.Disposal == 2) {
         FillArea24(*composition_, f.Left, f.Top, f.Width, f.Height, 0);
         if (compositionMask_)
             FillArea1(*compositionMask_, f.Left, f.Top, f.Width, f.Height, true);
-    } else if (f.Disposal == 3 && f.SavedImage) {
-        CopyArea(*f.SavedImage, 0, 0, *composition_, f.Left, f.Top, f.Width, f.Height);
-        if (compositionMask_ && f.SavedMask)
-            CopyArea(*f.SavedMask, 0, 0, *compositionMask_, f.Left, f.Top, f.Width, f.Height);
+    } else if (f.Disposal == 3 && saved_ && saved_->Width() == f.Width &&
+               saved_->Height() == f.Height) {
+        CopyArea(*saved_, 0, 0, *composition_, f.Left, f.Top, f.Width, f.Height);
+        if (compositionMask_)
+            CopyArea(*savedMask_, 0, 0, *compositionMask_, f.Left, f.Top, f.Width, f.Height);
     }
 }
 
@@ -544,7 +548,7 @@ void TGIFImage::SetSpeed(int percent) {
 int TGIFImage::DelayOf(int n) const {
     if (n < 1 || n > NumFrames())
         return 1;
-    int64_t d = static_cast<int64_t>(frames_[static_cast<size_t>(n - 1)]->Delay) * 100 / speed_;
+    int64_t d = static_cast<int64_t>((*frames_)[static_cast<size_t>(n - 1)]->Delay) * 100 / speed_;
     return static_cast<int>(std::clamp<int64_t>(d, 1, INT32_MAX));
 }
 
@@ -602,12 +606,12 @@ void TGIFImage::Draw(TCanvas& canvas, int x, int y, int width, int height,
         return;
     const TRect dest = drawn_;
     const TRect src = Rect(0, 0, width_, height_);
-    const TgfFrame& first = *frames_[0];
+    const TgfFrame& first = *(*frames_)[0];
     if (!first.Transparent || !compositionMask_) {
         canvas.StretchBlt(dest, *composition_, src, cmSrcCopy);
         return;
     }
-    const TgfFrame& current = *frames_[static_cast<size_t>(currentFrame_ - 1)];
+    const TgfFrame& current = *(*frames_)[static_cast<size_t>(currentFrame_ - 1)];
     if (current.Disposal >= 2 || !background) {
         canvas.StretchBlt(dest, *composition_, src, cmSrcInvert);
         canvas.StretchBlt(dest, *compositionMask_, src, cmSrcAnd);
@@ -645,10 +649,28 @@ void TGIFImage::Draw(TCanvas& canvas, int x, int y, int width, int height,
     canvas.CopyRect(dest, buf, whole);
 }
 
+namespace {
+int64_t BitmapBytes(const TBitmap* b) {
+    return b ? static_cast<int64_t>(b->RowBytes()) * b->Height() : 0;
+}
+} // namespace
+
+int64_t TGIFImage::FrameBytes() const {
+    int64_t n = 0;
+    for (const auto& f : *frames_)
+        n += BitmapBytes(f->Image.get()) + BitmapBytes(f->Mask.get());
+    return n;
+}
+
+int64_t TGIFImage::OwnBytes() const {
+    return BitmapBytes(composition_.get()) + BitmapBytes(compositionMask_.get()) +
+           BitmapBytes(saved_.get()) + BitmapBytes(savedMask_.get());
+}
+
 std::unique_ptr<TBitmap> TGIFImage::StillBitmap() const {
-    if (empty_ || headerOnly_ || frames_.empty() || !frames_[0]->Image)
+    if (empty_ || headerOnly_ || frames_->empty() || !(*frames_)[0]->Image)
         return nullptr;
-    const TgfFrame& f = *frames_[0];
+    const TgfFrame& f = *(*frames_)[0];
     const TPalette& pal = f.Image->Palette();
     const bool masked = f.Transparent && f.Mask;
     std::unique_ptr<TBitmap> still;
@@ -694,8 +716,9 @@ std::unique_ptr<TGIFImage> TGIFImage::Copy() const {
     g->globalTable_ = globalTable_;
     g->ownPalette_ = ownPalette_;
     g->Clock = Clock;
-    for (const auto& f : frames_)
-        g->frames_.push_back(f->Clone());
+    // The decoded frames are shared: a copy keeps only its own composition, frame counters
+    // and the area one frame covers while it is shown.
+    g->frames_ = frames_;
     if (!empty_ && !headerOnly_) {
         g->composition_ = std::make_unique<TBitmap>(width_, height_, pf24bit); // black
         if (transparent_) {

@@ -28,8 +28,6 @@ public:
     std::array<uint8_t, 768> ColorTable{}; // local table, else a copy of the global one
     std::unique_ptr<TBitmap> Image;        // 24-bit; transparent pixels are black
     std::unique_ptr<TBitmap> Mask;         // 1-bit, set (white) at transparent pixels
-    std::unique_ptr<TBitmap> SavedImage;   // disposal 3: what lay under the frame
-    std::unique_ptr<TBitmap> SavedMask;
     bool OwnPalette = false;
     std::string Comment; // text of the last comment extension before the frame
 
@@ -60,10 +58,11 @@ public:
     bool LoadHeaderFromStream(TStream& stream);
     bool LoadHeaderFromMemory(const uint8_t* data, size_t size);
 
-    // An independent image for one more use of a cached picture; animation switched off.
+    // An image for one more use of a cached picture, animation switched off: it shares the
+    // decoded frames and has its own composition and frame counters.
     std::unique_ptr<TGIFImage> Copy() const;
 
-    bool Animated() const { return frames_.size() > 1; }
+    bool Animated() const { return frames_->size() > 1; }
     bool Empty() const { return empty_; }
     bool HeaderOnly() const { return headerOnly_; }
     int Width() const { return width_; }
@@ -72,9 +71,15 @@ public:
     bool IsTransparent() const { return transparent_; }
     int BitsPerPixel() const { return bitsPerPixel_; }
     const std::array<uint8_t, 768>& GlobalColorTable() const { return globalTable_; }
-    int NumFrames() const { return static_cast<int>(frames_.size()); }
+    int NumFrames() const { return static_cast<int>(frames_->size()); }
     // Frames are counted from 1.
-    const TgfFrame& Frame(int n) const { return *frames_[static_cast<size_t>(n - 1)]; }
+    const TgfFrame& Frame(int n) const { return *(*frames_)[static_cast<size_t>(n - 1)]; }
+    // Whether two images show the same decoded frames (one is a copy of the other).
+    bool SharesFramesWith(const TGIFImage& other) const { return frames_ == other.frames_; }
+    // Bytes of decoded pictures: the frames (shared with copies of the image), and what this
+    // image holds alone (its composition).
+    int64_t FrameBytes() const;
+    int64_t OwnBytes() const;
 
     int Speed() const { return speed_; }
     void SetSpeed(int percent); // below 1 counts as 1
@@ -125,7 +130,10 @@ private:
     bool visible_ = true;
     int bitsPerPixel_ = 0;
     std::array<uint8_t, 768> globalTable_{};
-    std::vector<std::unique_ptr<TgfFrame>> frames_;
+    using TFrameList = std::vector<std::unique_ptr<TgfFrame>>;
+    // Never changed once read, so copies of the image share them.
+    std::shared_ptr<TFrameList> frames_ = std::make_shared<TFrameList>();
+    std::unique_ptr<TBitmap> saved_, savedMask_; // under the shown frame, when it asks
     std::unique_ptr<TBitmap> composition_;
     std::unique_ptr<TBitmap> compositionMask_;
     std::unique_ptr<TCanvas> backgroundBuffer_;

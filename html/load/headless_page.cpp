@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sys/stat.h>
 
 #include "html/doc/dump.h"
@@ -234,11 +235,16 @@ bool THeadlessPage::SavePNG(const std::string& fileName, std::string& error) {
     TPngBandWriter png;
     if (!png.Open(fileName, width, height, error))
         return false;
+    // One band canvas serves every full band (each paint covers it with the background
+    // first); only a shorter last band gets a canvas of its own.
+    std::unique_ptr<TCanvas> band;
     for (int32_t top = 0; top < height; top += bandRows) {
         const int32_t rows = std::min(bandRows, height - top);
-        TCanvas band(width, rows);
-        Paint(band, top);
-        if (!png.AddRows(band, rows, error))
+        if (!band || band->Height() != rows)
+            band = std::make_unique<TCanvas>(width, rows);
+        band->ClearClipRect();
+        Paint(*band, top);
+        if (!png.AddRows(*band, rows, error))
             return false;
     }
     return png.Close(error);

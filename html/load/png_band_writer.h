@@ -1,6 +1,7 @@
 #pragma once
 // Writes a PNG file a band of rows at a time, so a picture taller than any canvas the engine
-// makes can still be one file. 8-bit RGB, no interlacing; rows are deflated as they come.
+// makes can still be one file. 8-bit RGB, no interlacing; rows are deflated as they come, at zlib's
+// fastest level.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -34,5 +35,7 @@ private:
     z_stream zs_{};
     bool zsOpen_ = false;
     int32_t width_ = 0, height_ = 0, written_ = 0;
-    std::vector<uint8_t> row_, out_;
+    size_t rowBytes_ = 0;              // filter byte and RGB samples of one row
+    std::vector<uint8_t> row_, out_;   // filtered rows waiting for zlib; zlib's output
+    std::vector<uint32_t> prev_, cur_; // pixels of the row above and of this row
 };

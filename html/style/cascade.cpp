@@ -234,15 +234,12 @@ void TProperties::ApplyStyles(const TStyleList& sheet, const TPropStack* stack,
         merge(hasC && hasP, t + "." + c + "#" + i + ":" + p);
     }
 
-    // Contextual rules for this tag follow the bare tag key; fewer ancestors first.
-    if (!t.empty()) {
-        for (int k = sheet.LowerBound(t); k < sheet.Count(); ++k) {
-            const std::vector<TSelectorPart>& parts = sheet.Parts(k);
-            if (parts.empty() || parts[0].Tag != t)
-                break;
-            if (parts.size() > 1 && stack && MatchContext(parts, *stack, c, i, p))
-                MergeRule(sheet.Props(k));
-        }
+    // Contextual rules whose subject can fit this element, in sheet order (fewer ancestors
+    // first).
+    if (!t.empty() && stack) {
+        for (const TStyleList::ContextRule& rule : sheet.ContextRulesFor(t, c, i))
+            if (MatchContext(*rule.Parts, *stack, c, i, p))
+                MergeRule(*rule.Props);
     }
 
     if (styleAttr)
@@ -283,17 +280,14 @@ bool TProperties::ApplyPseudoElement(const TStyleList& sheet, const TPropStack* 
         merge(hasC, "." + c + "#" + i + ":" + p);
         merge(hasC && !t.empty(), t + "." + c + "#" + i + ":" + p);
     }
-    if (!t.empty()) {
-        for (int k = sheet.LowerBound(t); k < sheet.Count(); ++k) {
-            const std::vector<TSelectorPart>& parts = sheet.Parts(k);
-            if (parts.empty() || parts[0].Tag != t)
-                break;
+    if (!t.empty() && stack && !stack->Empty()) {
+        for (const TStyleList::ContextRule& rule : sheet.ContextRulesFor(t, c, i)) {
             // Only rules whose subject names this pseudo-element; the element's own
             // contextual rules are already in the set it inherited from.
             // The element is the stack's top: its ancestors are the levels below it.
-            if (parts.size() > 1 && parts[0].Pseudo == p && stack && !stack->Empty() &&
-                stack->Last().MatchContext(parts, *stack, c, i, p)) {
-                MergeRule(sheet.Props(k));
+            if ((*rule.Parts)[0].Pseudo == p &&
+                stack->Last().MatchContext(*rule.Parts, *stack, c, i, p)) {
+                MergeRule(*rule.Props);
                 any = true;
             }
         }

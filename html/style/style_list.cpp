@@ -105,6 +105,8 @@ int TStyleList::LowerBound(std::string_view key) const {
 
 void TStyleList::Clear() {
     entries_.Clear();
+    contextGroups_.clear();
+    contextStale_ = true;
     DefaultProps = nullptr;
     ContextCounter = 10;
     LinkColorSet = false;
@@ -124,6 +126,7 @@ TProperties& TStyleList::AddEntry(std::string_view key, std::unique_ptr<TPropert
         std::make_unique<Entry>(Entry{std::string(key), std::move(props), SplitSelectorParts(key)});
     TProperties& added = *e->Props;
     entries_.InsertAt(at, std::move(e));
+    contextStale_ = true;
     return added;
 }
 
@@ -131,6 +134,70 @@ TProperties& TStyleList::AddCopy(std::string_view key, const TProperties& props)
     auto copy = std::make_unique<TProperties>();
     copy->CopyValues(props);
     return AddEntry(key, std::move(copy));
+}
+
+namespace {
+std::string GroupName(std::string_view tag, std::string_view cls, std::string_view id) {
+    std::string name(tag);
+    name += '\0';
+    name += cls;
+    name += '\0';
+    name += id;
+    return name;
+}
+} // namespace
+
+void TStyleList::IndexContextRules() const {
+    contextGroups_.clear();
+    int order = 0;
+    for (int k = 0; k < Count(); ++k) {
+        const Entry& e = *entries_.At(k);
+        if (e.Parts.size() < 2 || e.Parts[0].Tag.empty())
+            continue;
+        const TSelectorPart& subject = e.Parts[0];
+        contextGroups_[GroupName(subject.Tag, subject.Class, subject.ID)].push_back(
+            ContextRule{order++, &e.Parts, e.Props.get()});
+    }
+    contextStale_ = false;
+}
+
+const std::vector<TStyleList::ContextRule>&
+TStyleList::ContextRulesFor(std::string_view tag, std::string_view cls, std::string_view id) const {
+    if (contextStale_)
+        IndexContextRules();
+    met_.clear();
+    if (tag.empty() || contextGroups_.empty())
+        return met_;
+    // The groups a subject with no class or id, this class, this id, or both falls into.
+    const std::vector<ContextRule>* groups[4] = {};
+    int n = 0;
+    auto look = [&](std::string_view c, std::string_view i) {
+        const auto it = contextGroups_.find(GroupName(tag, c, i));
+        if (it != contextGroups_.end())
+            groups[n++] = &it->second;
+    };
+    look({}, {});
+    if (!cls.empty())
+        look(cls, {});
+    if (!id.empty())
+        look({}, id);
+    if (!cls.empty() && !id.empty())
+        look(cls, id);
+    if (n == 1)
+        return *groups[0];
+    // Merged back into sheet order.
+    size_t at[4] = {};
+    for (;;) {
+        int best = -1;
+        for (int g = 0; g < n; ++g)
+            if (at[g] < groups[g]->size() &&
+                (best < 0 || (*groups[g])[at[g]].Order < (*groups[best])[at[best]].Order))
+                best = g;
+        if (best < 0)
+            break;
+        met_.push_back((*groups[best])[at[best]++]);
+    }
+    return met_;
 }
 
 std::string TStyleList::NextContextNumber() {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "html/style/properties.h"
@@ -80,6 +81,18 @@ public:
     // ContextCounter as decimal text, then ContextCounter + 1.
     std::string NextContextNumber();
 
+    // One contextual rule (a subject with a tag, and ancestors) as the cascade meets it.
+    struct ContextRule {
+        int Order; // place in the sheet among the contextual rules
+        const std::vector<TSelectorPart>* Parts;
+        const TProperties* Props;
+    };
+    // The contextual rules whose subject names this tag and no class or id other than these,
+    // in the sheet's order: the only ones that can match such an element. The list is valid
+    // until the sheet changes.
+    const std::vector<ContextRule>& ContextRulesFor(std::string_view tag, std::string_view cls,
+                                                    std::string_view id) const;
+
     // Clears the sheet, sets DefaultPointSize and adds the built-in rules.
     void LoadDefaults(std::string_view defaultFontName, std::string_view preFontName,
                       int32_t marginWidth, int32_t marginHeight, uint8_t charset,
@@ -91,4 +104,12 @@ private:
     // In sheet order, in a tree by position: a sheet of a hundred thousand rules loads in
     // O(n log n), where inserting into a vector moved half the sheet for every rule.
     TOrderStatTree<std::unique_ptr<Entry>> entries_;
+
+    // Contextual rules grouped by their subject's tag, class and id, each group in sheet
+    // order; made on the first look-up after the sheet changed. An element meets at most
+    // four groups instead of every rule of its tag.
+    void IndexContextRules() const;
+    mutable std::unordered_map<std::string, std::vector<ContextRule>> contextGroups_;
+    mutable bool contextStale_ = true;
+    mutable std::vector<ContextRule> met_; // the answer of ContextRulesFor
 };

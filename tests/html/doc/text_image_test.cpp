@@ -154,6 +154,41 @@ TEST(TextImage, AnimatedGifJoinsTheAnimationsAndLeavesWithIt) {
     EXPECT_FALSE(img->Hovered);
 }
 
+TEST(TextImage, UsesOfAnAnimationShareItsFramesWithinThePagesBudget) {
+    // Every use of one animation shares the decoded frames and keeps its own composition and
+    // frame counters; the page counts the frames once and each composition, and a use that
+    // would pass its budget shows the stand-in.
+    TImageDoc d;
+    TImageObj* first = d.One(Attrs({{"SRC", "two-frames.gif"}}));
+    ASSERT_NE(first->Gif(), nullptr);
+    const int64_t frames = first->Gif()->FrameBytes(), own = first->Gif()->OwnBytes();
+    ASSERT_GT(own, 0);
+    const int64_t afterFirst = d.Doc.PictureBytes();
+    EXPECT_GE(afterFirst, frames + own);
+    TImageObj* second = d.One(Attrs({{"SRC", "two-frames.gif"}}));
+    ASSERT_NE(second->Gif(), nullptr);
+    EXPECT_TRUE(second->Gif()->SharesFramesWith(*first->Gif()));
+    EXPECT_EQ(d.Doc.PictureBytes(), afterFirst + own);
+    second->Gif()->SetCurrentFrame(2);
+    EXPECT_EQ(first->Gif()->CurrentFrame(), 1);
+    EXPECT_EQ(d.Doc.Animations.size(), 2u);
+
+    d.Doc.PictureBudget = d.Doc.PictureBytes() + own; // room for one more use only
+    TImageObj* third = d.One(Attrs({{"SRC", "two-frames.gif"}}));
+    EXPECT_FALSE(third->IsErrorImage());
+    TImageObj* fourth = d.One(Attrs({{"SRC", "two-frames.gif"}}));
+    EXPECT_TRUE(fourth->IsErrorImage());
+    EXPECT_EQ(fourth->Gif(), nullptr);
+    EXPECT_LE(d.Doc.PictureBytes(), d.Doc.PictureBudget);
+    TImageObj* bitmap = d.One(Attrs({{"SRC", "wide-200x50.bmp"}}));
+    EXPECT_TRUE(bitmap->IsErrorImage()) << "a new picture does not fit either";
+    EXPECT_EQ(d.Doc.Animations.size(), 3u);
+
+    // A fresh page starts with the whole budget again.
+    d.Doc.Clear();
+    EXPECT_EQ(d.Doc.PictureBytes(), 0);
+}
+
 TEST(TextImage, PicturesComeThroughTheStreamEvent) {
     TImageDoc d;
     std::vector<std::string> asked;

@@ -139,6 +139,41 @@ TEST(TextQuery, LinksKeepTheirRunsInTheDocumentList) {
     EXPECT_TRUE(l.D.Doc.Links[1]->ActiveFont->Bold);
 }
 
+TEST(TextQuery, FreeingASectionTakesOnlyItsRunsOutOfTheLinkList) {
+    TLinkDoc l;
+    // A section with a link that is freed while it is still the newest, one freed after a
+    // later section added links of its own, and a link run a font change left behind.
+    TUrlTarget other;
+    other.Assign("other.html", "");
+    auto fresh = l.D.Make();
+    fresh->StartLinkRun(true, l.D.Top(), other, 0);
+    fresh->AddText(Tok("gone"), false);
+    EXPECT_EQ(l.D.Doc.Links.size(), 4u);
+    fresh.reset();
+    ASSERT_EQ(l.D.Doc.Links.size(), 3u);
+
+    auto middle = l.D.Make();
+    middle->StartLinkRun(true, l.D.Top(), other, 0);
+    middle->AddText(Tok("a"), false);
+    l.D.Push("b");
+    middle->ChangeFont(l.D.Top(), 0);
+    middle->AddText(Tok("b"), false);
+    auto last = l.D.Make();
+    last->StartLinkRun(true, l.D.Top(), other, 0);
+    last->AddText(Tok("c"), false);
+    TFontObj* lastRun = last->FontRuns.Last();
+    ASSERT_EQ(l.D.Doc.Links.size(), 6u);
+    middle.reset();
+    ASSERT_EQ(l.D.Doc.Links.size(), 4u);
+    EXPECT_EQ(l.D.Doc.Links[0]->LinkAddress(), "one.html");
+    EXPECT_EQ(l.D.Doc.Links[2]->LinkAddress(), "three.html");
+    EXPECT_EQ(l.D.Doc.Links[3], lastRun);
+    last.reset();
+    EXPECT_EQ(l.D.Doc.Links.size(), 3u);
+    for (TFontObj* f : l.D.Doc.Links)
+        EXPECT_EQ(f->Section, l.S);
+}
+
 TEST(TextQuery, FindLinkOverTextOfALink) {
     TLinkDoc l;
     TUrlTarget target;

@@ -1,6 +1,9 @@
 // Composition by disposal method, the animation clock, looping, speed, copies and drawing.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 #include "html/image/gif_image.h"
 #include "platform/graphics/canvas.h"
 #include "test_util.h"
@@ -180,7 +183,7 @@ TEST(GifAnimation, SpeedDividesDelaysAndZeroDelayIsOneMillisecond) {
     EXPECT_EQ(h.CurrentDelay(), 50000);
 }
 
-TEST(GifAnimation, CopyIsIndependentAndStartsAtFrameOne) {
+TEST(GifAnimation, CopiesShareFramesAndAnimateByThemselves) {
     auto bytes = ThreeFrames(0, 10);
     TGIFImage g;
     ASSERT_TRUE(g.LoadFromMemory(bytes.data(), bytes.size()));
@@ -192,7 +195,34 @@ TEST(GifAnimation, CopyIsIndependentAndStartsAtFrameOne) {
     EXPECT_EQ(c->Composition()->GetPixel(0, 0), RGB(255, 0, 0));
     c->SetCurrentFrame(2);
     EXPECT_EQ(g.Composition()->GetPixel(0, 0), RGB(0, 0, 255));
-    EXPECT_NE(c->Frame(1).Image.get(), g.Frame(1).Image.get());
+    EXPECT_TRUE(c->SharesFramesWith(g));
+    EXPECT_EQ(c->Frame(1).Image.get(), g.Frame(1).Image.get());
+    EXPECT_GT(c->OwnBytes(), 0);
+
+    // Frames that put back what they covered: two uses at different frames, stepped in turn,
+    // each match the encoder's composition at every step, also after the picture they were
+    // copied from is gone.
+    auto first = std::make_unique<TGIFImage>();
+    ASSERT_TRUE(first->LoadFromFile(DataPath("anim-previous.gif")));
+    ASSERT_EQ(first->NumFrames(), 4);
+    auto a = first->Copy();
+    auto b = first->Copy();
+    first.reset();
+    b->SetCurrentFrame(3);
+    for (int step = 0; step < 8; ++step) {
+        const int na = step % 4 + 1, nb = (step + 2) % 4 + 1;
+        if (step > 0) {
+            a->SetCurrentFrame(na);
+            b->SetCurrentFrame(nb);
+        }
+        for (auto [gif, n] : {std::pair{a.get(), na}, std::pair{b.get(), nb}}) {
+            TPngImage expected;
+            ASSERT_TRUE(
+                ReadPng(DataPath("anim-previous-" + std::to_string(n - 1) + ".png"), expected));
+            EXPECT_EQ(CountDifferences(expected, *gif->Composition(), gif->CompositionMask()), 0)
+                << "frame " << n << " at step " << step;
+        }
+    }
 }
 
 TEST(GifDraw, OpaqueAndTransparentPicturesOnACanvas) {

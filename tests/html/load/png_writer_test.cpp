@@ -44,6 +44,45 @@ TEST(PngBandWriter, BandsJoinIntoOnePicture) {
     cairo_surface_destroy(s);
 }
 
+TEST(PngBandWriter, RepeatedRowsAndNarrowBands) {
+    // Rows like the row above (most of a page), a black first row, and a band narrower than
+    // the picture, whose missing columns are white.
+    folio_test::TempDir dir;
+    const std::string file = dir.Path() + "/repeat.png";
+    TPngBandWriter png;
+    std::string error;
+    ASSERT_TRUE(png.Open(file, 6, 9, error)) << error;
+    const auto expected = [](int x, int y) -> uint32_t {
+        if (y >= 6)
+            return x < 4 ? 0x102030u : 0xFFFFFFu;
+        if (y == 0)
+            return 0;
+        return y < 4 ? 0xFFFFFFu : (x == 2 ? 0x0000FFu : 0xFFFFFFu);
+    };
+    for (int top = 0; top < 9; top += 3) {
+        const int width = top >= 6 ? 4 : 6;
+        TCanvas band(width, 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t rgb = expected(x, top + y);
+                band.SetPixel(x, y, RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
+            }
+        ASSERT_TRUE(png.AddRows(band, 3, error)) << error;
+    }
+    ASSERT_TRUE(png.Close(error)) << error;
+
+    cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
+    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < 9; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(row[x] & 0xFFFFFF, expected(x, y)) << x << "," << y;
+    }
+    cairo_surface_destroy(s);
+}
+
 TEST(PngBandWriter, IncompletePictureIsRemoved) {
     folio_test::TempDir dir;
     const std::string file = dir.Path() + "/short.png";

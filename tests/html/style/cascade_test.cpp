@@ -153,6 +153,33 @@ TEST(ContextTest, MoreAncestorsWinThenLaterRules) {
     EXPECT_EQ(f.Push("li").Values[piColor], Color(RGB(0, 128, 0)));
 }
 
+TEST(ContextTest, RulesOfEverySubjectFormMergeInSheetOrder) {
+    // Rules whose subjects name the class, the id, both or neither are kept apart for speed
+    // but must still merge as the sheet orders them: by subject (bare, then with an id, then
+    // with a class), then fewer ancestors first, then as read.
+    TStyleFixture f("body div p.c { margin-left: 4px }"
+                    "div p#i { color: red; margin-left: 1px } div p { color: blue }"
+                    "div p.c#i { margin-left: 2px } div p.c { margin-left: 3px }"
+                    "div p.d { color: yellow } div p#j { color: yellow } div q { color: yellow }");
+    f.Push("body");
+    f.Push("div");
+    TProperties& p = f.Push("p", "c", "i");
+    EXPECT_EQ(p.Values[piColor], Color(RGB(255, 0, 0))) << "a subject with an id sorts later";
+    EXPECT_EQ(p.Values[piMarginLeft], TPropValue("2px"));
+    f.Stack.Pop();
+    TProperties& c = f.Push("p", "c");
+    EXPECT_EQ(c.Values[piColor], Color(RGB(0, 0, 255)));
+    EXPECT_EQ(c.Values[piMarginLeft], TPropValue("4px")) << "more ancestors come last";
+    f.Stack.Pop();
+    // Rules read after the sheet was first used are met too.
+    ParseStyleText(f.Sheet, "div p { color: green } div p.c { margin-left: 5px }");
+    EXPECT_EQ(f.Push("p", "c").Values[piColor], Color(RGB(0, 128, 0)));
+    while (f.Stack.Count() > 1)
+        f.Stack.Pop();
+    f.Push("div");
+    EXPECT_EQ(f.Push("p", "c").Values[piMarginLeft], TPropValue("5px"));
+}
+
 TEST(ContextTest, AuthorRulesFollowTheBuiltInOnes) {
     TStyleFixture builtIn;
     builtIn.Push("ul");
