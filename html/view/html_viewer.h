@@ -105,6 +105,11 @@ using TViewerMouseEvent = std::function<void(TObject* sender, TMouseButton butto
 using TViewerMouseMoveEvent =
     std::function<void(TObject* sender, TShiftState shift, int32_t x, int32_t y)>;
 using TNotifyEvent = std::function<void(TObject* sender)>;
+// Something dragged onto the control was dropped at (x, y), or is over it (set accept to
+// take it).
+using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
+using TDragOverEvent =
+    std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y, bool& accept)>;
 
 class THTMLViewer : public TPanel, public TObject {
 public:
@@ -271,6 +276,20 @@ public:
     // The mouse events of the control (in paint panel coordinates).
     TViewerMouseEvent OnMouseDown, OnMouseUp;
     TViewerMouseMoveEvent OnMouseMove;
+    // Dragging onto the viewer, in the viewer's coordinates.
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    void DragDrop(TObject* source, int32_t x, int32_t y) {
+        if (OnDragDrop)
+            OnDragDrop(this, source, x, y);
+    }
+    // True when the handler accepts what is dragged.
+    bool DragOver(TObject* source, int32_t x, int32_t y) {
+        bool accept = false;
+        if (OnDragOver)
+            OnDragOver(this, source, x, y, accept);
+        return accept;
+    }
 
     static constexpr int32_t kMaxDocWidth = 6000;
     static constexpr uint32_t kLinkTimerMs = 200;

@@ -51,6 +51,7 @@ static std::string AppTitle() {
 static std::optional<std::string> RunChooser(int type, const std::string& title,
                                              const std::string& filter, const std::string& dir,
                                              const std::string& name) {
+    TModalScope modal;
     Fl_Native_File_Chooser chooser(type);
     chooser.title(title.empty() ? AppTitle().c_str() : title.c_str());
     std::string f = FltkFilter(filter);
@@ -85,6 +86,7 @@ std::optional<std::string> TFltkDialogs::SaveFile(const TFileDialogOptions& o) {
 std::optional<std::string> TFltkDialogs::InputQuery(const std::string& caption,
                                                     const std::string& prompt,
                                                     const std::string& initial) {
+    TModalScope modal;
     fl_message_title(caption.c_str());
     // fl_input's format is printf-like: the prompt goes in as an argument.
     const char* r = fl_input("%s", initial.c_str(), prompt.c_str());
@@ -94,6 +96,7 @@ std::optional<std::string> TFltkDialogs::InputQuery(const std::string& caption,
 }
 
 void TFltkDialogs::ShowMessage(const std::string& text, TMsgKind kind) {
+    TModalScope modal;
     fl_message_title(AppTitle().c_str());
     if (kind == TMsgKind::Information)
         fl_message("%s", text.c_str());
@@ -102,6 +105,7 @@ void TFltkDialogs::ShowMessage(const std::string& text, TMsgKind kind) {
 }
 
 bool TFltkDialogs::Confirm(const std::string& text) {
+    TModalScope modal;
     fl_message_title(AppTitle().c_str());
     // Buttons from right to left: fl_choice answers the index of the button pressed; Escape
     // and closing the box answer 0, which is No.
@@ -109,6 +113,7 @@ bool TFltkDialogs::Confirm(const std::string& text) {
 }
 
 bool TFltkDialogs::ConfirmOkCancel(const std::string& text) {
+    TModalScope modal;
     fl_message_title(AppTitle().c_str());
     return fl_choice("%s", "Cancel", "OK", nullptr, text.c_str()) == 1;
 }

@@ -65,6 +65,8 @@ int VirtualKeyOf(int k) {
         return VK_RIGHT;
     case FL_Down:
         return VK_DOWN;
+    case FL_Menu:
+        return VK_APPS;
     default:
         break;
     }
@@ -149,6 +151,10 @@ Fl_Cursor FlCursor(TCursor c) {
         return FL_CURSOR_S;
     case TCursor::crArrow:
         return FL_CURSOR_ARROW;
+    case TCursor::crVSplit:
+        return FL_CURSOR_NS;
+    case TCursor::crHSplit:
+        return FL_CURSOR_WE;
     default:
         return FL_CURSOR_DEFAULT;
     }
@@ -251,8 +257,15 @@ protected:
             x += p->Left();
             y += p->Top();
         }
-        if (w->x() != x || w->y() != y || w->w() != control_.Width() || w->h() != control_.Height())
+        if (w->x() != x || w->y() != y || w->w() != control_.Width() ||
+            w->h() != control_.Height()) {
+            // The window repaints where the widget was: a widget that moves (a drag line, a
+            // form control scrolled with its page) leaves no picture of itself behind.
+            Fl_Window* win = w->window();
+            if (win && win->shown() && w->visible_r() && w->w() > 0 && w->h() > 0)
+                win->damage(FL_DAMAGE_ALL, w->x(), w->y(), w->w(), w->h());
             w->resize(x, y, control_.Width(), control_.Height());
+        }
         if (control_.Visible())
             w->show();
         else
@@ -454,6 +467,59 @@ public:
         }
         w_->color(fl_rgb_color(GetRValue(c_.Color), GetGValue(c_.Color), GetBValue(c_.Color)));
         SyncCommon();
+        if (c_.TakesMouse() && Fl::belowmouse() == w_ && w_->window())
+            w_->window()->cursor(ShownCursor(c_.Cursor));
+    }
+
+protected:
+    // Mouse events no child takes are the panel's own when it takes the mouse.
+    bool Own(int e, const std::function<int(int)>& base, int& r) override {
+        if (!c_.TakesMouse())
+            return TFltkPeer::Own(e, base, r);
+        const int x = Fl::event_x() - w_->x(), y = Fl::event_y() - w_->y();
+        const TShiftState shift = CurrentShiftState();
+        TPanel& c = c_;
+        switch (e) {
+        case FL_PUSH: {
+            r = base(e);
+            if (r)
+                return true; // a child took it
+            r = 1;
+            const TMouseButton b = Fl::event_button() == FL_RIGHT_MOUSE    ? TMouseButton::mbRight
+                                   : Fl::event_button() == FL_MIDDLE_MOUSE ? TMouseButton::mbMiddle
+                                                                           : TMouseButton::mbLeft;
+            return Call([&] { c.OwnMouseDown(b, shift, x, y); });
+        }
+        case FL_DRAG:
+            if (Fl::pushed() != w_)
+                break;
+            r = 1;
+            return Call([&] { c.OwnMouseMove(shift, x, y); });
+        case FL_RELEASE: {
+            if (Fl::pushed() != w_)
+                break;
+            r = 1;
+            const TMouseButton b = Fl::event_button() == FL_RIGHT_MOUSE    ? TMouseButton::mbRight
+                                   : Fl::event_button() == FL_MIDDLE_MOUSE ? TMouseButton::mbMiddle
+                                                                           : TMouseButton::mbLeft;
+            return Call([&] { c.OwnMouseUp(b, shift, x, y); });
+        }
+        case FL_ENTER:
+        case FL_MOVE:
+            r = base(e);
+            if (Fl::belowmouse() != w_)
+                return true; // over a child
+            r = 1;
+            if (!Call([&] { c.OwnMouseMove(shift, x, y); }))
+                return false;
+            if (w_->window())
+                w_->window()->cursor(ShownCursor(c_.Cursor));
+            return true;
+        default:
+            break;
+        }
+        r = base(e);
+        return true;
     }
 
 private:

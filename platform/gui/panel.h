@@ -19,6 +19,17 @@ public:
     TRect ClientRect() const override;
     std::unique_ptr<TControlPeer> MakePeer(TPeerFactory& factory) override;
 
+    // The pointer over the panel's own area (its bevels and border, and whatever no child
+    // covers), in the panel's coordinates. A panel that takes the mouse gets the press, the
+    // movements and the release of a press that began on it, and shows its Cursor there;
+    // others let the events pass, as plain containers do.
+    virtual bool TakesMouse() const { return false; }
+    virtual void OwnMouseDown(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/,
+                              int /*y*/) {}
+    virtual void OwnMouseMove(TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+    virtual void OwnMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
+    void SetCursor(TCursor cursor);
+
 protected:
     void PaintSelf(TCanvas& canvas, int x, int y) const override;
 
