@@ -72,8 +72,10 @@ private:
     uint32_t bits_ = 0;
 };
 
-// What lies under the pointer when the right button is released; lives for the event only.
+// What lies under the pointer when the right button is released (or, for the Menu key, under
+// the pointer when it is over the page); lives for the event only.
 struct TRightClickParameters {
+    int32_t X = 0, Y = 0; // where, in the paint panel's coordinates: a context menu opens there
     TImageObj* Image = nullptr;
     int32_t ImageX = 0, ImageY = 0; // the pointer inside the image
     std::string URL, Target;        // the link under the pointer
@@ -323,6 +325,8 @@ private:
     void UpdateBorder();
     // pointer (viewer_mouse.cpp)
     void TrackPointer(TShiftState shift, int32_t x, int32_t y);
+    // Reports OnRightClick for (x, y); overPage: with what lies there.
+    void RightClick(int32_t x, int32_t y, bool overPage);
     void LinkTimerTick();
     int32_t CharAtPoint(int32_t x, int32_t y);
     void ExtendSelection(int32_t x, int32_t y);

@@ -8,6 +8,7 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Round_Button.H>
@@ -33,6 +34,7 @@
 #include "platform/gui/memo.h"
 #include "platform/gui/paint_box.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/popup_menu.h"
 #include "platform/gui/scroll_bar.h"
 #include "platform/gui/window.h"
 
@@ -1028,6 +1030,64 @@ private:
     std::vector<Fl_Menu_Item> menu_;
 };
 
+// ---- context menu ----
+
+class TPopupMenuPeerImpl final : public TPopupMenuPeer {
+public:
+    explicit TPopupMenuPeerImpl(TPopupMenu& menu) : menu_(menu) {}
+
+    int Popup(TControl& control, int x, int y) override {
+        TWindow* window = control.Window();
+        auto* wp = window ? dynamic_cast<TFltkPeer*>(window->Peer()) : nullptr;
+        Fl_Window* flw = wp ? wp->Widget()->as_window() : nullptr;
+        if (!flw || !flw->shown())
+            return -1;
+        // Window coordinates, as FLTK places widgets.
+        for (const TControl* p = &control; p && p->Parent(); p = p->Parent()) {
+            x += p->Left();
+            y += p->Top();
+        }
+        // The items: a separator is a line under the item before it.
+        std::vector<std::string> labels;
+        std::vector<int> index;
+        labels.reserve(menu_.Items.size());
+        for (size_t i = 0; i < menu_.Items.size(); ++i) {
+            if (menu_.Items[i].Separator)
+                continue;
+            labels.push_back(Label(menu_.Items[i].Caption, true));
+            index.push_back(static_cast<int>(i));
+        }
+        if (labels.empty())
+            return -1;
+        std::vector<Fl_Menu_Item> items(labels.size() + 1, Fl_Menu_Item{});
+        for (size_t k = 0; k < labels.size(); ++k) {
+            const TMenuItem& item = menu_.Items[static_cast<size_t>(index[k])];
+            items[k].text = labels[k].c_str();
+            items[k].labelsize_ = static_cast<Fl_Fontsize>(FlSize(control.Font));
+            if (!item.Enabled)
+                items[k].flags |= FL_MENU_INACTIVE;
+            const size_t next = static_cast<size_t>(index[k]) + 1;
+            if (next < menu_.Items.size() && menu_.Items[next].Separator && k + 1 < labels.size())
+                items[k].flags |= FL_MENU_DIVIDER;
+        }
+        // A button in the window gives the menu its place on the screen; it is never shown.
+        Fl_Group::current(nullptr);
+        auto* button = new Fl_Menu_Button(x, y, 1, 1);
+        button->hide();
+        flw->add(button);
+        const Fl_Menu_Item* chosen = items[0].popup(x, y, nullptr, nullptr, button);
+        flw->remove(button);
+        Fl::delete_widget(button);
+        if (!chosen)
+            return -1;
+        const auto k = static_cast<size_t>(chosen - items.data());
+        return k < index.size() ? index[k] : -1;
+    }
+
+private:
+    TPopupMenu& menu_;
+};
+
 } // namespace
 
 bool PreviewShortcut(Fl_Window* window) {
@@ -1076,4 +1136,7 @@ std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateListBox(TListBox& c) {
 }
 std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateComboBox(TComboBox& c) {
     return std::make_unique<TComboBoxPeer>(c);
+}
+std::unique_ptr<TPopupMenuPeer> TFltkPeerFactory::CreatePopupMenu(TPopupMenu& menu) {
+    return std::make_unique<TPopupMenuPeerImpl>(menu);
 }

@@ -13,6 +13,7 @@
 #include "platform/gui/list_box.h"
 #include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/popup_menu.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/scroll_bar.h"
 #include "platform/gui/window.h"
@@ -510,6 +511,40 @@ TEST(Application, WorkBlockedByAModalLoopRunsFromTheLoopAfterIt) {
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].Text, "it failed");
     EXPECT_EQ(app.ModalLevel(), 0);
+}
+
+TEST(PopupMenu, HeadlessItStaysOpenUntilAnItemIsChosen) {
+    TWindow w;
+    TPanel panel;
+    panel.SetParent(&w);
+    TPopupMenu menu;
+    std::vector<std::string> ran;
+    menu.Add("&Copy", [&] { ran.push_back("copy"); });
+    menu.AddSeparator();
+    menu.Add("Select &all", [&] { ran.push_back("all"); }, false);
+    menu.Add("&Reload", [&] {
+        ran.push_back("reload");
+        menu.Clear(); // a command may rebuild the menu
+    });
+    EXPECT_EQ(menu.IndexOf("Copy"), 0);
+    EXPECT_EQ(menu.IndexOf("Select all"), 2);
+    EXPECT_EQ(menu.IndexOf("Nothing"), -1);
+    menu.Choose(0); // not open: nothing
+    EXPECT_TRUE(ran.empty());
+    menu.Popup(panel, 30, 40);
+    EXPECT_TRUE(menu.IsOpen());
+    EXPECT_EQ(menu.PopupPoint(), Point(30, 40));
+    EXPECT_EQ(menu.PopupControl(), &panel);
+    menu.Choose(2); // disabled: the menu only closes
+    EXPECT_FALSE(menu.IsOpen());
+    menu.Popup(panel, 1, 1);
+    menu.Choose(1); // the separator
+    menu.Popup(panel, 1, 1);
+    menu.Choose(0);
+    menu.Popup(panel, 1, 1);
+    menu.Choose(3);
+    EXPECT_EQ(ran, (std::vector<std::string>{"copy", "reload"}));
+    EXPECT_TRUE(menu.Items.empty());
 }
 
 TEST(Window, CloseQueryCanRefuseAndMainWindowEndsTheLoop) {
