@@ -15,8 +15,7 @@ TReaderMenu::TReaderMenu(TReaderWindow& window) : window_(window) {
 
 THTMLViewer* TReaderMenu::OpenedViewer() const {
     const std::vector<THTMLViewer*> viewers = window_.Viewer().Viewers();
-    return std::find(viewers.begin(), viewers.end(), viewer_) != viewers.end() ? viewer_
-                                                                               : nullptr;
+    return std::find(viewers.begin(), viewers.end(), viewer_) != viewers.end() ? viewer_ : nullptr;
 }
 
 void TReaderMenu::Open(THTMLViewer& viewer, const TRightClickParameters& p) {
@@ -25,8 +24,10 @@ void TReaderMenu::Open(THTMLViewer& viewer, const TRightClickParameters& p) {
     picture_ = p.Image ? p.Image->Source : std::string();
     TFrameViewer& fv = window_.Viewer();
     Menu.Clear();
-    Menu.Add("&Back", [this] { window_.GoBack(); }, fv.BackButtonEnabled());
-    Menu.Add("&Forward", [this] { window_.GoForward(); }, fv.FwdButtonEnabled());
+    Menu.Add(
+        "&Back", [this] { window_.GoBack(); }, fv.BackButtonEnabled());
+    Menu.Add(
+        "&Forward", [this] { window_.GoForward(); }, fv.FwdButtonEnabled());
     Menu.Add("&Reload", [this] { window_.ReloadPage(); });
     Menu.AddSeparator();
     Menu.Add(

@@ -487,19 +487,24 @@ protected:
             if (r)
                 return true; // a child took it
             r = 1;
+            pressed_ = true;
             const TMouseButton b = Fl::event_button() == FL_RIGHT_MOUSE    ? TMouseButton::mbRight
                                    : Fl::event_button() == FL_MIDDLE_MOUSE ? TMouseButton::mbMiddle
                                                                            : TMouseButton::mbLeft;
             return Call([&] { c.OwnMouseDown(b, shift, x, y); });
         }
         case FL_DRAG:
-            if (Fl::pushed() != w_)
+            if (!pressed_)
                 break;
             r = 1;
             return Call([&] { c.OwnMouseMove(shift, x, y); });
         case FL_RELEASE: {
-            if (Fl::pushed() != w_)
+            // FLTK forgets the pushed widget before it reports the last button's release, so
+            // the panel remembers its own press.
+            if (!pressed_)
                 break;
+            if ((Fl::event_state() & (FL_BUTTON1 | FL_BUTTON2 | FL_BUTTON3)) == 0)
+                pressed_ = false;
             r = 1;
             const TMouseButton b = Fl::event_button() == FL_RIGHT_MOUSE    ? TMouseButton::mbRight
                                    : Fl::event_button() == FL_MIDDLE_MOUSE ? TMouseButton::mbMiddle
@@ -527,6 +532,7 @@ protected:
 private:
     TPanel& c_;
     THooked<Fl_Group>* w_;
+    bool pressed_ = false; // a press began on the panel's own area
 };
 
 // ---- paint box ----

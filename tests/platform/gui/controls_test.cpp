@@ -521,7 +521,8 @@ TEST(PopupMenu, HeadlessItStaysOpenUntilAnItemIsChosen) {
     std::vector<std::string> ran;
     menu.Add("&Copy", [&] { ran.push_back("copy"); });
     menu.AddSeparator();
-    menu.Add("Select &all", [&] { ran.push_back("all"); }, false);
+    menu.Add(
+        "Select &all", [&] { ran.push_back("all"); }, false);
     menu.Add("&Reload", [&] {
         ran.push_back("reload");
         menu.Clear(); // a command may rebuild the menu
