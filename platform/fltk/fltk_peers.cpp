@@ -177,6 +177,7 @@ public:
     TFltkPeer* Peer = nullptr;
     int handle(int e) override;
     int BaseHandle(int e) { return W::handle(e); }
+    void draw() override;
 };
 
 class TFltkPeer : public TControlPeer {
@@ -186,6 +187,7 @@ public:
 
     virtual Fl_Widget* Widget() const = 0;
     virtual Fl_Group* Group() const { return nullptr; }
+    const TControl& Control() const { return control_; }
 
     // Runs a call into the control; false when the peer was destroyed meanwhile (a handler
     // closed the window), in which case the caller must not touch its members.
@@ -307,6 +309,22 @@ template <class W> int THooked<W>::handle(int e) {
     return Peer->Handle(e, [this](int ev) { return W::handle(ev); });
 }
 
+// A widget whose parent panel limits where its children show is drawn clipped to that area.
+template <class W> void THooked<W>::draw() {
+    const TPanel* panel = Peer ? dynamic_cast<const TPanel*>(Peer->Control().Parent()) : nullptr;
+    const Fl_Group* group = this->parent();
+    if (!panel || !group || panel->ChildClip.IsEmpty() ||
+        std::find(panel->ClipExceptions.begin(), panel->ClipExceptions.end(), &Peer->Control()) !=
+            panel->ClipExceptions.end()) {
+        W::draw();
+        return;
+    }
+    const TRect& c = panel->ChildClip;
+    fl_push_clip(group->x() + c.Left, group->y() + c.Top, c.Width(), c.Height());
+    W::draw();
+    fl_pop_clip();
+}
+
 // ---- window ----
 
 class TFlWindow : public Fl_Double_Window {
@@ -331,6 +349,9 @@ public:
         w_->Peer = nullptr;
         w_->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
         w_->hide();
+        // Off the screen now, not when the program next waits for events: a program that
+        // ends after closing its window would show it until everything is torn down.
+        Fl::flush();
         Fl::delete_widget(w_);
     }
     Fl_Widget* Widget() const override { return w_; }
@@ -569,8 +590,21 @@ public:
     void Focus() override { w_->take_focus(); }
     void Invalidate(const TRect& r) override {
         TRect v = IntersectRect(r, Rect(0, 0, w_->w(), w_->h()));
-        if (!v.IsEmpty())
-            w_->damage(FL_DAMAGE_ALL, w_->x() + v.Left, w_->y() + v.Top, v.Width(), v.Height());
+        if (v.IsEmpty())
+            return;
+        const int X = w_->x() + v.Left, Y = w_->y() + v.Top;
+        w_->damage(FL_DAMAGE_ALL, X, Y, v.Width(), v.Height());
+        // The box paints its whole area: widgets above it there (a page's buttons) are drawn
+        // again after it, or they would vanish under the page until they next change.
+        Fl_Group* g = w_->parent();
+        if (!g)
+            return;
+        for (int k = g->find(w_) + 1; k < g->children(); ++k) {
+            Fl_Widget* o = g->child(k);
+            if (o->visible() && o->x() < X + v.Width() && X < o->x() + o->w() &&
+                o->y() < Y + v.Height() && Y < o->y() + o->h())
+                o->redraw();
+        }
     }
 
     void Draw() {
