@@ -409,8 +409,10 @@ int RunReaderWindow(const TSiteBook& book, const std::string& page,
 
     TReaderWindow window(book, env);
     app.MainForm = &window;
-    window.Show();
+    // The first page is read and laid out before the window is mapped, so the window shows it
+    // at once instead of an empty (black) window while the page loads.
     window.OpenFirstPage(page);
+    window.Show();
     app.Run();
     app.MainForm = nullptr;
     app.ClearTerminated();

@@ -10,7 +10,8 @@
 //
 // Keys: Alt+Left, Alt+Right and Alt+Home move through the history; F5 reads the page again;
 // Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom; Ctrl+F goes to the search box; Ctrl+C copies the
-// selected text; Ctrl+Q ends the reader.
+// selected text; Ctrl+Q ends the reader. The right button, the Menu key and Shift+F10 open the
+// pages' context menu (reader_menu.h).
 //
 // Nothing here sees the toolkit: the window and its controls get their widgets when shown.
 #include <memory>
@@ -19,6 +20,7 @@
 #include "bookreader/background_sound.h"
 #include "bookreader/book_page_source.h"
 #include "bookreader/book_search.h"
+#include "bookreader/reader_menu.h"
 #include "bookreader/reader_state.h"
 #include "bookreader/reader_zoom.h"
 #include "bookreader/search_pane.h"
@@ -84,6 +86,8 @@ public:
     TSearchPane Results;
     TPanel ViewerPanel;
     TFrameViewer viewer;
+    // The pages' context menu.
+    TReaderMenu ContextMenu{*this};
 
 private:
     void UpdateButtons();

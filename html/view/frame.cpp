@@ -65,6 +65,9 @@ TfvFrame::TfvFrame(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* parentSet
         Depth = parentSet->DocDepth;
     refreshTimer_.SetEnabled(false);
     refreshTimer_.OnTimer = [this](TTimer& t) {
+        // Not inside a dialog's loop: the timer tries again after its delay.
+        if (Application().ModalBlocks(&viewer_))
+            return;
         t.SetEnabled(false);
         try {
             // A page shown whole is replaced whole.
@@ -73,7 +76,8 @@ TfvFrame::TfvFrame(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* parentSet
             else
                 frLoadFromFile(refreshURL_, {}, false);
         } catch (const std::exception& e) {
-            Application().HandleException(e);
+            // Shown from the loop: this frame may be gone by the time the dialog closes.
+            Application().PostException(e);
         }
     };
 }

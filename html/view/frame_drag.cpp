@@ -34,22 +34,74 @@ TSubFrameSet* Outer(TSubFrameSet& s, int32_t& dx, int32_t& dy) {
     return nullptr;
 }
 
+// The origin of c in the coordinates of the control at the top of its parent chain.
+TPoint Origin(const TControl* c) {
+    TPoint p{0, 0};
+    for (; c; c = c->Parent()) {
+        p.X += c->Left();
+        p.Y += c->Top();
+    }
+    return p;
+}
+
+constexpr int32_t kLineWidth = 2;
+
 } // namespace
 
-void TSubFrameSet::BorderMouseMove(int32_t x, int32_t y) {
+// ---- the panels' own mouse events ----
+
+void TFrameBase::OwnMouseDown(TMouseButton button, TShiftState, int x, int y) {
+    if (auto* set = dynamic_cast<TSubFrameSet*>(this))
+        set->BorderMouseDown(button, x, y);
+    else if (parentSet_)
+        parentSet_->BorderMouseDown(button, x + Left(), y + Top());
+    OwnMouseMove(0, x, y);
+}
+
+void TFrameBase::OwnMouseMove(TShiftState, int x, int y) {
+    TCursor cursor = viewer_.ViewerCursor();
+    if (top_ && top_->DraggingSet) {
+        TSubFrameSet* dragging = top_->DraggingSet;
+        const TPoint a = Origin(this), b = Origin(dragging);
+        cursor = dragging->BorderMouseMove(x + a.X - b.X, y + a.Y - b.Y);
+    } else if (auto* set = dynamic_cast<TSubFrameSet*>(this)) {
+        cursor = set->BorderMouseMove(x, y);
+    } else if (parentSet_) {
+        cursor = parentSet_->BorderMouseMove(x + Left(), y + Top());
+    }
+    SetCursor(cursor);
+}
+
+void TFrameBase::OwnMouseUp(TMouseButton button, TShiftState, int x, int y) {
+    if (top_ && top_->DraggingSet) {
+        TSubFrameSet* dragging = top_->DraggingSet;
+        const TPoint a = Origin(this), b = Origin(dragging);
+        dragging->BorderMouseUp(button, x + a.X - b.X, y + a.Y - b.Y);
+    } else if (auto* set = dynamic_cast<TSubFrameSet*>(this)) {
+        set->BorderMouseUp(button, x, y);
+    } else if (parentSet_) {
+        parentSet_->BorderMouseUp(button, x + Left(), y + Top());
+    }
+    // The panel may have gone with its set's new layout; the cursor is set on the next move.
+}
+
+// ---- borders ----
+
+TCursor TSubFrameSet::BorderMouseMove(int32_t x, int32_t y) {
+    const TCursor split = rows_ ? TCursor::crVSplit : TCursor::crHSplit;
     if (top_ && top_->DraggingSet == this) {
         // The drag line follows the pointer, kept between the neighbouring borders.
         const size_t k = static_cast<size_t>(dragBorder_);
         dragPos_ = std::clamp(Along(x, y), positions_[k - 1] + 1,
                               std::max(positions_[k - 1] + 1, positions_[k + 1] - 1));
-        return;
+        ShowDragLine();
+        return split;
     }
     int32_t dx = 0, dy = 0;
     if (NearEdge(x, y)) {
         if (TSubFrameSet* outer = Outer(*this, dx, dy)) {
             splitCursor_ = TSplitCursor::scNone;
-            outer->BorderMouseMove(x + dx, y + dy);
-            return;
+            return outer->BorderMouseMove(x + dx, y + dy);
         }
     }
     const int32_t c = Along(x, y);
@@ -66,11 +118,10 @@ void TSubFrameSet::BorderMouseMove(int32_t x, int32_t y) {
     if (best < 0 || bestDist > kGrabRange ||
         (static_cast<size_t>(best) < fixed_.size() && fixed_[static_cast<size_t>(best)])) {
         splitCursor_ = TSplitCursor::scNone;
-        Cursor = viewer_.ViewerCursor();
-    } else {
-        splitCursor_ = rows_ ? TSplitCursor::scVSplit : TSplitCursor::scHSplit;
-        Cursor = rows_ ? TCursor::crUpDown : TCursor::crDefault;
+        return viewer_.ViewerCursor();
     }
+    splitCursor_ = rows_ ? TSplitCursor::scVSplit : TSplitCursor::scHSplit;
+    return split;
 }
 
 void TSubFrameSet::BorderMouseDown(TMouseButton button, int32_t x, int32_t y) {
@@ -102,9 +153,8 @@ void TSubFrameSet::BorderMouseUp(TMouseButton button, int32_t x, int32_t y) {
         return;
     }
     BorderMouseMove(x, y);
-    top_->DraggingSet = nullptr;
     const size_t k = static_cast<size_t>(dragBorder_);
-    dragBorder_ = -1;
+    EndDrag();
     positions_[k] = dragPos_;
     const size_t n = list_.size();
     const int64_t span = positions_[n] - positions_[0];
@@ -114,4 +164,28 @@ void TSubFrameSet::BorderMouseUp(TMouseButton button, int32_t x, int32_t y) {
         lines_[i] = static_cast<int32_t>(std::llround(
             static_cast<double>(positions_[i + 1] - positions_[i]) * layoutTotal_ / span));
     PlaceInProportion();
+}
+
+// The drag line: a dark bar two pixels thick across the set at the pointer, over the frames
+// (the set's last child, so it is drawn after them).
+void TSubFrameSet::ShowDragLine() {
+    if (!dragLine_) {
+        dragLine_ = std::make_unique<TPanel>();
+        dragLine_->SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
+        dragLine_->Color = clBlack;
+        dragLine_->TabStop = false;
+        dragLine_->SetParent(this);
+    }
+    const TRect client = ClientRect();
+    if (rows_)
+        dragLine_->SetBounds(client.Left, dragPos_ - kLineWidth / 2, client.Width(), kLineWidth);
+    else
+        dragLine_->SetBounds(dragPos_ - kLineWidth / 2, client.Top, kLineWidth, client.Height());
+}
+
+void TSubFrameSet::EndDrag() {
+    if (top_ && top_->DraggingSet == this)
+        top_->DraggingSet = nullptr;
+    dragBorder_ = -1;
+    dragLine_.reset();
 }

@@ -82,7 +82,7 @@ bool TFrameViewer::FwdButtonEnabled() const {
 
 // Going back: the active frame's own history first, then any frame's, then the sets'.
 void TFrameViewer::GoBack() {
-    if (processing_)
+    if (processing_ || DeferWhileModal([this] { GoBack(); }))
         return;
     TfvFrame* active = curFrameSet_->ActiveFrame;
     if (active && active->BackEnabled()) {
@@ -99,7 +99,7 @@ void TFrameViewer::GoBack() {
 }
 
 void TFrameViewer::GoFwd() {
-    if (processing_)
+    if (processing_ || DeferWhileModal([this] { GoFwd(); }))
         return;
     TfvFrame* active = curFrameSet_->ActiveFrame;
     if (active && active->FwdEnabled()) {
@@ -116,6 +116,8 @@ void TFrameViewer::GoFwd() {
 }
 
 void TFrameViewer::SetHistoryIndex(int index) {
+    if (DeferWhileModal([this, index] { SetHistoryIndex(index); }))
+        return;
     if (index == historyIndex_ || index < 0 || index >= history_.Count() ||
         historySets_.size() != static_cast<size_t>(history_.Count()))
         return;

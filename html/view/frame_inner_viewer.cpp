@@ -9,6 +9,19 @@
 #include "platform/base/strings.h"
 #include "platform/gui/application.h"
 
+namespace {
+
+// (x, y) of control c in the coordinates of the frame viewer that holds it.
+TPoint PointIn(const TControl& c, int32_t x, int32_t y) {
+    for (const TControl* p = &c; p && !dynamic_cast<const TFrameViewer*>(p); p = p->Parent()) {
+        x += p->Left();
+        y += p->Top();
+    }
+    return Point(x, y);
+}
+
+} // namespace
+
 // ---- inner viewers ----
 
 std::unique_ptr<THTMLViewer> TFrameViewer::MakeViewer(TfvFrame& frame) {
@@ -29,6 +42,7 @@ std::unique_ptr<THTMLViewer> TFrameViewer::MakeViewer(TfvFrame& frame) {
     p->DefVisitedLinkColor = defVisitedLinkColor_;
     p->DefOverLinkColor = defOverLinkColor_;
     p->Cursor = cursor_;
+    p->SetVisitedMaxCount(visitedMaxCount_);
     p->SetHistoryMaxCount(historyMaxCount_);
     p->SetServerRoot(serverRoot_);
     p->PrintMarginLeft = PrintMarginLeft;
@@ -112,6 +126,19 @@ std::unique_ptr<THTMLViewer> TFrameViewer::MakeViewer(TfvFrame& frame) {
     p->OnMouseDown = OnMouseDown;
     p->OnMouseUp = OnMouseUp;
     p->OnMouseMove = OnMouseMove;
+    // Drag events reach the owner through the frame viewer, in its coordinates.
+    p->OnDragDrop = [this, p](TObject*, TObject* source, int32_t x, int32_t y) {
+        if (!OnDragDrop)
+            return;
+        const TPoint at = PointIn(*p, x, y);
+        OnDragDrop(this, source, at.X, at.Y);
+    };
+    p->OnDragOver = [this, p](TObject*, TObject* source, int32_t x, int32_t y, bool& accept) {
+        if (!OnDragOver)
+            return;
+        const TPoint at = PointIn(*p, x, y);
+        OnDragOver(this, source, at.X, at.Y, accept);
+    };
     p->OnPrintHeader = OnPrintHeader;
     p->OnPrintFooter = OnPrintFooter;
     if (OnViewerKeyDown) {

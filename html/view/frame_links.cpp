@@ -60,6 +60,8 @@ void TFrameViewer::HotSpotClick(THTMLViewer* viewer, const std::string& url,
         viewer = ActiveViewer();
     if (!viewer)
         return;
+    if (DeferWhileModal([this, url, target] { HotSpotClick(nullptr, url, target); }))
+        return;
     viewer->SetURL(url, target);
     bool handled = false;
     LinkClick(viewer, url, handled);
@@ -69,6 +71,8 @@ void TFrameViewer::LinkClick(THTMLViewer* viewer, const std::string& url, bool& 
     handled = true;
     if (processing_)
         return;
+    if (Application().ModalBlocks(this))
+        return; // a click that reaches a page below a dialog is not followed
     TfvFrame* frame = FrameOf(viewer);
     std::string target = viewer->Target();
     if (target.empty())
@@ -137,8 +141,10 @@ void TFrameViewer::LinkClick(THTMLViewer* viewer, const std::string& url, bool& 
             into->frLoadFromFile(name, fragment, true);
         }
     } catch (const std::exception& e) {
-        // The shown pages stay; the failure is reported as any failed command is.
-        Application().HandleException(e);
+        // The shown pages stay; the failure is reported as any failed command is, once the
+        // click has been handled: a dialog shown from here would run its loop while this
+        // viewer's mouse handler is still on the stack.
+        Application().PostException(e);
         return;
     }
     if (!query.empty())
@@ -163,6 +169,27 @@ void TFrameViewer::AddVisited(const std::string& url) {
 
 void TFrameViewer::ClearVisited() {
     visited_.Clear();
+}
+
+// As a stand-alone viewer does with its own list: 0 forgets every visited link at once (and
+// their marks), a smaller count drops the oldest entries.
+void TFrameViewer::VisitedMaxCountChanged() {
+    if (visitedMaxCount_ == 0) {
+        visited_.Clear();
+        for (THTMLViewer* v : Viewers()) {
+            bool changed = false;
+            for (TFontObj* link : v->Document().Links)
+                if (link->Visited) {
+                    link->SetVisited(false);
+                    changed = true;
+                }
+            if (changed)
+                v->PaintPanel().Invalidate();
+        }
+        return;
+    }
+    while (visited_.Count() > visitedMaxCount_)
+        visited_.Delete(visited_.Count() - 1);
 }
 
 std::string TFrameViewer::FormLinkName(const THTMLViewer& viewer, const TfvFrame* frame,

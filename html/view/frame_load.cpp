@@ -176,12 +176,14 @@ void TFrameViewer::OpenDocument(const std::string& name) {
 }
 
 void TFrameViewer::Load(const std::string& url) {
-    if (url.empty())
+    if (url.empty() || DeferWhileModal([this, url] { Load(url); }))
         return;
     LoadTop(url);
 }
 
 void TFrameViewer::Reload() {
+    if (DeferWhileModal([this] { Reload(); }))
+        return;
     if (curFrameSet_ && !curFrameSet_->CurrentFile.empty())
         LoadTop(curFrameSet_->CurrentFile);
 }

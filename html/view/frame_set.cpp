@@ -116,6 +116,9 @@ TSubFrameSet::TSubFrameSet(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* p
         BorderSize = parentSet->BorderSize;
     refreshTimer_.SetEnabled(false);
     refreshTimer_.OnTimer = [this](TTimer& t) {
+        // Not inside a dialog's loop: the timer tries again after its delay.
+        if (Application().ModalBlocks(&viewer_))
+            return;
         t.SetEnabled(false);
         const std::string url = RefreshURL;
         if (url.empty())
@@ -126,13 +129,15 @@ TSubFrameSet::TSubFrameSet(TFrameViewer& viewer, TFrameSet* top, TSubFrameSet* p
             else if (this == &viewer_.CurFrameSet())
                 viewer_.Load(url);
         } catch (const std::exception& e) {
-            Application().HandleException(e);
+            // Shown from the loop: this set may be gone by the time the dialog closes.
+            Application().PostException(e);
         }
     };
 }
 
 TSubFrameSet::~TSubFrameSet() {
     refreshTimer_.SetEnabled(false);
+    dragLine_.reset(); // a child panel: it leaves this panel while the panel is whole
     // Children go before the names that point at them.
     list_.clear();
 }
@@ -153,9 +158,7 @@ int TSubFrameSet::FrameCount() const {
 
 void TSubFrameSet::Detach() {
     refreshTimer_.SetEnabled(false);
-    if (top_ && top_->DraggingSet == this)
-        top_->DraggingSet = nullptr;
-    dragBorder_ = -1;
+    EndDrag();
     for (auto& child : list_)
         child->Detach();
     if (top_ != this)
@@ -174,7 +177,7 @@ void TSubFrameSet::Clear() {
     positions_.clear();
     fixed_.clear();
     layoutTotal_ = 0;
-    dragBorder_ = -1;
+    EndDrag();
 }
 
 void TSubFrameSet::SetAttributes(TAttributeList& attrs) {

@@ -45,6 +45,14 @@ public:
     TFrameSet* TopSet() const { return top_; }
     TSubFrameSet* ParentSet() const { return parentSet_; }
 
+    // The pointer over the panel's bevels: the borders between frames lie there. A set handles
+    // it itself; a frame hands it to its set; while a border is dragged, everything goes to
+    // the set being dragged. The panel shows the cursor the set chose.
+    bool TakesMouse() const override { return true; }
+    void OwnMouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void OwnMouseMove(TShiftState shift, int x, int y) override;
+    void OwnMouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
 protected:
     TFrameViewer& viewer_;
     TFrameSet* top_;
@@ -152,8 +160,9 @@ public:
 
     // Border dragging, in this panel's client coordinates. The press and movement near the
     // outer edge are passed to the enclosing set.
+    // BorderMouseMove answers the cursor the panel under the pointer shows.
     void BorderMouseDown(TMouseButton button, int32_t x, int32_t y);
-    void BorderMouseMove(int32_t x, int32_t y);
+    TCursor BorderMouseMove(int32_t x, int32_t y);
     void BorderMouseUp(TMouseButton button, int32_t x, int32_t y);
     // What the pointer shows over this set: the viewer's cursor, or a split cursor over a
     // border that can be dragged.
@@ -162,6 +171,8 @@ public:
     // The border being dragged and where the drag line is, or -1.
     int DragBorder() const { return dragBorder_; }
     int32_t DragPos() const { return dragPos_; }
+    // The line that shows where the dragged border will go (over the frames), or null.
+    const TPanel* DragLine() const { return dragLine_.get(); }
 
     const std::vector<std::unique_ptr<TFrameBase>>& Children() const { return list_; }
     const std::vector<int16_t>& Dims() const { return dims_; }
@@ -206,6 +217,9 @@ protected:
     int32_t dragPos_ = 0;
     bool placing_ = false;
     TTimer refreshTimer_;
+    std::unique_ptr<TPanel> dragLine_;
+    void ShowDragLine();
+    void EndDrag();
 };
 
 class TFrameSet : public TSubFrameSet {

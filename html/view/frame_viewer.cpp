@@ -45,16 +45,37 @@ void TFrameViewer::Retire(std::unique_ptr<TControl> control) {
     if (retirePosted_)
         return;
     retirePosted_ = true;
+    PostRelease();
+}
+
+// Retired panels are released from the loop, and never inside a modal loop: a dialog opened by
+// an event of the retired viewer keeps that event's frames on the stack until it closes.
+void TFrameViewer::PostRelease() {
     std::weak_ptr<bool> alive = alive_;
-    Application().QueueCall([this, alive] {
+    Application().AfterModal([this, alive] {
         if (auto a = alive.lock(); !a || !*a)
             return;
+        if (Application().ModalLevel() > 0) {
+            PostRelease(); // a dialog opened meanwhile: wait for it as well
+            return;
+        }
         retirePosted_ = false;
         // Released in the order they left; each has already left its top set's names.
         std::vector<std::unique_ptr<TControl>> gone = std::move(retired_);
         retired_.clear();
         gone.clear();
     });
+}
+
+bool TFrameViewer::DeferWhileModal(std::function<void()> call) {
+    if (!Application().ModalBlocks(this))
+        return false;
+    std::weak_ptr<bool> alive = alive_;
+    Application().AfterModal([alive, call = std::move(call)] {
+        if (auto a = alive.lock(); a && *a)
+            call();
+    });
+    return true;
 }
 
 void TFrameViewer::PlaceTop(TFrameSet& set) {

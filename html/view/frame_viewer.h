@@ -70,10 +70,10 @@ using TFileRequestEvent =
 // (a page, plain text to show as preformatted, or a picture to show alone).
 using TDocumentKindEvent =
     std::function<void(TObject* sender, const std::string& src, THtmlFileType& kind)>;
-using TFVDragDropEvent =
-    std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
-using TFVDragOverEvent =
-    std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y, bool& accept)>;
+// Dragging onto any frame reaches the owner with the frame viewer as sender and the point in
+// the frame viewer's coordinates.
+using TFVDragDropEvent = TDragDropEvent;
+using TFVDragOverEvent = TDragOverEvent;
 
 // A document as the owner or the file system gave it.
 struct TFetchedDocument {
@@ -150,6 +150,8 @@ public:
 protected:
     // fvOptions changed (the frame viewer redraws its borders).
     virtual void OptionsChanged() {}
+    // VisitedMaxCount changed (the frame viewer trims or clears its list).
+    virtual void VisitedMaxCountChanged() {}
 
     bool viewImages_ = true;
     int32_t imageCacheCount_ = 5;
@@ -284,6 +286,11 @@ public:
     // Makes and wires an inner viewer for a frame.
     std::unique_ptr<THTMLViewer> MakeViewer(TfvFrame& frame);
     void SetActiveViewer(THTMLViewer* viewer) { activeViewer_ = viewer; }
+    // Commands that replace documents (loading, reloading, moving through the history,
+    // following a link) wait while a modal dialog of another window runs: the event that
+    // opened the dialog may still be using the documents they would free. True when call was
+    // put off until the dialog has closed.
+    bool DeferWhileModal(std::function<void()> call);
     // A link click in an inner viewer.
     void LinkClick(THTMLViewer* viewer, const std::string& url, bool& handled);
     // The pointer over a link of an inner viewer.
@@ -300,6 +307,7 @@ public:
 protected:
     void BoundsChanged() override;
     void OptionsChanged() override;
+    void VisitedMaxCountChanged() override;
 
 private:
     friend class TFrameSet;
@@ -308,6 +316,7 @@ private:
     // The top-level load of OpenDocument.
     void LoadTop(const std::string& name);
     void AddHistory(std::unique_ptr<TFrameSet> old, int32_t pos);
+    void PostRelease();
     void PlaceTop(TFrameSet& set);
     TfvFrame* FrameOf(const THTMLViewer* viewer) const;
     TSubFrameSet* SetOf(TObject* owner) const;

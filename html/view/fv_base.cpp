@@ -90,7 +90,13 @@ void TFVBase::SetDefOverLinkColor(TColor value) {
 }
 
 void TFVBase::SetVisitedMaxCount(int32_t value) {
-    visitedMaxCount_ = value < 0 ? 0 : value;
+    value = value < 0 ? 0 : value;
+    if (value == visitedMaxCount_)
+        return;
+    visitedMaxCount_ = value;
+    for (THTMLViewer* v : Viewers())
+        v->SetVisitedMaxCount(value);
+    VisitedMaxCountChanged();
 }
 
 void TFVBase::SetHistoryMaxCount(int32_t value) {

@@ -72,8 +72,10 @@ private:
     uint32_t bits_ = 0;
 };
 
-// What lies under the pointer when the right button is released; lives for the event only.
+// What lies under the pointer when the right button is released (or, for the Menu key, under
+// the pointer when it is over the page); lives for the event only.
 struct TRightClickParameters {
+    int32_t X = 0, Y = 0; // where, in the paint panel's coordinates: a context menu opens there
     TImageObj* Image = nullptr;
     int32_t ImageX = 0, ImageY = 0; // the pointer inside the image
     std::string URL, Target;        // the link under the pointer
@@ -105,6 +107,11 @@ using TViewerMouseEvent = std::function<void(TObject* sender, TMouseButton butto
 using TViewerMouseMoveEvent =
     std::function<void(TObject* sender, TShiftState shift, int32_t x, int32_t y)>;
 using TNotifyEvent = std::function<void(TObject* sender)>;
+// Something dragged onto the control was dropped at (x, y), or is over it (set accept to
+// take it).
+using TDragDropEvent = std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
+using TDragOverEvent =
+    std::function<void(TObject* sender, TObject* source, int32_t x, int32_t y, bool& accept)>;
 
 class THTMLViewer : public TPanel, public TObject {
 public:
@@ -274,6 +281,20 @@ public:
     // The mouse events of the control (in paint panel coordinates).
     TViewerMouseEvent OnMouseDown, OnMouseUp;
     TViewerMouseMoveEvent OnMouseMove;
+    // Dragging onto the viewer, in the viewer's coordinates.
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    void DragDrop(TObject* source, int32_t x, int32_t y) {
+        if (OnDragDrop)
+            OnDragDrop(this, source, x, y);
+    }
+    // True when the handler accepts what is dragged.
+    bool DragOver(TObject* source, int32_t x, int32_t y) {
+        bool accept = false;
+        if (OnDragOver)
+            OnDragOver(this, source, x, y, accept);
+        return accept;
+    }
 
     static constexpr int32_t kMaxDocWidth = 6000;
     static constexpr uint32_t kLinkTimerMs = 200;
@@ -307,6 +328,8 @@ private:
     void UpdateBorder();
     // pointer (viewer_mouse.cpp)
     void TrackPointer(TShiftState shift, int32_t x, int32_t y);
+    // Reports OnRightClick for (x, y); overPage: with what lies there.
+    void RightClick(int32_t x, int32_t y, bool overPage);
     void LinkTimerTick();
     int32_t CharAtPoint(int32_t x, int32_t y);
     void ExtendSelection(int32_t x, int32_t y);

@@ -24,6 +24,7 @@ THTMLViewer::THTMLViewer()
     borderPanel_.TabStop = false;
     borderPanel_.SetParent(this);
     paintPanel_.SetParent(&borderPanel_);
+    borderPanel_.ClipExceptions = {&vBar_, &hBar_};
     paintPanel_.SetCursor(TCursor::crArrow);
     // The viewer's own focus events fire with the paint panel's (the frame viewer learns the
     // active frame from them).

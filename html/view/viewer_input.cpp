@@ -228,23 +228,7 @@ void THTMLViewer::PanelMouseUp(TMouseButton button, TShiftState shift, int32_t x
     if (OnImageClick && doc_->ObjectAt(x, docY, obj, xi, yi) && obj)
         OnImageClick(this, obj, button, shift, xi, yi);
     if (button == TMouseButton::mbRight) {
-        if (OnRightClick) {
-            TRightClickParameters p;
-            if (doc_->ObjectAt(x, docY, obj, xi, yi) && obj) {
-                p.Image = dynamic_cast<TImageObj*>(obj);
-                p.ImageX = xi;
-                p.ImageY = yi;
-            }
-            TUrlTarget target;
-            TImageFormControlObj* formControl = nullptr;
-            if (doc_->FindLink(*measure_, x, docY, target, formControl)) {
-                p.URL = target.URL;
-                p.Target = target.Target;
-            }
-            int32_t s = 0, e = 0;
-            p.ClickWord = WordAt(CharAtPoint(x, y), s, e);
-            OnRightClick(this, p);
-        }
+        RightClick(x, y, true);
         return;
     }
     if (button != TMouseButton::mbLeft)
@@ -272,6 +256,33 @@ void THTMLViewer::PanelMouseUp(TMouseButton button, TShiftState shift, int32_t x
     target_ = target.Target;
     linkFollowed_ = true;
     FollowLink();
+}
+
+void THTMLViewer::RightClick(int32_t x, int32_t y, bool overPage) {
+    if (!OnRightClick)
+        return;
+    TRightClickParameters p;
+    p.X = x;
+    p.Y = y;
+    if (overPage) {
+        const int32_t docY = doc_->ScrollTop + y;
+        TObject* obj = nullptr;
+        int32_t xi = 0, yi = 0;
+        if (doc_->ObjectAt(x, docY, obj, xi, yi) && obj) {
+            p.Image = dynamic_cast<TImageObj*>(obj);
+            p.ImageX = xi;
+            p.ImageY = yi;
+        }
+        TUrlTarget target;
+        TImageFormControlObj* formControl = nullptr;
+        if (doc_->FindLink(*measure_, x, docY, target, formControl)) {
+            p.URL = target.URL;
+            p.Target = target.Target;
+        }
+        int32_t s = 0, e = 0;
+        p.ClickWord = WordAt(CharAtPoint(x, y), s, e);
+    }
+    OnRightClick(this, p);
 }
 
 void THTMLViewer::PanelDblClick() {
@@ -354,6 +365,17 @@ void THTMLViewer::PanelKeyDown(int& key, TShiftState shift) {
     if (panning_) {
         StopPanning();
         key = 0;
+        return;
+    }
+    // The Menu key and Shift+F10 open the context menu: for what lies under the pointer when
+    // it is over the page, else for the page at its top-left corner.
+    if ((key == VK_APPS && (shift & (ssCtrl | ssAlt)) == 0) ||
+        (key == VK_F1 + 9 && (shift & (ssShift | ssCtrl | ssAlt)) == ssShift)) {
+        key = 0;
+        if (pointerInside_)
+            RightClick(mouseX_, mouseY_, true);
+        else
+            RightClick(8, 8, false);
         return;
     }
     if ((shift & ssCtrl) != 0) {

@@ -51,6 +51,9 @@ void THTMLViewer::DoScrollBars() {
     borderPanel_.SetBounds(border, border, std::max(0, w - 2 * border),
                            std::max(0, h - 2 * border));
     paintPanel_.SetBounds(0, 0, panelW, panelH);
+    // The page's own widgets (form controls) sit on the border panel beside the scroll bars;
+    // they are drawn only where the page is, never over a bar or the corner between them.
+    borderPanel_.ChildClip = Bounds(0, 0, panelW, panelH);
 
     // The horizontal range ends at the last document pixel: with the page being the panel
     // width, the largest position shows that pixel at the panel's right edge.

@@ -52,6 +52,7 @@ static std::string AppTitle() {
 static std::optional<std::string> RunChooser(int type, const std::string& title,
                                              const std::string& filter, const std::string& dir,
                                              const std::string& name) {
+    TModalScope modal;
     Fl_Native_File_Chooser chooser(type);
     chooser.title(title.empty() ? AppTitle().c_str() : title.c_str());
     std::string f = FltkFilter(filter);
@@ -86,6 +87,7 @@ std::optional<std::string> TFltkDialogs::SaveFile(const TFileDialogOptions& o) {
 std::optional<std::string> TFltkDialogs::InputQuery(const std::string& caption,
                                                     const std::string& prompt,
                                                     const std::string& initial) {
+    TModalScope modal;
     fl_message_title(caption.c_str());
     // fl_input's format is printf-like: the prompt goes in as an argument.
     const char* r = fl_input("%s", initial.c_str(), prompt.c_str());
@@ -95,14 +97,17 @@ std::optional<std::string> TFltkDialogs::InputQuery(const std::string& caption,
 }
 
 void TFltkDialogs::ShowMessage(const std::string& text, TMsgKind kind) {
+    TModalScope modal;
     RunFltkMessageBox(AppTitle(), text, kind, {"OK"}, 0, 0);
 }
 
 bool TFltkDialogs::Confirm(const std::string& text) {
+    TModalScope modal;
     // Escape and closing the box answer No.
     return RunFltkMessageBox(AppTitle(), text, TMsgKind::Warning, {"Yes", "No"}, 0, 1) == 0;
 }
 
 bool TFltkDialogs::ConfirmOkCancel(const std::string& text) {
+    TModalScope modal;
     return RunFltkMessageBox(AppTitle(), text, TMsgKind::Information, {"OK", "Cancel"}, 0, 1) == 0;
 }

@@ -8,6 +8,7 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Round_Button.H>
@@ -37,6 +38,7 @@
 #include "platform/gui/memo.h"
 #include "platform/gui/paint_box.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/popup_menu.h"
 #include "platform/gui/scroll_bar.h"
 #include "platform/gui/window.h"
 
@@ -69,6 +71,8 @@ int VirtualKeyOf(int k) {
         return VK_RIGHT;
     case FL_Down:
         return VK_DOWN;
+    case FL_Menu:
+        return VK_APPS;
     default:
         break;
     }
@@ -153,6 +157,10 @@ Fl_Cursor FlCursor(TCursor c) {
         return FL_CURSOR_S;
     case TCursor::crArrow:
         return FL_CURSOR_ARROW;
+    case TCursor::crVSplit:
+        return FL_CURSOR_NS;
+    case TCursor::crHSplit:
+        return FL_CURSOR_WE;
     default:
         return FL_CURSOR_DEFAULT;
     }
@@ -211,6 +219,7 @@ public:
     TFltkPeer* Peer = nullptr;
     int handle(int e) override;
     int BaseHandle(int e) { return W::handle(e); }
+    void draw() override;
 };
 
 class TFltkPeer : public TControlPeer {
@@ -220,6 +229,7 @@ public:
 
     virtual Fl_Widget* Widget() const = 0;
     virtual Fl_Group* Group() const { return nullptr; }
+    const TControl& Control() const { return control_; }
 
     // Runs a call into the control; false when the peer was destroyed meanwhile (a handler
     // closed the window), in which case the caller must not touch its members.
@@ -293,8 +303,15 @@ protected:
             x += p->Left();
             y += p->Top();
         }
-        if (w->x() != x || w->y() != y || w->w() != control_.Width() || w->h() != control_.Height())
+        if (w->x() != x || w->y() != y || w->w() != control_.Width() ||
+            w->h() != control_.Height()) {
+            // The window repaints where the widget was: a widget that moves (a drag line, a
+            // form control scrolled with its page) leaves no picture of itself behind.
+            Fl_Window* win = w->window();
+            if (win && win->shown() && w->visible_r() && w->w() > 0 && w->h() > 0)
+                win->damage(FL_DAMAGE_ALL, w->x(), w->y(), w->w(), w->h());
             w->resize(x, y, control_.Width(), control_.Height());
+        }
         if (control_.Visible())
             w->show();
         else
@@ -333,6 +350,22 @@ template <class W> int THooked<W>::handle(int e) {
     return Peer->Handle(e, [this](int ev) { return W::handle(ev); });
 }
 
+// A widget whose parent panel limits where its children show is drawn clipped to that area.
+template <class W> void THooked<W>::draw() {
+    const TPanel* panel = Peer ? dynamic_cast<const TPanel*>(Peer->Control().Parent()) : nullptr;
+    const Fl_Group* group = this->parent();
+    if (!panel || !group || panel->ChildClip.IsEmpty() ||
+        std::find(panel->ClipExceptions.begin(), panel->ClipExceptions.end(), &Peer->Control()) !=
+            panel->ClipExceptions.end()) {
+        W::draw();
+        return;
+    }
+    const TRect& c = panel->ChildClip;
+    fl_push_clip(group->x() + c.Left, group->y() + c.Top, c.Width(), c.Height());
+    W::draw();
+    fl_pop_clip();
+}
+
 // ---- window ----
 
 class TFlWindow : public Fl_Double_Window {
@@ -365,6 +398,9 @@ public:
         w_->Peer = nullptr;
         w_->callback(static_cast<Fl_Callback*>(nullptr), nullptr);
         w_->hide();
+        // Off the screen now, not when the program next waits for events: a program that
+        // ends after closing its window would show it until everything is torn down.
+        Fl::flush();
         Fl::delete_widget(w_);
     }
     Fl_Widget* Widget() const override { return w_; }
@@ -691,11 +727,70 @@ public:
         }
         w_->color(fl_rgb_color(GetRValue(c_.Color), GetGValue(c_.Color), GetBValue(c_.Color)));
         SyncCommon();
+        if (c_.TakesMouse() && Fl::belowmouse() == w_ && w_->window())
+            w_->window()->cursor(ShownCursor(c_.Cursor));
+    }
+
+protected:
+    // Mouse events no child takes are the panel's own when it takes the mouse.
+    bool Own(int e, const std::function<int(int)>& base, int& r) override {
+        if (!c_.TakesMouse())
+            return TFltkPeer::Own(e, base, r);
+        const int x = Fl::event_x() - w_->x(), y = Fl::event_y() - w_->y();
+        const TShiftState shift = CurrentShiftState();
+        TPanel& c = c_;
+        switch (e) {
+        case FL_PUSH: {
+            r = base(e);
+            if (r)
+                return true; // a child took it
+            r = 1;
+            pressed_ = true;
+            const TMouseButton b = Fl::event_button() == FL_RIGHT_MOUSE    ? TMouseButton::mbRight
+                                   : Fl::event_button() == FL_MIDDLE_MOUSE ? TMouseButton::mbMiddle
+                                                                           : TMouseButton::mbLeft;
+            return Call([&] { c.OwnMouseDown(b, shift, x, y); });
+        }
+        case FL_DRAG:
+            if (!pressed_)
+                break;
+            r = 1;
+            return Call([&] { c.OwnMouseMove(shift, x, y); });
+        case FL_RELEASE: {
+            // FLTK forgets the pushed widget before it reports the last button's release, so
+            // the panel remembers its own press.
+            if (!pressed_)
+                break;
+            if ((Fl::event_state() & (FL_BUTTON1 | FL_BUTTON2 | FL_BUTTON3)) == 0)
+                pressed_ = false;
+            r = 1;
+            const TMouseButton b = Fl::event_button() == FL_RIGHT_MOUSE    ? TMouseButton::mbRight
+                                   : Fl::event_button() == FL_MIDDLE_MOUSE ? TMouseButton::mbMiddle
+                                                                           : TMouseButton::mbLeft;
+            return Call([&] { c.OwnMouseUp(b, shift, x, y); });
+        }
+        case FL_ENTER:
+        case FL_MOVE:
+            r = base(e);
+            if (Fl::belowmouse() != w_)
+                return true; // over a child
+            r = 1;
+            if (!Call([&] { c.OwnMouseMove(shift, x, y); }))
+                return false;
+            if (w_->window())
+                w_->window()->cursor(ShownCursor(c_.Cursor));
+            return true;
+        default:
+            break;
+        }
+        r = base(e);
+        return true;
     }
 
 private:
     TPanel& c_;
     THooked<Fl_Group>* w_;
+    bool pressed_ = false; // a press began on the panel's own area
 };
 
 // ---- paint box ----
@@ -731,8 +826,21 @@ public:
     void Focus() override { w_->take_focus(); }
     void Invalidate(const TRect& r) override {
         TRect v = IntersectRect(r, Rect(0, 0, w_->w(), w_->h()));
-        if (!v.IsEmpty())
-            w_->damage(FL_DAMAGE_ALL, w_->x() + v.Left, w_->y() + v.Top, v.Width(), v.Height());
+        if (v.IsEmpty())
+            return;
+        const int X = w_->x() + v.Left, Y = w_->y() + v.Top;
+        w_->damage(FL_DAMAGE_ALL, X, Y, v.Width(), v.Height());
+        // The box paints its whole area: widgets above it there (a page's buttons) are drawn
+        // again after it, or they would vanish under the page until they next change.
+        Fl_Group* g = w_->parent();
+        if (!g)
+            return;
+        for (int k = g->find(w_) + 1; k < g->children(); ++k) {
+            Fl_Widget* o = g->child(k);
+            if (o->visible() && o->x() < X + v.Width() && X < o->x() + o->w() &&
+                o->y() < Y + v.Height() && Y < o->y() + o->h())
+                o->redraw();
+        }
     }
 
     void Draw() {
@@ -1321,6 +1429,64 @@ private:
     std::vector<Fl_Menu_Item> menu_;
 };
 
+// ---- context menu ----
+
+class TPopupMenuPeerImpl final : public TPopupMenuPeer {
+public:
+    explicit TPopupMenuPeerImpl(TPopupMenu& menu) : menu_(menu) {}
+
+    int Popup(TControl& control, int x, int y) override {
+        TWindow* window = control.Window();
+        auto* wp = window ? dynamic_cast<TFltkPeer*>(window->Peer()) : nullptr;
+        Fl_Window* flw = wp ? wp->Widget()->as_window() : nullptr;
+        if (!flw || !flw->shown())
+            return -1;
+        // Window coordinates, as FLTK places widgets.
+        for (const TControl* p = &control; p && p->Parent(); p = p->Parent()) {
+            x += p->Left();
+            y += p->Top();
+        }
+        // The items: a separator is a line under the item before it.
+        std::vector<std::string> labels;
+        std::vector<int> index;
+        labels.reserve(menu_.Items.size());
+        for (size_t i = 0; i < menu_.Items.size(); ++i) {
+            if (menu_.Items[i].Separator)
+                continue;
+            labels.push_back(Label(menu_.Items[i].Caption, true));
+            index.push_back(static_cast<int>(i));
+        }
+        if (labels.empty())
+            return -1;
+        std::vector<Fl_Menu_Item> items(labels.size() + 1, Fl_Menu_Item{});
+        for (size_t k = 0; k < labels.size(); ++k) {
+            const TMenuItem& item = menu_.Items[static_cast<size_t>(index[k])];
+            items[k].text = labels[k].c_str();
+            items[k].labelsize_ = static_cast<Fl_Fontsize>(FlSize(control.Font));
+            if (!item.Enabled)
+                items[k].flags |= FL_MENU_INACTIVE;
+            const size_t next = static_cast<size_t>(index[k]) + 1;
+            if (next < menu_.Items.size() && menu_.Items[next].Separator && k + 1 < labels.size())
+                items[k].flags |= FL_MENU_DIVIDER;
+        }
+        // A button in the window gives the menu its place on the screen; it is never shown.
+        Fl_Group::current(nullptr);
+        auto* button = new Fl_Menu_Button(x, y, 1, 1);
+        button->hide();
+        flw->add(button);
+        const Fl_Menu_Item* chosen = items[0].popup(x, y, nullptr, nullptr, button);
+        flw->remove(button);
+        Fl::delete_widget(button);
+        if (!chosen)
+            return -1;
+        const auto k = static_cast<size_t>(chosen - items.data());
+        return k < index.size() ? index[k] : -1;
+    }
+
+private:
+    TPopupMenu& menu_;
+};
+
 } // namespace
 
 bool PreviewShortcut(Fl_Window* window) {
@@ -1369,4 +1535,7 @@ std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateListBox(TListBox& c) {
 }
 std::unique_ptr<TControlPeer> TFltkPeerFactory::CreateComboBox(TComboBox& c) {
     return std::make_unique<TComboBoxPeer>(c);
+}
+std::unique_ptr<TPopupMenuPeer> TFltkPeerFactory::CreatePopupMenu(TPopupMenu& menu) {
+    return std::make_unique<TPopupMenuPeerImpl>(menu);
 }

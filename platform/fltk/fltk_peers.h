@@ -19,6 +19,7 @@ public:
     std::unique_ptr<TControlPeer> CreateRadioButton(TRadioButton& control) override;
     std::unique_ptr<TControlPeer> CreateListBox(TListBox& control) override;
     std::unique_ptr<TControlPeer> CreateComboBox(TComboBox& control) override;
+    std::unique_ptr<TPopupMenuPeer> CreatePopupMenu(TPopupMenu& menu) override;
 };
 
 // Key codes: FLTK's key to the virtual-key number of KeyDown (0 when it has none), and the

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/base/exceptions.h"
 #include "platform/base/strings.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/window.h"
 
 TApplication::TApplication() : clock_(&steadyClock_), loop_(&headlessLoop_) {}
 TApplication::~TApplication() = default;
@@ -148,6 +150,47 @@ void TApplication::HandleMessage() {
 void TApplication::Run() {
     while (!terminated_)
         HandleMessage();
+}
+
+void TApplication::EnterModal(const TWindow* window) {
+    modal_.push_back(window);
+}
+
+void TApplication::LeaveModal() {
+    if (!modal_.empty())
+        modal_.pop_back();
+    if (!modal_.empty() || afterModal_.empty())
+        return;
+    // Queued rather than run here: the event that opened the dialog is still on the stack.
+    std::vector<std::function<void()>> calls = std::move(afterModal_);
+    afterModal_.clear();
+    for (auto& call : calls)
+        QueueCall(std::move(call));
+}
+
+bool TApplication::ModalBlocks(const TControl* control) const {
+    if (modal_.empty())
+        return false;
+    const TWindow* top = modal_.back();
+    return top == nullptr || control == nullptr || control->Window() != top;
+}
+
+void TApplication::AfterModal(std::function<void()> call) {
+    if (modal_.empty())
+        QueueCall(std::move(call));
+    else
+        afterModal_.push_back(std::move(call));
+}
+
+void TApplication::PostException(const std::exception& e) {
+    // The text is what is shown; the exception object itself does not outlive the handler.
+    const std::string text = e.what();
+    const bool unscripted = dynamic_cast<const EUnscriptedDialog*>(&e) != nullptr;
+    AfterModal([this, text, unscripted] {
+        if (unscripted)
+            throw EUnscriptedDialog(text);
+        HandleException(Exception(text));
+    });
 }
 
 void TApplication::HandleException(const std::exception& e) {

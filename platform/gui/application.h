@@ -89,6 +89,28 @@ public:
     // Runs the queued calls and the due timers, nothing else (the toolkit's own loops call it).
     void RunPending();
 
+    // ---- modal loops ----
+    // A modal dialog or window runs a loop of its own while the event that opened it is still
+    // on the stack. Work that would free objects that event is using (replacing a document,
+    // releasing retired viewers) must not run inside that loop: it asks ModalBlocks and, when
+    // blocked, hands itself to AfterModal.
+    //
+    // Dialogs and modal windows enter a TModalScope while they run; window is the modal window
+    // itself (nullptr for the toolkit's own dialog boxes).
+    void EnterModal(const TWindow* window);
+    void LeaveModal();
+    int ModalLevel() const { return static_cast<int>(modal_.size()); }
+    // True while a modal loop runs that belongs to another window than control's (work in the
+    // modal window itself goes on as usual).
+    bool ModalBlocks(const TControl* control) const;
+    // Runs call from the loop once the last modal loop has ended (at once, queued, when none
+    // runs). Calls run in the order given.
+    void AfterModal(std::function<void()> call);
+    // Shows an error once the current event has been handled (queued, and after any modal
+    // loop): an error raised inside a document's event handler must not open a dialog while
+    // that handler's objects are still on the stack.
+    void PostException(const std::exception& e);
+
     // Milliseconds until the next enabled timer is due (0 when one is overdue), -1 when none.
     int64_t MsToNextTimer() const;
 
@@ -110,6 +132,19 @@ private:
     mutable std::mutex queueMutex_;
     std::deque<std::function<void()>> queue_;
     std::vector<TTimer*> timers_;
+    std::vector<const TWindow*> modal_;
+    std::vector<std::function<void()>> afterModal_;
+};
+
+TApplication& Application();
+
+// A modal loop for the length of a scope.
+class TModalScope {
+public:
+    explicit TModalScope(const TWindow* window = nullptr) { Application().EnterModal(window); }
+    ~TModalScope() { Application().LeaveModal(); }
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
 };
 
 // The process's application object.

@@ -40,10 +40,13 @@ TButton::TButton() {
 }
 
 void TButton::Click() {
-    TControl::Click();
+    // The window's result is set before OnClick runs: a handler may free the button (or its
+    // window), so nothing of this object is read after it. A handler that must keep a modal
+    // window open resets the window's ModalResult.
     if (ModalResult != 0)
         if (TWindow* w = Window())
             w->ModalResult = ModalResult;
+    TControl::Click();
 }
 
 void TButton::DoKeyDown(int key, TShiftState) {

@@ -33,7 +33,9 @@ enum class TCursor {
     crHandPoint,
     crUpDown,
     crUpOnly,
-    crDownOnly
+    crDownOnly,
+    crVSplit, // a border between rows: drag it up or down
+    crHSplit  // a border between columns: drag it left or right
 };
 
 // Modifier keys and mouse buttons held during an event.
@@ -48,6 +50,8 @@ constexpr int VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27, VK_SPACE 
               VK_DOWN = 40, VK_DELETE = 46;
 // Keys the window-wide shortcuts use: function keys, and plus and minus on the main keyboard
 // (the "=" key counts as plus, as browsers take Ctrl+= for Ctrl++) and on the keypad.
+// The Menu key (and Shift+F10), which opens a context menu where the keyboard focus is.
+constexpr int VK_APPS = 93;
 constexpr int VK_F1 = 112, VK_F5 = 116, VK_F12 = 123, VK_ADD = 107, VK_SUBTRACT = 109,
               VK_OEM_PLUS = 187, VK_OEM_MINUS = 189;
 

@@ -50,3 +50,10 @@ void TPanel::PaintSelf(TCanvas& canvas, int x, int y) const {
     if (inner_ != TBevelCut::bvNone)
         bevel(inner_);
 }
+
+void TPanel::SetCursor(TCursor cursor) {
+    if (cursor == Cursor)
+        return;
+    Cursor = cursor;
+    Changed();
+}

@@ -19,6 +19,8 @@ class TCheckBox;
 class TRadioButton;
 class TListBox;
 class TComboBox;
+class TPopupMenu;
+class TPopupMenuPeer;
 
 class TControlPeer {
 public:
@@ -47,6 +49,8 @@ public:
     virtual std::unique_ptr<TControlPeer> CreateRadioButton(TRadioButton& control) = 0;
     virtual std::unique_ptr<TControlPeer> CreateListBox(TListBox& control) = 0;
     virtual std::unique_ptr<TControlPeer> CreateComboBox(TComboBox& control) = 0;
+    // A menu's peer lives while the menu shows; none (headless menus) by default.
+    virtual std::unique_ptr<TPopupMenuPeer> CreatePopupMenu(TPopupMenu& menu);
 };
 
 // The factory in use (not owned); nullptr, the default, means headless.

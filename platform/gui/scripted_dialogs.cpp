@@ -1,5 +1,7 @@
 #include "platform/gui/scripted_dialogs.h"
 
+#include "platform/gui/application.h"
+
 #include <utility>
 
 const char* DialogKindName(TDialogKind kind) {
@@ -61,8 +63,16 @@ void TScriptedDialogs::Clear() {
     asked_.clear();
 }
 
+void TScriptedDialogs::Shown(const TDialogRecord& asked) {
+    // A dialog runs a loop of its own; the hook plays what the user does meanwhile.
+    TModalScope modal;
+    if (WhileShown)
+        WhileShown(asked);
+}
+
 TScriptedDialogs::TAnswer TScriptedDialogs::Take(const TDialogRecord& asked) {
     asked_.push_back(asked);
+    Shown(asked);
     std::string what = std::string(DialogKindName(asked.Kind)) + " dialog \"" + asked.Caption +
                        (asked.Prompt.empty() ? "" : "\" / \"" + asked.Prompt) +
                        (asked.Text.empty() ? "" : "\" / \"" + asked.Text) + "\"";
@@ -121,6 +131,7 @@ void TScriptedDialogs::ShowMessage(const std::string& text, TMsgKind kind) {
     r.Text = text;
     r.MsgKind = kind;
     asked_.push_back(r);
+    Shown(r);
 }
 
 bool TScriptedDialogs::Confirm(const std::string& text) {

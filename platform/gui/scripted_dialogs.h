@@ -13,6 +13,7 @@
 //   EXPECT_TRUE(dialogs.AllAnswered());
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -62,6 +63,9 @@ public:
     std::size_t PendingAnswers() const { return answers_.size(); }
     bool AllAnswered() const { return answers_.empty(); }
     void Clear();
+    // Runs while each dialog is shown (inside its modal loop), with the dialog as asked: what
+    // the user does while a dialog is up, such as pressing a key meant for the window below.
+    std::function<void(const TDialogRecord& asked)> WhileShown;
 
     std::optional<std::string> SelectDirectory(const std::string& caption,
                                                const std::string& initialDir) override;
@@ -79,6 +83,7 @@ private:
         bool Yes = false;
     };
     TAnswer Take(const TDialogRecord& asked);
+    void Shown(const TDialogRecord& asked);
 
     std::deque<TAnswer> answers_;
     std::vector<TDialogRecord> asked_;

@@ -112,6 +112,7 @@ int TWindow::ShowModal() {
     TApplication& app = Application();
     ModalResult = mrNone;
     modal_ = true;
+    TModalScope scope(this);
     Show();
     while (ModalResult == mrNone && shown_ && !app.Terminated())
         app.HandleMessage();

@@ -309,6 +309,7 @@ TEST_F(ReaderWindowTest, LinksToAPictureAndATextFileShowThemAsTheyAre) {
 TEST_F(ReaderWindowTest, ALinkToAMissingPageShowsTheViewersMessage) {
     Open();
     Follow("missing.html");
+    Application().ProcessMessages();  // the error is shown once the click has been handled
     EXPECT_EQ(Shown(), "index.html"); // the page stays
     EXPECT_EQ(MessageTexts(dialogs), std::vector<std::string>{"Can't locate file: missing.html"});
     EXPECT_TRUE(window->Shown());

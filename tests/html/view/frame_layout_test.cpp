@@ -2,6 +2,8 @@
 // screen, borders, and dragging the border between two frames.
 #include <gtest/gtest.h>
 
+#include "html/doc/font_obj.h"
+#include "platform/graphics/canvas.h"
 #include "tests/html/view/frame_util.h"
 
 using folio_test::FrameTest;
@@ -185,4 +187,125 @@ TEST_F(FrameTest, PointerNearANestedSetsEdgeBelongsToTheSetAround) {
     // The nested set's own border.
     inner->BorderMouseMove(301, 100);
     EXPECT_EQ(inner->SplitCursor(), TSubFrameSet::TSplitCursor::scHSplit);
+}
+
+// What the toolkit does with a pointer over the frames' bevels: it reports the events to the
+// panel under the pointer (and, during a press, to the panel pressed), in its coordinates.
+TEST_F(FrameTest, ThePointerOnTheFramesBevelsDragsTheBorderBetweenThem) {
+    pages["fs.html"] = "<frameset cols=\"200,*,100\"><frame name=a src=a.html>"
+                       "<frame name=b src=a.html><frame name=c src=a.html noresize></frameset>";
+    pages["a.html"] = Page("A");
+    fv->Load("fs.html");
+    TFrameSet& set = fv->CurFrameSet();
+    TfvFrame* a = fv->FrameByName("a");
+    TfvFrame* b = fv->FrameByName("b");
+    TfvFrame* c = fv->FrameByName("c");
+    // The set's bevel takes two pixels; the border between a and b lies at 202.
+    ASSERT_EQ(Place(a), Bounds(2, 2, 200, 396));
+    ASSERT_EQ(set.Positions()[1], 202);
+    EXPECT_TRUE(a->TakesMouse());
+
+    a->OwnMouseMove(0, 100, 200); // far from any border
+    EXPECT_EQ(a->Cursor, TCursor::crIBeam);
+    a->OwnMouseMove(0, 199, 200); // a's right bevel, 1 pixel from the border
+    EXPECT_EQ(a->Cursor, TCursor::crHSplit);
+    b->OwnMouseMove(0, 1, 200); // b's left bevel
+    EXPECT_EQ(b->Cursor, TCursor::crHSplit);
+    // The border before the NORESIZE frame does not move.
+    c->OwnMouseMove(0, 0, 200);
+    EXPECT_EQ(c->Cursor, TCursor::crIBeam);
+    c->OwnMouseDown(TMouseButton::mbLeft, 0, 0, 200);
+    EXPECT_EQ(set.DraggingSet, nullptr);
+
+    // A right press is no drag.
+    a->OwnMouseDown(TMouseButton::mbRight, 0, 199, 200);
+    EXPECT_EQ(set.DraggingSet, nullptr);
+    a->OwnMouseDown(TMouseButton::mbLeft, ssLeft, 199, 200);
+    ASSERT_EQ(set.DraggingSet, &set);
+    ASSERT_NE(set.DragLine(), nullptr);
+    EXPECT_TRUE(set.DragLine()->Visible());
+    EXPECT_EQ(set.DragLine()->BoundsRect(), Bounds(200, 2, 2, 396)); // at the pointer, 201
+    // The press stays with a; moves go to the set being dragged, the line follows them and
+    // stops short of the next border.
+    a->OwnMouseMove(ssLeft, 349, 50);
+    EXPECT_EQ(set.DragPos(), 351);
+    EXPECT_EQ(set.DragLine()->BoundsRect(), Bounds(350, 2, 2, 396));
+    EXPECT_EQ(a->Cursor, TCursor::crHSplit);
+    a->OwnMouseMove(ssLeft, 900, 50);
+    EXPECT_EQ(set.DragPos(), set.Positions()[2] - 1);
+    a->OwnMouseMove(ssLeft, 349, 50);
+    a->OwnMouseUp(TMouseButton::mbLeft, 0, 349, 50);
+    EXPECT_EQ(set.DraggingSet, nullptr);
+    EXPECT_EQ(set.DragLine(), nullptr);
+    EXPECT_EQ(Place(a), Bounds(2, 2, 349, 396));
+    EXPECT_EQ(Place(b).Left, 351);
+    EXPECT_EQ(Place(c).Right, 598); // the fixed frame keeps its place at the end
+
+    // The drag line is painted over the frames.
+    a->OwnMouseDown(TMouseButton::mbLeft, ssLeft, 348, 200);
+    ASSERT_NE(set.DragLine(), nullptr);
+    TCanvas shot(fv->Width(), fv->Height());
+    fv->PaintTo(shot, 0, 0);
+    EXPECT_EQ(shot.GetPixel(set.DragLine()->Left(), 100), clBlack);
+    // A new document ends the drag.
+    fv->Load("a.html");
+    EXPECT_EQ(fv->CurFrameSet().DraggingSet, nullptr);
+}
+
+TEST_F(FrameTest, VisitedMaxCountTrimsClearsAndReachesTheInnerViewers) {
+    pages["a.html"] = Page("A", "<a href=b.html>b</a> <a href=c.html>c</a> <a href=d.html>d</a>");
+    pages["b.html"] = Page("B");
+    pages["c.html"] = Page("C");
+    pages["d.html"] = Page("D");
+    fv->Load("a.html");
+    for (const char* page : {"b.html", "c.html", "d.html"}) {
+        Click(Frame(""), page);
+        fv->GoBack();
+        Click(Frame(""), "a.html");
+    }
+    ASSERT_GE(fv->Visited().Count(), 4);
+    auto visitedLinks = [&] {
+        int n = 0;
+        for (TFontObj* link : Frame("")->Document().Links)
+            n += link->Visited;
+        return n;
+    };
+    EXPECT_EQ(visitedLinks(), 3);
+    fv->SetVisitedMaxCount(2);
+    EXPECT_EQ(fv->Visited().Count(), 2);
+    EXPECT_EQ(Frame("")->VisitedMaxCount(), 2);
+    fv->SetVisitedMaxCount(0);
+    EXPECT_EQ(fv->Visited().Count(), 0);
+    EXPECT_EQ(visitedLinks(), 0); // the marks go at once
+    EXPECT_EQ(Frame("")->VisitedMaxCount(), 0);
+    Click(Frame(""), "b.html");
+    EXPECT_EQ(fv->Visited().Count(), 0); // nothing is kept now
+}
+
+TEST_F(FrameTest, DragEventsOfAFrameReachTheOwnerThroughTheFrameViewer) {
+    pages["fs.html"] = "<frameset cols=\"200,*\"><frame name=a src=a.html>"
+                       "<frame name=b src=a.html></frameset>";
+    pages["a.html"] = Page("A");
+    fv->Load("fs.html");
+    std::vector<std::string> seen;
+    TObject source;
+    fv->OnDragOver = [&](TObject* sender, TObject* src, int32_t x, int32_t y, bool& accept) {
+        seen.push_back("over " + std::to_string(x) + "," + std::to_string(y) +
+                       (sender == fv.get() && src == &source ? " from the frame viewer" : ""));
+        accept = x > 300;
+    };
+    fv->OnDragDrop = [&](TObject* sender, TObject* src, int32_t x, int32_t y) {
+        seen.push_back("drop " + std::to_string(x) + "," + std::to_string(y) +
+                       (sender == fv.get() && src == &source ? " from the frame viewer" : ""));
+    };
+    THTMLViewer* b = Frame("b");
+    const TRect place = Place(b);
+    EXPECT_TRUE(b->DragOver(&source, 150, 10));
+    EXPECT_FALSE(Frame("a")->DragOver(&source, 10, 10));
+    b->DragDrop(&source, 5, 6);
+    const std::string at = std::to_string(place.Left + 150) + "," + std::to_string(place.Top + 10);
+    EXPECT_EQ(seen[0], "over " + at + " from the frame viewer");
+    EXPECT_EQ(seen.back(), "drop " + std::to_string(place.Left + 5) + "," +
+                               std::to_string(place.Top + 6) + " from the frame viewer");
+    EXPECT_EQ(seen.size(), 3u);
 }

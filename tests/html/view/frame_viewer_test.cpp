@@ -5,6 +5,7 @@
 #include "html/doc/font_obj.h"
 #include "html/doc/image_obj.h"
 #include "platform/graphics/canvas.h"
+#include "platform/gui/scripted_dialogs.h"
 #include "tests/support/temp_dir.h"
 
 #include "tests/html/view/frame_util.h"
@@ -294,6 +295,8 @@ TEST_F(FrameTest, AFailedLinkIsReportedAndLeavesThePages) {
     };
     Click(Frame("a"), "gone.html", "b");
     Click(Frame("a"), "gone.html", "_top");
+    EXPECT_TRUE(errors.empty()) << "reported inside the click";
+    Application().ProcessMessages(); // reported once the clicks have been handled
     Application().OnException = nullptr;
     EXPECT_EQ(errors, (Strings{"Can't load: gone.html", "Can't load resource: gone.html"}));
     EXPECT_EQ(Title("b"), "A");
@@ -557,4 +560,35 @@ TEST_F(FrameTest, ObjectClicksReachTheOwnerFromTheInnerViewer) {
     v->OnObjectClick(v, nullptr, "create");
     EXPECT_EQ(from, v);
     EXPECT_EQ(said, "create");
+}
+
+TEST_F(FrameTest, AFailedLinkIsShownAfterTheClickAndAReloadDuringTheMessageWaitsForIt) {
+    pages["a.html"] = Page("A", "<a href=missing.html>gone</a>");
+    fv->Load("a.html");
+    TScriptedDialogs dialogs;
+    TDialogProviderScope scope(dialogs);
+    THTMLViewer* clicked = Frame("");
+    bool clicking = false;
+    Strings seen;
+    // What the user does while the message is up: F5, Back and a link, all meant for the
+    // window below. Each would free the viewer whose click is being handled.
+    dialogs.WhileShown = [&](const TDialogRecord& asked) {
+        seen.push_back(asked.Text + (clicking ? " (inside the click)" : ""));
+        requests.clear();
+        fv->Reload();
+        fv->GoBack();
+        fv->HotSpotClick(nullptr, "a.html", {});
+        seen.push_back(std::to_string(requests.size()) + " requests while shown");
+    };
+    clicking = true;
+    Click(clicked, "missing.html");
+    clicking = false;
+    EXPECT_TRUE(seen.empty()) << "the message was shown inside the click";
+    EXPECT_EQ(Frame(""), clicked);
+    Application().ProcessMessages(); // the message, then the commands it held back
+    Application().ProcessMessages();
+    EXPECT_EQ(seen, (Strings{"Can't load resource: missing.html", "0 requests while shown"}));
+    EXPECT_EQ(requests, (Strings{"page:a.html", "page:a.html"})); // the reload and the link
+    EXPECT_EQ(fv->CurrentFile(), "a.html");
+    EXPECT_EQ(Title(""), "A");
 }

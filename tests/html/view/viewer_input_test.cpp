@@ -226,6 +226,23 @@ TEST_F(ViewerTest, RightClickReportsTheLinkAndTheWordUnderThePointer) {
     EXPECT_EQ(got.Target, "main");
     EXPECT_EQ(got.ClickWord, "linked");
     EXPECT_EQ(got.Image, nullptr);
+    EXPECT_EQ(Point(got.X, got.Y), at);
+
+    // The Menu key: for what is under the pointer while it is over the page...
+    int key = VK_APPS;
+    viewer->PaintPanel().KeyDown(key, 0);
+    ASSERT_EQ(calls, 2);
+    EXPECT_EQ(got.URL, "x.html");
+    EXPECT_EQ(Point(got.X, got.Y), at);
+    // ... else for the page itself, at its corner; Shift+F10 does the same.
+    viewer->PaintPanel().MouseLeave();
+    viewer->PaintPanel().KeyDown(VK_F1 + 9, ssShift);
+    ASSERT_EQ(calls, 3);
+    EXPECT_EQ(got.URL, "");
+    EXPECT_EQ(got.ClickWord, "");
+    EXPECT_EQ(Point(got.X, got.Y), Point(8, 8));
+    viewer->PaintPanel().KeyDown(VK_F1 + 9, 0); // F10 alone is not the menu
+    EXPECT_EQ(calls, 3);
 }
 
 TEST_F(ViewerTest, FormSubmissionIsReportedThroughAPostedCall) {

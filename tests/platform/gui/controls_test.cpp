@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 
+#include "platform/base/exceptions.h"
 #include "platform/graphics/canvas.h"
 #include "platform/gui/access_key.h"
 #include "platform/gui/application.h"
@@ -11,6 +13,8 @@
 #include "platform/gui/list_box.h"
 #include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/popup_menu.h"
+#include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/scroll_bar.h"
 #include "platform/gui/window.h"
 
@@ -516,6 +520,90 @@ TEST(Window, ShowModalEndsWithTheButtonsResult) {
     // Closed without a result (title bar, Escape): Cancel.
     Application().QueueCall([&] { dialog.Close(); });
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
+}
+
+TEST(Window, AButtonFreedByItsOwnClickStillClosesTheDialog) {
+    TWindow dialog;
+    auto ok = std::make_unique<TButton>();
+    ok->SetParent(&dialog);
+    ok->ModalResult = mrOk;
+    bool resultSetFirst = false;
+    ok->OnClick = [&](TControl&) {
+        resultSetFirst = dialog.ModalResult == mrOk;
+        ok.reset(); // the handler frees the button (the sanitizer build sees any later read)
+    };
+    Application().QueueCall([&] { ok->Click(); });
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_TRUE(resultSetFirst);
+    EXPECT_EQ(ok, nullptr);
+}
+
+TEST(Application, WorkBlockedByAModalLoopRunsFromTheLoopAfterIt) {
+    TApplication& app = Application();
+    TWindow main, dialog;
+    TButton onMain, onDialog;
+    onMain.SetParent(&main);
+    onDialog.SetParent(&dialog);
+    std::vector<std::string> order;
+    EXPECT_FALSE(app.ModalBlocks(&onMain));
+    {
+        TModalScope outer; // a message box: every window waits
+        EXPECT_TRUE(app.ModalBlocks(&onMain));
+        EXPECT_TRUE(app.ModalBlocks(&onDialog));
+        app.AfterModal([&] { order.push_back("first"); });
+        {
+            TModalScope inner(&dialog); // a modal window: its own controls go on working
+            EXPECT_FALSE(app.ModalBlocks(&onDialog));
+            EXPECT_TRUE(app.ModalBlocks(&onMain));
+            app.AfterModal([&] { order.push_back("second"); });
+            app.PostException(Exception("it failed"));
+        }
+        app.ProcessMessages();
+        EXPECT_TRUE(order.empty()) << "ran inside the outer modal loop";
+    }
+    EXPECT_TRUE(order.empty()) << "ran while the scope closed, not from the loop";
+    TScriptedDialogs dialogs;
+    TDialogProviderScope scope(dialogs);
+    app.ProcessMessages();
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].Text, "it failed");
+    EXPECT_EQ(app.ModalLevel(), 0);
+}
+
+TEST(PopupMenu, HeadlessItStaysOpenUntilAnItemIsChosen) {
+    TWindow w;
+    TPanel panel;
+    panel.SetParent(&w);
+    TPopupMenu menu;
+    std::vector<std::string> ran;
+    menu.Add("&Copy", [&] { ran.push_back("copy"); });
+    menu.AddSeparator();
+    menu.Add(
+        "Select &all", [&] { ran.push_back("all"); }, false);
+    menu.Add("&Reload", [&] {
+        ran.push_back("reload");
+        menu.Clear(); // a command may rebuild the menu
+    });
+    EXPECT_EQ(menu.IndexOf("Copy"), 0);
+    EXPECT_EQ(menu.IndexOf("Select all"), 2);
+    EXPECT_EQ(menu.IndexOf("Nothing"), -1);
+    menu.Choose(0); // not open: nothing
+    EXPECT_TRUE(ran.empty());
+    menu.Popup(panel, 30, 40);
+    EXPECT_TRUE(menu.IsOpen());
+    EXPECT_EQ(menu.PopupPoint(), Point(30, 40));
+    EXPECT_EQ(menu.PopupControl(), &panel);
+    menu.Choose(2); // disabled: the menu only closes
+    EXPECT_FALSE(menu.IsOpen());
+    menu.Popup(panel, 1, 1);
+    menu.Choose(1); // the separator
+    menu.Popup(panel, 1, 1);
+    menu.Choose(0);
+    menu.Popup(panel, 1, 1);
+    menu.Choose(3);
+    EXPECT_EQ(ran, (std::vector<std::string>{"copy", "reload"}));
+    EXPECT_TRUE(menu.Items.empty());
 }
 
 TEST(Window, CloseQueryCanRefuseAndMainWindowEndsTheLoop) {
