@@ -46,13 +46,7 @@ TFilesF::TFilesF() {
     Hint.SetAlign(TAlign::alTop);
     Hint.SetHeight(kHintHeight);
     Hint.OnPaint = [](TPaintBox& box, TCanvas& canvas, const TRect&) {
-        canvas.Brush.Style = bsSolid;
-        canvas.Brush.Color = clSilver;
-        canvas.FillRect(Rect(0, 0, box.Width(), box.Height()));
-        canvas.Font.Name = "Arial";
-        canvas.Font.Size = 9;
-        canvas.Font.Color = clBlack;
-        canvas.Brush.Style = bsClear;
+        box.PaintLabelGround(canvas);
         canvas.TextRect(Rect(0, 0, box.Width(), box.Height()), 4, 4,
                         "Type to filter; Enter or a double click chooses.");
     };
@@ -375,13 +369,7 @@ void TFolioerF::ShowStatus() {
 
 void TFolioerF::PaintStatus(TCanvas& canvas) {
     const int w = StatusBar.Width(), h = StatusBar.Height();
-    canvas.Brush.Style = bsSolid;
-    canvas.Brush.Color = clSilver;
-    canvas.FillRect(Rect(0, 0, w, h));
-    canvas.Font.Name = "Arial";
-    canvas.Font.Size = 9;
-    canvas.Font.Color = clBlack;
-    canvas.Brush.Style = bsClear;
+    StatusBar.PaintLabelGround(canvas);
     canvas.TextRect(Rect(0, 0, w, h), 8, std::max((h - canvas.TextHeight("Ag")) / 2, 0),
                     statusText_);
 }

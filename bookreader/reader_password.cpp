@@ -33,13 +33,7 @@ TReaderPasswordDialog::TReaderPasswordDialog() {
     Prompt.SetParent(this);
     Prompt.SetBounds(12, 10, kWidth - 24, 50);
     Prompt.OnPaint = [this](TPaintBox& box, TCanvas& canvas, const TRect&) {
-        canvas.Brush.Style = bsSolid;
-        canvas.Brush.Color = clSilver;
-        canvas.FillRect(Rect(0, 0, box.Width(), box.Height()));
-        canvas.Font.Name = "Arial";
-        canvas.Font.Size = 9;
-        canvas.Font.Color = clBlack;
-        canvas.Brush.Style = bsClear;
+        box.PaintLabelGround(canvas);
         int y = 2;
         size_t start = 0;
         while (start <= message_.size()) {

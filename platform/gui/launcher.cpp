@@ -29,9 +29,18 @@ std::string Guarded(const std::string& target) {
     return target;
 }
 
-} // namespace
-
-namespace {
+// A test's hook takes the target instead of the desktop; answers whether one did.
+bool Hooked(const std::string& target) {
+    TLaunchHook hook;
+    {
+        std::lock_guard<std::mutex> lock(hookMutex);
+        hook = Hook();
+    }
+    if (!hook)
+        return false;
+    hook(target);
+    return true;
+}
 
 // Starts program with target, its standard streams on /dev/null; the child's id, or -1.
 pid_t SpawnQuiet(const std::string& program, const std::string& target) {
@@ -58,15 +67,8 @@ pid_t SpawnQuiet(const std::string& program, const std::string& target) {
 
 void ShellOpenWatched(const std::string& target,
                       std::function<void(const std::string& reason)> onFailure, int watchMs) {
-    TLaunchHook hook;
-    {
-        std::lock_guard<std::mutex> lock(hookMutex);
-        hook = Hook();
-    }
-    if (hook) {
-        hook(target);
+    if (Hooked(target))
         return;
-    }
     if (target.empty())
         return;
     const pid_t pid = SpawnQuiet("xdg-open", target);
@@ -128,15 +130,8 @@ bool SpawnDetached(const std::string& program, const std::string& target) {
 }
 
 void ShellOpen(const std::string& target) {
-    TLaunchHook hook;
-    {
-        std::lock_guard<std::mutex> lock(hookMutex);
-        hook = Hook();
-    }
-    if (hook) {
-        hook(target);
+    if (Hooked(target))
         return;
-    }
     if (target.empty())
         return;
     SpawnDetached("xdg-open", target);

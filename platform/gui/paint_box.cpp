@@ -7,6 +7,16 @@ TPaintBox::TPaintBox() {
     SetBounds(0, 0, 105, 105);
 }
 
+void TPaintBox::PaintLabelGround(TCanvas& canvas) const {
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = clSilver;
+    canvas.FillRect(Rect(0, 0, Width(), Height()));
+    canvas.Font.Name = "Arial";
+    canvas.Font.Size = 9;
+    canvas.Font.Color = clBlack;
+    canvas.Brush.Style = bsClear;
+}
+
 void TPaintBox::SetCursor(TCursor cursor) {
     if (cursor == Cursor)
         return;

@@ -22,6 +22,10 @@ public:
     // The pointer left the control.
     std::function<void(TControl& sender)> OnMouseLeave;
 
+    // Clears the box to the dialog grey and sets the dialog's text font (Arial 9, black, drawn
+    // without a background): the start of a painted label or prompt.
+    void PaintLabelGround(TCanvas& canvas) const;
+
     void SetCursor(TCursor cursor);
     // Asks for a repaint (of r, or of everything); headless nothing is repainted until asked.
     void Invalidate();
