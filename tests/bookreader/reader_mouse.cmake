@@ -2,5 +2,5 @@
 # and the error dialog of a clicked link with F5 pressed in it.
 folio_test(reader_mouse_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/reader_menu_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/../platform/gui/lsan_fontconfig.cpp
+          ${CMAKE_SOURCE_DIR}/platform/base/sanitizer/lsan_fontconfig.cpp
   LIBS folio_bookreader folio_fltk LABELS gui)
