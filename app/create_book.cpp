@@ -111,20 +111,23 @@ TCreateOutcome TFolioBuilder::Create1Click() {
     return CreateBook();
 }
 
-TStringList TFolioBuilder::PackCandidates() const {
+TStringList TFolioBuilder::CollectedFiles() const {
     const std::string leftover = SettingsDir + kConfigName;
     TStringList list;
-    bool homeListed = false;
     for (int i = 0; i < FileList.Count(); ++i) {
         // An older builder's configuration (with its password in clear) is no page of the
         // book; the build packs its own.
         if (!SameText(FileList[i], leftover)) {
             list.Add(FileList[i]);
-            homeListed = homeListed || FileList[i] == HomePage;
         }
     }
+    return list;
+}
+
+TStringList TFolioBuilder::PackCandidates() const {
+    TStringList list = CollectedFiles();
     // A home page chosen from an earlier folder is still the page the book opens at.
-    if (!HomePage.empty() && !homeListed) {
+    if (!HomePage.empty() && list.IndexOf(HomePage) < 0) {
         list.Add(HomePage);
     }
     if (!IconFile.empty() && FileExists(IconFile)) {

@@ -232,7 +232,7 @@ void TFolioBuilder::btnhomepageclick() {
     // From the files a book will carry: an older builder's configuration beside the pages is
     // none of them.
     const THomePageCandidates pages =
-        HomePageCandidates(PackCandidates(), SourceDir.empty() ? LastDir : SourceDir);
+        HomePageCandidates(CollectedFiles(), SourceDir.empty() ? LastDir : SourceDir);
     if (pages.Relative.empty()) {
         Dialogs().ShowMessage("The folder " +
                               PrintableName(SourceDir.empty() ? LastDir : SourceDir) +

@@ -123,9 +123,9 @@ public:
     // was not collected, then the icon when it exists. The configuration follows them, packed
     // from memory.
     TStringList PackList() const;
-    // The files a Create would pack before the home page and the icon claim their names: the
-    // files the homepage picker offers.
-    TStringList PackCandidates() const;
+    // The files collected from the chosen folder, without an older builder's leftover
+    // configuration: the files the homepage picker offers.
+    TStringList CollectedFiles() const;
     // The book configuration as the member a Create packs after the files.
     TBackupMemoryMember ConfigMember() const;
 
@@ -143,6 +143,8 @@ private:
     bool CheckTarget(const std::string& target, const std::string& templatePath,
                      const TStringList& packed);
     void WarnAboutNameClashes();
+    // The files a Create would pack before the home page and the icon claim their names.
+    TStringList PackCandidates() const;
     // The files that keep their names whatever else is packed: the home page, the icon.
     std::vector<std::string> PreferredFiles() const;
     TCreateOutcome PackBook(const std::string& target, const std::string& templatePath);

@@ -26,7 +26,7 @@ protected:
     }
     // Where the homepage picker lists the page whose full path is given (-1: not listed).
     int PageIndex(const std::string& full) const {
-        const auto pages = HomePageCandidates(builder.PackCandidates(), builder.SourceDir);
+        const auto pages = HomePageCandidates(builder.CollectedFiles(), builder.SourceDir);
         for (size_t i = 0; i < pages.Full.size(); ++i) {
             if (pages.Full[i] == full) {
                 return static_cast<int>(i);

@@ -1,10 +1,8 @@
-// A build in which a file reads shorter than its size said: the book is still made and sound,
-// the warning names the file, and the command line ends with its own status so scripts can
-// tell a book that may be cut short from a clean one.
-//
-// The file that changes is a link to a kernel attribute file: the kernel gives those a size of
-// a page but far fewer bytes when read, which is a file that shrinks between its stat and its
-// read on every run, without timing.
+// Files whose size is not their content. A kernel attribute file gives a size of a page but far
+// fewer bytes when read (a file that would shrink between its stat and its read on every run);
+// such files are the system's, never the site's: a link to one is skipped and named, and the
+// book is made clean. Files that really change while they are packed are named by the archive
+// writer (tests/archive/backup_changes_test.cpp).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -67,7 +65,7 @@ TEST_F(ChangedFilesBuild, AnUnchangedSiteEndsWithStatusZero) {
     EXPECT_EQ(err.Text().find("changed while"), std::string::npos);
 }
 
-TEST_F(ChangedFilesBuild, AFileThatReadsShortIsNamedAndTheStatusSaysSo) {
+TEST_F(ChangedFilesBuild, ALinkToAKernelAttributeFileIsSkippedAndNamed) {
     const std::string source = ShortReadingFile();
     if (source.empty())
         GTEST_SKIP() << "no kernel attribute file that reads shorter than its size is readable "
@@ -75,20 +73,15 @@ TEST_F(ChangedFilesBuild, AFileThatReadsShortIsNamedAndTheStatusSaysSo) {
     const std::string link = tmp.Path() + "/site/setting.txt";
     ASSERT_EQ(::symlink(source.c_str(), link.c_str()), 0);
 
-    EXPECT_EQ(Build(), kExitFilesChanged);
-    EXPECT_NE(kExitFilesChanged, kExitOk);
-    EXPECT_NE(kExitFilesChanged, kExitFailed);
-    EXPECT_NE(kExitFilesChanged, kExitUsage);
+    EXPECT_EQ(Build(), kExitOk) << err.Text();
     const std::string errors = err.Text();
-    EXPECT_NE(errors.find("changed while they were packed"), std::string::npos) << errors;
-    EXPECT_NE(errors.find(link), std::string::npos) << errors;
+    EXPECT_NE(errors.find(link + ": a link to a file of the system"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("changed while"), std::string::npos) << errors;
     EXPECT_NE(out.Text().find("successfully created"), std::string::npos) << out.Text();
 
-    // The book opens, and holds what could be read.
     TSiteBook book(tmp.Path() + "/book");
-    const int index = book.Find("setting.txt");
-    ASSERT_GE(index, 0);
-    EXPECT_EQ(book.Archive().ExtractToString(index), folio_test::ReadFile(source));
+    EXPECT_LT(book.Find("setting.txt"), 0);
+    EXPECT_GE(book.Find("index.html"), 0);
 }
 
 } // namespace

@@ -120,6 +120,7 @@ TEST(BuiltinFramePages, TheHelpPageArrivesWithItsStyleSheetAndPictures) {
     ASSERT_NE(v, nullptr);
     v->SetURL("nothing.html");
     v->FollowLink();
+    Application().ProcessMessages(); // the error is reported once the click has been handled
     Application().OnException = nullptr;
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Can't load resource: ", 0), 0u) << errors[0];
