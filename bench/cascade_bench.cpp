@@ -138,7 +138,7 @@ public:
         for (int i = 0; i < sheet.Count(); ++i) {
             std::vector<std::pair<int, std::string>> decls;
             for (int s = 0; s < PropCount; ++s) {
-                const TPropValue& v = sheet.Props(i).Values[static_cast<size_t>(s)];
+                const TPropValue& v = sheet.Props(i).Values[s];
                 if (!v.IsEmpty() && !v.IsInteger(NullLength))
                     decls.emplace_back(s, v.ToString());
             }

@@ -116,51 +116,84 @@ TPropValue Zoomed(int slot, const TPropValue& v, double zoom, bool builtIn) {
 
 } // namespace
 
-void TProperties::MergeRule(const TProperties& rule) {
-    const bool author = !rule.BuiltIn;
-    auto write = [this, author](int slot, const TPropValue& v) {
-        // The document's rules win over the built-in ones, however specific those are.
-        if (!author && SetByAuthor[slot])
-            return;
-        Values[slot] = Zoomed(slot, v, Zoom, !author);
-        SetByRule[slot] = true;
-        if (author)
-            SetByAuthor[slot] = true;
-    };
+void TProperties::MergeSlot(int slot, const TPropValue& v, bool author) {
+    // The document's rules win over the built-in ones, however specific those are.
+    if (!author && SetByAuthor[slot])
+        return;
+    Values[slot] = Zoomed(slot, v, Zoom, !author);
+    SetByRule[slot] = true;
+    if (author)
+        SetByAuthor[slot] = true;
+}
+
+void TProperties::MergeLinkState(const TPropValue& color, const TPropValue& background,
+                                 const TPropValue& decoration, bool author) {
     const bool link = ElemPseudo == "link";
     const bool hover = ElemPseudo == "hover";
-    const bool visited = ElemPseudo == "visited";
-    if (link || hover || visited) {
-        if (const TPropValue& c = rule.Values[piColor]; !c.IsEmpty())
-            write(link ? piLinkColor : hover ? piHoverColor : piVisitedColor, c);
-        // A state's background and decoration carry on into the later states, so a hovered
-        // or visited link starts from the link's.
-        if (const TPropValue& bg = rule.Values[piBackgroundColor]; !bg.IsEmpty()) {
-            if (link)
-                write(piLinkBackgroundColor, bg);
-            if (link || hover)
-                write(piHoverBackgroundColor, bg);
-            write(piVisitedBackgroundColor, bg);
-        }
-        if (const TPropValue& d = rule.Values[piTextDecoration]; !d.IsEmpty()) {
-            if (link)
-                write(piLinkDecoration, d);
-            if (link || hover)
-                write(piHoverDecoration, d);
-            write(piVisitedDecoration, d);
-        }
+    if (!color.IsEmpty())
+        MergeSlot(link ? piLinkColor : hover ? piHoverColor : piVisitedColor, color, author);
+    // A state's background and decoration carry on into the later states, so a hovered or
+    // visited link starts from the link's.
+    if (!background.IsEmpty()) {
+        if (link)
+            MergeSlot(piLinkBackgroundColor, background, author);
+        if (link || hover)
+            MergeSlot(piHoverBackgroundColor, background, author);
+        MergeSlot(piVisitedBackgroundColor, background, author);
+    }
+    if (!decoration.IsEmpty()) {
+        if (link)
+            MergeSlot(piLinkDecoration, decoration, author);
+        if (link || hover)
+            MergeSlot(piHoverDecoration, decoration, author);
+        MergeSlot(piVisitedDecoration, decoration, author);
+    }
+}
+
+namespace {
+bool IsLinkState(std::string_view pseudo) {
+    return pseudo == "link" || pseudo == "hover" || pseudo == "visited";
+}
+
+// Whether a rule's value of a named slot is merged: empty values are not, nor the
+// "no length given" marker of the length slots.
+bool Merged(int slot, const TPropValue& v) {
+    if (v.IsEmpty())
+        return false;
+    return !(slot >= piMarginTop && slot <= piLeft && v.IsInteger(NullLength));
+}
+} // namespace
+
+void TProperties::MergeRule(const TStyleRule& rule) {
+    const bool author = !rule.BuiltIn;
+    const TRuleValues& values = rule.Values;
+    if (IsLinkState(ElemPseudo)) {
+        MergeLinkState(values[piColor], values[piBackgroundColor], values[piTextDecoration],
+                       author);
         return;
     }
-    for (int i = 0; i < PropCount; ++i) {
-        if (!IsNamedProp(i))
-            continue;
-        const TPropValue& v = rule.Values[i];
-        if (v.IsEmpty())
-            continue;
-        if (i >= piMarginTop && i <= piLeft && v.IsInteger(NullLength))
-            continue;
-        write(i, v);
+    // Only the written slots and those whose initial value is merged (z-index starts as 0
+    // in every set, so every rule gives it) can change this set.
+    bool zIndex = false;
+    for (const auto& [slot, v] : values.Written()) {
+        zIndex = zIndex || slot == piZIndex;
+        if (IsNamedProp(slot) && Merged(slot, v))
+            MergeSlot(slot, v, author);
     }
+    if (!zIndex)
+        MergeSlot(piZIndex, InitialPropValue(piZIndex), author);
+}
+
+void TProperties::MergeRule(const TProperties& rule) {
+    const bool author = !rule.BuiltIn;
+    if (IsLinkState(ElemPseudo)) {
+        MergeLinkState(rule.Values[piColor], rule.Values[piBackgroundColor],
+                       rule.Values[piTextDecoration], author);
+        return;
+    }
+    for (int i = 0; i < PropCount; ++i)
+        if (IsNamedProp(i) && Merged(i, rule.Values[i]))
+            MergeSlot(i, rule.Values[i], author);
 }
 
 bool TProperties::MatchContext(const std::vector<TSelectorPart>& parts, const TPropStack& stack,

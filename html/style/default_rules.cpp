@@ -33,21 +33,33 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
         v[piHoverDecoration] = decoration;
         v[piVisitedDecoration] = decoration;
         p->Charset = charset;
-        DefaultProps = &AddEntry("default", std::move(p));
+        p->ElemTag = "default";
+        AddCopy("default", *p);
+        p->BuiltIn = true;
+        defaultSet_ = std::move(p);
+        DefaultProps = defaultSet_.get();
     }
-    AddEntry("null", std::make_unique<TProperties>());
+    AddEntry("null");
 
-    auto add = [this](std::string_view key) -> TPropValue* {
-        return AddEntry(key, std::make_unique<TProperties>()).Values.data();
+    // Slot writes into a new rule: add("p")[piMarginTop] = 0.
+    struct TSlots {
+        TStyleRule& Rule;
+        struct TRef {
+            TStyleRule& Rule;
+            int Slot;
+            void operator=(TPropValue v) { Rule.Values.Set(Slot, std::move(v)); }
+        };
+        TRef operator[](int slot) { return {Rule, slot}; }
     };
-    auto copies = [this](const TProperties& from, std::initializer_list<std::string_view> keys) {
+    auto add = [this](std::string_view key) { return TSlots{AddEntry(key)}; };
+    auto copies = [this](const TStyleRule& from, std::initializer_list<std::string_view> keys) {
         for (std::string_view k : keys)
             AddCopy(k, from);
     };
-    auto entry = [this](std::string_view key) -> TProperties& { return Props(IndexOf(key)); };
+    auto entry = [this](std::string_view key) -> TStyleRule& { return Props(IndexOf(key)); };
 
     {
-        TPropValue* v = add("pre");
+        auto v = add("pre");
         v[piFontFamily] = preFontName;
         v[piFontSize] = pointSize * 10 / 12;
         v[piFontStyle] = "none";
@@ -57,13 +69,13 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
         copies(entry("pre"), {"xmp", "listing"});
     }
     {
-        TPropValue* v = add("p");
+        auto v = add("p");
         v[piMarginTop] = ParaAutoLength;
         v[piMarginBottom] = ParaAutoLength;
     }
     add("p 11pre")[piMarginTop] = 0;
     {
-        TPropValue* v = add("ul");
+        auto v = add("ul");
         v[piMarginLeft] = 35;
         v[piMarginTop] = ParaAutoLength;
         v[piMarginBottom] = ParaAutoLength;
@@ -71,40 +83,40 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
         copies(entry("ul"), {"menu", "dir"});
     }
     {
-        TPropValue* v = add("ol");
+        auto v = add("ol");
         v[piMarginLeft] = 35;
         v[piMarginTop] = ParaAutoLength;
         v[piMarginBottom] = ParaAutoLength;
         v[piListStyleType] = "decimal";
     }
     {
-        TPropValue* v = add("dl");
+        auto v = add("dl");
         v[piMarginLeft] = 0;
         v[piMarginTop] = ParaAutoLength;
         v[piMarginBottom] = ParaAutoLength;
         v[piListStyleType] = "none";
     }
     {
-        TPropValue* v = add("dd");
+        auto v = add("dd");
         v[piMarginLeft] = 40;
         v[piMarginTop] = 0;
         v[piMarginBottom] = 0;
     }
     {
-        TPropValue* v = add("blockquote");
+        auto v = add("blockquote");
         v[piMarginLeft] = 35;
         v[piMarginTop] = 14;
         v[piMarginBottom] = 14;
     }
     {
-        TPropValue* v = add("ul 13ul");
+        auto v = add("ul 13ul");
         v[piMarginLeft] = 35;
         v[piMarginTop] = ParaAutoLength;
         v[piMarginBottom] = ParaAutoLength;
         v[piListStyleType] = "circle";
     }
     {
-        TPropValue* v = add("ul 24ul ul");
+        auto v = add("ul 24ul ul");
         v[piMarginLeft] = 35;
         v[piMarginTop] = ParaAutoLength;
         v[piMarginBottom] = ParaAutoLength;
@@ -113,14 +125,14 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
     add("ul 14li")[piMarginTop] = 0;
     copies(entry("ul 14li"), {"ol 15li"});
     {
-        TPropValue* v = add("code");
+        auto v = add("code");
         v[piFontFamily] = preFontName;
         v[piFontSize] = "0.833em";
         copies(entry("code"), {"tt", "kbd", "samp"});
     }
     add("b")[piFontWeight] = "bold";
     copies(entry("b"), {"strong", "th"});
-    entry("th").Values[piTextAlign] = "center"; // header cells are centred
+    entry("th").Values.Set(piTextAlign, "center"); // header cells are centred
     add("sup")[piFontSize] = "75%";
     copies(entry("sup"), {"sub"});
     add("big")[piFontSize] = "1.25em";
@@ -134,14 +146,14 @@ void TStyleList::LoadDefaults(std::string_view defaultFontName, std::string_view
     add("center")[piTextAlign] = "center";
     copies(entry("center"), {"caption"});
     {
-        TPropValue* v = add("hr");
+        auto v = add("hr");
         for (int i = piMarginTop; i <= piMarginLeft; ++i)
             v[i] = 10;
     }
     static constexpr int kHeadingPoints[6] = {24, 18, 14, 12, 10, 8};
     for (int level = 1; level <= 6; ++level) {
         const std::string key = "h" + std::to_string(level);
-        TPropValue* v = add(key);
+        auto v = add(key);
         v[piFontSize] = pointSize / 12 * kHeadingPoints[level - 1];
         v[piMarginTop] = 19;
         v[piMarginBottom] = 19;

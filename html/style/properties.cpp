@@ -81,42 +81,7 @@ void TProperties::AddPropertyByName(std::string_view name, std::string_view text
 }
 
 void TProperties::AddPropertyByIndex(int index, std::string_view text) {
-    if (!InRange(index))
-        return;
-    TColor c = 0;
-    switch (index) {
-    case piBorderStyle:
-        for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
-                      piBorderLeftStyle})
-            Values[i] = text;
-        break;
-    case piBorderTopStyle:
-    case piBorderRightStyle:
-    case piBorderBottomStyle:
-    case piBorderLeftStyle:
-        Values[index] = text;
-        Values[piBorderStyle] = text;
-        break;
-    case piColor:
-        Values[index] = static_cast<int32_t>(ColorFromText(text, false, c) ? c : 0);
-        break;
-    case piBackgroundColor:
-    case piBorderColor:
-    case piBorderTopColor:
-    case piBorderRightColor:
-    case piBorderBottomColor:
-    case piBorderLeftColor:
-        Values[index] = static_cast<int32_t>(ColorFromText(text, false, c) ? c : NoColor);
-        break;
-    case piVisibility:
-        if (text == "visible")
-            Values[index] = 2;
-        else if (text == "hidden")
-            Values[index] = 1;
-        break;
-    default:
-        Values[index] = text;
-    }
+    StoreDeclaration(index, text, [this](int slot, TPropValue v) { Values[slot] = std::move(v); });
 }
 
 bool TProperties::GetBackgroundImage(std::string& url) const {

@@ -16,6 +16,7 @@
 #include "html/style/prop_index.h"
 #include "html/style/prop_value.h"
 #include "html/style/selector_parts.h"
+#include "html/style/style_rule.h"
 #include "platform/graphics/color.h"
 
 class TStyleList;
@@ -140,6 +141,8 @@ public:
     // Writes the assigned slots of a rule into this set, routed to the link-state slots when
     // ElemPseudo is "link", "hover" or "visited"; written slots are marked SetByRule (and
     // SetByAuthor unless the rule is built in). A built-in rule skips SetByAuthor slots.
+    void MergeRule(const TStyleRule& rule);
+    // The same for a set of declarations held whole (an element's style attribute).
     void MergeRule(const TProperties& rule);
     // Whether a contextual key's ancestor parts match the stack below this set.
     bool MatchContext(const std::vector<TSelectorPart>& parts, const TPropStack& stack,
@@ -204,6 +207,12 @@ private:
     double NameElement(std::string_view tag, std::string_view cls, std::string_view id,
                        std::string_view pseudo, double defaultPoints);
     void ApplyLinkState(TMyFont& font, int first) const;
+    // One slot of a merged rule (author: not a built-in rule).
+    void MergeSlot(int slot, const TPropValue& v, bool author);
+    // A rule merged into a link-state set: its colour, background and decoration go to the
+    // state's slots.
+    void MergeLinkState(const TPropValue& color, const TPropValue& background,
+                        const TPropValue& decoration, bool author);
 };
 
 // The kind of a border style text; an unknown word draws solid, no text is no border.

@@ -48,14 +48,13 @@ std::string FormatValue(int slot, const TPropValue& v) {
         return v.ToString();
     }
 }
-} // namespace
 
-std::string DumpProperties(const TProperties& props, const std::string& indent) {
-    static const TProperties fresh;
+// One line per slot whose value differs from a new set's.
+template <class Values> std::string DumpValues(const Values& values, const std::string& indent) {
     std::string out;
     for (int i = 0; i < PropCount; ++i) {
-        const TPropValue& v = props.Values[static_cast<size_t>(i)];
-        if (v == fresh.Values[static_cast<size_t>(i)])
+        const TPropValue& v = values[i];
+        if (v == InitialPropValue(i))
             continue;
         const std::string_view name = PropName(i);
         out += indent;
@@ -65,6 +64,15 @@ std::string DumpProperties(const TProperties& props, const std::string& indent) 
         out += '\n';
     }
     return out;
+}
+} // namespace
+
+std::string DumpProperties(const TProperties& props, const std::string& indent) {
+    return DumpValues(props.Values, indent);
+}
+
+std::string DumpProperties(const TStyleRule& rule, const std::string& indent) {
+    return DumpValues(rule.Values, indent);
 }
 
 std::string DumpStyleList(const TStyleList& list) {

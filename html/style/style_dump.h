@@ -10,6 +10,7 @@
 
 std::string DumpStyleList(const TStyleList& list);
 std::string DumpProperties(const TProperties& props, const std::string& indent = "  ");
+std::string DumpProperties(const TStyleRule& rule, const std::string& indent = "  ");
 
 // LoadDefaults with the fixed arguments the dumps are made with: "Times New Roman" and
 // "Courier New", margins 10 by 8, character set 0, links underlined, hover colour red,

@@ -108,6 +108,7 @@ void TStyleList::Clear() {
     contextGroups_.clear();
     contextStale_ = true;
     DefaultProps = nullptr;
+    defaultSet_.reset();
     ContextCounter = 10;
     LinkColorSet = false;
     VisitedColorSet = false;
@@ -115,24 +116,29 @@ void TStyleList::Clear() {
     HasPseudoElements = false;
 }
 
-TProperties& TStyleList::AddEntry(std::string_view key, std::unique_ptr<TProperties> props) {
-    if (!props)
-        props = std::make_unique<TProperties>();
-    props->ElemTag = key;
+TStyleRule& TStyleList::AddEntry(std::string_view key, TStyleRule rule) {
     // After any equal keys, so rules of one selector merge in the order they were read.
     const int at = entries_.PartitionPoint(
         [key](const std::unique_ptr<Entry>& e) { return CompareStyleKeys(key, e->Key) >= 0; });
     auto e =
-        std::make_unique<Entry>(Entry{std::string(key), std::move(props), SplitSelectorParts(key)});
-    TProperties& added = *e->Props;
+        std::make_unique<Entry>(Entry{std::string(key), std::move(rule), SplitSelectorParts(key)});
+    TStyleRule& added = e->Rule;
     entries_.InsertAt(at, std::move(e));
     contextStale_ = true;
     return added;
 }
 
-TProperties& TStyleList::AddCopy(std::string_view key, const TProperties& props) {
-    auto copy = std::make_unique<TProperties>();
-    copy->CopyValues(props);
+TStyleRule& TStyleList::AddCopy(std::string_view key, const TStyleRule& rule) {
+    TStyleRule copy;
+    copy.Values = rule.Values;
+    return AddEntry(key, std::move(copy));
+}
+
+TStyleRule& TStyleList::AddCopy(std::string_view key, const TProperties& props) {
+    TStyleRule copy;
+    for (int i = 0; i < PropCount; ++i)
+        if (!(props.Values[i] == InitialPropValue(i)))
+            copy.Values.Set(i, props.Values[i]);
     return AddEntry(key, std::move(copy));
 }
 
@@ -156,7 +162,7 @@ void TStyleList::IndexContextRules() const {
             continue;
         const TSelectorPart& subject = e.Parts[0];
         contextGroups_[GroupName(subject.Tag, subject.Class, subject.ID)].push_back(
-            ContextRule{order++, &e.Parts, e.Props.get()});
+            ContextRule{order++, &e.Parts, &e.Rule});
     }
     contextStale_ = false;
 }
@@ -212,26 +218,22 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
     if (key.find(":first-l") != std::string_view::npos)
         HasPseudoElements = true;
     int at = 0;
-    std::unique_ptr<TProperties> fresh;
-    TProperties* props = nullptr;
+    TStyleRule fresh;
+    TStyleRule* rule = &fresh;
     // Author rules never write into a built-in set: they are kept apart so that the cascade
     // can let them win over the built-in rules whatever their specificity.
     bool found = Find(key, at);
-    while (found && entries_.At(at)->Props->BuiltIn) {
+    while (found && entries_.At(at)->Rule.BuiltIn) {
         ++at;
         found = at < Count() && entries_.At(at)->Key == key;
     }
-    if (found) {
-        props = entries_.At(at)->Props.get();
-    } else {
-        fresh = std::make_unique<TProperties>();
-        props = fresh.get();
-    }
+    if (found)
+        rule = &entries_.At(at)->Rule;
     TColor c = 0;
     switch (*index) {
     case piColor:
         if (ColorFromText(value, false, c)) {
-            props->Values[piColor] = static_cast<int32_t>(c);
+            rule->Values.Set(piColor, static_cast<int32_t>(c));
             if (key.find(":link") != std::string_view::npos) {
                 LinkColorSet = true;
             } else if (key.find(":visited") != std::string_view::npos) {
@@ -249,12 +251,13 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
     case piBorderRightColor:
     case piBorderBottomColor:
     case piBorderLeftColor:
-        props->Values[*index] = static_cast<int32_t>(ColorFromText(value, false, c) ? c : NoColor);
+        rule->Values.Set(*index,
+                         static_cast<int32_t>(ColorFromText(value, false, c) ? c : NoColor));
         break;
     default:
         // Border styles and visibility are stored as a style attribute stores them.
-        props->AddPropertyByIndex(*index, value);
+        rule->AddPropertyByIndex(*index, value);
     }
-    if (fresh)
+    if (!found)
         AddEntry(key, std::move(fresh));
 }

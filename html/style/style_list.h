@@ -1,7 +1,7 @@
 #pragma once
 // TStyleList: a document's style sheet. Every rule is stored under a key made from its
 // selector (lower case), kept sorted so that all keys for one tag, contextual ones included,
-// follow the bare tag key directly; each entry owns its property set.
+// follow the bare tag key directly; each entry holds its rule's declarations.
 //
 // Key format: a simple selector is tag.class#id:pseudo (each piece optional). A contextual
 // selector is stored subject first, then a blank, then the count of ancestor parts and a
@@ -17,6 +17,7 @@
 
 #include "html/style/properties.h"
 #include "html/style/selector_parts.h"
+#include "html/style/style_rule.h"
 #include "platform/base/order_stat_tree.h"
 #include "platform/graphics/color.h"
 
@@ -31,7 +32,7 @@ class TStyleList {
 public:
     struct Entry {
         std::string Key;
-        std::unique_ptr<TProperties> Props;
+        TStyleRule Rule;
         std::vector<TSelectorPart> Parts; // SplitSelectorParts(Key), made once
     };
 
@@ -40,7 +41,9 @@ public:
     TStyleList(const TStyleList&) = delete;
     TStyleList& operator=(const TStyleList&) = delete;
 
-    TProperties* DefaultProps = nullptr; // the "default" entry after LoadDefaults
+    // The set every document's root starts from, made by LoadDefaults (null before); the
+    // "default" entry holds the same values as a rule.
+    TProperties* DefaultProps = nullptr;
     int32_t ContextCounter = 10;
     // The size, in points, that font-size keywords and unknown units fall back to. Set by
     // LoadDefaults; kept by Clear, so it outlives the rules it came with.
@@ -59,8 +62,8 @@ public:
     int Count() const { return entries_.Count(); }
     // Bounds-checked: an index outside 0..Count()-1 throws std::out_of_range.
     const std::string& Key(int index) const { return At(index).Key; }
-    TProperties& Props(int index) { return *At(index).Props; }
-    const TProperties& Props(int index) const { return *At(index).Props; }
+    TStyleRule& Props(int index) { return const_cast<Entry&>(At(index)).Rule; }
+    const TStyleRule& Props(int index) const { return At(index).Rule; }
     const std::vector<TSelectorPart>& Parts(int index) const { return At(index).Parts; }
 
     // First entry with exactly this key (in the sheet's order): true with its index, else
@@ -70,12 +73,14 @@ public:
     // First index whose key is not less than the text.
     int LowerBound(std::string_view key) const;
 
-    // Frees every set, resets ContextCounter to 10 and the three colour flags.
+    // Frees every rule and the default set, resets ContextCounter to 10 and the three
+    // colour flags.
     void Clear();
-    // Adds the set under the key (after any equal keys) and sets its ElemTag to the key.
-    TProperties& AddEntry(std::string_view key, std::unique_ptr<TProperties> props);
-    // Adds a new set with the slots of the given one.
-    TProperties& AddCopy(std::string_view key, const TProperties& props);
+    // Adds the rule under the key, after any equal keys.
+    TStyleRule& AddEntry(std::string_view key, TStyleRule rule = {});
+    // Adds a new rule with the slots of the given rule or set (not its built-in mark).
+    TStyleRule& AddCopy(std::string_view key, const TStyleRule& rule);
+    TStyleRule& AddCopy(std::string_view key, const TProperties& props);
     // A declaration of a style-sheet rule. Unknown property names are ignored.
     void SetRule(std::string_view key, std::string_view propertyName, std::string_view value);
     // ContextCounter as decimal text, then ContextCounter + 1.
@@ -85,7 +90,7 @@ public:
     struct ContextRule {
         int Order; // place in the sheet among the contextual rules
         const std::vector<TSelectorPart>* Parts;
-        const TProperties* Props;
+        const TStyleRule* Props;
     };
     // The contextual rules whose subject names this tag and no class or id other than these,
     // in the sheet's order: the only ones that can match such an element. The list is valid
@@ -111,5 +116,6 @@ private:
     void IndexContextRules() const;
     mutable std::unordered_map<std::string, std::vector<ContextRule>> contextGroups_;
     mutable bool contextStale_ = true;
-    mutable std::vector<ContextRule> met_; // the answer of ContextRulesFor
+    mutable std::vector<ContextRule> met_;    // the answer of ContextRulesFor
+    std::unique_ptr<TProperties> defaultSet_; // DefaultProps
 };

@@ -12,12 +12,12 @@ struct TParsed {
     explicit TParsed(const std::string& css, const std::string& base = {}) {
         ParseStyleText(Sheet, css, base);
     }
-    const TProperties* Rule(const std::string& key) const {
+    const TStyleRule* Rule(const std::string& key) const {
         const int i = Sheet.IndexOf(key);
         return i < 0 ? nullptr : &Sheet.Props(i);
     }
     TPropValue Value(const std::string& key, int slot) const {
-        const TProperties* p = Rule(key);
+        const TStyleRule* p = Rule(key);
         return p ? p->Values[slot] : TPropValue::Null();
     }
     std::vector<std::string> Keys() const {
@@ -75,7 +75,7 @@ TEST(DeclarationTest, NamesAndValuesAreLowerCasedAndTrimmed) {
 TEST(DeclarationTest, BrokenDeclarationsAreSkipped) {
     TParsed p("p { color red; margin-top: 1px; ; ;; %%% text-align: right; "
               "unknown: 3; : 4; width: 5px }");
-    const TProperties* r = p.Rule("p");
+    const TStyleRule* r = p.Rule("p");
     ASSERT_NE(r, nullptr);
     EXPECT_FALSE(r->Values[piColor].IsAssigned());
     EXPECT_EQ(r->Values[piMarginTop], TPropValue("1px"));

@@ -59,7 +59,7 @@ TEST(StyleListTest, DuplicateKeysAreKeptInTheOrderAdded) {
     EXPECT_EQ(i, 1);
     EXPECT_EQ(list.Props(1).Values[piColor], TPropValue(1));
     EXPECT_EQ(list.Props(2).Values[piColor], TPropValue(2));
-    EXPECT_EQ(list.Props(1).ElemTag, "p");
+    EXPECT_EQ(list.Key(1), "p");
     EXPECT_FALSE(list.Find("q", i));
     EXPECT_EQ(i, 3);
     EXPECT_THROW(list.Key(3), std::out_of_range);
@@ -68,7 +68,7 @@ TEST(StyleListTest, DuplicateKeysAreKeptInTheOrderAdded) {
 class DefaultsTest : public ::testing::Test {
 protected:
     void SetUp() override { LoadDumpDefaults(list); }
-    const TProperties& Entry(const char* key) {
+    const TStyleRule& Entry(const char* key) {
         const int i = list.IndexOf(key);
         EXPECT_GE(i, 0) << key;
         return list.Props(i < 0 ? 0 : i);
@@ -80,7 +80,9 @@ TEST_F(DefaultsTest, RootSetFromTheArguments) {
     EXPECT_EQ(list.Count(), 47);
     ASSERT_NE(list.DefaultProps, nullptr);
     const TProperties& d = *list.DefaultProps;
-    EXPECT_EQ(&d, &Entry("default"));
+    // The "default" entry holds the root set's values as a rule.
+    for (int i = 0; i < PropCount; ++i)
+        EXPECT_EQ(Entry("default").Values[i], d.Values[i]) << i;
     EXPECT_EQ(d.Values[piFontFamily], TPropValue("Times New Roman"));
     EXPECT_EQ(d.Values[piFontSize], TPropValue(12.0));
     EXPECT_EQ(d.Values[piColor], TPropValue(0));
@@ -107,11 +109,10 @@ TEST_F(DefaultsTest, LinksNotUnderlined) {
 }
 
 TEST_F(DefaultsTest, SharedRowsAreSeparateCopies) {
-    const TProperties& ul = Entry("ul");
-    const TProperties& menu = Entry("menu");
+    const TStyleRule& ul = Entry("ul");
+    const TStyleRule& menu = Entry("menu");
     EXPECT_NE(&ul, &menu);
     EXPECT_EQ(ul.Values, menu.Values);
-    EXPECT_EQ(menu.ElemTag, "menu");
     EXPECT_EQ(Entry("ul 13ul").Values[piListStyleType], TPropValue("circle"));
     EXPECT_EQ(Entry("ul 24ul ul").Values[piListStyleType], TPropValue("square"));
     EXPECT_EQ(Entry("p").Values[piMarginTop], TPropValue(ParaAutoLength));
@@ -144,7 +145,7 @@ TEST(SetRuleTest, ColoursAndLinkFlags) {
 TEST(SetRuleTest, BorderStylesVisibilityAndUnknownNames) {
     TStyleList list;
     list.SetRule("div", "border-style", "dotted");
-    const TProperties& d = list.Props(list.IndexOf("div"));
+    const TStyleRule& d = list.Props(list.IndexOf("div"));
     for (int i : {piBorderStyle, piBorderTopStyle, piBorderRightStyle, piBorderBottomStyle,
                   piBorderLeftStyle})
         EXPECT_EQ(d.Values[i], TPropValue("dotted")) << i;
@@ -157,7 +158,42 @@ TEST(SetRuleTest, BorderStylesVisibilityAndUnknownNames) {
     EXPECT_EQ(d.Values[piVisibility], TPropValue(1));
     list.SetRule("span", "text-shadow", "1px 1px");
     EXPECT_EQ(list.IndexOf("span"), -1) << "an unknown name adds no entry";
-    EXPECT_FALSE(d.SetByRule[piColor]);
+    EXPECT_FALSE(d.Values.Has(piColor));
+}
+
+TEST(StyleRuleTest, KeepsOnlyTheSlotsItWasGiven) {
+    TStyleRule r;
+    r.Values.Set(piWidth, "5px");
+    r.Values.Set(piColor, 7);
+    r.Values.Set(piFontFamily, "a");
+    r.Values.Set(piColor, 9); // replaces
+    r.Values.Set(-1, 1);      // outside the slots: ignored
+    r.Values.Set(PropCount, 1);
+    ASSERT_EQ(r.Values.Written().size(), 3u);
+    EXPECT_EQ(r.Values.Written()[0].first, piFontFamily);
+    EXPECT_EQ(r.Values.Written()[1].first, piColor);
+    EXPECT_EQ(r.Values.Written()[2].first, piWidth);
+    EXPECT_EQ(r.Values[piColor], TPropValue(9));
+    EXPECT_EQ(r.Values[piWidth], TPropValue("5px"));
+    // Every other slot reads as in a new set.
+    const TProperties fresh;
+    for (int i = 0; i < PropCount; ++i)
+        if (i != piColor && i != piWidth && i != piFontFamily) {
+            EXPECT_EQ(r.Values[i], fresh.Values[i]) << i;
+        }
+    EXPECT_FALSE(r.Values[-1].IsAssigned());
+    EXPECT_FALSE(r.Values[PropCount].IsAssigned());
+    // A copy of a whole set keeps only what differs from a new one.
+    TStyleList list;
+    TProperties set;
+    set.Values[piMarginTop] = 4;
+    set.Values[piTextAlign] = "right";
+    const TStyleRule& copy = list.AddCopy("p", set);
+    EXPECT_EQ(copy.Values.Written().size(), 2u);
+    EXPECT_EQ(copy.Values[piMarginTop], TPropValue(4));
+    EXPECT_EQ(copy.Values[piMarginLeft], TPropValue(NullLength));
+    // One or two declarations cost a few hundred bytes at most, not a slot for every property.
+    EXPECT_LT(sizeof(TStyleRule) + 2 * sizeof(TRuleValues::Slot), 200u);
 }
 
 } // namespace
