@@ -284,6 +284,21 @@ void TBlock::RebuildPaintOrder() {
         [](const TSectionBase* a, const TSectionBase* b) { return a->StackLevel < b->StackLevel; });
 }
 
+int32_t TBlock::ChildrenInk() const {
+    if (PlaceMode != 0)
+        return kInkUnbounded;
+    int64_t ink = 0;
+    for (const auto& child : *Content) {
+        if (child->InkOverflow == kInkUnbounded)
+            return kInkUnbounded;
+        const int64_t above = int64_t{PaintTop} - (int64_t{child->PaintTop} - child->InkOverflow);
+        const int64_t below =
+            int64_t{child->PaintBottom} + child->InkOverflow - int64_t{PaintBottom};
+        ink = std::max({ink, above, below});
+    }
+    return ClampLength(ink);
+}
+
 void TBlock::FinishBottoms(int32_t cellFlowBottom) {
     InnerBottom = std::max(ContentY, cellFlowBottom);
     if (InnerBottom - ContentY < BoxValues[piHeight])
@@ -427,6 +442,7 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
         PaintHeight = std::max(FlowHeight, ClampLength(int64_t{indents.FloatsBottom()} - y));
         result = FlowHeight;
     }
+    InkOverflow = ChildrenInk();
     RebuildPaintOrder();
     return result;
 }
@@ -597,7 +613,8 @@ int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /
         TCurrentScope scope(*Content->Indents, this);
         const int32_t cx = ClampLength(int64_t{dx} + InnerOffset);
         for (TSectionBase* child : PaintOrder)
-            child->DrawSection(canvas, clip, *Content->Indents, cx, cRefX, cRefY);
+            if (child->MayPaintInto(clip, scroll))
+                child->DrawSection(canvas, clip, *Content->Indents, cx, cRefX, cRefY);
     }
     return LayoutY + FlowHeight;
 }
@@ -735,8 +752,10 @@ int32_t TBodyBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
     if (Content->Indents != nullptr) {
         TCurrentScope scope(*Content->Indents, this);
         const int32_t cx = ClampLength(int64_t{indents.LeftEdge} + LeftExtras());
+        const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
         for (TSectionBase* child : PaintOrder)
-            child->DrawSection(canvas, clip, *Content->Indents, cx, indents.LeftEdge, 0);
+            if (child->MayPaintInto(clip, scroll))
+                child->DrawSection(canvas, clip, *Content->Indents, cx, indents.LeftEdge, 0);
     }
     return LayoutY + FlowHeight;
 }

@@ -92,6 +92,11 @@ protected:
     void FinishBottoms(int32_t cellFlowBottom);
     // The children in drawing order: by StackLevel, document order among equals.
     void RebuildPaintOrder();
+    // The block's InkOverflow after layout: its own box lies between PaintTop and PaintBottom,
+    // so only its children reach beyond them, by their own overflow or by standing outside the
+    // block (negative margins). A positioned block is drawn where its offsets put it, which
+    // PaintTop does not say: unbounded.
+    int32_t ChildrenInk() const;
     // The border box for a block whose outer left edge is l and whose top is y (document
     // coordinates).
     TRect BorderBox(int32_t l, int32_t y) const;

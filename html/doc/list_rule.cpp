@@ -178,6 +178,7 @@ int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, in
     const int32_t firstChar = charIndex;
     int32_t height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
                                     neededWidth, charIndex);
+    AddMarkerInk();
     if (top == y)
         return height;
     // A term in a larger font has its baseline lower: the definition moves down to it (laid
@@ -189,9 +190,18 @@ int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, in
         MarkerBaseline = 0;
         height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
                                 neededWidth, charIndex);
+        AddMarkerInk();
     }
     // Beside its term the definition adds to the flow only what reaches below the term.
     return std::max<int32_t>(0, ClampLength(int64_t{top} + height - y));
+}
+
+void TBlockLI::AddMarkerInk() {
+    // The marker stands on the first line's baseline, inside the item, and reaches at most
+    // its font's height (twice, for tall glyphs) above it; a picture marker has the size its
+    // file gives it, not known here.
+    const int32_t reach = MarkerImage ? kInkUnbounded : 2 * std::max(MarkerFont.PixelSize(), 8);
+    InkOverflow = CombineInk(InkOverflow, reach);
 }
 
 int32_t TBlockLI::CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight) {
@@ -382,6 +392,7 @@ int32_t THorzLine::LayOut(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t /*r
     PaintHeight = Thickness;
     FlowBottom = ClampLength(int64_t{y} + Thickness);
     PaintBottom = FlowBottom;
+    InkOverflow = 0; // the rule is drawn inside its own height
     return Thickness;
 }
 

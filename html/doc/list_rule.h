@@ -50,6 +50,8 @@ protected:
 
 private:
     void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);
+    // Widens InkOverflow by what the marker may reach beyond the item's lines.
+    void AddMarkerInk();
     // The y a compact definition starts at so that its first line is its term's, or y itself
     // when the term is too wide for the definition's indent (or is no term).
     int32_t CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight);

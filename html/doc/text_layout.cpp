@@ -308,6 +308,27 @@ int32_t TSection::ObjectRaise(const TFloatingObj& obj, const TFontObj* run) {
     }
 }
 
+int32_t TSection::InkReach() const {
+    // Text is drawn from its line's baseline, moved by its vertical alignment; a glyph reaches
+    // at most its font's height beyond that, and twice that covers accents above the ascent.
+    int64_t reach = 0;
+    const auto runsReach = [&reach](const TFontList& runs) {
+        for (int i = 0; i < runs.Count(); ++i) {
+            const TFontObj& run = *runs[i];
+            const int64_t height = std::max(run.LineHeight, run.CellHeight);
+            reach = std::max(reach, 2 * height + std::abs(int64_t{run.VRaise}));
+        }
+    };
+    runsReach(FontRuns);
+    if (lineRuns_)
+        runsReach(*lineRuns_);
+    for (const auto& obj : InlineObjects)
+        reach = std::max(reach, int64_t{obj->FullHeight()} + std::abs(int64_t{obj->Raise}));
+    for (const TFormControlObj* ctl : Controls)
+        reach = std::max<int64_t>(reach, ctl->Height());
+    return ClampLength(reach);
+}
+
 LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
                              IndentManager& indents, bool last) {
     LineRec line;
@@ -647,6 +668,16 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     PaintHeight = std::max(FlowHeight, ClampLength(int64_t{lowest} - y));
     FlowBottom = ClampLength(int64_t{y} + FlowHeight);
     PaintBottom = ClampLength(int64_t{y} + PaintHeight);
+    InkOverflow = InkReach();
+    // Painting skips sections outside the area it paints, and hit tests and the find command
+    // read where lines were last drawn: every line starts with the place layout gives it.
+    drawXSection_ = x;
+    int32_t lineY = LayoutY;
+    for (LineRec& line : Lines) {
+        line.DrawX = x + line.LineIndent;
+        line.DrawY = lineY;
+        lineY += line.Height();
+    }
     CharCount = len;
     charIndex += len;
     maxWidth_ = ClampLength(widest);
@@ -755,6 +786,7 @@ int32_t TPreFormated::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*re
         const int32_t natural = run != nullptr ? run->LineHeight : std::abs(BaseFont.Height());
         FlowHeight = PaintHeight = std::max(natural, LineHeightPx);
         FlowBottom = PaintBottom = ClampLength(int64_t{y} + FlowHeight);
+        InkOverflow = 0; // no line, nothing drawn
         CharCount = 0;
         neededWidth = 0;
         return FlowHeight;
