@@ -150,7 +150,7 @@ TImageObj::TImageObj(TSectionList* document, TAttributeList& attrs, int32_t posi
 }
 
 TImageObj::TImageObj(TSectionList* document, const std::string& address) : Document(document) {
-    ObjAlign = 4;
+    ObjAlign = oaBottom;
     NoBorder = true;
     Source = Trim(address);
 }
@@ -202,31 +202,31 @@ void TImageObj::ApplyStyle(const TProperties& props) {
         Raise = 0;
         switch (va.Kind) {
         case vaBaseline:
-            ObjAlign = 3;
+            ObjAlign = oaBaseline;
             break;
         case vaSub:
-            ObjAlign = AlignSub;
+            ObjAlign = oaSub;
             break;
         case vaSuper:
-            ObjAlign = AlignSuper;
+            ObjAlign = oaSuper;
             break;
         case vaTop:
-            ObjAlign = AlignLineTop;
+            ObjAlign = oaLineTop;
             break;
         case vaTextTop:
-            ObjAlign = 1;
+            ObjAlign = oaTop;
             break;
         case vaMiddle:
-            ObjAlign = 2;
+            ObjAlign = oaMiddle;
             break;
         case vaBottom:
-            ObjAlign = AlignLineBottom;
+            ObjAlign = oaLineBottom;
             break;
         case vaTextBottom:
-            ObjAlign = AlignTextBottom;
+            ObjAlign = oaTextBottom;
             break;
         case vaRaise:
-            ObjAlign = AlignRaise;
+            ObjAlign = oaRaise;
             Raise = va.Raise;
             break;
         }
@@ -251,7 +251,7 @@ void TImageObj::ApplyStyle(const TProperties& props) {
         }
     }
     if (props.GetFloat(align) && (align == akLeft || align == akRight)) {
-        ObjAlign = static_cast<uint8_t>(align);
+        ObjAlign = ObjAlignOf(align);
         if (SpaceRight == 0)
             SpaceLeft = SpaceRight = 3;
     }
@@ -514,32 +514,32 @@ void TImageObj::DrawInLine(TCanvas& canvas, int32_t x, TFontObj* run, int32_t ba
 
     DrawX = x;
     switch (ObjAlign) {
-    case 1:
-    case 5:
-    case 6:
+    case oaTop:
+    case oaLeft:
+    case oaRight:
         DrawY = top + SpaceTop;
         break;
-    case 2: {
+    case oaMiddle: {
         const int32_t descent = run != nullptr ? run->DescentPx : 0;
         const int32_t cell = run != nullptr ? run->CellHeight : 0;
         DrawY = baseline + descent - cell / 2 - (ImageHeight + SpaceBottom - SpaceTop) / 2;
         break;
     }
-    case AlignLineTop:
+    case oaLineTop:
         DrawY = LineTopY - scroll + SpaceTop;
         break;
-    case AlignLineBottom:
+    case oaLineBottom:
         DrawY = LineBottomY - scroll - ImageHeight - SpaceBottom;
         break;
     default: {
         int32_t raise = 0;
-        if (ObjAlign == AlignSub)
+        if (ObjAlign == oaSub)
             raise = run != nullptr ? -(run->DescentPx / 2 + 1) : 0;
-        else if (ObjAlign == AlignSuper)
+        else if (ObjAlign == oaSuper)
             raise = run != nullptr ? run->LineHeight / 3 : 0;
-        else if (ObjAlign == AlignTextBottom)
+        else if (ObjAlign == oaTextBottom)
             raise = run != nullptr ? -run->DescentPx : 0;
-        else if (ObjAlign == AlignRaise)
+        else if (ObjAlign == oaRaise)
             raise = Raise;
         DrawY = baseline - raise - ImageHeight - SpaceBottom;
         break;

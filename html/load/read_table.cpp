@@ -10,18 +10,18 @@
 
 namespace {
 
-// VALIGN of a cell: 1 top, 2 middle, 4 bottom; otherwise the row's.
-uint8_t CellVAlign(const TAttributeList& attrs, uint8_t rowAlign) {
+// VALIGN of a cell: top (baseline too), middle or bottom; otherwise the row's.
+ObjAlignKind CellVAlign(const TAttributeList& attrs, ObjAlignKind rowAlign) {
     const TAttribute* a = attrs.Find(VAlignSym);
     if (!a)
         return rowAlign;
     const std::string v = LowerCase(a->Str);
     if (v == "top" || v == "baseline")
-        return 1;
+        return oaTop;
     if (v == "middle")
-        return 2;
+        return oaMiddle;
     if (v == "bottom")
-        return 4;
+        return oaBottom;
     return rowAlign;
 }
 
@@ -67,7 +67,7 @@ void THtmlReader::DoTable() {
     ThtmlTable* const tbl = table.get();
     auto tableBlock =
         std::make_unique<TTableBlock>(&doc_, outer, Top(), std::move(table), lex_.Attributes);
-    if (tableBlock->FloatSide == 0 && !tableBlock->Centered) {
+    if (tableBlock->FloatSide == BlockFloat::None && !tableBlock->Centered) {
         const int align = EnclosingTableAlign(stack_, stack_.Count() - 2);
         tableBlock->Centered = align == 2;
         tableBlock->RightAligned = align == 3;
@@ -78,7 +78,7 @@ void THtmlReader::DoTable() {
                                            THEndSym, CaptionSym, CaptionEndSym});
     std::unique_ptr<TCellList> row;
     int rowCount = 0; // levels up to and including the row's
-    uint8_t rowAlign = 2;
+    ObjAlignKind rowAlign = oaMiddle;
 
     const auto closeCell = [&] {
         if (cell_) {
@@ -127,7 +127,7 @@ void THtmlReader::DoTable() {
                     PushLevel("tr", nullptr);
                     rowCount = stack_.Count();
                     row = std::make_unique<TCellList>(nullptr, &Top());
-                    rowAlign = 2;
+                    rowAlign = oaMiddle;
                 } else {
                     closeCell();
                     stack_.PopTo(rowCount);
@@ -163,7 +163,7 @@ void THtmlReader::DoTable() {
                 SetAlign(lex_.Attributes);
                 rowCount = stack_.Count();
                 row = std::make_unique<TCellList>(&lex_.Attributes, &Top());
-                rowAlign = CellVAlign(lex_.Attributes, 2);
+                rowAlign = CellVAlign(lex_.Attributes, oaMiddle);
                 Next();
                 break;
             }
@@ -182,7 +182,7 @@ void THtmlReader::DoTable() {
                     a && SameText(a->Str, "bottom"))
                     tbl->CaptionOnTop = false;
                 if (!tbl->Caption)
-                    tbl->Caption = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(), 1);
+                    tbl->Caption = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(), oaTop);
                 const int captionBase = stack_.Count();
                 const TElemStyle captionStyle = Capture();
                 PushLevel("caption", &captionStyle);
