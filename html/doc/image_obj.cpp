@@ -185,16 +185,6 @@ void TImageObj::ReleasePicture() {
     kind_ = pkNone;
 }
 
-void TImageObj::ResetPicture() {
-    if (Document != nullptr) {
-        auto& anims = Document->Animations;
-        anims.erase(std::remove(anims.begin(), anims.end(), this), anims.end());
-    }
-    ReleasePicture();
-    if (!(SpecWidth > 0 && SpecHeight > 0 && !PercentWidth))
-        SizeKnown = false;
-}
-
 void TImageObj::ApplyStyle(const TProperties& props) {
     AlignKind align = akNone;
     TVerticalAlign va;
@@ -349,7 +339,7 @@ void TImageObj::FetchAndSize(TSectionList* document, TCanvas& canvas, int32_t av
         bool wait = false;
         if (!Source.empty()) {
             if (!expanded_) {
-                // Once: a picture fetched again later (ResetPicture) has its full name.
+                // Once: a picture fetched again later has its full name.
                 std::string name = Source;
                 if (!doc->OnBitmapRequest && !doc->OnImageRequest) {
                     if (doc->HtmlExpandFilename)
