@@ -4,6 +4,7 @@
 #include <string>
 
 #include "html/doc/block.h"
+#include "html/doc/line_align.h"
 #include "html/reader/symbols.h"
 #include "html/style/my_font.h"
 
@@ -70,7 +71,7 @@ public:
 
     int32_t Thickness = 2;
     TColor RuleColor = NoColor;
-    uint8_t RuleAlign = 2; // 1 left, 2 centre, 3 right
+    LineAlign RuleAlign = LineAlign::Center;
     bool NoShade = false;
     int32_t RuleWidth = 0;
     int32_t RuleLeft = 0; // relative to the cell's left edge
@@ -89,7 +90,7 @@ class THRBlock : public TBlock {
 public:
     THRBlock(TSectionList* document, TCellBasic* owner, const TProperties& props,
              std::unique_ptr<THorzLine> rule);
-    uint8_t RuleAlign = 2;
+    LineAlign RuleAlign = LineAlign::Center;
     THorzLine* Rule = nullptr; // the block's only child
 
     int32_t ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t availHeight,

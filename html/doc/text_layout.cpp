@@ -264,29 +264,29 @@ int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
     // Heights and raises come from style sheets: every difference is held in range.
     const int32_t ascent = ClampLength(int64_t{run.LineHeight} - run.DescentPx);
     const int32_t lineAscent = ClampLength(int64_t{line.TextHeight} - line.Descent);
-    if (run.VAlign == 0) {
+    if (run.VAlign == RunVAlign::None) {
         if (run.ScriptKind == 1)
             return run.DescentPx / 2 + 1;
         if (run.ScriptKind == 2)
             return -(run.LineHeight / 3);
         return 0;
     }
-    switch (static_cast<VerticalAlignKind>(run.VAlign - 1)) {
-    case vaSub:
+    switch (run.VAlign) {
+    case RunVAlign::Sub:
         return run.DescentPx / 2 + 1;
-    case vaSuper:
+    case RunVAlign::Super:
         return -(run.LineHeight / 3);
-    case vaRaise:
+    case RunVAlign::Raise:
         return -run.VRaise;
-    case vaTextTop:
+    case RunVAlign::TextTop:
         return ClampLength(int64_t{ascent} - lineAscent);
-    case vaTop:
+    case RunVAlign::Top:
         return ClampLength(int64_t{ascent} - lineAscent - line.SpaceBefore);
-    case vaTextBottom:
+    case RunVAlign::TextBottom:
         return ClampLength(int64_t{line.Descent} - run.DescentPx);
-    case vaBottom:
+    case RunVAlign::Bottom:
         return ClampLength(int64_t{line.Descent} + line.SpaceAfter - run.DescentPx);
-    case vaMiddle:
+    case RunVAlign::Middle:
         return ClampLength((int64_t{ascent} - run.DescentPx) / 2 - lineAscent / 3);
     default:
         return 0;
@@ -295,13 +295,13 @@ int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
 
 int32_t TSection::ObjectRaise(const TFloatingObj& obj, const TFontObj* run) {
     switch (obj.ObjAlign) {
-    case TFloatingObj::AlignSub:
+    case oaSub:
         return run != nullptr ? -(run->DescentPx / 2 + 1) : 0;
-    case TFloatingObj::AlignSuper:
+    case oaSuper:
         return run != nullptr ? run->LineHeight / 3 : 0;
-    case TFloatingObj::AlignTextBottom:
+    case oaTextBottom:
         return run != nullptr ? -run->DescentPx : 0;
-    case TFloatingObj::AlignRaise:
+    case oaRaise:
         return obj.Raise;
     default:
         return 0;
@@ -399,10 +399,8 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     // Text raised or lowered by a fixed amount makes room for itself.
     if (!picturesOnly)
         forEachRun([&line](const TFontObj& run) {
-            if (run.VAlign == 0)
-                return;
-            const auto kind = static_cast<VerticalAlignKind>(run.VAlign - 1);
-            if (kind != vaSub && kind != vaSuper && kind != vaRaise)
+            if (run.VAlign != RunVAlign::Sub && run.VAlign != RunVAlign::Super &&
+                run.VAlign != RunVAlign::Raise)
                 return;
             const int32_t shift = RunShift(run, line);
             const int32_t ascent = ClampLength(int64_t{run.LineHeight} - run.DescentPx);
@@ -425,17 +423,17 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             const int32_t h = obj->FullHeight();
             const int32_t e = ClampLength(int64_t{h} - line.TextHeight);
             switch (obj->ObjAlign) {
-            case 1:
+            case oaTop:
                 line.SpaceAfter = std::max(line.SpaceAfter, e);
                 break;
-            case 2:
+            case oaMiddle:
                 line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
                 line.SpaceBefore = std::max(line.SpaceBefore, e - e / 2);
                 break;
-            case TFloatingObj::AlignLineTop:
+            case oaLineTop:
                 lineTopObject = std::max(lineTopObject, h);
                 break;
-            case TFloatingObj::AlignLineBottom:
+            case oaLineBottom:
                 lineBottomObject = std::max(lineBottomObject, h);
                 break;
             default: {
@@ -456,14 +454,14 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             const int32_t h = ctl->Height();
             const int32_t e = ClampLength(int64_t{h} - line.TextHeight);
             switch (ctl->VAlign) {
-            case 1:
+            case oaTop:
                 line.SpaceAfter = std::max(line.SpaceAfter, e);
                 break;
-            case 2:
+            case oaMiddle:
                 line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
                 line.SpaceBefore = std::max(line.SpaceBefore, ClampLength(int64_t{h} - e / 2));
                 break;
-            case 3:
+            case oaBaseline:
                 line.SpaceBefore = std::max(
                     line.SpaceBefore, ClampLength(int64_t{h} + line.Descent - line.TextHeight));
                 break;
@@ -485,7 +483,7 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     const int32_t left = ClampLength(int64_t{indents.LeftLimit(y)} + (start == 0 ? indentPx_ : 0));
     const int32_t right = indents.RightLimit(y);
     line.TextWidth = TextWidth(start, count, true);
-    if (TextAlign == 4 && !last && !NoWrap()) {
+    if (TextAlign == LineAlign::Justify && !last && !NoWrap()) {
         // Justified: the room left over is shared by the spaces between the words.
         int32_t end = start + count;
         while (end > start && (TextBuf[static_cast<size_t>(end - 1)] == ' ' ||
@@ -502,11 +500,11 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
         }
     }
     switch (TextAlign) {
-    case 2:
+    case LineAlign::Center:
         line.LineIndent =
             ClampLength((static_cast<int64_t>(right) + left - line.TextWidth) / 2 - x);
         break;
-    case 3:
+    case LineAlign::Right:
         line.LineIndent = ClampLength(static_cast<int64_t>(right) - x - line.TextWidth);
         break;
     default:
@@ -574,10 +572,12 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
         lowest = std::max(lowest, cy);
     };
 
-    if (ClearMode != 0) {
+    if (ClearMode != ckNone) {
         int32_t left = 0, right = 0;
         indents.ClearLevels(left, right);
-        int32_t level = ClearMode == 1 ? left : ClearMode == 2 ? right : std::max(left, right);
+        int32_t level = ClearMode == ckLeft    ? left
+                        : ClearMode == ckRight ? right
+                                               : std::max(left, right);
         if (int64_t{level} - y > 0)
             emptyLine(0, ClampLength(int64_t{level} - y));
     }

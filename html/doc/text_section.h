@@ -17,12 +17,14 @@
 #include "html/doc/form_control.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/length_sum.h"
+#include "html/doc/line_align.h"
 #include "html/doc/section_base.h"
 #include "html/reader/attributes.h"
 #include "html/reader/symbols.h"
 #include "html/reader/token_obj.h"
 #include "html/reader/url_target.h"
 #include "html/style/my_font.h"
+#include "html/style/properties.h"
 
 class TProperties;
 class ThtmlForm;
@@ -151,8 +153,8 @@ public:
     TFormControlList Controls;
     std::vector<LineRec> Lines;
     TMyFont BaseFont;
-    uint8_t TextAlign = 1; // 1 left, 2 center, 3 right, 4 justify
-    uint8_t ClearMode = 0; // 0 none, 1 left, 2 right, 3 both
+    LineAlign TextAlign = LineAlign::Left;
+    ClearKind ClearMode = ckNone;
     int32_t LineHeightPx = 0;
     int32_t TextIndent = 0;     // pixels, or percent of the width when IndentPercent
     bool IndentPercent = false; // TextIndent is a percentage of the section's width
