@@ -285,7 +285,7 @@ void TBlock::RebuildPaintOrder() {
 }
 
 int32_t TBlock::ChildrenInk() const {
-    if (PlaceMode != 0)
+    if (PlaceMode != BlockPlace::Static)
         return kInkUnbounded;
     int64_t ink = 0;
     for (const auto& child : *Content) {

@@ -153,9 +153,9 @@ void TSection::DrawInlineObject(LinePaint& paint, TFloatingObj& obj, TFontObj* r
         const int32_t h = panel->ImageHeight;
         const int32_t cell = run != nullptr ? run->CellHeight : line.TextHeight;
         int32_t py = paint.Bottom - h - line.Descent;
-        if (obj.ObjAlign == 1)
+        if (obj.ObjAlign == oaTop)
             py = paint.Bottom - line.TextHeight;
-        else if (obj.ObjAlign == 2)
+        else if (obj.ObjAlign == oaMiddle)
             py = paint.Bottom - cell / 2 - h / 2;
         panel->PlaceAt(paint.Canvas, x, py);
     }
@@ -166,13 +166,13 @@ void TSection::DrawInlineControl(LinePaint& paint, TFormControlObj& ctl, TFontOb
     const int32_t bottom = paint.Bottom;
     int32_t cy = bottom - h;
     switch (ctl.VAlign) {
-    case 1:
+    case oaTop:
         cy = bottom - paint.Line.TextHeight;
         break;
-    case 2:
+    case oaMiddle:
         cy = bottom - (paint.Line.TextHeight + h) / 2;
         break;
-    case 3:
+    case oaBaseline:
         cy = bottom - h - paint.Line.Descent;
         break;
     default:
