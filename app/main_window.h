@@ -84,7 +84,6 @@ public:
 
     // The progress strip of a running Create.
     bool ProgressShown() const { return ProgressPanel.Visible(); }
-    const std::string& ProgressFile() const { return progressFile_; }
     int ProgressPercent() const { return progressPercent_; }
     // Stops a running Create after the current block; the builder then removes the
     // half-written book as for any failed build.

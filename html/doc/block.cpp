@@ -70,31 +70,31 @@ TBlock::TBlock(TSectionList* document, TCellBasic* owner, const TProperties& pro
 
     AlignKind fl = akNone;
     if (props.GetFloat(fl) && (fl == akLeft || fl == akRight))
-        FloatSide = static_cast<uint8_t>(fl);
+        FloatSide = fl == akLeft ? BlockFloat::Left : BlockFloat::Right;
     ClearKind cl = ckNone;
     if (props.GetClear(cl))
-        ClearSide = static_cast<uint8_t>(cl);
+        ClearSide = cl;
     switch (props.GetPosition()) {
     case posAbsolute:
-        PlaceMode = 1;
+        PlaceMode = BlockPlace::Absolute;
         break;
     case posRelative:
-        PlaceMode = 2;
+        PlaceMode = BlockPlace::Relative;
         break;
     default:
-        PlaceMode = 0;
+        PlaceMode = BlockPlace::Static;
         break;
     }
-    VisibleMode = props.IsHidden() ? 1 : 2;
+    VisibleMode = props.IsHidden() ? BlockVisibility::Hidden : BlockVisibility::Visible;
 
-    if (PlaceMode != 0) {
+    if (PlaceMode != BlockPlace::Static) {
         // z-index comes from style text: keep the product inside the int range.
         const int64_t z = std::clamp<int64_t>(props.GetZIndex(), -100000000, 100000000);
         StackLevel = static_cast<int32_t>(z * 10);
-        if (PlaceMode == 1 && StackLevel == 0)
+        if (PlaceMode == BlockPlace::Absolute && StackLevel == 0)
             StackLevel = 1;
     }
-    if (FloatSide != 0 && StackLevel == 0)
+    if (FloatSide != BlockFloat::None && StackLevel == 0)
         StackLevel = 1;
 
     Content = std::make_unique<TBlockCell>(document);
@@ -123,12 +123,12 @@ void TBlock::ApplyVerticalMargins(const TProperties& props) {
     DefaultBottom = bottomDefault;
     int32_t& top = BoxValues[piMarginTop];
 
-    if (PlaceMode == 1) {
+    if (PlaceMode == BlockPlace::Absolute) {
         if (topDefault)
             top = 0;
         return;
     }
-    if (FloatSide != 0)
+    if (FloatSide != BlockFloat::None)
         return; // a float keeps its top margin
 
     // The block before this one in the cell; text between them keeps the margins apart.
@@ -153,7 +153,7 @@ void TBlock::ApplyVerticalMargins(const TProperties& props) {
 
     if (prev != nullptr) {
         // The table block is known by its kind name so that plain blocks need not know tables.
-        if (topDefault && prev->FloatSide != 0 &&
+        if (topDefault && prev->FloatSide != BlockFloat::None &&
             std::string_view(prev->KindName()) == "tableblock") {
             top = 0;
             return;
@@ -183,7 +183,7 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
                                 int autoCount) {
     // Only an absolutely placed block looks at its content's widths.
     int32_t mn = 0, mx = 0;
-    if (PlaceMode == 1)
+    if (PlaceMode == BlockPlace::Absolute)
         Content->MinMaxWidths(canvas, mn, mx);
     int32_t& lm = BoxValues[piMarginLeft];
     int32_t& rm = BoxValues[piMarginRight];
@@ -196,7 +196,7 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
     // width. An absolutely placed block shrinks to its content, never below its widest word.
     auto autoWidth = [&]() -> int32_t {
         const int64_t room = int64_t{availWidth} - pb - Px(lm) - Px(rm);
-        if (PlaceMode == 1)
+        if (PlaceMode == BlockPlace::Absolute)
             return ClampLength(std::max<int64_t>(mn, std::min<int64_t>(mx, room - OffsetLeft)));
         return ClampLength(std::max<int64_t>(0, room));
     };
@@ -213,7 +213,7 @@ int32_t TBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t /*a
             width = std::max(width, least);
             if (rm != AutoLength)
                 lm = ClampLength(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(rm) - width));
-            else if (FloatSide == 0)
+            else if (FloatSide == BlockFloat::None)
                 rm = ClampLength(std::max<int64_t>(0, int64_t{availWidth} - pb - Px(lm) - width));
             else
                 rm = 0;
@@ -284,6 +284,21 @@ void TBlock::RebuildPaintOrder() {
         [](const TSectionBase* a, const TSectionBase* b) { return a->StackLevel < b->StackLevel; });
 }
 
+int32_t TBlock::ChildrenInk() const {
+    if (PlaceMode != BlockPlace::Static)
+        return kInkUnbounded;
+    int64_t ink = 0;
+    for (const auto& child : *Content) {
+        if (child->InkOverflow == kInkUnbounded)
+            return kInkUnbounded;
+        const int64_t above = int64_t{PaintTop} - (int64_t{child->PaintTop} - child->InkOverflow);
+        const int64_t below =
+            int64_t{child->PaintBottom} + child->InkOverflow - int64_t{PaintBottom};
+        ink = std::max({ink, above, below});
+    }
+    return ClampLength(ink);
+}
+
 void TBlock::FinishBottoms(int32_t cellFlowBottom) {
     InnerBottom = std::max(ContentY, cellFlowBottom);
     if (InnerBottom - ContentY < BoxValues[piHeight])
@@ -299,12 +314,12 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
                        int32_t& neededWidth, int32_t& charIndex) {
     LayoutY = y;
     ClearGap = 0;
-    if (ClearSide != 0) {
+    if (ClearSide != ckNone) {
         int32_t left = 0, right = 0;
         indents.ClearLevels(left, right);
         const int32_t gl = std::max<int32_t>(0, ClampLength(int64_t{left} - y - 1));
         const int32_t gr = std::max<int32_t>(0, ClampLength(int64_t{right} - y - 1));
-        ClearGap = ClearSide == 1 ? gl : ClearSide == 2 ? gr : std::max(gl, gr);
+        ClearGap = ClearSide == ckLeft ? gl : ClearSide == ckRight ? gr : std::max(gl, gr);
     }
     FirstChar = charIndex;
     neededWidth = availWidth;
@@ -313,12 +328,12 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
         ConvertBox(BoxStyle, availWidth, availHeight, EmPixels, ExPixels, BoxValues);
     OffsetTop = BoxValues[piTop];
     OffsetLeft = BoxValues[piLeft];
-    if (PlaceMode == 2) {
+    if (PlaceMode == BlockPlace::Relative) {
         if (OffsetTop == AutoLength)
             OffsetTop = 0;
         if (OffsetLeft == AutoLength)
             OffsetLeft = 0;
-    } else if (PlaceMode == 1) {
+    } else if (PlaceMode == BlockPlace::Absolute) {
         // With no top given the block stays where the flow would have put it, whatever
         // origin its positioned ancestors give.
         if (OffsetTop == AutoLength)
@@ -342,9 +357,9 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
     PaintTop =
         BoxValues[piMarginTop] < 1 ? ClampLength(int64_t{top} + BoxValues[piMarginTop]) : top;
 
-    if (FloatSide == 5)
+    if (FloatSide == BlockFloat::Left)
         InnerOffset = ClampLength(int64_t{std::max(x, indents.LeftLimit(top))} + le - x);
-    else if (FloatSide == 6)
+    else if (FloatSide == BlockFloat::Right)
         InnerOffset = ClampLength(
             std::min<int64_t>(availWidth, int64_t{indents.RightLimit(top)} - x) - re - InnerWidth);
     else
@@ -369,14 +384,14 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
 
     int32_t childWidth = 0;
     const int32_t slotHeight = BoxValues[piHeight];
-    if (PlaceMode == 2) {
+    if (PlaceMode == BlockPlace::Relative) {
         const int32_t start = ClampLength(int64_t{ContentY} + OffsetTop);
         Content->DoLayoutChildren(canvas, x, start, refX, start, InnerWidth, slotHeight, childWidth,
                                   charIndex);
     } else {
         const int32_t childHeight = slotHeight > 0 ? slotHeight : availHeight;
         int32_t cRefX = refX, cRefY = refY;
-        if (PlaceMode == 1) {
+        if (PlaceMode == BlockPlace::Absolute) {
             cRefY = ClampLength(int64_t{OffsetTop} + refY + BoxValues[piMarginTop] +
                                 BoxValues[piBorderTopWidth]);
             cRefX = ClampLength(int64_t{OffsetLeft} + refX + BoxValues[piMarginLeft] +
@@ -388,11 +403,11 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
 
     CharCount = charIndex - FirstChar;
     int64_t needed = int64_t{childWidth} + le + re;
-    if (PlaceMode != 0)
+    if (PlaceMode != BlockPlace::Static)
         needed += int64_t{OffsetLeft} - BoxValues[piMarginRight];
     neededWidth = ClampLength(needed);
 
-    const int32_t cellBottom = PlaceMode == 2
+    const int32_t cellBottom = PlaceMode == BlockPlace::Relative
                                    ? ClampLength(int64_t{Content->FlowBottom} - OffsetTop)
                                    : Content->FlowBottom;
     FinishBottoms(cellBottom);
@@ -413,13 +428,13 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
     // The scope restores Current below; the float records are the enclosing block's business.
 
     int32_t result;
-    if (FloatSide != 0 || PlaceMode == 1) {
-        PaintHeight = PlaceMode == 1 ? 0 : FlowHeight;
+    if (FloatSide != BlockFloat::None || PlaceMode == BlockPlace::Absolute) {
+        PaintHeight = PlaceMode == BlockPlace::Absolute ? 0 : FlowHeight;
         const int32_t h = ClampLength(int64_t{PaintBottom} - y);
         indents.Current = scope.Saved();
-        if (FloatSide == 5)
+        if (FloatSide == BlockFloat::Left)
             indents.AddBlockFloat(y, ClampLength(int64_t{x} + InnerWidth + re), 5, h);
-        else if (FloatSide == 6)
+        else if (FloatSide == BlockFloat::Right)
             indents.AddBlockFloat(y, ClampLength(int64_t{InnerWidth} + le + re), 6, h);
         FlowHeight = 0;
         result = 0;
@@ -427,6 +442,7 @@ int32_t TBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, int3
         PaintHeight = std::max(FlowHeight, ClampLength(int64_t{indents.FloatsBottom()} - y));
         result = FlowHeight;
     }
+    InkOverflow = ChildrenInk();
     RebuildPaintOrder();
     return result;
 }
@@ -453,15 +469,16 @@ TRect TBlock::BorderBox(int32_t l, int32_t y) const {
     r.Left = ClampLength(int64_t{l} + BoxValues[piMarginLeft]);
     // The right side follows the content box, so a list block whose content was pushed
     // right for its markers still reaches as far as its content does.
-    const int64_t contentLeft = int64_t{l} + (FloatSide != 0 ? LeftExtras() : InnerOffset);
+    const int64_t contentLeft =
+        int64_t{l} + (FloatSide != BlockFloat::None ? LeftExtras() : InnerOffset);
     r.Right = ClampLength(contentLeft + InnerWidth + BoxValues[piPaddingRight] +
                           BoxValues[piBorderRightWidth]);
     r.Top = ClampLength(int64_t{ClearGap} + y + BoxValues[piMarginTop]);
-    if (FloatSide != 0)
+    if (FloatSide != BlockFloat::None)
         r.Bottom = PaintBottom;
     else
         r.Bottom = ClampLength(int64_t{FlowBottom} - BoxValues[piMarginBottom] +
-                               (PlaceMode == 2 ? OffsetTop : 0));
+                               (PlaceMode == BlockPlace::Relative ? OffsetTop : 0));
     return r;
 }
 
@@ -545,19 +562,20 @@ void TBlock::BuildTile() {
 
 int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /*indents*/,
                             int32_t x, int32_t refX, int32_t refY) {
-    if (VisibleMode == 1)
+    if (VisibleMode == BlockVisibility::Hidden)
         return LayoutY + FlowHeight;
     const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
     int32_t dx = x, dy = LayoutY;
-    if (PlaceMode == 2) {
+    if (PlaceMode == BlockPlace::Relative) {
         dx = ClampLength(int64_t{x} + OffsetLeft);
         dy = ClampLength(int64_t{LayoutY} + OffsetTop);
-    } else if (PlaceMode == 1) {
+    } else if (PlaceMode == BlockPlace::Absolute) {
         dx = ClampLength(int64_t{refX} + OffsetLeft);
         dy = ClampLength(int64_t{refY} + OffsetTop);
     }
     const int32_t le = LeftExtras();
-    const int32_t l = FloatSide == 0 ? dx : ClampLength(int64_t{dx} + InnerOffset - le);
+    const int32_t l =
+        FloatSide == BlockFloat::None ? dx : ClampLength(int64_t{dx} + InnerOffset - le);
 
     TRect border = BorderBox(l, dy);
     border.Top = ClampLength(int64_t{border.Top} - scroll);
@@ -586,10 +604,10 @@ int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /
 
     if (Content->Indents != nullptr) {
         int32_t cRefX = refX, cRefY = refY;
-        if (PlaceMode == 2) {
+        if (PlaceMode == BlockPlace::Relative) {
             cRefX = ClampLength(int64_t{l} + le);
             cRefY = ClampLength(int64_t{ContentY} + OffsetTop);
-        } else if (PlaceMode == 1) {
+        } else if (PlaceMode == BlockPlace::Absolute) {
             cRefX =
                 ClampLength(int64_t{l} + BoxValues[piMarginLeft] + BoxValues[piBorderLeftWidth]);
             cRefY = ClampLength(int64_t{dy} + BoxValues[piMarginTop] + BoxValues[piBorderTopWidth]);
@@ -597,7 +615,8 @@ int32_t TBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& /
         TCurrentScope scope(*Content->Indents, this);
         const int32_t cx = ClampLength(int64_t{dx} + InnerOffset);
         for (TSectionBase* child : PaintOrder)
-            child->DrawSection(canvas, clip, *Content->Indents, cx, cRefX, cRefY);
+            if (child->MayPaintInto(clip, scroll))
+                child->DrawSection(canvas, clip, *Content->Indents, cx, cRefX, cRefY);
     }
     return LayoutY + FlowHeight;
 }
@@ -651,15 +670,15 @@ std::string TBlock::DumpExtra() const {
             extra += ' ';
         extra.append(s);
     };
-    if (FloatSide == 5)
+    if (FloatSide == BlockFloat::Left)
         add("float=left");
-    else if (FloatSide == 6)
+    else if (FloatSide == BlockFloat::Right)
         add("float=right");
-    if (PlaceMode == 1)
+    if (PlaceMode == BlockPlace::Absolute)
         add("abs");
-    else if (PlaceMode == 2)
+    else if (PlaceMode == BlockPlace::Relative)
         add("rel");
-    if (VisibleMode == 1)
+    if (VisibleMode == BlockVisibility::Hidden)
         add("hidden");
     return extra;
 }
@@ -667,11 +686,11 @@ std::string TBlock::DumpExtra() const {
 void TBlock::Dump(TDumpWriter& out, int depth) const {
     int32_t l = boxX_;
     int32_t y = boxY_;
-    if (PlaceMode == 2) {
+    if (PlaceMode == BlockPlace::Relative) {
         l = ClampLength(int64_t{l} + OffsetLeft);
         y = ClampLength(int64_t{LayoutY} + OffsetTop);
     }
-    if (FloatSide != 0)
+    if (FloatSide != BlockFloat::None)
         l = ClampLength(int64_t{boxX_} + InnerOffset - LeftExtras());
     const TRect r = BorderBox(l, y);
     out.Box(depth, KindName(), r.Left, r.Top, r.Width(), r.Height(), DumpExtra());
@@ -735,8 +754,10 @@ int32_t TBodyBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
     if (Content->Indents != nullptr) {
         TCurrentScope scope(*Content->Indents, this);
         const int32_t cx = ClampLength(int64_t{indents.LeftEdge} + LeftExtras());
+        const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
         for (TSectionBase* child : PaintOrder)
-            child->DrawSection(canvas, clip, *Content->Indents, cx, indents.LeftEdge, 0);
+            if (child->MayPaintInto(clip, scroll))
+                child->DrawSection(canvas, clip, *Content->Indents, cx, indents.LeftEdge, 0);
     }
     return LayoutY + FlowHeight;
 }

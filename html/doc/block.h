@@ -13,12 +13,20 @@
 #include "html/doc/cell.h"
 #include "html/style/background.h"
 #include "html/style/box_convert.h"
+#include "html/style/properties.h"
 #include "platform/graphics/color.h"
 
 class TProperties;
 class TAttributeList;
 class TImageObj;
 class TBitmap;
+
+// The side a block floats to. The numbers are those of AlignKind's left and right.
+enum class BlockFloat : uint8_t { None = 0, Left = 5, Right = 6 };
+// How a block is positioned. The numbers differ from PositionKind's (there relative comes
+// before absolute), so the two convert by name only.
+enum class BlockPlace : uint8_t { Static = 0, Absolute = 1, Relative = 2 };
+enum class BlockVisibility : uint8_t { Hidden = 1, Visible = 2 };
 
 class TBlock : public TSectionBase {
 public:
@@ -35,12 +43,12 @@ public:
     bool Bordered = false;
     // Colours of the top, right, bottom and left border; NoColor where ForeColor stands in.
     std::array<TColor, 4> BorderColors{NoColor, NoColor, NoColor, NoColor};
-    uint8_t FloatSide = 0;    // 0 none, 5 left, 6 right
-    uint8_t ClearSide = 0;    // 0 none, 1 left, 2 right, 3 both
+    BlockFloat FloatSide = BlockFloat::None;
+    ClearKind ClearSide = ckNone;
     bool IsListBlock = false; // OL, UL, DIR, MENU: 35 pixels for the markers
     TBgPosition BackgroundPlace{};
-    uint8_t PlaceMode = 0;   // 0 static, 1 absolute, 2 relative
-    uint8_t VisibleMode = 2; // 1 hidden, 2 visible
+    BlockPlace PlaceMode = BlockPlace::Static;
+    BlockVisibility VisibleMode = BlockVisibility::Visible;
     bool DefaultBottom = false;
     TBoxValues BoxStyle{};
     TCellBasic* ParentCell = nullptr;
@@ -75,7 +83,7 @@ public:
     bool CharAt(int32_t index, char32_t& ch, TSectionBase*& section) override;
     void CopySelection() override;
     void RegisterPosition() override;
-    bool IsAbsolute() const override { return PlaceMode == 1; }
+    bool IsAbsolute() const override { return PlaceMode == BlockPlace::Absolute; }
 
     const char* KindName() const override { return "block"; }
     void Dump(TDumpWriter& out, int depth) const override;
@@ -92,6 +100,11 @@ protected:
     void FinishBottoms(int32_t cellFlowBottom);
     // The children in drawing order: by StackLevel, document order among equals.
     void RebuildPaintOrder();
+    // The block's InkOverflow after layout: its own box lies between PaintTop and PaintBottom,
+    // so only its children reach beyond them, by their own overflow or by standing outside the
+    // block (negative margins). A positioned block is drawn where its offsets put it, which
+    // PaintTop does not say: unbounded.
+    int32_t ChildrenInk() const;
     // The border box for a block whose outer left edge is l and whose top is y (document
     // coordinates).
     TRect BorderBox(int32_t l, int32_t y) const;

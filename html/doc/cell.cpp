@@ -97,8 +97,11 @@ int32_t TCellBasic::DrawCell(TCanvas& canvas, const TRect& clip, int32_t /*clipW
     int32_t below = y;
     IndentManager spare;
     IndentManager& indents = Indents != nullptr ? *Indents : spare;
+    const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
     for (const auto& child : *this)
-        below = child->DrawSection(canvas, clip, indents, x, refX, refY);
+        below = child->MayPaintInto(clip, scroll)
+                    ? child->DrawSection(canvas, clip, indents, x, refX, refY)
+                    : ClampLength(int64_t{child->LayoutY} + child->FlowHeight);
     return below;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "html/doc/obj_align.h"
 #include "html/reader/id_name_list.h"
 #include "platform/base/strings.h"
 
@@ -12,13 +13,8 @@ public:
     int32_t CharPos = 0;     // position in the section's text buffer
     int32_t ImageHeight = 0; // the box the object takes, border included
     int32_t ImageWidth = 0;
-    uint8_t ObjAlign = 4; // 1 top, 2 middle, 3 baseline, 4 bottom, 5 left, 6 right, or below
-    // Alignments only style gives: the bottom on the baseline lowered or raised (as subscripts
-    // and superscripts are, on the font's descent, by Raise pixels), or the top or bottom on
-    // those of the whole line.
-    static constexpr uint8_t AlignSub = 7, AlignSuper = 8, AlignTextBottom = 9, AlignRaise = 10,
-                             AlignLineTop = 11, AlignLineBottom = 12;
-    int32_t Raise = 0;
+    ObjAlignKind ObjAlign = oaBottom;
+    int32_t Raise = 0; // pixels for oaRaise
     // Document y of the top and bottom of the line the object was last drawn in.
     int32_t LineTopY = 0, LineBottomY = 0;
     int32_t DrawX = 0; // where drawn; for a float, relative to the cell's left edge
@@ -29,19 +25,19 @@ public:
     int32_t FloatX = 0, FloatY = 0;
     bool Placed = false; // placed as a float in the current layout
 
-    bool Floats() const { return ObjAlign == 5 || ObjAlign == 6; }
+    bool Floats() const { return ObjAlign == oaLeft || ObjAlign == oaRight; }
     // An ALIGN attribute of IMG or OBJECT, compared in upper case: TOP, MIDDLE or ABSMIDDLE,
     // LEFT, RIGHT; anything else keeps the alignment the object has.
     void ApplyAlignAttribute(const std::string& value) {
         const std::string s = UpperCase(value);
         if (s == "TOP")
-            ObjAlign = 1;
+            ObjAlign = oaTop;
         else if (s == "MIDDLE" || s == "ABSMIDDLE")
-            ObjAlign = 2;
+            ObjAlign = oaMiddle;
         else if (s == "LEFT")
-            ObjAlign = 5;
+            ObjAlign = oaLeft;
         else if (s == "RIGHT")
-            ObjAlign = 6;
+            ObjAlign = oaRight;
     }
     int32_t YPosition() override { return DrawY; }
     // The full box with the spaces around it.

@@ -10,11 +10,34 @@
 
 #include "html/reader/url_target.h"
 #include "html/style/my_font.h"
+#include "html/style/properties.h"
 #include "platform/base/string_list.h"
 
 class TSection;
 class TResolvedFont;
 class TProperties;
+
+// A vertical-align given to a run's element: none, or one of VerticalAlignKind, whose numbers
+// are these less one.
+enum class RunVAlign : uint8_t {
+    None,
+    Baseline,
+    Sub,
+    Super,
+    Top,
+    TextTop,
+    Middle,
+    Bottom,
+    TextBottom,
+    Raise,
+};
+
+inline RunVAlign RunVAlignOf(VerticalAlignKind kind) {
+    static_assert(static_cast<int>(RunVAlign::Baseline) == vaBaseline + 1 &&
+                      static_cast<int>(RunVAlign::Raise) == vaRaise + 1,
+                  "run alignments follow VerticalAlignKind");
+    return static_cast<RunVAlign>(kind + 1);
+}
 
 class TFontObj : public TObject {
 public:
@@ -38,9 +61,9 @@ public:
     int32_t OverhangPx = 0;
     int32_t DescentPx = 0;
     int32_t ScriptKind = 0; // 0 none, 1 subscript, 2 superscript
-    // A vertical-align of the run's element: 0 none given, else a VerticalAlignKind plus 1;
-    // VRaise holds the pixels of a percentage or length. It takes the place of ScriptKind.
-    uint8_t VAlign = 0;
+    // A vertical-align of the run's element; VRaise holds the pixels of a percentage or length.
+    // It takes the place of ScriptKind.
+    RunVAlign VAlign = RunVAlign::None;
     int32_t VRaise = 0;
     TUrlTarget Target;
     bool InLinks = false; // entered in the document's link list

@@ -124,7 +124,7 @@ void TFormControlObj::ApplyStyle(const TProperties& props) {
         StyleHeight = ClampStyle(m[piHeight]);
     AlignKind align;
     if (props.GetVertAlign(align) && align >= akTop && align <= akBottom)
-        VAlign = align;
+        VAlign = ObjAlignOf(align);
 }
 
 void TFormControlObj::PrintPicture(TCanvas& canvas, int32_t x, int32_t y) {
@@ -225,7 +225,7 @@ TFormControlObj* TFormControlList::ControlAt(int32_t pos) const {
     return it != end() && (*it)->CharPos == pos ? *it : nullptr;
 }
 
-int32_t TFormControlList::HeightAt(int32_t pos, uint8_t& align) const {
+int32_t TFormControlList::HeightAt(int32_t pos, ObjAlignKind& align) const {
     TFormControlObj* c = ControlAt(pos);
     if (!c)
         return -1;

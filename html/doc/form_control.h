@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "html/doc/obj_align.h"
 #include "html/reader/attributes.h"
 #include "html/reader/id_name_list.h"
 #include "html/reader/symbols.h"
@@ -37,7 +38,7 @@ public:
     TSectionList* Document;
     ThtmlForm* Form = nullptr;
     std::string Value, Name, ClickText;
-    uint8_t VAlign = 4; // 1 top, 2 middle, 3 baseline, 4 bottom
+    ObjAlignKind VAlign = oaBottom; // top, middle, baseline or bottom
     int32_t SpaceLeft = 0, SpaceRight = 0;
     int32_t StyleHeight = 0, StyleWidth = 0;
     bool Shown = false;
@@ -110,7 +111,7 @@ TFormControlObj* MakeFormControl(TSectionList* document, ThtmlForm*& currentForm
 class TFormControlList : public std::vector<TFormControlObj*> {
 public:
     TFormControlObj* ControlAt(int32_t pos) const;
-    int32_t HeightAt(int32_t pos, uint8_t& align) const;
+    int32_t HeightAt(int32_t pos, ObjAlignKind& align) const;
     int32_t WidthAt(int32_t pos, int32_t& spaceLeft, int32_t& spaceRight) const;
     int32_t CharsToNextControl(int32_t pos) const;
 

@@ -246,7 +246,7 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList* document, ThtmlFo
     : TFormControlObj(document, currentForm, attrs, charPos) {
     if (Value.empty())
         Value = "on";
-    VAlign = 3; // baseline
+    VAlign = oaBaseline;
     InitiallyChecked = attrs.Find(CheckedSym) != nullptr;
     auto box = std::make_unique<TCheckBox>();
     box_ = box.get();
@@ -277,7 +277,7 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* document,
                                                        ThtmlForm*& currentForm,
                                                        TAttributeList& attrs, int32_t charPos)
     : TFormControlObj(document, currentForm, attrs, charPos) {
-    VAlign = 3; // baseline
+    VAlign = oaBaseline;
     InitiallyChecked = attrs.Find(CheckedSym) != nullptr;
     auto frame = std::make_unique<TPanel>();
     frame_ = frame.get();

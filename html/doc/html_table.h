@@ -12,6 +12,7 @@
 
 #include "html/doc/border_paint.h"
 #include "html/doc/cell.h"
+#include "html/doc/obj_align.h"
 #include "html/reader/attributes.h"
 #include "html/style/background.h"
 #include "html/style/box_convert.h"
@@ -32,9 +33,10 @@ public:
 
 class TCellObj {
 public:
-    // valign: 1 top, 2 middle, 3 and 4 bottom, as the reader found it for the cell.
+    // valign: top, middle, or baseline and bottom both at the bottom, as the reader found it
+    // for the cell.
     TCellObj(TSectionList* document, TAttributeList& attrs, const TProperties& props,
-             uint8_t valign);
+             ObjAlignKind valign);
     // A table's caption: no attributes, top aligned, no padding.
     explicit TCellObj(TSectionList* document);
     ~TCellObj();
@@ -51,8 +53,8 @@ public:
     int32_t VSize = 0;      // height of the laid-out content
     int32_t SpecHt = 0;     // HEIGHT, or a CSS height
     int32_t YIndent = 0;    // content offset inside the box from VAlign
-    uint8_t VAlign = 1;     // 1 top, 2 middle, 3 and 4 bottom
-    int32_t SpecWd = 0;     // pixels, or tenths of a percent with WdPercent
+    ObjAlignKind VAlign = oaTop;
+    int32_t SpecWd = 0; // pixels, or tenths of a percent with WdPercent
     bool WdPercent = false;
     int32_t EmSize = 0, ExSize = 0;
     TBgPosition BgPos{};

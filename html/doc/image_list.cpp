@@ -39,7 +39,7 @@ TPanelObj::TPanelObj(TSectionList* document, TAttributeList& attrs, int32_t posi
     Panel->SetBevels(TBevelCut::bvNone, TBevelCut::bvNone, 0);
     Panel->Color = clWhite;
     Panel->ShowPanel = true;
-    ObjAlign = 4;
+    ObjAlign = oaBottom;
     SpaceLeft = SpaceRight = 3;
     int32_t width = 30, height = 20;
     for (const TAttribute& a : attrs) {

@@ -150,7 +150,7 @@ TImageObj::TImageObj(TSectionList* document, TAttributeList& attrs, int32_t posi
 }
 
 TImageObj::TImageObj(TSectionList* document, const std::string& address) : Document(document) {
-    ObjAlign = 4;
+    ObjAlign = oaBottom;
     NoBorder = true;
     Source = Trim(address);
 }
@@ -185,16 +185,6 @@ void TImageObj::ReleasePicture() {
     kind_ = pkNone;
 }
 
-void TImageObj::ResetPicture() {
-    if (Document != nullptr) {
-        auto& anims = Document->Animations;
-        anims.erase(std::remove(anims.begin(), anims.end(), this), anims.end());
-    }
-    ReleasePicture();
-    if (!(SpecWidth > 0 && SpecHeight > 0 && !PercentWidth))
-        SizeKnown = false;
-}
-
 void TImageObj::ApplyStyle(const TProperties& props) {
     AlignKind align = akNone;
     TVerticalAlign va;
@@ -202,31 +192,31 @@ void TImageObj::ApplyStyle(const TProperties& props) {
         Raise = 0;
         switch (va.Kind) {
         case vaBaseline:
-            ObjAlign = 3;
+            ObjAlign = oaBaseline;
             break;
         case vaSub:
-            ObjAlign = AlignSub;
+            ObjAlign = oaSub;
             break;
         case vaSuper:
-            ObjAlign = AlignSuper;
+            ObjAlign = oaSuper;
             break;
         case vaTop:
-            ObjAlign = AlignLineTop;
+            ObjAlign = oaLineTop;
             break;
         case vaTextTop:
-            ObjAlign = 1;
+            ObjAlign = oaTop;
             break;
         case vaMiddle:
-            ObjAlign = 2;
+            ObjAlign = oaMiddle;
             break;
         case vaBottom:
-            ObjAlign = AlignLineBottom;
+            ObjAlign = oaLineBottom;
             break;
         case vaTextBottom:
-            ObjAlign = AlignTextBottom;
+            ObjAlign = oaTextBottom;
             break;
         case vaRaise:
-            ObjAlign = AlignRaise;
+            ObjAlign = oaRaise;
             Raise = va.Raise;
             break;
         }
@@ -251,7 +241,7 @@ void TImageObj::ApplyStyle(const TProperties& props) {
         }
     }
     if (props.GetFloat(align) && (align == akLeft || align == akRight)) {
-        ObjAlign = static_cast<uint8_t>(align);
+        ObjAlign = ObjAlignOf(align);
         if (SpaceRight == 0)
             SpaceLeft = SpaceRight = 3;
     }
@@ -349,7 +339,7 @@ void TImageObj::FetchAndSize(TSectionList* document, TCanvas& canvas, int32_t av
         bool wait = false;
         if (!Source.empty()) {
             if (!expanded_) {
-                // Once: a picture fetched again later (ResetPicture) has its full name.
+                // Once: a picture fetched again later has its full name.
                 std::string name = Source;
                 if (!doc->OnBitmapRequest && !doc->OnImageRequest) {
                     if (doc->HtmlExpandFilename)
@@ -514,32 +504,32 @@ void TImageObj::DrawInLine(TCanvas& canvas, int32_t x, TFontObj* run, int32_t ba
 
     DrawX = x;
     switch (ObjAlign) {
-    case 1:
-    case 5:
-    case 6:
+    case oaTop:
+    case oaLeft:
+    case oaRight:
         DrawY = top + SpaceTop;
         break;
-    case 2: {
+    case oaMiddle: {
         const int32_t descent = run != nullptr ? run->DescentPx : 0;
         const int32_t cell = run != nullptr ? run->CellHeight : 0;
         DrawY = baseline + descent - cell / 2 - (ImageHeight + SpaceBottom - SpaceTop) / 2;
         break;
     }
-    case AlignLineTop:
+    case oaLineTop:
         DrawY = LineTopY - scroll + SpaceTop;
         break;
-    case AlignLineBottom:
+    case oaLineBottom:
         DrawY = LineBottomY - scroll - ImageHeight - SpaceBottom;
         break;
     default: {
         int32_t raise = 0;
-        if (ObjAlign == AlignSub)
+        if (ObjAlign == oaSub)
             raise = run != nullptr ? -(run->DescentPx / 2 + 1) : 0;
-        else if (ObjAlign == AlignSuper)
+        else if (ObjAlign == oaSuper)
             raise = run != nullptr ? run->LineHeight / 3 : 0;
-        else if (ObjAlign == AlignTextBottom)
+        else if (ObjAlign == oaTextBottom)
             raise = run != nullptr ? -run->DescentPx : 0;
-        else if (ObjAlign == AlignRaise)
+        else if (ObjAlign == oaRaise)
             raise = Raise;
         DrawY = baseline - raise - ImageHeight - SpaceBottom;
         break;

@@ -54,9 +54,6 @@ public:
     // The still picture, or none (stand-ins included).
     const TBitmap* Bitmap() const;
     const TBitmap* Mask() const { return mask_; }
-    // The host supplied a picture for a pending name: the stand-in is dropped so the next
-    // layout fetches the picture.
-    void ResetPicture();
 
     TSectionList* Document;
     bool BackgroundUse = false;

@@ -211,11 +211,11 @@ int32_t IndentManager::NextWiderY(int32_t y) const {
 void IndentManager::AddObjectFloat(int32_t y, TFloatingObj& obj) {
     const int32_t fullWidth = obj.ImageWidth + obj.SpaceLeft + obj.SpaceRight;
     const int32_t fullHeight = obj.ImageHeight + obj.SpaceTop + obj.SpaceBottom;
-    if (obj.ObjAlign == 5) {
+    if (obj.ObjAlign == oaLeft) {
         const int32_t left = LeftLimitInsideRight(y);
         obj.DrawX = left + obj.SpaceLeft - LeftEdge;
         L.push_back(IndentRec{left + fullWidth - LeftEdge, y, y + fullHeight, nullptr, false});
-    } else if (obj.ObjAlign == 6) {
+    } else if (obj.ObjAlign == oaRight) {
         const int32_t right = RightLimitInsideLeft(y);
         R.push_back(IndentRec{right - fullWidth - LeftEdge, y, y + fullHeight, nullptr, false});
         // Relative to the cell's left edge, like a left float, so drawing can add the edge

@@ -21,7 +21,7 @@ TLetterObj::TLetterObj(int32_t position, std::u32string letter, const TPropertie
     : Letter(std::move(letter)) {
     CharPos = position;
     AlignKind side = akNone;
-    ObjAlign = props.GetFloat(side) && side == akRight ? 6 : 5;
+    ObjAlign = props.GetFloat(side) && side == akRight ? oaRight : oaLeft;
     switch (props.GetTextTransform()) {
     case ttUppercase:
         for (char32_t& c : Letter)

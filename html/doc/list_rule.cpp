@@ -178,6 +178,7 @@ int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, in
     const int32_t firstChar = charIndex;
     int32_t height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
                                     neededWidth, charIndex);
+    AddMarkerInk();
     if (top == y)
         return height;
     // A term in a larger font has its baseline lower: the definition moves down to it (laid
@@ -189,19 +190,29 @@ int32_t TBlockLI::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX, in
         MarkerBaseline = 0;
         height = TBlock::LayOut(canvas, x, top, refX, refY, availWidth, availHeight, indents,
                                 neededWidth, charIndex);
+        AddMarkerInk();
     }
     // Beside its term the definition adds to the flow only what reaches below the term.
     return std::max<int32_t>(0, ClampLength(int64_t{top} + height - y));
 }
 
+void TBlockLI::AddMarkerInk() {
+    // The marker stands on the first line's baseline, inside the item, and reaches at most
+    // its font's height (twice, for tall glyphs) above it; a picture marker has the size its
+    // file gives it, not known here.
+    const int32_t reach = MarkerImage ? kInkUnbounded : 2 * std::max(MarkerFont.PixelSize(), 8);
+    InkOverflow = CombineInk(InkOverflow, reach);
+}
+
 int32_t TBlockLI::CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight) {
     if (ParentCell == nullptr || TermIndex < 0 || TermIndex + 1 >= ParentCell->Count() ||
-        ParentCell->Items(TermIndex + 1) != this || FloatSide != 0 || PlaceMode != 0 ||
-        ClearSide != 0)
+        ParentCell->Items(TermIndex + 1) != this || FloatSide != BlockFloat::None ||
+        PlaceMode != BlockPlace::Static || ClearSide != ckNone)
         return y;
     auto* term = dynamic_cast<TBlockLI*>(ParentCell->Items(TermIndex));
-    if (term == nullptr || term->Content->ParentTag != "dt" || term->FloatSide != 0 ||
-        term->PlaceMode != 0 || term->FlowBottom != y)
+    if (term == nullptr || term->Content->ParentTag != "dt" ||
+        term->FloatSide != BlockFloat::None || term->PlaceMode != BlockPlace::Static ||
+        term->FlowBottom != y)
         return y;
     // The indent as this layout will find it.
     TBoxArray v = BoxValues;
@@ -294,7 +305,7 @@ void TBlockLI::DrawMarker(TCanvas& canvas, int32_t x, int32_t b) {
 int32_t TBlockLI::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents, int32_t x,
                               int32_t refX, int32_t refY) {
     const int32_t result = TBlock::DrawSection(canvas, clip, indents, x, refX, refY);
-    if (VisibleMode != 1 && MarkerBaseline > 0 && !MarkerInside) {
+    if (VisibleMode != BlockVisibility::Hidden && MarkerBaseline > 0 && !MarkerInside) {
         const int32_t scroll = Document != nullptr ? Document->ScrollTop : 0;
         DrawMarker(canvas, x, MarkerBaseline - scroll);
     }
@@ -322,9 +333,9 @@ THorzLine::THorzLine(TSectionList* document, TAttributeList& attrs, TProperties&
         case AlignSym: {
             const std::string v = LowerCase(Trim(a.Str));
             if (v == "left")
-                RuleAlign = 1;
+                RuleAlign = LineAlign::Left;
             else if (v == "right")
-                RuleAlign = 3;
+                RuleAlign = LineAlign::Right;
             break;
         }
         case WidthSym:
@@ -358,11 +369,11 @@ THorzLine::THorzLine(TSectionList* document, TAttributeList& attrs, TProperties&
     if (props.SetByRule[piTextAlign]) {
         const TPropValue& align = props.Values[piTextAlign];
         if (align.Equals("left"))
-            RuleAlign = 1;
+            RuleAlign = LineAlign::Left;
         else if (align.Equals("right"))
-            RuleAlign = 3;
+            RuleAlign = LineAlign::Right;
         else if (align.Equals("center"))
-            RuleAlign = 2;
+            RuleAlign = LineAlign::Center;
     }
 }
 
@@ -382,6 +393,7 @@ int32_t THorzLine::LayOut(TCanvas& /*canvas*/, int32_t x, int32_t y, int32_t /*r
     PaintHeight = Thickness;
     FlowBottom = ClampLength(int64_t{y} + Thickness);
     PaintBottom = FlowBottom;
+    InkOverflow = 0; // the rule is drawn inside its own height
     return Thickness;
 }
 
@@ -459,11 +471,12 @@ int32_t THRBlock::ContentWidthFor(TCanvas& /*canvas*/, int32_t availWidth, int32
     const int32_t slot = BoxValues[piWidth];
     const int32_t width = slot < 1 ? ClampLength(std::max<int64_t>(15, room))
                                    : ClampLength(std::min<int64_t>(slot, room));
-    if (RuleAlign != 1) {
+    if (RuleAlign != LineAlign::Left) {
         const int64_t rest = room - width;
         if (rest > 0)
             BoxValues[piMarginLeft] =
-                ClampLength(int64_t{BoxValues[piMarginLeft]} + (RuleAlign == 2 ? rest / 2 : rest));
+                ClampLength(int64_t{BoxValues[piMarginLeft]} +
+                            (RuleAlign == LineAlign::Center ? rest / 2 : rest));
     }
     if (Rule != nullptr)
         Rule->Thickness = std::max<int32_t>(0, BoxValues[piHeight]);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "html/doc/block.h"
+#include "html/doc/line_align.h"
 #include "html/reader/symbols.h"
 #include "html/style/my_font.h"
 
@@ -50,6 +51,8 @@ protected:
 
 private:
     void DrawMarker(TCanvas& canvas, int32_t x, int32_t baseline);
+    // Widens InkOverflow by what the marker may reach beyond the item's lines.
+    void AddMarkerInk();
     // The y a compact definition starts at so that its first line is its term's, or y itself
     // when the term is too wide for the definition's indent (or is no term).
     int32_t CompactTop(TCanvas& canvas, int32_t y, int32_t availWidth, int32_t availHeight);
@@ -68,7 +71,7 @@ public:
 
     int32_t Thickness = 2;
     TColor RuleColor = NoColor;
-    uint8_t RuleAlign = 2; // 1 left, 2 centre, 3 right
+    LineAlign RuleAlign = LineAlign::Center;
     bool NoShade = false;
     int32_t RuleWidth = 0;
     int32_t RuleLeft = 0; // relative to the cell's left edge
@@ -87,7 +90,7 @@ class THRBlock : public TBlock {
 public:
     THRBlock(TSectionList* document, TCellBasic* owner, const TProperties& props,
              std::unique_ptr<THorzLine> rule);
-    uint8_t RuleAlign = 2;
+    LineAlign RuleAlign = LineAlign::Center;
     THorzLine* Rule = nullptr; // the block's only child
 
     int32_t ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_t availHeight,

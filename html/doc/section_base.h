@@ -3,6 +3,7 @@
 // that returns heights; drawing is a second pass of the same shape. Every kind of section
 // (blocks, text, tables, rules, page marks) overrides the operations it needs; the base
 // answers "nothing here".
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,8 +37,27 @@ public:
     int32_t PaintTop = 0;
     int32_t PaintBottom = 0;
     int32_t LayoutY = 0;
+    // How far the section's painting may reach above PaintTop and below PaintBottom: glyphs
+    // taller than their lines, raised text, list markers. kInkUnbounded when layout cannot
+    // tell (positioned blocks, tables, kinds that do not say); such a section is always drawn.
+    static constexpr int32_t kInkUnbounded = -1;
+    int32_t InkOverflow = kInkUnbounded;
 
     int32_t YPosition() override { return VerticalPosition(); }
+    // Whether painting the section may touch the clip (window coordinates, the document
+    // scrolled by scroll). Painting asks first, so a tall page costs what its visible part
+    // does.
+    bool MayPaintInto(const TRect& clip, int32_t scroll) const {
+        if (InkOverflow == kInkUnbounded)
+            return true;
+        const int64_t top = int64_t{PaintTop} - InkOverflow - scroll;
+        const int64_t bottom = int64_t{PaintBottom} + InkOverflow - scroll;
+        return bottom > clip.Top && top < clip.Bottom;
+    }
+    // Combines the overflows of parts: unbounded wins, else the larger.
+    static int32_t CombineInk(int32_t a, int32_t b) {
+        return a == kInkUnbounded || b == kInkUnbounded ? kInkUnbounded : std::max(a, b);
+    }
 
     // The operations of the layout protocol.
     virtual int32_t VerticalPosition() { return ContentY; }

@@ -27,9 +27,9 @@ TTableBlock::TTableBlock(TSectionList* document, TCellBasic* owner, const TPrope
             if (v == "center")
                 Centered = true;
             else if (v == "left" && !floatByStyle)
-                FloatSide = 5;
+                FloatSide = BlockFloat::Left;
             else if (v == "right" && !floatByStyle)
-                FloatSide = 6;
+                FloatSide = BlockFloat::Right;
             break;
         }
         case BGColorSym: {
@@ -66,10 +66,10 @@ TTableBlock::TTableBlock(TSectionList* document, TCellBasic* owner, const TPrope
     }
     ApplyVerticalMargins(props);
     if (Table != nullptr) {
-        Table->Floating = FloatSide != 0;
+        Table->Floating = FloatSide != BlockFloat::None;
         Content->Add(std::move(table));
     }
-    if (FloatSide != 0 && StackLevel == 0)
+    if (FloatSide != BlockFloat::None && StackLevel == 0)
         StackLevel = 1;
 }
 
@@ -97,7 +97,7 @@ int32_t TTableBlock::ContentWidthFor(TCanvas& canvas, int32_t availWidth, int32_
         lm = 0;
     if (rm == AutoLength)
         rm = 0;
-    if (FloatSide != 0) {
+    if (FloatSide != BlockFloat::None) {
         if (lm == 0)
             lm = HSpace;
         if (rm == 0)
@@ -158,7 +158,7 @@ int32_t TTableBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX,
         TellBackground();
         table->InitTable();
     }
-    if (FloatSide == 0) {
+    if (FloatSide == BlockFloat::None) {
         const int32_t nx = std::max(x, indents.LeftLimit(y));
         availWidth = std::max(
             0, ClampLength(std::min<int64_t>(int64_t{x} + availWidth, indents.RightLimit(y)) - nx));
@@ -170,7 +170,7 @@ int32_t TTableBlock::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t refX,
 
 int32_t TTableBlock::DrawSection(TCanvas& canvas, const TRect& clip, IndentManager& indents,
                                  int32_t x, int32_t refX, int32_t refY) {
-    if (FloatSide == 0)
+    if (FloatSide == BlockFloat::None)
         x = std::max(x, indents.LeftLimit(LayoutY));
     return TBlock::DrawSection(canvas, clip, indents, x, refX, refY);
 }

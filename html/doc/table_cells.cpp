@@ -21,7 +21,7 @@ bool HasPercent(const std::string& s) {
 } // namespace
 
 TCellObj::TCellObj(TSectionList* document, TAttributeList& attrs, const TProperties& props,
-                   uint8_t valign)
+                   ObjAlignKind valign)
     : VAlign(valign), Cell(std::make_unique<TCellContent>(document)) {
     Cell->ParentTag = props.ElemTag;
     for (const TAttribute& a : attrs) {
@@ -121,7 +121,7 @@ TCellObj::TCellObj(TSectionList* document, TAttributeList& attrs, const TPropert
 }
 
 TCellObj::TCellObj(TSectionList* document)
-    : VAlign(1), PadTop(0), PadRight(0), PadBottom(0), PadLeft(0),
+    : VAlign(oaTop), PadTop(0), PadRight(0), PadBottom(0), PadLeft(0),
       Cell(std::make_unique<TCellContent>(document)) {
     Cell->ParentTag = "caption";
 }

@@ -208,9 +208,11 @@ int32_t ThtmlTable::DrawSection(TCanvas& canvas, const TRect& clip, IndentManage
     std::vector<TRect> cutOuts;
     if (rows > 0 && rows == static_cast<int>(Rows.size())) {
         // Rows are sorted by their tops: start at the first row reaching into the clip (less
-        // the longest span, whose cells may hang into it from above).
-        const int64_t clipTop = int64_t{clip.Top} + scroll;
-        const int64_t clipBottom = int64_t{clip.Bottom} + scroll;
+        // the longest span, whose cells may hang into it from above). A bordered table's cell
+        // frame lies one pixel outside the cell, over the next row's top and the previous
+        // row's bottom, so the clip counts one pixel larger each way.
+        const int64_t clipTop = int64_t{clip.Top} + scroll - 1;
+        const int64_t clipBottom = int64_t{clip.Bottom} + scroll + 1;
         int first = static_cast<int>(std::upper_bound(rowTop_.begin(), rowTop_.end(), clipTop) -
                                      rowTop_.begin());
         first = std::max(0, first - 1 - (maxRowSpan_ - 1));

@@ -248,11 +248,11 @@ int32_t ThtmlTable::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*refX
             const int64_t d = int64_t{cell->Ht} - cell->VSize - cell->InsetTop() -
                               cell->InsetBottom() - CellSpacing;
             switch (cell->VAlign) {
-            case 2:
+            case oaMiddle:
                 cell->YIndent = ClampLength(std::max<int64_t>(0, d / 2));
                 break;
-            case 3:
-            case 4:
+            case oaBaseline:
+            case oaBottom:
                 cell->YIndent = ClampLength(std::max<int64_t>(0, d));
                 break;
             default:

@@ -264,29 +264,29 @@ int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
     // Heights and raises come from style sheets: every difference is held in range.
     const int32_t ascent = ClampLength(int64_t{run.LineHeight} - run.DescentPx);
     const int32_t lineAscent = ClampLength(int64_t{line.TextHeight} - line.Descent);
-    if (run.VAlign == 0) {
+    if (run.VAlign == RunVAlign::None) {
         if (run.ScriptKind == 1)
             return run.DescentPx / 2 + 1;
         if (run.ScriptKind == 2)
             return -(run.LineHeight / 3);
         return 0;
     }
-    switch (static_cast<VerticalAlignKind>(run.VAlign - 1)) {
-    case vaSub:
+    switch (run.VAlign) {
+    case RunVAlign::Sub:
         return run.DescentPx / 2 + 1;
-    case vaSuper:
+    case RunVAlign::Super:
         return -(run.LineHeight / 3);
-    case vaRaise:
+    case RunVAlign::Raise:
         return -run.VRaise;
-    case vaTextTop:
+    case RunVAlign::TextTop:
         return ClampLength(int64_t{ascent} - lineAscent);
-    case vaTop:
+    case RunVAlign::Top:
         return ClampLength(int64_t{ascent} - lineAscent - line.SpaceBefore);
-    case vaTextBottom:
+    case RunVAlign::TextBottom:
         return ClampLength(int64_t{line.Descent} - run.DescentPx);
-    case vaBottom:
+    case RunVAlign::Bottom:
         return ClampLength(int64_t{line.Descent} + line.SpaceAfter - run.DescentPx);
-    case vaMiddle:
+    case RunVAlign::Middle:
         return ClampLength((int64_t{ascent} - run.DescentPx) / 2 - lineAscent / 3);
     default:
         return 0;
@@ -295,17 +295,38 @@ int32_t TSection::RunShift(const TFontObj& run, const LineRec& line) {
 
 int32_t TSection::ObjectRaise(const TFloatingObj& obj, const TFontObj* run) {
     switch (obj.ObjAlign) {
-    case TFloatingObj::AlignSub:
+    case oaSub:
         return run != nullptr ? -(run->DescentPx / 2 + 1) : 0;
-    case TFloatingObj::AlignSuper:
+    case oaSuper:
         return run != nullptr ? run->LineHeight / 3 : 0;
-    case TFloatingObj::AlignTextBottom:
+    case oaTextBottom:
         return run != nullptr ? -run->DescentPx : 0;
-    case TFloatingObj::AlignRaise:
+    case oaRaise:
         return obj.Raise;
     default:
         return 0;
     }
+}
+
+int32_t TSection::InkReach() const {
+    // Text is drawn from its line's baseline, moved by its vertical alignment; a glyph reaches
+    // at most its font's height beyond that, and twice that covers accents above the ascent.
+    int64_t reach = 0;
+    const auto runsReach = [&reach](const TFontList& runs) {
+        for (int i = 0; i < runs.Count(); ++i) {
+            const TFontObj& run = *runs[i];
+            const int64_t height = std::max(run.LineHeight, run.CellHeight);
+            reach = std::max(reach, 2 * height + std::abs(int64_t{run.VRaise}));
+        }
+    };
+    runsReach(FontRuns);
+    if (lineRuns_)
+        runsReach(*lineRuns_);
+    for (const auto& obj : InlineObjects)
+        reach = std::max(reach, int64_t{obj->FullHeight()} + std::abs(int64_t{obj->Raise}));
+    for (const TFormControlObj* ctl : Controls)
+        reach = std::max<int64_t>(reach, ctl->Height());
+    return ClampLength(reach);
 }
 
 LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
@@ -378,10 +399,8 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     // Text raised or lowered by a fixed amount makes room for itself.
     if (!picturesOnly)
         forEachRun([&line](const TFontObj& run) {
-            if (run.VAlign == 0)
-                return;
-            const auto kind = static_cast<VerticalAlignKind>(run.VAlign - 1);
-            if (kind != vaSub && kind != vaSuper && kind != vaRaise)
+            if (run.VAlign != RunVAlign::Sub && run.VAlign != RunVAlign::Super &&
+                run.VAlign != RunVAlign::Raise)
                 return;
             const int32_t shift = RunShift(run, line);
             const int32_t ascent = ClampLength(int64_t{run.LineHeight} - run.DescentPx);
@@ -404,17 +423,17 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             const int32_t h = obj->FullHeight();
             const int32_t e = ClampLength(int64_t{h} - line.TextHeight);
             switch (obj->ObjAlign) {
-            case 1:
+            case oaTop:
                 line.SpaceAfter = std::max(line.SpaceAfter, e);
                 break;
-            case 2:
+            case oaMiddle:
                 line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
                 line.SpaceBefore = std::max(line.SpaceBefore, e - e / 2);
                 break;
-            case TFloatingObj::AlignLineTop:
+            case oaLineTop:
                 lineTopObject = std::max(lineTopObject, h);
                 break;
-            case TFloatingObj::AlignLineBottom:
+            case oaLineBottom:
                 lineBottomObject = std::max(lineBottomObject, h);
                 break;
             default: {
@@ -435,14 +454,14 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
             const int32_t h = ctl->Height();
             const int32_t e = ClampLength(int64_t{h} - line.TextHeight);
             switch (ctl->VAlign) {
-            case 1:
+            case oaTop:
                 line.SpaceAfter = std::max(line.SpaceAfter, e);
                 break;
-            case 2:
+            case oaMiddle:
                 line.SpaceAfter = std::max(line.SpaceAfter, e / 2);
                 line.SpaceBefore = std::max(line.SpaceBefore, ClampLength(int64_t{h} - e / 2));
                 break;
-            case 3:
+            case oaBaseline:
                 line.SpaceBefore = std::max(
                     line.SpaceBefore, ClampLength(int64_t{h} + line.Descent - line.TextHeight));
                 break;
@@ -464,7 +483,7 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
     const int32_t left = ClampLength(int64_t{indents.LeftLimit(y)} + (start == 0 ? indentPx_ : 0));
     const int32_t right = indents.RightLimit(y);
     line.TextWidth = TextWidth(start, count, true);
-    if (TextAlign == 4 && !last && !NoWrap()) {
+    if (TextAlign == LineAlign::Justify && !last && !NoWrap()) {
         // Justified: the room left over is shared by the spaces between the words.
         int32_t end = start + count;
         while (end > start && (TextBuf[static_cast<size_t>(end - 1)] == ' ' ||
@@ -481,11 +500,11 @@ LineRec TSection::FinishLine(int32_t start, int32_t count, int32_t x, int32_t y,
         }
     }
     switch (TextAlign) {
-    case 2:
+    case LineAlign::Center:
         line.LineIndent =
             ClampLength((static_cast<int64_t>(right) + left - line.TextWidth) / 2 - x);
         break;
-    case 3:
+    case LineAlign::Right:
         line.LineIndent = ClampLength(static_cast<int64_t>(right) - x - line.TextWidth);
         break;
     default:
@@ -553,10 +572,12 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
         lowest = std::max(lowest, cy);
     };
 
-    if (ClearMode != 0) {
+    if (ClearMode != ckNone) {
         int32_t left = 0, right = 0;
         indents.ClearLevels(left, right);
-        int32_t level = ClearMode == 1 ? left : ClearMode == 2 ? right : std::max(left, right);
+        int32_t level = ClearMode == ckLeft    ? left
+                        : ClearMode == ckRight ? right
+                                               : std::max(left, right);
         if (int64_t{level} - y > 0)
             emptyLine(0, ClampLength(int64_t{level} - y));
     }
@@ -647,6 +668,16 @@ int32_t TSection::LayOutText(TCanvas& canvas, int32_t x, int32_t y, int32_t avai
     PaintHeight = std::max(FlowHeight, ClampLength(int64_t{lowest} - y));
     FlowBottom = ClampLength(int64_t{y} + FlowHeight);
     PaintBottom = ClampLength(int64_t{y} + PaintHeight);
+    InkOverflow = InkReach();
+    // Painting skips sections outside the area it paints, and hit tests and the find command
+    // read where lines were last drawn: every line starts with the place layout gives it.
+    drawXSection_ = x;
+    int32_t lineY = LayoutY;
+    for (LineRec& line : Lines) {
+        line.DrawX = x + line.LineIndent;
+        line.DrawY = lineY;
+        lineY += line.Height();
+    }
     CharCount = len;
     charIndex += len;
     maxWidth_ = ClampLength(widest);
@@ -755,6 +786,7 @@ int32_t TPreFormated::LayOut(TCanvas& canvas, int32_t x, int32_t y, int32_t /*re
         const int32_t natural = run != nullptr ? run->LineHeight : std::abs(BaseFont.Height());
         FlowHeight = PaintHeight = std::max(natural, LineHeightPx);
         FlowBottom = PaintBottom = ClampLength(int64_t{y} + FlowHeight);
+        InkOverflow = 0; // no line, nothing drawn
         CharCount = 0;
         neededWidth = 0;
         return FlowHeight;

@@ -34,24 +34,24 @@ TSection::TSection(TSectionList* document, const TUrlTarget& link, const TProper
     if (attrs != nullptr) {
         if (const TAttribute* clear = attrs->Find(ClearSym)) {
             const std::string v = LowerCase(Trim(clear->Str));
-            ClearMode = v == "left" ? 1 : v == "right" ? 2 : 3;
+            ClearMode = v == "left" ? ckLeft : v == "right" ? ckRight : ckBoth;
         }
         if (const TAttribute* id = attrs->Find(IdSym); id != nullptr && !id->Str.empty())
             pendingID_ = id->Str;
     }
     ClearKind clear = ckNone;
     if (props.GetClear(clear))
-        ClearMode = static_cast<uint8_t>(clear);
+        ClearMode = clear;
 
     const TPropValue& align = props.Values[piTextAlign];
     if (align.Equals("right"))
-        TextAlign = 3;
+        TextAlign = LineAlign::Right;
     else if (align.Equals("justify"))
-        TextAlign = 4;
+        TextAlign = LineAlign::Justify;
     else if (align.Equals("center"))
-        TextAlign = 2;
+        TextAlign = LineAlign::Center;
     else
-        TextAlign = 1;
+        TextAlign = LineAlign::Left;
 }
 
 TSection::~TSection() {
@@ -415,10 +415,10 @@ TFontObj* TSection::StartRun(std::unique_ptr<TMyFont> font, const TProperties& p
     ApplyTextStyle(*run, props);
     TVerticalAlign va;
     if (props.GetVerticalAlign(va)) {
-        run->VAlign = static_cast<uint8_t>(va.Kind + 1);
+        run->VAlign = RunVAlignOf(va.Kind);
         run->VRaise = va.Raise;
     } else {
-        run->VAlign = 0;
+        run->VAlign = RunVAlign::None;
         run->VRaise = 0;
     }
     if (pseudo_ != nullptr)

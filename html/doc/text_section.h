@@ -17,12 +17,14 @@
 #include "html/doc/form_control.h"
 #include "html/doc/image_obj.h"
 #include "html/doc/length_sum.h"
+#include "html/doc/line_align.h"
 #include "html/doc/section_base.h"
 #include "html/reader/attributes.h"
 #include "html/reader/symbols.h"
 #include "html/reader/token_obj.h"
 #include "html/reader/url_target.h"
 #include "html/style/my_font.h"
+#include "html/style/properties.h"
 
 class TProperties;
 class ThtmlForm;
@@ -151,8 +153,8 @@ public:
     TFormControlList Controls;
     std::vector<LineRec> Lines;
     TMyFont BaseFont;
-    uint8_t TextAlign = 1; // 1 left, 2 center, 3 right, 4 justify
-    uint8_t ClearMode = 0; // 0 none, 1 left, 2 right, 3 both
+    LineAlign TextAlign = LineAlign::Left;
+    ClearKind ClearMode = ckNone;
     int32_t LineHeightPx = 0;
     int32_t TextIndent = 0;     // pixels, or percent of the width when IndentPercent
     bool IndentPercent = false; // TextIndent is a percentage of the section's width
@@ -190,6 +192,8 @@ protected:
     static int32_t RunShift(const TFontObj& run, const LineRec& line);
     // How far the bottom of a baseline-aligned inline object stands above the baseline.
     static int32_t ObjectRaise(const TFloatingObj& obj, const TFontObj* run);
+    // How far painting the section may reach beyond its lines (its InkOverflow).
+    int32_t InkReach() const;
     // The widest stretch between forced line breaks.
     int32_t WidestLine() const;
     // MinMaxWidths of the text as it shows now.
@@ -210,7 +214,20 @@ protected:
     LineRec FinishLine(int32_t start, int32_t count, int32_t x, int32_t y, IndentManager& indents,
                        bool last);
     void PlaceFloat(TFloatingObj& obj, int32_t y, IndentManager& indents);
+    // Painting one line: DrawLine walks it, drawing inline objects and stretches of text in
+    // one font, each cut at the selection's ends into pieces.
+    struct LinePaint;
     void DrawLine(TCanvas& canvas, LineRec& line, int32_t x, int32_t y);
+    void DrawLineObject(LinePaint& paint, int32_t pos);
+    void DrawInlineObject(LinePaint& paint, TFloatingObj& obj, TFontObj* run, int32_t x);
+    void DrawInlineControl(LinePaint& paint, TFormControlObj& ctl, TFontObj* run, int32_t x);
+    // Returns the position after the stretch.
+    int32_t DrawStretch(LinePaint& paint, int32_t start, int32_t end);
+    void DrawTextPiece(LinePaint& paint, const TFontObj& run, int32_t a, int32_t b, bool selected);
+    void SetPieceColors(TCanvas& canvas, const TMyFont& font, bool selected) const;
+    // Fills the paint's advances for count characters from a, letter and word spacing and
+    // justification included, and returns their sum (1/64 pixel).
+    int64_t SpacedAdvances(LinePaint& paint, const TFontObj& run, int32_t a, size_t count);
     void DrawFloats(TCanvas& canvas, const TRect& clip, IndentManager& indents);
     // The buffer position under a window x in a line, the x where that character starts and
     // its width; the line's end when x lies beyond its text.

@@ -315,15 +315,6 @@ bool TGIFImage::LoadFromStream(TStream& stream) {
     return Parse(buf.data(), buf.size(), false);
 }
 
-bool TGIFImage::LoadHeaderFromStream(TStream& stream) {
-    std::vector<uint8_t> buf;
-    if (!ReadAll(stream, buf)) {
-        Reset();
-        return false;
-    }
-    return Parse(buf.data(), buf.size(), true);
-}
-
 bool TGIFImage::LoadFromFile(const std::string& fileName) {
     std::vector<uint8_t> buf;
     if (!ReadFile(fileName, buf)) {
@@ -744,14 +735,6 @@ std::unique_ptr<TGIFImage> CreateAGifFromMemory(const uint8_t* data, size_t size
         return nullptr;
     nonAnimated = !gif->Animated();
     return gif;
-}
-
-std::unique_ptr<TGIFImage> CreateAGifFromStream(TStream& stream, bool& nonAnimated) {
-    nonAnimated = true;
-    std::vector<uint8_t> buf;
-    if (!ReadAll(stream, buf))
-        return nullptr;
-    return CreateAGifFromMemory(buf.data(), buf.size(), nonAnimated);
 }
 
 std::unique_ptr<TGIFImage> CreateAGif(const std::string& fileName, bool& nonAnimated) {

@@ -55,7 +55,6 @@ public:
     bool LoadFromMemory(const uint8_t* data, size_t size);
     // Structure only: frame count, sizes, bits, delays; no pictures.
     bool LoadHeaderFromFile(const std::string& fileName);
-    bool LoadHeaderFromStream(TStream& stream);
     bool LoadHeaderFromMemory(const uint8_t* data, size_t size);
 
     // An image for one more use of a cached picture, animation switched off: it shares the
@@ -70,7 +69,6 @@ public:
     int LoopCount() const { return loopCount_; }
     bool IsTransparent() const { return transparent_; }
     int BitsPerPixel() const { return bitsPerPixel_; }
-    const std::array<uint8_t, 768>& GlobalColorTable() const { return globalTable_; }
     int NumFrames() const { return static_cast<int>(frames_->size()); }
     // Frames are counted from 1.
     const TgfFrame& Frame(int n) const { return *(*frames_)[static_cast<size_t>(n - 1)]; }
@@ -92,7 +90,6 @@ public:
     void SetAnimate(bool on);
     int CurrentFrame() const { return currentFrame_; }
     void SetCurrentFrame(int n);
-    int Cycle() const { return cycle_; }
     int CurrentDelay() const { return currentDelay_; }
 
     // The animation step; `invalidate` receives the rectangle where the image was last drawn.
@@ -152,6 +149,5 @@ private:
 // many colour bits it has, then fully, with the own-palette flag set for a still image of
 // more than 1 bit on an 8-bit display. `nonAnimated` reports a single frame. None on failure.
 std::unique_ptr<TGIFImage> CreateAGif(const std::string& fileName, bool& nonAnimated);
-std::unique_ptr<TGIFImage> CreateAGifFromStream(TStream& stream, bool& nonAnimated);
 std::unique_ptr<TGIFImage> CreateAGifFromMemory(const uint8_t* data, size_t size,
                                                 bool& nonAnimated);

@@ -135,12 +135,3 @@ bool IsTransparentPng(TStream& stream, TColor& color) {
     }
     return found;
 }
-
-bool IsTransparentPngFile(const std::string& fileName, TColor& color) {
-    try {
-        TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
-        return IsTransparentPng(f, color);
-    } catch (const std::exception&) {
-        return false;
-    }
-}

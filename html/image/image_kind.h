@@ -27,4 +27,3 @@ bool IsTransparentGifData(const uint8_t* data, size_t size, TColor& color);
 // True when a tRNS chunk comes before IDAT in a truecolour or palette PNG; for palette PNGs
 // `color` is the palette entry at (tRNS length - 1). The stream position is restored.
 bool IsTransparentPng(TStream& stream, TColor& color);
-bool IsTransparentPngFile(const std::string& fileName, TColor& color);

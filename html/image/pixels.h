@@ -20,10 +20,6 @@ inline void PutRGB(uint8_t* p, uint8_t r, uint8_t g, uint8_t b) {
 inline void PutColor(uint8_t* p, TColor c) {
     PutRGB(p, GetRValue(c), GetGValue(c), GetBValue(c));
 }
-inline TColor GetColor(const uint8_t* p) {
-    return RGB(p[kRed], p[kGreen], p[kBlue]);
-}
-
 // Bit of a 1-bit row (most significant bit first, as in a DIB).
 inline bool GetBit(const uint8_t* row, int x) {
     return (row[x >> 3] >> (7 - (x & 7))) & 1;

@@ -95,6 +95,204 @@ void THtmlReader::DoLiteral(Symbol start) {
     Next();
 }
 
+// What a PRE being read keeps between its pieces.
+struct THtmlReader::TPreState {
+    TokenObj Text; // characters not yet handed to the open section
+    // Set while a P or FORM block inside the PRE is open: the cell to go back to.
+    TCellBasic* InnerOuter = nullptr;
+    bool InnerIsForm = false;
+    // Whether the open section was started by a line end: one that is still empty when the
+    // PRE ends is the line end before the end tag, not a line of its own.
+    bool AfterLineEnd = false;
+};
+
+void THtmlReader::StartPreSection() {
+    section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
+    AttachPseudo();
+}
+
+void THtmlReader::FlushPreText(TPreState& pre) {
+    if (pre.Text.Empty())
+        return;
+    if (!section_)
+        StartPreSection();
+    section_->AddText(pre.Text, false);
+    pre.Text.Clear();
+}
+
+void THtmlReader::PreLineEnd(TPreState& pre) {
+    FlushPreText(pre);
+    CloseSection();
+    StartPreSection();
+    pre.AfterLineEnd = true;
+}
+
+void THtmlReader::ClosePreInner(TPreState& pre) {
+    FlushPreText(pre);
+    if (!pre.InnerOuter)
+        return;
+    if (pre.InnerIsForm)
+        form_ = nullptr;
+    PopLevel(pre.InnerIsForm ? "form" : "p");
+    LeaveBlock(pre.InnerOuter);
+    pre.InnerOuter = nullptr;
+    StartPreSection();
+}
+
+void THtmlReader::OpenPreInner(TPreState& pre, const char* tag, bool isForm) {
+    ClosePreInner(pre);
+    CloseSection();
+    const TElemStyle innerStyle = Capture();
+    PushLevel(tag, &innerStyle);
+    pre.InnerOuter = OpenBlock();
+    pre.InnerIsForm = isForm;
+    StartPreSection();
+}
+
+void THtmlReader::ReadPreChar(TPreState& pre) {
+    const char ch = lex_.LCh;
+    if (ch == CrChar) {
+        PreLineEnd(pre);
+        lex_.Advance();
+    } else if (ch == '&') {
+        TokenObj entity;
+        lex_.ReadEntity(entity);
+        pre.Text.Append(entity);
+    } else {
+        // A tab stays a tab here; the section sets it to its column.
+        pre.Text.AddChar(ch == ' ' && lex_.CurrentIsTab() ? '\t' : ch, lex_.Position);
+        if (pre.Text.Length() > kFlushLength)
+            FlushPreText(pre);
+        lex_.Advance();
+    }
+}
+
+void THtmlReader::DoPreInline(Symbol sy) {
+    switch (sy) {
+    case BSym:
+    case ISym:
+    case EmSym:
+    case StrongSym:
+    case USym:
+    case CiteSym:
+    case VarSym:
+    case SSym:
+    case StrikeSym:
+    case SpanSym:
+        OpenStyle(sy);
+        break;
+    case BEndSym:
+    case IEndSym:
+    case EmEndSym:
+    case StrongEndSym:
+    case UEndSym:
+    case CiteEndSym:
+    case VarEndSym:
+    case SEndSym:
+    case StrikeEndSym:
+    case SpanEndSym:
+        CloseStyle(sy);
+        break;
+    case ImageSym:
+    case PanelSym:
+        DoImage();
+        break;
+    case ASym:
+        DoAnchor();
+        break;
+    case AEndSym:
+        CloseLink();
+        break;
+    case InputSym:
+    case SelectSym:
+        DoFormControl();
+        break;
+    case TextAreaSym:
+        DoTextArea();
+        break;
+    case MapSym:
+        DoMap(false);
+        break;
+    case ScriptSym:
+        lex_.ReadScript(host_.OnScript);
+        break;
+    case FontSym:
+    case BaseFontSym:
+        DoFontTag(true);
+        break;
+    case FontEndSym:
+        // Only a FONT opened inside this PRE; the floor keeps the others.
+        PopLevel("font");
+        FontChanged();
+        break;
+    case StyleSym:
+        ReadStyleElement();
+        break;
+    default:
+        break;
+    }
+}
+
+bool THtmlReader::DoPreTag(TPreState& pre) {
+    // The elements that go on inside the line; the text before them is handed over first.
+    static const TSymSet inlineTags = Syms(
+        {BSym,      ISym,       EmSym,       StrongSym,  USym,         CiteSym,     VarSym,
+         SSym,      StrikeSym,  SpanSym,     BEndSym,    IEndSym,      EmEndSym,    StrongEndSym,
+         UEndSym,   CiteEndSym, VarEndSym,   SEndSym,    StrikeEndSym, SpanEndSym,  ImageSym,
+         PanelSym,  ASym,       AEndSym,     InputSym,   SelectSym,    TextAreaSym, MapSym,
+         ScriptSym, FontSym,    BaseFontSym, FontEndSym, StyleSym});
+    lex_.ReadSymbol();
+    ZoomAttributes();
+    const Symbol sy = lex_.Sy;
+    if (inlineTags[sy]) {
+        FlushPreText(pre);
+        DoPreInline(sy);
+        return false;
+    }
+    switch (sy) {
+    case TextSym: // a "<" that starts no tag
+        pre.Text.Append(lex_.Token);
+        break;
+    case PSym:
+        OpenPreInner(pre, "p", false);
+        if (lex_.LCh == CrChar)
+            lex_.Advance();
+        break;
+    case PEndSym:
+        if (pre.InnerOuter && !pre.InnerIsForm)
+            ClosePreInner(pre);
+        break;
+    case FormSym:
+        OpenPreInner(pre, "form", true);
+        form_ = MakeForm(lex_.Attributes);
+        break;
+    case FormEndSym:
+        if (pre.InnerOuter && pre.InnerIsForm)
+            ClosePreInner(pre);
+        break;
+    case BRSym:
+        PreLineEnd(pre);
+        if (lex_.LCh == CrChar)
+            lex_.Advance();
+        break;
+    case PageSym:
+        FlushPreText(pre);
+        CloseSection();
+        if (cell_)
+            cell_->Add(std::make_unique<TPage>(&doc_));
+        StartPreSection();
+        break;
+    case PreEndSym:
+    case TDEndSym:
+    case THEndSym:
+    case EofSym:
+        return true;
+    default:
+        break;
+    }
+    return false;
+}
+
 void THtmlReader::DoPre() {
     CloseSection();
     const TElemStyle style = Capture();
@@ -106,204 +304,28 @@ void THtmlReader::DoPre() {
     floor_ = preIndex + 1;
     TCellBasic* outer = OpenBlock();
     TCellBasic* preCell = cell_;
-    section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
-    AttachPseudo();
+    StartPreSection();
     lex_.InPre = true;
 
-    TokenObj text;
-    TCellBasic* innerOuter = nullptr; // set while a P or FORM block inside the PRE is open
-    bool innerIsForm = false;
-    const auto flush = [&] {
-        if (!text.Empty()) {
-            if (!section_) {
-                section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
-                AttachPseudo();
-            }
-            section_->AddText(text, false);
-            text.Clear();
-        }
-    };
-    // Whether the open section was started by a line end: one that is still empty when the
-    // PRE ends is the line end before the end tag, not a line of its own.
-    bool afterLineEnd = false;
-    const auto newLine = [&] {
-        flush();
-        CloseSection();
-        section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
-        AttachPseudo();
-        afterLineEnd = true;
-    };
-    const auto closeInner = [&] {
-        if (!innerOuter) {
-            flush();
-            return;
-        }
-        flush();
-        if (innerIsForm)
-            form_ = nullptr;
-        PopLevel(innerIsForm ? "form" : "p");
-        LeaveBlock(innerOuter);
-        innerOuter = nullptr;
-        section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
-        AttachPseudo();
-    };
-    const auto openInner = [&](const char* tag, bool isForm) {
-        closeInner();
-        CloseSection();
-        const TElemStyle innerStyle = Capture();
-        PushLevel(tag, &innerStyle);
-        innerOuter = OpenBlock();
-        innerIsForm = isForm;
-        section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
-        AttachPseudo();
-    };
+    TPreState pre;
     // The usual browser rule: a line end right after the start tag is not content.
     if (lex_.LCh == CrChar)
         lex_.Advance();
-
-    bool done = false;
-    while (!done) {
+    for (;;) {
         ++reads_;
-        const char ch = lex_.LCh;
-        if (ch == EofChar)
+        if (lex_.LCh == EofChar)
             break;
-        if (ch == CrChar) {
-            newLine();
-            lex_.Advance();
-        } else if (ch == '&') {
-            TokenObj entity;
-            lex_.ReadEntity(entity);
-            text.Append(entity);
-        } else if (ch != '<') {
-            // A tab stays a tab here; the section sets it to its column.
-            text.AddChar(ch == ' ' && lex_.CurrentIsTab() ? '\t' : ch, lex_.Position);
-            if (text.Length() > kFlushLength)
-                flush();
-            lex_.Advance();
-        } else {
-            lex_.ReadSymbol();
-            ZoomAttributes();
-            const Symbol sy = lex_.Sy;
-            switch (sy) {
-            case TextSym: // a "<" that starts no tag
-                text.Append(lex_.Token);
-                break;
-            case PSym:
-                openInner("p", false);
-                if (lex_.LCh == CrChar)
-                    lex_.Advance();
-                break;
-            case PEndSym:
-                if (innerOuter && !innerIsForm)
-                    closeInner();
-                break;
-            case FormSym:
-                openInner("form", true);
-                form_ = MakeForm(lex_.Attributes);
-                break;
-            case FormEndSym:
-                if (innerOuter && innerIsForm)
-                    closeInner();
-                break;
-            case BSym:
-            case ISym:
-            case EmSym:
-            case StrongSym:
-            case USym:
-            case CiteSym:
-            case VarSym:
-            case SSym:
-            case StrikeSym:
-            case SpanSym:
-                flush();
-                OpenStyle(sy);
-                break;
-            case BEndSym:
-            case IEndSym:
-            case EmEndSym:
-            case StrongEndSym:
-            case UEndSym:
-            case CiteEndSym:
-            case VarEndSym:
-            case SEndSym:
-            case StrikeEndSym:
-            case SpanEndSym:
-                flush();
-                CloseStyle(sy);
-                break;
-            case BRSym:
-                newLine();
-                if (lex_.LCh == CrChar)
-                    lex_.Advance();
-                break;
-            case ImageSym:
-            case PanelSym:
-                flush();
-                DoImage();
-                break;
-            case ASym:
-                flush();
-                DoAnchor();
-                break;
-            case AEndSym:
-                flush();
-                CloseLink();
-                break;
-            case InputSym:
-            case SelectSym:
-                flush();
-                DoFormControl();
-                break;
-            case TextAreaSym:
-                flush();
-                DoTextArea();
-                break;
-            case MapSym:
-                flush();
-                DoMap(false);
-                break;
-            case ScriptSym:
-                flush();
-                lex_.ReadScript(host_.OnScript);
-                break;
-            case PageSym:
-                flush();
-                CloseSection();
-                if (cell_)
-                    cell_->Add(std::make_unique<TPage>(&doc_));
-                section_ = std::make_unique<TPreFormated>(&doc_, link_, Top(), nullptr);
-                AttachPseudo();
-                break;
-            case FontSym:
-            case BaseFontSym:
-                flush();
-                DoFontTag(true);
-                break;
-            case FontEndSym:
-                flush();
-                // Only a FONT opened inside this PRE; the floor keeps the others.
-                PopLevel("font");
-                FontChanged();
-                break;
-            case StyleSym:
-                flush();
-                ReadStyleElement();
-                break;
-            case PreEndSym:
-            case TDEndSym:
-            case THEndSym:
-            case EofSym:
-                done = true;
-                break;
-            default:
-                break;
-            }
-        }
+        if (lex_.LCh != '<')
+            ReadPreChar(pre);
+        else if (DoPreTag(pre))
+            break;
     }
-    flush();
-    if (!innerOuter && afterLineEnd && section_ && section_->TextLen() == 0 && !section_->HasAnchor)
+
+    FlushPreText(pre);
+    if (!pre.InnerOuter && pre.AfterLineEnd && section_ && section_->TextLen() == 0 &&
+        !section_->HasAnchor)
         DropSection();
-    closeInner();
+    ClosePreInner(pre);
     CloseSection();
     lex_.InPre = false;
     stack_.PopTo(preIndex);

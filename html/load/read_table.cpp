@@ -10,18 +10,18 @@
 
 namespace {
 
-// VALIGN of a cell: 1 top, 2 middle, 4 bottom; otherwise the row's.
-uint8_t CellVAlign(const TAttributeList& attrs, uint8_t rowAlign) {
+// VALIGN of a cell: top (baseline too), middle or bottom; otherwise the row's.
+ObjAlignKind CellVAlign(const TAttributeList& attrs, ObjAlignKind rowAlign) {
     const TAttribute* a = attrs.Find(VAlignSym);
     if (!a)
         return rowAlign;
     const std::string v = LowerCase(a->Str);
     if (v == "top" || v == "baseline")
-        return 1;
+        return oaTop;
     if (v == "middle")
-        return 2;
+        return oaMiddle;
     if (v == "bottom")
-        return 4;
+        return oaBottom;
     return rowAlign;
 }
 
@@ -43,7 +43,187 @@ int EnclosingTableAlign(const TPropStack& stack, int below) {
     return 0;
 }
 
+// What ends the content of a cell, a caption or the text between cells.
+const TSymSet& TableTerm() {
+    static const TSymSet term = Syms({TableEndSym, TDSym, TDEndSym, TRSym, TREndSym, THSym,
+                                      THEndSym, CaptionSym, CaptionEndSym});
+    return term;
+}
+
 } // namespace
+
+// What a table being read keeps between its pieces.
+struct THtmlReader::TTableState {
+    TCellBasic* Outer = nullptr; // the cell that holds the table
+    ThtmlTable* Table = nullptr;
+    std::unique_ptr<TTableBlock> Block; // joins Outer when the table ends
+    std::unique_ptr<TCellList> Row;     // the open row
+    int TableCount = 0;                 // levels up to and including the table's
+    int RowCount = 0;                   // levels up to and including the row's
+    ObjAlignKind RowAlign = oaMiddle;   // VALIGN of the open row
+    bool SavedNoBreak = false;
+    int SavedFloor = 0;
+};
+
+void THtmlReader::StartTable(TTableState& t) {
+    const TElemStyle style = Capture();
+    PushLevel("table", &style);
+    t.TableCount = stack_.Count();
+    floor_ = t.TableCount;
+    auto table = std::make_unique<ThtmlTable>(&doc_, t.Outer, lex_.Attributes, Top());
+    t.Table = table.get();
+    t.Block =
+        std::make_unique<TTableBlock>(&doc_, t.Outer, Top(), std::move(table), lex_.Attributes);
+    if (t.Block->FloatSide == BlockFloat::None && !t.Block->Centered) {
+        const int align = EnclosingTableAlign(stack_, stack_.Count() - 2);
+        t.Block->Centered = align == 2;
+        t.Block->RightAligned = align == 3;
+    }
+}
+
+void THtmlReader::CloseTableCell() {
+    if (cell_) {
+        CloseSection();
+        DropTrailingDefaultMargins(*cell_);
+    }
+    DropSection();
+    cell_ = nullptr;
+}
+
+void THtmlReader::EndTableRow(TTableState& t) {
+    if (t.Row) {
+        CloseTableCell();
+        t.Table->AddRow(std::move(t.Row));
+        t.Row.reset();
+    }
+    stack_.PopTo(t.TableCount);
+}
+
+void THtmlReader::StartTableCell(TTableState& t) {
+    const Symbol sy = lex_.Sy;
+    if (linkOpen_)
+        CloseLink();
+    lex_.NoBreak = lex_.Attributes.Find(NoWrapSym) != nullptr;
+    if (!t.Row) {
+        PushLevel("tr", nullptr);
+        t.RowCount = stack_.Count();
+        t.Row = std::make_unique<TCellList>(nullptr, &Top());
+        t.RowAlign = oaMiddle;
+    } else {
+        CloseTableCell();
+        stack_.PopTo(t.RowCount);
+    }
+    const TElemStyle cellStyle = Capture();
+    const bool rowAligned = Top().SetByAuthor[piTextAlign];
+    const TPropValue rowTextAlign = Top().Values[piTextAlign];
+    PushLevel(sy == TDSym ? "td" : "th", &cellStyle);
+    // A header cell is centred unless its row (or it) says otherwise.
+    if (rowAligned)
+        Top().SetIfUnset(rowTextAlign, piTextAlign);
+    SetAlign(lex_.Attributes);
+    auto cellObj = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(),
+                                              CellVAlign(lex_.Attributes, t.RowAlign));
+    cell_ = cellObj->Cell.get();
+    t.Row->Add(std::move(cellObj));
+    lex_.SkipBlanks();
+    Next();
+    DoBody(TableTerm());
+}
+
+void THtmlReader::StartTableRow(TTableState& t) {
+    if (linkOpen_)
+        CloseLink();
+    EndTableRow(t);
+    const TElemStyle rowStyle = Capture();
+    PushLevel("tr", &rowStyle);
+    SetAlign(lex_.Attributes);
+    t.RowCount = stack_.Count();
+    t.Row = std::make_unique<TCellList>(&lex_.Attributes, &Top());
+    t.RowAlign = CellVAlign(lex_.Attributes, oaMiddle);
+    Next();
+}
+
+void THtmlReader::DoCaption(TTableState& t) {
+    if (linkOpen_)
+        CloseLink();
+    lex_.NoBreak = false;
+    CloseTableCell();
+    if (const TAttribute* a = lex_.Attributes.Find(AlignSym); a && SameText(a->Str, "bottom"))
+        t.Table->CaptionOnTop = false;
+    if (!t.Table->Caption)
+        t.Table->Caption = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(), oaTop);
+    const int captionBase = stack_.Count();
+    const TElemStyle captionStyle = Capture();
+    PushLevel("caption", &captionStyle);
+    cell_ = t.Table->Caption->Cell.get();
+    Next();
+    DoBody(TableTerm());
+    CloseSection();
+    cell_ = nullptr;
+    stack_.PopTo(captionBase);
+    if (lex_.Sy == CaptionEndSym)
+        Next();
+}
+
+void THtmlReader::ReadTableContent(TTableState& t) {
+    Next();
+    while (lex_.Sy != TableEndSym && lex_.Sy != EofSym) {
+        const uint64_t before = reads_;
+        switch (lex_.Sy) {
+        case TDSym:
+        case THSym:
+            StartTableCell(t);
+            break;
+        case TDEndSym:
+        case THEndSym:
+            CloseTableCell();
+            Next();
+            break;
+        case TRSym:
+            StartTableRow(t);
+            break;
+        case TREndSym:
+            if (linkOpen_)
+                CloseLink();
+            EndTableRow(t);
+            Next();
+            break;
+        case CaptionSym:
+            DoCaption(t);
+            break;
+        case TextSym:
+            if (!cell_) {
+                // Text between the cells belongs to the cell that holds the table.
+                cell_ = t.Outer;
+                DoBody(TableTerm());
+                CloseSection();
+                cell_ = nullptr;
+            } else {
+                Next();
+            }
+            break;
+        default:
+            Next();
+            break;
+        }
+        if (reads_ == before && lex_.Sy != TableEndSym && lex_.Sy != EofSym)
+            Next();
+    }
+}
+
+void THtmlReader::FinishTable(TTableState& t) {
+    if (linkOpen_)
+        CloseLink();
+    CloseTableCell();
+    if (t.Row)
+        t.Table->AddRow(std::move(t.Row));
+    stack_.PopTo(t.TableCount - 1);
+    floor_ = t.SavedFloor;
+    cell_ = t.Outer;
+    lex_.NoBreak = t.SavedNoBreak;
+    --tableDepth_;
+    t.Outer->Add(std::move(t.Block));
+}
 
 void THtmlReader::DoTable() {
     if (TooDeep() || !cell_) {
@@ -54,171 +234,22 @@ void THtmlReader::DoTable() {
     if (linkOpen_)
         CloseLink();
     CloseSection();
-    TCellBasic* const outer = cell_;
-    const bool savedNoBreak = lex_.NoBreak;
-    const int savedFloor = floor_;
+    TTableState t;
+    t.Outer = cell_;
+    t.SavedNoBreak = lex_.NoBreak;
+    t.SavedFloor = floor_;
     cell_ = nullptr;
-
-    const TElemStyle style = Capture();
-    PushLevel("table", &style);
-    const int tableCount = stack_.Count(); // levels up to and including the table's
-    floor_ = tableCount;
-    auto table = std::make_unique<ThtmlTable>(&doc_, outer, lex_.Attributes, Top());
-    ThtmlTable* const tbl = table.get();
-    auto tableBlock =
-        std::make_unique<TTableBlock>(&doc_, outer, Top(), std::move(table), lex_.Attributes);
-    if (tableBlock->FloatSide == 0 && !tableBlock->Centered) {
-        const int align = EnclosingTableAlign(stack_, stack_.Count() - 2);
-        tableBlock->Centered = align == 2;
-        tableBlock->RightAligned = align == 3;
-    }
+    StartTable(t);
     ++tableDepth_;
-
-    static const TSymSet tableTerm = Syms({TableEndSym, TDSym, TDEndSym, TRSym, TREndSym, THSym,
-                                           THEndSym, CaptionSym, CaptionEndSym});
-    std::unique_ptr<TCellList> row;
-    int rowCount = 0; // levels up to and including the row's
-    uint8_t rowAlign = 2;
-
-    const auto closeCell = [&] {
-        if (cell_) {
-            CloseSection();
-            DropTrailingDefaultMargins(*cell_);
-        }
-        DropSection();
-        cell_ = nullptr;
-    };
-    const auto endRow = [&] {
-        if (row) {
-            closeCell();
-            tbl->AddRow(std::move(row));
-            row.reset();
-        }
-        stack_.PopTo(tableCount);
-    };
     // The table joins the tree also when an error ends the parse inside it, so that nothing
     // made inside it (named positions, controls) is left pointing at freed sections.
-    const auto finish = [&] {
-        if (linkOpen_)
-            CloseLink();
-        closeCell();
-        if (row)
-            tbl->AddRow(std::move(row));
-        stack_.PopTo(tableCount - 1);
-        floor_ = savedFloor;
-        cell_ = outer;
-        lex_.NoBreak = savedNoBreak;
-        --tableDepth_;
-        outer->Add(std::move(tableBlock));
-    };
-
     try {
-        Next();
-        while (lex_.Sy != TableEndSym && lex_.Sy != EofSym) {
-            const uint64_t before = reads_;
-            switch (lex_.Sy) {
-            case TDSym:
-            case THSym: {
-                const Symbol sy = lex_.Sy;
-                if (linkOpen_)
-                    CloseLink();
-                lex_.NoBreak = lex_.Attributes.Find(NoWrapSym) != nullptr;
-                if (!row) {
-                    PushLevel("tr", nullptr);
-                    rowCount = stack_.Count();
-                    row = std::make_unique<TCellList>(nullptr, &Top());
-                    rowAlign = 2;
-                } else {
-                    closeCell();
-                    stack_.PopTo(rowCount);
-                }
-                const TElemStyle cellStyle = Capture();
-                const bool rowAligned = Top().SetByAuthor[piTextAlign];
-                const TPropValue rowTextAlign = Top().Values[piTextAlign];
-                PushLevel(sy == TDSym ? "td" : "th", &cellStyle);
-                // A header cell is centred unless its row (or it) says otherwise.
-                if (rowAligned)
-                    Top().SetIfUnset(rowTextAlign, piTextAlign);
-                SetAlign(lex_.Attributes);
-                auto cellObj = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(),
-                                                          CellVAlign(lex_.Attributes, rowAlign));
-                cell_ = cellObj->Cell.get();
-                row->Add(std::move(cellObj));
-                lex_.SkipBlanks();
-                Next();
-                DoBody(tableTerm);
-                break;
-            }
-            case TDEndSym:
-            case THEndSym:
-                closeCell();
-                Next();
-                break;
-            case TRSym: {
-                if (linkOpen_)
-                    CloseLink();
-                endRow();
-                const TElemStyle rowStyle = Capture();
-                PushLevel("tr", &rowStyle);
-                SetAlign(lex_.Attributes);
-                rowCount = stack_.Count();
-                row = std::make_unique<TCellList>(&lex_.Attributes, &Top());
-                rowAlign = CellVAlign(lex_.Attributes, 2);
-                Next();
-                break;
-            }
-            case TREndSym:
-                if (linkOpen_)
-                    CloseLink();
-                endRow();
-                Next();
-                break;
-            case CaptionSym: {
-                if (linkOpen_)
-                    CloseLink();
-                lex_.NoBreak = false;
-                closeCell();
-                if (const TAttribute* a = lex_.Attributes.Find(AlignSym);
-                    a && SameText(a->Str, "bottom"))
-                    tbl->CaptionOnTop = false;
-                if (!tbl->Caption)
-                    tbl->Caption = std::make_unique<TCellObj>(&doc_, lex_.Attributes, Top(), 1);
-                const int captionBase = stack_.Count();
-                const TElemStyle captionStyle = Capture();
-                PushLevel("caption", &captionStyle);
-                cell_ = tbl->Caption->Cell.get();
-                Next();
-                DoBody(tableTerm);
-                CloseSection();
-                cell_ = nullptr;
-                stack_.PopTo(captionBase);
-                if (lex_.Sy == CaptionEndSym)
-                    Next();
-                break;
-            }
-            case TextSym:
-                if (!cell_) {
-                    // Text between the cells belongs to the cell that holds the table.
-                    cell_ = outer;
-                    DoBody(tableTerm);
-                    CloseSection();
-                    cell_ = nullptr;
-                } else {
-                    Next();
-                }
-                break;
-            default:
-                Next();
-                break;
-            }
-            if (reads_ == before && lex_.Sy != TableEndSym && lex_.Sy != EofSym)
-                Next();
-        }
+        ReadTableContent(t);
     } catch (...) {
-        finish();
+        FinishTable(t);
         throw;
     }
-    finish();
+    FinishTable(t);
     if (lex_.Sy == TableEndSym)
         Next();
 }

@@ -163,8 +163,43 @@ private:
     void DoPre();
     void DoLiteral(Symbol start); // XMP and LISTING
     void ReadPlainText();
+    // The pieces of a PRE; TPreState holds what it keeps between them.
+    struct TPreState;
+    // A new open section for the next line, in the top level's font.
+    void StartPreSection();
+    // Hands the collected characters to the open section (a new one when a tag closed it).
+    void FlushPreText(TPreState& pre);
+    // A line end: the collected text ends the line and a new section starts.
+    void PreLineEnd(TPreState& pre);
+    // A P or FORM inside the PRE is a block of its own until its end tag, the next P or
+    // FORM, or the PRE's end.
+    void OpenPreInner(TPreState& pre, const char* tag, bool isForm);
+    void ClosePreInner(TPreState& pre);
+    // One character or entity of the text (not a "<").
+    void ReadPreChar(TPreState& pre);
+    // A tag inside the PRE, its "<" current; true when it ends the PRE.
+    bool DoPreTag(TPreState& pre);
+    // An element inside a PRE's line: styles, links, images, controls, maps, scripts, fonts
+    // and style sheets.
+    void DoPreInline(Symbol sy);
     // ---- tables (read_table.cpp)
     void DoTable();
+    // The pieces of a table; TTableState holds what it keeps between them.
+    struct TTableState;
+    // The table's level, the table and its block, placed by the elements around it.
+    void StartTable(TTableState& t);
+    // Rows, cells and captions up to the table's end tag or the end of the source.
+    void ReadTableContent(TTableState& t);
+    // TD or TH: a new cell (and a row when none is open), read up to what ends it.
+    void StartTableCell(TTableState& t);
+    void CloseTableCell();
+    void StartTableRow(TTableState& t);
+    // Closes the open row (and its cell) and frees the levels above the table's.
+    void EndTableRow(TTableState& t);
+    void DoCaption(TTableState& t);
+    // Adds the last row, restores the reader's state and adds the table's block to the
+    // cell that holds it.
+    void FinishTable(TTableState& t);
     // ---- forms (read_form.cpp)
     void DoForm(const TSymSet& term);
     // A ThtmlForm for a FORM tag; the document owns it.

@@ -35,9 +35,6 @@ public:
     TIDNameList(const TIDNameList&) = delete;
     TIDNameList& operator=(const TIDNameList&) = delete;
 
-    TCharPosLocator* SectionList() const { return list_; }
-    void SetSectionList(TCharPosLocator* list) { list_ = list; }
-
     // Replaces an entry of the same name (freeing it when it is a TChPosObj), then adds this
     // one. Objects other than TChPosObj stay owned by whoever made them.
     void AddObject(const std::string& name, TIDObject* obj);

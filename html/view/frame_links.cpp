@@ -167,10 +167,6 @@ void TFrameViewer::AddVisited(const std::string& url) {
         visited_.Delete(visited_.Count() - 1);
 }
 
-void TFrameViewer::ClearVisited() {
-    visited_.Clear();
-}
-
 // As a stand-alone viewer does with its own list: 0 forgets every visited link at once (and
 // their marks), a smaller count drops the oldest entries.
 void TFrameViewer::VisitedMaxCountChanged() {

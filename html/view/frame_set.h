@@ -168,8 +168,7 @@ public:
     // border that can be dragged.
     enum class TSplitCursor { scNone, scVSplit, scHSplit };
     TSplitCursor SplitCursor() const { return splitCursor_; }
-    // The border being dragged and where the drag line is, or -1.
-    int DragBorder() const { return dragBorder_; }
+    // Where the drag line of the border being dragged is.
     int32_t DragPos() const { return dragPos_; }
     // The line that shows where the dragged border will go (over the frames), or null.
     const TPanel* DragLine() const { return dragLine_.get(); }

@@ -201,7 +201,6 @@ public:
     void GoFwd();
     const TStringList& History() const { return history_; }
     const TStringList& TitleHistory() const { return titleHistory_; }
-    const std::vector<int32_t>& PosHistory() const { return posHistory_; }
     int HistoryIndex() const { return historyIndex_; }
     // Shows history entry index (0 = newest).
     void SetHistoryIndex(int index);
@@ -210,7 +209,6 @@ public:
     const TStringList& Visited() const { return visited_; }
     void AddVisited(const std::string& url);
     void CheckVisitedLinks();
-    void ClearVisited();
 
     // ---- names ----
     // A link's full name: the base from the current frame's chain of base elements, else
@@ -285,7 +283,6 @@ public:
     void ReadFrameSet(TSubFrameSet& set, const THtmlSource& source);
     // Makes and wires an inner viewer for a frame.
     std::unique_ptr<THTMLViewer> MakeViewer(TfvFrame& frame);
-    void SetActiveViewer(THTMLViewer* viewer) { activeViewer_ = viewer; }
     // Commands that replace documents (loading, reloading, moving through the history,
     // following a link) wait while a modal dialog of another window runs: the event that
     // opened the dialog may still be using the documents they would free. True when call was

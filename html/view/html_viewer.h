@@ -184,7 +184,6 @@ public:
     TPaintPanel& PaintPanel() { return paintPanel_; }
     TScrollBar& VScrollBar() { return vBar_; }
     TScrollBar& HScrollBar() { return hBar_; }
-    TPanel& BorderPanel() { return borderPanel_; }
     TTimer& LinkTimer() { return linkTimer_; }
     // History, newest first, and the index of the entry shown (0 = newest).
     const TStringList& History() const { return history_; }

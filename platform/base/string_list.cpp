@@ -195,10 +195,6 @@ void TStringList::SetSorted(bool sorted) {
     Refill(std::move(items), sorted);
 }
 
-void TStringList::Sort() {
-    Refill(TakeItems(), true);
-}
-
 void TStringList::Refill(std::vector<Item> items, bool sort) {
     if (sort)
         std::stable_sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {

@@ -52,7 +52,6 @@ public:
 
     bool Sorted() const { return sorted_; }
     void SetSorted(bool sorted);
-    void Sort();
     TDuplicates Duplicates = dupIgnore;
     bool CaseSensitive = false;
     bool OwnsObjects = false;

@@ -218,7 +218,6 @@ public:
     THooked(int x, int y, int w, int h) : W(x, y, w, h) {}
     TFltkPeer* Peer = nullptr;
     int handle(int e) override;
-    int BaseHandle(int e) { return W::handle(e); }
     void draw() override;
 };
 

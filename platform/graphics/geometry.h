@@ -55,10 +55,6 @@ inline TRect IntersectRect(const TRect& a, const TRect& b) {
             std::min(a.Bottom, b.Bottom)};
     return r.IsEmpty() ? TRect{} : r;
 }
-inline bool PtInRect(const TRect& r, TPoint p) {
-    return r.Contains(p.X, p.Y);
-}
-
 // Which points of a self-overlapping polygon are inside: alternate (even-odd) or winding
 // (non-zero), as SetPolyFillMode has them.
 enum TFillMode { fmAlternate, fmWinding };

@@ -72,7 +72,6 @@ public:
     void SetClock(TClock* clock);
     const TClock& Clock() const { return *clock_; }
     void SetEventLoop(TEventLoopPort* loop);
-    TEventLoopPort& EventLoop() { return *loop_; }
 
     // The cursor shown over every window (the hourglass while a page loads); crDefault lets
     // each control show its own. The GUI layer applies it through OnScreenCursorChange.

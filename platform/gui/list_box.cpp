@@ -85,13 +85,6 @@ int TListBox::SelCount() const {
     return static_cast<int>(std::count(selected_.begin(), selected_.end(), 1));
 }
 
-void TListBox::ClearSelection() {
-    std::fill(selected_.begin(), selected_.end(), 0);
-    if (!multi_)
-        itemIndex_ = -1;
-    Changed();
-}
-
 void TListBox::SetTopIndex(int index) {
     topIndex_ = std::clamp(index, 0, std::max(Count() - 1, 0));
     Changed();

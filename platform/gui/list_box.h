@@ -34,7 +34,6 @@ public:
     // deselects the other.
     void SetSelected(int index, bool selected);
     int SelCount() const;
-    void ClearSelection();
 
     int ItemHeight = 16;
     int TopIndex() const { return topIndex_; }

@@ -99,7 +99,7 @@ TEST(IndentManagerTest, ObjectFloatsPlaceThemselves) {
     IndentManager im;
     im.SetEdges(0, 400);
     TFloatingObj left;
-    left.ObjAlign = 5;
+    left.ObjAlign = oaLeft;
     left.ImageWidth = 50;
     left.ImageHeight = 40;
     left.SpaceLeft = left.SpaceRight = 3;
@@ -108,7 +108,7 @@ TEST(IndentManagerTest, ObjectFloatsPlaceThemselves) {
     EXPECT_EQ(im.LeftLimit(10), 56);
     EXPECT_EQ(im.LeftLimit(50), 0) << "ends at 10 + 40";
     TFloatingObj right;
-    right.ObjAlign = 6;
+    right.ObjAlign = oaRight;
     right.ImageWidth = 100;
     right.ImageHeight = 20;
     im.AddObjectFloat(10, right);

@@ -213,7 +213,7 @@ TEST(RuleTest, WidthAndAlignPlaceTheRule) {
     TRulePage tooWide(Attrs({{WidthSym, 150, "150%"}}));
     EXPECT_EQ(tooWide.Rule->RuleWidth, 580) << "percentages above 100 are ignored";
     TRulePage styled(Attrs({{WidthSym, 200, "200"}}), "hr { text-align: right }");
-    EXPECT_EQ(styled.Rule->RuleAlign, 3);
+    EXPECT_EQ(styled.Rule->RuleAlign, LineAlign::Right);
     EXPECT_EQ(styled.Rule->RuleLeft, 390);
     TRulePage ruled(Attrs({{WidthSym, 200, "200"}}), "hr { width: 100px }");
     EXPECT_EQ(ruled.Rule->RuleWidth, 100) << "a style rule's width beats the attribute";

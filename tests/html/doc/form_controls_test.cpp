@@ -77,20 +77,20 @@ TEST(FormKinds, CommonFieldsAndDefaults) {
     TFormControlObj* n = p.Named("n");
     EXPECT_EQ(n->Value, "v");
     EXPECT_EQ(n->ClickText, "go");
-    EXPECT_EQ(n->VAlign, 4);
+    EXPECT_EQ(n->VAlign, oaBottom);
     EXPECT_EQ(n->CharPos, 0);
     EXPECT_EQ(p.Doc.NamedPositions.Find("FIELD"), n);
     EXPECT_EQ(p.Get<TEditFormControlObj>("n")->Edit().Text(), "v");
     auto* c = p.Get<TCheckBoxFormControlObj>("c");
     EXPECT_EQ(c->Value, "on");
-    EXPECT_EQ(c->VAlign, 3);
+    EXPECT_EQ(c->VAlign, oaBaseline);
     EXPECT_FALSE(c->InitiallyChecked);
     EXPECT_EQ(c->Width(), 13);
     EXPECT_EQ(c->Height(), 13);
     auto* r = p.Get<TRadioButtonFormControlObj>("r");
     EXPECT_TRUE(r->InitiallyChecked);
     EXPECT_TRUE(r->Checked());
-    EXPECT_EQ(r->VAlign, 3);
+    EXPECT_EQ(r->VAlign, oaBaseline);
     EXPECT_EQ(r->Width(), 13);
     EXPECT_EQ(r->Height(), 14);
     EXPECT_EQ(r->Frame().BevelOuter(), TBevelCut::bvNone);
@@ -323,14 +323,14 @@ TEST(FormStyle, MarginsSizesAndAlignment) {
     EXPECT_EQ(e->SpaceRight, 100);
     EXPECT_EQ(e->StyleWidth, 150);
     EXPECT_EQ(e->StyleHeight, 30);
-    EXPECT_EQ(e->VAlign, 2);
+    EXPECT_EQ(e->VAlign, oaMiddle);
     // Nothing given keeps the defaults; absurd lengths are held to a window's size.
     TProperties none;
     TFormControlObj* i = p.Named("i");
     i->ApplyStyle(none);
     EXPECT_EQ(i->SpaceLeft, 0);
     EXPECT_EQ(i->StyleWidth, 0);
-    EXPECT_EQ(i->VAlign, 4);
+    EXPECT_EQ(i->VAlign, oaBottom);
     TProperties huge;
     huge.AddPropertyByName("width", "900000000px");
     huge.AddPropertyByName("margin-left", "-20px");
@@ -356,9 +356,9 @@ TEST(FormList, QueriesByCharacterPosition) {
     EXPECT_EQ(list.ControlAt(3), a);
     EXPECT_EQ(list.ControlAt(10), b);
     EXPECT_EQ(list.ControlAt(4), nullptr);
-    uint8_t align = 0;
+    ObjAlignKind align = oaNone;
     EXPECT_EQ(list.HeightAt(10, align), 13);
-    EXPECT_EQ(align, 3);
+    EXPECT_EQ(align, oaBaseline);
     EXPECT_EQ(list.HeightAt(11, align), -1);
     int32_t l = 0, r = 0;
     EXPECT_EQ(list.WidthAt(10, l, r), 13);
@@ -534,18 +534,18 @@ TEST(FormStyle, ImageButtonHandsSizesAndOnlyAStyledAlignmentToItsPicture) {
     ASSERT_TRUE(button);
     TImageObj picture(&p.Doc, lx.Attributes, 0);
     button->Picture = &picture;
-    ASSERT_EQ(picture.ObjAlign, 5);
+    ASSERT_EQ(picture.ObjAlign, oaLeft);
     TProperties sized;
     sized.AddPropertyByName("width", "40px");
     sized.AddPropertyByName("height", "30px");
     button->ApplyStyle(sized);
     EXPECT_EQ(picture.SpecWidth, 40);
     EXPECT_EQ(picture.SpecHeight, 30);
-    EXPECT_EQ(picture.ObjAlign, 5); // the ALIGN attribute stays
+    EXPECT_EQ(picture.ObjAlign, oaLeft); // the ALIGN attribute stays
     TProperties middle;
     middle.AddPropertyByName("vertical-align", "middle");
     button->ApplyStyle(middle);
-    EXPECT_EQ(picture.ObjAlign, 2);
+    EXPECT_EQ(picture.ObjAlign, oaMiddle);
     EXPECT_EQ(picture.SpecWidth, 40);
 }
 

@@ -181,8 +181,8 @@ TEST(TableHeightTest, RowHeightsSpansAndAlignment) {
     ThtmlTable* t = d.Table();
     TCellList* r1 = d.Row(t);
     TCellObj* tall = d.Cell(r1, Attrs({{RowSpanSym, "2"}}), {}, 100, 10, 10);
-    TCellObj* middle = d.Cell(r1, {}, {}, 10, 10, 10, 2);
-    TCellObj* bottom = d.Cell(d.Row(t), {}, {}, 10, 10, 10, 3);
+    TCellObj* middle = d.Cell(r1, {}, {}, 10, 10, 10, oaMiddle);
+    TCellObj* bottom = d.Cell(d.Row(t), {}, {}, 10, 10, 10, oaBaseline);
     d.LayOut();
     // Pass one: 10 + padding 2 + spacing 2; the span needs 104 and stretches both rows.
     EXPECT_EQ(t->RowHeights(), (std::vector<int32_t>{52, 52}));
@@ -266,7 +266,7 @@ TEST(TableBlockTest, Attributes) {
     EXPECT_TRUE(b->HeightPercent);
     EXPECT_EQ(b->HSpace, 40);
     EXPECT_EQ(b->VSpace, 200);
-    EXPECT_EQ(b->FloatSide, 6);
+    EXPECT_EQ(b->FloatSide, BlockFloat::Right);
     EXPECT_EQ(b->StackLevel, 1);
     EXPECT_TRUE(b->Table->Floating);
 }

@@ -51,7 +51,7 @@ TEST(TableRandomTest, LayoutInvariants) {
                     ca.Add(Attr(RowSpanSym, Pick(rng, {"2", "3", "100000"})));
                 const int32_t mn = Between(rng, 0, 200);
                 d.Cell(row, std::move(ca), {}, Between(rng, 1, 60), mn, mn + Between(rng, 0, 300),
-                       static_cast<uint8_t>(Between(rng, 1, 4)));
+                       static_cast<ObjAlignKind>(Between(rng, 1, 4)));
             }
         }
         const int32_t pageWidth = std::stoi(Pick(rng, {"800", "300", "120"}));

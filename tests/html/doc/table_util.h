@@ -134,7 +134,8 @@ public:
     }
     // A cell; with a leaf when height > 0 or widths are given.
     TCellObj* Cell(TCellList* row, TAttributeList attrs = {}, const std::string& style = {},
-                   int32_t height = 0, int32_t minW = 0, int32_t maxW = 0, uint8_t valign = 1) {
+                   int32_t height = 0, int32_t minW = 0, int32_t maxW = 0,
+                   ObjAlignKind valign = oaTop) {
         TProperties& p = Push("td", style);
         auto cell = std::make_unique<TCellObj>(&Doc, attrs, p, valign);
         TCellObj* c = cell.get();

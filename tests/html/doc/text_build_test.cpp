@@ -253,14 +253,14 @@ TEST(TextBuild, CharAtGivesSpacesForNbsp) {
 
 TEST(TextBuild, ClearModeFromBrAndStyle) {
     TTextDoc d;
-    for (const auto& [value, mode] :
-         std::vector<std::pair<std::string, int>>{{"left", 1}, {"RIGHT", 2}, {"all", 3}}) {
+    for (const auto& [value, mode] : std::vector<std::pair<std::string, ClearKind>>{
+             {"left", ckLeft}, {"RIGHT", ckRight}, {"all", ckBoth}}) {
         TAttributeList br = Attrs({{"CLEAR", value}});
         EXPECT_EQ(d.Make(&br)->ClearMode, mode) << value;
     }
     d.Push("p", "clear: none");
     TAttributeList br = Attrs({{"CLEAR", "left"}});
-    EXPECT_EQ(d.Make(&br)->ClearMode, 0);
+    EXPECT_EQ(d.Make(&br)->ClearMode, ckNone);
 }
 
 } // namespace

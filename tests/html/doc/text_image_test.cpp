@@ -107,7 +107,7 @@ TEST(TextImage, SpacesDefaultsAndCaps) {
     EXPECT_EQ(capped->SpaceLeft, 40);
     EXPECT_EQ(capped->SpaceTop, 40);
     EXPECT_EQ(inl->SpaceLeft, 0);
-    EXPECT_EQ(capped->ObjAlign, 6);
+    EXPECT_EQ(capped->ObjAlign, oaRight);
 }
 
 TEST(TextImage, StyleFloatAndMargins) {
@@ -116,7 +116,7 @@ TEST(TextImage, StyleFloatAndMargins) {
     auto sec = d.Make();
     TAttributeList a = Attrs({{"WIDTH", "10"}});
     TImageObj* img = sec->AddImage(a, d.Top(), 0, false);
-    EXPECT_EQ(img->ObjAlign, 5);
+    EXPECT_EQ(img->ObjAlign, oaLeft);
     EXPECT_EQ(img->SpaceLeft, 3);
     EXPECT_EQ(img->SpaceTop, 7);
     EXPECT_EQ(img->SpecWidth, 33);

@@ -342,4 +342,122 @@ TEST(BandedPicture, EqualsOnePaint) {
     EXPECT_EQ(different, 0);
 }
 
+// ---------------------------------------------------------------- painting in bands
+
+// Paints the page in bands `rows` high and counts the pixels that differ from one paint of the
+// whole: whatever reaches across a band's edge (a glyph taller than its line, raised text, a
+// float, a table row, a positioned block, a border) must be drawn in every band it meets.
+int64_t BandDifference(THeadlessPage& p, int32_t rows) {
+    const int32_t height = std::clamp(p.DocHeight(), 1, 8000);
+    TCanvas whole(p.Width(), height);
+    p.Paint(whole, 0);
+    whole.Flush();
+    int64_t different = 0;
+    for (int32_t top = 0; top < height; top += rows) {
+        const int32_t h = std::min(rows, height - top);
+        TCanvas band(p.Width(), h);
+        p.Paint(band, top);
+        band.Flush();
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < p.Width(); ++x)
+                if ((band.Row(y)[x] & 0xFFFFFF) != (whole.Row(top + y)[x] & 0xFFFFFF))
+                    ++different;
+    }
+    return different;
+}
+
+class BandedFixture : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(BandedFixture, ThinBandsEqualOnePaint) {
+    const fs::path page = fs::path(SourceDir()) / "tests/data/layout" / (GetParam() + ".html");
+    THeadlessPage p;
+    std::string error;
+    ASSERT_TRUE(p.LoadFile(page.string(), error)) << error;
+    p.LayOut(PageWidth(page));
+    EXPECT_EQ(BandDifference(p, 37), 0);
+}
+
+// The fixture pages but hostile-lengths: its lines are thousands of millions of pixels tall,
+// so every band of it draws a glyph of a font of a hundred million points, seconds a band.
+std::vector<std::string> ThinBandPages() {
+    auto names = Names("tests/data/layout", ".html");
+    std::erase(names, "hostile-lengths");
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, BandedFixture, ::testing::ValuesIn(ThinBandPages()), ParamName);
+
+// A tall page of everything that may reach beyond its own box, cut by bands of several heights.
+std::string OverreachingPage() {
+    std::string s = "<html><body>\n"
+                    "<div style=\"position: absolute; top: 700px; left: 60px; width: 180px; "
+                    "height: 90px; background: yellow; border: 4px dotted blue\">placed</div>\n";
+    for (int i = 0; i < 12; ++i) {
+        const std::string n = std::to_string(i);
+        s += "<p style=\"font-size: 40px; line-height: 6px; color: #804000\">Tall glyphs on "
+             "short lines " +
+             n + " &Aacute;gj</p>\n";
+        s += "<p>Text with <sup>super</sup> and <sub>sub</sub> and <span style=\"vertical-align: "
+             "super; font-size: 30px\">raised " +
+             n + "</span> words.</p>\n";
+        s += "<img src=\"blue40x10.gif\" align=left width=120 height=" +
+             std::to_string(60 + 17 * i) + " hspace=3>\n";
+        s += "<div style=\"float: right; width: 90px; height: 75px; border: 3px solid red\">"
+             "float " +
+             n + "</div>\n";
+        s += "<p>Words beside the floats, long enough to wrap round them a few times; more "
+             "words follow here and there.</p>\n";
+        s += "<table border=2 cellpadding=3 bgcolor=\"#e0e0ff\">";
+        for (int r = 0; r < 6; ++r)
+            s += "<tr><td>row " + std::to_string(r) +
+                 "</td><td><font size=6>cell</font></td>"
+                 "</tr>";
+        s += "</table>\n";
+        s += "<div style=\"position: relative; top: -25px; left: 30px; border: 2px solid "
+             "green; background: #d0ffd0\">moved up " +
+             n + "</div>\n";
+        s += "<ol><li>first<li>second <font size=7>big</font><li>third</ol>\n";
+        s += "<ul><li style=\"font-size: 36px; line-height: 5px\">tight item</ul>\n";
+        s += "<pre>pre line one\npre line two</pre><hr size=5>\n";
+    }
+    return s + "</body></html>\n";
+}
+
+TEST(BandedPicture, OverreachingPartsEqualOnePaint) {
+    THeadlessPage p;
+    p.LoadHtml(OverreachingPage(), SourceDir() + "/tests/data/layout");
+    p.LayOut(420);
+    ASSERT_GT(p.DocHeight(), 3000);
+    for (int32_t rows : {7, 50, 333, 1024}) {
+        SCOPED_TRACE("bands of " + std::to_string(rows) + " rows");
+        EXPECT_EQ(BandDifference(p, rows), 0);
+    }
+}
+
+// Painting skips what lies outside the band, yet hit tests and the find command still learn
+// where every line is: a line never painted answers as it does after a paint of the whole.
+TEST(BandedPicture, LinesNeverPaintedKnowTheirPlace) {
+    std::string html = "<body>";
+    for (int i = 0; i < 300; ++i)
+        html += "<p>paragraph " + std::to_string(i) + (i == 250 ? " needle" : "") + "</p>";
+    THeadlessPage p;
+    p.LoadHtml(html, "");
+    p.LayOut(300);
+    ASSERT_GT(p.DocHeight(), 5000);
+    TCanvas top(300, 200);
+    p.Paint(top, 0);
+    TSectionList& doc = p.Document();
+    const int32_t at = doc.TCellBasic::FindText(0, "needle", false);
+    ASSERT_GT(at, 0);
+    int32_t x1 = 0, y1 = 0;
+    ASSERT_TRUE(doc.CaretPoint(top, at, x1, y1));
+    EXPECT_GT(y1, 4000);
+    TCanvas whole(300, p.DocHeight());
+    p.Paint(whole, 0);
+    int32_t x2 = 0, y2 = 0;
+    ASSERT_TRUE(doc.CaretPoint(whole, at, x2, y2));
+    EXPECT_EQ(x1, x2);
+    EXPECT_EQ(y1, y2);
+}
+
 } // namespace

@@ -239,7 +239,7 @@ TEST_F(ReaderTest, BreakAddsALineBreakAndClearMakesABlock) {
     const TSection* after = SectionWith(doc, "three");
     ASSERT_NE(after, nullptr);
     EXPECT_NE(after, s);
-    EXPECT_EQ(after->ClearMode, 3);
+    EXPECT_EQ(after->ClearMode, ckBoth);
 }
 
 TEST_F(ReaderTest, NoBreakAndWordBreak) {
@@ -253,10 +253,10 @@ TEST_F(ReaderTest, NoBreakAndWordBreak) {
 TEST_F(ReaderTest, CenterAndDivAlignment) {
     TSectionList& doc = Load("<center>mid</center><div align=right>right</div>"
                              "<p align=center>para</p><h2 align=right>head</h2>");
-    EXPECT_EQ(SectionWith(doc, "mid")->TextAlign, 2);
-    EXPECT_EQ(SectionWith(doc, "right")->TextAlign, 3);
-    EXPECT_EQ(SectionWith(doc, "para")->TextAlign, 2);
-    EXPECT_EQ(SectionWith(doc, "head")->TextAlign, 3);
+    EXPECT_EQ(SectionWith(doc, "mid")->TextAlign, LineAlign::Center);
+    EXPECT_EQ(SectionWith(doc, "right")->TextAlign, LineAlign::Right);
+    EXPECT_EQ(SectionWith(doc, "para")->TextAlign, LineAlign::Center);
+    EXPECT_EQ(SectionWith(doc, "head")->TextAlign, LineAlign::Right);
 }
 
 TEST_F(ReaderTest, PreKeepsLinesAndSpaces) {
