@@ -245,17 +245,10 @@ void TStyleList::SetRule(std::string_view key, std::string_view propertyName,
             }
         }
         break;
-    case piBackgroundColor:
-    case piBorderColor:
-    case piBorderTopColor:
-    case piBorderRightColor:
-    case piBorderBottomColor:
-    case piBorderLeftColor:
-        rule->Values.Set(*index,
-                         static_cast<int32_t>(ColorFromText(value, false, c) ? c : NoColor));
-        break;
     default:
-        // Border styles and visibility are stored as a style attribute stores them.
+        // Other colours, border styles and visibility are stored as a style attribute stores
+        // them (an unreadable colour there is no colour; an unreadable `color` above is no
+        // declaration at all).
         rule->AddPropertyByIndex(*index, value);
     }
     if (!found)
