@@ -45,6 +45,23 @@ void ReadData(png_structp png, png_bytep out, size_t count) {
     s->pos += count;
 }
 
+// How much of the file libpng may read: everything up to the first chunk that claims more data
+// than the file still holds. libpng allocates a side chunk's whole claimed size before reading
+// it, whatever its chunk limit says, so a few bytes claiming a gigabyte of text would cost a
+// gigabyte; ended there, the read stops at that chunk's header instead.
+size_t ReadableBytes(const uint8_t* data, size_t size) {
+    size_t pos = 8; // after the signature
+    while (size - pos >= 12) {
+        const uint32_t length = static_cast<uint32_t>(data[pos]) << 24 |
+                                static_cast<uint32_t>(data[pos + 1]) << 16 |
+                                static_cast<uint32_t>(data[pos + 2]) << 8 | data[pos + 3];
+        if (length > size - pos - 12) // length, type and check value around the data
+            return pos;
+        pos += 12 + length;
+    }
+    return size;
+}
+
 [[noreturn]] void OnError(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
 }
@@ -95,7 +112,7 @@ std::unique_ptr<TBitmap> ReadPNG(const uint8_t* data, size_t size,
     auto state = std::make_unique<TReadState>();
     TReadState* s = state.get();
     s->data = data;
-    s->size = size;
+    s->size = ReadableBytes(data, size);
     s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (s->png == nullptr)
         return nullptr;

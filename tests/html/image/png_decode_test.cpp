@@ -236,6 +236,15 @@ TEST(PngDecode, DamagedAndLyingFilesGiveNoPicture) {
         const std::vector<uint8_t> liar = RgbPng(w, h, 1000);
         EXPECT_FALSE(ReadPNG(liar.data(), liar.size(), &map)) << w << " x " << h;
     }
+    // A text chunk claiming 1.6 GB of the 272-byte file (a fuzzing find: libpng allocated the
+    // claimed size before reading it). Before the pixels it leaves no picture; after them the
+    // picture shows, as a file cut there would.
+    const std::vector<uint8_t> textLiar =
+        ReadFileBytes(DataPath("text-chunk-claims-gigabytes.png"));
+    EXPECT_FALSE(ReadPNG(textLiar.data(), textLiar.size(), &map));
+    std::vector<uint8_t> lateLiar(good.begin(), good.end() - 12); // without the end chunk
+    lateLiar.insert(lateLiar.end(), {0x64, 0, 0, 0, 't', 'E', 'X', 't', 'a', '\0', 'b'});
+    EXPECT_TRUE(ReadPNG(lateLiar.data(), lateLiar.size(), &map));
     // A damaged check value of the image data.
     std::vector<uint8_t> crc = good;
     crc[crc.size() - 12 - 1] ^= 0x55;
