@@ -140,21 +140,34 @@ private:
 
     void Band(int side, const TBand& band, const std::vector<TPiece>* pieces) {
         const int32_t w = w_[static_cast<size_t>(side)];
-        const int64_t first = std::llround(band.T0 * w);
-        const int64_t last = std::llround(band.T1 * w);
+        // Only the lines of the band that meet the clip: a border far wider than the window
+        // costs no more than the window.
+        int64_t kLo = 0, kHi = 0;
+        switch (side) {
+        case sTop:
+            kLo = int64_t{clip_.Top} - box_.Top, kHi = int64_t{clip_.Bottom} - box_.Top;
+            break;
+        case sBottom:
+            kLo = int64_t{box_.Bottom} - clip_.Bottom, kHi = int64_t{box_.Bottom} - clip_.Top;
+            break;
+        case sLeft:
+            kLo = int64_t{clip_.Left} - box_.Left, kHi = int64_t{clip_.Right} - box_.Left;
+            break;
+        default:
+            kLo = int64_t{box_.Right} - clip_.Right, kHi = int64_t{box_.Right} - clip_.Left;
+            break;
+        }
+        const int64_t first = std::max<int64_t>(std::llround(band.T0 * w), kLo);
+        const int64_t last = std::min<int64_t>(std::llround(band.T1 * w), kHi);
         for (int64_t k = first; k < last; ++k) {
             const double f = (static_cast<double>(k) + 0.5) / w;
             int64_t a = 0, b = 0, pos = 0; // span along the side, and the line across it
             if (side == sTop || side == sBottom) {
                 pos = side == sTop ? box_.Top + k : box_.Bottom - 1 - k;
-                if (pos < clip_.Top || pos >= clip_.Bottom)
-                    continue;
                 a = box_.Left + HorizontalCut(f, w_[sLeft]);
                 b = box_.Right - HorizontalCut(f, w_[sRight]);
             } else {
                 pos = side == sLeft ? box_.Left + k : box_.Right - 1 - k;
-                if (pos < clip_.Left || pos >= clip_.Right)
-                    continue;
                 a = box_.Top + VerticalCut(f, w_[sTop]);
                 b = box_.Bottom - VerticalCut(f, w_[sBottom]);
             }

@@ -81,6 +81,18 @@ TEST(BorderPaintTest, HostileSizesStayCheap) {
                  Sides(3, bdDashed, kFour), TRect{0, 0, 50, 50});
     PaintBorders(c, TRect{10, 10, 10, 10}, Sides(5, bdSolid, kFour), TRect{0, 0, 50, 50});
     EXPECT_NE(c.GetPixel(25, 25), clWhite); // the first call filled the whole box
+    // A top border a thousand million pixels thick, seen through the window at its middle and
+    // at its inner edge: only the lines that meet the window are walked.
+    TBorderSides top = Sides(0, bdSolid, kFour);
+    top.Width[0] = 1000000000;
+    TCanvas d(50, 50);
+    PaintBorders(d, TRect{0, -500000000, 50, 1000000000}, top, TRect{0, 0, 50, 50});
+    EXPECT_EQ(d.GetPixel(0, 0), kFour[0]);
+    EXPECT_EQ(d.GetPixel(49, 49), kFour[0]);
+    TCanvas e(50, 50);
+    PaintBorders(e, TRect{0, -999999980, 50, 1000000000}, top, TRect{0, 0, 50, 50});
+    EXPECT_EQ(e.GetPixel(25, 19), kFour[0]);
+    EXPECT_EQ(e.GetPixel(25, 20), clWhite);
 }
 
 } // namespace
