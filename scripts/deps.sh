@@ -27,6 +27,7 @@ packages=(
   lynx-common
   clang libclang-rt-14-dev clang-format
   zip unzip pigz
+  dillo
 )
 
 # scripts/deps.sh demo: only the programs' packages.
