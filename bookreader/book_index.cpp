@@ -96,7 +96,7 @@ private:
 // The cache file's first bytes and the version of what follows: a file of another version is
 // built again.
 constexpr char kMagic[] = "FOLIOIDX";
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 
 uint64_t Fnv(uint64_t h, const void* data, size_t n) {
     const auto* p = static_cast<const uint8_t*>(data);
@@ -111,60 +111,90 @@ template <class T> uint64_t FnvValue(uint64_t h, T v) {
     return Fnv(h, &v, sizeof v);
 }
 
+// The text of a page as the index keeps it: its characters in UTF-8 (a quarter of their
+// code points' size), then each section start as its distance from the one before. It is kept
+// as it is, not deflated: packing cost more than reading every page, and a search unpacks only
+// the pages it shows.
+void AppendPageText(const TPageText& page, std::string& out, uint32_t& textBytes) {
+    // Measured first, so the text is held in exactly its room.
+    size_t bytes = 0;
+    for (const char32_t c : page.Text)
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 || c > 0x10FFFF ? 3 : 4;
+    size_t sectionBytes = 0;
+    int32_t start = 0;
+    for (const int32_t section : page.Sections) {
+        for (auto v = static_cast<uint32_t>(section - start); v >= 0x80; v >>= 7)
+            ++sectionBytes;
+        ++sectionBytes;
+        start = section;
+    }
+    const size_t before = out.size();
+    out.reserve(before + bytes + sectionBytes);
+    out.resize(before + bytes);
+    char* at = out.data() + before;
+    for (char32_t c : page.Text) {
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD; // no character: UTF-8 has no form for it
+        if (c < 0x80) {
+            *at++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *at++ = static_cast<char>(0xC0 | (c >> 6));
+            *at++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *at++ = static_cast<char>(0xE0 | (c >> 12));
+            *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *at++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *at++ = static_cast<char>(0xF0 | (c >> 18));
+            *at++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *at++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    textBytes = static_cast<uint32_t>(bytes);
+    start = 0;
+    for (const int32_t section : page.Sections) {
+        PutVarint(out, static_cast<uint32_t>(section - start));
+        start = section;
+    }
+}
+
 } // namespace
 
-// One page as a worker leaves it: its packed text and its folded words, each ended by a 0.
+// One page as a worker leaves it: its text as the index keeps it, and its distinct words, each
+// with every place it occurs already coded as the word's list of occurrences codes them, so
+// that merging a page into the index looks each distinct word up once and copies its bytes.
 struct TBookIndex::TLexed {
+    struct TWord {
+        uint32_t Hash = 0;    // TWordTable::HashOf of the folded word
+        uint32_t CharsAt = 0; // the folded word in Chars
+        uint32_t CharsSize = 0;
+        uint32_t First = 0;  // word number of its first occurrence in the page
+        uint32_t Last = 0;   // ... and of its last
+        uint32_t RestAt = 0; // the later occurrences, coded, in Rest
+        uint32_t RestSize = 0;
+    };
     int Member = -1;
     std::string Name;
     std::string Failure; // not empty: the page could not be read
     TPage Page;
-    std::vector<uint8_t> Packed;
-    std::string Words;
+    std::string Text;
+    std::vector<TWord> Words; // in the order each first occurs
+    std::string Chars;
+    std::vector<uint8_t> Rest;
 };
 
-// Packs page texts with one deflater, reset between pages: a fresh one for every page would
-// allocate and clear its quarter megabyte of tables thousands of times. Huffman codes alone,
-// without looking for repeats: text packs to some 60% of its size at several times the speed
-// of the fastest level, and building the index is what the first search waits for.
-struct TBookIndex::TPacker {
-    z_stream Z{};
-    TPacker() {
-        if (deflateInit2(&Z, 1, Z_DEFLATED, 15, 8, Z_HUFFMAN_ONLY) != Z_OK)
-            throw std::bad_alloc(); // zlib fails to start only for want of memory
-    }
-    ~TPacker() { deflateEnd(&Z); }
-    TPacker(const TPacker&) = delete;
-    TPacker& operator=(const TPacker&) = delete;
-
-    // The text in UTF-8 (a quarter of its code points' size, and less to deflate), then each
-    // section start as its distance from the one before.
-    std::vector<uint8_t> Pack(const TPageText& page, uint32_t& textBytes, uint32_t& rawSize) {
-        const std::string utf8 = U32ToUtf8(page.Text);
-        std::vector<uint8_t> raw(utf8.begin(), utf8.end());
-        textBytes = static_cast<uint32_t>(raw.size());
-        int32_t start = 0;
-        for (const int32_t section : page.Sections) {
-            PutVarint(raw, static_cast<uint32_t>(section - start));
-            start = section;
-        }
-        rawSize = static_cast<uint32_t>(raw.size());
-        deflateReset(&Z);
-        std::vector<uint8_t> packed(deflateBound(&Z, static_cast<uLong>(raw.size())));
-        Z.next_in = raw.data();
-        Z.avail_in = static_cast<uInt>(raw.size());
-        Z.next_out = packed.data();
-        Z.avail_out = static_cast<uInt>(packed.size());
-        // The output buffer holds the bound, so one call finishes the stream.
-        if (deflate(&Z, Z_FINISH) != Z_STREAM_END)
-            throw std::bad_alloc();
-        packed.resize(Z.total_out);
-        packed.shrink_to_fit();
-        return packed;
-    }
+// What a worker reuses from page to page: the table that finds a page's distinct words, and
+// the room that groups their occurrences.
+struct TBookIndex::TScratch {
+    std::vector<uint32_t> Slots;  // a power of two, at most half full: the word's number + 1
+    std::vector<uint32_t> Seq;    // the page's words as numbers of its distinct words
+    std::vector<uint32_t> Starts; // occurrences grouped by distinct word
+    std::vector<uint32_t> Places;
 };
 
-TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), packer_(std::make_unique<TPacker>()) {
+TBookIndex::TBookIndex(const TSiteBook& book)
+    : book_(book), scratch_(std::make_unique<TScratch>()) {
     const TArchiveReader& archive = book.Archive();
     uint64_t h = 0xCBF29CE484222325ull;
     for (int member : book.Served()) {
@@ -197,7 +227,7 @@ TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), packer_(std::make_u
 
 TBookIndex::~TBookIndex() = default;
 
-void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& packer) const {
+void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scratch) const {
     out.Member = member;
     out.Name = TSiteBook::ServedName(book_.Archive().Member(member).Name);
     std::string bytes;
@@ -208,7 +238,8 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& pack
         return;
     }
     TPageText text = LexPageText(bytes);
-    // The viewer counts characters in 32-bit integers; what lies beyond is never shown. Packed,
+    bytes = std::string();
+    // The viewer counts characters in 32-bit integers; what lies beyond is never shown. Kept,
     // a character takes at most 4 bytes of UTF-8 and a section start (a section holds one
     // character or more) 5 bytes of varint, and the whole must stay under 4 GB: some 470
     // million characters, more than any page holds.
@@ -217,18 +248,75 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& pack
         text.Text.resize(kMaxChars);
         std::erase_if(text.Sections, [](int32_t s) { return static_cast<size_t>(s) >= kMaxChars; });
     }
+    // The page's words, each distinct one numbered in the order it first occurs.
+    std::vector<uint32_t>& slots = scratch.Slots;
+    std::vector<uint32_t>& seq = scratch.Seq;
+    std::fill(slots.begin(), slots.end(), 0u);
+    seq.clear();
+    const auto wordOf = [&out](const TLexed::TWord& w) {
+        return std::string_view(out.Chars).substr(w.CharsAt, w.CharsSize);
+    };
     TWordReader reader(text.Text, text.Sections);
     for (TTextWord w; reader.Next(w);) {
-        out.Words += w.Folded;
-        out.Words += '\0';
+        if ((out.Words.size() + 1) * 2 > slots.size()) {
+            slots.assign(std::max<size_t>(1024, slots.size() * 2), 0u);
+            const size_t mask = slots.size() - 1;
+            for (size_t id = 0; id < out.Words.size(); ++id) {
+                size_t i = out.Words[id].Hash & mask;
+                while (slots[i] != 0)
+                    i = (i + 1) & mask;
+                slots[i] = static_cast<uint32_t>(id + 1);
+            }
+        }
+        const uint32_t hash = TWordTable::HashOf(w.Folded);
+        const size_t mask = slots.size() - 1;
+        size_t i = hash & mask;
+        while (slots[i] != 0 && (out.Words[slots[i] - 1].Hash != hash ||
+                                 wordOf(out.Words[slots[i] - 1]) != w.Folded))
+            i = (i + 1) & mask;
+        if (slots[i] == 0) {
+            TLexed::TWord word;
+            word.Hash = hash;
+            word.CharsAt = static_cast<uint32_t>(out.Chars.size());
+            word.CharsSize = static_cast<uint32_t>(w.Folded.size());
+            out.Chars += w.Folded;
+            out.Words.push_back(word);
+            slots[i] = static_cast<uint32_t>(out.Words.size());
+        }
+        seq.push_back(slots[i] - 1);
+    }
+    // Each distinct word's occurrences together, in page order: its first, and the gaps to the
+    // later ones coded as in the index's lists (a gap in the same page, doubled).
+    std::vector<uint32_t>& starts = scratch.Starts;
+    std::vector<uint32_t>& places = scratch.Places;
+    starts.assign(out.Words.size() + 1, 0u);
+    for (const uint32_t id : seq)
+        ++starts[id + 1];
+    for (size_t id = 0; id < out.Words.size(); ++id)
+        starts[id + 1] += starts[id];
+    places.resize(seq.size());
+    for (size_t n = 0; n < seq.size(); ++n)
+        places[starts[seq[n]]++] = static_cast<uint32_t>(n);
+    // starts[id] now holds the end of word id's places, which is where word id + 1's begin.
+    uint32_t from = 0;
+    for (size_t id = 0; id < out.Words.size(); ++id) {
+        TLexed::TWord& word = out.Words[id];
+        const uint32_t to = starts[id];
+        word.First = places[from];
+        word.RestAt = static_cast<uint32_t>(out.Rest.size());
+        for (uint32_t k = from + 1; k < to; ++k)
+            PutVarint(out.Rest, uint64_t{places[k] - places[k - 1]} << 1);
+        word.RestSize = static_cast<uint32_t>(out.Rest.size() - word.RestAt);
+        word.Last = places[to - 1];
+        from = to;
     }
     TPage& p = out.Page;
     p.Member = member;
     p.Name = out.Name;
     p.Title = std::move(text.Title);
     p.TextLength = static_cast<uint32_t>(text.Text.size());
-    out.Packed = packer.Pack(text, p.TextBytes, p.RawSize);
-    p.PackedSize = static_cast<uint32_t>(out.Packed.size());
+    AppendPageText(text, out.Text, p.TextBytes);
+    p.TextSize = static_cast<uint32_t>(out.Text.size());
 }
 
 void TBookIndex::Merge(TLexed& lexed) {
@@ -237,19 +325,24 @@ void TBookIndex::Merge(TLexed& lexed) {
         return;
     }
     const auto page = static_cast<uint32_t>(pages_.size());
-    uint32_t word = 0;
-    for (size_t at = 0; at < lexed.Words.size(); ++word) {
-        const size_t end = lexed.Words.find('\0', at);
+    // Each distinct word of the page once: its first occurrence opens the page in the word's
+    // list (word number, doubled plus one, then the page gap), the rest follow as coded.
+    for (const TLexed::TWord& w : lexed.Words) {
         bool added = false;
-        const uint32_t id =
-            words_.Insert(std::string_view(lexed.Words).substr(at, end - at), added);
+        const uint32_t id = words_.Insert(
+            std::string_view(lexed.Chars).substr(w.CharsAt, w.CharsSize), w.Hash, added);
         if (added)
             postings_.emplace_back();
-        Add(id, page, word);
-        at = end + 1;
+        TPostings& p = postings_[id];
+        PutVarint(p.Bytes, (uint64_t{w.First} << 1) | 1);
+        PutVarint(p.Bytes, page - p.LastPage);
+        p.Bytes.insert(p.Bytes.end(), lexed.Rest.begin() + w.RestAt,
+                       lexed.Rest.begin() + w.RestAt + w.RestSize);
+        p.Any = true;
+        p.LastPage = page;
+        p.LastWord = w.Last;
     }
-    lexed.Page.PackedAt = store_.size();
-    store_.insert(store_.end(), lexed.Packed.begin(), lexed.Packed.end());
+    texts_.push_back(std::move(lexed.Text));
     pages_.push_back(std::move(lexed.Page));
 }
 
@@ -257,7 +350,7 @@ void TBookIndex::Finish() {
     for (TPostings& p : postings_)
         p.Bytes.shrink_to_fit();
     pages_.shrink_to_fit();
-    store_.shrink_to_fit();
+    texts_.shrink_to_fit();
     words_.Shrink();
     // Reading thousands of pages leaves the heap full of freed buffers; hand what is free back
     // to the system, so the reader's size is that of what it keeps.
@@ -270,7 +363,7 @@ bool TBookIndex::Step(int maxPages) {
     TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
     for (int n = std::max(1, maxPages); n > 0 && !Ready(); --n) {
         TLexed lexed;
-        Lex(candidates_[next_], lexed, stream, *packer_);
+        Lex(candidates_[next_], lexed, stream, *scratch_);
         Merge(lexed);
         ++next_;
     }
@@ -298,9 +391,9 @@ void TBookIndex::BuildAll(int threads) {
     const auto work = [this](TBatch& b) {
         try {
             TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
-            TPacker packer;
+            TScratch scratch;
             for (size_t i; !b.Failed && !cancel_ && (i = b.Take++) < b.Pages.size();)
-                Lex(candidates_[b.First + i], b.Pages[i], stream, packer);
+                Lex(candidates_[b.First + i], b.Pages[i], stream, scratch);
         } catch (...) {
             if (!b.Failed.exchange(true))
                 b.Error = std::current_exception();
@@ -359,21 +452,6 @@ void TBookIndex::BuildAll(int threads) {
             break;
     }
     Finish();
-}
-
-// An occurrence in the same page as the one before: the word-number gap, doubled. In a new
-// page: the word number, doubled plus one, then the page gap.
-void TBookIndex::Add(uint32_t id, uint32_t page, uint32_t word) {
-    TPostings& p = postings_[id];
-    if (p.Any && p.LastPage == page) {
-        PutVarint(p.Bytes, uint64_t{word - p.LastWord} << 1);
-    } else {
-        PutVarint(p.Bytes, (uint64_t{word} << 1) | 1);
-        PutVarint(p.Bytes, page - p.LastPage);
-    }
-    p.Any = true;
-    p.LastPage = page;
-    p.LastWord = word;
 }
 
 namespace {
@@ -458,25 +536,27 @@ void TBookIndex::FindPhrase(const std::vector<std::string>& words,
     } while (first.Next());
 }
 
+std::string_view TBookIndex::KeptText(uint32_t page) const {
+    const TPage& p = pages_[page];
+    if (loaded_)
+        return {reinterpret_cast<const char*>(loaded_ + p.TextAt), p.TextSize};
+    return texts_[page];
+}
+
 TPageText TBookIndex::Text(uint32_t page) const {
     const TPage& p = pages_.at(page);
     const auto damaged = [&p] {
         return EArchiveError("The search index of " + p.Name + " is damaged");
     };
-    std::vector<uint8_t> raw(p.RawSize);
-    uLongf size = p.RawSize;
-    if (p.RawSize > 0 &&
-        (uncompress(raw.data(), &size, Store() + p.PackedAt, p.PackedSize) != Z_OK ||
-         size != p.RawSize))
-        throw damaged();
-    if (p.TextBytes > p.RawSize)
+    const std::string_view kept = KeptText(page);
+    if (p.TextBytes > kept.size())
         throw damaged();
     TPageText text;
-    text.Text = Utf8ToU32(std::string_view(reinterpret_cast<const char*>(raw.data()), p.TextBytes));
+    text.Text = Utf8ToU32(kept.substr(0, p.TextBytes));
     if (text.Text.size() != p.TextLength)
         throw damaged();
-    const uint8_t* at = raw.data() + p.TextBytes;
-    const uint8_t* end = raw.data() + raw.size();
+    const auto* at = reinterpret_cast<const uint8_t*>(kept.data()) + p.TextBytes;
+    const auto* end = reinterpret_cast<const uint8_t*>(kept.data()) + kept.size();
     uint64_t start = 0;
     while (at < end) {
         start += GetVarint(at, end);
@@ -491,7 +571,9 @@ size_t TBookIndex::MemoryUsed() const {
     size_t bytes = pages_.capacity() * sizeof(TPage) + postings_.capacity() * sizeof(TPostings);
     for (const TPage& p : pages_)
         bytes += p.Name.capacity() + p.Title.capacity();
-    bytes += loaded_ ? owned_.capacity() : store_.capacity();
+    bytes += loaded_ ? owned_.capacity() : texts_.capacity() * sizeof(std::string);
+    for (const std::string& t : texts_)
+        bytes += t.capacity();
     for (const TPostings& p : postings_)
         bytes += p.Bytes.capacity();
     bytes += words_.MemoryUsed();
@@ -515,8 +597,8 @@ std::string TBookIndex::Serialize() const {
         PutBytes(out, p.Title.data(), p.Title.size());
         PutVarint(out, p.TextLength);
         PutVarint(out, p.TextBytes);
-        PutVarint(out, p.RawSize);
-        PutBytes(out, Store() + p.PackedAt, p.PackedSize);
+        const std::string_view text = KeptText(static_cast<uint32_t>(&p - pages_.data()));
+        PutBytes(out, text.data(), text.size());
     }
     PutVarint(out, failures_.size());
     for (const std::string& f : failures_)
@@ -609,12 +691,11 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
         p.Title = r.Bytes(size);
         p.TextLength = static_cast<uint32_t>(r.Number(UINT32_MAX));
         p.TextBytes = static_cast<uint32_t>(r.Number(UINT32_MAX));
-        p.RawSize = static_cast<uint32_t>(r.Number(UINT32_MAX));
-        const std::string_view packed = r.Bytes(UINT32_MAX);
-        p.PackedAt = at(packed);
-        p.PackedSize = static_cast<uint32_t>(packed.size());
+        const std::string_view text = r.Bytes(UINT32_MAX);
+        p.TextAt = at(text);
+        p.TextSize = static_cast<uint32_t>(text.size());
         // Text() checks the rest when the page is unpacked.
-        if (p.TextBytes > p.RawSize || p.TextLength > p.TextBytes)
+        if (p.TextBytes > p.TextSize || p.TextLength > p.TextBytes)
             return false;
         pages.push_back(std::move(p));
     }
@@ -648,8 +729,8 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
     failures_ = std::move(failures);
     words_ = std::move(words);
     postings_ = std::move(postings);
-    store_.clear();
-    store_.shrink_to_fit();
+    texts_.clear();
+    texts_.shrink_to_fit();
     next_ = candidates_.size();
     return true;
 }

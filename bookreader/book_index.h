@@ -1,8 +1,8 @@
 #pragma once
 // The word index of a site book: for every folded word, where it occurs (page and word number
 // in the page), delta-coded in a few bytes an occurrence; for every page its name, title, and
-// its text and section starts compressed, so that hits can show their context without reading
-// the page again. Phrases are words at consecutive word numbers.
+// its text (UTF-8) and section starts, so that hits can show their context without reading the
+// page again. Phrases are words at consecutive word numbers.
 //
 // The text comes straight from the lexer (see page_words.h): finding words needs no layout.
 // Pages are read on several threads at once, in batches merged in book order, so the index is
@@ -58,10 +58,10 @@ public:
         std::string Title;       // UTF-8, may be empty
         uint32_t TextLength = 0; // in characters
         uint32_t TextBytes = 0;  // of the text in UTF-8
-        uint32_t RawSize = 0;    // of the text and its section starts before packing
-        // The text in UTF-8, then its section starts, compressed: where in the index's store.
-        uint64_t PackedAt = 0;
-        uint32_t PackedSize = 0;
+        // The text in UTF-8, then its section starts: where in a loaded index's bytes, and the
+        // size of both.
+        uint64_t TextAt = 0;
+        uint32_t TextSize = 0;
     };
     uint32_t PageCount() const { return static_cast<uint32_t>(pages_.size()); }
     const TPage& Page(uint32_t page) const { return pages_[page]; }
@@ -91,14 +91,14 @@ private:
         bool Any = false;
     };
     struct TLexed; // one page as a worker hands it to the merge
-    struct TPacker;
-    void Lex(int member, TLexed& out, class TFileStream& stream, TPacker& packer) const;
+    struct TScratch;
+    void Lex(int member, TLexed& out, class TFileStream& stream, TScratch& scratch) const;
     void Merge(TLexed& page);
     void Finish();
-    void Add(uint32_t id, uint32_t page, uint32_t word);
+    // The page's kept text and section starts (see TPage).
+    std::string_view KeptText(uint32_t page) const;
     // Takes a serialized index at data (kept alive by the caller once this returns true).
     bool Adopt(const uint8_t* data, size_t size);
-    const uint8_t* Store() const { return loaded_ ? loaded_ : store_.data(); }
     std::span<const uint8_t> PostingsOf(uint32_t id) const;
 
     const TSiteBook& book_;
@@ -106,11 +106,11 @@ private:
     std::atomic<size_t> next_{0};
     std::atomic<bool> cancel_{false};
     std::vector<std::string> failures_;
-    std::unique_ptr<TPacker> packer_;
+    std::unique_ptr<TScratch> scratch_; // for Step
     std::vector<TPage> pages_;
     TWordTable words_;
     std::vector<TPostings> postings_;
-    std::vector<uint8_t> store_;      // the packed page texts of an index built here
+    std::vector<std::string> texts_;  // the kept page texts of an index built here
     const uint8_t* loaded_ = nullptr; // the bytes of a loaded index, when it is one
     std::string owned_;               // those bytes
     std::string key_;

@@ -41,10 +41,9 @@ void TWordTable::Grow() {
     }
 }
 
-uint32_t TWordTable::Insert(std::string_view word, bool& added) {
+uint32_t TWordTable::Insert(std::string_view word, uint32_t hash, bool& added) {
     if ((starts_.size() + 1) * 2 > slots_.size())
         Grow();
-    const uint32_t hash = HashOf(word);
     TSlot& slot = slots_[SlotOf(word, hash)];
     added = slot.Number == kNone;
     if (added) {
