@@ -317,6 +317,8 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
     p.TextLength = static_cast<uint32_t>(text.Text.size());
     AppendPageText(text, out.Text, p.TextBytes);
     p.TextSize = static_cast<uint32_t>(out.Text.size());
+    p.TextCrc = static_cast<uint32_t>(crc32_z(
+        crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.Text.data()), out.Text.size()));
 }
 
 void TBookIndex::Merge(TLexed& lexed) {
@@ -536,19 +538,13 @@ void TBookIndex::FindPhrase(const std::vector<std::string>& words,
     } while (first.Next());
 }
 
-std::string_view TBookIndex::KeptText(uint32_t page) const {
-    const TPage& p = pages_[page];
-    if (loaded_)
-        return {reinterpret_cast<const char*>(loaded_ + p.TextAt), p.TextSize};
-    return texts_[page];
-}
-
 TPageText TBookIndex::Text(uint32_t page) const {
     const TPage& p = pages_.at(page);
     const auto damaged = [&p] {
         return EArchiveError("The search index of " + p.Name + " is damaged");
     };
-    const std::string_view kept = KeptText(page);
+    std::string buffer;
+    const std::string_view kept = KeptText(page, buffer);
     if (p.TextBytes > kept.size())
         throw damaged();
     TPageText text;
@@ -571,7 +567,7 @@ size_t TBookIndex::MemoryUsed() const {
     size_t bytes = pages_.capacity() * sizeof(TPage) + postings_.capacity() * sizeof(TPostings);
     for (const TPage& p : pages_)
         bytes += p.Name.capacity() + p.Title.capacity();
-    bytes += loaded_ ? owned_.capacity() : texts_.capacity() * sizeof(std::string);
+    bytes += loaded_ ? loaded_->Bytes.capacity() : texts_.capacity() * sizeof(std::string);
     for (const std::string& t : texts_)
         bytes += t.capacity();
     for (const TPostings& p : postings_)
@@ -582,98 +578,203 @@ size_t TBookIndex::MemoryUsed() const {
 
 // ---- the index as a file ----
 //
-// The magic and version, the book's key, the counts, the pages, the failures, then every word
-// with its occurrences; last a CRC-32 of all that comes before it.
+// The magic, then the size of the head that follows as 8 bytes (little-endian). The head: the
+// version, the book's key, the counts, the pages, the failures, then every word with its
+// occurrences; last a CRC-32 of all that comes before it, from the magic on. After the head,
+// the pages' texts one after the other, each with a CRC-32 of its own in its page's entry.
+// Opening a cached index reads and checks the head only; a page's text is read and checked
+// when a hit shows it, so a large book's index opens in the time its word lists take to read.
 
-std::string TBookIndex::Serialize() const {
-    std::string out(kMagic, sizeof kMagic - 1);
-    PutVarint(out, kVersion);
-    PutBytes(out, key_.data(), key_.size());
-    PutVarint(out, candidates_.size());
-    PutVarint(out, pages_.size());
-    for (const TPage& p : pages_) {
-        PutVarint(out, static_cast<uint64_t>(p.Member));
-        PutBytes(out, p.Name.data(), p.Name.size());
-        PutBytes(out, p.Title.data(), p.Title.size());
-        PutVarint(out, p.TextLength);
-        PutVarint(out, p.TextBytes);
-        const std::string_view text = KeptText(static_cast<uint32_t>(&p - pages_.data()));
-        PutBytes(out, text.data(), text.size());
+namespace {
+
+constexpr size_t kMagicSize = sizeof kMagic - 1;
+constexpr size_t kPreamble = kMagicSize + 8; // the magic and the head's size
+
+uint32_t Crc(const void* data, size_t size) {
+    return static_cast<uint32_t>(
+        crc32_z(crc32(0, nullptr, 0), static_cast<const Bytef*>(data), size));
+}
+
+} // namespace
+
+TBookIndex::TLoaded::~TLoaded() {
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+std::vector<std::string_view> TBookIndex::Serialize(std::vector<std::string>& store) const {
+    // Views into store must outlive its growth: room for the head and every text is made first.
+    store.clear();
+    store.reserve(pages_.size() + 1);
+    store.emplace_back(kMagic, kMagicSize);
+    std::string& head = store.back();
+    head.append(8, '\0'); // the head's size, once known
+    size_t postingBytes = 0;
+    for (uint32_t i = 0; i < words_.Count(); ++i)
+        postingBytes += PostingsOf(i).size() + words_.Word(i).size() + 10;
+    head.reserve(head.size() + postingBytes + pages_.size() * 64 + 4096);
+    PutVarint(head, kVersion);
+    PutBytes(head, key_.data(), key_.size());
+    PutVarint(head, candidates_.size());
+    PutVarint(head, pages_.size());
+    for (uint32_t i = 0; i < PageCount(); ++i) {
+        const TPage& p = pages_[i];
+        PutVarint(head, static_cast<uint64_t>(p.Member));
+        PutBytes(head, p.Name.data(), p.Name.size());
+        PutBytes(head, p.Title.data(), p.Title.size());
+        PutVarint(head, p.TextLength);
+        PutVarint(head, p.TextBytes);
+        PutVarint(head, p.TextSize);
+        PutVarint(head, p.TextCrc);
     }
-    PutVarint(out, failures_.size());
+    PutVarint(head, failures_.size());
     for (const std::string& f : failures_)
-        PutBytes(out, f.data(), f.size());
-    PutVarint(out, words_.Count());
+        PutBytes(head, f.data(), f.size());
+    PutVarint(head, words_.Count());
     for (uint32_t i = 0; i < words_.Count(); ++i) {
         const std::string_view w = words_.Word(i);
-        PutBytes(out, w.data(), w.size());
+        PutBytes(head, w.data(), w.size());
         const std::span<const uint8_t> list = PostingsOf(i);
-        PutBytes(out, list.data(), list.size());
+        PutBytes(head, list.data(), list.size());
     }
-    const uLong crc =
-        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.data()), out.size());
+    const uint64_t headSize = head.size() + 4 - kPreamble;
+    for (int i = 0; i < 8; ++i)
+        head[kMagicSize + static_cast<size_t>(i)] = static_cast<char>((headSize >> (8 * i)) & 0xFF);
+    const uint32_t crc = Crc(head.data(), head.size());
     for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
-    return out;
+        head.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+    std::vector<std::string_view> pieces;
+    pieces.reserve(pages_.size() + 1);
+    pieces.push_back(head);
+    for (uint32_t i = 0; i < PageCount(); ++i) {
+        std::string buffer;
+        const std::string_view text = KeptText(i, buffer);
+        if (text.data() == buffer.data()) { // read from the file: kept in store
+            store.push_back(std::move(buffer));
+            pieces.push_back(store.back());
+        } else {
+            pieces.push_back(text);
+        }
+    }
+    return pieces;
 }
 
 std::span<const uint8_t> TBookIndex::PostingsOf(uint32_t id) const {
     const TPostings& p = postings_[id];
     if (loaded_)
-        return {loaded_ + p.At, static_cast<size_t>(p.Size)};
+        return {loaded_->Head + p.At, static_cast<size_t>(p.Size)};
     return {p.Bytes.data(), p.Bytes.size()};
 }
 
-bool TBookIndex::Deserialize(std::string bytes) {
-    if (!Adopt(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
-        return false;
-    owned_ = std::move(bytes); // a moved string keeps its buffer; short ones fail Adopt
-    loaded_ = reinterpret_cast<const uint8_t*>(owned_.data());
-    return true;
-}
-
-bool TBookIndex::Load(const std::string& path) {
-    // An index is a few tens of megabytes for the largest books; a file far beyond that is no
-    // index of ours. The file is read rather than mapped: the checksum reads every byte anyway,
-    // and a mapped file that another reader truncates would fault under us.
-    constexpr uint64_t kMaxBytes = uint64_t(1) << 31;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    std::string bytes;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-              static_cast<uint64_t>(st.st_size) <= kMaxBytes;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(st.st_size));
+std::string_view TBookIndex::KeptText(uint32_t page, std::string& buffer) const {
+    const TPage& p = pages_.at(page);
+    if (!loaded_)
+        return texts_[page];
+    const auto damaged = [&p] {
+        return EArchiveError("The search index of " + p.Name + " is damaged");
+    };
+    std::string_view text;
+    if (loaded_->Fd < 0) {
+        // Adopt saw that every text lies within the bytes.
+        text =
+            std::string_view(reinterpret_cast<const char*>(loaded_->Texts + p.TextAt), p.TextSize);
+    } else {
+        buffer.resize(p.TextSize);
         size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        while (got < buffer.size()) {
+            const ssize_t n = ::pread(loaded_->Fd, buffer.data() + got, buffer.size() - got,
+                                      static_cast<off_t>(loaded_->TextsAt + p.TextAt + got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                break;
+                throw damaged(); // the file was cut short since it was opened
             got += static_cast<size_t>(n);
         }
-        ok = got == bytes.size();
+        text = buffer;
     }
-    ::close(fd);
-    return ok && Deserialize(std::move(bytes));
+    if (Crc(text.data(), text.size()) != p.TextCrc)
+        throw damaged();
+    return text;
 }
 
-bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
-    constexpr size_t kMagicSize = sizeof kMagic - 1;
-    // Too short for the magic and the checksum, or no index at all: a string this short would
-    // also keep its bytes inside itself, where a move would not take them along.
+bool TBookIndex::Deserialize(std::string bytes) {
+    auto loaded = std::make_unique<TLoaded>();
+    loaded->Bytes = std::move(bytes); // a moved string keeps its buffer
+    const auto* data = reinterpret_cast<const uint8_t*>(loaded->Bytes.data());
+    const size_t size = loaded->Bytes.size();
+    uint64_t headSize = 0;
+    if (size < kPreamble || std::memcmp(data, kMagic, kMagicSize) != 0)
+        return false;
+    for (int i = 0; i < 8; ++i)
+        headSize |= uint64_t{data[kMagicSize + static_cast<size_t>(i)]} << (8 * i);
+    if (headSize > size - kPreamble)
+        return false;
+    loaded->Head = data;
+    loaded->Texts = data + kPreamble + headSize;
+    return Adopt(std::move(loaded), kPreamble + static_cast<size_t>(headSize),
+                 size - kPreamble - headSize);
+}
+
+bool TBookIndex::Load(const std::string& path) {
+    // A head is a few tens of megabytes for the largest books; a file far beyond that is no
+    // index of ours. The head is read rather than mapped: the checksum reads every byte of it
+    // anyway, and a mapped file that another program truncates would fault under us. The texts
+    // stay in the file, read through the descriptor kept open: the name may be replaced by a
+    // newer index meanwhile, and a file cut short gives a short read, never a fault.
+    constexpr uint64_t kMaxBytes = uint64_t(1) << 31;
+    auto loaded = std::make_unique<TLoaded>();
+    loaded->Fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (loaded->Fd < 0)
+        return false;
+    const int fd = loaded->Fd;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<uint64_t>(st.st_size) < kPreamble)
+        return false;
+    const auto readAt = [fd](char* to, size_t n, uint64_t at) {
+        size_t got = 0;
+        while (got < n) {
+            const ssize_t r = ::pread(fd, to + got, n - got, static_cast<off_t>(at + got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                return false;
+            got += static_cast<size_t>(r);
+        }
+        return true;
+    };
+    char preamble[kPreamble];
+    if (!readAt(preamble, kPreamble, 0) || std::memcmp(preamble, kMagic, kMagicSize) != 0)
+        return false;
+    uint64_t headSize = 0;
+    for (int i = 0; i < 8; ++i)
+        headSize |= uint64_t{static_cast<uint8_t>(preamble[kMagicSize + static_cast<size_t>(i)])}
+                    << (8 * i);
+    const auto fileSize = static_cast<uint64_t>(st.st_size);
+    if (headSize > kMaxBytes || headSize > fileSize - kPreamble)
+        return false;
+    std::string& head = loaded->Bytes;
+    head.resize(kPreamble + static_cast<size_t>(headSize));
+    std::memcpy(head.data(), preamble, kPreamble);
+    if (!readAt(head.data() + kPreamble, static_cast<size_t>(headSize), kPreamble))
+        return false;
+    loaded->Head = reinterpret_cast<const uint8_t*>(head.data());
+    loaded->TextsAt = kPreamble + headSize;
+    return Adopt(std::move(loaded), head.size(), fileSize - kPreamble - headSize);
+}
+
+bool TBookIndex::Adopt(std::unique_ptr<TLoaded> loaded, size_t size, uint64_t textsSize) {
+    const uint8_t* data = loaded->Head;
+    // Too short for the magic, the head's size and the checksum, or no index at all.
     if (size < 64 || std::memcmp(data, kMagic, kMagicSize) != 0)
         return false;
     const size_t body = size - 4;
-    uLong stored = 0;
+    uint32_t stored = 0;
     for (int i = 0; i < 4; ++i)
-        stored |= uLong{data[body + static_cast<size_t>(i)]} << (8 * i);
-    if (crc32_z(crc32(0, nullptr, 0), data, body) != stored)
+        stored |= uint32_t{data[body + static_cast<size_t>(i)]} << (8 * i);
+    if (Crc(data, body) != stored)
         return false;
-    TIndexReader r(data + kMagicSize, data + body);
+    TIndexReader r(data + kPreamble, data + body);
     const auto at = [data](std::string_view v) {
         return static_cast<uint64_t>(reinterpret_cast<const uint8_t*>(v.data()) - data);
     };
@@ -684,6 +785,7 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
     std::vector<TPage> pages;
     pages.reserve(static_cast<size_t>(pageCount));
     const int members = book_.Archive().Count();
+    uint64_t textAt = 0;
     for (uint64_t i = 0; i < pageCount && r.Ok(); ++i) {
         TPage p;
         p.Member = static_cast<int>(r.Number(static_cast<uint64_t>(std::max(0, members - 1))));
@@ -691,14 +793,18 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
         p.Title = r.Bytes(size);
         p.TextLength = static_cast<uint32_t>(r.Number(UINT32_MAX));
         p.TextBytes = static_cast<uint32_t>(r.Number(UINT32_MAX));
-        const std::string_view text = r.Bytes(UINT32_MAX);
-        p.TextAt = at(text);
-        p.TextSize = static_cast<uint32_t>(text.size());
+        p.TextSize = static_cast<uint32_t>(r.Number(UINT32_MAX));
+        p.TextCrc = static_cast<uint32_t>(r.Number(UINT32_MAX));
+        p.TextAt = textAt;
+        textAt += p.TextSize;
         // Text() checks the rest when the page is unpacked.
         if (p.TextBytes > p.TextSize || p.TextLength > p.TextBytes)
             return false;
         pages.push_back(std::move(p));
     }
+    // The texts the pages claim fill what follows the head, no more and no less.
+    if (textAt != textsSize)
+        return false;
     const uint64_t failureCount = r.Number(candidates_.size());
     std::vector<std::string> failures;
     for (uint64_t i = 0; i < failureCount && r.Ok(); ++i)
@@ -731,6 +837,7 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
     postings_ = std::move(postings);
     texts_.clear();
     texts_.shrink_to_fit();
+    loaded_ = std::move(loaded);
     next_ = candidates_.size();
     return true;
 }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bookreader/page_text.h"
@@ -58,10 +59,11 @@ public:
         std::string Title;       // UTF-8, may be empty
         uint32_t TextLength = 0; // in characters
         uint32_t TextBytes = 0;  // of the text in UTF-8
-        // The text in UTF-8, then its section starts: where in a loaded index's bytes, and the
-        // size of both.
+        // The text in UTF-8, then its section starts: where among a loaded index's texts, the
+        // size of both, and their CRC-32.
         uint64_t TextAt = 0;
         uint32_t TextSize = 0;
+        uint32_t TextCrc = 0;
     };
     uint32_t PageCount() const { return static_cast<uint32_t>(pages_.size()); }
     const TPage& Page(uint32_t page) const { return pages_[page]; }
@@ -69,13 +71,17 @@ public:
     // the packed text is damaged.
     TPageText Text(uint32_t page) const;
 
-    // The whole index as bytes, for a file; only when Ready().
-    std::string Serialize() const;
-    // Replaces the index with one Serialize wrote for this same book (key: BookKey()). False,
-    // with the index left as it was, when the bytes are damaged or belong to another book.
+    // The whole index as bytes for a file, in pieces to be written one after the other (the
+    // head, then each page's text); only when Ready(). The pieces lie in store (cleared first)
+    // or in the index, and stay valid while both are unchanged.
+    std::vector<std::string_view> Serialize(std::vector<std::string>& store) const;
+    // Replaces the index with one Serialize wrote for this same book (key: BookKey()), its
+    // pieces joined. False, with the index left as it was, when the bytes are damaged or belong
+    // to another book; a page text damaged since is refused when Text() reads it.
     bool Deserialize(std::string bytes);
-    // The same from a file, mapped rather than read: the index uses the file's bytes where
-    // they lie. False when the file is missing, no regular file, too large or refused as above.
+    // The same from a file: its head is read and checked, the page texts are read from the
+    // file when Text() asks for them (and checked then). False when the file is missing, no
+    // regular file, too large or refused as above.
     bool Load(const std::string& path);
     // What tells this book apart from any other or from itself changed: the file's size and
     // time and a hash of its member table.
@@ -95,10 +101,24 @@ private:
     void Lex(int member, TLexed& out, class TFileStream& stream, TScratch& scratch) const;
     void Merge(TLexed& page);
     void Finish();
-    // The page's kept text and section starts (see TPage).
-    std::string_view KeptText(uint32_t page) const;
-    // Takes a serialized index at data (kept alive by the caller once this returns true).
-    bool Adopt(const uint8_t* data, size_t size);
+    // The page's kept text and section starts (see TPage), read into buffer when they lie in
+    // the file; raises EArchiveError when they are damaged.
+    std::string_view KeptText(uint32_t page, std::string& buffer) const;
+    // A cached index: its head in memory, its texts in memory too or in the file.
+    struct TLoaded {
+        std::string Bytes;              // the head (from a file) or everything (from bytes)
+        const uint8_t* Head = nullptr;  // Bytes' data
+        const uint8_t* Texts = nullptr; // the texts, when in Bytes
+        int Fd = -1;                    // the file, when the texts are read from it
+        uint64_t TextsAt = 0;           // where in the file they start
+        TLoaded() = default;
+        TLoaded(const TLoaded&) = delete;
+        TLoaded& operator=(const TLoaded&) = delete;
+        ~TLoaded();
+    };
+    // Takes a serialized index: its head (size bytes at loaded's Head) checked and read, and
+    // the sizes of its texts checked against the textsSize bytes after it.
+    bool Adopt(std::unique_ptr<TLoaded> loaded, size_t size, uint64_t textsSize);
     std::span<const uint8_t> PostingsOf(uint32_t id) const;
 
     const TSiteBook& book_;
@@ -111,7 +131,6 @@ private:
     TWordTable words_;
     std::vector<TPostings> postings_;
     std::vector<std::string> texts_;  // the kept page texts of an index built here
-    const uint8_t* loaded_ = nullptr; // the bytes of a loaded index, when it is one
-    std::string owned_;               // those bytes
+    std::unique_ptr<TLoaded> loaded_; // when the index was read back
     std::string key_;
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "bookreader/page_text.h"
 #include "bookreader/reader_app.h"
@@ -380,10 +381,31 @@ TEST_F(BookSearchTest, TheIndexIsKeptBetweenRunsAndNeverTrusted) {
     EXPECT_EQ(err.Text(), "");
 
     // Every way of damaging the file: each is refused and the index built again, and the
-    // answer stays the same.
+    // answer stays the same. A damaged head is refused when the file is opened, a damaged page
+    // text when a hit shows it: "garden" is on every page with text, so its search reads them
+    // all.
     const std::string good = folio_test::ReadFile(file);
-    std::vector<std::string> damaged = {"", good.substr(0, good.size() / 2), "FOLIOIDX",
-                                        std::string(good.size(), '\0')};
+    const auto contexts = [](const TBookSearchResult& r) {
+        std::vector<std::string> lines;
+        for (const TBookSearchHit& h : r.Hits)
+            lines.push_back(h.Page + ": " + h.Context);
+        return lines;
+    };
+    std::vector<std::string> gardens;
+    {
+        TBookSearch search(b, cache);
+        search.Prepare();
+        ASSERT_TRUE(search.FromCache());
+        gardens = contexts(search.Search("garden"));
+        ASSERT_EQ(gardens.size(), 12u);
+    }
+    std::vector<std::string> damaged = {"",
+                                        good.substr(0, good.size() / 2),
+                                        "FOLIOIDX",
+                                        std::string(good.size(), '\0'),
+                                        good.substr(0, 16),
+                                        good.substr(0, good.size() - 1),
+                                        good + "x"};
     for (size_t at : {size_t{9}, size_t{20}, good.size() / 3, good.size() / 2, good.size() - 1}) {
         std::string d = good;
         d[at] = static_cast<char>(d[at] ^ 0x41);
@@ -393,11 +415,24 @@ TEST_F(BookSearchTest, TheIndexIsKeptBetweenRunsAndNeverTrusted) {
         folio_test::WriteFile(file, d);
         TBookSearch search(b, cache);
         search.Prepare();
+        EXPECT_EQ(contexts(search.Search("garden")), gardens) << d.size();
         EXPECT_FALSE(search.FromCache()) << d.size();
-        EXPECT_EQ(folio_test::ReadFile(file), good); // written again
+        EXPECT_EQ(folio_test::ReadFile(file), good) << d.size(); // written again
         TCapture out;
         ASSERT_EQ(PrintBookSearch(b, "rose garden", out.File(), err.File(), cache), 0);
         EXPECT_EQ(out.Text(), first.Text());
+    }
+
+    // The page texts are read from the file when shown: a file cut short after it was opened
+    // is found out then, and the index built again.
+    {
+        TBookSearch search(b, cache);
+        search.Prepare();
+        ASSERT_TRUE(search.FromCache());
+        ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(good.size() - 10)), 0);
+        EXPECT_EQ(contexts(search.Search("garden")), gardens);
+        EXPECT_FALSE(search.FromCache());
+        EXPECT_EQ(folio_test::ReadFile(file), good);
     }
 
     // Another book (one more page) has an index of its own.
