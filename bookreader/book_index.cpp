@@ -191,6 +191,8 @@ struct TBookIndex::TScratch {
     std::vector<uint32_t> Seq;    // the page's words as numbers of its distinct words
     std::vector<uint32_t> Starts; // occurrences grouped by distinct word
     std::vector<uint32_t> Places;
+    size_t WordsHint = 0; // room for the distinct words and their characters
+    size_t CharsHint = 0;
 };
 
 TBookIndex::TBookIndex(const TSiteBook& book)
@@ -249,6 +251,9 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
         std::erase_if(text.Sections, [](int32_t s) { return static_cast<size_t>(s) >= kMaxChars; });
     }
     // The page's words, each distinct one numbered in the order it first occurs.
+    // Room as the page before needed, spared growing step by step.
+    out.Words.reserve(scratch.WordsHint);
+    out.Chars.reserve(scratch.CharsHint);
     std::vector<uint32_t>& slots = scratch.Slots;
     std::vector<uint32_t>& seq = scratch.Seq;
     std::fill(slots.begin(), slots.end(), 0u);
@@ -285,6 +290,8 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
         }
         seq.push_back(slots[i] - 1);
     }
+    scratch.WordsHint = out.Words.size() + out.Words.size() / 4;
+    scratch.CharsHint = out.Chars.size() + out.Chars.size() / 4;
     // Each distinct word's occurrences together, in page order: its first, and the gaps to the
     // later ones coded as in the index's lists (a gap in the same page, doubled).
     std::vector<uint32_t>& starts = scratch.Starts;
