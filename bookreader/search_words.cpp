@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 #include <utf8proc.h>
 
 #include "platform/base/strings.h"
@@ -261,17 +262,25 @@ void TWordReader::Fold(int32_t start, int32_t end, bool plain, std::string& out)
     const std::u32string_view chars =
         text_.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
     if (plain) {
+        // Every word of a page passes here: each character's folded bytes are copied whole
+        // into room made once, and the word cut to its length after.
         const TFoldTable& table = FoldTable();
+        constexpr size_t kMost = sizeof(TFoldEntry::Bytes);
+        out.resize(chars.size() * kMost);
+        char* at = out.data();
         for (const char32_t c : chars) {
             const TFoldEntry& e = table[c];
             if (e.Length == TFoldEntry::kUseLibrary) {
                 plain = false;
                 break;
             }
-            out.append(e.Bytes, e.Length);
+            std::memcpy(at, e.Bytes, kMost);
+            at += e.Length;
         }
-        if (plain)
+        if (plain) {
+            out.resize(static_cast<size_t>(at - out.data()));
             return;
+        }
         out.clear();
     }
     FoldChars(chars, buffer_);
