@@ -182,6 +182,17 @@ struct TBookIndex::TLexed {
     std::vector<TWord> Words; // in the order each first occurs
     std::string Chars;
     std::vector<uint8_t> Rest;
+    // Empty again, keeping the room of the word lists.
+    void Clear() {
+        Member = -1;
+        Name.clear();
+        Failure.clear();
+        Page = TPage{};
+        Text = std::string();
+        Words.clear();
+        Chars.clear();
+        Rest.clear();
+    }
 };
 
 // What a worker reuses from page to page: the table that finds a page's distinct words, and
@@ -191,8 +202,6 @@ struct TBookIndex::TScratch {
     std::vector<uint32_t> Seq;    // the page's words as numbers of its distinct words
     std::vector<uint32_t> Starts; // occurrences grouped by distinct word
     std::vector<uint32_t> Places;
-    size_t WordsHint = 0; // room for the distinct words and their characters
-    size_t CharsHint = 0;
 };
 
 TBookIndex::TBookIndex(const TSiteBook& book)
@@ -251,9 +260,6 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
         std::erase_if(text.Sections, [](int32_t s) { return static_cast<size_t>(s) >= kMaxChars; });
     }
     // The page's words, each distinct one numbered in the order it first occurs.
-    // Room as the page before needed, spared growing step by step.
-    out.Words.reserve(scratch.WordsHint);
-    out.Chars.reserve(scratch.CharsHint);
     std::vector<uint32_t>& slots = scratch.Slots;
     std::vector<uint32_t>& seq = scratch.Seq;
     std::fill(slots.begin(), slots.end(), 0u);
@@ -290,8 +296,6 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
         }
         seq.push_back(slots[i] - 1);
     }
-    scratch.WordsHint = out.Words.size() + out.Words.size() / 4;
-    scratch.CharsHint = out.Chars.size() + out.Chars.size() / 4;
     // Each distinct word's occurrences together, in page order: its first, and the gaps to the
     // later ones coded as in the index's lists (a gap in the same page, doubled).
     std::vector<uint32_t>& starts = scratch.Starts;
@@ -410,7 +414,11 @@ void TBookIndex::BuildAll(int threads) {
     };
     const auto start = [&](TBatch& b, size_t first, int workers) {
         b.First = first;
-        b.Pages.assign(std::min(batch, candidates_.size() - first), TLexed{});
+        // The pages' room is used again batch after batch: a fresh one each time would take
+        // new memory from the system page by page.
+        b.Pages.resize(std::min(batch, candidates_.size() - first));
+        for (TLexed& page : b.Pages)
+            page.Clear();
         b.Take = 0;
         b.Failed = false;
         b.Error = nullptr;
@@ -455,8 +463,6 @@ void TBookIndex::BuildAll(int threads) {
             throw;
         }
         next_ = first;
-        done.Pages.clear();
-        done.Pages.shrink_to_fit();
         if (first >= candidates_.size())
             break;
     }

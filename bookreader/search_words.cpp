@@ -346,12 +346,14 @@ bool TWordReader::Next(TTextWord& word) {
         // span ends after its last visible character.
         int32_t end = start;
         int32_t visibleEnd = start;
-        bool plain = true; // every character lies in the table
+        bool plain = true;                    // every character lies in the table
+        const char32_t* chars = text_.data(); // read once: every character passes here
         while (end < limit) {
-            const char32_t c = at(end);
+            const char32_t c = chars[end];
             const TKind kind = KindOf(table, c);
+            // No letter of the table stands alone; the test is kept off the common path.
             if (kind == TKind::Separator ||
-                (kind == TKind::Letter && end > start && StandsAlone(c)))
+                (kind == TKind::Letter && end > start && c >= kTableEnd && StandsAlone(c)))
                 break;
             plain = plain && c < kTableEnd;
             ++end;
