@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <malloc.h>
+#include <mutex>
 #include <thread>
 #include <zlib.h>
 
@@ -18,8 +20,8 @@
 
 namespace {
 
-// Pages read at a time on the worker threads before they are merged in book order: enough to
-// keep every thread busy, few enough that their words take little memory meanwhile.
+// Pages each worker thread may read ahead of the merge, which takes them in book order: enough
+// to keep every thread busy, few enough that their words take little memory meanwhile.
 constexpr size_t kBatchPages = 64;
 
 void PutVarint(std::string& out, uint64_t v) {
@@ -390,83 +392,108 @@ void TBookIndex::BuildAll(int threads) {
         return;
     if (threads <= 0)
         threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const size_t batch = kBatchPages * static_cast<size_t>(threads);
-    // Reads pages [first, first + count) into out on the pool's threads (and on this one when
-    // helping). Errors other than a damaged page (those are kept with the page) stop the build.
-    struct TBatch {
-        std::vector<TLexed> Pages;
-        size_t First = 0;
-        std::atomic<size_t> Take{0};
-        std::atomic<bool> Failed{false};
-        std::exception_ptr Error;
-        std::vector<std::thread> Pool;
-    };
-    const auto work = [this](TBatch& b) {
+    if (threads == 1) {
+        TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
+        TLexed lexed;
+        while (!Ready() && !cancel_) {
+            lexed.Clear();
+            Lex(candidates_[next_], lexed, stream, *scratch_);
+            Merge(lexed);
+            ++next_;
+        }
+        if (Ready())
+            Finish();
+        return;
+    }
+    // The workers take pages one at a time, in book order, into a ring of slots; this thread
+    // merges each page as soon as it is read, in book order, and frees its slot. A worker that
+    // is held up (the processors are shared) delays only the merge of its own page: the others
+    // go on reading up to a ring ahead, where a batch that all must finish would stop them.
+    const size_t first = next_;
+    const size_t end = candidates_.size();
+    const size_t window = kBatchPages * static_cast<size_t>(threads);
+    std::vector<TLexed> ring(window);
+    std::vector<uint8_t> filled(window, 0); // the slot holds its page, read
+    std::mutex lock;
+    std::condition_variable pageRead, slotFreed;
+    size_t take = first;   // the next page a worker takes
+    size_t merged = first; // pages merged so far
+    bool stop = false;     // a worker failed, or the build ends early
+    std::exception_ptr error;
+    const auto work = [&] {
         try {
             TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
             TScratch scratch;
-            for (size_t i; !b.Failed && !cancel_ && (i = b.Take++) < b.Pages.size();)
-                Lex(candidates_[b.First + i], b.Pages[i], stream, scratch);
+            for (;;) {
+                size_t page = 0;
+                {
+                    std::unique_lock<std::mutex> hold(lock);
+                    slotFreed.wait(hold, [&] {
+                        return stop || cancel_ || take >= end || take < merged + window;
+                    });
+                    if (stop || cancel_ || take >= end)
+                        break;
+                    page = take++;
+                }
+                // The slot is free: its last page, a ring earlier, is merged.
+                TLexed& slot = ring[page % window];
+                slot.Clear();
+                Lex(candidates_[page], slot, stream, scratch);
+                {
+                    std::lock_guard<std::mutex> hold(lock);
+                    filled[page % window] = 1;
+                }
+                pageRead.notify_one();
+            }
         } catch (...) {
-            if (!b.Failed.exchange(true))
-                b.Error = std::current_exception();
+            std::lock_guard<std::mutex> hold(lock);
+            if (!error)
+                error = std::current_exception();
+            stop = true;
         }
+        // This thread reads no more: a merge that waits for a page it would have read must
+        // look again (it finds stop, or the build cancelled).
+        pageRead.notify_one();
+        slotFreed.notify_all();
     };
-    const auto start = [&](TBatch& b, size_t first, int workers) {
-        b.First = first;
-        // The pages' room is used again batch after batch: a fresh one each time would take
-        // new memory from the system page by page.
-        b.Pages.resize(std::min(batch, candidates_.size() - first));
-        for (TLexed& page : b.Pages)
-            page.Clear();
-        b.Take = 0;
-        b.Failed = false;
-        b.Error = nullptr;
-        for (int t = 0; t < workers; ++t)
-            b.Pool.emplace_back(work, std::ref(b));
-    };
-    const auto finish = [](TBatch& b) {
-        for (std::thread& t : b.Pool)
+    std::vector<std::thread> pool;
+    const auto stopPool = [&] {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            stop = true;
+        }
+        slotFreed.notify_all();
+        for (std::thread& t : pool)
             t.join();
-        b.Pool.clear();
-        if (b.Error)
-            std::rethrow_exception(b.Error);
     };
-    // Two batches in turn: while the pool reads the next one, this thread merges the last one
-    // into the index in book order.
-    TBatch batches[2];
-    size_t first = next_;
-    start(batches[0], first, threads - 1);
-    work(batches[0]);
-    for (int at = 0;; at ^= 1) {
-        TBatch& done = batches[at];
-        TBatch& coming = batches[at ^ 1];
-        try {
-            finish(done);
-        } catch (...) {
-            cancel_ = true;
-            finish(coming);
-            throw;
+    try {
+        for (int t = 0; t < threads; ++t)
+            pool.emplace_back(work);
+        for (size_t page = first; page < end && !cancel_; ++page) {
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                pageRead.wait(hold, [&] { return filled[page % window] || stop || cancel_; });
+                if (!filled[page % window])
+                    break;
+                filled[page % window] = 0;
+            }
+            Merge(ring[page % window]);
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                merged = page + 1;
+            }
+            next_ = page + 1;
+            slotFreed.notify_all();
         }
-        if (cancel_)
-            return;
-        first = done.First + done.Pages.size();
-        if (first < candidates_.size())
-            start(coming, first, threads);
-        try {
-            for (TLexed& page : done.Pages)
-                Merge(page);
-        } catch (...) {
-            cancel_ = true;
-            for (std::thread& t : coming.Pool)
-                t.join();
-            throw;
-        }
-        next_ = first;
-        if (first >= candidates_.size())
-            break;
+    } catch (...) {
+        stopPool();
+        throw;
     }
-    Finish();
+    stopPool();
+    if (error)
+        std::rethrow_exception(error);
+    if (Ready())
+        Finish();
 }
 
 namespace {

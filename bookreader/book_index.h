@@ -5,8 +5,8 @@
 // page again. Phrases are words at consecutive word numbers.
 //
 // The text comes straight from the lexer (see page_words.h): finding words needs no layout.
-// Pages are read on several threads at once, in batches merged in book order, so the index is
-// the same whatever the number of threads. A whole index can be written to a file and read
+// Pages are read on several threads at once and merged one by one in book order, so the index
+// is the same whatever the number of threads. A whole index can be written to a file and read
 // back: the file is checked throughout (a damaged or foreign one is refused, never trusted).
 #include <atomic>
 #include <cstdint>
@@ -39,7 +39,8 @@ public:
     bool Step(int maxPages);
     // Indexes every remaining page on threads threads (0: one per processor).
     void BuildAll(int threads);
-    // Makes a BuildAll under way on another thread stop after its batch, the index unfinished.
+    // Makes a BuildAll under way on another thread stop after the page it merges, the index
+    // unfinished.
     void Cancel() { cancel_ = true; }
     bool Ready() const { return next_.load() >= candidates_.size(); }
     int PagesDone() const { return static_cast<int>(next_.load()); }
