@@ -542,4 +542,39 @@ TEST_F(BookSearchTest, ThreadsDoNotChangeTheIndex) {
     }
 }
 
+// A book of more pages than the workers may read ahead of the merge: on any number of threads
+// the index written to the cache is the same, byte for byte, as the one built on one thread.
+TEST_F(BookSearchTest, ThreadsWriteTheSameIndexFile) {
+    TArchiveBytes a;
+    size_t word17 = 0; // the times "word17" is written
+    for (int i = 0; i < 700; ++i) {
+        const std::string n = std::to_string(i);
+        std::string page = "<title>Page " + n + "</title><p>Page " + n + " of the book";
+        for (int w = 0; w < i % 37; ++w) {
+            page += " word" + std::to_string((i * 7 + w) % 101);
+            word17 += (i * 7 + w) % 101 == 17;
+        }
+        a.Member("/s/p" + n + ".html", page + ".</p>");
+    }
+    a.Member("/b/folioauthor.html", ConfigText("/s/p0.html")).End();
+    Open(a);
+    std::string first;
+    for (int threads : {1, 2, 3, 8}) {
+        const std::string cache = tmp / ("cache" + std::to_string(threads));
+        TBookSearch search(*book, cache);
+        search.Prepare(threads);
+        ASSERT_TRUE(search.Ready());
+        EXPECT_EQ(search.Search("word17").Total, word17) << threads;
+        const std::string bytes = folio_test::ReadFile(search.CacheFile());
+        ASSERT_GT(bytes.size(), 1000u) << threads;
+        if (first.empty())
+            first = bytes;
+        else
+            EXPECT_TRUE(bytes == first) << threads << " threads";
+        const TBookSearchResult r = search.Search("page 699 of");
+        ASSERT_EQ(r.Hits.size(), 1u) << threads;
+        EXPECT_EQ(r.Hits[0].Page, "p699.html");
+    }
+}
+
 } // namespace
