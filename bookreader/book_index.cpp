@@ -118,10 +118,11 @@ template <class T> uint64_t FnvValue(uint64_t h, T v) {
 // as it is, not deflated: packing cost more than reading every page, and a search unpacks only
 // the pages it shows.
 void AppendPageText(const TPageText& page, std::string& out, uint32_t& textBytes) {
-    // Measured first, so the text is held in exactly its room.
+    // Measured first, so the text is held in exactly its room; without branches, as most of
+    // a page is ASCII (what is no character takes the 3 bytes of U+FFFD).
     size_t bytes = 0;
     for (const char32_t c : page.Text)
-        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 || c > 0x10FFFF ? 3 : 4;
+        bytes += 1 + size_t{c >= 0x80} + size_t{c >= 0x800} + size_t{c >= 0x10000 && c <= 0x10FFFF};
     size_t sectionBytes = 0;
     int32_t start = 0;
     for (const int32_t section : page.Sections) {
@@ -311,18 +312,26 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
     for (size_t n = 0; n < seq.size(); ++n)
         places[starts[seq[n]]++] = static_cast<uint32_t>(n);
     // starts[id] now holds the end of word id's places, which is where word id + 1's begin.
+    // A gap doubled fits 33 bits: at most 5 bytes of varint each, written into room made once.
+    out.Rest.resize(seq.size() * 5);
+    uint8_t* rest = out.Rest.data();
     uint32_t from = 0;
     for (size_t id = 0; id < out.Words.size(); ++id) {
         TLexed::TWord& word = out.Words[id];
         const uint32_t to = starts[id];
         word.First = places[from];
-        word.RestAt = static_cast<uint32_t>(out.Rest.size());
-        for (uint32_t k = from + 1; k < to; ++k)
-            PutVarint(out.Rest, uint64_t{places[k] - places[k - 1]} << 1);
-        word.RestSize = static_cast<uint32_t>(out.Rest.size() - word.RestAt);
+        word.RestAt = static_cast<uint32_t>(rest - out.Rest.data());
+        for (uint32_t k = from + 1; k < to; ++k) {
+            uint64_t v = uint64_t{places[k] - places[k - 1]} << 1;
+            for (; v >= 0x80; v >>= 7)
+                *rest++ = static_cast<uint8_t>(v | 0x80);
+            *rest++ = static_cast<uint8_t>(v);
+        }
+        word.RestSize = static_cast<uint32_t>(rest - out.Rest.data()) - word.RestAt;
         word.Last = places[to - 1];
         from = to;
     }
+    out.Rest.resize(static_cast<size_t>(rest - out.Rest.data()));
     TPage& p = out.Page;
     p.Member = member;
     p.Name = out.Name;
