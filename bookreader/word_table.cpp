@@ -16,10 +16,15 @@ uint32_t TWordTable::HashOf(std::string_view word) {
         h = (h ^ v) * kMul;
         h ^= h >> 32;
     }
-    if (n > 0) {
-        uint64_t v = 0;
-        std::memcpy(&v, p, n);
-        h = (h ^ v) * kMul;
+    // The last bytes in at most two loads that may overlap (the length is in h already).
+    if (n >= 4) {
+        uint32_t first, last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        h = (h ^ (uint64_t{first} | uint64_t{last} << 32)) * kMul;
+    } else if (n > 0) {
+        const auto byte = [p](size_t i) { return uint64_t{static_cast<uint8_t>(p[i])}; };
+        h = (h ^ (byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16)) * kMul;
     }
     h ^= h >> 33;
     h *= 0xC4CEB9FE1A85EC53ull;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "bookreader/page_text.h"
+#include "bookreader/private_file.h"
 #include "bookreader/reader_app.h"
 #include "bookreader/search_pane.h"
 #include "bookreader/search_words.h"
@@ -574,7 +575,37 @@ TEST_F(BookSearchTest, ThreadsWriteTheSameIndexFile) {
         const TBookSearchResult r = search.Search("page 699 of");
         ASSERT_EQ(r.Hits.size(), 1u) << threads;
         EXPECT_EQ(r.Hits[0].Page, "p699.html");
+        // And the file reads back, with the same answers.
+        TBookSearch again(*book, cache);
+        again.Prepare();
+        EXPECT_TRUE(again.FromCache()) << threads;
+        EXPECT_EQ(again.Search("word17").Total, word17) << threads;
+        const TBookSearchResult back = again.Search("page 699 of");
+        ASSERT_EQ(back.Hits.size(), 1u) << threads;
+        EXPECT_EQ(back.Hits[0].Context, r.Hits[0].Context);
     }
+}
+
+// The cache file is written in pieces, many to a system call: they lie in it one after the
+// other, empty and large ones among them.
+TEST(PrivateFileTest, PiecesAreWrittenOneAfterTheOther) {
+    folio_test::TempDir dir;
+    std::vector<std::string> texts;
+    std::string whole;
+    for (int i = 0; i < 1500; ++i) {
+        std::string piece(static_cast<size_t>(i % 7 == 0 ? 0 : (i * 37) % 300),
+                          static_cast<char>('a' + i % 26));
+        if (i == 700)
+            piece.assign(size_t(3) << 20, 'L');
+        whole += piece;
+        texts.push_back(std::move(piece));
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    const std::string file = dir / "pieces";
+    ASSERT_TRUE(ReplaceFileContents(file, pieces));
+    EXPECT_TRUE(folio_test::ReadFile(file) == whole);
+    ASSERT_TRUE(ReplaceFileContents(file, std::span<const std::string_view>()));
+    EXPECT_EQ(folio_test::ReadFile(file), "");
 }
 
 } // namespace
