@@ -79,7 +79,15 @@ bool WritePieces(int fd, std::span<const std::string_view> pieces) {
     constexpr size_t kAtOnce = 512;
     size_t next = 0; // the first piece not wholly written
     size_t done = 0; // bytes of it written already
-    while (next < pieces.size()) {
+    for (;;) {
+        // Past what is written, empty pieces among it: writing nothing would look like a
+        // failure.
+        while (next < pieces.size() && pieces[next].size() == done) {
+            ++next;
+            done = 0;
+        }
+        if (next == pieces.size())
+            return true;
         iovec io[kAtOnce];
         int n = 0;
         for (size_t i = next; i < pieces.size() && n < static_cast<int>(kAtOnce); ++i) {
@@ -101,7 +109,6 @@ bool WritePieces(int fd, std::span<const std::string_view> pieces) {
         }
         done += left;
     }
-    return true;
 }
 
 } // namespace

@@ -606,6 +606,12 @@ TEST(PrivateFileTest, PiecesAreWrittenOneAfterTheOther) {
     EXPECT_TRUE(folio_test::ReadFile(file) == whole);
     ASSERT_TRUE(ReplaceFileContents(file, std::span<const std::string_view>()));
     EXPECT_EQ(folio_test::ReadFile(file), "");
+    ASSERT_TRUE(ReplaceFileContents(file, "one piece"));
+    EXPECT_EQ(folio_test::ReadFile(file), "one piece");
+    ASSERT_TRUE(ReplaceFileContents(file, ""));
+    EXPECT_EQ(folio_test::ReadFile(file), "");
+    const std::vector<std::string_view> empties(3, std::string_view());
+    ASSERT_TRUE(ReplaceFileContents(file, empties));
 }
 
 } // namespace
