@@ -115,8 +115,8 @@ template <class T> uint64_t FnvValue(uint64_t h, T v) {
 
 // The text of a page as the index keeps it: its characters in UTF-8 (a quarter of their
 // code points' size), then each section start as its distance from the one before. It is kept
-// as it is, not deflated: packing cost more than reading every page, and a search unpacks only
-// the pages it shows.
+// as it is, not deflated: deflating it cost more than reading the pages does, and a search
+// decodes only the pages it shows.
 void AppendPageText(const TPageText& page, std::string& out, uint32_t& textBytes) {
     // Measured first, so the text is held in exactly its room; without branches, as most of
     // a page is ASCII (what is no character takes the 3 bytes of U+FFFD).

@@ -69,7 +69,7 @@ public:
     uint32_t PageCount() const { return static_cast<uint32_t>(pages_.size()); }
     const TPage& Page(uint32_t page) const { return pages_[page]; }
     // The page's text and section starts (its title is in Page()); raises EArchiveError when
-    // the packed text is damaged.
+    // the kept text is damaged (or, in a cached index, cannot be read from its file).
     TPageText Text(uint32_t page) const;
 
     // The whole index as bytes for a file, in pieces to be written one after the other (the
