@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <malloc.h>
+#include <mutex>
 #include <thread>
 #include <zlib.h>
 
@@ -18,8 +20,8 @@
 
 namespace {
 
-// Pages read at a time on the worker threads before they are merged in book order: enough to
-// keep every thread busy, few enough that their words take little memory meanwhile.
+// Pages each worker thread may read ahead of the merge, which takes them in book order: enough
+// to keep every thread busy, few enough that their words take little memory meanwhile.
 constexpr size_t kBatchPages = 64;
 
 void PutVarint(std::string& out, uint64_t v) {
@@ -96,7 +98,7 @@ private:
 // The cache file's first bytes and the version of what follows: a file of another version is
 // built again.
 constexpr char kMagic[] = "FOLIOIDX";
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 
 uint64_t Fnv(uint64_t h, const void* data, size_t n) {
     const auto* p = static_cast<const uint8_t*>(data);
@@ -111,60 +113,102 @@ template <class T> uint64_t FnvValue(uint64_t h, T v) {
     return Fnv(h, &v, sizeof v);
 }
 
+// The text of a page as the index keeps it: its characters in UTF-8 (a quarter of their
+// code points' size), then each section start as its distance from the one before. It is kept
+// as it is, not deflated: deflating it cost more than reading the pages does, and a search
+// decodes only the pages it shows.
+void AppendPageText(const TPageText& page, std::string& out, uint32_t& textBytes) {
+    // Measured first, so the text is held in exactly its room; without branches, as most of
+    // a page is ASCII (what is no character takes the 3 bytes of U+FFFD).
+    size_t bytes = 0;
+    for (const char32_t c : page.Text)
+        bytes += 1 + size_t{c >= 0x80} + size_t{c >= 0x800} + size_t{c >= 0x10000 && c <= 0x10FFFF};
+    size_t sectionBytes = 0;
+    int32_t start = 0;
+    for (const int32_t section : page.Sections) {
+        for (auto v = static_cast<uint32_t>(section - start); v >= 0x80; v >>= 7)
+            ++sectionBytes;
+        ++sectionBytes;
+        start = section;
+    }
+    const size_t before = out.size();
+    out.reserve(before + bytes + sectionBytes);
+    out.resize(before + bytes);
+    char* at = out.data() + before;
+    for (char32_t c : page.Text) {
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD; // no character: UTF-8 has no form for it
+        if (c < 0x80) {
+            *at++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *at++ = static_cast<char>(0xC0 | (c >> 6));
+            *at++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *at++ = static_cast<char>(0xE0 | (c >> 12));
+            *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *at++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *at++ = static_cast<char>(0xF0 | (c >> 18));
+            *at++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *at++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *at++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    textBytes = static_cast<uint32_t>(bytes);
+    start = 0;
+    for (const int32_t section : page.Sections) {
+        PutVarint(out, static_cast<uint32_t>(section - start));
+        start = section;
+    }
+}
+
 } // namespace
 
-// One page as a worker leaves it: its packed text and its folded words, each ended by a 0.
+// One page as a worker leaves it: its text as the index keeps it, and its distinct words, each
+// with every place it occurs already coded as the word's list of occurrences codes them, so
+// that merging a page into the index looks each distinct word up once and copies its bytes.
 struct TBookIndex::TLexed {
+    struct TWord {
+        uint32_t Hash = 0;    // TWordTable::HashOf of the folded word
+        uint32_t CharsAt = 0; // the folded word in Chars
+        uint32_t CharsSize = 0;
+        uint32_t First = 0;  // word number of its first occurrence in the page
+        uint32_t Last = 0;   // ... and of its last
+        uint32_t RestAt = 0; // the later occurrences, coded, in Rest
+        uint32_t RestSize = 0;
+    };
     int Member = -1;
     std::string Name;
     std::string Failure; // not empty: the page could not be read
     TPage Page;
-    std::vector<uint8_t> Packed;
-    std::string Words;
-};
-
-// Packs page texts with one deflater, reset between pages: a fresh one for every page would
-// allocate and clear its quarter megabyte of tables thousands of times. Huffman codes alone,
-// without looking for repeats: text packs to some 60% of its size at several times the speed
-// of the fastest level, and building the index is what the first search waits for.
-struct TBookIndex::TPacker {
-    z_stream Z{};
-    TPacker() {
-        if (deflateInit2(&Z, 1, Z_DEFLATED, 15, 8, Z_HUFFMAN_ONLY) != Z_OK)
-            throw std::bad_alloc(); // zlib fails to start only for want of memory
-    }
-    ~TPacker() { deflateEnd(&Z); }
-    TPacker(const TPacker&) = delete;
-    TPacker& operator=(const TPacker&) = delete;
-
-    // The text in UTF-8 (a quarter of its code points' size, and less to deflate), then each
-    // section start as its distance from the one before.
-    std::vector<uint8_t> Pack(const TPageText& page, uint32_t& textBytes, uint32_t& rawSize) {
-        const std::string utf8 = U32ToUtf8(page.Text);
-        std::vector<uint8_t> raw(utf8.begin(), utf8.end());
-        textBytes = static_cast<uint32_t>(raw.size());
-        int32_t start = 0;
-        for (const int32_t section : page.Sections) {
-            PutVarint(raw, static_cast<uint32_t>(section - start));
-            start = section;
-        }
-        rawSize = static_cast<uint32_t>(raw.size());
-        deflateReset(&Z);
-        std::vector<uint8_t> packed(deflateBound(&Z, static_cast<uLong>(raw.size())));
-        Z.next_in = raw.data();
-        Z.avail_in = static_cast<uInt>(raw.size());
-        Z.next_out = packed.data();
-        Z.avail_out = static_cast<uInt>(packed.size());
-        // The output buffer holds the bound, so one call finishes the stream.
-        if (deflate(&Z, Z_FINISH) != Z_STREAM_END)
-            throw std::bad_alloc();
-        packed.resize(Z.total_out);
-        packed.shrink_to_fit();
-        return packed;
+    std::string Text;
+    std::vector<TWord> Words; // in the order each first occurs
+    std::string Chars;
+    std::vector<uint8_t> Rest;
+    // Empty again, keeping the room of the word lists.
+    void Clear() {
+        Member = -1;
+        Name.clear();
+        Failure.clear();
+        Page = TPage{};
+        Text = std::string();
+        Words.clear();
+        Chars.clear();
+        Rest.clear();
     }
 };
 
-TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), packer_(std::make_unique<TPacker>()) {
+// What a worker reuses from page to page: the table that finds a page's distinct words, and
+// the room that groups their occurrences.
+struct TBookIndex::TScratch {
+    std::vector<uint32_t> Slots;  // a power of two, at most half full: the word's number + 1
+    std::vector<uint32_t> Seq;    // the page's words as numbers of its distinct words
+    std::vector<uint32_t> Starts; // occurrences grouped by distinct word
+    std::vector<uint32_t> Places;
+};
+
+TBookIndex::TBookIndex(const TSiteBook& book)
+    : book_(book), scratch_(std::make_unique<TScratch>()) {
     const TArchiveReader& archive = book.Archive();
     uint64_t h = 0xCBF29CE484222325ull;
     for (int member : book.Served()) {
@@ -197,7 +241,7 @@ TBookIndex::TBookIndex(const TSiteBook& book) : book_(book), packer_(std::make_u
 
 TBookIndex::~TBookIndex() = default;
 
-void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& packer) const {
+void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scratch) const {
     out.Member = member;
     out.Name = TSiteBook::ServedName(book_.Archive().Member(member).Name);
     std::string bytes;
@@ -208,7 +252,8 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& pack
         return;
     }
     TPageText text = LexPageText(bytes);
-    // The viewer counts characters in 32-bit integers; what lies beyond is never shown. Packed,
+    bytes = std::string();
+    // The viewer counts characters in 32-bit integers; what lies beyond is never shown. Kept,
     // a character takes at most 4 bytes of UTF-8 and a section start (a section holds one
     // character or more) 5 bytes of varint, and the whole must stay under 4 GB: some 470
     // million characters, more than any page holds.
@@ -217,18 +262,85 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TPacker& pack
         text.Text.resize(kMaxChars);
         std::erase_if(text.Sections, [](int32_t s) { return static_cast<size_t>(s) >= kMaxChars; });
     }
+    // The page's words, each distinct one numbered in the order it first occurs.
+    std::vector<uint32_t>& slots = scratch.Slots;
+    std::vector<uint32_t>& seq = scratch.Seq;
+    std::fill(slots.begin(), slots.end(), 0u);
+    seq.clear();
+    const auto wordOf = [&out](const TLexed::TWord& w) {
+        return std::string_view(out.Chars).substr(w.CharsAt, w.CharsSize);
+    };
     TWordReader reader(text.Text, text.Sections);
     for (TTextWord w; reader.Next(w);) {
-        out.Words += w.Folded;
-        out.Words += '\0';
+        if ((out.Words.size() + 1) * 2 > slots.size()) {
+            slots.assign(std::max<size_t>(1024, slots.size() * 2), 0u);
+            const size_t mask = slots.size() - 1;
+            for (size_t id = 0; id < out.Words.size(); ++id) {
+                size_t i = out.Words[id].Hash & mask;
+                while (slots[i] != 0)
+                    i = (i + 1) & mask;
+                slots[i] = static_cast<uint32_t>(id + 1);
+            }
+        }
+        const uint32_t hash = TWordTable::HashOf(w.Folded);
+        const size_t mask = slots.size() - 1;
+        size_t i = hash & mask;
+        while (slots[i] != 0 && (out.Words[slots[i] - 1].Hash != hash ||
+                                 wordOf(out.Words[slots[i] - 1]) != w.Folded))
+            i = (i + 1) & mask;
+        if (slots[i] == 0) {
+            TLexed::TWord word;
+            word.Hash = hash;
+            word.CharsAt = static_cast<uint32_t>(out.Chars.size());
+            word.CharsSize = static_cast<uint32_t>(w.Folded.size());
+            out.Chars += w.Folded;
+            out.Words.push_back(word);
+            slots[i] = static_cast<uint32_t>(out.Words.size());
+        }
+        seq.push_back(slots[i] - 1);
     }
+    // Each distinct word's occurrences together, in page order: its first, and the gaps to the
+    // later ones coded as in the index's lists (a gap in the same page, doubled).
+    std::vector<uint32_t>& starts = scratch.Starts;
+    std::vector<uint32_t>& places = scratch.Places;
+    starts.assign(out.Words.size() + 1, 0u);
+    for (const uint32_t id : seq)
+        ++starts[id + 1];
+    for (size_t id = 0; id < out.Words.size(); ++id)
+        starts[id + 1] += starts[id];
+    places.resize(seq.size());
+    for (size_t n = 0; n < seq.size(); ++n)
+        places[starts[seq[n]]++] = static_cast<uint32_t>(n);
+    // starts[id] now holds the end of word id's places, which is where word id + 1's begin.
+    // A gap doubled fits 33 bits: at most 5 bytes of varint each, written into room made once.
+    out.Rest.resize(seq.size() * 5);
+    uint8_t* rest = out.Rest.data();
+    uint32_t from = 0;
+    for (size_t id = 0; id < out.Words.size(); ++id) {
+        TLexed::TWord& word = out.Words[id];
+        const uint32_t to = starts[id];
+        word.First = places[from];
+        word.RestAt = static_cast<uint32_t>(rest - out.Rest.data());
+        for (uint32_t k = from + 1; k < to; ++k) {
+            uint64_t v = uint64_t{places[k] - places[k - 1]} << 1;
+            for (; v >= 0x80; v >>= 7)
+                *rest++ = static_cast<uint8_t>(v | 0x80);
+            *rest++ = static_cast<uint8_t>(v);
+        }
+        word.RestSize = static_cast<uint32_t>(rest - out.Rest.data()) - word.RestAt;
+        word.Last = places[to - 1];
+        from = to;
+    }
+    out.Rest.resize(static_cast<size_t>(rest - out.Rest.data()));
     TPage& p = out.Page;
     p.Member = member;
     p.Name = out.Name;
     p.Title = std::move(text.Title);
     p.TextLength = static_cast<uint32_t>(text.Text.size());
-    out.Packed = packer.Pack(text, p.TextBytes, p.RawSize);
-    p.PackedSize = static_cast<uint32_t>(out.Packed.size());
+    AppendPageText(text, out.Text, p.TextBytes);
+    p.TextSize = static_cast<uint32_t>(out.Text.size());
+    p.TextCrc = static_cast<uint32_t>(crc32_z(
+        crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.Text.data()), out.Text.size()));
 }
 
 void TBookIndex::Merge(TLexed& lexed) {
@@ -237,19 +349,24 @@ void TBookIndex::Merge(TLexed& lexed) {
         return;
     }
     const auto page = static_cast<uint32_t>(pages_.size());
-    uint32_t word = 0;
-    for (size_t at = 0; at < lexed.Words.size(); ++word) {
-        const size_t end = lexed.Words.find('\0', at);
+    // Each distinct word of the page once: its first occurrence opens the page in the word's
+    // list (word number, doubled plus one, then the page gap), the rest follow as coded.
+    for (const TLexed::TWord& w : lexed.Words) {
         bool added = false;
-        const uint32_t id =
-            words_.Insert(std::string_view(lexed.Words).substr(at, end - at), added);
+        const uint32_t id = words_.Insert(
+            std::string_view(lexed.Chars).substr(w.CharsAt, w.CharsSize), w.Hash, added);
         if (added)
             postings_.emplace_back();
-        Add(id, page, word);
-        at = end + 1;
+        TPostings& p = postings_[id];
+        PutVarint(p.Bytes, (uint64_t{w.First} << 1) | 1);
+        PutVarint(p.Bytes, page - p.LastPage);
+        p.Bytes.insert(p.Bytes.end(), lexed.Rest.begin() + w.RestAt,
+                       lexed.Rest.begin() + w.RestAt + w.RestSize);
+        p.Any = true;
+        p.LastPage = page;
+        p.LastWord = w.Last;
     }
-    lexed.Page.PackedAt = store_.size();
-    store_.insert(store_.end(), lexed.Packed.begin(), lexed.Packed.end());
+    texts_.push_back(std::move(lexed.Text));
     pages_.push_back(std::move(lexed.Page));
 }
 
@@ -257,7 +374,7 @@ void TBookIndex::Finish() {
     for (TPostings& p : postings_)
         p.Bytes.shrink_to_fit();
     pages_.shrink_to_fit();
-    store_.shrink_to_fit();
+    texts_.shrink_to_fit();
     words_.Shrink();
     // Reading thousands of pages leaves the heap full of freed buffers; hand what is free back
     // to the system, so the reader's size is that of what it keeps.
@@ -270,7 +387,7 @@ bool TBookIndex::Step(int maxPages) {
     TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
     for (int n = std::max(1, maxPages); n > 0 && !Ready(); --n) {
         TLexed lexed;
-        Lex(candidates_[next_], lexed, stream, *packer_);
+        Lex(candidates_[next_], lexed, stream, *scratch_);
         Merge(lexed);
         ++next_;
     }
@@ -284,96 +401,108 @@ void TBookIndex::BuildAll(int threads) {
         return;
     if (threads <= 0)
         threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const size_t batch = kBatchPages * static_cast<size_t>(threads);
-    // Reads pages [first, first + count) into out on the pool's threads (and on this one when
-    // helping). Errors other than a damaged page (those are kept with the page) stop the build.
-    struct TBatch {
-        std::vector<TLexed> Pages;
-        size_t First = 0;
-        std::atomic<size_t> Take{0};
-        std::atomic<bool> Failed{false};
-        std::exception_ptr Error;
-        std::vector<std::thread> Pool;
-    };
-    const auto work = [this](TBatch& b) {
+    if (threads == 1) {
+        TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
+        TLexed lexed;
+        while (!Ready() && !cancel_) {
+            lexed.Clear();
+            Lex(candidates_[next_], lexed, stream, *scratch_);
+            Merge(lexed);
+            ++next_;
+        }
+        if (Ready())
+            Finish();
+        return;
+    }
+    // The workers take pages one at a time, in book order, into a ring of slots; this thread
+    // merges each page as soon as it is read, in book order, and frees its slot. A worker that
+    // is held up (the processors are shared) delays only the merge of its own page: the others
+    // go on reading up to a ring ahead, where a batch that all must finish would stop them.
+    const size_t first = next_;
+    const size_t end = candidates_.size();
+    const size_t window = kBatchPages * static_cast<size_t>(threads);
+    std::vector<TLexed> ring(window);
+    std::vector<uint8_t> filled(window, 0); // the slot holds its page, read
+    std::mutex lock;
+    std::condition_variable pageRead, slotFreed;
+    size_t take = first;   // the next page a worker takes
+    size_t merged = first; // pages merged so far
+    bool stop = false;     // a worker failed, or the build ends early
+    std::exception_ptr error;
+    const auto work = [&] {
         try {
             TFileStream stream(book_.Path(), fmOpenRead | fmShareDenyNone);
-            TPacker packer;
-            for (size_t i; !b.Failed && !cancel_ && (i = b.Take++) < b.Pages.size();)
-                Lex(candidates_[b.First + i], b.Pages[i], stream, packer);
+            TScratch scratch;
+            for (;;) {
+                size_t page = 0;
+                {
+                    std::unique_lock<std::mutex> hold(lock);
+                    slotFreed.wait(hold, [&] {
+                        return stop || cancel_ || take >= end || take < merged + window;
+                    });
+                    if (stop || cancel_ || take >= end)
+                        break;
+                    page = take++;
+                }
+                // The slot is free: its last page, a ring earlier, is merged.
+                TLexed& slot = ring[page % window];
+                slot.Clear();
+                Lex(candidates_[page], slot, stream, scratch);
+                {
+                    std::lock_guard<std::mutex> hold(lock);
+                    filled[page % window] = 1;
+                }
+                pageRead.notify_one();
+            }
         } catch (...) {
-            if (!b.Failed.exchange(true))
-                b.Error = std::current_exception();
+            std::lock_guard<std::mutex> hold(lock);
+            if (!error)
+                error = std::current_exception();
+            stop = true;
         }
+        // This thread reads no more: a merge that waits for a page it would have read must
+        // look again (it finds stop, or the build cancelled).
+        pageRead.notify_one();
+        slotFreed.notify_all();
     };
-    const auto start = [&](TBatch& b, size_t first, int workers) {
-        b.First = first;
-        b.Pages.assign(std::min(batch, candidates_.size() - first), TLexed{});
-        b.Take = 0;
-        b.Failed = false;
-        b.Error = nullptr;
-        for (int t = 0; t < workers; ++t)
-            b.Pool.emplace_back(work, std::ref(b));
-    };
-    const auto finish = [](TBatch& b) {
-        for (std::thread& t : b.Pool)
+    std::vector<std::thread> pool;
+    const auto stopPool = [&] {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            stop = true;
+        }
+        slotFreed.notify_all();
+        for (std::thread& t : pool)
             t.join();
-        b.Pool.clear();
-        if (b.Error)
-            std::rethrow_exception(b.Error);
     };
-    // Two batches in turn: while the pool reads the next one, this thread merges the last one
-    // into the index in book order.
-    TBatch batches[2];
-    size_t first = next_;
-    start(batches[0], first, threads - 1);
-    work(batches[0]);
-    for (int at = 0;; at ^= 1) {
-        TBatch& done = batches[at];
-        TBatch& coming = batches[at ^ 1];
-        try {
-            finish(done);
-        } catch (...) {
-            cancel_ = true;
-            finish(coming);
-            throw;
+    try {
+        for (int t = 0; t < threads; ++t)
+            pool.emplace_back(work);
+        for (size_t page = first; page < end && !cancel_; ++page) {
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                pageRead.wait(hold, [&] { return filled[page % window] || stop || cancel_; });
+                if (!filled[page % window])
+                    break;
+                filled[page % window] = 0;
+            }
+            Merge(ring[page % window]);
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                merged = page + 1;
+            }
+            next_ = page + 1;
+            slotFreed.notify_all();
         }
-        if (cancel_)
-            return;
-        first = done.First + done.Pages.size();
-        if (first < candidates_.size())
-            start(coming, first, threads);
-        try {
-            for (TLexed& page : done.Pages)
-                Merge(page);
-        } catch (...) {
-            cancel_ = true;
-            for (std::thread& t : coming.Pool)
-                t.join();
-            throw;
-        }
-        next_ = first;
-        done.Pages.clear();
-        done.Pages.shrink_to_fit();
-        if (first >= candidates_.size())
-            break;
+    } catch (...) {
+        stopPool();
+        throw;
     }
-    Finish();
-}
-
-// An occurrence in the same page as the one before: the word-number gap, doubled. In a new
-// page: the word number, doubled plus one, then the page gap.
-void TBookIndex::Add(uint32_t id, uint32_t page, uint32_t word) {
-    TPostings& p = postings_[id];
-    if (p.Any && p.LastPage == page) {
-        PutVarint(p.Bytes, uint64_t{word - p.LastWord} << 1);
-    } else {
-        PutVarint(p.Bytes, (uint64_t{word} << 1) | 1);
-        PutVarint(p.Bytes, page - p.LastPage);
-    }
-    p.Any = true;
-    p.LastPage = page;
-    p.LastWord = word;
+    stopPool();
+    if (error)
+        std::rethrow_exception(error);
+    if (Ready())
+        Finish();
 }
 
 namespace {
@@ -463,20 +592,16 @@ TPageText TBookIndex::Text(uint32_t page) const {
     const auto damaged = [&p] {
         return EArchiveError("The search index of " + p.Name + " is damaged");
     };
-    std::vector<uint8_t> raw(p.RawSize);
-    uLongf size = p.RawSize;
-    if (p.RawSize > 0 &&
-        (uncompress(raw.data(), &size, Store() + p.PackedAt, p.PackedSize) != Z_OK ||
-         size != p.RawSize))
-        throw damaged();
-    if (p.TextBytes > p.RawSize)
+    std::string buffer;
+    const std::string_view kept = KeptText(page, buffer);
+    if (p.TextBytes > kept.size())
         throw damaged();
     TPageText text;
-    text.Text = Utf8ToU32(std::string_view(reinterpret_cast<const char*>(raw.data()), p.TextBytes));
+    text.Text = Utf8ToU32(kept.substr(0, p.TextBytes));
     if (text.Text.size() != p.TextLength)
         throw damaged();
-    const uint8_t* at = raw.data() + p.TextBytes;
-    const uint8_t* end = raw.data() + raw.size();
+    const auto* at = reinterpret_cast<const uint8_t*>(kept.data()) + p.TextBytes;
+    const auto* end = reinterpret_cast<const uint8_t*>(kept.data()) + kept.size();
     uint64_t start = 0;
     while (at < end) {
         start += GetVarint(at, end);
@@ -491,7 +616,9 @@ size_t TBookIndex::MemoryUsed() const {
     size_t bytes = pages_.capacity() * sizeof(TPage) + postings_.capacity() * sizeof(TPostings);
     for (const TPage& p : pages_)
         bytes += p.Name.capacity() + p.Title.capacity();
-    bytes += loaded_ ? owned_.capacity() : store_.capacity();
+    bytes += loaded_ ? loaded_->Bytes.capacity() : texts_.capacity() * sizeof(std::string);
+    for (const std::string& t : texts_)
+        bytes += t.capacity();
     for (const TPostings& p : postings_)
         bytes += p.Bytes.capacity();
     bytes += words_.MemoryUsed();
@@ -500,98 +627,203 @@ size_t TBookIndex::MemoryUsed() const {
 
 // ---- the index as a file ----
 //
-// The magic and version, the book's key, the counts, the pages, the failures, then every word
-// with its occurrences; last a CRC-32 of all that comes before it.
+// The magic, then the size of the head that follows as 8 bytes (little-endian). The head: the
+// version, the book's key, the counts, the pages, the failures, then every word with its
+// occurrences; last a CRC-32 of all that comes before it, from the magic on. After the head,
+// the pages' texts one after the other, each with a CRC-32 of its own in its page's entry.
+// Opening a cached index reads and checks the head only; a page's text is read and checked
+// when a hit shows it, so a large book's index opens in the time its word lists take to read.
 
-std::string TBookIndex::Serialize() const {
-    std::string out(kMagic, sizeof kMagic - 1);
-    PutVarint(out, kVersion);
-    PutBytes(out, key_.data(), key_.size());
-    PutVarint(out, candidates_.size());
-    PutVarint(out, pages_.size());
-    for (const TPage& p : pages_) {
-        PutVarint(out, static_cast<uint64_t>(p.Member));
-        PutBytes(out, p.Name.data(), p.Name.size());
-        PutBytes(out, p.Title.data(), p.Title.size());
-        PutVarint(out, p.TextLength);
-        PutVarint(out, p.TextBytes);
-        PutVarint(out, p.RawSize);
-        PutBytes(out, Store() + p.PackedAt, p.PackedSize);
+namespace {
+
+constexpr size_t kMagicSize = sizeof kMagic - 1;
+constexpr size_t kPreamble = kMagicSize + 8; // the magic and the head's size
+
+uint32_t Crc(const void* data, size_t size) {
+    return static_cast<uint32_t>(
+        crc32_z(crc32(0, nullptr, 0), static_cast<const Bytef*>(data), size));
+}
+
+} // namespace
+
+TBookIndex::TLoaded::~TLoaded() {
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+std::vector<std::string_view> TBookIndex::Serialize(std::vector<std::string>& store) const {
+    // Views into store must outlive its growth: room for the head and every text is made first.
+    store.clear();
+    store.reserve(pages_.size() + 1);
+    store.emplace_back(kMagic, kMagicSize);
+    std::string& head = store.back();
+    head.append(8, '\0'); // the head's size, once known
+    size_t postingBytes = 0;
+    for (uint32_t i = 0; i < words_.Count(); ++i)
+        postingBytes += PostingsOf(i).size() + words_.Word(i).size() + 10;
+    head.reserve(head.size() + postingBytes + pages_.size() * 64 + 4096);
+    PutVarint(head, kVersion);
+    PutBytes(head, key_.data(), key_.size());
+    PutVarint(head, candidates_.size());
+    PutVarint(head, pages_.size());
+    for (uint32_t i = 0; i < PageCount(); ++i) {
+        const TPage& p = pages_[i];
+        PutVarint(head, static_cast<uint64_t>(p.Member));
+        PutBytes(head, p.Name.data(), p.Name.size());
+        PutBytes(head, p.Title.data(), p.Title.size());
+        PutVarint(head, p.TextLength);
+        PutVarint(head, p.TextBytes);
+        PutVarint(head, p.TextSize);
+        PutVarint(head, p.TextCrc);
     }
-    PutVarint(out, failures_.size());
+    PutVarint(head, failures_.size());
     for (const std::string& f : failures_)
-        PutBytes(out, f.data(), f.size());
-    PutVarint(out, words_.Count());
+        PutBytes(head, f.data(), f.size());
+    PutVarint(head, words_.Count());
     for (uint32_t i = 0; i < words_.Count(); ++i) {
         const std::string_view w = words_.Word(i);
-        PutBytes(out, w.data(), w.size());
+        PutBytes(head, w.data(), w.size());
         const std::span<const uint8_t> list = PostingsOf(i);
-        PutBytes(out, list.data(), list.size());
+        PutBytes(head, list.data(), list.size());
     }
-    const uLong crc =
-        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.data()), out.size());
+    const uint64_t headSize = head.size() + 4 - kPreamble;
+    for (int i = 0; i < 8; ++i)
+        head[kMagicSize + static_cast<size_t>(i)] = static_cast<char>((headSize >> (8 * i)) & 0xFF);
+    const uint32_t crc = Crc(head.data(), head.size());
     for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
-    return out;
+        head.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+    std::vector<std::string_view> pieces;
+    pieces.reserve(pages_.size() + 1);
+    pieces.push_back(head);
+    for (uint32_t i = 0; i < PageCount(); ++i) {
+        std::string buffer;
+        const std::string_view text = KeptText(i, buffer);
+        if (text.data() == buffer.data()) { // read from the file: kept in store
+            store.push_back(std::move(buffer));
+            pieces.push_back(store.back());
+        } else {
+            pieces.push_back(text);
+        }
+    }
+    return pieces;
 }
 
 std::span<const uint8_t> TBookIndex::PostingsOf(uint32_t id) const {
     const TPostings& p = postings_[id];
     if (loaded_)
-        return {loaded_ + p.At, static_cast<size_t>(p.Size)};
+        return {loaded_->Head + p.At, static_cast<size_t>(p.Size)};
     return {p.Bytes.data(), p.Bytes.size()};
 }
 
-bool TBookIndex::Deserialize(std::string bytes) {
-    if (!Adopt(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
-        return false;
-    owned_ = std::move(bytes); // a moved string keeps its buffer; short ones fail Adopt
-    loaded_ = reinterpret_cast<const uint8_t*>(owned_.data());
-    return true;
-}
-
-bool TBookIndex::Load(const std::string& path) {
-    // An index is a few tens of megabytes for the largest books; a file far beyond that is no
-    // index of ours. The file is read rather than mapped: the checksum reads every byte anyway,
-    // and a mapped file that another reader truncates would fault under us.
-    constexpr uint64_t kMaxBytes = uint64_t(1) << 31;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    std::string bytes;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-              static_cast<uint64_t>(st.st_size) <= kMaxBytes;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(st.st_size));
+std::string_view TBookIndex::KeptText(uint32_t page, std::string& buffer) const {
+    const TPage& p = pages_.at(page);
+    if (!loaded_)
+        return texts_[page];
+    const auto damaged = [&p] {
+        return EArchiveError("The search index of " + p.Name + " is damaged");
+    };
+    std::string_view text;
+    if (loaded_->Fd < 0) {
+        // Adopt saw that every text lies within the bytes.
+        text =
+            std::string_view(reinterpret_cast<const char*>(loaded_->Texts + p.TextAt), p.TextSize);
+    } else {
+        buffer.resize(p.TextSize);
         size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        while (got < buffer.size()) {
+            const ssize_t n = ::pread(loaded_->Fd, buffer.data() + got, buffer.size() - got,
+                                      static_cast<off_t>(loaded_->TextsAt + p.TextAt + got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                break;
+                throw damaged(); // the file was cut short since it was opened
             got += static_cast<size_t>(n);
         }
-        ok = got == bytes.size();
+        text = buffer;
     }
-    ::close(fd);
-    return ok && Deserialize(std::move(bytes));
+    if (Crc(text.data(), text.size()) != p.TextCrc)
+        throw damaged();
+    return text;
 }
 
-bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
-    constexpr size_t kMagicSize = sizeof kMagic - 1;
-    // Too short for the magic and the checksum, or no index at all: a string this short would
-    // also keep its bytes inside itself, where a move would not take them along.
+bool TBookIndex::Deserialize(std::string bytes) {
+    auto loaded = std::make_unique<TLoaded>();
+    loaded->Bytes = std::move(bytes); // a moved string keeps its buffer
+    const auto* data = reinterpret_cast<const uint8_t*>(loaded->Bytes.data());
+    const size_t size = loaded->Bytes.size();
+    uint64_t headSize = 0;
+    if (size < kPreamble || std::memcmp(data, kMagic, kMagicSize) != 0)
+        return false;
+    for (int i = 0; i < 8; ++i)
+        headSize |= uint64_t{data[kMagicSize + static_cast<size_t>(i)]} << (8 * i);
+    if (headSize > size - kPreamble)
+        return false;
+    loaded->Head = data;
+    loaded->Texts = data + kPreamble + headSize;
+    return Adopt(std::move(loaded), kPreamble + static_cast<size_t>(headSize),
+                 size - kPreamble - headSize);
+}
+
+bool TBookIndex::Load(const std::string& path) {
+    // A head is a few tens of megabytes for the largest books; a file far beyond that is no
+    // index of ours. The head is read rather than mapped: the checksum reads every byte of it
+    // anyway, and a mapped file that another program truncates would fault under us. The texts
+    // stay in the file, read through the descriptor kept open: the name may be replaced by a
+    // newer index meanwhile, and a file cut short gives a short read, never a fault.
+    constexpr uint64_t kMaxBytes = uint64_t(1) << 31;
+    auto loaded = std::make_unique<TLoaded>();
+    loaded->Fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (loaded->Fd < 0)
+        return false;
+    const int fd = loaded->Fd;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<uint64_t>(st.st_size) < kPreamble)
+        return false;
+    const auto readAt = [fd](char* to, size_t n, uint64_t at) {
+        size_t got = 0;
+        while (got < n) {
+            const ssize_t r = ::pread(fd, to + got, n - got, static_cast<off_t>(at + got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                return false;
+            got += static_cast<size_t>(r);
+        }
+        return true;
+    };
+    char preamble[kPreamble];
+    if (!readAt(preamble, kPreamble, 0) || std::memcmp(preamble, kMagic, kMagicSize) != 0)
+        return false;
+    uint64_t headSize = 0;
+    for (int i = 0; i < 8; ++i)
+        headSize |= uint64_t{static_cast<uint8_t>(preamble[kMagicSize + static_cast<size_t>(i)])}
+                    << (8 * i);
+    const auto fileSize = static_cast<uint64_t>(st.st_size);
+    if (headSize > kMaxBytes || headSize > fileSize - kPreamble)
+        return false;
+    std::string& head = loaded->Bytes;
+    head.resize(kPreamble + static_cast<size_t>(headSize));
+    std::memcpy(head.data(), preamble, kPreamble);
+    if (!readAt(head.data() + kPreamble, static_cast<size_t>(headSize), kPreamble))
+        return false;
+    loaded->Head = reinterpret_cast<const uint8_t*>(head.data());
+    loaded->TextsAt = kPreamble + headSize;
+    return Adopt(std::move(loaded), head.size(), fileSize - kPreamble - headSize);
+}
+
+bool TBookIndex::Adopt(std::unique_ptr<TLoaded> loaded, size_t size, uint64_t textsSize) {
+    const uint8_t* data = loaded->Head;
+    // Too short for the magic, the head's size and the checksum, or no index at all.
     if (size < 64 || std::memcmp(data, kMagic, kMagicSize) != 0)
         return false;
     const size_t body = size - 4;
-    uLong stored = 0;
+    uint32_t stored = 0;
     for (int i = 0; i < 4; ++i)
-        stored |= uLong{data[body + static_cast<size_t>(i)]} << (8 * i);
-    if (crc32_z(crc32(0, nullptr, 0), data, body) != stored)
+        stored |= uint32_t{data[body + static_cast<size_t>(i)]} << (8 * i);
+    if (Crc(data, body) != stored)
         return false;
-    TIndexReader r(data + kMagicSize, data + body);
+    TIndexReader r(data + kPreamble, data + body);
     const auto at = [data](std::string_view v) {
         return static_cast<uint64_t>(reinterpret_cast<const uint8_t*>(v.data()) - data);
     };
@@ -602,6 +834,7 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
     std::vector<TPage> pages;
     pages.reserve(static_cast<size_t>(pageCount));
     const int members = book_.Archive().Count();
+    uint64_t textAt = 0;
     for (uint64_t i = 0; i < pageCount && r.Ok(); ++i) {
         TPage p;
         p.Member = static_cast<int>(r.Number(static_cast<uint64_t>(std::max(0, members - 1))));
@@ -609,15 +842,18 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
         p.Title = r.Bytes(size);
         p.TextLength = static_cast<uint32_t>(r.Number(UINT32_MAX));
         p.TextBytes = static_cast<uint32_t>(r.Number(UINT32_MAX));
-        p.RawSize = static_cast<uint32_t>(r.Number(UINT32_MAX));
-        const std::string_view packed = r.Bytes(UINT32_MAX);
-        p.PackedAt = at(packed);
-        p.PackedSize = static_cast<uint32_t>(packed.size());
+        p.TextSize = static_cast<uint32_t>(r.Number(UINT32_MAX));
+        p.TextCrc = static_cast<uint32_t>(r.Number(UINT32_MAX));
+        p.TextAt = textAt;
+        textAt += p.TextSize;
         // Text() checks the rest when the page is unpacked.
-        if (p.TextBytes > p.RawSize || p.TextLength > p.TextBytes)
+        if (p.TextBytes > p.TextSize || p.TextLength > p.TextBytes)
             return false;
         pages.push_back(std::move(p));
     }
+    // The texts the pages claim fill what follows the head, no more and no less.
+    if (textAt != textsSize)
+        return false;
     const uint64_t failureCount = r.Number(candidates_.size());
     std::vector<std::string> failures;
     for (uint64_t i = 0; i < failureCount && r.Ok(); ++i)
@@ -648,8 +884,9 @@ bool TBookIndex::Adopt(const uint8_t* data, size_t size) {
     failures_ = std::move(failures);
     words_ = std::move(words);
     postings_ = std::move(postings);
-    store_.clear();
-    store_.shrink_to_fit();
+    texts_.clear();
+    texts_.shrink_to_fit();
+    loaded_ = std::move(loaded);
     next_ = candidates_.size();
     return true;
 }

@@ -1,12 +1,12 @@
 #pragma once
 // The word index of a site book: for every folded word, where it occurs (page and word number
 // in the page), delta-coded in a few bytes an occurrence; for every page its name, title, and
-// its text and section starts compressed, so that hits can show their context without reading
-// the page again. Phrases are words at consecutive word numbers.
+// its text (UTF-8) and section starts, so that hits can show their context without reading the
+// page again. Phrases are words at consecutive word numbers.
 //
 // The text comes straight from the lexer (see page_words.h): finding words needs no layout.
-// Pages are read on several threads at once, in batches merged in book order, so the index is
-// the same whatever the number of threads. A whole index can be written to a file and read
+// Pages are read on several threads at once and merged one by one in book order, so the index
+// is the same whatever the number of threads. A whole index can be written to a file and read
 // back: the file is checked throughout (a damaged or foreign one is refused, never trusted).
 #include <atomic>
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bookreader/page_text.h"
@@ -38,7 +39,8 @@ public:
     bool Step(int maxPages);
     // Indexes every remaining page on threads threads (0: one per processor).
     void BuildAll(int threads);
-    // Makes a BuildAll under way on another thread stop after its batch, the index unfinished.
+    // Makes a BuildAll under way on another thread stop after the page it merges, the index
+    // unfinished.
     void Cancel() { cancel_ = true; }
     bool Ready() const { return next_.load() >= candidates_.size(); }
     int PagesDone() const { return static_cast<int>(next_.load()); }
@@ -58,24 +60,29 @@ public:
         std::string Title;       // UTF-8, may be empty
         uint32_t TextLength = 0; // in characters
         uint32_t TextBytes = 0;  // of the text in UTF-8
-        uint32_t RawSize = 0;    // of the text and its section starts before packing
-        // The text in UTF-8, then its section starts, compressed: where in the index's store.
-        uint64_t PackedAt = 0;
-        uint32_t PackedSize = 0;
+        // The text in UTF-8, then its section starts: where among a loaded index's texts, the
+        // size of both, and their CRC-32.
+        uint64_t TextAt = 0;
+        uint32_t TextSize = 0;
+        uint32_t TextCrc = 0;
     };
     uint32_t PageCount() const { return static_cast<uint32_t>(pages_.size()); }
     const TPage& Page(uint32_t page) const { return pages_[page]; }
     // The page's text and section starts (its title is in Page()); raises EArchiveError when
-    // the packed text is damaged.
+    // the kept text is damaged (or, in a cached index, cannot be read from its file).
     TPageText Text(uint32_t page) const;
 
-    // The whole index as bytes, for a file; only when Ready().
-    std::string Serialize() const;
-    // Replaces the index with one Serialize wrote for this same book (key: BookKey()). False,
-    // with the index left as it was, when the bytes are damaged or belong to another book.
+    // The whole index as bytes for a file, in pieces to be written one after the other (the
+    // head, then each page's text); only when Ready(). The pieces lie in store (cleared first)
+    // or in the index, and stay valid while both are unchanged.
+    std::vector<std::string_view> Serialize(std::vector<std::string>& store) const;
+    // Replaces the index with one Serialize wrote for this same book (key: BookKey()), its
+    // pieces joined. False, with the index left as it was, when the bytes are damaged or belong
+    // to another book; a page text damaged since is refused when Text() reads it.
     bool Deserialize(std::string bytes);
-    // The same from a file, mapped rather than read: the index uses the file's bytes where
-    // they lie. False when the file is missing, no regular file, too large or refused as above.
+    // The same from a file: its head is read and checked, the page texts are read from the
+    // file when Text() asks for them (and checked then). False when the file is missing, no
+    // regular file, too large or refused as above.
     bool Load(const std::string& path);
     // What tells this book apart from any other or from itself changed: the file's size and
     // time and a hash of its member table.
@@ -91,14 +98,28 @@ private:
         bool Any = false;
     };
     struct TLexed; // one page as a worker hands it to the merge
-    struct TPacker;
-    void Lex(int member, TLexed& out, class TFileStream& stream, TPacker& packer) const;
+    struct TScratch;
+    void Lex(int member, TLexed& out, class TFileStream& stream, TScratch& scratch) const;
     void Merge(TLexed& page);
     void Finish();
-    void Add(uint32_t id, uint32_t page, uint32_t word);
-    // Takes a serialized index at data (kept alive by the caller once this returns true).
-    bool Adopt(const uint8_t* data, size_t size);
-    const uint8_t* Store() const { return loaded_ ? loaded_ : store_.data(); }
+    // The page's kept text and section starts (see TPage), read into buffer when they lie in
+    // the file; raises EArchiveError when they are damaged.
+    std::string_view KeptText(uint32_t page, std::string& buffer) const;
+    // A cached index: its head in memory, its texts in memory too or in the file.
+    struct TLoaded {
+        std::string Bytes;              // the head (from a file) or everything (from bytes)
+        const uint8_t* Head = nullptr;  // Bytes' data
+        const uint8_t* Texts = nullptr; // the texts, when in Bytes
+        int Fd = -1;                    // the file, when the texts are read from it
+        uint64_t TextsAt = 0;           // where in the file they start
+        TLoaded() = default;
+        TLoaded(const TLoaded&) = delete;
+        TLoaded& operator=(const TLoaded&) = delete;
+        ~TLoaded();
+    };
+    // Takes a serialized index: its head (size bytes at loaded's Head) checked and read, and
+    // the sizes of its texts checked against the textsSize bytes after it.
+    bool Adopt(std::unique_ptr<TLoaded> loaded, size_t size, uint64_t textsSize);
     std::span<const uint8_t> PostingsOf(uint32_t id) const;
 
     const TSiteBook& book_;
@@ -106,12 +127,11 @@ private:
     std::atomic<size_t> next_{0};
     std::atomic<bool> cancel_{false};
     std::vector<std::string> failures_;
-    std::unique_ptr<TPacker> packer_;
+    std::unique_ptr<TScratch> scratch_; // for Step
     std::vector<TPage> pages_;
     TWordTable words_;
     std::vector<TPostings> postings_;
-    std::vector<uint8_t> store_;      // the packed page texts of an index built here
-    const uint8_t* loaded_ = nullptr; // the bytes of a loaded index, when it is one
-    std::string owned_;               // those bytes
+    std::vector<std::string> texts_;  // the kept page texts of an index built here
+    std::unique_ptr<TLoaded> loaded_; // when the index was read back
     std::string key_;
 };

@@ -80,7 +80,7 @@ std::string DefaultSearchCacheDir() {
 }
 
 TBookSearch::TBookSearch(const TSiteBook& book, std::string cacheDir)
-    : index_(std::make_unique<TBookIndex>(book)), cacheDir_(std::move(cacheDir)) {}
+    : book_(book), index_(std::make_unique<TBookIndex>(book)), cacheDir_(std::move(cacheDir)) {}
 
 TBookSearch::~TBookSearch() {
     index_->Cancel();
@@ -115,13 +115,16 @@ void TBookSearch::Prepare(int threads) {
     if (index_->Ready())
         return;
     const std::string file = CacheFile();
-    if (!file.empty() && index_->PagesDone() == 0 && index_->Load(file)) {
+    if (!file.empty() && !distrustCache_ && index_->PagesDone() == 0 && index_->Load(file)) {
         fromCache_ = true;
         return;
     }
     index_->BuildAll(threads);
-    if (index_->Ready() && !file.empty() && MakePrivateDirectory(cacheDir_))
-        ReplaceFileContents(file, index_->Serialize());
+    if (index_->Ready() && !file.empty() && MakePrivateDirectory(cacheDir_)) {
+        std::vector<std::string> store;
+        const std::vector<std::string_view> pieces = index_->Serialize(store);
+        ReplaceFileContents(file, pieces);
+    }
 }
 
 void TBookSearch::StartPreparing(int threads) {
@@ -165,6 +168,24 @@ size_t TBookSearch::MemoryUsed() const {
 
 TBookSearchResult TBookSearch::Search(std::string_view query, size_t maxHits, size_t countLimit) {
     Wait();
+    try {
+        return SearchIndex(query, maxHits, countLimit);
+    } catch (const EArchiveError&) {
+        if (!fromCache_)
+            throw;
+    }
+    // A page text of the cached index was damaged after the file was opened and checked (its
+    // texts are read when shown): nothing more of the file is trusted; the index is built
+    // again, written again, and asked again.
+    index_ = std::make_unique<TBookIndex>(book_);
+    fromCache_ = false;
+    distrustCache_ = true;
+    Prepare();
+    return SearchIndex(query, maxHits, countLimit);
+}
+
+TBookSearchResult TBookSearch::SearchIndex(std::string_view query, size_t maxHits,
+                                           size_t countLimit) {
     TBookSearchResult result;
     result.Complete = index_->Ready();
     const std::vector<std::string> words = QueryWords(query);

@@ -93,7 +93,8 @@ public:
     void StartPreparing(int threads = 0);
     void Wait();
     bool Ready() const;
-    // Whether the index came from the cache.
+    // Whether the index came from the cache. A page text found damaged in the cache when a
+    // search shows it makes the search build the index again (and write it again).
     bool FromCache() const { return fromCache_; }
     // The cache file of this book; empty without a cache folder.
     std::string CacheFile() const;
@@ -110,9 +111,13 @@ public:
                              size_t countLimit = kCountLimit);
 
 private:
+    TBookSearchResult SearchIndex(std::string_view query, size_t maxHits, size_t countLimit);
+
+    const TSiteBook& book_;
     std::unique_ptr<TBookIndex> index_;
     std::string cacheDir_;
     bool fromCache_ = false;
+    bool distrustCache_ = false; // the cache file was found damaged: built again, not read
     std::thread worker_;
     std::atomic<bool> preparing_{false};
 };

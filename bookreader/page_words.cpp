@@ -1,5 +1,7 @@
 #include "bookreader/page_words.h"
 
+#include <algorithm>
+
 #include "bookreader/search_words.h"
 #include "html/load/html_reader.h"
 #include "html/reader/html_lexer.h"
@@ -109,7 +111,8 @@ public:
         }
     }
     void SetPre(bool pre) { pre_ = pre; }
-    void Add(char32_t c) {
+    // Called for every character of a page: kept inline, where a call costs more than its work.
+    [[gnu::always_inline]] void Add(char32_t c) {
         if (!pre_ && IsBlankChar(c)) {
             if (pendingBreak_ || out_.Text.empty() || IsBlankChar(out_.Text.back()))
                 return;
@@ -124,6 +127,13 @@ public:
     }
     void AddUtf8(std::string_view utf8) {
         for (size_t i = 0; i < utf8.size();) {
+            // Most of a page is ASCII, which needs no decoding.
+            const auto b = static_cast<unsigned char>(utf8[i]);
+            if (b < 0x80) {
+                ++i;
+                Add(b);
+                continue;
+            }
             const int32_t c = DecodeUtf8(utf8, i);
             Add(c < 0 ? U'\uFFFD' : static_cast<char32_t>(c));
         }
@@ -274,6 +284,9 @@ void ReadText(THtmlLexer& lx, TPageText& page, std::string& title) {
 
 TPageText LexPageText(std::string_view bytes) {
     TPageText page;
+    // The text is seldom longer than the page's bytes; room for those spares growing it step by
+    // step (a huge page grows as it must).
+    page.Text.reserve(std::min<size_t>(bytes.size(), size_t(1) << 20));
     THtmlLexer lx;
     THtmlSource::Buffer(bytes.data(), bytes.size()).LoadInto(lx);
     std::string title;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,7 +71,54 @@ bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& text
     return ok;
 }
 
+namespace {
+
+// Writes the pieces to fd one after the other, many to a call: a file of thousands of small
+// pieces takes a few system calls, not one each.
+bool WritePieces(int fd, std::span<const std::string_view> pieces) {
+    constexpr size_t kAtOnce = 512;
+    size_t next = 0; // the first piece not wholly written
+    size_t done = 0; // bytes of it written already
+    for (;;) {
+        // Past what is written, empty pieces among it: writing nothing would look like a
+        // failure.
+        while (next < pieces.size() && pieces[next].size() == done) {
+            ++next;
+            done = 0;
+        }
+        if (next == pieces.size())
+            return true;
+        iovec io[kAtOnce];
+        int n = 0;
+        for (size_t i = next; i < pieces.size() && n < static_cast<int>(kAtOnce); ++i) {
+            const size_t skip = i == next ? done : 0;
+            io[n].iov_base = const_cast<char*>(pieces[i].data() + skip);
+            io[n].iov_len = pieces[i].size() - skip;
+            ++n;
+        }
+        const ssize_t written = ::writev(fd, io, n);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        auto left = static_cast<size_t>(written);
+        while (next < pieces.size() && left >= pieces[next].size() - done) {
+            left -= pieces[next].size() - done;
+            done = 0;
+            ++next;
+        }
+        done += left;
+    }
+}
+
+} // namespace
+
 bool ReplaceFileContents(const std::string& path, const std::string& data) {
+    const std::string_view piece = data;
+    return ReplaceFileContents(path, std::span<const std::string_view>(&piece, 1));
+}
+
+bool ReplaceFileContents(const std::string& path, std::span<const std::string_view> pieces) {
     if (path.empty()) {
         return false;
     }
@@ -85,7 +133,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& data) {
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, data);
+    const bool written = WritePieces(fd, pieces);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());

@@ -2,6 +2,7 @@
 // The reader's own small files under $XDG_STATE_HOME: private to the user, and replaced whole,
 // so that a crash or a full disk never leaves half a file behind.
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ bool MakePrivateDirectory(const std::string& dir);
 // never through a link) that is then renamed over it. False, with path unchanged, when any
 // step fails.
 bool ReplaceFileContents(const std::string& path, const std::string& data);
+// The same with the contents in pieces, written one after the other.
+bool ReplaceFileContents(const std::string& path, std::span<const std::string_view> pieces);
 
 // Writes all of data to fd, going on after short writes and interruptions. False on an error.
 bool WriteAll(int fd, std::string_view data);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 #include <utf8proc.h>
 
 #include "platform/base/strings.h"
@@ -261,17 +262,25 @@ void TWordReader::Fold(int32_t start, int32_t end, bool plain, std::string& out)
     const std::u32string_view chars =
         text_.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
     if (plain) {
+        // Every word of a page passes here: each character's folded bytes are copied whole
+        // into room made once, and the word cut to its length after.
         const TFoldTable& table = FoldTable();
+        constexpr size_t kMost = sizeof(TFoldEntry::Bytes);
+        out.resize(chars.size() * kMost);
+        char* at = out.data();
         for (const char32_t c : chars) {
             const TFoldEntry& e = table[c];
             if (e.Length == TFoldEntry::kUseLibrary) {
                 plain = false;
                 break;
             }
-            out.append(e.Bytes, e.Length);
+            std::memcpy(at, e.Bytes, kMost);
+            at += e.Length;
         }
-        if (plain)
+        if (plain) {
+            out.resize(static_cast<size_t>(at - out.data()));
             return;
+        }
         out.clear();
     }
     FoldChars(chars, buffer_);
@@ -337,12 +346,14 @@ bool TWordReader::Next(TTextWord& word) {
         // span ends after its last visible character.
         int32_t end = start;
         int32_t visibleEnd = start;
-        bool plain = true; // every character lies in the table
+        bool plain = true;                    // every character lies in the table
+        const char32_t* chars = text_.data(); // read once: every character passes here
         while (end < limit) {
-            const char32_t c = at(end);
+            const char32_t c = chars[end];
             const TKind kind = KindOf(table, c);
+            // No letter of the table stands alone; the test is kept off the common path.
             if (kind == TKind::Separator ||
-                (kind == TKind::Letter && end > start && StandsAlone(c)))
+                (kind == TKind::Letter && end > start && c >= kTableEnd && StandsAlone(c)))
                 break;
             plain = plain && c < kTableEnd;
             ++end;

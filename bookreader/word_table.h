@@ -13,11 +13,16 @@ public:
     static constexpr uint32_t kNone = UINT32_MAX;
 
     // The word's number, made when the word is new (added then says so).
-    uint32_t Insert(std::string_view word, bool& added);
+    uint32_t Insert(std::string_view word, bool& added) {
+        return Insert(word, HashOf(word), added);
+    }
+    // The same with the word's hash already made (HashOf), as threads that gather words do.
+    uint32_t Insert(std::string_view word, uint32_t hash, bool& added);
     // The word's number, or kNone.
     uint32_t Find(std::string_view word) const;
     uint32_t Count() const { return static_cast<uint32_t>(starts_.size()); }
     std::string_view Word(uint32_t number) const;
+    static uint32_t HashOf(std::string_view word);
     size_t MemoryUsed() const;
     // Gives back the spare room of the buffers once no more words come.
     void Shrink();
@@ -27,7 +32,6 @@ private:
         uint32_t Hash = 0;
         uint32_t Number = kNone; // kNone: empty
     };
-    static uint32_t HashOf(std::string_view word);
     // The slot holding word, or the empty slot where it would go.
     size_t SlotOf(std::string_view word, uint32_t hash) const;
     void Grow();

@@ -1,8 +1,11 @@
 // The search index read back from the cache folder: any bytes after the file's header and the
-// book's key (the target adds those and the checksum, so the fuzzer reaches what lies behind
-// them) must be refused or give an index whose searches and page texts stay within bounds.
+// book's key (the target adds those and the head's checksum, so the fuzzer reaches what lies
+// behind them; the input's first byte tells how many of its last bytes stand for the page
+// texts after the head) must be refused or give an index whose searches and page texts stay
+// within bounds.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -51,15 +54,24 @@ void PutVarint(std::string& out, uint64_t v) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TBookIndex index(Book());
+    // The first byte tells how many of the last bytes are the page texts after the head.
+    const size_t texts = size > 0 ? std::min<size_t>(data[0], size - 1) : 0;
+    const size_t body = size > 0 ? size - 1 - texts : 0;
     std::string file = "FOLIOIDX";
-    PutVarint(file, 1);
+    file.append(8, '\0'); // the head's size, once known
+    PutVarint(file, 2);
     PutVarint(file, index.BookKey().size());
     file += index.BookKey();
-    file.append(reinterpret_cast<const char*>(data), size);
+    if (size > 0)
+        file.append(reinterpret_cast<const char*>(data + 1), body);
+    const uint64_t headSize = file.size() + 4 - 16;
+    for (int i = 0; i < 8; ++i)
+        file[8 + static_cast<size_t>(i)] = static_cast<char>((headSize >> (8 * i)) & 0xFF);
     const uLong crc =
         crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(file.data()), file.size());
     for (int i = 0; i < 4; ++i)
         file.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+    file.append(reinterpret_cast<const char*>(data + 1 + body), texts);
     if (!index.Deserialize(std::move(file)))
         return 0;
     for (const char* word : {"rose", "garden", "second", "the"}) {

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "bookreader/page_text.h"
+#include "bookreader/private_file.h"
 #include "bookreader/reader_app.h"
 #include "bookreader/search_pane.h"
 #include "bookreader/search_words.h"
@@ -380,10 +382,31 @@ TEST_F(BookSearchTest, TheIndexIsKeptBetweenRunsAndNeverTrusted) {
     EXPECT_EQ(err.Text(), "");
 
     // Every way of damaging the file: each is refused and the index built again, and the
-    // answer stays the same.
+    // answer stays the same. A damaged head is refused when the file is opened, a damaged page
+    // text when a hit shows it: "garden" is on every page with text, so its search reads them
+    // all.
     const std::string good = folio_test::ReadFile(file);
-    std::vector<std::string> damaged = {"", good.substr(0, good.size() / 2), "FOLIOIDX",
-                                        std::string(good.size(), '\0')};
+    const auto contexts = [](const TBookSearchResult& r) {
+        std::vector<std::string> lines;
+        for (const TBookSearchHit& h : r.Hits)
+            lines.push_back(h.Page + ": " + h.Context);
+        return lines;
+    };
+    std::vector<std::string> gardens;
+    {
+        TBookSearch search(b, cache);
+        search.Prepare();
+        ASSERT_TRUE(search.FromCache());
+        gardens = contexts(search.Search("garden"));
+        ASSERT_EQ(gardens.size(), 12u);
+    }
+    std::vector<std::string> damaged = {"",
+                                        good.substr(0, good.size() / 2),
+                                        "FOLIOIDX",
+                                        std::string(good.size(), '\0'),
+                                        good.substr(0, 16),
+                                        good.substr(0, good.size() - 1),
+                                        good + "x"};
     for (size_t at : {size_t{9}, size_t{20}, good.size() / 3, good.size() / 2, good.size() - 1}) {
         std::string d = good;
         d[at] = static_cast<char>(d[at] ^ 0x41);
@@ -393,11 +416,24 @@ TEST_F(BookSearchTest, TheIndexIsKeptBetweenRunsAndNeverTrusted) {
         folio_test::WriteFile(file, d);
         TBookSearch search(b, cache);
         search.Prepare();
+        EXPECT_EQ(contexts(search.Search("garden")), gardens) << d.size();
         EXPECT_FALSE(search.FromCache()) << d.size();
-        EXPECT_EQ(folio_test::ReadFile(file), good); // written again
+        EXPECT_EQ(folio_test::ReadFile(file), good) << d.size(); // written again
         TCapture out;
         ASSERT_EQ(PrintBookSearch(b, "rose garden", out.File(), err.File(), cache), 0);
         EXPECT_EQ(out.Text(), first.Text());
+    }
+
+    // The page texts are read from the file when shown: a file cut short after it was opened
+    // is found out then, and the index built again.
+    {
+        TBookSearch search(b, cache);
+        search.Prepare();
+        ASSERT_TRUE(search.FromCache());
+        ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(good.size() - 10)), 0);
+        EXPECT_EQ(contexts(search.Search("garden")), gardens);
+        EXPECT_FALSE(search.FromCache());
+        EXPECT_EQ(folio_test::ReadFile(file), good);
     }
 
     // Another book (one more page) has an index of its own.
@@ -505,6 +541,77 @@ TEST_F(BookSearchTest, ThreadsDoNotChangeTheIndex) {
             EXPECT_EQ(r1.Hits[i].Context, r3.Hits[i].Context);
         }
     }
+}
+
+// A book of more pages than the workers may read ahead of the merge: on any number of threads
+// the index written to the cache is the same, byte for byte, as the one built on one thread.
+TEST_F(BookSearchTest, ThreadsWriteTheSameIndexFile) {
+    TArchiveBytes a;
+    size_t word17 = 0; // the times "word17" is written
+    for (int i = 0; i < 700; ++i) {
+        const std::string n = std::to_string(i);
+        std::string page = "<title>Page " + n + "</title><p>Page " + n + " of the book";
+        for (int w = 0; w < i % 37; ++w) {
+            page += " word" + std::to_string((i * 7 + w) % 101);
+            word17 += (i * 7 + w) % 101 == 17;
+        }
+        a.Member("/s/p" + n + ".html", page + ".</p>");
+    }
+    a.Member("/b/folioauthor.html", ConfigText("/s/p0.html")).End();
+    Open(a);
+    std::string first;
+    for (int threads : {1, 2, 3, 8}) {
+        const std::string cache = tmp / ("cache" + std::to_string(threads));
+        TBookSearch search(*book, cache);
+        search.Prepare(threads);
+        ASSERT_TRUE(search.Ready());
+        EXPECT_EQ(search.Search("word17").Total, word17) << threads;
+        const std::string bytes = folio_test::ReadFile(search.CacheFile());
+        ASSERT_GT(bytes.size(), 1000u) << threads;
+        if (first.empty())
+            first = bytes;
+        else
+            EXPECT_TRUE(bytes == first) << threads << " threads";
+        const TBookSearchResult r = search.Search("page 699 of");
+        ASSERT_EQ(r.Hits.size(), 1u) << threads;
+        EXPECT_EQ(r.Hits[0].Page, "p699.html");
+        // And the file reads back, with the same answers.
+        TBookSearch again(*book, cache);
+        again.Prepare();
+        EXPECT_TRUE(again.FromCache()) << threads;
+        EXPECT_EQ(again.Search("word17").Total, word17) << threads;
+        const TBookSearchResult back = again.Search("page 699 of");
+        ASSERT_EQ(back.Hits.size(), 1u) << threads;
+        EXPECT_EQ(back.Hits[0].Context, r.Hits[0].Context);
+    }
+}
+
+// The cache file is written in pieces, many to a system call: they lie in it one after the
+// other, empty and large ones among them.
+TEST(PrivateFileTest, PiecesAreWrittenOneAfterTheOther) {
+    folio_test::TempDir dir;
+    std::vector<std::string> texts;
+    std::string whole;
+    for (int i = 0; i < 1500; ++i) {
+        std::string piece(static_cast<size_t>(i % 7 == 0 ? 0 : (i * 37) % 300),
+                          static_cast<char>('a' + i % 26));
+        if (i == 700)
+            piece.assign(size_t(3) << 20, 'L');
+        whole += piece;
+        texts.push_back(std::move(piece));
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    const std::string file = dir / "pieces";
+    ASSERT_TRUE(ReplaceFileContents(file, pieces));
+    EXPECT_TRUE(folio_test::ReadFile(file) == whole);
+    ASSERT_TRUE(ReplaceFileContents(file, std::span<const std::string_view>()));
+    EXPECT_EQ(folio_test::ReadFile(file), "");
+    ASSERT_TRUE(ReplaceFileContents(file, "one piece"));
+    EXPECT_EQ(folio_test::ReadFile(file), "one piece");
+    ASSERT_TRUE(ReplaceFileContents(file, ""));
+    EXPECT_EQ(folio_test::ReadFile(file), "");
+    const std::vector<std::string_view> empties(3, std::string_view());
+    ASSERT_TRUE(ReplaceFileContents(file, empties));
 }
 
 } // namespace
