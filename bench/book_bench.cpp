@@ -506,19 +506,31 @@ void WindowShown(benchmark::State& state, const std::string& command, const std:
         return;
     }
     const std::string rss = Folder().Write("window-rss", "");
+    // An X server resets when its last client leaves, and refuses clients while it does: one
+    // client stays connected across the runs.
+    const std::string keeper = Folder().Write("x-keeper", "");
+    if (RunTimed("xprop -root -spy >/dev/null 2>&1 & echo $! >" + Quoted(keeper)) < 0) {
+        state.SkipWithError("xprop did not start");
+        return;
+    }
     for (auto _ : state) {
         // A session of its own, so that helpers the program starts (Dillo's file server)
         // end with it.
-        const std::string run = command + " & pid=$!; xdotool search --sync --onlyvisible " +
-                                search + " >/dev/null; grep VmRSS: /proc/$pid/status >" +
-                                Quoted(rss) + "; kill -- -$pid; wait $pid 2>/dev/null; true";
+        // xdotool's own --sync looks only every half second; this looks every 5 ms, and gives
+        // up when the program has ended.
+        const std::string run =
+            command + " & pid=$!; until xdotool search --onlyvisible " + search +
+            " >/dev/null 2>&1; do kill -0 $pid 2>/dev/null || exit 2; sleep 0.005; done; "
+            "grep VmRSS: /proc/$pid/status >" +
+            Quoted(rss) + "; kill -- -$pid; wait $pid 2>/dev/null; true";
         const double t = RunTimed(run);
         if (t < 0) {
             state.SkipWithError("the window did not show");
-            return;
+            break;
         }
         state.SetIterationTime(t);
     }
+    RunTimed("kill $(cat " + Quoted(keeper) + ")");
     std::ifstream in(rss);
     std::string key;
     long kb = -1;

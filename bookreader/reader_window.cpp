@@ -21,6 +21,10 @@ constexpr int kToolBarHeight = 36;
 // The index is started this long after the first page was asked for, once it is painted, and
 // a waiting search looks this often whether it is ready.
 constexpr uint32_t kSearchTickMs = 50;
+// The search index is started this long after the first page shows: built at once, its threads
+// and memory would compete with the window's first moments, and it is still ready well before a
+// reader types a query.
+constexpr uint32_t kIndexDelayMs = 500;
 // A page of text reads well at about this size; the window opens at it the first time (within
 // the screen's work area) and the reader may resize it down to the minimum.
 constexpr int kFirstLeft = 40, kFirstTop = 30, kFirstWidth = 1000, kFirstHeight = 750;
@@ -157,6 +161,7 @@ void TReaderWindow::OpenFirstPage(const std::string& page) {
         first = home_;
     Guard([&] { viewer.Load(first); });
     // The search index is made in the background once the page is on the screen.
+    searchTimer_.SetInterval(kIndexDelayMs);
     searchTimer_.SetEnabled(true);
 }
 
@@ -267,6 +272,8 @@ void TReaderWindow::StartSearch(const std::string& query) {
 }
 
 void TReaderWindow::SearchTick() {
+    if (searchTimer_.Interval() != kSearchTickMs) // the delayed start is over
+        searchTimer_.SetInterval(kSearchTickMs);
     if (!search_) {
         search_ = std::make_unique<TBookSearch>(book_, env_.SearchCacheDir);
         search_->StartPreparing();
