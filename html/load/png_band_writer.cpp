@@ -16,6 +16,8 @@ constexpr uint32_t kMinMatch = 3, kMaxMatch = 258;
 // A run of unchanged rows is sent once it is this long, so its codes never pile up.
 constexpr size_t kLongRun = 1 << 22;
 constexpr uint32_t kRgbMask = 0xFFFFFFu; // the canvas's fourth byte is not part of a pixel
+constexpr int64_t kAdlerModulus = 65521;
+constexpr int64_t kSumLimit = int64_t{1} << 60;
 
 void PutBigEndian(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v >> 24);
@@ -86,26 +88,6 @@ TCode DistanceCode(uint32_t distance) {
     return {Reversed(i, 5) | (distance - base[i]) << 5, 5 + extra};
 }
 
-// The adler32 checksum of one row on its own (filter byte 0, then the RGB samples), straight
-// from the pixels: each pixel adds r+g+b to the first sum and 3*s1 + 3r + 2g + b to the second.
-// The sums are 64-bit and reduced every 65,536 pixels, far below where they could overflow.
-uint32_t RowAdler(const uint32_t* row, size_t width) {
-    constexpr uint64_t kModulus = 65521;
-    uint64_t s1 = 1, s2 = 1; // after the filter byte
-    for (size_t x = 0; x < width;) {
-        const size_t end = std::min(width, x + 65536);
-        for (; x < end; ++x) {
-            const uint32_t p = row[x];
-            const uint64_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            s2 += 3 * s1 + 3 * r + 2 * g + b;
-            s1 += r + g + b;
-        }
-        s1 %= kModulus;
-        s2 %= kModulus;
-    }
-    return static_cast<uint32_t>(s2 << 16 | s1);
-}
-
 } // namespace
 
 TPngBandWriter::~TPngBandWriter() {
@@ -171,8 +153,10 @@ bool TPngBandWriter::Open(const std::string& fileName, int32_t width, int32_t he
     above_.assign(static_cast<size_t>(width), 0);
     padded_[0].clear();
     padded_[1].clear();
-    rowAdler_ = adler32(0, nullptr, 0);
-    adler_ = rowAdler_;
+    rowSum_ = 0;
+    rowWeighted_ = 0;
+    adler1_ = 1;
+    adler2_ = 0;
     run_ = TRun::None;
     runBytes_ = 0;
     const TCode above = DistanceCode(copyAbove_ ? static_cast<uint32_t>(rowBytes_) : 1);
@@ -265,55 +249,85 @@ void TPngBandWriter::ContinueRun(TRun kind, size_t bytes) {
     runBytes_ += bytes;
 }
 
-void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above) {
+void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool copies) {
     // The worst row is all literals of 9 bits.
     Reserve(rowBytes_ * 9 / 8 + 16);
-    if (above)
+    if (copies)
         ContinueRun(TRun::Above, 1); // the filter byte equals the one above
     else {
         EndRun();
         PutLiteral(0);
     }
+    // The row's checksum sums are those of the row above (of zeros without one) plus what
+    // the pixels unlike it change: byte i of the N in a row adds itself to the first sum and
+    // N - i times itself to the second. Pixels copied from above change nothing, so a row
+    // of text costs only its ink.
+    if (!above) {
+        rowSum_ = 0;
+        rowWeighted_ = 0;
+    }
+    const int64_t bytes = static_cast<int64_t>(rowBytes_);
+    int64_t sum = 0, weighted = 0;
+    const auto change = [&](int32_t x, uint32_t p) {
+        const uint32_t q = above ? above[x] : 0;
+        const int64_t dr = static_cast<int64_t>((p >> 16) & 0xFF) - ((q >> 16) & 0xFF);
+        const int64_t dg = static_cast<int64_t>((p >> 8) & 0xFF) - ((q >> 8) & 0xFF);
+        const int64_t db = static_cast<int64_t>(p & 0xFF) - (q & 0xFF);
+        // Red is byte 1 + 3x of the row, green and blue follow it.
+        sum += dr + dg + db;
+        weighted += (bytes - 3 * static_cast<int64_t>(x)) * (dr + dg + db) - dr - 2 * dg - 3 * db;
+        if (weighted > kSumLimit || weighted < -kSumLimit)
+            weighted %= kAdlerModulus; // only rows billions of bytes wide get here
+    };
     const int32_t w = width_;
     for (int32_t x = 0; x < w;) {
         const uint32_t p = row[x] & kRgbMask;
         int32_t n = 0;
-        if (above && ((above[x] ^ p) & kRgbMask) == 0) {
+        if (copies && ((above[x] ^ p) & kRgbMask) == 0) {
             // Like the pixels above: a copy from one row back.
             for (n = 1; x + n < w && ((above[x + n] ^ row[x + n]) & kRgbMask) == 0; ++n) {
             }
             ContinueRun(TRun::Above, 3 * static_cast<size_t>(n));
         } else if (x > 0 && ((row[x - 1] ^ p) & kRgbMask) == 0) {
             // Like the pixel to the left: a copy from 3 bytes back, which repeats it.
-            for (n = 1; x + n < w && ((row[x + n] ^ p) & kRgbMask) == 0; ++n) {
-            }
+            change(x, p);
+            for (n = 1; x + n < w && ((row[x + n] ^ p) & kRgbMask) == 0; ++n)
+                change(x + n, p);
             ContinueRun(TRun::Left, 3 * static_cast<size_t>(n));
         } else {
+            change(x, p);
             EndRun();
             PutPixel(p);
             n = 1;
         }
         x += n;
     }
+    rowSum_ = static_cast<uint32_t>(
+        (static_cast<int64_t>(rowSum_) + sum % kAdlerModulus + kAdlerModulus) % kAdlerModulus);
+    rowWeighted_ = static_cast<uint32_t>(
+        (static_cast<int64_t>(rowWeighted_) + weighted % kAdlerModulus + kAdlerModulus) %
+        kAdlerModulus);
 }
 
 void TPngBandWriter::AddRow(const uint32_t* row, const uint32_t* above) {
     const size_t w = static_cast<size_t>(width_);
     if (above && std::memcmp(row, above, w * sizeof(uint32_t)) == 0) {
-        // The same bytes as the row above: same checksum, and one copy when it is in reach.
+        // The same bytes as the row above: the same sums, and one copy when it is in reach.
         if (copyAbove_) {
             ContinueRun(TRun::Above, rowBytes_);
             if (runBytes_ >= kLongRun)
                 EndRun();
         } else {
-            EncodeRow(row, nullptr);
+            EncodeRow(row, above, false);
         }
     } else {
-        rowAdler_ = RowAdler(row, w);
-        EncodeRow(row, copyAbove_ ? above : nullptr);
+        EncodeRow(row, above, above && copyAbove_);
     }
-    adler_ =
-        static_cast<uint32_t>(adler32_combine(adler_, rowAdler_, static_cast<z_off_t>(rowBytes_)));
+    // adler32 over the stream so far followed by this row's N bytes.
+    const uint64_t first = adler1_;
+    adler1_ = static_cast<uint32_t>((first + rowSum_) % kAdlerModulus);
+    adler2_ = static_cast<uint32_t>((adler2_ + rowBytes_ % kAdlerModulus * first + rowWeighted_) %
+                                    kAdlerModulus);
 }
 
 bool TPngBandWriter::WriteData(std::string& error) {
@@ -377,7 +391,7 @@ bool TPngBandWriter::Close(std::string& error) {
     PutBits(0, (8 - bitCount_ % 8) % 8); // to a byte boundary
     for (; bitCount_ > 0; bitCount_ -= 8, bitBuf_ >>= 8)
         out_[outLen_++] = static_cast<uint8_t>(bitBuf_);
-    PutBigEndian(out_.data() + outLen_, adler_);
+    PutBigEndian(out_.data() + outLen_, adler2_ << 16 | adler1_);
     outLen_ += 4;
     if (!WriteData(error) || !WriteChunk("IEND", nullptr, 0)) {
         if (error.empty())

@@ -33,7 +33,7 @@ private:
     enum class TRun { None, Above, Left };
 
     void AddRow(const uint32_t* row, const uint32_t* above);
-    void EncodeRow(const uint32_t* row, const uint32_t* above);
+    void EncodeRow(const uint32_t* row, const uint32_t* above, bool copies);
     void ContinueRun(TRun kind, size_t bytes);
     void EndRun();
     void PutBits(uint64_t bits, uint32_t count);
@@ -48,12 +48,13 @@ private:
     std::FILE* file_ = nullptr;
     std::string name_;
     int32_t width_ = 0, height_ = 0, written_ = 0;
-    size_t rowBytes_ = 0;               // filter byte and RGB samples of one row
-    bool copyAbove_ = false;            // the row above is within deflate's reach
-    std::vector<uint32_t> above_;       // last row of the previous band
-    std::vector<uint32_t> padded_[2];   // rows of a narrower canvas, widened with white
-    uint32_t rowAdler_ = 1, adler_ = 1; // checksums of the last row and of all rows
-    TRun run_ = TRun::None;             // copy not yet sent, and its length in bytes
+    size_t rowBytes_ = 0;                   // filter byte and RGB samples of one row
+    bool copyAbove_ = false;                // the row above is within deflate's reach
+    std::vector<uint32_t> above_;           // last row of the previous band
+    std::vector<uint32_t> padded_[2];       // rows of a narrower canvas, widened with white
+    uint32_t rowSum_ = 0, rowWeighted_ = 0; // checksum sums of the last row, see EncodeRow
+    uint32_t adler1_ = 1, adler2_ = 0;      // adler32 of the stream so far
+    TRun run_ = TRun::None;                 // copy not yet sent, and its length in bytes
     size_t runBytes_ = 0;
     uint64_t aboveBits_ = 0, leftBits_ = 0; // distance codes of the two kinds of copy
     uint32_t aboveCount_ = 0, leftCount_ = 0;
