@@ -18,7 +18,6 @@ constexpr uint32_t kMinMatch = 3, kMaxMatch = 258;
 constexpr size_t kLongRun = 1 << 22;
 constexpr uint32_t kRgbMask = 0xFFFFFFu; // the canvas's fourth byte is not part of a pixel
 constexpr int64_t kAdlerModulus = 65521;
-constexpr int64_t kSumLimit = int64_t{1} << 60;
 
 void PutBigEndian(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v >> 24);
@@ -91,8 +90,8 @@ TCode DistanceCode(uint32_t distance) {
 
 // How many pixels from `x` on, before `end`, have the colours of `other` at the same places
 // (or of `pixel`, when `other` is null). Most stretches are long, and this is where the
-// encoder spends its time, so eight pixels are compared at once (as four pairs in 64-bit
-// words) until a difference shows, and that eighth is then searched a pair at a time.
+// encoder spends its time, so eight pixels are compared at once, as four pairs in 64-bit
+// words.
 template <bool kOtherRow>
 int32_t Agreeing(const uint32_t* row, const uint32_t* other, uint32_t pixel, int32_t x,
                  int32_t end) {
@@ -105,14 +104,28 @@ int32_t Agreeing(const uint32_t* row, const uint32_t* other, uint32_t pixel, int
             std::memcpy(&b, other + i, 8);
         return (a ^ b) & kPairMask;
     };
+    // Which pixel of a differing pair differs first (on little-endian, the one in the low half).
+    const auto firstOf = [](uint64_t d) {
+        const uint64_t first = std::endian::native == std::endian::little ? d : d >> 32;
+        return (first & kRgbMask) != 0 ? 0 : 1;
+    };
     int32_t i = x;
-    while (i + 8 <= end && (differs(i) | differs(i + 2) | differs(i + 4) | differs(i + 6)) == 0)
-        i += 8;
-    for (; i + 2 <= end; i += 2) {
-        if (const uint64_t d = differs(i); d != 0) {
-            const uint64_t first = std::endian::native == std::endian::little ? d : d >> 32;
-            return i - x + ((first & kRgbMask) != 0 ? 0 : 1);
+    for (; i + 8 <= end; i += 8) {
+        const uint64_t d0 = differs(i), d1 = differs(i + 2), d2 = differs(i + 4),
+                       d3 = differs(i + 6);
+        if ((d0 | d1 | d2 | d3) != 0) {
+            if (d0 != 0)
+                return i - x + firstOf(d0);
+            if (d1 != 0)
+                return i + 2 - x + firstOf(d1);
+            if (d2 != 0)
+                return i + 4 - x + firstOf(d2);
+            return i + 6 - x + firstOf(d3);
         }
+    }
+    for (; i + 2 <= end; i += 2) {
+        if (const uint64_t d = differs(i); d != 0)
+            return i - x + firstOf(d);
     }
     if (i < end && ((row[i] ^ (kOtherRow ? other[i] : pixel)) & kRgbMask) == 0)
         ++i;
@@ -127,6 +140,14 @@ int32_t LikeRow(const uint32_t* row, const uint32_t* other, int32_t x, int32_t e
 // Pixels from `x` on of the colour `pixel`.
 int32_t LikePixel(const uint32_t* row, uint32_t pixel, int32_t x, int32_t end) {
     return Agreeing<false>(row, nullptr, pixel, x, end);
+}
+
+// r+g+b and r+2g+3b of a pixel, for the row checksums.
+int64_t ByteSum(uint32_t p) {
+    return static_cast<int64_t>((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+}
+int64_t WeightedSum(uint32_t p) {
+    return static_cast<int64_t>((p >> 16) & 0xFF) + 2 * ((p >> 8) & 0xFF) + 3 * (p & 0xFF);
 }
 
 } // namespace
@@ -162,6 +183,10 @@ bool TPngBandWriter::Open(const std::string& fileName, int32_t width, int32_t he
     Abandon();
     if (width < 1 || height < 1) {
         error = "a picture needs a width and a height of at least 1 pixel";
+        return false;
+    }
+    if (width > kMaxWidth) {
+        error = "a picture can be at most " + std::to_string(kMaxWidth) + " pixels wide";
         return false;
     }
     name_ = fileName;
@@ -222,7 +247,7 @@ void TPngBandWriter::Reserve(size_t bytes) {
         out_.resize(outLen_ + bytes + 16);
 }
 
-void TPngBandWriter::PutBits(uint64_t bits, uint32_t count) {
+inline void TPngBandWriter::PutBits(uint64_t bits, uint32_t count) {
     // At most 31 bits come at once, so the buffer never holds more than 63.
     bitBuf_ |= bits << bitCount_;
     bitCount_ += count;
@@ -239,12 +264,12 @@ void TPngBandWriter::PutBits(uint64_t bits, uint32_t count) {
     }
 }
 
-void TPngBandWriter::PutLiteral(uint32_t byte) {
+inline void TPngBandWriter::PutLiteral(uint32_t byte) {
     const TCode c = kFixed.literal[byte];
     PutBits(c.bits, c.count);
 }
 
-void TPngBandWriter::PutPixel(uint32_t pixel) {
+inline void TPngBandWriter::PutPixel(uint32_t pixel) {
     const TFixedTables& t = kFixed;
     const TCode r = t.literal[(pixel >> 16) & 0xFF];
     const TCode g = t.literal[(pixel >> 8) & 0xFF];
@@ -254,14 +279,18 @@ void TPngBandWriter::PutPixel(uint32_t pixel) {
             r.count + g.count + b.count);
 }
 
-void TPngBandWriter::PutMatch(uint32_t length, uint64_t distanceBits, uint32_t distanceCount) {
+inline void TPngBandWriter::PutMatch(uint32_t length, uint64_t distanceBits,
+                                     uint32_t distanceCount) {
     const TCode len = kFixed.length[length];
     PutBits(len.bits | distanceBits << len.count, len.count + distanceCount);
 }
 
-void TPngBandWriter::EndRun() {
-    if (run_ == TRun::None)
-        return;
+inline void TPngBandWriter::EndRun() {
+    if (run_ != TRun::None)
+        SendRun();
+}
+
+void TPngBandWriter::SendRun() {
     const bool above = run_ == TRun::Above;
     const uint64_t bits = above ? aboveBits_ : leftBits_;
     const uint32_t count = above ? aboveCount_ : leftCount_;
@@ -283,7 +312,7 @@ void TPngBandWriter::EndRun() {
     runBytes_ = 0;
 }
 
-void TPngBandWriter::ContinueRun(TRun kind, size_t bytes) {
+inline void TPngBandWriter::ContinueRun(TRun kind, size_t bytes) {
     if (run_ != kind)
         EndRun();
     run_ = kind;
@@ -307,18 +336,16 @@ void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool 
         rowSum_ = 0;
         rowWeighted_ = 0;
     }
-    const int64_t bytes = static_cast<int64_t>(rowBytes_);
-    int64_t sum = 0, weighted = 0;
+    // For pixel x, the change is d = r+g+b and e = r+2g+3b of the pixel minus those of the one
+    // above; its red is byte 1 + 3x, so the second sum changes by (N - 3x) d - e. The three
+    // totals below stay far within 64 bits for rows of up to kMaxWidth pixels.
+    int64_t sum = 0, atX = 0, inPixel = 0;
     const auto change = [&](int32_t x, uint32_t p) {
         const uint32_t q = above ? above[x] : 0;
-        const int64_t dr = static_cast<int64_t>((p >> 16) & 0xFF) - ((q >> 16) & 0xFF);
-        const int64_t dg = static_cast<int64_t>((p >> 8) & 0xFF) - ((q >> 8) & 0xFF);
-        const int64_t db = static_cast<int64_t>(p & 0xFF) - (q & 0xFF);
-        // Red is byte 1 + 3x of the row, green and blue follow it.
-        sum += dr + dg + db;
-        weighted += (bytes - 3 * static_cast<int64_t>(x)) * (dr + dg + db) - dr - 2 * dg - 3 * db;
-        if (weighted > kSumLimit || weighted < -kSumLimit)
-            weighted %= kAdlerModulus; // only rows billions of bytes wide get here
+        const int64_t d = ByteSum(p) - ByteSum(q);
+        sum += d;
+        atX += x * d;
+        inPixel += WeightedSum(p) - WeightedSum(q);
     };
     const int32_t w = width_;
     for (int32_t x = 0; x < w;) {
@@ -348,11 +375,11 @@ void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool 
         }
         x += n;
     }
-    rowSum_ = static_cast<uint32_t>(
-        (static_cast<int64_t>(rowSum_) + sum % kAdlerModulus + kAdlerModulus) % kAdlerModulus);
-    rowWeighted_ = static_cast<uint32_t>(
-        (static_cast<int64_t>(rowWeighted_) + weighted % kAdlerModulus + kAdlerModulus) %
-        kAdlerModulus);
+    const int64_t m = kAdlerModulus;
+    const int64_t weighted =
+        (static_cast<int64_t>(rowBytes_) % m) * (sum % m) % m - 3 * (atX % m) - inPixel % m;
+    rowSum_ = static_cast<uint32_t>(((rowSum_ + sum) % m + m) % m);
+    rowWeighted_ = static_cast<uint32_t>(((rowWeighted_ + weighted) % m + m) % m);
 }
 
 void TPngBandWriter::AddRow(const uint32_t* row, const uint32_t* above) {

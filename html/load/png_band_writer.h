@@ -22,7 +22,11 @@ public:
     TPngBandWriter(const TPngBandWriter&) = delete;
     TPngBandWriter& operator=(const TPngBandWriter&) = delete;
 
-    // Creates the file and writes the header; false with a message when it cannot.
+    // Far wider than any page; the row checksums rely on it.
+    static constexpr int32_t kMaxWidth = 1 << 24;
+
+    // Creates the file and writes the header; false with a message when it cannot (also for
+    // a width beyond kMaxWidth).
     bool Open(const std::string& fileName, int32_t width, int32_t height, std::string& error);
     // Appends the first `rows` rows of the canvas; columns beyond a narrower canvas are white.
     bool AddRows(const TCanvas& canvas, int32_t rows, std::string& error);
@@ -36,6 +40,7 @@ private:
     void EncodeRow(const uint32_t* row, const uint32_t* above, bool copies);
     void ContinueRun(TRun kind, size_t bytes);
     void EndRun();
+    void SendRun();
     void PutBits(uint64_t bits, uint32_t count);
     void PutLiteral(uint32_t byte);
     void PutPixel(uint32_t pixel);

@@ -3,6 +3,7 @@
 
 #include <cairo.h>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -271,6 +272,11 @@ TEST(PngBandWriter, UnwritablePlaceAndEmptySizes) {
     EXPECT_FALSE(png.Open("/nonexistent/dir/x.png", 4, 4, error));
     EXPECT_NE(error.find("/nonexistent/dir/x.png"), std::string::npos);
     EXPECT_FALSE(png.Open("/tmp/never.png", 0, 4, error));
+    folio_test::TempDir dir;
+    const std::string file = dir.Path() + "/too-wide.png";
+    EXPECT_FALSE(png.Open(file, TPngBandWriter::kMaxWidth + 1, 1, error));
+    EXPECT_NE(error.find("wide"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 } // namespace
