@@ -286,8 +286,19 @@ inline void TPngBandWriter::PutMatch(uint32_t length, uint64_t distanceBits,
 }
 
 inline void TPngBandWriter::EndRun() {
-    if (run_ != TRun::None)
+    if (run_ == TRun::None)
+        return;
+    if (runBytes_ < kMinMatch || runBytes_ > kMaxMatch) {
         SendRun();
+        return;
+    }
+    // Most runs are one copy, sent here; every caller has reserved room for one.
+    if (run_ == TRun::Above)
+        PutMatch(static_cast<uint32_t>(runBytes_), aboveBits_, aboveCount_);
+    else
+        PutMatch(static_cast<uint32_t>(runBytes_), leftBits_, leftCount_);
+    run_ = TRun::None;
+    runBytes_ = 0;
 }
 
 void TPngBandWriter::SendRun() {
@@ -387,6 +398,7 @@ void TPngBandWriter::AddRow(const uint32_t* row, const uint32_t* above) {
     if (above && std::memcmp(row, above, w * sizeof(uint32_t)) == 0) {
         // The same bytes as the row above: the same sums, and one copy when it is in reach.
         if (copyAbove_) {
+            Reserve(16); // room for a copy of the pixel to the left ending here
             ContinueRun(TRun::Above, rowBytes_);
             if (runBytes_ >= kLongRun)
                 EndRun();
@@ -456,8 +468,8 @@ bool TPngBandWriter::Close(std::string& error) {
         Abandon();
         return false;
     }
-    EndRun();
     Reserve(16);
+    EndRun();
     PutBits(0, 7);          // end of the block
     PutBits(1 | 1 << 1, 3); // the last block, fixed codes, empty
     PutBits(0, 7);
