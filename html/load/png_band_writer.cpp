@@ -371,11 +371,13 @@ void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool 
             n = 1 + LikePixel(row, p, x + 1, w);
             // Such runs mostly lie on background that the row above has too; only the pixels
             // where it differs change the sums.
-            for (int32_t i = x; i < x + n; ++i) {
-                if (above)
-                    i += LikePixel(above, p, i, x + n);
-                if (i < x + n)
+            for (int32_t i = x, end = x + n; i < end;) {
+                if (above && ((above[i] ^ p) & kRgbMask) == 0) {
+                    i += 1 + LikePixel(above, p, i + 1, end);
+                } else {
                     change(i, p);
+                    ++i;
+                }
             }
             ContinueRun(TRun::Left, 3 * static_cast<size_t>(n));
         } else {
