@@ -76,16 +76,16 @@ struct TFixedTables {
 
 constexpr TFixedTables kFixed;
 
-// The distance code and extra bits of a copy from `distance` bytes back (1 to 32,768).
+// The distance code and extra bits of a copy from `distance` bytes back (1 to 32,768): codes
+// 0 to 3 stand for 1 to 4 alone; above that each pair of codes covers a power of two, split
+// in halves by the bit below the top one, and the bits below that are the extra bits.
 TCode DistanceCode(uint32_t distance) {
-    static const uint16_t base[30] = {
-        1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-        193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-    uint32_t i = 29;
-    while (base[i] > distance)
-        --i;
-    const uint32_t extra = i < 4 ? 0 : i / 2 - 1;
-    return {Reversed(i, 5) | (distance - base[i]) << 5, 5 + extra};
+    if (distance <= 4)
+        return {Reversed(distance - 1, 5), 5};
+    const uint32_t v = distance - 1;
+    const uint32_t extra = static_cast<uint32_t>(std::bit_width(v)) - 2;
+    const uint32_t code = 2 * extra + 2 + ((v >> extra) & 1);
+    return {Reversed(code, 5) | (v & ((1u << extra) - 1)) << 5, 5 + extra};
 }
 
 // How many pixels from `x` on, before `end`, have the colours of `other` at the same places
@@ -231,6 +231,8 @@ bool TPngBandWriter::Open(const std::string& fileName, int32_t width, int32_t he
     aboveCount_ = above.count;
     leftBits_ = left.bits;
     leftCount_ = left.count;
+    seen_.assign(size_t{1} << kSeenBits, TSeen{});
+    rowNumber_ = 0;
     bitBuf_ = 0;
     bitCount_ = 0;
     out_.assign(kChunkData + 4 * rowBytes_ + 64, 0);
@@ -330,7 +332,39 @@ inline void TPngBandWriter::ContinueRun(TRun kind, size_t bytes) {
     runBytes_ += bytes;
 }
 
+int32_t TPngBandWriter::Repeated(const uint32_t* row, int32_t x, uint32_t& distance) {
+    if (x + 1 >= width_)
+        return 0;
+    // The last place in this row where the same two pixels began.
+    const uint64_t key = static_cast<uint64_t>(row[x] & kRgbMask) << 24 | (row[x + 1] & kRgbMask);
+    TSeen& seen = seen_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kSeenBits)];
+    const TSeen before = seen;
+    seen = {rowNumber_, x};
+    if (before.Row != rowNumber_ || 3 * static_cast<size_t>(x - before.X) > kMaxDistance)
+        return 0;
+    const int32_t from = before.X;
+    int32_t n = 0;
+    while (x + n < width_ && ((row[from + n] ^ row[x + n]) & kRgbMask) == 0)
+        ++n;
+    if (n < 2) // one pixel costs about as much as its literals
+        return 0;
+    distance = 3 * static_cast<uint32_t>(x - from);
+    return n;
+}
+
+void TPngBandWriter::PutCopy(uint32_t bytes, uint32_t distance) {
+    const TCode code = DistanceCode(distance);
+    Reserve((bytes / kMaxMatch + 1) * 4);
+    while (bytes > 0) {
+        // Pieces of whole pixels: 258 bytes is 86 of them, so no piece is too short.
+        const uint32_t piece = std::min(bytes, kMaxMatch);
+        PutMatch(piece, code.bits, code.count);
+        bytes -= piece;
+    }
+}
+
 void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool copies) {
+    ++rowNumber_;
     // The worst row is all literals of 9 bits.
     Reserve(rowBytes_ * 9 / 8 + 16);
     if (copies)
@@ -359,9 +393,14 @@ void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool 
         inPixel += WeightedSum(p) - WeightedSum(q);
     };
     const int32_t w = width_;
+    bool afterLiteral = false;
     for (int32_t x = 0; x < w;) {
         const uint32_t p = row[x] & kRgbMask;
         int32_t n = 0;
+        // Repeats are looked for where a stretch of literals would begin (a letter's slice
+        // starts there); looking at every literal costs more than the few more it finds.
+        const bool lookBack = !afterLiteral;
+        afterLiteral = false;
         if (copies && ((above[x] ^ p) & kRgbMask) == 0) {
             // Like the pixels above: a copy from one row back.
             n = 1 + LikeRow(row, above, x + 1, w);
@@ -380,11 +419,19 @@ void TPngBandWriter::EncodeRow(const uint32_t* row, const uint32_t* above, bool 
                 }
             }
             ContinueRun(TRun::Left, 3 * static_cast<size_t>(n));
+        } else if (uint32_t distance = 0; lookBack && (n = Repeated(row, x, distance)) > 0) {
+            // Like pixels further left in the row (a letter's slice seen before): one copy.
+            EndRun();
+            PutCopy(3 * static_cast<uint32_t>(n), distance);
+            for (int32_t i = x; i < x + n; ++i)
+                if (!above || ((above[i] ^ row[i]) & kRgbMask) != 0)
+                    change(i, row[i] & kRgbMask);
         } else {
             change(x, p);
             EndRun();
             PutPixel(p);
             n = 1;
+            afterLiteral = true;
         }
         x += n;
     }

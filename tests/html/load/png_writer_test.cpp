@@ -163,6 +163,36 @@ TEST(PngBandWriter, VariedPicturesReadBackExactly) {
     Write(file, wide, {2, 3});
     ExpectReadsBack(file, wide, "wide");
 
+    // Short motifs repeated along rows, as letters along a line of text: apart, one after the
+    // other (a copy overlapping what it makes, longer than one copy can be), and as far apart
+    // as a copy can reach and just beyond it, in a row 11,000 pixels wide.
+    TPicture motifs(11000, 4);
+    std::vector<uint32_t> motif(16);
+    for (uint32_t& p : motif)
+        p = Noise(seed) & 0xFFFFFF;
+    motif[4] = motif[3]; // a pixel like the one to its left inside each repeat
+    for (int y = 0; y < motifs.Height; ++y) {
+        for (int x = 0; x < motifs.Width; ++x)
+            motifs.At(x, y) = 0xFFFFFF;
+        // `count` times the `length` pixels of the motif from `shift` on, from x.
+        const auto put = [&](int x, int length, int shift, int count) {
+            for (int k = 0; k < count; ++k)
+                for (int i = 0; i < length; ++i)
+                    motifs.At(x + k * length + i, y) = motif[(i + shift) % motif.size()];
+        };
+        put(3, 5 + y, y, 1);
+        put(20, 5 + y, y, 1);
+        put(200, 5, 0, 40); // 200 pixels, 600 bytes
+        put(60, 7, 7 + y, 1);
+        put(60 + 10922, 7, 7 + y, 1); // 32,766 bytes after the first: within reach
+        put(80, 4, 11 + y, 1);
+        put(80 + 10910, 4, 11 + y, 1); // 32,730 bytes after: within reach
+        put(40, 4, 12 + y % 2, 1);
+        put(40 + 10923, 4, 12 + y % 2, 1); // 32,769 bytes after: beyond it
+    }
+    Write(file, motifs, {3, 1});
+    ExpectReadsBack(file, motifs, "motifs along rows");
+
     // One row; one column (whose row above is just 4 bytes back).
     TPicture line(300, 1);
     for (int x = 0; x < line.Width; ++x)
