@@ -25,7 +25,7 @@ constexpr int32_t kMarginWidth = 10;
 constexpr int32_t kMarginHeight = 5;
 // Bands are at most this tall and hold at most this many pixels.
 constexpr int32_t kBandRows = 4096;
-constexpr int64_t kBandPixels = 16LL * 1024 * 1024;
+constexpr int64_t kBandPixels = 256LL * 1024;
 
 enum class TFileKind { fkHtml, fkText, fkImage };
 

@@ -321,8 +321,13 @@ void TCanvas::FillArea(const TRect& r, TColor c) {
         return;
     Flush();
     const uint32_t p = ToPixel(c);
-    for (int y = a.Top; y < a.Bottom; ++y)
-        std::fill(Row(y) + a.Left, Row(y) + a.Right, p);
+    // One row is filled pixel by pixel and copied to the others: a block copy runs several
+    // times faster than the fill loop, and filling a whole band is most of a page's painting.
+    const uint32_t* first = Row(a.Top) + a.Left;
+    const size_t bytes = static_cast<size_t>(a.Right - a.Left) * sizeof(uint32_t);
+    std::fill(Row(a.Top) + a.Left, Row(a.Top) + a.Right, p);
+    for (int y = a.Top + 1; y < a.Bottom; ++y)
+        std::memcpy(Row(y) + a.Left, first, bytes);
     MarkDirty();
 }
 
