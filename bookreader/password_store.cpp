@@ -1,8 +1,9 @@
 #include "bookreader/password_store.h"
 
 #include <fcntl.h>
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
+#include <nettle/memops.h>
+#include <nettle/pbkdf2.h>
+#include <nettle/sha2.h>
 #include <sys/random.h>
 #include <unistd.h>
 
@@ -103,22 +104,21 @@ std::optional<std::string> FromHex(const std::string& hex) {
     return bytes;
 }
 
-// PBKDF2-HMAC-SHA-256 of the password, 32 bytes, in hex; empty when the library fails.
+// PBKDF2-HMAC-SHA-256 of the password, 32 bytes, in hex; empty for a count of rounds out of
+// range.
 std::string HashHex(const std::string& password, const std::string& salt, unsigned iterations) {
-    unsigned char key[32];
-    if (iterations == 0 || iterations > TPasswordStore::kMaxIterations ||
-        PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                          reinterpret_cast<const unsigned char*>(salt.data()),
-                          static_cast<int>(salt.size()), static_cast<int>(iterations), EVP_sha256(),
-                          sizeof key, key) != 1) {
+    if (iterations == 0 || iterations > TPasswordStore::kMaxIterations)
         return {};
-    }
+    uint8_t key[SHA256_DIGEST_SIZE];
+    pbkdf2_hmac_sha256(password.size(), reinterpret_cast<const uint8_t*>(password.data()),
+                       iterations, salt.size(), reinterpret_cast<const uint8_t*>(salt.data()),
+                       sizeof key, key);
     return HexOf(key, sizeof key);
 }
 
 // Compares in time that does not depend on where the texts differ.
 bool SameHash(const std::string& a, const std::string& b) {
-    return !a.empty() && a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+    return !a.empty() && a.size() == b.size() && memeql_sec(a.data(), b.data(), a.size()) != 0;
 }
 
 } // namespace
@@ -141,13 +141,14 @@ std::string TPasswordStore::BookKey(const std::string& bookPath) {
         resolved = bookPath;
     }
     const std::string text = "folio3 book:" + resolved;
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_Digest(text.data(), text.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
-        // Without a key nothing is remembered; the reader asks every time.
-        return {};
-    }
-    return HexOf(digest, size);
+    // Nettle rather than OpenSSL: OpenSSL's start-up alone (its providers and configuration)
+    // made up a tenth of the window's memory, for one hash of a path.
+    sha256_ctx ctx;
+    sha256_init(&ctx);
+    sha256_update(&ctx, text.size(), reinterpret_cast<const uint8_t*>(text.data()));
+    uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&ctx, sizeof digest, digest);
+    return HexOf(digest, sizeof digest);
 }
 
 bool TPasswordStore::Remembers(const std::string& bookKey, const std::string& password) const {

@@ -14,7 +14,7 @@ demo_packages=(
   libcairo2-dev libfreetype-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core fonts-droid-fallback
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libssl-dev
+  nettle-dev
   libutf8proc-dev
 )
 
