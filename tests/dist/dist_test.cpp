@@ -35,7 +35,7 @@ std::string TemplatePath() {
 
 // Sonames of the libraries a stock Debian desktop carries: the C and C++ runtimes, the X11
 // family, fontconfig and FreeType, cairo with what it pulls in, the image and compression
-// libraries, and OpenSSL's libcrypto.
+// libraries, and Nettle (apt itself needs it, through GnuTLS).
 bool OnStockDesktop(const std::string& soname) {
     static const std::regex allowed(
         R"(^(linux-vdso\.so\.1|ld-linux-x86-64\.so\.2|/lib64/ld-linux-x86-64\.so\.2|)"
@@ -44,7 +44,7 @@ bool OnStockDesktop(const std::string& soname) {
         R"(libxcb(-[a-z]+)?\.so\.[0-9]+|libfontconfig\.so\.1|libfreetype\.so\.6|)"
         R"(libcairo\.so\.2|libpixman-1\.so\.0|libpng16\.so\.16|libexpat\.so\.1|)"
         R"(libbrotli(dec|common)\.so\.1|libbsd\.so\.0|libmd\.so\.0|libz\.so\.1|)"
-        R"(libjpeg\.so\.62|libcrypto\.so\.3|libbz2\.so\.1\.0|libuuid\.so\.1)$)");
+        R"(libjpeg\.so\.62|libnettle\.so\.8|libbz2\.so\.1\.0|libuuid\.so\.1)$)");
     return std::regex_match(soname, allowed);
 }
 
