@@ -162,6 +162,12 @@ void AppendPageText(const TPageText& page, std::string& out, uint32_t& textBytes
     }
 }
 
+// The CRC-32 of the cache file: of its head, and of each page text.
+uint32_t Crc(const void* data, size_t size) {
+    return static_cast<uint32_t>(
+        crc32_z(crc32(0, nullptr, 0), static_cast<const Bytef*>(data), size));
+}
+
 } // namespace
 
 // One page as a worker leaves it: its text as the index keeps it, and its distinct words, each
@@ -339,8 +345,7 @@ void TBookIndex::Lex(int member, TLexed& out, TFileStream& stream, TScratch& scr
     p.TextLength = static_cast<uint32_t>(text.Text.size());
     AppendPageText(text, out.Text, p.TextBytes);
     p.TextSize = static_cast<uint32_t>(out.Text.size());
-    p.TextCrc = static_cast<uint32_t>(crc32_z(
-        crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.Text.data()), out.Text.size()));
+    p.TextCrc = Crc(out.Text.data(), out.Text.size());
 }
 
 void TBookIndex::Merge(TLexed& lexed) {
@@ -638,11 +643,6 @@ namespace {
 
 constexpr size_t kMagicSize = sizeof kMagic - 1;
 constexpr size_t kPreamble = kMagicSize + 8; // the magic and the head's size
-
-uint32_t Crc(const void* data, size_t size) {
-    return static_cast<uint32_t>(
-        crc32_z(crc32(0, nullptr, 0), static_cast<const Bytef*>(data), size));
-}
 
 } // namespace
 
